@@ -1,0 +1,28 @@
+#include <QApplication>
+#include <QStringList>
+
+#include "app/FrmOpen.h"
+#include "mainwindow/shell/FrmMain.h"
+#include "platform/AppPaths.h"
+#include "platform/EventPump.h"
+#include "platform/SingleInstance.h"
+#include "platform/gui/QtDialogs.h"
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("QM73"));
+
+    const platform::AppPaths paths = platform::AppPaths::forProgram();
+    platform::SingleInstance instance(paths.lockFile());
+    platform::QtDialogs dialogs;
+    platform::QtEventPump pump;
+    shell::FrmMain mainWindow;
+
+    const QStringList arguments = QApplication::arguments().mid(1);
+    app::FrmOpen open(
+        dialogs, pump,
+        {[&instance] { return !instance.acquire(); }, [&mainWindow] { mainWindow.Show(); }},
+        arguments.join(QLatin1Char(' ')));
+    if (!open.Form_Load()) return 1;
+    return QApplication::exec();
+}

@@ -1,0 +1,102 @@
+#include "core/ModMain.h"
+
+#include "runtime/Convert.h"
+#include "runtime/Format.h"
+#include "runtime/RuntimeError.h"
+#include "runtime/Strings.h"
+
+namespace core {
+
+Switches ParseSwitches(const QString& commandLine) {
+    const QString upper = commandLine.toUpper();
+    Switches s;
+    s.switchR = upper.contains(QLatin1String("-R"));
+    s.switchU = upper.contains(QLatin1String("-U"));
+    s.debugMode = upper.contains(QLatin1String("-DEBUG"));
+    return s;
+}
+
+void ApplySwitches(const Switches& switches) {
+    SwitchR = switches.switchR;
+    SwitchU = switches.switchU;
+    DebugMode = switches.debugMode;
+}
+
+int16_t MakeLangId(uint8_t primary, uint8_t sub) {
+    return static_cast<int16_t>((sub << 10) | primary);
+}
+
+int32_t MakeLcid(int16_t languageId) {
+    return static_cast<int32_t>(static_cast<uint16_t>(languageId));
+}
+
+QString GetLocaleText(int32_t lcType, const QLocale& locale) {
+    switch (lcType) {
+        case LocaleCalendarType:
+            return QStringLiteral("1");
+        case LocaleShortDate:
+            return rt::ShortDatePattern(locale);
+        default:
+            return QString();
+    }
+}
+
+bool IsAllowedKeyChar(int keyCode) {
+    if (keyCode == 8 || keyCode == 32 || keyCode == '*' || keyCode == '-') return true;
+    return (keyCode >= '0' && keyCode <= '9') || (keyCode >= 'A' && keyCode <= 'Z') ||
+           (keyCode >= 'a' && keyCode <= 'z');
+}
+
+QString EmptyToAsterisk(const QString& text) {
+    const QString trimmed = rt::Trim(text);
+    return trimmed.isEmpty() ? QStringLiteral("*") : trimmed;
+}
+
+int32_t LeadingNumber(const QString& text) {
+    if (text.isEmpty()) return 0;
+    return rt::CLng(rt::Trim(rt::Left(text, rt::InStr(text, QStringLiteral(" ")))));
+}
+
+QString DropLastTwoChars(const QString& text) {
+    return text.size() >= 3 ? text.left(text.size() - 2) : QString();
+}
+
+QString LastWord(const QString& text) {
+    QString t = text;
+    while (t.contains(QLatin1Char(' '))) {
+        const int p = rt::InStr(t, QStringLiteral(" "));
+        t = rt::Trim(rt::Right(text, static_cast<int>(t.size()) - p));
+    }
+    return t;
+}
+
+void CopyFont(StdFont& target, const StdFont& source) {
+    target.bold = source.bold;
+    target.charset = source.charset;
+    target.italic = source.italic;
+    target.name = source.name;
+    target.size = source.size;
+    target.strikethrough = source.strikethrough;
+    target.underline = source.underline;
+    target.weight = source.weight;
+}
+
+void SetDefaultCommSettings() {
+    CommSettings = QStringLiteral("921600,n,8,1");
+}
+
+void FindAdapterPort(const QString& hardwareId, platform::UsbPortFinder& finder,
+                     platform::Dialogs& dialogs) {
+    const std::vector<platform::PortRecord> found = finder.find(hardwareId);
+    if (found.size() == 1) {
+        QString name = found.front().portName;
+        IrCommNum = rt::CInt(name.remove(QStringLiteral("COM"), Qt::CaseSensitive));
+    } else if (found.empty()) {
+        IrCommNum = 0;
+    } else {
+        dialogs.message(LoadResText(20014), LoadResText(20015), platform::MsgIcon::Critical);
+        IrCommNum = 0;
+    }
+}
+
+}  // namespace core

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QLocale>
+#include <QString>
+#include <cstdint>
+
+#include "platform/Dialogs.h"
+#include "platform/StringTable.h"
+#include "platform/UsbPortFinder.h"
+
+// Shared helpers of the program's main module and the module-level values they own.
+namespace core {
+
+using platform::LoadResText;
+
+// ---- Module-level values ----------------------------------------------------------------
+// Command-line switches, set once at start-up and unchanged afterwards.
+inline bool SwitchR = false;    // "-R": power events, analog values, record file
+inline bool SwitchU = false;    // "-U": settings-grid layout
+inline bool DebugMode = false;  // "-DEBUG": every failed step shows as failed
+// Serial line settings of the instrument port.
+inline QString CommSettings;
+// Port number of the instrument link; 0 means no serial adapter (infrared is used).
+inline int16_t IrCommNum = 0;
+
+// The hardware id of the instrument's USB serial adapter.
+inline const QString AdapterHardwareId = QStringLiteral("VID_10C4&PID_EA60");
+
+// ---- Command-line switches ----------------------------------------------------------------
+struct Switches {
+    bool switchR = false;
+    bool switchU = false;
+    bool debugMode = false;
+    bool operator==(const Switches&) const = default;
+};
+// Each switch counts when it occurs anywhere in the upper-cased command line.
+Switches ParseSwitches(const QString& commandLine);
+void ApplySwitches(const Switches& switches);
+
+// ---- Locale -------------------------------------------------------------------------------
+int16_t MakeLangId(uint8_t primary, uint8_t sub);
+int32_t MakeLcid(int16_t languageId);
+inline constexpr int32_t LocaleCalendarType = 4105;
+inline constexpr int32_t LocaleShortDate = 31;
+// A setting of the user's locale: 4105 the calendar type ("1", Gregorian), 31 the short date
+// pattern; "" for a setting this platform does not have.
+QString GetLocaleText(int32_t lcType, const QLocale& locale = QLocale::system());
+
+// ---- Text helpers -------------------------------------------------------------------------
+// Key filter of identifier fields: Backspace, space, "*", "-", digits and ASCII letters.
+bool IsAllowedKeyChar(int keyCode);
+// The key form of user IDs and serial numbers: trimmed, "*" when nothing is left.
+QString EmptyToAsterisk(const QString& text);
+// The number in front of a list text: the text up to its first space, rounded to a Long.
+// 0 for ""; error 13 when there is no space or the first word is not a number.
+int32_t LeadingNumber(const QString& text);
+// The text without its last two characters; "" when it has fewer than three.
+QString DropLastTwoChars(const QString& text);
+// The last space-separated word.
+QString LastWord(const QString& text);
+
+// ---- Fonts --------------------------------------------------------------------------------
+struct StdFont {
+    bool bold = false;
+    int16_t charset = 0;
+    bool italic = false;
+    QString name;
+    double size = 9.0;
+    bool strikethrough = false;
+    bool underline = false;
+    int16_t weight = 400;
+    bool operator==(const StdFont&) const = default;
+};
+// Copies Bold, Charset, Italic, Name, Size, Strikethrough, Underline and Weight, in order.
+void CopyFont(StdFont& target, const StdFont& source);
+
+// ---- Instrument port ----------------------------------------------------------------------
+void SetDefaultCommSettings();
+// Sets IrCommNum to the port of the one adapter that matches, 0 when none or several are
+// plugged in (several: one message box). Finder errors reach the caller; IrCommNum stays.
+void FindAdapterPort(const QString& hardwareId, platform::UsbPortFinder& finder,
+                     platform::Dialogs& dialogs);
+
+}  // namespace core

@@ -1,0 +1,90 @@
+#include "platform/gui/QtDialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace platform {
+
+namespace {
+
+QMessageBox::Icon toIcon(MsgIcon icon) {
+    switch (icon) {
+        case MsgIcon::Critical:
+            return QMessageBox::Critical;
+        case MsgIcon::Question:
+            return QMessageBox::Question;
+        case MsgIcon::Exclamation:
+            return QMessageBox::Warning;
+        case MsgIcon::Information:
+            return QMessageBox::Information;
+        case MsgIcon::None:
+            break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons toButtons(MsgButtons buttons) {
+    switch (buttons) {
+        case MsgButtons::OK:
+            return QMessageBox::Ok;
+        case MsgButtons::OKCancel:
+            return QMessageBox::Ok | QMessageBox::Cancel;
+        case MsgButtons::AbortRetryIgnore:
+            return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
+        case MsgButtons::YesNoCancel:
+            return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        case MsgButtons::YesNo:
+            return QMessageBox::Yes | QMessageBox::No;
+        case MsgButtons::RetryCancel:
+            return QMessageBox::Retry | QMessageBox::Cancel;
+    }
+    return QMessageBox::Ok;
+}
+
+MsgAnswer toAnswer(int button) {
+    switch (button) {
+        case QMessageBox::Cancel:
+            return MsgAnswer::Cancel;
+        case QMessageBox::Abort:
+            return MsgAnswer::Abort;
+        case QMessageBox::Retry:
+            return MsgAnswer::Retry;
+        case QMessageBox::Ignore:
+            return MsgAnswer::Ignore;
+        case QMessageBox::Yes:
+            return MsgAnswer::Yes;
+        case QMessageBox::No:
+            return MsgAnswer::No;
+        default:
+            return MsgAnswer::OK;
+    }
+}
+
+QWidget* owner() {
+    return QApplication::activeWindow();
+}
+
+}  // namespace
+
+MsgAnswer QtDialogs::message(const QString& text, const QString& title, MsgIcon icon,
+                             MsgButtons buttons) {
+    QMessageBox box(toIcon(icon), title, text, toButtons(buttons), owner());
+    return toAnswer(box.exec());
+}
+
+std::optional<QString> QtDialogs::openFileName(const QString& title, const QString& initialPath,
+                                               const QString& filter) {
+    const QString name = QFileDialog::getOpenFileName(owner(), title, initialPath, filter);
+    if (name.isEmpty()) return std::nullopt;
+    return name;
+}
+
+std::optional<QString> QtDialogs::saveFileName(const QString& title, const QString& initialPath,
+                                               const QString& filter) {
+    const QString name = QFileDialog::getSaveFileName(owner(), title, initialPath, filter);
+    if (name.isEmpty()) return std::nullopt;
+    return name;
+}
+
+}  // namespace platform

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "platform/Dialogs.h"
+
+class QWidget;
+
+namespace platform {
+
+// Message boxes and file dialogs on screen.
+class QtDialogs : public Dialogs {
+  public:
+    MsgAnswer message(const QString& text, const QString& title, MsgIcon icon,
+                      MsgButtons buttons) override;
+    std::optional<QString> openFileName(const QString& title, const QString& initialPath,
+                                        const QString& filter) override;
+    std::optional<QString> saveFileName(const QString& title, const QString& initialPath,
+                                        const QString& filter) override;
+};
+
+}  // namespace platform

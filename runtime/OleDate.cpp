@@ -1,0 +1,74 @@
+#include "runtime/OleDate.h"
+
+#include <cmath>
+
+namespace rt {
+
+QDate oleEpoch() {
+    return QDate(1899, 12, 30);
+}
+
+OleDate OleDate::fromDateTime(const QDate& date, const QTime& time) {
+    const qint64 days = oleEpoch().daysTo(date);
+    const int secs = time.isValid() ? time.msecsSinceStartOfDay() / 1000 : 0;
+    const double fraction = secs / 86400.0;
+    return OleDate(days >= 0 ? static_cast<double>(days) + fraction
+                             : static_cast<double>(days) - fraction);
+}
+
+OleDate OleDate::fromDateTime(const QDateTime& dateTime) {
+    return fromDateTime(dateTime.date(), dateTime.time());
+}
+
+std::optional<OleDate> OleDate::fromCivil(int year, int month, int day, int hour, int minute,
+                                          int second) {
+    const QDate d(year, month, day);
+    if (!d.isValid() || hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 ||
+        second > 59)
+        return std::nullopt;
+    return fromDateTime(d, QTime(hour, minute, second));
+}
+
+OleDate OleDate::now() {
+    const QDateTime n = QDateTime::currentDateTime();
+    return fromDateTime(n.date(), QTime(n.time().hour(), n.time().minute(), n.time().second()));
+}
+
+void OleDate::split(qint64& days, int& seconds) const {
+    const double whole = std::trunc(value_);
+    days = static_cast<qint64>(whole);
+    seconds = static_cast<int>(std::llround(std::fabs(value_ - whole) * 86400.0));
+    if (seconds >= 86400) {
+        // Rounding carried the time into the next calendar day.
+        seconds -= 86400;
+        days += 1;
+    }
+}
+
+qint64 OleDate::dayNumber() const {
+    qint64 d;
+    int s;
+    split(d, s);
+    return d;
+}
+
+int OleDate::secondsOfDay() const {
+    qint64 d;
+    int s;
+    split(d, s);
+    return s;
+}
+
+QDate OleDate::date() const {
+    return oleEpoch().addDays(dayNumber());
+}
+
+QTime OleDate::time() const {
+    return QTime(0, 0).addSecs(secondsOfDay());
+}
+
+QDateTime OleDate::toDateTime() const {
+    return QDateTime(date(), time());
+}
+
+}  // namespace rt

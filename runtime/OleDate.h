@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QTime>
+#include <compare>
+#include <optional>
+
+namespace rt {
+
+// A Basic Date: days since 1899-12-30 00:00 as a double, the time of day as the fraction.
+// Negative values keep a positive time fraction: -1.25 is 1899-12-29 06:00.
+class OleDate {
+  public:
+    constexpr OleDate() = default;
+    constexpr explicit OleDate(double value) : value_(value) {}
+
+    // Built from whole seconds so that one civil time always gives the same bits.
+    static OleDate fromDateTime(const QDateTime& dateTime);
+    static OleDate fromDateTime(const QDate& date, const QTime& time);
+    // DateSerial + TimeSerial; nullopt when a part is out of range.
+    static std::optional<OleDate> fromCivil(int year, int month, int day, int hour = 0,
+                                            int minute = 0, int second = 0);
+    static OleDate now();
+
+    constexpr double value() const { return value_; }
+    QDate date() const;
+    QTime time() const;
+    QDateTime toDateTime() const;
+
+    int year() const { return date().year(); }
+    int month() const { return date().month(); }
+    int day() const { return date().day(); }
+    int hour() const { return time().hour(); }
+    int minute() const { return time().minute(); }
+    int second() const { return time().second(); }
+
+    // Whole days of the date part (0 for 1899-12-30) and seconds of the time part.
+    qint64 dayNumber() const;
+    int secondsOfDay() const;
+
+    friend constexpr bool operator==(OleDate a, OleDate b) { return a.value_ == b.value_; }
+    friend constexpr auto operator<=>(OleDate a, OleDate b) { return a.value_ <=> b.value_; }
+
+  private:
+    void split(qint64& days, int& seconds) const;
+    double value_ = 0.0;
+};
+
+// The date of OLE day 0.
+QDate oleEpoch();
+
+}  // namespace rt

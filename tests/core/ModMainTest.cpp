@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include "core/ModMain.h"
+#include "runtime/RuntimeError.h"
+#include "tests/support/ScriptedDialogs.h"
+
+using namespace core;
+
+TEST(Switches, AnywhereInAnyCase) {
+    const struct {
+        const char* commandLine;
+        Switches expected;
+    } cases[] = {
+        {"", {false, false, false}},
+        {"-debug -r", {true, false, true}},
+        {"-DEBUG", {false, false, true}},  // holds neither "-R" nor "-U"
+        {"-U", {false, true, false}},
+        {"x-rayfile", {true, false, false}},  // inside a longer word
+        {"-u -R -Debug", {true, true, true}},
+        {"/r /u", {false, false, false}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ParseSwitches(QString::fromLatin1(c.commandLine)), c.expected) << c.commandLine;
+}
+
+TEST(Switches, ApplySetsTheModuleFlags) {
+    ApplySwitches(ParseSwitches(QStringLiteral("-debug -r")));
+    EXPECT_TRUE(DebugMode);
+    EXPECT_TRUE(SwitchR);
+    EXPECT_FALSE(SwitchU);
+    ApplySwitches({});
+    EXPECT_FALSE(DebugMode);
+}
+
+TEST(ModMain, LanguageIdsAndLocale) {
+    EXPECT_EQ(MakeLangId(0, 1), 0x400);
+    EXPECT_EQ(MakeLangId(0x11, 1), 0x411);
+    EXPECT_EQ(MakeLcid(MakeLangId(0, 1)), 0x400);
+    const QLocale us(QLocale::English, QLocale::UnitedStates);
+    EXPECT_EQ(GetLocaleText(LocaleCalendarType, us), "1");
+    EXPECT_EQ(GetLocaleText(LocaleShortDate, QLocale(QLocale::Japanese, QLocale::Japan)),
+              "yyyy/MM/dd");
+    EXPECT_FALSE(GetLocaleText(LocaleShortDate, us).contains("gg"));
+    EXPECT_EQ(GetLocaleText(12345, us), "");
+}
+
+TEST(ModMain, AllowedKeyChars) {
+    for (int code : std::initializer_list<int>{8, 32, '*', '-', '0', '9', 'A', 'Z', 'a', 'z'})
+        EXPECT_TRUE(IsAllowedKeyChar(code)) << code;
+    for (int code :
+         std::initializer_list<int>{0, 13, 27, '_', '~', '/', '.', '@', '[', '`', '{', 0xE9})
+        EXPECT_FALSE(IsAllowedKeyChar(code)) << code;
+}
+
+TEST(ModMain, TextHelpers) {
+    EXPECT_EQ(EmptyToAsterisk("   "), "*");
+    EXPECT_EQ(EmptyToAsterisk(""), "*");
+    EXPECT_EQ(EmptyToAsterisk("  AB 1 "), "AB 1");
+
+    EXPECT_EQ(DropLastTwoChars("ab"), "");
+    EXPECT_EQ(DropLastTwoChars("abc"), "a");
+    EXPECT_EQ(DropLastTwoChars("x AND "), "x AN");
+
+    EXPECT_EQ(LastWord("Serial 123 S"), "S");
+    EXPECT_EQ(LastWord("single"), "single");
+    EXPECT_EQ(LastWord(""), "");
+    EXPECT_EQ(LastWord("a  b"), "b");
+    EXPECT_EQ(LastWord("ends "), "");
+
+    EXPECT_EQ(LeadingNumber(""), 0);
+    EXPECT_EQ(LeadingNumber("12 Interval"), 12);
+    EXPECT_EQ(LeadingNumber("7  x"), 7);
+    EXPECT_EQ(LeadingNumber("2.5 x"), 2);
+    // A leading space ends the first word before the number.
+    for (const char* bad : {"12", "abc def", "  7 x"}) {
+        try {
+            LeadingNumber(QString::fromLatin1(bad));
+            ADD_FAILURE() << bad;
+        } catch (const rt::RuntimeError& e) {
+            EXPECT_EQ(e.number(), rt::ErrTypeMismatch);
+        }
+    }
+}
+
+TEST(ModMain, CopyFontCopiesEveryProperty) {
+    StdFont source{true, 128, true, "IPAGothic", 11.25, true, true, 700};
+    StdFont target;
+    CopyFont(target, source);
+    EXPECT_EQ(target, source);
+}
+
+namespace {
+
+class FakeFinder : public platform::UsbPortFinder {
+  public:
+    std::vector<platform::PortRecord> ports;
+    bool fail = false;
+    QString askedFor;
+    std::vector<platform::PortRecord> find(const QString& id) override {
+        askedFor = id;
+        if (fail) throw rt::RuntimeError(429, QStringLiteral("finder not available"));
+        return ports;
+    }
+};
+
+}  // namespace
+
+TEST(FindAdapterPort, OneAdapterGivesItsPort) {
+    FakeFinder finder;
+    finder.ports = {{"/dev/ttyUSB4", "CP2102", "COM5"}};
+    testsupport::ScriptedDialogs dialogs;
+    IrCommNum = 0;
+    FindAdapterPort(AdapterHardwareId, finder, dialogs);
+    EXPECT_EQ(IrCommNum, 5);
+    EXPECT_EQ(finder.askedFor, "VID_10C4&PID_EA60");
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST(FindAdapterPort, NoneOrSeveralGiveZero) {
+    FakeFinder finder;
+    testsupport::ScriptedDialogs dialogs;
+    IrCommNum = 4;
+    FindAdapterPort(AdapterHardwareId, finder, dialogs);
+    EXPECT_EQ(IrCommNum, 0);
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    finder.ports = {{"/dev/ttyUSB0", "", "COM1"}, {"/dev/ttyUSB1", "", "COM2"}};
+    IrCommNum = 4;
+    FindAdapterPort(AdapterHardwareId, finder, dialogs);
+    EXPECT_EQ(IrCommNum, 0);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "More than one USB Serial Converter is connected.");
+    EXPECT_EQ(dialogs.messages[0].title, "module finder error");
+    EXPECT_EQ(dialogs.messages[0].icon, platform::MsgIcon::Critical);
+}
+
+TEST(FindAdapterPort, FinderErrorReachesTheCallerAndKeepsThePort) {
+    FakeFinder finder;
+    finder.fail = true;
+    testsupport::ScriptedDialogs dialogs;
+    IrCommNum = 3;
+    EXPECT_THROW(FindAdapterPort(AdapterHardwareId, finder, dialogs), rt::RuntimeError);
+    EXPECT_EQ(IrCommNum, 3);
+}
+
+TEST(ModMain, DefaultCommSettings) {
+    CommSettings.clear();
+    SetDefaultCommSettings();
+    EXPECT_EQ(CommSettings, "921600,n,8,1");
+}

@@ -1,0 +1,92 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTimer>
+#include <QWidget>
+
+#include "platform/AppPaths.h"
+#include "platform/EventPump.h"
+#include "platform/SingleInstance.h"
+#include "platform/Twips.h"
+#include "platform/UsbPortFinder.h"
+#include "platform/gui/Geometry.h"
+#include "runtime/RuntimeError.h"
+#include "tests/support/TempProgramFolder.h"
+
+using namespace platform;
+
+TEST(AppPaths, EveryFileLiesInTheProgramFolder) {
+    const AppPaths paths(QStringLiteral("/opt/qm73/"));
+    EXPECT_EQ(paths.programFolder(), "/opt/qm73");
+    EXPECT_EQ(paths.database(), "/opt/qm73/QM73.mdb");
+    EXPECT_EQ(paths.settingsFile(), "/opt/qm73/QM73.ini");
+    EXPECT_EQ(paths.dataFolder(), "/opt/qm73/Data");
+    EXPECT_EQ(paths.serialLog(), "/opt/qm73/SerialLog.log");
+}
+
+TEST(AppPaths, ProgramFolderIsWritable) {
+    const AppPaths paths = AppPaths::forProgram();
+    EXPECT_TRUE(QFileInfo(paths.programFolder()).isWritable());
+}
+
+TEST(SingleInstance, SecondHolderIsRefusedAndStaleLockIsTakenOver) {
+    testsupport::TempProgramFolder folder;
+    const QString lockPath = folder.paths().lockFile();
+    {
+        SingleInstance first(lockPath);
+        SingleInstance second(lockPath);
+        EXPECT_TRUE(first.acquire());
+        EXPECT_TRUE(first.acquire());  // asking again keeps it
+        EXPECT_FALSE(second.acquire());
+    }
+    // A lock file whose owner no longer runs.
+    QFile stale(lockPath);
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    stale.write("999999\nqm73\n\n");
+    stale.close();
+    SingleInstance third(lockPath);
+    EXPECT_TRUE(third.acquire());
+}
+
+TEST(Twips, FifteenTwipsPerPixel) {
+    EXPECT_DOUBLE_EQ(twipsToPixels(1500), 100);
+    EXPECT_DOUBLE_EQ(pixelsToTwips(130), 1950);
+    EXPECT_EQ(toPixels(TwipsRect{60, 0, 1500, 3007}), QRect(4, 0, 100, 200));
+    QWidget parent;
+    QWidget child(&parent);
+    placeWidget(&child, {150, 300, 450, 600});
+    EXPECT_EQ(child.geometry(), QRect(10, 20, 30, 40));
+}
+
+TEST(UsbPortFinder, PortNumbersOfDevices) {
+    EXPECT_EQ(portNumberOfDevice("/dev/ttyUSB0"), 1);
+    EXPECT_EQ(portNumberOfDevice("/dev/ttyUSB12"), 13);
+    EXPECT_EQ(portNumberOfDevice("ttyUSB3"), 4);
+    EXPECT_EQ(portNumberOfDevice("/dev/ttyS0"), 0);
+    EXPECT_EQ(deviceOfPortNumber(5), "/dev/ttyUSB4");
+}
+
+TEST(UsbPortFinder, MalformedHardwareIdRaises) {
+    SerialPortInfoFinder finder;
+    EXPECT_THROW(finder.find(QStringLiteral("USB\\10C4")), rt::RuntimeError);
+    EXPECT_NO_THROW(finder.find(QStringLiteral("VID_10C4&PID_EA60")));
+}
+
+TEST(EventPump, WaitsForEventsUntilThePredicateTurnsFalse) {
+    QtEventPump pump;
+    int fired = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++fired; });
+    timer.start(1);
+    pump.waitWhile([&] { return fired < 3; });
+    EXPECT_GE(fired, 3);
+    // A predicate that is already false returns at once.
+    bool called = false;
+    pump.waitWhile([&] {
+        called = true;
+        return false;
+    });
+    EXPECT_TRUE(called);
+}

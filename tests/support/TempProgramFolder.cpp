@@ -1,0 +1,7 @@
+#include "tests/support/TempProgramFolder.h"
+
+namespace testsupport {
+
+TempProgramFolder::TempProgramFolder() : paths_(dir_.path()) {}
+
+}  // namespace testsupport
