@@ -12,13 +12,9 @@ namespace app {
 
 namespace {
 
-// Catalogue numbers and maker's names shown on the title screen.
+// Catalogue numbers and notice shown on the title screen.
 const char* const CatalogueNumberJapanese = "NS-QM73-J  Ver 1.00";
 const char* const CatalogueNumberOther = "NS-QM73-E  Ver 1.00";
-const char* const MakerEnglish = "Norvane Sensing Co., Ltd.";
-const char* const MakerOther =
-    "\u30CE\u30EB\u30F4\u30A7\u30A4\u30F3\u8A08\u6E2C\u682A\u5F0F"
-    "\u4F1A\u793E";  // Norvane Sensing in Japanese
 const char* const NoticeText = "This program may be used only with the QM-73.";
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int pointSize,
@@ -80,7 +76,8 @@ FrmOpen::FrmOpen(platform::Dialogs& dialogs, platform::EventPump& pump, Hooks ho
     imgGasMivo->setScaledContents(true);
     lblPCs = makeLabel(fraOpen, "lblPCs", QStringLiteral("for Linux"), 34, true, true);
     lblVersion = makeLabel(fraOpen, "lblVersion", QString::fromLatin1(CatalogueNumberOther), 10);
-    lblCompany = makeLabel(fraOpen, "lblCompany", QString::fromLatin1(MakerEnglish), 10, true);
+    lblCompany =
+        makeLabel(fraOpen, "lblCompany", QString::fromUtf8(core::MakerNameEnglish), 10, true);
     lblNotice = makeLabel(fraOpen, "lblNotice", QString::fromLatin1(NoticeText), 7);
 
     tmrTimer = new QTimer(this);
@@ -124,8 +121,9 @@ void FrmOpen::Form_Activate() {
     const QString language = core::LoadResText(101);
     lblVersion->setText(QString::fromLatin1(
         language == QLatin1String("JP") ? CatalogueNumberJapanese : CatalogueNumberOther));
-    lblCompany->setText(language == QLatin1String("EN") ? QString::fromLatin1(MakerEnglish)
-                                                        : QString::fromUtf8(MakerOther));
+    lblCompany->setText(language == QLatin1String("EN")
+                            ? QString::fromUtf8(core::MakerNameEnglish)
+                            : QString::fromUtf8(core::MakerNameJapanese));
     lblVersion->adjustSize();
     lblCompany->adjustSize();
     LayoutControls();

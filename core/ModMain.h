@@ -2,7 +2,10 @@
 
 #include <QLocale>
 #include <QString>
+#include <array>
 #include <cstdint>
+
+#include "core/ClsInstrument.h"
 
 #include "platform/Dialogs.h"
 #include "platform/StringTable.h"
@@ -22,6 +25,34 @@ inline bool DebugMode = false;  // "-DEBUG": every failed step shows as failed
 inline QString CommSettings;
 // Port number of the instrument link; 0 means no serial adapter (infrared is used).
 inline int16_t IrCommNum = 0;
+
+// ---- Settings values (read and written by the settings file) ----------------------------
+inline int32_t ExecuteCount = 0;              // runs of the program
+inline bool SerialLogEnabled = false;         // communication log on
+inline QString FactoryRecordSuffix;           // suffix of the settings record file name
+inline int16_t TimeoutSeconds = 0;            // answer time-out of the link
+inline int16_t RetryLimit = 0;                // attempts of the link
+inline bool AutoCalibrationMode = false;      // "Auto Load Mode" value 1
+inline bool AutoLoadMode = false;             // download on connection
+inline bool AutoRemoveData = false;           // clear the instrument after the automatic download
+inline std::array<int32_t, 6> GraphColors{};  // RGB Longs; 0..4 the trend colour of each gas
+inline int16_t LimitDays = 0;
+inline std::array<float, 5> CalibRange{};       // calibration range per gas
+inline std::array<float, 3> PrintLineWidths{};  // 0 data line, 1 scale line
+inline int16_t CalUnitOnWait = 0;
+inline int16_t CalSpanOnWait = 0;
+inline int16_t CalSpanOffWait = 0;
+inline bool CompletelyView = false;
+inline int16_t TrendSearchBefore = 0;  // seconds before an event
+inline int16_t TrendSearchAfter = 0;   // seconds after an event
+inline QString SettingsPassword;
+// The settings written to a new instrument.
+inline clsInstrument DefaultInstrument;
+
+// The maker's name as the title screen and the settings file show it.
+inline const char* const MakerNameEnglish = "Norvane Sensing Co., Ltd.";
+inline const char* const MakerNameJapanese =
+    "\u30CE\u30EB\u30F4\u30A7\u30A4\u30F3\u8A08\u6E2C\u682A\u5F0F\u4F1A\u793E";
 
 // The hardware id of the instrument's USB serial adapter.
 inline const QString AdapterHardwareId = QStringLiteral("VID_10C4&PID_EA60");
@@ -71,6 +102,9 @@ struct StdFont {
     int16_t weight = 400;
     bool operator==(const StdFont&) const = default;
 };
+// The display font of every window ("Font" in the settings file).
+inline StdFont SettingsFont{false, 0, false, QString(), 9.0, false, false, 400};
+
 // Copies Bold, Charset, Italic, Name, Size, Strikethrough, Underline and Weight, in order.
 void CopyFont(StdFont& target, const StdFont& source);
 

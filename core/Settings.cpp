@@ -1,0 +1,350 @@
+#include "core/Settings.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringList>
+#include <optional>
+
+#include "core/ClsToken.h"
+#include "core/ModMain.h"
+#include "runtime/Convert.h"
+#include "runtime/Format.h"
+#include "runtime/RuntimeError.h"
+#include "runtime/Strings.h"
+
+namespace core {
+
+// ---- password scrambling -----------------------------------------------------------------
+
+namespace {
+
+// Characters are scrambled as bytes: ANSI text as the single bytes it always was, any other
+// text as its UTF-8 bytes.
+QByteArray passwordBytes(const QString& text) {
+    for (QChar c : text)
+        if (c.unicode() > 0xFF) return text.toUtf8();
+    return text.toLatin1();
+}
+
+// UTF-8 text, or Latin-1 when the bytes are not valid UTF-8 (text written by an older
+// installation in a single-byte code page is read rather than refused).
+QString decodeUtf8OrLatin1(const QByteArray& bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+    const QString text = utf8(bytes);
+    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
+}
+
+}  // namespace
+
+QString ScrambleText(const QString& text) {
+    const QByteArray bytes = passwordBytes(text);
+    QString out;
+    out.reserve(bytes.size() * 2);
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const int v = static_cast<unsigned char>(bytes.at(i)) + static_cast<int>(i);
+        out += QChar((v & 15) + 70);
+        out += QChar(v / 16 + 70);
+    }
+    return out;
+}
+
+QString UnscrambleText(const QString& text) {
+    QByteArray bytes;
+    for (qsizetype k = 0; 2 * k + 1 < text.size(); ++k) {
+        const int a = text.at(2 * k).unicode();
+        const int b = text.at(2 * k + 1).unicode();
+        const int code = (b - 70) * 16 + ((a - 70) & 15) - static_cast<int>(k);
+        if (code < 0 || code > 255) throw rt::RuntimeError(rt::ErrInvalidCall);
+        bytes.append(static_cast<char>(code));
+    }
+    return decodeUtf8OrLatin1(bytes);
+}
+
+QString EncodePassword(const QString& password) {
+    return ScrambleText(ScrambleText(password));
+}
+QString DecodePassword(const QString& stored) {
+    return UnscrambleText(UnscrambleText(stored));
+}
+
+// ---- reading -----------------------------------------------------------------------------
+
+namespace {
+
+// The values of one key line (token 1 onward). A value the line does not carry is absent.
+class LineValues {
+  public:
+    explicit LineValues(const clsToken& token) : token_(token) {}
+
+    std::optional<QString> text(int i) const {
+        if (i >= token_.TokenCount()) return std::nullopt;
+        return token_.Tokens(i);
+    }
+    // A flag is True when its text is "TRUE" in any case.
+    std::optional<bool> flag(int i, const char* trueText = "TRUE") const {
+        const auto t = text(i);
+        if (!t) return std::nullopt;
+        return t->toUpper() == QLatin1String(trueText);
+    }
+    // A number that is not numeric gives the key's reader default; out of range raises.
+    std::optional<int16_t> integer(int i, int16_t fallback) const {
+        const auto n = number(i);
+        if (!n) return std::nullopt;
+        return *n ? rt::CInt(**n) : fallback;
+    }
+    std::optional<int32_t> longValue(int i, int32_t fallback) const {
+        const auto n = number(i);
+        if (!n) return std::nullopt;
+        return *n ? rt::CLng(**n) : fallback;
+    }
+    std::optional<float> single(int i, float fallback) const {
+        const auto n = number(i);
+        if (!n) return std::nullopt;
+        return *n ? rt::CSng(**n) : fallback;
+    }
+
+  private:
+    std::optional<std::optional<double>> number(int i) const {
+        const auto t = text(i);
+        if (!t) return std::nullopt;
+        return rt::ParseNumber(*t);
+    }
+    const clsToken& token_;
+};
+
+template <class T, class Apply>
+void take(const std::optional<T>& value, Apply apply) {
+    if (value) apply(*value);
+}
+
+template <class T>
+void take(const std::optional<T>& value, T& target) {
+    if (value) target = *value;
+}
+
+void applyLine(const QString& key, const LineValues& v, SettingsWindow& window) {
+    clsInstrument& inst = DefaultInstrument;
+    if (key == QLatin1String("EXECUTE COUNT")) {
+        take(v.longValue(1, 0), ExecuteCount);
+    } else if (key == QLatin1String("SERIAL LOG FILE")) {
+        take(v.flag(1, "ON"), SerialLogEnabled);
+    } else if (key == QLatin1String("FACTORY RECORD SUFFIX")) {
+        take(v.text(1), FactoryRecordSuffix);
+    } else if (key == QLatin1String("IRCOMM NUM")) {
+        take(v.integer(1, 4), IrCommNum);
+    } else if (key == QLatin1String("TIMEOUT")) {
+        take(v.integer(1, 3), TimeoutSeconds);
+    } else if (key == QLatin1String("RETRY")) {
+        take(v.integer(1, 3), RetryLimit);
+    } else if (key == QLatin1String("AUTO LOAD MODE")) {
+        take(v.flag(1), AutoCalibrationMode);
+        take(v.flag(2), AutoLoadMode);
+        take(v.flag(3), AutoRemoveData);
+    } else if (key == QLatin1String("FONT")) {
+        take(v.text(1), SettingsFont.name);
+        take(v.single(2, 9.0f), [](float size) { SettingsFont.size = size; });
+        take(v.flag(3), SettingsFont.bold);
+        take(v.flag(4), SettingsFont.italic);
+        take(v.flag(5), SettingsFont.underline);
+    } else if (key == QLatin1String("GRAPH COLOR")) {
+        GraphColorProperties& graph = window.zvdGraph();
+        take(v.longValue(1, 1), [&](int32_t c) { graph.setScaleColor(c); });
+        take(v.longValue(2, 0xF0F0F0), [&](int32_t c) { graph.setBackColor(c); });
+        take(v.longValue(3, 0xFF4040), [&](int32_t c) { graph.setCursorColor(c); });
+        take(v.longValue(4, 0), GraphColors[3]);
+        take(v.longValue(5, 0), GraphColors[4]);
+    } else if (key == QLatin1String("LIMITDAYS")) {
+        take(v.integer(1, 0), LimitDays);
+    } else if (key == QLatin1String("CALIB. RANGE")) {
+        for (int i = 0; i < 4; ++i)
+            take(v.integer(i + 1, 0), [i](int16_t range) { CalibRange[i] = range; });
+    } else if (key == QLatin1String("DEFAULTVALUE1")) {
+        take(v.integer(1, 90), [&](int16_t x) { inst.setCalLimit(x); });
+        take(v.integer(2, 30), [&](int16_t x) { inst.setLcdBackLight(x); });
+        take(v.integer(3, 8), [&](int16_t x) { inst.setLcdContrast(x); });
+        take(v.integer(4, 1), [&](int16_t x) { inst.setAlarmMode(x); });
+        take(v.integer(5, 5), [&](int16_t x) { inst.setIntervals(x); });
+        take(v.flag(6), [&](bool x) { inst.setDispID(x ? -1 : 0); });
+        take(v.flag(7), [&](bool x) { inst.setDispCalLimit(x ? -1 : 0); });
+        take(v.integer(8, 0), [&](int16_t x) { inst.setCalCheck(x); });
+    } else if (key == QLatin1String("DEFAULTVALUE2")) {
+        take(v.integer(1, 0), [&](int16_t x) { inst.setLunchBreak(x); });
+        take(v.integer(2, 0), [&](int16_t x) { inst.setConfermation(x); });
+        take(v.integer(3, 1), [&](int16_t x) { inst.setAlarmSilence(x); });
+        take(v.integer(4, 1), [&](int16_t x) { inst.setLogOverWrite(x); });
+        take(v.integer(5, 128), [&](int16_t x) { inst.setFlowValue(x); });
+    } else if (key == QLatin1String("CALUNITONWAIT")) {
+        take(v.integer(1, 120), CalUnitOnWait);
+    } else if (key == QLatin1String("CALSPANONWAIT")) {
+        take(v.integer(1, 120), CalSpanOnWait);
+    } else if (key == QLatin1String("CALSPANOFFWAIT")) {
+        take(v.integer(1, 30), CalSpanOffWait);
+    } else if (key == QLatin1String("DATA SELECT")) {
+        take(v.flag(1), [&](bool x) { window.setChkLog(0, x ? 1 : 0); });
+        window.setChkLog(1, 0);
+        take(v.flag(2), [&](bool x) { window.setChkLog(2, x ? 1 : 0); });
+    } else if (key == QLatin1String("SIZE VALUES")) {
+        take(v.integer(1, 1), [&](int16_t x) { window.setWindowState(x); });
+        take(v.single(2, 7680), [&](float x) { window.setWidth(x); });
+        take(v.single(3, 5760), [&](float x) { window.setHeight(x); });
+    } else if (key == QLatin1String("PRT WIDTH")) {
+        take(v.single(1, 1), PrintLineWidths[0]);
+        take(v.single(2, 1), PrintLineWidths[1]);
+    } else if (key == QLatin1String("COMPLETELY VIEW")) {
+        take(v.flag(1), CompletelyView);
+    } else if (key == QLatin1String("TREND SEARCH")) {
+        take(v.integer(1, 0), TrendSearchBefore);
+        take(v.integer(2, 0), TrendSearchAfter);
+    } else if (key == QLatin1String("QM-73")) {
+        take(v.text(1), [](const QString& s) { SettingsPassword = DecodePassword(s); });
+    }
+}
+
+}  // namespace
+
+void LoadSettings(const QString& path, SettingsWindow& window) {
+    clsToken token;
+    token.ClearComments();
+    token.ClearDelimiters();
+    token.ClearStrings();
+    token.AddComments(QStringLiteral(";"));
+    token.AddDelimiters(QStringLiteral("\t"));
+    token.AddStrings(QStringLiteral("'"));
+
+    QFile file(path);
+    if (!file.exists()) return;
+    if (!file.open(QIODevice::ReadOnly)) {
+        qWarning("Settings file %s cannot be read: %s", qPrintable(path),
+                 qPrintable(file.errorString()));
+        return;
+    }
+    const QStringList lines = decodeUtf8OrLatin1(file.readAll()).split(QLatin1Char('\n'));
+    int lineNumber = 0;
+    try {
+        for (QString line : lines) {
+            ++lineNumber;
+            if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
+            token.setSource(line);
+            if (token.TokenCount() < 2) continue;
+            applyLine(token.Tokens(0).toUpper(), LineValues(token), window);
+        }
+    } catch (const rt::RuntimeError& e) {
+        // Reading ends at the first bad value; what was read before it stays.
+        qWarning("Settings file %s: reading stopped at line %d: %s", qPrintable(path), lineNumber,
+                 qPrintable(e.description()));
+    }
+}
+
+// ---- writing -----------------------------------------------------------------------------
+
+namespace {
+
+QString boolText(bool b) {
+    return b ? QStringLiteral("True") : QStringLiteral("False");
+}
+QString numberText(int32_t n) {
+    return QString::number(n);
+}
+QString numberText(int16_t n) {
+    return QString::number(n);
+}
+QString numberText(float f) {
+    return rt::SingleToText(f);
+}
+
+class SettingsWriter {
+  public:
+    void line(const QString& text) { lines_ << text; }
+    void lines(std::initializer_list<const char*> texts) {
+        for (const char* t : texts)
+            lines_ << QString::fromLatin1(t);
+    }
+    void key(const char* name, const QStringList& values) {
+        lines_ << QString::fromLatin1(name) + QLatin1Char('\t') + values.join(QLatin1Char('\t'));
+    }
+    QByteArray content() const { return (lines_.join(QLatin1String("\r\n")) + "\r\n").toUtf8(); }
+
+  private:
+    QStringList lines_;
+};
+
+}  // namespace
+
+void SaveSettings(const QString& path, SettingsWindow& window, rt::OleDate now) {
+    const clsInstrument& inst = DefaultInstrument;
+    GraphColorProperties& graph = window.zvdGraph();
+    const bool english = LoadResText(101) == QLatin1String("EN");
+
+    SettingsWriter w;
+    w.lines({";", ";            QM-73 Data logger program"});
+    w.line(QStringLiteral(";      Last update = ") + rt::GeneralDate(now));
+    w.lines({";         Delimiter is tab,comma(,) character",
+             ";           This file is changed set menu", ";"});
+    w.line(QStringLiteral("; Copyright (C) ") +
+           QString::fromUtf8(english ? MakerNameEnglish : MakerNameJapanese));
+    w.lines({";", ""});
+    w.key("Execute Count", {numberText(rt::CLng(static_cast<double>(ExecuteCount) + 1))});
+    w.key("Serial Log File", {SerialLogEnabled ? QStringLiteral("ON") : QStringLiteral("OFF")});
+    w.key("Factory Record Suffix", {FactoryRecordSuffix});
+    w.key("IrCOMM Num", {numberText(IrCommNum)});
+    w.key("COMM Settings", {CommSettings});
+    w.key("Timeout", {numberText(TimeoutSeconds == 0 ? int16_t(3) : TimeoutSeconds)});
+    w.key("Retry", {numberText(RetryLimit == 0 ? int16_t(3) : RetryLimit)});
+    w.lines(
+        {"", ";", "; Formats = Auto calibration, Autoload enable, Auto remove data enable", ";"});
+    w.key("Auto Load Mode",
+          {boolText(AutoCalibrationMode), boolText(AutoLoadMode), boolText(AutoRemoveData)});
+    w.lines({"", ";", "; Formats = Name , Size , Bold , Italic , Underline (Font setting)", ";"});
+    w.key("Font", {QLatin1Char('\'') + SettingsFont.name + QLatin1Char('\''),
+                   numberText(static_cast<float>(SettingsFont.size)), boolText(SettingsFont.bold),
+                   boolText(SettingsFont.italic), boolText(SettingsFont.underline)});
+    w.lines({"", ";", "; Formats = Scale , Back , Cursor (RGB) (Color datas), Gas , Temperature ",
+             ";"});
+    w.key("Graph Color", {numberText(graph.ScaleColor()), numberText(graph.BackColor()),
+                          numberText(graph.CursorColor()), numberText(GraphColors[3]),
+                          numberText(GraphColors[4])});
+    w.lines({"", ";", "; Formats = Gas1...Gas4 (Calibration Range ... Serial Value Format)", ";"});
+    w.key("Calib. Range", {numberText(CalibRange[0]), numberText(CalibRange[1]),
+                           numberText(CalibRange[2]), numberText(CalibRange[3])});
+    w.lines({"", ";", "; Gas Instrument Information.", ";",
+             "; CalibLimit, BackLightTime, Lcd Contrant, AlarmPattern,   IntervalCycle,  ID "
+             "Display, Cal Disp,   Cal Proc"});
+    w.key("DefaultValue1", {numberText(inst.CalLimit()), numberText(inst.LcdBackLight()),
+                            numberText(inst.LcdContrast()), numberText(inst.AlarmMode()),
+                            numberText(inst.Intervals()), boolText(inst.DispID() != 0),
+                            boolText(inst.DispCalLimit() != 0), numberText(inst.CalCheck())});
+    w.line(QStringLiteral("; LunchBreak, Confermation, AlarmSilence, Overwrite, FlowDA"));
+    w.key("DefaultValue2", {numberText(inst.LunchBreak()), numberText(inst.Confermation()),
+                            numberText(inst.AlarmSilence()), numberText(inst.LogOverWrite()),
+                            numberText(inst.FlowValue())});
+    w.lines({";", ";", "; Calibration Timer 1 : Cal.Unit On After Zero Calib, Bitween wait time."});
+    w.key("CalUnitOnWait", {numberText(CalUnitOnWait)});
+    w.line(QStringLiteral(
+        "; Calibration Timer 2 : Span Gas valve On To Span Calib, Bitween wait time."));
+    w.key("CalSpanOnWait", {numberText(CalSpanOnWait)});
+    w.line(QStringLiteral(
+        "; Calibration Timer 3 : Span valve Off After Cal.Unit Off, Bitween wait time."));
+    w.key("CalSpanOffWait", {numberText(CalSpanOffWait)});
+    w.lines({"", "; ", "; Format = SerialNo,UserID"});
+    w.key("Data Select", {boolText(window.chkLog(0) == 1), boolText(window.chkLog(2) == 1)});
+    w.lines({"", ";", "; Formats = Form status , Form width , Form height (Twips value)", ";"});
+    w.key("Size Values", {numberText(window.WindowState()), numberText(window.Width()),
+                          numberText(window.Height())});
+    w.lines({"", ";", "; Formats = Printing Data Line Width, Printing Scale Line Width", ";"});
+    w.key("Prt Width", {numberText(PrintLineWidths[0]), numberText(PrintLineWidths[1])});
+    w.lines({"", ";", "; Format = True or False", ";"});
+    w.key("Completely View", {boolText(CompletelyView)});
+    w.lines({"", ";", "; ; Format = Before Event , After Event", ";"});
+    w.key("Trend Search", {numberText(TrendSearchBefore), numberText(TrendSearchAfter)});
+    w.lines({"", ";"});
+    w.key("QM-73", {EncodePassword(SettingsPassword)});
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(w.content()) < 0 || !file.commit())
+        throw rt::RuntimeError(
+            rt::ErrPathAccess,
+            QStringLiteral("Cannot write the settings file %1: %2").arg(path, file.errorString()));
+}
+
+}  // namespace core

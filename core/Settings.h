@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+#include "runtime/OleDate.h"
+
+namespace core {
+
+// The three colours of the main window's trend graph that the settings file keeps (RGB Longs).
+class GraphColorProperties {
+  public:
+    virtual ~GraphColorProperties() = default;
+    virtual int32_t ScaleColor() const = 0;
+    virtual void setScaleColor(int32_t rgb) = 0;
+    virtual int32_t BackColor() const = 0;
+    virtual void setBackColor(int32_t rgb) = 0;
+    virtual int32_t CursorColor() const = 0;
+    virtual void setCursorColor(int32_t rgb) = 0;
+};
+
+// What the settings file reads from and writes to the main window. A setter may refuse a
+// value by raising rt::RuntimeError.
+class SettingsWindow {
+  public:
+    virtual ~SettingsWindow() = default;
+    // 0 normal, 1 minimized, 2 maximized; width and height in twips.
+    virtual int16_t WindowState() const = 0;
+    virtual void setWindowState(int16_t state) = 0;
+    virtual float Width() const = 0;
+    virtual void setWidth(float twips) = 0;
+    virtual float Height() const = 0;
+    virtual void setHeight(float twips) = 0;
+    // Value of the tree grouping check box chkLog(index): 1 ticked, 0 not.
+    virtual int16_t chkLog(int index) const = 0;
+    virtual void setChkLog(int index, int16_t value) = 0;
+    virtual GraphColorProperties& zvdGraph() = 0;
+};
+
+// Reads the settings file into the settings values, DefaultInstrument, SettingsFont and the
+// window. A missing file changes nothing; reading ends quietly at the first bad value (values
+// read before it stay). A key line with fewer values than its key takes leaves the rest as
+// they were.
+void LoadSettings(const QString& path, SettingsWindow& window);
+
+// Replaces the settings file whole (atomically: a failure leaves the old file) with every key.
+// Raises rt::RuntimeError when the file cannot be written.
+void SaveSettings(const QString& path, SettingsWindow& window,
+                  rt::OleDate now = rt::OleDate::now());
+
+// The reversible scrambling of the stored password: two characters per character.
+QString ScrambleText(const QString& text);
+// Raises error 5 when a pair does not stand for a character.
+QString UnscrambleText(const QString& text);
+
+// The password as the file holds it (scrambled twice) and back.
+QString EncodePassword(const QString& password);
+QString DecodePassword(const QString& stored);
+
+}  // namespace core

@@ -1,0 +1,412 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+
+#include "core/ModMain.h"
+#include "core/Settings.h"
+#include "graph/uclZvdGraph.h"
+#include "runtime/Format.h"
+#include "runtime/RuntimeError.h"
+#include "tests/support/TempProgramFolder.h"
+
+using namespace core;
+
+namespace {
+
+// The main window as far as the settings file sees it.
+class FakeWindow : public SettingsWindow {
+  public:
+    int16_t state = 0;
+    float width = 9000, height = 6000;
+    int16_t checks[3] = {0, 1, 0};
+    graph::uclZvdGraph graph;
+    bool failReads = false;
+
+    int16_t WindowState() const override { return state; }
+    void setWindowState(int16_t s) override {
+        if (s < 0 || s > 2) throw rt::RuntimeError(380, "Invalid property value");
+        state = s;
+    }
+    float Width() const override {
+        if (failReads) throw rt::RuntimeError(380, "Invalid property value");
+        return width;
+    }
+    void setWidth(float w) override { width = w; }
+    float Height() const override { return height; }
+    void setHeight(float h) override { height = h; }
+    int16_t chkLog(int i) const override { return checks[i]; }
+    void setChkLog(int i, int16_t v) override { checks[i] = v; }
+    GraphColorProperties& zvdGraph() override { return graph; }
+};
+
+// Starting values as the main window gives them before reading the file.
+void resetSettings() {
+    ExecuteCount = 0;
+    SerialLogEnabled = false;
+    FactoryRecordSuffix.clear();
+    IrCommNum = 4;
+    CommSettings = QStringLiteral("921600,n,8,1");
+    TimeoutSeconds = 3;
+    RetryLimit = 3;
+    AutoCalibrationMode = AutoLoadMode = AutoRemoveData = false;
+    SettingsFont = StdFont{false, 0, false, QStringLiteral("Sans"), 9.0, false, false, 400};
+    GraphColors.fill(0);
+    LimitDays = 0;
+    CalibRange.fill(0);
+    PrintLineWidths.fill(1);
+    CalUnitOnWait = 45;
+    CalSpanOnWait = 90;
+    CalSpanOffWait = 45;
+    CompletelyView = false;
+    TrendSearchBefore = -30;
+    TrendSearchAfter = 45;
+    SettingsPassword = QStringLiteral("start");
+    DefaultInstrument = clsInstrument();
+}
+
+class SettingsFile : public ::testing::Test {
+  protected:
+    void SetUp() override { resetSettings(); }
+    void TearDown() override { resetSettings(); }
+
+    QString path() const { return folder.paths().settingsFile(); }
+    void write(const QByteArray& content) {
+        QFile f(path());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+    QByteArray read() const {
+        QFile f(path());
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+        return f.readAll();
+    }
+
+    testsupport::TempProgramFolder folder;
+    FakeWindow window;
+};
+
+}  // namespace
+
+TEST(Password, ScramblingExamples) {
+    EXPECT_EQ(ScrambleText("abc"), "GLILKL");
+    EXPECT_EQ(EncodePassword("abc"), "MJSJQJUJUJGK");
+    EXPECT_EQ(UnscrambleText("GLILKL"), "abc");
+    EXPECT_EQ(DecodePassword("MJSJQJUJUJGK"), "abc");
+    EXPECT_EQ(UnscrambleText("GLILKLX"), "abc");  // a last unpaired character is ignored
+    EXPECT_EQ(EncodePassword(""), "");
+    for (const QString& p : {QStringLiteral("Pa55 w;rd'\t"), QStringLiteral("caf\u00e9"),
+                             QStringLiteral("\u30d1\u30b9")}) {
+        const QString stored = EncodePassword(p);
+        EXPECT_EQ(stored.size() % 2, 0);
+        for (QChar c : stored)
+            EXPECT_GE(c.unicode(), 70);
+        EXPECT_EQ(DecodePassword(stored), p);
+    }
+    EXPECT_THROW(UnscrambleText("!!"), rt::RuntimeError);
+}
+
+TEST_F(SettingsFile, ReadsEveryKey) {
+    write(
+        "; comment\r\n"
+        "\r\n"
+        "Execute Count\t41\r\n"
+        "Serial Log File\ton\r\n"
+        "Factory Record Suffix\tF01\r\n"
+        "IrCOMM Num\t7\r\n"
+        "COMM Settings\t9600,n,8,1\r\n"
+        "Timeout\t5\r\n"
+        "Retry\t6\r\n"
+        "Auto Load Mode\tTrue\tTRUE\tfalse\r\n"
+        "Font\t'IPA Gothic'\t11.25\tTrue\tFalse\ttrue\r\n"
+        "Graph Color\t1\t15790320\t16728128\t255\t65280\r\n"
+        "LIMITDAYS\t180\r\n"
+        "Calib. Range\t12.5\t13.5\t0\t100\r\n"
+        "DefaultValue1\t60\t20\t7\t2\t10\tTrue\tFalse\t1\r\n"
+        "DefaultValue2\t1\t2\t0\t0\t200\r\n"
+        "CalUnitOnWait\t100\r\n"
+        "CalSpanOnWait\t110\r\n"
+        "CalSpanOffWait\t20\r\n"
+        "Data Select\tTrue\tTrue\r\n"
+        "Size Values\t2\t12000\t8000.5\r\n"
+        "Prt Width\t2\t0.5\r\n"
+        "Completely View\tTrue\r\n"
+        "Trend Search\t-60\t90\r\n"
+        "QM-73\tMJSJQJUJUJGK\r\n");
+    LoadSettings(path(), window);
+    EXPECT_EQ(ExecuteCount, 41);
+    EXPECT_TRUE(SerialLogEnabled);
+    EXPECT_EQ(FactoryRecordSuffix, "F01");
+    EXPECT_EQ(IrCommNum, 7);
+    EXPECT_EQ(CommSettings, "921600,n,8,1");  // never read back
+    EXPECT_EQ(TimeoutSeconds, 5);
+    EXPECT_EQ(RetryLimit, 6);
+    EXPECT_TRUE(AutoCalibrationMode);
+    EXPECT_TRUE(AutoLoadMode);
+    EXPECT_FALSE(AutoRemoveData);
+    EXPECT_EQ(SettingsFont.name, "IPA Gothic");
+    EXPECT_EQ(SettingsFont.size, 11.25);
+    EXPECT_TRUE(SettingsFont.bold);
+    EXPECT_FALSE(SettingsFont.italic);
+    EXPECT_TRUE(SettingsFont.underline);
+    EXPECT_EQ(window.graph.ScaleColor(), 1);
+    EXPECT_EQ(window.graph.BackColor(), 0xF0F0F0);
+    EXPECT_EQ(window.graph.CursorColor(), 0xFF4040);
+    EXPECT_EQ(GraphColors[3], 255);
+    EXPECT_EQ(GraphColors[4], 65280);
+    EXPECT_EQ(LimitDays, 180);
+    EXPECT_EQ(CalibRange[0], 12.0f);  // whole numbers, half to even
+    EXPECT_EQ(CalibRange[1], 14.0f);
+    EXPECT_EQ(CalibRange[3], 100.0f);
+    const clsInstrument& d = DefaultInstrument;
+    EXPECT_EQ(d.CalLimit(), 60);
+    EXPECT_EQ(d.LcdBackLight(), 20);
+    EXPECT_EQ(d.LcdContrast(), 7);
+    EXPECT_EQ(d.AlarmMode(), 2);
+    EXPECT_EQ(d.Intervals(), 10);
+    EXPECT_EQ(d.DispID(), -1);
+    EXPECT_EQ(d.DispCalLimit(), 0);
+    EXPECT_EQ(d.CalCheck(), 1);
+    EXPECT_EQ(d.LunchBreak(), 1);
+    EXPECT_EQ(d.Confermation(), 2);
+    EXPECT_EQ(d.AlarmSilence(), 0);
+    EXPECT_EQ(d.LogOverWrite(), 0);
+    EXPECT_EQ(d.FlowValue(), 200);
+    EXPECT_TRUE(d.Change(InstrumentFlag::Change_CalLimit));  // set through its properties
+    EXPECT_TRUE(d.Change(InstrumentFlag::Change_Interval));
+    EXPECT_EQ(CalUnitOnWait, 100);
+    EXPECT_EQ(CalSpanOnWait, 110);
+    EXPECT_EQ(CalSpanOffWait, 20);
+    EXPECT_EQ(window.checks[0], 1);
+    EXPECT_EQ(window.checks[1], 0);
+    EXPECT_EQ(window.checks[2], 1);
+    EXPECT_EQ(window.state, 2);
+    EXPECT_EQ(window.width, 12000.0f);
+    EXPECT_EQ(window.height, 8000.5f);
+    EXPECT_EQ(PrintLineWidths[0], 2.0f);
+    EXPECT_EQ(PrintLineWidths[1], 0.5f);
+    EXPECT_TRUE(CompletelyView);
+    EXPECT_EQ(TrendSearchBefore, -60);
+    EXPECT_EQ(TrendSearchAfter, 90);
+    EXPECT_EQ(SettingsPassword, "abc");
+}
+
+TEST_F(SettingsFile, NonNumericValuesTakeTheReaderDefaults) {
+    write(
+        "IrCOMM Num\tx\nTimeout\t?\nRetry\t\t\nSize Values\tmax\twide\ttall\n"
+        "DefaultValue2\ta\tb\tc\td\te\nGraph Color\tr\tg\tb\tc\td\n");
+    LoadSettings(path(), window);
+    EXPECT_EQ(IrCommNum, 4);
+    EXPECT_EQ(TimeoutSeconds, 3);
+    EXPECT_EQ(RetryLimit, 3);  // "Retry" without a value is skipped
+    EXPECT_EQ(window.state, 1);
+    EXPECT_EQ(window.width, 7680.0f);
+    EXPECT_EQ(window.height, 5760.0f);
+    EXPECT_EQ(DefaultInstrument.AlarmSilence(), 1);
+    EXPECT_EQ(DefaultInstrument.FlowValue(), 128);
+    EXPECT_EQ(window.graph.BackColor(), 0xF0F0F0);
+}
+
+TEST_F(SettingsFile, ReadingStopsAtTheFirstBadValue) {
+    const struct {
+        const char* badLine;
+    } cases[] = {{"IrCOMM Num\t40000"},     // beyond 16 bits
+                 {"Execute Count\t3E10"},   // beyond 32 bits
+                 {"Size Values\t7\t1\t1"},  // the window refuses the state
+                 {"QM-73\t!!"}};            // not a scrambled text
+    for (const auto& c : cases) {
+        resetSettings();
+        write(QByteArray("Retry\t9\n") + c.badLine + "\nTimeout\t8\n");
+        LoadSettings(path(), window);
+        EXPECT_EQ(RetryLimit, 9) << c.badLine;
+        EXPECT_EQ(TimeoutSeconds, 3) << c.badLine;  // the line after was not read
+    }
+}
+
+TEST_F(SettingsFile, MissingOrCommentOnlyFileChangesNothing) {
+    LoadSettings(path(), window);
+    EXPECT_EQ(SettingsPassword, "start");
+    EXPECT_EQ(IrCommNum, 4);
+    write(";\n;            QM-73 Data logger program\n;\n");
+    LoadSettings(path(), window);
+    EXPECT_EQ(SettingsPassword, "start");
+    EXPECT_EQ(window.state, 0);
+    EXPECT_EQ(window.checks[1], 1);
+}
+
+TEST_F(SettingsFile, ShortKeyLineLeavesMissingValuesAsTheyWere) {
+    write(
+        "Font\t'Wide Name'\t12\tTrue\tTrue\tTrue\n"
+        "Auto Load Mode\tTrue\n"
+        "Trend Search\t10\n");
+    LoadSettings(path(), window);
+    EXPECT_TRUE(AutoCalibrationMode);
+    EXPECT_FALSE(AutoLoadMode);  // not taken from the Font line's slots
+    EXPECT_FALSE(AutoRemoveData);
+    EXPECT_EQ(TrendSearchBefore, 10);
+    EXPECT_EQ(TrendSearchAfter, 45);
+}
+
+TEST_F(SettingsFile, LowerCaseKeyAndCountOnSave) {
+    write("execute count\t7\r\n");
+    LoadSettings(path(), window);
+    EXPECT_EQ(ExecuteCount, 7);
+    SaveSettings(path(), window);
+    SaveSettings(path(), window);  // every save of one run writes the same count
+    EXPECT_TRUE(read().contains("\r\nExecute Count\t8\r\n"));
+    EXPECT_EQ(ExecuteCount, 7);
+}
+
+TEST_F(SettingsFile, ReadsAnOldLatin1File) {
+    write("Factory Record Suffix\tCaf\xe9\r\nFont\t'Gr\xfcn'\t9\tFalse\tFalse\tFalse\r\n");
+    LoadSettings(path(), window);
+    EXPECT_EQ(FactoryRecordSuffix, QStringLiteral("Caf\u00e9"));
+    EXPECT_EQ(SettingsFont.name, QStringLiteral("Gr\u00fcn"));
+}
+
+TEST_F(SettingsFile, SavedLayoutIsExact) {
+    ExecuteCount = 41;
+    SerialLogEnabled = true;
+    FactoryRecordSuffix = "F01";
+    IrCommNum = 5;
+    TimeoutSeconds = 0;
+    RetryLimit = 4;
+    AutoCalibrationMode = true;
+    AutoRemoveData = true;
+    SettingsFont = StdFont{true, 0, false, "IPA Gothic", 11.25, false, false, 700};
+    window.graph.setScaleColor(1);
+    window.graph.setBackColor(15790320);
+    window.graph.setCursorColor(16728128);
+    GraphColors[3] = 255;
+    GraphColors[4] = 65280;
+    CalibRange = {12, 14, 0, 100, 0};
+    clsInstrument& d = DefaultInstrument;
+    d.setCalLimit(90);
+    d.setLcdBackLight(30);
+    d.setLcdContrast(8);
+    d.setAlarmMode(1);
+    d.setIntervals(5);
+    d.setDispID(-1);
+    d.setAlarmSilence(1);
+    d.setLogOverWrite(1);
+    d.setFlowValue(128);
+    CalUnitOnWait = 120;
+    CalSpanOnWait = 90;
+    CalSpanOffWait = 30;
+    window.checks[0] = 1;
+    window.state = 0;
+    window.width = 7680;
+    window.height = 5760;
+    PrintLineWidths = {1, 2.5f, 0};
+    SettingsPassword = "abc";
+    const rt::OleDate now = *rt::OleDate::fromCivil(2026, 12, 10, 13, 51, 14);
+
+    SaveSettings(path(), window, now);
+
+    const QString expected =
+        ";\r\n"
+        ";            QM-73 Data logger program\r\n"
+        ";      Last update = " +
+        rt::GeneralDate(now) +
+        "\r\n"
+        ";         Delimiter is tab,comma(,) character\r\n"
+        ";           This file is changed set menu\r\n"
+        ";\r\n"
+        "; Copyright (C) Norvane Sensing Co., Ltd.\r\n"
+        ";\r\n"
+        "\r\n"
+        "Execute Count\t42\r\n"
+        "Serial Log File\tON\r\n"
+        "Factory Record Suffix\tF01\r\n"
+        "IrCOMM Num\t5\r\n"
+        "COMM Settings\t921600,n,8,1\r\n"
+        "Timeout\t3\r\n"
+        "Retry\t4\r\n"
+        "\r\n;\r\n; Formats = Auto calibration, Autoload enable, Auto remove data enable\r\n;\r\n"
+        "Auto Load Mode\tTrue\tFalse\tTrue\r\n"
+        "\r\n;\r\n; Formats = Name , Size , Bold , Italic , Underline (Font setting)\r\n;\r\n"
+        "Font\t'IPA Gothic'\t11.25\tTrue\tFalse\tFalse\r\n"
+        "\r\n;\r\n; Formats = Scale , Back , Cursor (RGB) (Color datas), Gas , Temperature "
+        "\r\n;\r\n"
+        "Graph Color\t1\t15790320\t16728128\t255\t65280\r\n"
+        "\r\n;\r\n; Formats = Gas1...Gas4 (Calibration Range ... Serial Value Format)\r\n;\r\n"
+        "Calib. Range\t12\t14\t0\t100\r\n"
+        "\r\n;\r\n; Gas Instrument Information.\r\n;\r\n"
+        "; CalibLimit, BackLightTime, Lcd Contrant, AlarmPattern,   IntervalCycle,  ID Display, "
+        "Cal Disp,   Cal Proc\r\n"
+        "DefaultValue1\t90\t30\t8\t1\t5\tTrue\tFalse\t0\r\n"
+        "; LunchBreak, Confermation, AlarmSilence, Overwrite, FlowDA\r\n"
+        "DefaultValue2\t0\t0\t1\t1\t128\r\n"
+        ";\r\n;\r\n; Calibration Timer 1 : Cal.Unit On After Zero Calib, Bitween wait time.\r\n"
+        "CalUnitOnWait\t120\r\n"
+        "; Calibration Timer 2 : Span Gas valve On To Span Calib, Bitween wait time.\r\n"
+        "CalSpanOnWait\t90\r\n"
+        "; Calibration Timer 3 : Span valve Off After Cal.Unit Off, Bitween wait time.\r\n"
+        "CalSpanOffWait\t30\r\n"
+        "\r\n; \r\n; Format = SerialNo,UserID\r\n"
+        "Data Select\tTrue\tFalse\r\n"
+        "\r\n;\r\n; Formats = Form status , Form width , Form height (Twips value)\r\n;\r\n"
+        "Size Values\t0\t7680\t5760\r\n"
+        "\r\n;\r\n; Formats = Printing Data Line Width, Printing Scale Line Width\r\n;\r\n"
+        "Prt Width\t1\t2.5\r\n"
+        "\r\n;\r\n; Format = True or False\r\n;\r\n"
+        "Completely View\tFalse\r\n"
+        "\r\n;\r\n; ; Format = Before Event , After Event\r\n;\r\n"
+        "Trend Search\t-30\t45\r\n"
+        "\r\n;\r\n"
+        "QM-73\tMJSJQJUJUJGK\r\n";
+    EXPECT_EQ(QString::fromUtf8(read()), expected);
+}
+
+TEST_F(SettingsFile, SaveAndLoadRoundTrip) {
+    SettingsFont.name = "Noto Sans CJK";
+    SettingsPassword = QStringLiteral("\u79d8\u5bc6 pw");
+    LimitDays = 30;
+    window.checks[2] = 1;
+    window.graph.setCursorColor(0x123456);
+    SaveSettings(path(), window);
+    const QByteArray saved = read();
+    EXPECT_FALSE(saved.contains("LIMITDAYS"));
+
+    resetSettings();
+    FakeWindow other;
+    LoadSettings(path(), other);
+    EXPECT_EQ(SettingsFont.name, "Noto Sans CJK");
+    EXPECT_EQ(SettingsPassword, QStringLiteral("\u79d8\u5bc6 pw"));
+    EXPECT_EQ(other.checks[2], 1);
+    EXPECT_EQ(other.checks[1], 0);
+    EXPECT_EQ(other.graph.CursorColor(), 0x123456);
+    EXPECT_EQ(TrendSearchBefore, -30);
+}
+
+TEST_F(SettingsFile, EmptyTextsAreWrittenAsKeyAndTabAndSkippedOnReading) {
+    SettingsPassword.clear();
+    FactoryRecordSuffix.clear();
+    SaveSettings(path(), window);
+    const QByteArray saved = read();
+    EXPECT_TRUE(saved.endsWith("\r\nQM-73\t\r\n"));
+    EXPECT_TRUE(saved.contains("\r\nFactory Record Suffix\t\r\n"));
+    SettingsPassword = "kept";
+    FactoryRecordSuffix = "kept";
+    LoadSettings(path(), window);
+    EXPECT_EQ(SettingsPassword, "kept");
+    EXPECT_EQ(FactoryRecordSuffix, "kept");
+}
+
+TEST_F(SettingsFile, FailedSaveLeavesTheOldFile) {
+    write("Retry\t9\r\n");
+    window.failReads = true;
+    EXPECT_THROW(SaveSettings(path(), window), rt::RuntimeError);
+    EXPECT_EQ(read(), "Retry\t9\r\n");
+
+    window.failReads = false;
+    const QString nowhere = folder.path() + "/missing/QM73.ini";
+    try {
+        SaveSettings(nowhere, window);
+        FAIL();
+    } catch (const rt::RuntimeError& e) {
+        EXPECT_EQ(e.number(), rt::ErrPathAccess);
+        EXPECT_TRUE(e.description().contains(nowhere));
+    }
+    EXPECT_EQ(read(), "Retry\t9\r\n");
+}
