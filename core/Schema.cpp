@@ -1,0 +1,182 @@
+#include "core/Schema.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include "runtime/RuntimeError.h"
+
+namespace core {
+
+namespace {
+
+const QString TextType = QStringLiteral(" COLLATE NOCASE");
+
+// "Varchar(n)" columns compare without regard to case, as the stored data always did.
+QString column(const QString& name, const QString& type) {
+    const bool text = type.startsWith(QLatin1String("Varchar"), Qt::CaseInsensitive);
+    return name + QLatin1Char(' ') + type + (text ? TextType : QString());
+}
+
+QString table(const QString& name, const QStringList& columns, const QString& separator = ",") {
+    return QStringLiteral("Create Table ") + name +
+           QStringLiteral(" (SeqNo Integer CONSTRAINT SeqNoKey PRIMARY KEY,") +
+           columns.join(separator) + QStringLiteral(");");
+}
+
+QStringList perGas(const QList<std::pair<QString, QString>>& columns) {
+    QStringList out;
+    for (int gas = 1; gas <= 5; ++gas)
+        for (const auto& [suffix, type] : columns)
+            out << column(QStringLiteral("Gas%1").arg(gas) + suffix, type);
+    return out;
+}
+
+QString sensorHistoryStatement() {
+    return table(QStringLiteral("SensorHistory"),
+                 {column("RelNo", "Integer"), column("UserID", "Varchar(20)"),
+                  column("SerialNo", "Varchar(20)"), column("Dates", "Date"),
+                  column("SensorNo", "VarChar(10)"), column("GasName", "Varchar(10)"),
+                  column("FullScale", "Float")},
+                 QStringLiteral(", "));
+}
+
+QString eventTable(const QString& name) {
+    return table(name,
+                 {column("RelNo", "Integer"), column("GasNo", "Integer"),
+                  column("GasName", "VarChar(10)"), column("Alarm_Type", "Integer"),
+                  column("Dates", "Date"), column("NowEv", "Integer"), column("NowCl", "Integer")});
+}
+
+}  // namespace
+
+QString LogKindHeaderName(LogKind kind) {
+    switch (kind) {
+        case LogKind::CalibrationHistory:
+            return QStringLiteral("Calibration Histories");
+        case LogKind::AlarmEvents:
+            return QStringLiteral("Alarm Events");
+        case LogKind::TroubleEvents:
+            return QStringLiteral("Trouble Events");
+        case LogKind::PowerEvents:
+            return QStringLiteral("Power Events");
+        case LogKind::SensorHistory:
+            return QStringLiteral("Sensor Histories");
+        default:
+            return QString();
+    }
+}
+
+QStringList CreateTableStatements() {
+    QStringList logHead = {column("Names", "Varchar(40)"),
+                           column("UserID", "Varchar(20)"),
+                           column("StationID", "Varchar(20)"),
+                           column("SerialNo", "Varchar(20)"),
+                           column("RomNum", "Integer"),
+                           column("Types", "Integer"),
+                           column("Dcount", "Integer"),
+                           column("FolderID", "Varchar(10)"),
+                           column("Dates", "Date"),
+                           column("Interval", "Integer"),
+                           column("Sampling", "Integer"),
+                           column("CalLimit", "Integer")};
+    logHead << perGas({{"Name", "Varchar(10)"},
+                       {"Full", "Float"},
+                       {"Desit", "Float"},
+                       {"Enable", "YesNo"},
+                       {"Point", "Integer"},
+                       {"Unit", "Varchar(5)"},
+                       {"Avr", "Float"},
+                       {"Max", "Float"},
+                       {"Min", "Float"},
+                       {"Warn", "Float"},
+                       {"Alarm", "Float"},
+                       {"TWA", "Float"},
+                       {"STEL", "Float"},
+                       {"Mode", "Float"},
+                       {"MaxDate", "Date"},
+                       {"MinDate", "Date"}});
+
+    QStringList intervalData = {column("RelNo", "Integer"), column("Datetimes", "Date"),
+                                column("EvtTime", "Date")};
+    intervalData << perGas({{"Value", "Float"}, {"NowCl", "Integer"}});
+
+    QStringList intervalEvent = {column("RelNo", "Integer"), column("Datetimes", "Date"),
+                                 column("BaseDate", "Date")};
+    for (int gas = 1; gas <= 5; ++gas)
+        intervalEvent << column(QStringLiteral("Gas%1Event").arg(gas), "Integer");
+
+    QStringList alarmData = {column("RelNo", "Integer"), column("Datetimes", "Date")};
+    for (int gas = 1; gas <= 5; ++gas)
+        alarmData << column(QStringLiteral("Gas%1Value").arg(gas), "Float");
+
+    QStringList history = {column("RelNo", "Integer"),         column("UserID", "Varchar(20)"),
+                           column("StationID", "Varchar(20)"), column("SerialNo", "Varchar(20)"),
+                           column("WriteDates", "Date"),       column("Dates", "Date"),
+                           column("CalLimit", "Integer")};
+    history << perGas({{"Name", "Varchar(10)"},
+                       {"Desit", "Float"},
+                       {"Point", "Integer"},
+                       {"Unit", "Varchar(5)"},
+                       {"Enable", "YesNo"},
+                       {"AutoCal", "Integer"},
+                       {"Before", "Float"},
+                       {"After", "Float"},
+                       {"GasName", "Varchar(10)"}});
+
+    QStringList latest = {column("UserID", "Varchar(20)"), column("StationID", "Varchar(20)"),
+                          column("SerialNo", "Varchar(20)"), column("WriteDates", "Date"),
+                          column("CalLimit", "Integer")};
+    latest << perGas({{"Name", "Varchar(10)"},
+                      {"Desit", "Float"},
+                      {"Point", "Integer"},
+                      {"Unit", "Varchar(5)"},
+                      {"Enable", "YesNo"},
+                      {"AutoCal", "Float"},
+                      {"CalDate", "Date"},
+                      {"Before", "Float"},
+                      {"After", "Float"}});
+
+    return {table("Log_head", logHead),
+            table("Interval_Data", intervalData),
+            table("Interval_Event", intervalEvent),
+            table("Alarm_Data", alarmData),
+            table("cHistory", history),
+            table("cLatestHist", latest),
+            eventTable("Alarm_Event"),
+            eventTable("Trouble_Event"),
+            table("Power_Event", {column("RelNo", "Integer"), column("Dates", "Date"),
+                                  column("Power_Type", "YesNo")}),
+            sensorHistoryStatement()};
+}
+
+void CreateDatabase(const QString& path) {
+    if (QFileInfo::exists(path)) return;
+    try {
+        const platform::Database db = platform::Database::create(path);
+        platform::Transaction transaction(db);
+        for (const QString& statement : CreateTableStatements())
+            db.exec(statement);
+        transaction.commit();
+    } catch (const rt::RuntimeError&) {
+        // A half-made database would stay for good; remove it so the next start tries again.
+        platform::Database::close(path);
+        QFile::remove(path);
+        throw;
+    }
+}
+
+void UpgradeDatabase(const platform::Database& db) {
+    platform::Transaction transaction(db);
+    if (!db.probe(QStringLiteral("Select count(*) From SensorHistory")))
+        db.exec(sensorHistoryStatement());
+    if (!db.probe(QStringLiteral("Select Gas1SensorNo From cHistory "))) {
+        // SQLite adds one column per statement.
+        for (int gas = 1; gas <= 5; ++gas)
+            db.exec(QStringLiteral("ALTER TABLE cHistory ADD ") +
+                    column(QStringLiteral("Gas%1SensorNo").arg(gas), "Varchar(10)") +
+                    QLatin1Char(';'));
+    }
+    transaction.commit();
+}
+
+}  // namespace core

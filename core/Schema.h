@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include "platform/Database.h"
+
+namespace core {
+
+// Kinds of stored logs (Log_head.Types); 4 is only the report kind of the last calibration.
+enum class LogKind : int {
+    IntervalTrend = 1,
+    AlarmTrend = 2,
+    CalibrationHistory = 3,
+    LastCalibrationReport = 4,
+    AlarmEvents = 5,
+    TroubleEvents = 6,
+    PowerEvents = 7,
+    SensorHistory = 8,
+};
+
+// The header name of the kinds stored once per user ID and serial number ("" for the others).
+QString LogKindHeaderName(LogKind kind);
+
+// The statements that create the ten tables, in creation order.
+QStringList CreateTableStatements();
+
+// Creates the database with its ten tables unless a file of that name exists (whose content is
+// then not looked at). The creation runs in one transaction; when it fails the new file is
+// removed again and the error reaches the caller.
+void CreateDatabase(const QString& path);
+
+// Brings a database to the current schema: adds SensorHistory and the cHistory columns
+// Gas1SensorNo..Gas5SensorNo when they are missing, in one transaction.
+void UpgradeDatabase(const platform::Database& db);
+
+}  // namespace core

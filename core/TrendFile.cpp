@@ -1,0 +1,249 @@
+#include "core/TrendFile.h"
+
+#include <QDir>
+#include <QtEndian>
+#include <cstring>
+#include <limits>
+
+#include "runtime/Format.h"
+#include "runtime/RuntimeError.h"
+
+namespace core {
+
+// ---- compact trend text -------------------------------------------------------------------
+
+QString ByteCode(QChar c) {
+    switch (c.unicode()) {
+        case '!':
+            return QStringLiteral("00");
+        case '"':
+            return QStringLiteral("FF");
+        case '#':
+            return QStringLiteral("D1");
+        case '$':
+            return QStringLiteral("01");
+        case '%':
+            return QStringLiteral("02");
+        case '&':
+            return QStringLiteral("03");
+        case '\'':
+            return QStringLiteral("FE");
+        default:
+            return QString();
+    }
+}
+
+QString RunLengthDecode(const QString& text) {
+    static const char hex[] = "0123456789ABCDEF";
+    QString out;
+    out.reserve(text.size() * 2);
+    QString word;
+    int repeat = 1;
+    const auto emitIfComplete = [&] {
+        if (word.size() != 4) return;
+        for (int i = 0; i < repeat; ++i)
+            out += word;
+        word.clear();
+        repeat = 1;
+    };
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const int code = text.at(i).unicode();
+        if (code >= 32 && code <= 47) {
+            word += ByteCode(text.at(i));
+            emitIfComplete();
+        } else if (code >= 48 && code <= 63) {
+            word += QLatin1Char(hex[code - 48]);
+            if (++i < n) {
+                // The second character is taken as it comes: its code minus 48 in hex
+                // (a negative difference as its 16-bit two's complement).
+                int v = text.at(i).unicode() - 48;
+                if (v < 0) v &= 0xFFFF;
+                word += QString::number(v, 16).toUpper();
+            }
+            emitIfComplete();
+        } else if (code >= 64 && code <= 127) {
+            if (i + 1 >= n)
+                throw rt::RuntimeError(rt::ErrInvalidCall,
+                                       QStringLiteral("Compact trend text ends in a repeat count"));
+            const int next = text.at(i + 1).unicode();
+            if (next >= 64 && next <= 127) {
+                repeat = (code - 64) * 64 + (next - 64);
+                ++i;
+            } else {
+                repeat = code - 64;
+            }
+        }
+    }
+    return out;
+}
+
+// ---- trend files --------------------------------------------------------------------------
+
+TrendFile::TrendFile(const QString& path) : file_(path) {
+    if (!file_.open(QIODevice::ReadWrite))
+        throw rt::RuntimeError(
+            rt::ErrPathAccess,
+            QStringLiteral("Cannot open the trend file %1: %2").arg(path, file_.errorString()));
+}
+
+TrendFile::~TrendFile() {
+    try {
+        close();
+    } catch (const rt::RuntimeError& e) {
+        qWarning("%s", qPrintable(e.description()));
+    }
+}
+
+qint64 TrendFile::size() const {
+    const qint64 onDisk = file_.isOpen() ? file_.size() : 0;
+    return std::max(onDisk, dirtyEnd_);
+}
+
+// Makes the buffer hold [begin, end), loading from the file what it did not hold yet. The
+// buffer grows in steps of whole chunks so that walking through a file record by record reads
+// it in large pieces.
+void TrendFile::cover(qint64 begin, qint64 end) {
+    constexpr qint64 Chunk = 64 * 1024;
+    const auto load = [this](char* into, qint64 from, qint64 to) {
+        const qint64 fileSize = file_.size();
+        if (from >= fileSize || from >= to) return;
+        file_.seek(from);
+        file_.read(into, std::min(to, fileSize) - from);
+    };
+    if (buffer_.isEmpty()) {
+        bufferStart_ = begin;
+        const qint64 size = std::max(end - begin, std::min(Chunk, file_.size() - begin));
+        buffer_ = QByteArray(size, '\0');
+        load(buffer_.data(), begin, begin + size);
+        return;
+    }
+    const qint64 bufferEnd = bufferStart_ + buffer_.size();
+    if (end > bufferEnd) {
+        const qint64 newEnd = std::max(end, std::min(bufferEnd + Chunk, file_.size()));
+        buffer_.append(QByteArray(newEnd - bufferEnd, '\0'));
+        load(buffer_.data() + (bufferEnd - bufferStart_), bufferEnd, newEnd);
+    }
+    if (begin < bufferStart_) {
+        QByteArray front(bufferStart_ - begin, '\0');
+        load(front.data(), begin, bufferStart_);
+        buffer_.prepend(front);
+        bufferStart_ = begin;
+    }
+}
+
+void TrendFile::write(qint64 position, const void* data, int size) {
+    cover(position, position + size);
+    std::memcpy(buffer_.data() + (position - bufferStart_), data, size);
+    if (dirtyBegin_ == dirtyEnd_) {
+        dirtyBegin_ = position;
+        dirtyEnd_ = position + size;
+    } else {
+        dirtyBegin_ = std::min(dirtyBegin_, position);
+        dirtyEnd_ = std::max(dirtyEnd_, position + size);
+    }
+}
+
+void TrendFile::read(qint64 position, void* data, int size) {
+    cover(position, position + size);
+    std::memcpy(data, buffer_.constData() + (position - bufferStart_), size);
+}
+
+void TrendFile::flush() {
+    if (dirtyEnd_ > dirtyBegin_) {
+        const qint64 length = dirtyEnd_ - dirtyBegin_;
+        if (!file_.seek(dirtyBegin_) ||
+            file_.write(buffer_.constData() + (dirtyBegin_ - bufferStart_), length) != length ||
+            !file_.flush())
+            throw rt::RuntimeError(rt::ErrPathAccess,
+                                   QStringLiteral("Cannot write the trend file %1: %2")
+                                       .arg(file_.fileName(), file_.errorString()));
+    }
+    dirtyBegin_ = dirtyEnd_ = 0;
+    buffer_.clear();
+}
+
+void TrendFile::close() {
+    if (!file_.isOpen()) return;
+    flush();
+    file_.close();
+}
+
+namespace {
+
+qint64 position(int32_t record, qint64 offset) {
+    if (record < 1) throw rt::RuntimeError(63, QStringLiteral("Bad record number"));
+    const qint64 p = (static_cast<qint64>(record) - 1) * TrendRecordSize + offset;
+    if (p > std::numeric_limits<int32_t>::max()) throw rt::RuntimeError(rt::ErrOverflow);
+    return p;
+}
+
+void checkGas(int16_t gas) {
+    if (gas < 1 || gas > 5) throw rt::RuntimeError(rt::ErrSubscript);
+}
+
+}  // namespace
+
+void PutSample(int32_t record, TrendFile& file, int16_t gas, float value, rt::OleDate time) {
+    checkGas(gas);
+    const qint64 at = position(record, 0);
+    uchar bytes[8];
+    qToLittleEndian(time.value(), bytes);
+    file.write(at, bytes, 8);
+    qToLittleEndian(value, bytes);
+    file.write(at + 8 + (gas - 1) * 4, bytes, 4);
+}
+
+void PutRecordTail(int32_t record, TrendFile& file, std::array<uint8_t, 2> digits) {
+    file.write(position(record, 28), digits.data(), 2);
+}
+
+float GetSampleValue(int32_t record, TrendFile& file, int16_t gas) {
+    checkGas(gas);
+    uchar bytes[4];
+    file.read(position(record, 8 + (gas - 1) * 4), bytes, 4);
+    return qFromLittleEndian<float>(bytes);
+}
+
+TrendRecord GetTrendRecord(int32_t record, TrendFile& file) {
+    uchar bytes[TrendRecordSize];
+    file.read(position(record, 0), bytes, TrendRecordSize);
+    TrendRecord r;
+    r.time = rt::OleDate(qFromLittleEndian<double>(bytes));
+    for (int g = 0; g < 5; ++g)
+        r.values[g] = qFromLittleEndian<float>(bytes + 8 + g * 4);
+    r.status = {bytes[28], bytes[29]};
+    return r;
+}
+
+QString SanitizeFileName(const QString& name) {
+    QString out;
+    out.reserve(name.size());
+    for (QChar c : name) {
+        const bool bad = c.unicode() < 32 || QStringLiteral("/\\:*?\"<>|").contains(c);
+        out += bad ? QLatin1Char('_') : c;
+    }
+    if (out == QLatin1String(".") || out == QLatin1String(".."))
+        out.replace(QLatin1Char('.'), QLatin1Char('_'));
+    return out;
+}
+
+QString TrendFolder(const QString& dataFolder, rt::OleDate start) {
+    return dataFolder + QLatin1Char('/') + rt::FormatDate(start, QStringLiteral("yy")) +
+           QLatin1Char('/') + rt::FormatDate(start, QStringLiteral("mm"));
+}
+
+QString TrendFilePath(const QString& dataFolder, rt::OleDate start, const QString& recordName) {
+    return TrendFolder(dataFolder, start) + QLatin1Char('/') + SanitizeFileName(recordName) +
+           QStringLiteral(".Dat");
+}
+
+bool CreateTrendFolders(const QString& dataFolder, rt::OleDate start) {
+    return QDir().mkpath(TrendFolder(dataFolder, start));
+}
+
+void DeleteFolder(const QString& path) {
+    QDir(path).removeRecursively();
+}
+
+}  // namespace core

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QFile>
+#include <QString>
+#include <array>
+#include <cstdint>
+
+#include "runtime/OleDate.h"
+
+namespace core {
+
+// ---- compact trend text -------------------------------------------------------------------
+
+// The two hex digits of a one-character byte code ("!" -> "00", '"' -> "FF", ...), else "".
+QString ByteCode(QChar c);
+// Expands the instrument's compact trend text into four-hex-digit words. Raises error 5 when
+// the text ends in a repeat-count character.
+QString RunLengthDecode(const QString& text);
+
+// ---- trend files --------------------------------------------------------------------------
+
+inline constexpr int TrendRecordSize = 30;
+
+// One record of a trend file.
+struct TrendRecord {
+    rt::OleDate time;
+    std::array<float, 5> values{};
+    std::array<uint8_t, 2> status{};
+};
+
+// A trend file opened for reading and writing (created when missing). Writes are collected in
+// memory and written in one piece when the file is flushed or closed, so that decoding a data
+// line costs one write, not one per sample. Writing past the end extends the file; reading
+// past it gives zeros.
+class TrendFile {
+  public:
+    // Raises error 75 when the file cannot be opened.
+    explicit TrendFile(const QString& path);
+    ~TrendFile();
+    TrendFile(const TrendFile&) = delete;
+    TrendFile& operator=(const TrendFile&) = delete;
+
+    void write(qint64 position, const void* data, int size);
+    void read(qint64 position, void* data, int size);
+    qint64 size() const;
+    int32_t RecordCount() const { return static_cast<int32_t>(size() / TrendRecordSize); }
+    // Writes what is pending; raises error 75 when the file system refuses.
+    void flush();
+    void close();
+
+  private:
+    void cover(qint64 begin, qint64 end);
+
+    QFile file_;
+    QByteArray buffer_;  // bytes [bufferStart_, bufferStart_ + buffer_.size()) of the file
+    qint64 bufferStart_ = 0;
+    // The written part of the buffer; only that goes to the file, so reading past the end
+    // never extends it.
+    qint64 dirtyBegin_ = 0, dirtyEnd_ = 0;
+};
+
+// Byte positions; error 63 for a record below 1, error 6 beyond 32-bit positions.
+void PutSample(int32_t record, TrendFile& file, int16_t gas, float value, rt::OleDate time);
+void PutRecordTail(int32_t record, TrendFile& file, std::array<uint8_t, 2> digits);
+float GetSampleValue(int32_t record, TrendFile& file, int16_t gas);
+TrendRecord GetTrendRecord(int32_t record, TrendFile& file);
+
+// Names made from instrument text become safe file names (the writer, the reader and the
+// deletion all go through this one function).
+QString SanitizeFileName(const QString& name);
+// DataFolder/yy/mm of a record's start.
+QString TrendFolder(const QString& dataFolder, rt::OleDate start);
+// DataFolder/yy/mm/<name>.Dat
+QString TrendFilePath(const QString& dataFolder, rt::OleDate start, const QString& recordName);
+// Creates DataFolder/yy and DataFolder/yy/mm when missing; false when that fails.
+bool CreateTrendFolders(const QString& dataFolder, rt::OleDate start);
+// Deletes a folder with everything in it; failures are ignored.
+void DeleteFolder(const QString& path);
+
+}  // namespace core

@@ -1,0 +1,253 @@
+#include "platform/Database.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QUrl>
+#include <cmath>
+
+#include "runtime/Convert.h"
+#include "runtime/RuntimeError.h"
+
+namespace platform {
+
+// ---- values ------------------------------------------------------------------------------
+
+DbParam::DbParam(float f) : value_(rt::SingleToDouble(f)) {}
+
+DbParam::DbParam(rt::OleDate date) : value_(dbDateText(date)) {}
+
+QString dbDateText(rt::OleDate date) {
+    return date.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+std::optional<rt::OleDate> dateOfDbText(const QString& text) {
+    const QDateTime dt = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    if (!dt.isValid()) return std::nullopt;
+    return rt::OleDate::fromDateTime(dt.date(), dt.time());
+}
+
+// ---- result sets -------------------------------------------------------------------------
+
+ResultSet::ResultSet(QStringList columns, std::vector<std::vector<QVariant>> rows)
+    : columns_(std::move(columns)), rows_(std::move(rows)) {}
+
+int ResultSet::column(const QString& name) const {
+    for (int i = 0; i < columns_.size(); ++i)
+        if (columns_[i].compare(name, Qt::CaseInsensitive) == 0) return i;
+    return -1;
+}
+
+QVariant ResultSet::value(int row, const QString& name) const {
+    const int c = column(name);
+    if (row < 0 || row >= rowCount() || c < 0) return QVariant();
+    return rows_[row][c];
+}
+
+bool ResultSet::isNull(int row, const QString& name) const {
+    return value(row, name).isNull();
+}
+
+QString ResultSet::text(int row, const QString& name, const QString& fallback) const {
+    const QVariant v = value(row, name);
+    return v.isNull() ? fallback : v.toString();
+}
+
+int32_t ResultSet::longValue(int row, const QString& name, int32_t fallback) const {
+    const QVariant v = value(row, name);
+    if (v.isNull()) return fallback;
+    bool ok = false;
+    const double d = v.toDouble(&ok);
+    return ok ? rt::CLng(d) : fallback;
+}
+
+double ResultSet::doubleValue(int row, const QString& name, double fallback) const {
+    const QVariant v = value(row, name);
+    if (v.isNull()) return fallback;
+    bool ok = false;
+    const double d = v.toDouble(&ok);
+    return ok ? d : fallback;
+}
+
+float ResultSet::single(int row, const QString& name, float fallback) const {
+    return static_cast<float>(doubleValue(row, name, fallback));
+}
+
+bool ResultSet::boolean(int row, const QString& name, bool fallback) const {
+    const QVariant v = value(row, name);
+    if (v.isNull()) return fallback;
+    bool ok = false;
+    const double d = v.toDouble(&ok);
+    return ok ? d != 0.0 : fallback;
+}
+
+rt::OleDate ResultSet::date(int row, const QString& name, rt::OleDate fallback) const {
+    const QVariant v = value(row, name);
+    if (v.isNull()) return fallback;
+    if (const auto d = dateOfDbText(v.toString())) return *d;
+    bool ok = false;
+    const double days = v.toDouble(&ok);
+    return ok ? rt::OleDate(days) : fallback;
+}
+
+// ---- connections -------------------------------------------------------------------------
+
+namespace {
+
+QHash<QString, QString>& connections() {
+    static QHash<QString, QString> byPath;
+    return byPath;
+}
+
+QString keyOf(const QString& path) {
+    return QFileInfo(path).absoluteFilePath();
+}
+
+[[noreturn]] void fail(const QString& what, const QSqlError& error) {
+    throw rt::RuntimeError(rt::ErrDatabase,
+                           QStringLiteral("Database error: %1 (%2)").arg(error.text(), what));
+}
+
+QSqlDatabase connect(const QString& key, const QString& mode) {
+    static int counter = 0;
+    const QString name = QStringLiteral("qm73-db-%1").arg(++counter);
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
+    db.setDatabaseName(QUrl::fromLocalFile(key).toString(QUrl::FullyEncoded) +
+                       QStringLiteral("?mode=") + mode);
+    if (!db.open()) {
+        const QSqlError error = db.lastError();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(name);
+        fail(key, error);
+    }
+    connections().insert(key, name);
+    return db;
+}
+
+QSqlQuery run(const QString& connection, const QString& sql, const std::vector<DbParam>& params) {
+    QSqlQuery q(QSqlDatabase::database(connection, false));
+    q.setForwardOnly(true);
+    if (!q.prepare(sql)) fail(sql, q.lastError());
+    for (const DbParam& p : params)
+        q.addBindValue(p.value());
+    if (!q.exec()) fail(sql, q.lastError());
+    return q;
+}
+
+}  // namespace
+
+Database Database::open(const QString& path) {
+    const QString key = keyOf(path);
+    if (const auto it = connections().constFind(key); it != connections().constEnd()) {
+        if (QFileInfo::exists(key)) return Database(key, *it);
+        close(key);  // the file went away under the connection
+    }
+    if (!QFileInfo(key).isFile())
+        throw rt::RuntimeError(rt::ErrFileNotFound,
+                               QStringLiteral("The database %1 does not exist").arg(key));
+    connect(key, QStringLiteral("rw"));
+    Database db(key, connections().value(key));
+    // A file of that name that holds something else is refused at once, not at its first use.
+    bool ours = false;
+    try {
+        ours = db.query(QStringLiteral("Select name From sqlite_master Where type = 'table' And "
+                                       "name = 'Log_head' Collate Nocase"))
+                   .rowCount() == 1;
+    } catch (const rt::RuntimeError&) {
+        ours = false;
+    }
+    if (!ours) {
+        close(key);
+        throw rt::RuntimeError(rt::ErrDatabase,
+                               QStringLiteral("%1 is not a database of this program").arg(key));
+    }
+    return db;
+}
+
+Database Database::create(const QString& path) {
+    const QString key = keyOf(path);
+    if (QFileInfo::exists(key))
+        throw rt::RuntimeError(rt::ErrPathAccess,
+                               QStringLiteral("The database %1 exists already").arg(key));
+    close(key);
+    connect(key, QStringLiteral("rwc"));
+    return Database(key, connections().value(key));
+}
+
+void Database::close(const QString& path) {
+    const QString key = keyOf(path);
+    const QString name = connections().take(key);
+    if (name.isEmpty()) return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+void Database::exec(const QString& sql, std::initializer_list<DbParam> params) const {
+    exec(sql, std::vector<DbParam>(params));
+}
+
+void Database::exec(const QString& sql, const std::vector<DbParam>& params) const {
+    run(connection_, sql, params);
+}
+
+ResultSet Database::query(const QString& sql, std::initializer_list<DbParam> params) const {
+    return query(sql, std::vector<DbParam>(params));
+}
+
+ResultSet Database::query(const QString& sql, const std::vector<DbParam>& params) const {
+    QSqlQuery q = run(connection_, sql, params);
+    const QSqlRecord record = q.record();
+    QStringList columns;
+    for (int i = 0; i < record.count(); ++i)
+        columns << record.fieldName(i);
+    std::vector<std::vector<QVariant>> rows;
+    while (q.next()) {
+        std::vector<QVariant> row(columns.size());
+        for (int i = 0; i < columns.size(); ++i)
+            row[i] = q.value(i);
+        rows.push_back(std::move(row));
+    }
+    if (q.lastError().isValid()) fail(sql, q.lastError());
+    return ResultSet(columns, std::move(rows));
+}
+
+bool Database::probe(const QString& sql) const {
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    return q.exec(sql);
+}
+
+int32_t Database::MaxSeq(const QString& table) const {
+    // The table name is one of the program's own, never user text.
+    const ResultSet r = query(QStringLiteral("Select Max(SeqNo) As MaxSeq From %1;").arg(table));
+    return r.longValue(0, QStringLiteral("MaxSeq"), 0) + 1;
+}
+
+// ---- transactions ------------------------------------------------------------------------
+
+Transaction::Transaction(const Database& db) : db_(db) {
+    db_.exec(QStringLiteral("BEGIN IMMEDIATE"));
+}
+
+Transaction::~Transaction() {
+    if (done_) return;
+    try {
+        db_.exec(QStringLiteral("ROLLBACK"));
+    } catch (const rt::RuntimeError& e) {
+        qWarning("Rollback failed: %s", qPrintable(e.description()));
+    }
+}
+
+void Transaction::commit() {
+    db_.exec(QStringLiteral("COMMIT"));
+    done_ = true;
+}
+
+}  // namespace platform

@@ -1,0 +1,111 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <cstdint>
+#include <initializer_list>
+#include <vector>
+
+#include "runtime/OleDate.h"
+
+namespace platform {
+
+// A value bound to a statement: texts as they are, dates as ISO text to the second, Booleans
+// as 1/0, a Single as the double of its 7-digit text (20.9f is stored as 20.9).
+class DbParam {
+  public:
+    DbParam(std::nullptr_t) {}
+    DbParam(const QString& text) : value_(text) {}
+    DbParam(const char* text) : value_(QString::fromUtf8(text)) {}
+    DbParam(bool b) : value_(b ? 1 : 0) {}
+    DbParam(int16_t n) : value_(static_cast<int>(n)) {}
+    DbParam(int32_t n) : value_(n) {}
+    DbParam(int64_t n) : value_(static_cast<qlonglong>(n)) {}
+    DbParam(float f);
+    DbParam(double d) : value_(d) {}
+    DbParam(rt::OleDate date);
+
+    const QVariant& value() const { return value_; }
+
+  private:
+    QVariant value_;  // a null QVariant binds SQL NULL
+};
+
+// The ISO text a date is stored as, and back (nullopt for text that is no such date).
+QString dbDateText(rt::OleDate date);
+std::optional<rt::OleDate> dateOfDbText(const QString& text);
+
+// The rows of a query, read into memory. Every getter tests for Null and for a missing
+// column and gives the default then.
+class ResultSet {
+  public:
+    ResultSet() = default;
+    ResultSet(QStringList columns, std::vector<std::vector<QVariant>> rows);
+
+    int rowCount() const { return static_cast<int>(rows_.size()); }
+    int columnCount() const { return static_cast<int>(columns_.size()); }
+    QStringList columns() const { return columns_; }
+    int column(const QString& name) const;  // -1 when absent; names compare case-insensitively
+
+    bool isNull(int row, const QString& column) const;
+    QVariant value(int row, const QString& column) const;
+    QString text(int row, const QString& column, const QString& fallback = QString()) const;
+    int32_t longValue(int row, const QString& column, int32_t fallback = 0) const;
+    double doubleValue(int row, const QString& column, double fallback = 0.0) const;
+    float single(int row, const QString& column, float fallback = 0.0f) const;
+    bool boolean(int row, const QString& column, bool fallback = false) const;
+    rt::OleDate date(int row, const QString& column, rt::OleDate fallback = rt::OleDate()) const;
+
+  private:
+    QStringList columns_;
+    std::vector<std::vector<QVariant>> rows_;
+};
+
+// The program's database. Handles are cheap: every handle of one file shares one connection.
+// Errors are raised as rt::RuntimeError (number rt::ErrDatabase) naming the statement.
+class Database {
+  public:
+    // Opens an existing database; never creates a file. Raises when the file is missing or is
+    // not a database of this program.
+    static Database open(const QString& path);
+    // Creates a new, empty database file (the file must not exist).
+    static Database create(const QString& path);
+    // Closes the shared connection of a file (before the file is removed or replaced).
+    static void close(const QString& path);
+
+    void exec(const QString& sql, std::initializer_list<DbParam> params = {}) const;
+    void exec(const QString& sql, const std::vector<DbParam>& params) const;
+    ResultSet query(const QString& sql, std::initializer_list<DbParam> params = {}) const;
+    ResultSet query(const QString& sql, const std::vector<DbParam>& params) const;
+    // False when the statement cannot run (a probe for a missing table or column).
+    bool probe(const QString& sql) const;
+
+    // The largest SeqNo of a table plus 1; 1 for an empty table.
+    int32_t MaxSeq(const QString& table) const;
+
+    QString path() const { return path_; }
+    QString connectionName() const { return connection_; }
+
+  private:
+    Database(QString path, QString connection)
+        : path_(std::move(path)), connection_(std::move(connection)) {}
+    QString path_;
+    QString connection_;
+};
+
+// One transaction: committed by commit(), rolled back when it ends without one.
+class Transaction {
+  public:
+    explicit Transaction(const Database& db);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void commit();
+
+  private:
+    Database db_;
+    bool done_ = false;
+};
+
+}  // namespace platform

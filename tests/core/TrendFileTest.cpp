@@ -1,0 +1,178 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QtEndian>
+
+#include "core/TrendFile.h"
+#include "runtime/RuntimeError.h"
+#include "tests/support/TempProgramFolder.h"
+
+using namespace core;
+
+TEST(RunLengthDecode, Cases) {
+    const struct {
+        const char* text;
+        const char* decoded;
+    } cases[] = {
+        {"!!", "0000"},
+        {"!\"", "00FF"},
+        {"12!", "1200"},
+        {"C!!", "000000000000"},
+        {"@!!!\"", "00FF"},  // a count of 0 drops the next word
+        {"!", ""},           // an unfinished word is dropped
+        {"!\r\n!", "0000"},  // characters outside 32..127 are skipped
+        {"#'", "D1FE"},
+        {"$%&!", "01020300"},
+        {"?0?0", "F0F0"},
+        {"1\x7f", ""},  // a malformed pair makes the word too long: nothing more
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(RunLengthDecode(QString::fromLatin1(c.text)), QString::fromLatin1(c.decoded))
+            << c.text;
+    // "A" and "B" make the count 1 * 64 + 2.
+    EXPECT_EQ(RunLengthDecode("AB!!"), QString("0000").repeated(66));
+    EXPECT_EQ(RunLengthDecode("AB!!!!"), QString("0000").repeated(66) + "0000");
+}
+
+TEST(RunLengthDecode, TextEndingInARepeatCountIsAnError) {
+    EXPECT_THROW(RunLengthDecode("!!C"), rt::RuntimeError);
+    EXPECT_THROW(RunLengthDecode("~"), rt::RuntimeError);
+}
+
+TEST(RunLengthDecode, ByteCodes) {
+    EXPECT_EQ(ByteCode('!'), "00");
+    EXPECT_EQ(ByteCode('"'), "FF");
+    EXPECT_EQ(ByteCode('\''), "FE");
+    EXPECT_EQ(ByteCode(' '), "");
+    EXPECT_EQ(ByteCode('/'), "");
+}
+
+namespace {
+
+class TrendFileTest : public ::testing::Test {
+  protected:
+    QString path() const { return folder.path() + "/t.Dat"; }
+    QByteArray bytes() const {
+        QFile f(path());
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+        return f.readAll();
+    }
+    testsupport::TempProgramFolder folder;
+};
+
+}  // namespace
+
+TEST_F(TrendFileTest, SamplesGoToTheirByteOffsets) {
+    const rt::OleDate t1(46000.5), t2(46000.75);
+    {
+        TrendFile f(path());
+        PutSample(1, f, 5, 1.5f, t1);
+        PutSample(2, f, 1, -101.0f, t2);
+        PutRecordTail(3, f, {4, 9});
+    }
+    const QByteArray b = bytes();
+    ASSERT_EQ(b.size(), 90);
+    EXPECT_EQ(qFromLittleEndian<double>(b.constData()), t1.value());
+    EXPECT_EQ(qFromLittleEndian<float>(b.constData() + 24), 1.5f);
+    EXPECT_EQ(QByteArray(b.constData() + 8, 16), QByteArray(16, '\0'));  // gases 1..4 unwritten
+    EXPECT_EQ(qFromLittleEndian<double>(b.constData() + 30), t2.value());
+    EXPECT_EQ(qFromLittleEndian<float>(b.constData() + 38), -101.0f);
+    EXPECT_EQ(b.at(88), 4);
+    EXPECT_EQ(b.at(89), 9);
+    EXPECT_EQ(QByteArray(b.constData() + 60, 28), QByteArray(28, '\0'));
+}
+
+TEST_F(TrendFileTest, ExtendsShortFilesAndReadsZerosPastTheEnd) {
+    {
+        QFile f(path());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(95, '\x11'));
+    }
+    TrendFile f(path());
+    EXPECT_EQ(f.RecordCount(), 3);  // 95 bytes hold three whole records
+    EXPECT_EQ(GetSampleValue(10, f, 2), 0.0f);
+    const TrendRecord past = GetTrendRecord(10, f);
+    EXPECT_EQ(past.time.value(), 0.0);
+    EXPECT_EQ(past.status[1], 0);
+    PutSample(5, f, 3, 7.25f, rt::OleDate(1.0));
+    f.close();
+    const QByteArray b = bytes();
+    ASSERT_EQ(b.size(), 4 * 30 + 20);
+    EXPECT_EQ(b.left(95), QByteArray(95, '\x11'));  // the old bytes are kept
+    EXPECT_EQ(QByteArray(b.constData() + 95, 25), QByteArray(25, '\0'));
+    TrendFile again(path());
+    EXPECT_EQ(GetSampleValue(5, again, 3), 7.25f);
+    EXPECT_EQ(GetSampleValue(1, again, 1),
+              qFromLittleEndian<float>(QByteArray(4, '\x11').constData()));
+}
+
+TEST_F(TrendFileTest, WritesOnBothSidesOfTheBufferKeepTheFileIntact) {
+    {
+        TrendFile f(path());
+        for (int r = 1; r <= 100; ++r) {
+            PutSample(r, f, 1, static_cast<float>(r), rt::OleDate(r));
+            PutRecordTail(r, f, {0, 1});
+        }
+    }
+    {
+        TrendFile f(path());
+        PutSample(50, f, 2, -1, rt::OleDate(50));
+        PutSample(10, f, 2, -2, rt::OleDate(10));    // before the buffer
+        PutSample(90, f, 2, -3, rt::OleDate(90));    // after it
+        EXPECT_EQ(GetSampleValue(70, f, 1), 70.0f);  // inside, loaded from the file
+    }
+    TrendFile f(path());
+    EXPECT_EQ(f.RecordCount(), 100);
+    for (int r = 1; r <= 100; ++r) {
+        const TrendRecord rec = GetTrendRecord(r, f);
+        EXPECT_EQ(rec.values[0], static_cast<float>(r)) << r;
+        EXPECT_EQ(rec.time.value(), r);
+    }
+    EXPECT_EQ(GetSampleValue(10, f, 2), -2.0f);
+    EXPECT_EQ(GetSampleValue(90, f, 2), -3.0f);
+    EXPECT_EQ(GetSampleValue(11, f, 2), 0.0f);
+}
+
+TEST_F(TrendFileTest, FileEndsAtTheLastWrittenByte) {
+    {
+        TrendFile f(path());
+        PutSample(2, f, 1, 1, rt::OleDate());
+    }
+    TrendFile f(path());
+    EXPECT_EQ(f.size(), 42);
+    EXPECT_EQ(f.RecordCount(), 1);
+}
+
+TEST_F(TrendFileTest, BadPositions) {
+    TrendFile f(path());
+    EXPECT_THROW(PutSample(0, f, 1, 1, rt::OleDate()), rt::RuntimeError);
+    EXPECT_THROW(PutSample(1, f, 6, 1, rt::OleDate()), rt::RuntimeError);
+    try {
+        PutSample(80000000, f, 1, 1, rt::OleDate());
+        FAIL();
+    } catch (const rt::RuntimeError& e) {
+        EXPECT_EQ(e.number(), rt::ErrOverflow);
+    }
+}
+
+TEST(TrendFolders, PathsAndNames) {
+    const rt::OleDate start = *rt::OleDate::fromCivil(2026, 3, 7, 5, 4, 9);
+    EXPECT_EQ(TrendFolder("/p/Data", start), "/p/Data/26/03");
+    EXPECT_EQ(TrendFilePath("/p/Data", start, "it07050409_A1"), "/p/Data/26/03/it07050409_A1.Dat");
+    EXPECT_EQ(SanitizeFileName("it01_../x\\y:z*?\"<>|\n"), "it01_.._x_y_z_______");
+    EXPECT_EQ(SanitizeFileName(".."), "__");
+    testsupport::TempProgramFolder folder;
+    const QString data = folder.path() + "/Data";
+    ASSERT_TRUE(CreateTrendFolders(data, start));
+    EXPECT_TRUE(QFileInfo(data + "/26/03").isDir());
+    {
+        TrendFile f(TrendFilePath(data, start, "x"));
+        PutRecordTail(1, f, {1, 2});
+    }
+    DeleteFolder(data);
+    EXPECT_FALSE(QFileInfo::exists(data));
+    DeleteFolder(data);  // a missing folder is no error
+}

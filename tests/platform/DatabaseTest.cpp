@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QFileInfo>
+
+#include "platform/Database.h"
+#include "runtime/RuntimeError.h"
+#include "tests/support/TempProgramFolder.h"
+
+using platform::Database;
+using platform::DbParam;
+using platform::Transaction;
+
+namespace {
+
+class DatabaseFile : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const Database db = Database::create(path());
+        db.exec(
+            "Create Table Log_head (SeqNo Integer CONSTRAINT SeqNoKey PRIMARY KEY,"
+            "Names Varchar(40) COLLATE NOCASE,Dates Date,Gas1Full Float,Gas1Enable YesNo)");
+    }
+    void TearDown() override { Database::close(path()); }
+    QString path() const { return folder.paths().database(); }
+
+    testsupport::TempProgramFolder folder;
+};
+
+int errorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const rt::RuntimeError& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+}  // namespace
+
+TEST_F(DatabaseFile, ValuesRoundTripThroughBoundParameters) {
+    const Database db = Database::open(path());
+    const rt::OleDate date = *rt::OleDate::fromCivil(2026, 12, 10, 13, 51, 14);
+    const QString name = QStringLiteral("O'Brien's \"log\"; Drop Table Log_head; --");
+    db.exec("Insert Into Log_head (SeqNo, Names, Dates, Gas1Full, Gas1Enable) Values (?,?,?,?,?)",
+            {1, name, date, 20.9f, true});
+    db.exec("Insert Into Log_head (SeqNo, Names, Dates, Gas1Full, Gas1Enable) Values (?,?,?,?,?)",
+            {2, nullptr, rt::OleDate(-101), nullptr, false});
+    const platform::ResultSet r = db.query("Select * From Log_head Order By SeqNo");
+    ASSERT_EQ(r.rowCount(), 2);
+    EXPECT_EQ(r.text(0, "Names"), name);
+    EXPECT_EQ(r.date(0, "Dates"), date);
+    EXPECT_EQ(r.single(0, "Gas1Full"), 20.9f);
+    EXPECT_EQ(r.doubleValue(0, "Gas1Full"), 20.9);  // the Single's text, not its binary
+    EXPECT_TRUE(r.boolean(0, "gas1enable"));        // columns by any case
+    EXPECT_TRUE(r.isNull(1, "Names"));
+    EXPECT_EQ(r.text(1, "Names", "*"), "*");
+    EXPECT_EQ(r.single(1, "Gas1Full", -101.0f), -101.0f);
+    EXPECT_EQ(r.date(1, "Dates").value(), -101.0);
+    EXPECT_FALSE(r.boolean(1, "Gas1Enable", true));
+    EXPECT_EQ(r.longValue(5, "SeqNo", 7), 7);    // no such row
+    EXPECT_EQ(r.longValue(0, "Nothing", 7), 7);  // no such column
+    // Text compares without regard to case, dates in order.
+    EXPECT_EQ(db.query("Select SeqNo From Log_head Where Names = ?", {name.toUpper()}).rowCount(),
+              1);
+    EXPECT_EQ(db.query("Select SeqNo From Log_head Where Dates < ?", {date}).longValue(0, "SeqNo"),
+              2);
+}
+
+TEST_F(DatabaseFile, MaxSeqIsLargestPlusOne) {
+    const Database db = Database::open(path());
+    EXPECT_EQ(db.MaxSeq("Log_head"), 1);
+    db.exec("Insert Into Log_head (SeqNo) Values (?)", {41});
+    EXPECT_EQ(db.MaxSeq("Log_Head"), 42);
+}
+
+TEST_F(DatabaseFile, TransactionRollsBackWithoutCommit) {
+    const Database db = Database::open(path());
+    try {
+        Transaction t(db);
+        db.exec("Insert Into Log_head (SeqNo) Values (1)");
+        db.exec("Insert Into Log_head (SeqNo) Values (1)");  // duplicate key
+        t.commit();
+        FAIL();
+    } catch (const rt::RuntimeError& e) {
+        EXPECT_EQ(e.number(), rt::ErrDatabase);
+        EXPECT_TRUE(e.description().contains("Insert Into Log_head"));
+    }
+    EXPECT_EQ(db.query("Select * From Log_head").rowCount(), 0);
+    {
+        Transaction t(db);
+        db.exec("Insert Into Log_head (SeqNo) Values (1)");
+        t.commit();
+    }
+    EXPECT_EQ(db.query("Select * From Log_head").rowCount(), 1);
+}
+
+TEST_F(DatabaseFile, ProbeTellsMissingObjects) {
+    const Database db = Database::open(path());
+    EXPECT_TRUE(db.probe("Select count(*) From Log_head"));
+    EXPECT_FALSE(db.probe("Select count(*) From SensorHistory"));
+    EXPECT_FALSE(db.probe("Select Gas1SensorNo From Log_head "));
+}
+
+TEST(Database, OpeningNeverCreatesAFile) {
+    testsupport::TempProgramFolder folder;
+    const QString path = folder.paths().database();
+    EXPECT_EQ(errorOf([&] { Database::open(path); }), rt::ErrFileNotFound);
+    EXPECT_FALSE(QFileInfo::exists(path));
+}
+
+TEST(Database, ForeignFileIsNotADatabaseOfThisProgram) {
+    testsupport::TempProgramFolder folder;
+    const QString path = folder.paths().database();
+    for (const QByteArray& content :
+         {QByteArray("Standard Jet DB\0\0\0 garbage", 25), QByteArray()}) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(content);
+        f.close();
+        try {
+            Database::open(path);
+            FAIL();
+        } catch (const rt::RuntimeError& e) {
+            EXPECT_TRUE(e.description().contains("not a database of this program"));
+        }
+        QFile check(path);
+        ASSERT_TRUE(check.open(QIODevice::ReadOnly));
+        EXPECT_EQ(check.readAll(), content);  // left as it was
+    }
+}
