@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+namespace core {
+
+// Appends one line to the communication log: the present time as "hh:nn:ss", a blank, the
+// text and CR LF. The file is opened and closed for every line, so other writers can add
+// lines between two and the file is complete after each. Raises error 75 when the file cannot
+// be written.
+void AppendLogLine(const QString& path, const QString& text);
+
+}  // namespace core

@@ -1,0 +1,169 @@
+#include "platform/QtSerialPort.h"
+
+#include <QStringList>
+
+#include "platform/UsbPortFinder.h"
+#include "runtime/RuntimeError.h"
+
+namespace platform {
+
+std::optional<LineSettings> ParseLineSettings(const QString& text) {
+    const QStringList parts = text.split(QLatin1Char(','));
+    if (parts.size() != 4) return std::nullopt;
+    LineSettings s;
+    bool ok = false;
+    s.baud = parts[0].trimmed().toInt(&ok);
+    if (!ok || s.baud <= 0) return std::nullopt;
+    const QString parity = parts[1].trimmed().toLower();
+    if (parity == QLatin1String("n"))
+        s.parity = QSerialPort::NoParity;
+    else if (parity == QLatin1String("e"))
+        s.parity = QSerialPort::EvenParity;
+    else if (parity == QLatin1String("o"))
+        s.parity = QSerialPort::OddParity;
+    else if (parity == QLatin1String("m"))
+        s.parity = QSerialPort::MarkParity;
+    else if (parity == QLatin1String("s"))
+        s.parity = QSerialPort::SpaceParity;
+    else
+        return std::nullopt;
+    const int data = parts[2].trimmed().toInt(&ok);
+    if (!ok || data < 5 || data > 8) return std::nullopt;
+    s.dataBits = static_cast<QSerialPort::DataBits>(data);
+    const QString stop = parts[3].trimmed();
+    if (stop == QLatin1String("1"))
+        s.stopBits = QSerialPort::OneStop;
+    else if (stop == QLatin1String("1.5"))
+        s.stopBits = QSerialPort::OneAndHalfStop;
+    else if (stop == QLatin1String("2"))
+        s.stopBits = QSerialPort::TwoStop;
+    else
+        return std::nullopt;
+    return s;
+}
+
+QtSerialPort::QtSerialPort(std::function<QString(int)> deviceForPort, QObject* parent)
+    : SerialPort(parent), deviceForPort_(std::move(deviceForPort)) {
+    if (!deviceForPort_) deviceForPort_ = deviceOfPortNumber;
+    connect(&port_, &QSerialPort::readyRead, this, &QtSerialPort::onReadyRead);
+    connect(&port_, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
+}
+
+QtSerialPort::~QtSerialPort() {
+    port_.close();
+}
+
+QString QtSerialPort::deviceName() const {
+    return deviceForPort_(commPort());
+}
+
+bool QtSerialPort::acceptsSettings(const QString& settings) const {
+    return ParseLineSettings(settings).has_value();
+}
+
+void QtSerialPort::changed() {
+    if (port_.isOpen()) applySettings();
+}
+
+void QtSerialPort::applySettings() {
+    const LineSettings s = *ParseLineSettings(settings());
+    port_.setBaudRate(s.baud);
+    port_.setParity(s.parity);
+    port_.setDataBits(s.dataBits);
+    port_.setStopBits(s.stopBits);
+    port_.setFlowControl(handshaking() == 1   ? QSerialPort::SoftwareControl
+                         : handshaking() >= 2 ? QSerialPort::HardwareControl
+                                              : QSerialPort::NoFlowControl);
+    port_.setDataTerminalReady(dtrEnable());
+    if (port_.flowControl() != QSerialPort::HardwareControl) port_.setRequestToSend(rtsEnable());
+}
+
+bool QtSerialPort::open(QString* error) {
+    if (port_.isOpen()) return true;
+    port_.setPortName(deviceName());
+    failing_ = false;
+    if (!port_.open(QIODevice::ReadWrite)) {
+        if (error) *error = QStringLiteral("%1: %2").arg(deviceName(), port_.errorString());
+        port_.clearError();
+        return false;
+    }
+    applySettings();
+    port_.clearError();
+    pending_.clear();
+    return true;
+}
+
+void QtSerialPort::close() {
+    port_.close();
+    pending_.clear();
+}
+
+QByteArray QtSerialPort::input() {
+    QByteArray taken;
+    taken.swap(pending_);
+    return taken;
+}
+
+void QtSerialPort::output(const QByteArray& bytes) {
+    if (port_.isOpen()) port_.write(bytes);
+}
+
+void QtSerialPort::post(int code) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, code] {
+            if (code == CommEvReceive) receivePosted_ = false;
+            emit commEvent(code);
+        },
+        Qt::QueuedConnection);
+}
+
+void QtSerialPort::setLines(int lines) {
+    const int changed = lines ^ lines_;
+    lines_ = lines;
+    if (changed & ModemCts) post(CommEvCts);
+    if (changed & ModemDsr) post(CommEvDsr);
+}
+
+void QtSerialPort::pollModemLines() {
+    if (!port_.isOpen() || failing_) return;
+    const QSerialPort::PinoutSignals signals_ = port_.pinoutSignals();
+    int lines = 0;
+    if (port_.error() != QSerialPort::NoError) {
+        // No modem lines on this device (a pseudo-terminal): it counts as connected.
+        port_.clearError();
+        lines = ModemCts | ModemDsr;
+    } else {
+        if (signals_ & QSerialPort::ClearToSendSignal) lines |= ModemCts;
+        if (signals_ & QSerialPort::DataSetReadySignal) lines |= ModemDsr;
+    }
+    setLines(lines);
+}
+
+void QtSerialPort::onReadyRead() {
+    pending_.append(port_.readAll());
+    if (!receivePosted_ && !pending_.isEmpty()) {
+        receivePosted_ = true;
+        post(CommEvReceive);
+    }
+}
+
+void QtSerialPort::onError(QSerialPort::SerialPortError error) {
+    switch (error) {
+        case QSerialPort::ResourceError:
+        case QSerialPort::ReadError:
+        case QSerialPort::WriteError:
+            break;
+        default:
+            return;
+    }
+    if (failing_) return;
+    failing_ = true;
+    // The lines go off first, so the link learns of the loss while the port still counts as
+    // open; the port closes after those notifications.
+    setLines(0);
+    QMetaObject::invokeMethod(
+        this, [this] { close(); }, Qt::QueuedConnection);
+}
+
+}  // namespace platform

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QSerialPort>
+#include <functional>
+
+#include "platform/SerialPort.h"
+
+namespace platform {
+
+// The serial port on QSerialPort. Port n is the device that `deviceForPort` names (by default
+// /dev/ttyUSB(n-1)). Modem lines are read when the link polls them; a device without modem
+// lines (a pseudo-terminal) reports CTS and DSR on while open. A read or resource error (the
+// adapter was pulled) reports the lines off and then closes the port.
+class QtSerialPort : public SerialPort {
+    Q_OBJECT
+  public:
+    explicit QtSerialPort(std::function<QString(int)> deviceForPort = {},
+                          QObject* parent = nullptr);
+    ~QtSerialPort() override;
+
+    bool portOpen() const override { return port_.isOpen(); }
+    bool open(QString* error) override;
+    void close() override;
+
+    int inBufferCount() const override { return static_cast<int>(pending_.size()); }
+    QByteArray input() override;
+    void output(const QByteArray& bytes) override;
+
+    int modemLines() const override { return lines_; }
+    void pollModemLines() override;
+    void resetModemLines() override { lines_ = 0; }
+
+    QString deviceName() const;
+
+  protected:
+    bool acceptsSettings(const QString& settings) const override;
+    void changed() override;
+
+  private:
+    void applySettings();
+    void onReadyRead();
+    void onError(QSerialPort::SerialPortError error);
+    void post(int code);
+    void setLines(int lines);
+
+    std::function<QString(int)> deviceForPort_;
+    QSerialPort port_;
+    QByteArray pending_;
+    bool receivePosted_ = false;
+    int lines_ = 0;
+    bool failing_ = false;
+};
+
+struct LineSettings {
+    qint32 baud = 9600;
+    QSerialPort::Parity parity = QSerialPort::NoParity;
+    QSerialPort::DataBits dataBits = QSerialPort::Data8;
+    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
+};
+// nullopt when the text is not a settings string.
+std::optional<LineSettings> ParseLineSettings(const QString& text);
+
+}  // namespace platform

@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include "link/uclVyif.h"
+#include "platform/EventPump.h"
+#include "platform/QtSerialPort.h"
+#include "tests/support/FakeInstrument.h"
+
+// The real serial implementation against the fake instrument on a pseudo-terminal.
+TEST(Pty, ConnectsThroughTheRealSerialPort) {
+    testsupport::PtyInstrument instrument;
+    ASSERT_TRUE(instrument.isOpen());
+    const QString device = instrument.slavePath();
+    platform::QtSerialPort port([device](int) { return device; });
+    platform::NoInfraredPort infrared;
+    comm::uclVyif link(port, infrared);
+    link.ReadProperties({});
+    link.setRetry(3);
+    link.setTimeout(3);
+    link.setSettings("921600,n,8,1");
+    link.setPortOpen(true);
+    ASSERT_TRUE(link.PortOpen());
+
+    bool connected = false;
+    QObject::connect(&link, &comm::uclVyif::OnConnect, [&] { connected = true; });
+    // The link's own 100 ms timer runs here; a watchdog ends the wait.
+    bool expired = false;
+    QTimer::singleShot(10000, [&] { expired = true; });
+    platform::QtEventPump pump;
+    pump.waitWhile([&] { return !connected && !expired; });
+    EXPECT_TRUE(connected);
+    EXPECT_TRUE(link.Connected());
+    EXPECT_EQ(instrument.engine.requests.value(0), "RC,R,");
+}
+
+// Pulling the cable (the other end goes away) reports the lines off and closes the port.
+TEST(Pty, LostDeviceReportsTheLinesOff) {
+    auto instrument = std::make_unique<testsupport::PtyInstrument>();
+    ASSERT_TRUE(instrument->isOpen());
+    const QString device = instrument->slavePath();
+    platform::QtSerialPort port([device](int) { return device; });
+    platform::NoInfraredPort infrared;
+    comm::uclVyif link(port, infrared);
+    link.ReadProperties({});
+    link.setRetry(3);
+    link.setTimeout(3);
+    link.setPortOpen(true);
+    bool connected = false, lost = false, expired = false;
+    QObject::connect(&link, &comm::uclVyif::OnConnect, [&] { connected = true; });
+    QObject::connect(&link, &comm::uclVyif::CommLost, [&] { lost = true; });
+    QTimer::singleShot(10000, [&] { expired = true; });
+    platform::QtEventPump pump;
+    pump.waitWhile([&] { return !connected && !expired; });
+    ASSERT_TRUE(connected);
+    instrument.reset();
+    pump.waitWhile([&] { return !lost && !expired; });
+    EXPECT_TRUE(lost);
+    EXPECT_EQ(link.LinkState(), 0);
+    pump.waitWhile([&] { return port.portOpen() && !expired; });
+    EXPECT_FALSE(port.portOpen());
+}
+
+TEST(Pty, SettingsStrings) {
+    EXPECT_TRUE(platform::ParseLineSettings("921600,n,8,1").has_value());
+    EXPECT_TRUE(platform::ParseLineSettings("115200,N,8,1").has_value());
+    EXPECT_TRUE(platform::ParseLineSettings("9600,e,7,1.5").has_value());
+    EXPECT_FALSE(platform::ParseLineSettings("9600,x,8,1").has_value());
+    EXPECT_FALSE(platform::ParseLineSettings("9600,n,9,1").has_value());
+    EXPECT_FALSE(platform::ParseLineSettings("fast").has_value());
+    platform::QtSerialPort port;
+    EXPECT_THROW(port.setSettings("9600"), std::exception);
+    EXPECT_EQ(port.deviceName(), "/dev/ttyUSB0");
+    port.setCommPort(4);
+    EXPECT_EQ(port.deviceName(), "/dev/ttyUSB3");
+    QString reason;
+    EXPECT_FALSE(port.open(&reason));
+    EXPECT_FALSE(reason.isEmpty());
+}
