@@ -26,9 +26,11 @@ QString dbDateText(rt::OleDate date) {
 }
 
 std::optional<rt::OleDate> dateOfDbText(const QString& text) {
-    const QDateTime dt = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    if (!dt.isValid()) return std::nullopt;
-    return rt::OleDate::fromDateTime(dt.date(), dt.time());
+    if (text.size() != 19 || text.at(10) != QLatin1Char(' ')) return std::nullopt;
+    const QDate date = QDate::fromString(text.left(10), QStringLiteral("yyyy-MM-dd"));
+    const QTime time = QTime::fromString(text.mid(11), QStringLiteral("HH:mm:ss"));
+    if (!date.isValid() || !time.isValid()) return std::nullopt;
+    return rt::OleDate::fromDateTime(date, time);
 }
 
 // ---- result sets -------------------------------------------------------------------------

@@ -34,6 +34,17 @@ OleDate OleDate::now() {
     return fromDateTime(n.date(), QTime(n.time().hour(), n.time().minute(), n.time().second()));
 }
 
+OleDate OleDate::DateSerial(int year, int month, int day) {
+    const int months = year * 12 + (month - 1);
+    const QDate first(months / 12 - (months < 0 && months % 12 ? 1 : 0),
+                      ((months % 12) + 12) % 12 + 1, 1);
+    return fromDateTime(first.addDays(day - 1), QTime(0, 0));
+}
+
+OleDate OleDate::addSeconds(qint64 seconds) const {
+    return fromDateTime(toDateTime().addSecs(seconds));
+}
+
 void OleDate::split(qint64& days, int& seconds) const {
     const double whole = std::trunc(value_);
     days = static_cast<qint64>(whole);
@@ -67,8 +78,9 @@ QTime OleDate::time() const {
     return QTime(0, 0).addSecs(secondsOfDay());
 }
 
+// Civil time without a time zone: UTC never skips or repeats an hour.
 QDateTime OleDate::toDateTime() const {
-    return QDateTime(date(), time());
+    return QDateTime(date(), time(), Qt::UTC);
 }
 
 }  // namespace rt

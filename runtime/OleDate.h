@@ -22,10 +22,17 @@ class OleDate {
     static std::optional<OleDate> fromCivil(int year, int month, int day, int hour = 0,
                                             int minute = 0, int second = 0);
     static OleDate now();
+    // DateSerial: month and day out of range roll over as the Basic runtime does
+    // (month 13 is January of the next year, day 0 the last day of the month before).
+    static OleDate DateSerial(int year, int month, int day);
+
+    // The date plus whole seconds (DateAdd "s"), built anew from whole seconds.
+    OleDate addSeconds(qint64 seconds) const;
 
     constexpr double value() const { return value_; }
     QDate date() const;
     QTime time() const;
+    // The civil date and time (as a UTC QDateTime, so no hour is skipped or repeated).
     QDateTime toDateTime() const;
 
     int year() const { return date().year(); }

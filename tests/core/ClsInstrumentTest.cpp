@@ -42,7 +42,8 @@ TEST(clsInstrument, NewObjectDefaults) {
              {inst.Warning(g), inst.Alarm(g), inst.Stel(g), inst.Twa(g), inst.CalibBefore(g),
               inst.CalibAfter(g), inst.AutoCalib(g), inst.ModeChange(g)})
             EXPECT_EQ(v, -101.0f);
-        EXPECT_EQ(inst.CalibDate(g).toDateTime(), QDateTime(QDate(1899, 9, 20), QTime(0, 0)));
+        EXPECT_EQ(inst.CalibDate(g).toDateTime().toString(Qt::ISODate),
+                  QDateTime(QDate(1899, 9, 20), QTime(0, 0), Qt::UTC).toString(Qt::ISODate));
     }
     // The spare record stays zero.
     EXPECT_EQ(inst.Alarm(5), 0.0f);

@@ -19,22 +19,23 @@ class OleDateCases : public ::testing::TestWithParam<DateCase> {};
 
 TEST_P(OleDateCases, ValueAndCivilTimeAgree) {
     const DateCase& c = GetParam();
-    EXPECT_EQ(OleDate(c.value).toDateTime(), c.civil);
+    EXPECT_EQ(OleDate(c.value).toDateTime().toString(Qt::ISODate), c.civil.toString(Qt::ISODate));
     EXPECT_DOUBLE_EQ(OleDate::fromDateTime(c.civil).value(), c.value);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Dates, OleDateCases,
-    ::testing::Values(DateCase{0.0, QDateTime(QDate(1899, 12, 30), QTime(0, 0))},
-                      DateCase{1.5, QDateTime(QDate(1899, 12, 31), QTime(12, 0))},
+    ::testing::Values(DateCase{0.0, QDateTime(QDate(1899, 12, 30), QTime(0, 0), Qt::UTC)},
+                      DateCase{1.5, QDateTime(QDate(1899, 12, 31), QTime(12, 0), Qt::UTC)},
                       // Negative dates keep a positive time fraction.
-                      DateCase{-1.25, QDateTime(QDate(1899, 12, 29), QTime(6, 0))},
-                      DateCase{-101.0, QDateTime(QDate(1899, 9, 20), QTime(0, 0))},
-                      DateCase{46000.75, QDateTime(QDate(2025, 12, 9), QTime(18, 0))}));
+                      DateCase{-1.25, QDateTime(QDate(1899, 12, 29), QTime(6, 0), Qt::UTC)},
+                      DateCase{-101.0, QDateTime(QDate(1899, 9, 20), QTime(0, 0), Qt::UTC)},
+                      DateCase{46000.75, QDateTime(QDate(2025, 12, 9), QTime(18, 0), Qt::UTC)}));
 
 TEST(OleDate, SameCivilTimeGivesSameBits) {
     const auto a = OleDate::fromCivil(2026, 12, 10, 13, 51, 14);
-    const auto b = OleDate::fromDateTime(QDateTime(QDate(2026, 12, 10), QTime(13, 51, 14, 999)));
+    const auto b =
+        OleDate::fromDateTime(QDateTime(QDate(2026, 12, 10), QTime(13, 51, 14, 999), Qt::UTC));
     ASSERT_TRUE(a.has_value());
     EXPECT_EQ(a->value(), b.value());
     EXPECT_EQ(a->second(), 14);
@@ -48,12 +49,30 @@ TEST(OleDate, FromCivilRefusesImpossibleParts) {
 }
 
 TEST(OleDate, NegativeFractionOfDayZeroIsATimeOfDayZero) {
-    EXPECT_EQ(OleDate(-0.5).toDateTime(), QDateTime(QDate(1899, 12, 30), QTime(12, 0)));
+    EXPECT_EQ(OleDate(-0.5).toDateTime().toString(Qt::ISODate),
+              QDateTime(QDate(1899, 12, 30), QTime(12, 0), Qt::UTC).toString(Qt::ISODate));
 }
 
 TEST(OleDate, TimeRoundingUpToMidnightMovesToNextDay) {
     const OleDate almost(1.0 - 1e-9);
-    EXPECT_EQ(almost.toDateTime(), QDateTime(QDate(1899, 12, 31), QTime(0, 0)));
+    EXPECT_EQ(almost.toDateTime().toString(Qt::ISODate),
+              QDateTime(QDate(1899, 12, 31), QTime(0, 0), Qt::UTC).toString(Qt::ISODate));
 }
 
 }  // namespace
+
+TEST(OleDate, DateSerialRollsOver) {
+    EXPECT_EQ(OleDate::DateSerial(2005, 12, 31).date(), QDate(2005, 12, 31));
+    EXPECT_EQ(OleDate::DateSerial(2005, 13, 1).date(), QDate(2006, 1, 1));
+    EXPECT_EQ(OleDate::DateSerial(2024, 3, 0).date(), QDate(2024, 2, 29));
+    EXPECT_EQ(OleDate::DateSerial(2024, 0, 15).date(), QDate(2023, 12, 15));
+    EXPECT_EQ(OleDate::DateSerial(2024, 1, 1).time(), QTime(0, 0));
+}
+
+TEST(OleDate, AddSeconds) {
+    const OleDate d = *OleDate::fromCivil(2024, 5, 31, 23, 59, 0);
+    EXPECT_EQ(d.addSeconds(90).toDateTime().toString(Qt::ISODate),
+              QDateTime(QDate(2024, 6, 1), QTime(0, 0, 30), Qt::UTC).toString(Qt::ISODate));
+    EXPECT_EQ(OleDate(-101).addSeconds(3600).toDateTime().toString(Qt::ISODate),
+              QDateTime(QDate(1899, 9, 20), QTime(1, 0), Qt::UTC).toString(Qt::ISODate));
+}
