@@ -3,6 +3,7 @@
 #include <QTemporaryDir>
 #include <chrono>
 
+#include "bench/WireTimer.h"
 #include "core/TrendFile.h"
 
 namespace {
@@ -12,28 +13,6 @@ constexpr int SamplesPerLine = 64;  // samples of one gas that one data line car
 // What the instrument sends for a full trend: five gases and the status channel, one 16-bit
 // word of four characters per sample, at 921 600 baud (92 160 bytes a second).
 constexpr double WireSeconds = Records * 6.0 * 4.0 / 92160.0;
-
-// Times one iteration's work and reports, as "wire_pct", the mean time in per cent of the
-// trend's wire time (goal: under 2).
-class WireTimer {
-  public:
-    explicit WireTimer(benchmark::State& state) : state_(state) {}
-    template <class F>
-    void run(F&& work) {
-        const auto t0 = std::chrono::steady_clock::now();
-        work();
-        total_ += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        ++count_;
-    }
-    ~WireTimer() {
-        if (count_) state_.counters["wire_pct"] = total_ / count_ / WireSeconds * 100.0;
-    }
-
-  private:
-    benchmark::State& state_;
-    double total_ = 0;
-    int count_ = 0;
-};
 
 void writeTrend(const QString& path) {
     const rt::OleDate start(46000.0);
@@ -55,7 +34,7 @@ void writeTrend(const QString& path) {
 void BM_WriteFullIntervalTrend(benchmark::State& state) {
     QTemporaryDir dir;
     const QString path = dir.path() + "/trend.Dat";
-    WireTimer timer(state);
+    WireTimer timer(state, WireSeconds);
     for (auto _ : state) {
         QFile::remove(path);
         timer.run([&] { writeTrend(path); });
@@ -67,7 +46,7 @@ void BM_ReadFullIntervalTrend(benchmark::State& state) {
     QTemporaryDir dir;
     const QString path = dir.path() + "/trend.Dat";
     writeTrend(path);
-    WireTimer timer(state);
+    WireTimer timer(state, WireSeconds);
     for (auto _ : state) {
         timer.run([&] {
             core::TrendFile file(path);

@@ -70,6 +70,14 @@ QString LastWord(const QString& text) {
     return t;
 }
 
+QString StripControlChars(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (QChar c : text)
+        if (c.unicode() >= 32 && c.unicode() <= 127) out += c;
+    return out;
+}
+
 void CopyFont(StdFont& target, const StdFont& source) {
     target.bold = source.bold;
     target.charset = source.charset;

@@ -26,6 +26,14 @@ inline QString CommSettings;
 // Port number of the instrument link; 0 means no serial adapter (infrared is used).
 inline int16_t IrCommNum = 0;
 
+// ---- Program folders and views -----------------------------------------------------------
+// The program folder (where QM73.mdb, QM73.ini and SerialLog.log lie) and the data folder of
+// the trend files; set once by the main window at start-up.
+inline QString AppPath;
+inline QString DataFolder;
+// The data view's condensed display of interval trends.
+inline bool OutlineMode = false;
+
 // ---- Settings values (read and written by the settings file) ----------------------------
 inline int32_t ExecuteCount = 0;              // runs of the program
 inline bool SerialLogEnabled = false;         // communication log on
@@ -89,6 +97,8 @@ int32_t LeadingNumber(const QString& text);
 QString DropLastTwoChars(const QString& text);
 // The last space-separated word.
 QString LastWord(const QString& text);
+// Keeps the characters of codes 32..127, in order (frames and record lines are ASCII).
+QString StripControlChars(const QString& text);
 
 // ---- Fonts --------------------------------------------------------------------------------
 struct StdFont {

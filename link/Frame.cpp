@@ -15,14 +15,6 @@ QString BuildFrame(const QString& cmd, QChar terminator) {
            terminator;
 }
 
-QString StripControlChars(const QString& text) {
-    QString out;
-    out.reserve(text.size());
-    for (QChar c : text)
-        if (c.unicode() >= 32 && c.unicode() <= 127) out += c;
-    return out;
-}
-
 QString NameControlChars(const QString& text) {
     QString out;
     out.reserve(text.size() + 16);

@@ -20,8 +20,6 @@ inline constexpr QChar CR(0x0D);
 // The two's complement of the low byte of the sum of the character codes.
 int FrameChecksum(const QString& text);
 QString BuildFrame(const QString& cmd, QChar terminator);
-// Keeps the characters 32..127.
-QString StripControlChars(const QString& text);
 // The log form of a frame: control characters named ("[STX]", "[0B]"), CR and LF kept.
 QString NameControlChars(const QString& text);
 // The smallest of the values that are not zero; 0 when all are zero.

@@ -31,7 +31,7 @@ bool uclVyif::ParseResponse(QString& frame) {
         return false;
     }
     frame.replace(CR, QLatin1Char(','));
-    QString data = StripControlChars(frame);
+    QString data = core::StripControlChars(frame);
     data = data.mid(4, data.size() - 6);
     const QString key = data.left(4);
     data = data.mid(5);

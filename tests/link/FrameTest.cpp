@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/ModMain.h"
 #include "link/Frame.h"
 
 using namespace comm;
@@ -36,7 +37,7 @@ TEST(Frame, LogForm) {
                         SUB + ESC + QChar(0x0B) + QChar('\r') + QChar('\n') + "A~";
     EXPECT_EQ(NameControlChars(all),
               "[00][01][STX][ETX][EOT][ENQ][ACK][NAK][ETB][SUB][ESC][0B]\r\nA~");
-    EXPECT_EQ(StripControlChars(QString(STX) + "a,b\r" + QChar(127) + QChar(128) + ETX),
+    EXPECT_EQ(core::StripControlChars(QString(STX) + "a,b\r" + QChar(127) + QChar(128) + ETX),
               QString("a,b") + QChar(127));
 }
 

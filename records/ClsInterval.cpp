@@ -1,0 +1,371 @@
+#include "records/ClsInterval.h"
+
+#include "core/ModMain.h"
+#include "core/SerialLog.h"
+#include "core/TrendFile.h"
+#include "runtime/Convert.h"
+#include "runtime/RuntimeError.h"
+#include "runtime/Strings.h"
+
+namespace records {
+
+namespace {
+
+bool isNumericVariant(const rt::Variant& v) {
+    switch (v.type()) {
+        case rt::Variant::Type::Boolean:
+        case rt::Variant::Type::Integer:
+        case rt::Variant::Type::Long:
+        case rt::Variant::Type::Single:
+        case rt::Variant::Type::Double:
+        case rt::Variant::Type::Date:
+            return true;
+        case rt::Variant::Type::String:
+            return rt::IsNumeric(v.toText());
+        default:
+            return false;
+    }
+}
+
+bool isDateVariant(const rt::Variant& v) {
+    return v.type() == rt::Variant::Type::Date;
+}
+
+void checkGasIndex(int gasNo) {
+    if (gasNo < 0 || gasNo > 5) throw rt::RuntimeError(rt::ErrSubscript);
+}
+
+}  // namespace
+
+clsInterval::clsInterval() {
+    ClearDatas();
+}
+
+void clsInterval::ClearDatas() {
+    error_ = false;
+    duplicate_ = false;
+    key_.clear();
+    seqNo_ = 0;
+    dataCount_ = 0;
+    eventCount_ = 0;
+    sampleCounters_.fill(0);
+    name_.clear();
+    userID_ = stationID_ = serialNo_ = QStringLiteral("*");
+    for (Gas& g : gas_) {
+        g.name.clear();
+        g.fullScale = g.desit = g.maximum = g.minimum = g.average = core::CodeNoValue;
+        g.point = -101;
+    }
+}
+
+// ---- header and gas table ----------------------------------------------------------------
+
+rt::Variant clsInterval::GasBaseInfo(int types) const {
+    switch (types) {
+        case 0:
+            return name_;
+        case 1:
+            return date_;
+        case 2:
+            return userID_;
+        case 3:
+            return stationID_;
+        case 4:
+            return serialNo_;
+        case 5:
+            return folderID_;
+        case 6:
+            return interval_;
+        case 7:
+            return sampling_;
+        default:
+            return rt::Variant::null();
+    }
+}
+
+void clsInterval::setGasBaseInfo(int types, const rt::Variant& value) {
+    switch (types) {
+        case 0:
+            name_ = value.toText();
+            break;
+        case 1:
+            if (isDateVariant(value)) date_ = value.toDate();
+            break;
+        case 2:
+            userID_ = core::EmptyToAsterisk(value.toText());
+            break;
+        case 3:
+            stationID_ = core::EmptyToAsterisk(value.toText());
+            break;
+        case 4:
+            serialNo_ = core::EmptyToAsterisk(value.toText());
+            break;
+        case 5:
+            folderID_ = value.toText();
+            break;
+        case 6:
+            if (isNumericVariant(value)) interval_ = value.toLong();
+            break;
+        case 7:
+            if (isNumericVariant(value)) sampling_ = rt::CInt(value.toLong());
+            break;
+        default:
+            break;
+    }
+}
+
+rt::Variant clsInterval::GasListInfo(int gasNo, int types) const {
+    if (gasNo < 0 || gasNo >= 5) return rt::Variant();
+    const Gas& g = gas_[gasNo];
+    switch (types) {
+        case 0:
+            return g.name;
+        case 1:
+            return g.fullScale;
+        case 2:
+            return g.desit;
+        case 3:
+            return g.point;
+        case 8:
+            return g.maximum;
+        case 9:
+            return g.minimum;
+        case 10:
+            return g.average;
+        case 11:
+            return g.maxDate;
+        case 12:
+            return g.minDate;
+        case 13:
+            return g.enabled;
+        case 14:
+            return g.unit;
+        default:
+            return rt::Variant::null();
+    }
+}
+
+void clsInterval::setGasListInfo(int gasNo, int types, const rt::Variant& value) {
+    if (gasNo < 0 || gasNo >= 5) return;
+    Gas& g = gas_[gasNo];
+    const bool numeric = isNumericVariant(value);
+    switch (types) {
+        case 0:
+            g.name = value.toText();
+            break;
+        // These fields take whole numbers through this property, as they always did.
+        case 1:
+            if (numeric) g.fullScale = value.toInteger();
+            break;
+        case 8:
+            if (numeric) g.maximum = value.toInteger();
+            break;
+        case 9:
+            if (numeric) g.minimum = value.toInteger();
+            break;
+        case 10:
+            if (numeric) g.average = value.toInteger();
+            break;
+        case 2:
+            if (numeric) g.desit = static_cast<float>(value.toLong());
+            break;
+        case 3:
+            if (numeric) g.point = rt::CInt(value.toLong());
+            break;
+        case 11:
+            if (isDateVariant(value)) g.maxDate = value.toDate();
+            break;
+        case 12:
+            if (isDateVariant(value)) g.minDate = value.toDate();
+            break;
+        case 13:
+            g.enabled = value.toBool();
+            break;
+        case 14:
+            g.unit = value.toText();
+            break;
+        default:
+            break;
+    }
+}
+
+// ---- rows --------------------------------------------------------------------------------
+
+clsInterval::ValueRow& clsInterval::valueRow(int32_t index) {
+    if (index < 0 || index > MaxValueRow) throw rt::RuntimeError(rt::ErrSubscript);
+    if (static_cast<size_t>(index) >= values_.size()) values_.resize(index + 1);
+    return values_[index];
+}
+
+clsInterval::EventRow& clsInterval::eventRow(int32_t index) {
+    if (index < 0 || index > MaxEventRow) throw rt::RuntimeError(rt::ErrSubscript);
+    if (static_cast<size_t>(index) >= events_.size()) events_.resize(index + 1);
+    return events_[index];
+}
+
+void clsInterval::setDataCount(int32_t count) {
+    if (count < 0 || count >= MaxValueRow) return;
+    if (count > 0) valueRow(count - 1);
+    dataCount_ = count;
+}
+
+void clsInterval::setEventCount(int32_t count) {
+    if (count > 0) eventRow(std::min(count, MaxEventRow + 1) - 1);
+    eventCount_ = count;
+}
+
+rt::OleDate clsInterval::DateTimes(int32_t i) const {
+    return i >= 0 && i < dataCount_ ? values_[i].date : rt::OleDate();
+}
+
+void clsInterval::setDateTimes(int32_t i, rt::OleDate date) {
+    if (i >= 0 && i < dataCount_) values_[i].date = date;
+}
+
+rt::Variant clsInterval::GasValue(int gasNo, int32_t i) const {
+    if (i < 0 || i >= dataCount_) return rt::Variant();
+    checkGasIndex(gasNo);
+    return values_[i].values[gasNo];
+}
+
+void clsInterval::setGasValue(int gasNo, int32_t i, const rt::Variant& value) {
+    if (i < 0 || i >= dataCount_) return;
+    checkGasIndex(gasNo);
+    values_[i].values[gasNo] = value.toSingle();
+}
+
+int16_t clsInterval::GasNowCalib(int gasNo, int32_t i) const {
+    if (i < 0 || i >= dataCount_) return 0;
+    checkGasIndex(gasNo);
+    return values_[i].nowCalib[gasNo];
+}
+
+void clsInterval::setGasNowCalib(int gasNo, int32_t i, int16_t flag) {
+    if (i < 0 || i >= dataCount_) return;
+    checkGasIndex(gasNo);
+    values_[i].nowCalib[gasNo] = flag;
+}
+
+rt::OleDate clsInterval::EvtTime(int32_t i) const {
+    return i >= 0 && i < dataCount_ ? values_[i].evtTime : rt::OleDate();
+}
+
+void clsInterval::setEvtTime(int32_t i, rt::OleDate date) {
+    if (i >= 0 && i < dataCount_) values_[i].evtTime = date;
+}
+
+rt::OleDate clsInterval::EventDateTimes(int32_t i) const {
+    return i >= 0 && i < eventCount_ ? events_[i].date : rt::OleDate();
+}
+
+void clsInterval::setEventDateTimes(int32_t i, rt::OleDate date) {
+    if (i >= 0 && i < eventCount_) events_[i].date = date;
+}
+
+rt::Variant clsInterval::GasEvent(int gasNo, int32_t i) const {
+    if (i < 0 || i >= eventCount_) return rt::Variant();
+    checkGasIndex(gasNo);
+    return events_[i].codes[gasNo];
+}
+
+void clsInterval::setGasEvent(int gasNo, int32_t i, const rt::Variant& value) {
+    if (i < 0 || i >= eventCount_) return;
+    checkGasIndex(gasNo);
+    events_[i].codes[gasNo] = value.toSingle();
+}
+
+rt::OleDate clsInterval::EventBaseDate(int32_t i) const {
+    return i >= 0 && i < eventCount_ ? events_[i].baseDate : rt::OleDate();
+}
+
+int16_t clsInterval::AddValue(int gasNo, rt::OleDate dates, float values) {
+    checkGasIndex(gasNo);
+    int32_t target = -1;
+    for (int32_t i = 0; i < dataCount_; ++i)
+        if (values_[i].date == dates) target = i;
+    if (target < 0) {
+        target = dataCount_;
+        ValueRow& row = valueRow(target);
+        for (int g = 0; g < 5; ++g)
+            row.values[g] = core::CodeNoValue;
+        ++dataCount_;
+    }
+    values_[target].date = dates;
+    values_[target].values[gasNo] = values;
+    return rt::CInt(target);
+}
+
+int16_t clsInterval::AddEvents(int gasNo, rt::OleDate dates, int32_t eventNo,
+                               rt::OleDate baseDate) {
+    checkGasIndex(gasNo);
+    int32_t target = -1;
+    for (int32_t i = 0; i < eventCount_; ++i)
+        if (events_[i].date == dates) target = i;
+    if (target < 0) {
+        target = eventCount_;
+        EventRow& row = eventRow(target);
+        for (int g = 0; g < 5; ++g)
+            row.codes[g] = core::CodeNoValue;
+        ++eventCount_;
+    }
+    EventRow& row = events_[target];
+    row.date = dates;
+    row.codes[gasNo] = static_cast<float>(eventNo);
+    row.baseDate = baseDate;
+    return rt::CInt(target);
+}
+
+namespace {
+
+template <class Rows>
+int32_t earliestAfter(const Rows& rows, int32_t count, rt::OleDate dates, int32_t from) {
+    int32_t best = -1;
+    for (int32_t i = std::max(from, 0); i < count; ++i)
+        if (rows[i].date > dates && (best < 0 || rows[i].date < rows[best].date)) best = i;
+    return best;
+}
+
+}  // namespace
+
+int32_t clsInterval::SerchDatas(rt::OleDate dates, int32_t strDim) const {
+    return earliestAfter(values_, dataCount_, dates, strDim);
+}
+
+int32_t clsInterval::SerchEvent(rt::OleDate dates, int32_t strDim) const {
+    return earliestAfter(events_, eventCount_, dates, strDim);
+}
+
+int32_t clsInterval::SerchValue(rt::OleDate dates) const {
+    const rt::OleDate low = rt::OleDate::DateSerial(1998, 1, 1);
+    const rt::OleDate high = rt::OleDate::DateSerial(2199, 1, 1);
+    if (!(dates > low && dates < high)) return 0;
+    const int32_t i = SerchDatas(dates, 0);
+    const int32_t e = SerchEvent(dates, 0);
+    const bool value = i >= 0 && values_[i].date > low;
+    const bool event = e >= 0 && events_[e].date > low;
+    if (value && event) {
+        // Compared to the second, as written out.
+        const auto text = [](rt::OleDate d) {
+            return d.toDateTime().toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
+        };
+        return text(values_[i].date) >= text(events_[e].date) ? -(e + 1) : i + 1;
+    }
+    if (value) return i + 1;
+    if (event) return -(e + 1);
+    return 0;
+}
+
+// ---- files -------------------------------------------------------------------------------
+
+QString clsInterval::TrendFilePath() const {
+    // The folder ID is "mm/yy": the file lies in DataFolder/yy/mm.
+    return core::DataFolder + QLatin1Char('/') + rt::Right(folderID_, 2) + QLatin1Char('/') +
+           rt::Left(folderID_, 2) + QLatin1Char('/') + core::SanitizeFileName(name_) +
+           QStringLiteral(".Dat");
+}
+
+void clsInterval::WriteSerialLog(const QString& text) const {
+    core::AppendRawLogLine(core::SerialLogPath(), text);
+}
+
+}  // namespace records

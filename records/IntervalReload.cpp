@@ -1,0 +1,116 @@
+#include <QFileInfo>
+
+#include "core/GasCommon.h"
+#include "core/ModMain.h"
+#include "core/SerialLog.h"
+#include "core/TrendFile.h"
+#include "platform/Database.h"
+#include "records/ClsInterval.h"
+#include "runtime/Convert.h"
+
+namespace records {
+
+void clsInterval::ReLoad() {
+    if (!QFileInfo::exists(core::DatabasePath())) return;
+    const platform::Database db = platform::Database::open(core::DatabasePath());
+    const platform::ResultSet head =
+        db.query(QStringLiteral("Select * From Log_Head Where SeqNo=?;"), {seqNo_});
+    if (head.rowCount() > 0) reloadHeader(head);
+    reloadSamples();
+    reloadEvents();
+}
+
+void clsInterval::reloadHeader(const platform::ResultSet& r) {
+    name_ = r.text(0, QStringLiteral("Names"), QStringLiteral("Name None"));
+    date_ = r.date(0, QStringLiteral("Dates"), rt::OleDate::now());
+    userID_ = core::EmptyToAsterisk(r.text(0, QStringLiteral("UserID"), QStringLiteral(" ")));
+    stationID_ = core::EmptyToAsterisk(r.text(0, QStringLiteral("StationID"), QStringLiteral(" ")));
+    serialNo_ = core::EmptyToAsterisk(r.text(0, QStringLiteral("SerialNo"), QStringLiteral(" ")));
+    interval_ = r.longValue(0, QStringLiteral("Interval"), 0);
+    sampling_ = rt::CInt(r.longValue(0, QStringLiteral("Sampling"), 0));
+    folderID_ = r.text(0, QStringLiteral("FolderID"), QStringLiteral("00/00"));
+    for (int g = 0; g < 5; ++g) {
+        const auto column = [g](const char* suffix) {
+            return QStringLiteral("Gas%1").arg(g + 1) + QLatin1String(suffix);
+        };
+        Gas& gas = gas_[g];
+        const float none = core::CodeNoValue;
+        gas.name = r.text(0, column("Name"));
+        gas.fullScale = r.single(0, column("Full"), none);
+        gas.desit = r.single(0, column("Desit"), none);
+        gas.point = rt::CInt(r.longValue(0, column("Point"), -101));
+        gas.average = r.single(0, column("Avr"), none);
+        gas.maximum = r.single(0, column("Max"), none);
+        gas.minimum = r.single(0, column("Min"), none);
+        gas.maxDate = r.date(0, column("MaxDate"), rt::OleDate(-101));
+        gas.minDate = r.date(0, column("MinDate"), rt::OleDate(-101));
+        gas.enabled = r.boolean(0, column("Enable"), true);
+        gas.unit = r.text(0, column("Unit"));
+    }
+}
+
+void clsInterval::reloadSamples() {
+    dataCount_ = valueCount_ = 0;
+    if (name_.isEmpty()) return;
+    const QString path = TrendFilePath();
+    // A missing trend file loads the recording without value rows.
+    if (!QFileInfo::exists(path)) return;
+    core::TrendFile file(path);
+    // Whole records, a half record rounding to the even count; a last record cut short reads
+    // as zeros where it ends.
+    const int32_t n = rt::CLng(static_cast<double>(file.size()) / core::TrendRecordSize);
+
+    int32_t rows = 0;
+    core::TrendRecord previous;
+    bool previousChanged = false;
+    const auto append = [&](const core::TrendRecord& record) {
+        if (rows > MaxValueRow) return;
+        ValueRow& row = valueRow(rows);
+        row.rowNo = rows;
+        row.date = record.time;
+        const int16_t flag = record.status[1] != 0 ? -1 : 0;
+        for (int g = 0; g < 5; ++g) {
+            row.values[g] = record.values[g];
+            row.nowCalib[g] = flag;
+        }
+        ++rows;
+    };
+    for (int32_t k = 0; k < n; ++k) {
+        const core::TrendRecord record = core::GetTrendRecord(k + 1, file);
+        bool changed;
+        if (rows == 0 || k == n - 1) {
+            changed = true;
+            previousChanged = true;
+        } else {
+            changed = false;
+            for (int g = 0; g < 4; ++g)
+                changed = changed || record.values[g] != previous.values[g];
+            if (core::DebugMode) changed = changed || record.values[4] != previous.values[4];
+        }
+        if (core::OutlineMode && !previousChanged && changed) append(previous);
+        if (changed || !core::OutlineMode) append(record);
+        previous = record;
+        previousChanged = changed;
+    }
+    dataCount_ = valueCount_ = rows;
+}
+
+void clsInterval::reloadEvents() {
+    const platform::Database db = platform::Database::open(core::DatabasePath());
+    const platform::ResultSet r =
+        db.query(QStringLiteral("Select * From Interval_Event Where RelNo=? AND BaseDate=? Order "
+                                "by SeqNo;"),
+                 {seqNo_, date_});
+    if (r.rowCount() == 0) return;
+    const int32_t count = std::min(r.rowCount(), MaxEventRow + 1);
+    for (int32_t i = 0; i < count; ++i) {
+        EventRow& row = eventRow(i);
+        row.seqNo = r.longValue(i, QStringLiteral("SeqNo"));
+        row.date = r.date(i, QStringLiteral("Datetimes"), rt::OleDate::now());
+        for (int g = 0; g < 5; ++g)
+            row.codes[g] = r.single(i, QStringLiteral("Gas%1Event").arg(g + 1), core::CodeNoValue);
+    }
+    eventCount_ = count;
+}
+
+}  // namespace records

@@ -1,0 +1,188 @@
+#include <QFileInfo>
+
+#include "core/ClsInstrument.h"
+#include "core/ModMain.h"
+#include "core/Schema.h"
+#include "core/SerialLog.h"
+#include "platform/Database.h"
+#include "records/ClsInterval.h"
+#include "runtime/RuntimeError.h"
+
+namespace records {
+
+namespace {
+
+using platform::DbParam;
+
+// A text column that must not be empty gets a single blank.
+QString orBlank(const QString& text) {
+    return text.isEmpty() ? QStringLiteral(" ") : text;
+}
+
+QString gasColumns(int gas, const QStringList& suffixes) {
+    QStringList names;
+    for (const QString& s : suffixes)
+        names << QStringLiteral("Gas%1").arg(gas) + s;
+    return names.join(QLatin1Char(','));
+}
+
+QString placeholders(int count) {
+    QStringList marks;
+    for (int i = 0; i < count; ++i)
+        marks << QStringLiteral("?");
+    return marks.join(QLatin1Char(','));
+}
+
+QString insert(const QString& table, const QStringList& columns) {
+    return QStringLiteral("Insert Into %1(%2) Values (%3);")
+        .arg(table, columns.join(QLatin1Char(',')), placeholders(static_cast<int>(columns.size())));
+}
+
+const QStringList LevelColumns = {"Max",  "Avr",   "Min",  "MaxDate", "MinDate",
+                                  "Warn", "Alarm", "Stel", "Twa",     "Mode"};
+
+}  // namespace
+
+bool clsInterval::FindDuplicate() const {
+    if (!QFileInfo::exists(core::DatabasePath())) return false;
+    const platform::Database db = platform::Database::open(core::DatabasePath());
+    return db.query(QStringLiteral("Select SeqNo From Log_Head Where Dates=? And UserID=? And "
+                                   "SerialNo=? And Types=1;"),
+                    {date_, core::EmptyToAsterisk(userID_), core::EmptyToAsterisk(serialNo_)})
+               .rowCount() > 0;
+}
+
+int32_t clsInterval::FindSensorHead() const {
+    if (!QFileInfo::exists(core::DatabasePath())) return 0;
+    const platform::Database db = platform::Database::open(core::DatabasePath());
+    const platform::ResultSet r =
+        db.query(QStringLiteral("Select SeqNo From Log_Head Where UserID=? And SerialNo=? And "
+                                "Types=8 Order By SeqNo;"),
+                 {core::EmptyToAsterisk(userID_), core::EmptyToAsterisk(serialNo_)});
+    return r.rowCount() > 0 ? r.longValue(0, QStringLiteral("SeqNo")) : -1;
+}
+
+void clsInterval::Update() {
+    const core::clsInstrument* inst = instrument_;
+    if (!inst)
+        throw rt::RuntimeError(rt::ErrInvalidCall, QStringLiteral("The record has no instrument"));
+    // A record whose header line never came cannot be stored; the flag keeps its log.
+    if (name_.isEmpty()) error_ = true;
+
+    const platform::Database db = platform::Database::open(core::DatabasePath());
+    const QString userKey = core::EmptyToAsterisk(userID_);
+    const QString stationKey = core::EmptyToAsterisk(stationID_);
+    const QString serialKey = core::EmptyToAsterisk(serialNo_);
+    // Nothing of a record is stored unless all of it is.
+    platform::Transaction transaction(db);
+
+    if (!FindDuplicate() && !error_) {
+        const int32_t headerSeq = db.MaxSeq(QStringLiteral("Log_Head"));
+        gas_[4].maximum = inst->HighTemp();
+        gas_[4].minimum = inst->LowTemp();
+
+        QStringList columns = {"SeqNo", "Names",  "Dates",    "UserID",   "StationID", "SerialNo",
+                               "Types", "RomNum", "Interval", "Sampling", "FolderID",  "Dcount"};
+        std::vector<DbParam> values = {headerSeq,
+                                       orBlank(name_),
+                                       date_,
+                                       userKey,
+                                       stationKey,
+                                       serialKey,
+                                       int32_t(core::LogKind::IntervalTrend),
+                                       inst->RomNumber(),
+                                       interval_,
+                                       sampling_,
+                                       orBlank(folderID_),
+                                       sampleCounters_[4] + eventCount_};
+        for (int g = 0; g < 5; ++g) {
+            const Gas& gas = gas_[g];
+            columns << gasColumns(g + 1, {"Name", "Full", "Desit", "Enable", "Point", "Unit"})
+                           .split(QLatin1Char(','))
+                    << gasColumns(g + 1, LevelColumns).split(QLatin1Char(','));
+            values.insert(values.end(),
+                          {orBlank(gas.name), gas.fullScale, gas.desit, gas.enabled, gas.point,
+                           orBlank(inst->GasUnit(g)), gas.maximum, gas.average, gas.minimum,
+                           gas.maxDate, gas.minDate, inst->Warning(g), inst->Alarm(g),
+                           inst->Stel(g), inst->Twa(g), inst->ModeChange(g)});
+        }
+        db.exec(insert(QStringLiteral("Log_Head"), columns), values);
+
+        const QString dataInsert =
+            insert(QStringLiteral("Interval_Data"),
+                   {"SeqNo", "RelNo", "Datetimes", "EvtTime", "Gas1Value", "Gas1NowCl", "Gas2Value",
+                    "Gas2NowCl", "Gas3Value", "Gas3NowCl", "Gas4Value", "Gas4NowCl", "Gas5Value",
+                    "Gas5NowCl"});
+        int32_t dataSeq = db.MaxSeq(QStringLiteral("Interval_Data"));
+        for (int32_t i = 0; i < dataCount_; ++i) {
+            const ValueRow& row = values_[i];
+            std::vector<DbParam> rowValues = {dataSeq++, headerSeq, row.date, row.evtTime};
+            for (int g = 0; g < 5; ++g) {
+                rowValues.push_back(row.values[g]);
+                rowValues.push_back(row.nowCalib[g] != 0);
+            }
+            db.exec(dataInsert, rowValues);
+        }
+
+        const QString eventInsert = insert(QStringLiteral("Interval_Event"),
+                                           {"SeqNo", "RelNo", "Datetimes", "BaseDate", "Gas1Event",
+                                            "Gas2Event", "Gas3Event", "Gas4Event", "Gas5Event"});
+        int32_t eventSeq = db.MaxSeq(QStringLiteral("Interval_Event"));
+        for (int32_t i = 0; i < eventCount_; ++i) {
+            const EventRow& row = events_[i];
+            db.exec(eventInsert, {eventSeq++, headerSeq, row.date, row.baseDate, row.codes[0],
+                                  row.codes[1], row.codes[2], row.codes[3], row.codes[4]});
+        }
+    }
+
+    // The sensor history of the instrument: one header per instrument, one row per change of
+    // the sensor of the fourth gas channel.
+    int32_t sensorHead = FindSensorHead();
+    if (sensorHead < 0) {
+        sensorHead = db.MaxSeq(QStringLiteral("Log_Head"));
+        QStringList columns = {"SeqNo",    "Names", "Dates",  "UserID",   "StationID",
+                               "SerialNo", "Types", "RomNum", "Interval", "FolderID"};
+        std::vector<DbParam> values = {sensorHead,
+                                       core::LogKindHeaderName(core::LogKind::SensorHistory),
+                                       date_,
+                                       userKey,
+                                       stationKey,
+                                       serialKey,
+                                       int32_t(core::LogKind::SensorHistory),
+                                       inst->RomNumber(),
+                                       interval_,
+                                       QStringLiteral("-----")};
+        for (int g = 0; g < 4; ++g) {
+            const Gas& gas = gas_[g];
+            columns << gasColumns(g + 1, {"Name", "Full", "Desit", "Enable", "Point"})
+                           .split(QLatin1Char(','))
+                    << gasColumns(g + 1, LevelColumns).split(QLatin1Char(','));
+            values.insert(
+                values.end(),
+                {orBlank(gas.name), gas.fullScale, gas.desit, inst->GasEnabled(g), gas.point,
+                 gas.maximum, gas.average, gas.minimum, gas.maxDate, gas.minDate, inst->Warning(g),
+                 inst->Alarm(g), inst->Stel(g), inst->Twa(g), inst->ModeChange(g)});
+        }
+        db.exec(insert(QStringLiteral("Log_Head"), columns), values);
+    }
+
+    const platform::ResultSet last = db.query(
+        QStringLiteral("Select SensorNo, GasName, FullScale From SensorHistory Where UserID=? And "
+                       "SerialNo=? And Dates<=? ORDER BY DATES DESC;"),
+        {userKey, serialKey, date_});
+    const QString lastSensor = last.text(0, QStringLiteral("SensorNo"));
+    const QString lastGas = last.text(0, QStringLiteral("GasName"));
+    // Compared as the Single it was stored from, so 20.9 equals 20.9.
+    const float lastScale = last.single(0, QStringLiteral("FullScale"));
+    const Gas& gas4 = gas_[3];
+    if (stationID_ != lastSensor || gas4.name != lastGas || gas4.fullScale != lastScale) {
+        db.exec(
+            insert(QStringLiteral("SensorHistory"), {"SeqNo", "RelNo", "UserID", "SerialNo",
+                                                     "Dates", "SensorNo", "GasName", "FullScale"}),
+            {db.MaxSeq(QStringLiteral("SensorHistory")), sensorHead, userKey, serialKey, date_,
+             stationKey, gas4.name, gas4.fullScale});
+    }
+    transaction.commit();
+}
+
+}  // namespace records
