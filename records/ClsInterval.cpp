@@ -1,4 +1,5 @@
 #include "records/ClsInterval.h"
+#include "records/TrendLines.h"
 
 #include "core/ModMain.h"
 #include "core/SerialLog.h"
@@ -116,33 +117,7 @@ void clsInterval::setGasBaseInfo(int types, const rt::Variant& value) {
 
 rt::Variant clsInterval::GasListInfo(int gasNo, int types) const {
     if (gasNo < 0 || gasNo >= 5) return rt::Variant();
-    const Gas& g = gas_[gasNo];
-    switch (types) {
-        case 0:
-            return g.name;
-        case 1:
-            return g.fullScale;
-        case 2:
-            return g.desit;
-        case 3:
-            return g.point;
-        case 8:
-            return g.maximum;
-        case 9:
-            return g.minimum;
-        case 10:
-            return g.average;
-        case 11:
-            return g.maxDate;
-        case 12:
-            return g.minDate;
-        case 13:
-            return g.enabled;
-        case 14:
-            return g.unit;
-        default:
-            return rt::Variant::null();
-    }
+    return TrendGasField(gas_[gasNo], types);
 }
 
 void clsInterval::setGasListInfo(int gasNo, int types, const rt::Variant& value) {
@@ -358,10 +333,7 @@ int32_t clsInterval::SerchValue(rt::OleDate dates) const {
 // ---- files -------------------------------------------------------------------------------
 
 QString clsInterval::TrendFilePath() const {
-    // The folder ID is "mm/yy": the file lies in DataFolder/yy/mm.
-    return core::DataFolder + QLatin1Char('/') + rt::Right(folderID_, 2) + QLatin1Char('/') +
-           rt::Left(folderID_, 2) + QLatin1Char('/') + core::SanitizeFileName(name_) +
-           QStringLiteral(".Dat");
+    return TrendFileOf(folderID_, name_);
 }
 
 void clsInterval::WriteSerialLog(const QString& text) const {

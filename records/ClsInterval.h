@@ -7,6 +7,7 @@
 
 #include "core/GasCommon.h"
 #include "records/RecordBase.h"
+#include "records/TrendLines.h"
 #include "runtime/OleDate.h"
 #include "runtime/Variant.h"
 
@@ -96,14 +97,7 @@ class clsInterval : public RecordBase, public core::GasListSource {
     QString TrendFilePath() const;
 
   private:
-    struct Gas {
-        QString name;
-        float fullScale = 0, desit = 0, maximum = 0, minimum = 0, average = 0;
-        int16_t point = 0;
-        rt::OleDate maxDate, minDate;
-        bool enabled = false;
-        QString unit;
-    };
+    using Gas = TrendGas;
     struct ValueRow {
         int32_t rowNo = 0;
         rt::OleDate date;

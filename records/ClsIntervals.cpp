@@ -15,12 +15,7 @@ bool startsIntervalRecord(const QString& rest) {
 
 bool clsIntervals::SetDatas(const QString& vData, bool testFlag) {
     const FramedLine f = routing_.frame(core::StripControlChars(vData), startsIntervalRecord);
-    const QString key = RecordKey(f.number);
-    clsInterval* record = Item(key);
-    if (!record) {
-        record = &Add(key, 0);
-        record->setInstrument(instruments_);
-    }
+    clsInterval* record = &recordOf(f.number);
 
     bool result = true;
     const QString& tt = f.code;
@@ -56,21 +51,6 @@ bool clsIntervals::SetDatas(const QString& vData, bool testFlag) {
     if (testFlag && !result) failLine_ += QStringLiteral("\r\n") + f.line;
     routing_.remember(f);
     return result;
-}
-
-void clsIntervals::SaveRoutingState() {
-    savedRouting_ = routing_;
-    savedDataCodes_.clear();
-    for (const auto& record : items_)
-        savedDataCodes_.insert(record->Key(), record->previousDataCode());
-}
-
-void clsIntervals::RestoreRoutingState() {
-    routing_ = savedRouting_;
-    for (const auto& record : items_)
-        if (const auto it = savedDataCodes_.constFind(record->Key());
-            it != savedDataCodes_.constEnd())
-            record->setPreviousDataCode(*it);
 }
 
 }  // namespace records

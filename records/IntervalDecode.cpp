@@ -4,6 +4,7 @@
 #include "core/ModMain.h"
 #include "core/TrendFile.h"
 #include "records/ClsInterval.h"
+#include "records/TrendLines.h"
 #include "runtime/Convert.h"
 #include "runtime/Format.h"
 #include "runtime/RuntimeError.h"
@@ -13,48 +14,17 @@ namespace records {
 
 namespace {
 
-// n characters of the line from position p (1-based); fewer when the line is shorter.
-QString text(const QString& line, int p, int n) {
-    return rt::Mid(line, p, n);
-}
-
-bool twoDigits(const QString& s) {
-    return s.size() == 2 && s.at(0).isDigit() && s.at(1).isDigit() && s.at(0).unicode() < 128 &&
-           s.at(1).unicode() < 128;
-}
-
-// A yymmdd field as a date of 2000..2099; nullopt when it is no valid date.
-std::optional<rt::OleDate> dateField(const QString& line, int p) {
-    const QString yy = text(line, p, 2), mm = text(line, p + 2, 2), dd = text(line, p + 4, 2);
-    if (!twoDigits(yy) || !twoDigits(mm) || !twoDigits(dd)) return std::nullopt;
-    return rt::OleDate::fromCivil(2000 + yy.toInt(), mm.toInt(), dd.toInt());
-}
-
-// An hhnnss field as seconds of the day; nullopt when it is no valid time.
-std::optional<int> timeField(const QString& line, int p) {
-    const QString hh = text(line, p, 2), nn = text(line, p + 2, 2), ss = text(line, p + 4, 2);
-    if (!twoDigits(hh) || !twoDigits(nn) || !twoDigits(ss)) return std::nullopt;
-    const int h = hh.toInt(), n = nn.toInt(), s = ss.toInt();
-    if (h > 23 || n > 59 || s > 59) return std::nullopt;
-    return h * 3600 + n * 60 + s;
-}
-
 const rt::OleDate NoDate = rt::OleDate::DateSerial(1900, 1, 1);
 
 }  // namespace
 
 bool clsInterval::SetDataAD(const QString& vData, bool testFlag) {
-    const auto date = dateField(vData, 5);
-    const auto time = timeField(vData, 11);
-    const QString interval = text(vData, 17, 4);
-    const bool intervalOk = rt::IsNumeric(interval);
-    const bool bad = !date || !time || !intervalOk;
+    const HeaderLine header = ParseHeaderLine(vData);
+    const bool bad = header.bad();
     if (bad) error_ = true;
     if (testFlag) return true;
 
-    if (date) date_ = *date;
-    if (time) date_ = date_.addSeconds(*time);
-    if (intervalOk) interval_ = rt::CLng(interval);
+    header.applyTo(date_, interval_);
     if (!error_) {
         name_ = QStringLiteral("iv") + rt::FormatDate(date_, QStringLiteral("ddhhnnss")) +
                 QLatin1Char('_') + serialNo_;
@@ -68,7 +38,7 @@ bool clsInterval::SetDataAD(const QString& vData, bool testFlag) {
 
 bool clsInterval::SetDataAE(const QString& vData, bool testFlag) {
     if (testFlag) return true;
-    const QString code = text(vData, 3, 2);
+    const QString code = LineText(vData, 3, 2);
     int gasNo;
     bool minimum = false;      // AF carries gas 2's minimum, the others a maximum
     bool clearMinimum = true;  // AE, AH and AI: the gas has no minimum
@@ -85,19 +55,21 @@ bool clsInterval::SetDataAE(const QString& vData, bool testFlag) {
     else
         return true;
     Gas& g = gas_[gasNo];
-    g.average = core::ParseValueOrStatus(text(vData, 5, 5));
-    (minimum ? g.minimum : g.maximum) = core::ParseValueOrStatus(text(vData, 10, 5));
+    g.average = core::ParseValueOrStatus(LineText(vData, 5, 5));
+    (minimum ? g.minimum : g.maximum) = core::ParseValueOrStatus(LineText(vData, 10, 5));
 
     rt::OleDate& target = minimum ? g.minDate : g.maxDate;
-    const QString yy = text(vData, 15, 2), mm = text(vData, 17, 2), dd = text(vData, 19, 2);
+    const QString yy = LineText(vData, 15, 2), mm = LineText(vData, 17, 2),
+                  dd = LineText(vData, 19, 2);
     if (rt::IsNumeric(yy) && rt::IsNumeric(mm) && rt::IsNumeric(dd))
         target = rt::OleDate::DateSerial(2000 + rt::CInt(yy), rt::CInt(mm), rt::CInt(dd));
-    else if (text(vData, 15, 6) == QLatin1String("******"))
+    else if (LineText(vData, 15, 6) == QLatin1String("******"))
         target = NoDate;
-    const QString hh = text(vData, 21, 2), nn = text(vData, 23, 2), ss = text(vData, 25, 2);
+    const QString hh = LineText(vData, 21, 2), nn = LineText(vData, 23, 2),
+                  ss = LineText(vData, 25, 2);
     if (rt::IsNumeric(hh) && rt::IsNumeric(nn) && rt::IsNumeric(ss))
         target = target.addSeconds(rt::CInt(hh) * 3600 + rt::CInt(nn) * 60 + rt::CInt(ss));
-    else if (text(vData, 21, 6) == QLatin1String("******"))
+    else if (LineText(vData, 21, 6) == QLatin1String("******"))
         target = NoDate;
     if (clearMinimum) g.minimum = core::CodeNoValue;
     return true;
@@ -105,45 +77,20 @@ bool clsInterval::SetDataAE(const QString& vData, bool testFlag) {
 
 bool clsInterval::SetDataAC(const QString& vData, bool testFlag) {
     if (vData.size() < 69 || testFlag) return true;
-    // Gas 4: a name in four pieces, its full scale and its Desit value.
-    Gas& gas4 = gas_[3];
-    const QString piece = text(vData, 5, 3);
-    if (piece == QLatin1String("***") || piece == QLatin1String("   ")) {
-        gas4.enabled = false;
-    } else if (rt::IsNumeric(text(vData, 47, 5)) && rt::IsNumeric(text(vData, 52, 5))) {
-        gas4.enabled = true;
-        gas4.name = rt::Trim(piece + text(vData, 18, 3) + text(vData, 31, 3) + text(vData, 44, 3));
-        gas4.fullScale = core::ParseValueOrStatus(text(vData, 47, 5));
-        gas4.desit = core::ParseValueOrStatus(text(vData, 52, 5));
-        gas4.point = core::DecimalsOf(text(vData, 52, 5));
-    }
-    // Gas 5: its full-scale field is the offset of its samples.
-    Gas& gas5 = gas_[4];
-    const QString name5 = text(vData, 57, 4);
-    if (name5 == QLatin1String("****") || name5 == QLatin1String("    ")) {
-        gas5.enabled = false;
-    } else if (rt::IsNumeric(text(vData, 61, 5)) && rt::IsNumeric(text(vData, 66, 5))) {
-        gas5.enabled = true;
-        gas5.name = name5;
-        gas5.fullScale = core::ParseValueOrStatus(text(vData, 61, 5));
-        gas5.desit = core::ParseValueOrStatus(text(vData, 66, 5));
-        gas5.point = core::DecimalsOf(text(vData, 66, 5));
-    }
+    const auto apply = [](Gas& gas, const GasListBlock& b) {
+        if (!b.present) {
+            gas.enabled = false;
+        } else if (b.numeric) {
+            gas.enabled = true;
+            gas.name = b.name;
+            gas.fullScale = b.fullScale;
+            gas.desit = b.desit;
+            gas.point = b.point;
+        }
+    };
+    apply(gas_[3], GasListGas4(vData));
+    apply(gas_[4], GasListGas5(vData));
     return true;
-}
-
-// The value of one sample word of a gas channel.
-static float sampleValue(const QString& word, const QString& gasName, int16_t decimals,
-                         float offset, bool isGas5) {
-    if (word == QLatin1String("FEFE")) return -118.0f;
-    if (word == QLatin1String("FFFF")) return core::CodeNoValue;
-    if (gasName.isEmpty()) return core::CodeNoValue;
-    bool ok = false;
-    const uint raw = word.toUInt(&ok, 16);
-    if (!ok) throw rt::RuntimeError(rt::ErrTypeMismatch, QStringLiteral("Bad sample word ") + word);
-    const float value = core::ScaleRawValue(static_cast<float>(raw), decimals);
-    if (core::IsReadingCode(value)) return value;
-    return isGas5 ? value - offset : value;
 }
 
 void clsInterval::writeSamples(const QString& words, int channel) {
@@ -160,7 +107,8 @@ void clsInterval::writeSamples(const QString& words, int channel) {
         if (channel < 5) {
             const Gas& g = gas_[channel];
             core::PutSample(k, file, static_cast<int16_t>(channel + 1),
-                            sampleValue(word, g.name, g.point, g.fullScale, channel == 4), time);
+                            SampleWordValue(word, g.name, g.point, g.fullScale, channel == 4),
+                            time);
         } else {
             const QChar first = word.at(1), second = word.at(3);
             if (!first.isDigit() || !second.isDigit() || first.unicode() > 127 ||
@@ -176,9 +124,9 @@ void clsInterval::writeSamples(const QString& words, int channel) {
 }
 
 void clsInterval::addPlainEvent(const QString& line, int channel) {
-    const QString offsetText = text(line, 24, 4);
+    const QString offsetText = LineText(line, 24, 4);
     const qint64 offset = rt::IsNumeric(offsetText) ? rt::CLng(offsetText) : 0;
-    const int16_t code = core::StatusNumberToCode(text(line, 5, 2));
+    const int16_t code = core::StatusNumberToCode(LineText(line, 5, 2));
     if (channel >= 0 && channel < 5) {
         if (gas_[channel].name.isEmpty()) return;
         const rt::OleDate time =
@@ -198,7 +146,7 @@ void clsInterval::addPlainEvent(const QString& line, int channel) {
 
 bool clsInterval::SetDataA0(const QString& vData, bool testFlag, bool compress) {
     if (duplicate_ || error_) return true;
-    const QString code = compress ? previousDataCode_ : text(vData, 3, 2);
+    const QString code = compress ? previousDataCode_ : LineText(vData, 3, 2);
     if ((!compress && vData.size() < 24) || testFlag) {
         previousDataCode_ = code;
         return true;

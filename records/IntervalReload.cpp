@@ -29,24 +29,8 @@ void clsInterval::reloadHeader(const platform::ResultSet& r) {
     interval_ = r.longValue(0, QStringLiteral("Interval"), 0);
     sampling_ = rt::CInt(r.longValue(0, QStringLiteral("Sampling"), 0));
     folderID_ = r.text(0, QStringLiteral("FolderID"), QStringLiteral("00/00"));
-    for (int g = 0; g < 5; ++g) {
-        const auto column = [g](const char* suffix) {
-            return QStringLiteral("Gas%1").arg(g + 1) + QLatin1String(suffix);
-        };
-        Gas& gas = gas_[g];
-        const float none = core::CodeNoValue;
-        gas.name = r.text(0, column("Name"));
-        gas.fullScale = r.single(0, column("Full"), none);
-        gas.desit = r.single(0, column("Desit"), none);
-        gas.point = rt::CInt(r.longValue(0, column("Point"), -101));
-        gas.average = r.single(0, column("Avr"), none);
-        gas.maximum = r.single(0, column("Max"), none);
-        gas.minimum = r.single(0, column("Min"), none);
-        gas.maxDate = r.date(0, column("MaxDate"), rt::OleDate(-101));
-        gas.minDate = r.date(0, column("MinDate"), rt::OleDate(-101));
-        gas.enabled = r.boolean(0, column("Enable"), true);
-        gas.unit = r.text(0, column("Unit"));
-    }
+    for (int g = 0; g < 5; ++g)
+        LoadTrendGas(r, g, false, gas_[g]);
 }
 
 void clsInterval::reloadSamples() {

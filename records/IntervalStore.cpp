@@ -6,6 +6,7 @@
 #include "core/SerialLog.h"
 #include "platform/Database.h"
 #include "records/ClsInterval.h"
+#include "records/TrendLines.h"
 #include "runtime/RuntimeError.h"
 
 namespace records {
@@ -14,42 +15,13 @@ namespace {
 
 using platform::DbParam;
 
-// A text column that must not be empty gets a single blank.
-QString orBlank(const QString& text) {
-    return text.isEmpty() ? QStringLiteral(" ") : text;
-}
-
-QString gasColumns(int gas, const QStringList& suffixes) {
-    QStringList names;
-    for (const QString& s : suffixes)
-        names << QStringLiteral("Gas%1").arg(gas) + s;
-    return names.join(QLatin1Char(','));
-}
-
-QString placeholders(int count) {
-    QStringList marks;
-    for (int i = 0; i < count; ++i)
-        marks << QStringLiteral("?");
-    return marks.join(QLatin1Char(','));
-}
-
-QString insert(const QString& table, const QStringList& columns) {
-    return QStringLiteral("Insert Into %1(%2) Values (%3);")
-        .arg(table, columns.join(QLatin1Char(',')), placeholders(static_cast<int>(columns.size())));
-}
-
 const QStringList LevelColumns = {"Max",  "Avr",   "Min",  "MaxDate", "MinDate",
                                   "Warn", "Alarm", "Stel", "Twa",     "Mode"};
 
 }  // namespace
 
 bool clsInterval::FindDuplicate() const {
-    if (!QFileInfo::exists(core::DatabasePath())) return false;
-    const platform::Database db = platform::Database::open(core::DatabasePath());
-    return db.query(QStringLiteral("Select SeqNo From Log_Head Where Dates=? And UserID=? And "
-                                   "SerialNo=? And Types=1;"),
-                    {date_, core::EmptyToAsterisk(userID_), core::EmptyToAsterisk(serialNo_)})
-               .rowCount() > 0;
+    return TrendHeaderStored(date_, userID_, serialNo_, core::LogKind::IntervalTrend);
 }
 
 int32_t clsInterval::FindSensorHead() const {
@@ -84,7 +56,7 @@ void clsInterval::Update() {
         QStringList columns = {"SeqNo", "Names",  "Dates",    "UserID",   "StationID", "SerialNo",
                                "Types", "RomNum", "Interval", "Sampling", "FolderID",  "Dcount"};
         std::vector<DbParam> values = {headerSeq,
-                                       orBlank(name_),
+                                       OrBlank(name_),
                                        date_,
                                        userKey,
                                        stationKey,
@@ -93,26 +65,25 @@ void clsInterval::Update() {
                                        inst->RomNumber(),
                                        interval_,
                                        sampling_,
-                                       orBlank(folderID_),
+                                       OrBlank(folderID_),
                                        sampleCounters_[4] + eventCount_};
         for (int g = 0; g < 5; ++g) {
             const Gas& gas = gas_[g];
-            columns << gasColumns(g + 1, {"Name", "Full", "Desit", "Enable", "Point", "Unit"})
-                           .split(QLatin1Char(','))
-                    << gasColumns(g + 1, LevelColumns).split(QLatin1Char(','));
+            columns << GasColumns(g + 1, {"Name", "Full", "Desit", "Enable", "Point", "Unit"})
+                    << GasColumns(g + 1, LevelColumns);
             values.insert(values.end(),
-                          {orBlank(gas.name), gas.fullScale, gas.desit, gas.enabled, gas.point,
-                           orBlank(inst->GasUnit(g)), gas.maximum, gas.average, gas.minimum,
+                          {OrBlank(gas.name), gas.fullScale, gas.desit, gas.enabled, gas.point,
+                           OrBlank(inst->GasUnit(g)), gas.maximum, gas.average, gas.minimum,
                            gas.maxDate, gas.minDate, inst->Warning(g), inst->Alarm(g),
                            inst->Stel(g), inst->Twa(g), inst->ModeChange(g)});
         }
-        db.exec(insert(QStringLiteral("Log_Head"), columns), values);
+        db.exec(InsertStatement(QStringLiteral("Log_Head"), columns), values);
 
         const QString dataInsert =
-            insert(QStringLiteral("Interval_Data"),
-                   {"SeqNo", "RelNo", "Datetimes", "EvtTime", "Gas1Value", "Gas1NowCl", "Gas2Value",
-                    "Gas2NowCl", "Gas3Value", "Gas3NowCl", "Gas4Value", "Gas4NowCl", "Gas5Value",
-                    "Gas5NowCl"});
+            InsertStatement(QStringLiteral("Interval_Data"),
+                            {"SeqNo", "RelNo", "Datetimes", "EvtTime", "Gas1Value", "Gas1NowCl",
+                             "Gas2Value", "Gas2NowCl", "Gas3Value", "Gas3NowCl", "Gas4Value",
+                             "Gas4NowCl", "Gas5Value", "Gas5NowCl"});
         int32_t dataSeq = db.MaxSeq(QStringLiteral("Interval_Data"));
         for (int32_t i = 0; i < dataCount_; ++i) {
             const ValueRow& row = values_[i];
@@ -124,9 +95,10 @@ void clsInterval::Update() {
             db.exec(dataInsert, rowValues);
         }
 
-        const QString eventInsert = insert(QStringLiteral("Interval_Event"),
-                                           {"SeqNo", "RelNo", "Datetimes", "BaseDate", "Gas1Event",
-                                            "Gas2Event", "Gas3Event", "Gas4Event", "Gas5Event"});
+        const QString eventInsert =
+            InsertStatement(QStringLiteral("Interval_Event"),
+                            {"SeqNo", "RelNo", "Datetimes", "BaseDate", "Gas1Event", "Gas2Event",
+                             "Gas3Event", "Gas4Event", "Gas5Event"});
         int32_t eventSeq = db.MaxSeq(QStringLiteral("Interval_Event"));
         for (int32_t i = 0; i < eventCount_; ++i) {
             const EventRow& row = events_[i];
@@ -154,16 +126,15 @@ void clsInterval::Update() {
                                        QStringLiteral("-----")};
         for (int g = 0; g < 4; ++g) {
             const Gas& gas = gas_[g];
-            columns << gasColumns(g + 1, {"Name", "Full", "Desit", "Enable", "Point"})
-                           .split(QLatin1Char(','))
-                    << gasColumns(g + 1, LevelColumns).split(QLatin1Char(','));
+            columns << GasColumns(g + 1, {"Name", "Full", "Desit", "Enable", "Point"})
+                    << GasColumns(g + 1, LevelColumns);
             values.insert(
                 values.end(),
-                {orBlank(gas.name), gas.fullScale, gas.desit, inst->GasEnabled(g), gas.point,
+                {OrBlank(gas.name), gas.fullScale, gas.desit, inst->GasEnabled(g), gas.point,
                  gas.maximum, gas.average, gas.minimum, gas.maxDate, gas.minDate, inst->Warning(g),
                  inst->Alarm(g), inst->Stel(g), inst->Twa(g), inst->ModeChange(g)});
         }
-        db.exec(insert(QStringLiteral("Log_Head"), columns), values);
+        db.exec(InsertStatement(QStringLiteral("Log_Head"), columns), values);
     }
 
     const platform::ResultSet last = db.query(
@@ -176,11 +147,11 @@ void clsInterval::Update() {
     const float lastScale = last.single(0, QStringLiteral("FullScale"));
     const Gas& gas4 = gas_[3];
     if (stationID_ != lastSensor || gas4.name != lastGas || gas4.fullScale != lastScale) {
-        db.exec(
-            insert(QStringLiteral("SensorHistory"), {"SeqNo", "RelNo", "UserID", "SerialNo",
-                                                     "Dates", "SensorNo", "GasName", "FullScale"}),
-            {db.MaxSeq(QStringLiteral("SensorHistory")), sensorHead, userKey, serialKey, date_,
-             stationKey, gas4.name, gas4.fullScale});
+        db.exec(InsertStatement(QStringLiteral("SensorHistory"),
+                                {"SeqNo", "RelNo", "UserID", "SerialNo", "Dates", "SensorNo",
+                                 "GasName", "FullScale"}),
+                {db.MaxSeq(QStringLiteral("SensorHistory")), sensorHead, userKey, serialKey, date_,
+                 stationKey, gas4.name, gas4.fullScale});
     }
     transaction.commit();
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "records/RecordBase.h"
+#include "records/RecordLines.h"
 #include "runtime/RuntimeError.h"
 
 namespace records {
@@ -91,6 +92,47 @@ class RecordCollection {
     QString messageString_;
     QString failLine_;
     core::clsInstrument* instruments_ = nullptr;
+};
+
+// A collection whose lines carry a record number and a record code, with continuation lines
+// that belong to the record and code of the line before them.
+template <class Record>
+class RoutedCollection : public RecordCollection<Record> {
+  public:
+    // The routing state (previous record number and code, each record's previous data-line
+    // code) taken when a check pass starts and put back before the apply pass and before a
+    // block is asked for again, so a check pass never shifts where the apply pass starts.
+    void SaveRoutingState() {
+        savedRouting_ = routing_;
+        savedDataCodes_.clear();
+        for (const auto& record : this->items_)
+            savedDataCodes_.insert(record->Key(), record->previousDataCode());
+    }
+    void RestoreRoutingState() {
+        routing_ = savedRouting_;
+        for (const auto& record : this->items_)
+            if (const auto it = savedDataCodes_.constFind(record->Key());
+                it != savedDataCodes_.constEnd())
+                record->setPreviousDataCode(*it);
+    }
+
+  protected:
+    // The record of a line's number, created (with the collection's instrument) when new.
+    Record& recordOf(const QString& number) {
+        const QString key = RecordKey(number);
+        Record* record = this->Item(key);
+        if (!record) {
+            record = &this->Add(key, 0);
+            record->setInstrument(this->instruments_);
+        }
+        return *record;
+    }
+
+    LineRouting routing_;
+
+  private:
+    LineRouting savedRouting_;
+    QHash<QString, QString> savedDataCodes_;
 };
 
 }  // namespace records

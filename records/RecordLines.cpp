@@ -2,6 +2,14 @@
 
 namespace records {
 
+QString CleanRecordLine(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (QChar c : text)
+        if (c.unicode() >= 32 && c.unicode() <= 126) out += c;
+    return out;
+}
+
 FramedLine LineRouting::frame(const QString& cleaned, bool (*startsRecord)(const QString&)) const {
     FramedLine f;
     if (cleaned.startsWith(QLatin1Char('/'))) {

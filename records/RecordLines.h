@@ -4,6 +4,9 @@
 
 namespace records {
 
+// Keeps the characters of codes 32..126 (the alarm-trend and event lines).
+QString CleanRecordLine(const QString& text);
+
 // One record line after framing: its record number KK, its record code TT and the line with
 // KK and TT at its front (positions count from KK), and whether it is a compressed
 // continuation line.

@@ -10,7 +10,7 @@ using records::clsIntervals;
 namespace {
 
 // Feeds a block the way the link does: a check pass, then the apply pass when all passed.
-bool feedBlock(clsIntervals& c, const QStringList& block) {
+bool FeedBlock(clsIntervals& c, const QStringList& block) {
     c.SaveRoutingState();
     bool all = true;
     for (const QString& line : block)
@@ -92,7 +92,7 @@ TEST_F(IntervalCollection, ContainerContract) {
 TEST_F(IntervalCollection, IdentityLinesAndDebugMessages) {
     clsIntervals c;
     namespace L = testsupport::lines;
-    EXPECT_TRUE(feedBlock(c, {L::AA("01", "O'Neil", "ST-9"), L::AB("01", "SN 42", '3'),
+    EXPECT_TRUE(FeedBlock(c, {L::AA("01", "O'Neil", "ST-9"), L::AB("01", "SN 42", '3'),
                               L::AD("01", "240531", "130509", "0060")}));
     const clsInterval* r = c.Item("01 L");
     EXPECT_EQ(r->GasBaseInfo(2).toText(), "O'Neil");
@@ -104,10 +104,10 @@ TEST_F(IntervalCollection, IdentityLinesAndDebugMessages) {
 
     core::DebugMode = true;
     clsIntervals d;
-    feedBlock(d, {L::AD("01", "240531", "130509", "0060")});
+    FeedBlock(d, {L::AD("01", "240531", "130509", "0060")});
     EXPECT_EQ(d.MessageString(), "New Data! Name - iv31130509_*");
     d.setMessageString("");
-    feedBlock(d, {L::data("01", "A6", "00", "0000"), L::words({"0A02"})});
+    FeedBlock(d, {L::data("01", "A6", "00", "0000"), L::words({"0A02"})});
     EXPECT_EQ(d.MessageString(), "<<< error catch in SetDataA0() >>>");
 }
 
@@ -118,16 +118,16 @@ TEST_F(IntervalCollection, CheckPassDoesNotShiftTheApplyPass) {
     clsIntervals c;
     core::clsInstrument inst;
     c.setInstruments(&inst);
-    feedBlock(c, {L::AB("01", "S1"), L::AD("01", "240531", "130500", "0060"),
+    FeedBlock(c, {L::AB("01", "S1"), L::AD("01", "240531", "130500", "0060"),
                   L::AC("01", "CH4", "100", "0.1", "TMP", "20", "0.1"),
                   L::data("01", "A4", "00", "0000"), L::words({"0001"})});
-    feedBlock(c, {L::words({"0002"}), L::data("01", "A5", "00", "0000"), L::words({"00FA"})});
+    FeedBlock(c, {L::words({"0002"}), L::data("01", "A5", "00", "0000"), L::words({"00FA"})});
     // A block whose check pass ran but that was asked for again starts where it did.
     c.SaveRoutingState();
     for (const QString& line : {L::words({"0003"}), L::data("01", "A6", "00", "0000")})
         c.SetDatas(line, true);
     c.RestoreRoutingState();
-    feedBlock(c, {L::words({"0003"})});
+    FeedBlock(c, {L::words({"0003"})});
     clsInterval* r = c.Item("01 L");
     EXPECT_FALSE(r->Error());
     EXPECT_EQ(r->SampleCount(3), 2);  // gas 4: 0001 and the continuation 0002

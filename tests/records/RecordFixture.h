@@ -41,6 +41,21 @@ class RecordFixture : public ::testing::Test {
     TempProgramFolder folder;
 };
 
+// Feeds a block the way the link does: a check pass, then, when every line passed, the apply
+// pass from the same routing state.
+template <class Collection>
+bool FeedBlock(Collection& c, const QStringList& block) {
+    c.SaveRoutingState();
+    bool all = true;
+    for (const QString& line : block)
+        all = c.SetDatas(line, true) && all;
+    c.RestoreRoutingState();
+    if (!all) return false;
+    for (const QString& line : block)
+        c.SetDatas(line, false);
+    return true;
+}
+
 // Record lines as the instrument sends them.
 namespace lines {
 

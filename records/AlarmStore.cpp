@@ -1,0 +1,103 @@
+#include <QFileInfo>
+
+#include "core/ClsInstrument.h"
+#include "core/ModMain.h"
+#include "core/SerialLog.h"
+#include "core/TrendFile.h"
+#include "platform/Database.h"
+#include "records/ClsAlarm.h"
+#include "records/TrendLines.h"
+#include "runtime/Convert.h"
+#include "runtime/RuntimeError.h"
+
+namespace records {
+
+void clsAlarm::Update() {
+    const core::clsInstrument* inst = instrument_;
+    if (!inst)
+        throw rt::RuntimeError(rt::ErrInvalidCall, QStringLiteral("The record has no instrument"));
+    // A record whose header line never came cannot be stored; the flag keeps its log.
+    if (name_.isEmpty()) error_ = true;
+    if (FindDuplicate() || error_) return;
+
+    const platform::Database db = platform::Database::open(core::DatabasePath());
+    platform::Transaction transaction(db);
+    const int32_t headerSeq = db.MaxSeq(QStringLiteral("Log_Head"));
+    gas_[4].maximum = inst->HighTemp();
+    gas_[4].minimum = inst->LowTemp();
+
+    QStringList columns = {"SeqNo",  "Names",    "Dates",    "UserID",   "SerialNo", "Types",
+                           "RomNum", "Interval", "Sampling", "FolderID", "Dcount"};
+    std::vector<platform::DbParam> values = {headerSeq,
+                                             OrBlank(name_),
+                                             date_,
+                                             core::EmptyToAsterisk(userID_),
+                                             core::EmptyToAsterisk(serialNo_),
+                                             static_cast<int32_t>(core::LogKind::AlarmTrend),
+                                             inst->RomNumber(),
+                                             interval_,
+                                             sampling_,
+                                             folderID_,
+                                             int32_t(sampling_ == 2 ? 180 : 720)};
+    for (int g = 0; g < 5; ++g) {
+        const Gas& gas = gas_[g];
+        columns << GasColumns(
+            g + 1, {"Name", "Full", "Desit", "Enable", "Point", "Unit", "Max", "Avr", "Min",
+                    "MaxDate", "MinDate", "Warn", "Alarm", "Stel", "Twa", "Mode"});
+        values.insert(values.end(),
+                      {OrBlank(gas.name), gas.fullScale, gas.desit, inst->GasEnabled(g), gas.point,
+                       OrBlank(inst->GasUnit(g)), gas.maximum, gas.average, gas.minimum,
+                       gas.maxDate, gas.minDate, inst->Warning(g), inst->Alarm(g), inst->Stel(g),
+                       inst->Twa(g), inst->ModeChange(g)});
+    }
+    db.exec(InsertStatement(QStringLiteral("Log_Head"), columns), values);
+
+    const QString rowInsert = InsertStatement(
+        QStringLiteral("Alarm_Data"), {"SeqNo", "RelNo", "Datetimes", "Gas1Value", "Gas2Value",
+                                       "Gas3Value", "Gas4Value", "Gas5Value"});
+    int32_t rowSeq = db.MaxSeq(QStringLiteral("Alarm_Data"));
+    for (int16_t i = 0; i < dataCount_; ++i) {
+        const Row& row = rows_[i];
+        db.exec(rowInsert, {rowSeq++, headerSeq, row.date, row.values[0], row.values[1],
+                            row.values[2], row.values[3], row.values[4] - gas_[4].fullScale});
+    }
+    transaction.commit();
+}
+
+void clsAlarm::ReLoad() {
+    if (!QFileInfo::exists(core::DatabasePath())) return;
+    const platform::Database db = platform::Database::open(core::DatabasePath());
+    const platform::ResultSet r =
+        db.query(QStringLiteral("Select * From Log_Head Where SeqNo=?;"), {seqNo_});
+    if (r.rowCount() > 0) {
+        name_ = r.text(0, QStringLiteral("Names"), QStringLiteral("Name None"));
+        date_ = r.date(0, QStringLiteral("Dates"), rt::OleDate::now());
+        userID_ = core::EmptyToAsterisk(r.text(0, QStringLiteral("UserID"), QStringLiteral(" ")));
+        serialNo_ =
+            core::EmptyToAsterisk(r.text(0, QStringLiteral("SerialNo"), QStringLiteral(" ")));
+        interval_ = r.longValue(0, QStringLiteral("Interval"), 0);
+        sampling_ = rt::CInt(r.longValue(0, QStringLiteral("Sampling"), 0));
+        folderID_ = r.text(0, QStringLiteral("FolderID"), QStringLiteral("00/00"));
+        for (int g = 0; g < 5; ++g)
+            LoadTrendGas(r, g, true, gas_[g]);
+    }
+
+    // A missing trend file loads the recording without rows; a longer one fills the 721 rows.
+    dataCount_ = 0;
+    const QString path = TrendFilePath();
+    if (!QFileInfo::exists(path)) return;
+    core::TrendFile file(path);
+    const int32_t n =
+        std::min<int32_t>(rt::CLng(static_cast<double>(file.size()) / core::TrendRecordSize), Rows);
+    for (int32_t i = 0; i < n; ++i) {
+        const core::TrendRecord record = core::GetTrendRecord(i + 1, file);
+        Row& row = rows_[i];
+        row.rowNo = i;
+        row.date = record.time;
+        for (int g = 0; g < 5; ++g)
+            row.values[g] = record.values[g];
+    }
+    dataCount_ = static_cast<int16_t>(n);
+}
+
+}  // namespace records

@@ -1,0 +1,196 @@
+#include "records/ClsAlarm.h"
+
+#include "core/ModMain.h"
+#include "core/SerialLog.h"
+#include "records/TrendLines.h"
+#include "runtime/Convert.h"
+#include "runtime/RuntimeError.h"
+#include "runtime/Strings.h"
+
+namespace records {
+
+namespace {
+
+bool isNumericVariant(const rt::Variant& v) {
+    if (v.isEmpty() || v.isNull()) return false;
+    if (v.type() == rt::Variant::Type::String) return rt::IsNumeric(v.toText());
+    return true;
+}
+
+bool isDateVariant(const rt::Variant& v) {
+    return v.type() == rt::Variant::Type::Date;
+}
+
+bool rowInRange(int index) {
+    return index >= 0 && index < clsAlarm::AddressedRows;
+}
+
+}  // namespace
+
+clsAlarm::clsAlarm() {
+    ClearDatas();
+}
+
+void clsAlarm::ClearDatas() {
+    sampleCount_.fill(0);
+    error_ = false;
+    duplicate_ = false;
+    key_.clear();
+    seqNo_ = 0;
+    dataCount_ = 0;
+    name_.clear();
+    folderID_.clear();
+    interval_ = 0;
+    spare_ = 0;
+    userID_ = serialNo_ = QStringLiteral("*");
+    for (int g = 0; g < 5; ++g) {
+        Gas& gas = gas_[g];
+        gas.name.clear();
+        gas.fullScale = gas.desit = gas.warning = gas.alarm = gas.maximum = gas.minimum =
+            gas.average = core::CodeNoValue;
+        gas.point = -101;
+    }
+    for (int i = 0; i < AddressedRows; ++i) {
+        rows_[i].rowNo = 0;
+        rows_[i].values.fill(0.0f);
+    }
+}
+
+rt::Variant clsAlarm::GasBaseInfo(int types) const {
+    switch (types) {
+        case 0:
+            return name_;
+        case 1:
+            return date_;
+        case 2:
+            return userID_;
+        case 4:
+            return serialNo_;
+        case 5:
+            return folderID_;
+        case 6:
+            return interval_;
+        case 7:
+            return sampling_;
+        case 8:
+            return spare_;
+        default:
+            return rt::Variant();
+    }
+}
+
+void clsAlarm::setGasBaseInfo(int types, const rt::Variant& value) {
+    switch (types) {
+        case 0:
+            name_ = value.toText();
+            break;
+        case 1:
+            if (isDateVariant(value)) date_ = value.toDate();
+            break;
+        case 2:
+            userID_ = core::EmptyToAsterisk(value.toText());
+            break;
+        case 4:
+            serialNo_ = core::EmptyToAsterisk(value.toText());
+            break;
+        case 5:
+            folderID_ = value.toText();
+            break;
+        case 6:
+            if (isNumericVariant(value)) interval_ = value.toLong();
+            break;
+        case 7:
+            if (isNumericVariant(value)) sampling_ = value.toInteger();
+            break;
+        case 8:
+            if (isNumericVariant(value)) spare_ = value.toInteger();
+            break;
+        default:
+            break;
+    }
+}
+
+rt::Variant clsAlarm::GasListInfo(int gasNo, int types) const {
+    if (gasNo < 0 || gasNo >= 5) return rt::Variant();
+    if (types == 4) return gas_[gasNo].warning;
+    if (types == 5) return gas_[gasNo].alarm;
+    return TrendGasField(gas_[gasNo], types);
+}
+
+void clsAlarm::setGasListInfo(int gasNo, int types, const rt::Variant& value) {
+    if (gasNo < 0 || gasNo >= 5) return;
+    Gas& g = gas_[gasNo];
+    if (types == 0) {
+        g.name = value.toText();
+    } else if (types == 14) {
+        g.unit = value.toText();
+    } else if (types == 13) {
+        g.enabled = value.toBool();
+    } else if (types == 11 || types == 12) {
+        if (isDateVariant(value)) (types == 11 ? g.maxDate : g.minDate) = value.toDate();
+    } else if (types == 3) {
+        if (isNumericVariant(value)) g.point = value.toInteger();
+    } else {
+        float* field = nullptr;
+        switch (types) {
+            case 1:
+                field = &g.fullScale;
+                break;
+            case 2:
+                field = &g.desit;
+                break;
+            case 4:
+                field = &g.warning;
+                break;
+            case 5:
+                field = &g.alarm;
+                break;
+            case 8:
+                field = &g.maximum;
+                break;
+            case 9:
+                field = &g.minimum;
+                break;
+            case 10:
+                field = &g.average;
+                break;
+            default:
+                return;
+        }
+        if (isNumericVariant(value)) *field = value.toSingle();
+    }
+}
+
+rt::OleDate clsAlarm::DateTimes(int i) const {
+    return rowInRange(i) ? rows_[i].date : rt::OleDate();
+}
+
+void clsAlarm::setDateTimes(int i, rt::OleDate date) {
+    if (rowInRange(i)) rows_[i].date = date;
+}
+
+float clsAlarm::Value(int gasNo, int i) const {
+    return rowInRange(i) && gasNo >= 0 && gasNo < 5 ? rows_[i].values[gasNo] : 0.0f;
+}
+
+void clsAlarm::setValue(int gasNo, int i, float value) {
+    if (rowInRange(i) && gasNo >= 0 && gasNo < 5) rows_[i].values[gasNo] = value;
+}
+
+void clsAlarm::setDataCount(int16_t count) {
+    dataCount_ = std::min<int16_t>(count, AddressedRows);
+}
+
+QString clsAlarm::TrendFilePath() const {
+    return TrendFileOf(folderID_, name_);
+}
+
+bool clsAlarm::FindDuplicate() const {
+    return TrendHeaderStored(date_, userID_, serialNo_, core::LogKind::AlarmTrend);
+}
+
+void clsAlarm::WriteSerialLog(const QString& text) const {
+    core::AppendRawLogLine(core::SerialLogPath(), text);
+}
+
+}  // namespace records

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "records/ClsAlarm.h"
+#include "records/RecordCollection.h"
+#include "records/RecordLines.h"
+
+namespace records {
+
+// The records of an alarm-trend download ("DJ,R"), fed one record line at a time.
+class clsAlarms : public RoutedCollection<clsAlarm> {
+  public:
+    // Routes one record line; True when it was accepted. With testFlag the line is only
+    // checked (a refused line is added to FailLine).
+    bool SetDatas(const QString& vData, bool testFlag);
+};
+
+}  // namespace records

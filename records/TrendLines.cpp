@@ -1,0 +1,184 @@
+#include "records/TrendLines.h"
+
+#include <QFileInfo>
+#include <QStringList>
+
+#include "core/GasCommon.h"
+#include "core/ModMain.h"
+#include "core/SerialLog.h"
+#include "core/TrendFile.h"
+#include "platform/Database.h"
+#include "runtime/Convert.h"
+#include "runtime/RuntimeError.h"
+#include "runtime/Strings.h"
+
+namespace records {
+
+QString LineText(const QString& line, int p, int n) {
+    return rt::Mid(line, p, n);
+}
+
+namespace {
+
+bool twoDigits(const QString& s) {
+    return s.size() == 2 && s.at(0) >= QLatin1Char('0') && s.at(0) <= QLatin1Char('9') &&
+           s.at(1) >= QLatin1Char('0') && s.at(1) <= QLatin1Char('9');
+}
+
+GasListBlock block(const QString& nameField, const QString& name, const QString& full,
+                   const QString& desit) {
+    GasListBlock b;
+    b.present = !nameField.isEmpty() && nameField != QString(nameField.size(), QLatin1Char('*')) &&
+                nameField != QString(nameField.size(), QLatin1Char(' '));
+    b.numeric = rt::IsNumeric(full) && rt::IsNumeric(desit);
+    if (b.present && b.numeric) {
+        b.name = name;
+        b.fullScale = core::ParseValueOrStatus(full);
+        b.desit = core::ParseValueOrStatus(desit);
+        b.point = core::DecimalsOf(desit);
+    }
+    return b;
+}
+
+}  // namespace
+
+std::optional<rt::OleDate> LineDate(const QString& line, int p) {
+    const QString yy = LineText(line, p, 2), mm = LineText(line, p + 2, 2),
+                  dd = LineText(line, p + 4, 2);
+    if (!twoDigits(yy) || !twoDigits(mm) || !twoDigits(dd)) return std::nullopt;
+    return rt::OleDate::fromCivil(2000 + yy.toInt(), mm.toInt(), dd.toInt());
+}
+
+std::optional<int> LineTime(const QString& line, int p) {
+    const QString hh = LineText(line, p, 2), nn = LineText(line, p + 2, 2),
+                  ss = LineText(line, p + 4, 2);
+    if (!twoDigits(hh) || !twoDigits(nn) || !twoDigits(ss)) return std::nullopt;
+    const int h = hh.toInt(), n = nn.toInt(), s = ss.toInt();
+    if (h > 23 || n > 59 || s > 59) return std::nullopt;
+    return h * 3600 + n * 60 + s;
+}
+
+float SampleWordValue(const QString& word, const QString& gasName, int16_t decimals, float offset,
+                      bool subtractOffset) {
+    if (word == QLatin1String("FEFE")) return -118.0f;
+    if (word == QLatin1String("FFFF")) return core::CodeNoValue;
+    if (gasName.isEmpty()) return core::CodeNoValue;
+    bool ok = false;
+    const uint raw = word.toUInt(&ok, 16);
+    if (!ok) throw rt::RuntimeError(rt::ErrTypeMismatch, QStringLiteral("Bad sample word ") + word);
+    const float value = core::ScaleRawValue(static_cast<float>(raw), decimals);
+    if (core::IsReadingCode(value)) return value;
+    return subtractOffset ? value - offset : value;
+}
+
+rt::Variant TrendGasField(const TrendGas& g, int types) {
+    switch (types) {
+        case 0:
+            return g.name;
+        case 1:
+            return g.fullScale;
+        case 2:
+            return g.desit;
+        case 3:
+            return g.point;
+        case 8:
+            return g.maximum;
+        case 9:
+            return g.minimum;
+        case 10:
+            return g.average;
+        case 11:
+            return g.maxDate;
+        case 12:
+            return g.minDate;
+        case 13:
+            return g.enabled;
+        case 14:
+            return g.unit;
+        default:
+            return rt::Variant::null();
+    }
+}
+
+void LoadTrendGas(const platform::ResultSet& r, int g, bool levels, TrendGas& gas) {
+    const auto column = [g](const char* suffix) {
+        return QStringLiteral("Gas%1").arg(g + 1) + QLatin1String(suffix);
+    };
+    const float none = core::CodeNoValue;
+    gas.name = r.text(0, column("Name"));
+    gas.fullScale = r.single(0, column("Full"), none);
+    gas.desit = r.single(0, column("Desit"), none);
+    gas.point = rt::CInt(r.longValue(0, column("Point"), -101));
+    if (levels) {
+        gas.warning = r.single(0, column("Warn"), none);
+        gas.alarm = r.single(0, column("Alarm"), none);
+    }
+    gas.average = r.single(0, column("Avr"), none);
+    gas.maximum = r.single(0, column("Max"), none);
+    gas.minimum = r.single(0, column("Min"), none);
+    gas.maxDate = r.date(0, column("MaxDate"), rt::OleDate(-101));
+    gas.minDate = r.date(0, column("MinDate"), rt::OleDate(-101));
+    gas.enabled = r.boolean(0, column("Enable"), true);
+    gas.unit = r.text(0, column("Unit"));
+}
+
+HeaderLine ParseHeaderLine(const QString& line) {
+    HeaderLine h;
+    h.date = LineDate(line, 5);
+    h.time = LineTime(line, 11);
+    const QString interval = LineText(line, 17, 4);
+    if (rt::IsNumeric(interval)) h.interval = rt::CLng(interval);
+    return h;
+}
+
+void HeaderLine::applyTo(rt::OleDate& recordDate, int32_t& recordInterval) const {
+    if (date) recordDate = *date;
+    if (time) recordDate = recordDate.addSeconds(*time);
+    if (interval) recordInterval = *interval;
+}
+
+GasListBlock GasListGas4(const QString& line) {
+    return block(LineText(line, 5, 3),
+                 rt::Trim(LineText(line, 5, 3) + LineText(line, 18, 3) + LineText(line, 31, 3) +
+                          LineText(line, 44, 3)),
+                 LineText(line, 47, 5), LineText(line, 52, 5));
+}
+
+GasListBlock GasListGas5(const QString& line) {
+    return block(LineText(line, 57, 4), LineText(line, 57, 4), LineText(line, 61, 5),
+                 LineText(line, 66, 5));
+}
+
+bool TrendHeaderStored(rt::OleDate date, const QString& userID, const QString& serialNo,
+                       core::LogKind kind) {
+    if (!QFileInfo::exists(core::DatabasePath())) return false;
+    const platform::Database db = platform::Database::open(core::DatabasePath());
+    return db.query(QStringLiteral("Select SeqNo From Log_Head Where Dates=? And UserID=? And "
+                                   "SerialNo=? And Types=?;"),
+                    {date, core::EmptyToAsterisk(userID), core::EmptyToAsterisk(serialNo),
+                     static_cast<int32_t>(kind)})
+               .rowCount() > 0;
+}
+
+QString TrendFileOf(const QString& folderID, const QString& name) {
+    return core::DataFolder + QLatin1Char('/') + rt::Right(folderID, 2) + QLatin1Char('/') +
+           rt::Left(folderID, 2) + QLatin1Char('/') + core::SanitizeFileName(name) +
+           QStringLiteral(".Dat");
+}
+
+QStringList GasColumns(int gas, const QStringList& suffixes) {
+    QStringList names;
+    for (const QString& s : suffixes)
+        names << QStringLiteral("Gas%1").arg(gas) + s;
+    return names;
+}
+
+QString InsertStatement(const QString& table, const QStringList& columns) {
+    QStringList marks;
+    for (qsizetype i = 0; i < columns.size(); ++i)
+        marks << QStringLiteral("?");
+    return QStringLiteral("Insert Into %1(%2) Values (%3);")
+        .arg(table, columns.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+}
+
+}  // namespace records

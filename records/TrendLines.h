@@ -1,0 +1,94 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+#include "core/Schema.h"
+#include "runtime/OleDate.h"
+#include "runtime/Variant.h"
+
+namespace platform {
+class ResultSet;
+}
+
+// What the interval-trend and the alarm-trend records decode and store alike.
+namespace records {
+
+// n characters of a record line from position p (1-based); fewer when the line is shorter.
+QString LineText(const QString& line, int p, int n);
+
+// A yymmdd field as a date of 2000..2099; nullopt when it is no valid date.
+std::optional<rt::OleDate> LineDate(const QString& line, int p);
+// An hhnnss field as seconds of the day; nullopt when it is no valid time.
+std::optional<int> LineTime(const QString& line, int p);
+
+// The value of one sample word of a gas channel: "FEFE" -118, "FFFF" -101, any word of a gas
+// without a name -101, else the unsigned hexadecimal count scaled by the gas's decimals, less
+// `offset` (the fifth gas's full-scale field) when `subtractOffset`. Raises error 13 for a
+// word that is not hexadecimal.
+float SampleWordValue(const QString& word, const QString& gasName, int16_t decimals, float offset,
+                      bool subtractOffset);
+
+// One gas block of a gas-list line (AC, BC): present unless its name field is all "*" or all
+// blanks; numeric when both its value fields are numbers.
+struct GasListBlock {
+    bool present = false;
+    bool numeric = false;
+    QString name;
+    float fullScale = 0;
+    float desit = 0;
+    int16_t point = 0;
+};
+// Gas 4 (name in four pieces at 5, 18, 31, 44; full scale 47-51; Desit 52-56) and gas 5
+// (name 57-60 untrimmed; full scale 61-65; Desit 66-70) of a gas-list line.
+GasListBlock GasListGas4(const QString& line);
+GasListBlock GasListGas5(const QString& line);
+
+// True when Log_Head holds a header of that kind for the recording (date, user, serial
+// number); False when the database does not exist.
+bool TrendHeaderStored(rt::OleDate date, const QString& userID, const QString& serialNo,
+                       core::LogKind kind);
+
+// DataFolder/yy/mm/<name>.Dat of a folder ID "mm/yy"; the name goes through the one
+// sanitizing function of trend-file names.
+QString TrendFileOf(const QString& folderID, const QString& name);
+
+// One gas channel of a trend record's gas table.
+struct TrendGas {
+    QString name;
+    float fullScale = 0, desit = 0, warning = 0, alarm = 0, maximum = 0, minimum = 0, average = 0;
+    int16_t point = 0;
+    rt::OleDate maxDate, minDate;
+    bool enabled = false;
+    QString unit;
+};
+// GasListInfo of the fields both trend records have: 0 name, 1 full scale, 2 Desit,
+// 3 decimal point, 8 maximum, 9 minimum, 10 average, 11/12 dates, 13 enabled, 14 unit;
+// Null for any other type.
+rt::Variant TrendGasField(const TrendGas& gas, int types);
+// The gas of channel g (0..4) from a stored Log_Head row, Null columns taking their defaults
+// (-101, day -101, enabled, ""); with `levels` also the warning and alarm levels.
+void LoadTrendGas(const platform::ResultSet& row, int g, bool levels, TrendGas& gas);
+
+// A header line (AD, BD): start yymmdd at 5, hhnnss at 11, interval at 17-20.
+struct HeaderLine {
+    std::optional<rt::OleDate> date;
+    std::optional<int> time;
+    std::optional<int32_t> interval;
+    bool bad() const { return !date || !time || !interval; }
+    // The parts that are valid, applied to the record's date and interval.
+    void applyTo(rt::OleDate& recordDate, int32_t& recordInterval) const;
+};
+HeaderLine ParseHeaderLine(const QString& line);
+
+// A text column that must not be empty gets a single blank.
+inline QString OrBlank(const QString& text) {
+    return text.isEmpty() ? QStringLiteral(" ") : text;
+}
+
+// "Insert Into table(columns) Values (?,...)".
+QString InsertStatement(const QString& table, const QStringList& columns);
+// Gas<n><suffix> for each suffix.
+QStringList GasColumns(int gas, const QStringList& suffixes);
+
+}  // namespace records
