@@ -64,6 +64,13 @@ class clsInstrument {
     void ClearDatas();
     void ClearChangeFlags();
 
+    // Fills identity, interval and the gas channels from a stored Log_Head row (no change
+    // flag is raised); nothing happens without a database or without that row.
+    void LoadDatabase(int32_t seqNo);
+    // Replaces the instrument's one row of cLatestHist by its present calibration state, in
+    // one transaction.
+    void HistoryUpdate() const;
+
     // ---- change flags ----
     bool Change(InstrumentFlag flag) const;
     void setChange(InstrumentFlag flag, bool value);

@@ -33,6 +33,14 @@ std::optional<rt::OleDate> dateOfDbText(const QString& text) {
     return rt::OleDate::fromDateTime(date, time);
 }
 
+QString InsertStatement(const QString& table, const QStringList& columns) {
+    QStringList marks;
+    for (qsizetype i = 0; i < columns.size(); ++i)
+        marks << QStringLiteral("?");
+    return QStringLiteral("Insert Into %1(%2) Values (%3);")
+        .arg(table, columns.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+}
+
 // ---- result sets -------------------------------------------------------------------------
 
 ResultSet::ResultSet(QStringList columns, std::vector<std::vector<QVariant>> rows)

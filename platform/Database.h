@@ -36,6 +36,9 @@ class DbParam {
 QString dbDateText(rt::OleDate date);
 std::optional<rt::OleDate> dateOfDbText(const QString& text);
 
+// "Insert Into table(columns) Values (?,...)" for bound values.
+QString InsertStatement(const QString& table, const QStringList& columns);
+
 // The rows of a query, read into memory. Every getter tests for Null and for a missing
 // column and gives the default then.
 class ResultSet {

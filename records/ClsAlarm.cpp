@@ -11,16 +11,6 @@ namespace records {
 
 namespace {
 
-bool isNumericVariant(const rt::Variant& v) {
-    if (v.isEmpty() || v.isNull()) return false;
-    if (v.type() == rt::Variant::Type::String) return rt::IsNumeric(v.toText());
-    return true;
-}
-
-bool isDateVariant(const rt::Variant& v) {
-    return v.type() == rt::Variant::Type::Date;
-}
-
 bool rowInRange(int index) {
     return index >= 0 && index < clsAlarm::AddressedRows;
 }
@@ -85,7 +75,7 @@ void clsAlarm::setGasBaseInfo(int types, const rt::Variant& value) {
             name_ = value.toText();
             break;
         case 1:
-            if (isDateVariant(value)) date_ = value.toDate();
+            if (value.isDate()) date_ = value.toDate();
             break;
         case 2:
             userID_ = core::EmptyToAsterisk(value.toText());
@@ -97,13 +87,13 @@ void clsAlarm::setGasBaseInfo(int types, const rt::Variant& value) {
             folderID_ = value.toText();
             break;
         case 6:
-            if (isNumericVariant(value)) interval_ = value.toLong();
+            if (value.isNumeric()) interval_ = value.toLong();
             break;
         case 7:
-            if (isNumericVariant(value)) sampling_ = value.toInteger();
+            if (value.isNumeric()) sampling_ = value.toInteger();
             break;
         case 8:
-            if (isNumericVariant(value)) spare_ = value.toInteger();
+            if (value.isNumeric()) spare_ = value.toInteger();
             break;
         default:
             break;
@@ -127,9 +117,9 @@ void clsAlarm::setGasListInfo(int gasNo, int types, const rt::Variant& value) {
     } else if (types == 13) {
         g.enabled = value.toBool();
     } else if (types == 11 || types == 12) {
-        if (isDateVariant(value)) (types == 11 ? g.maxDate : g.minDate) = value.toDate();
+        if (value.isDate()) (types == 11 ? g.maxDate : g.minDate) = value.toDate();
     } else if (types == 3) {
-        if (isNumericVariant(value)) g.point = value.toInteger();
+        if (value.isNumeric()) g.point = value.toInteger();
     } else {
         float* field = nullptr;
         switch (types) {
@@ -157,7 +147,7 @@ void clsAlarm::setGasListInfo(int gasNo, int types, const rt::Variant& value) {
             default:
                 return;
         }
-        if (isNumericVariant(value)) *field = value.toSingle();
+        if (value.isNumeric()) *field = value.toSingle();
     }
 }
 

@@ -12,26 +12,6 @@ namespace records {
 
 namespace {
 
-bool isNumericVariant(const rt::Variant& v) {
-    switch (v.type()) {
-        case rt::Variant::Type::Boolean:
-        case rt::Variant::Type::Integer:
-        case rt::Variant::Type::Long:
-        case rt::Variant::Type::Single:
-        case rt::Variant::Type::Double:
-        case rt::Variant::Type::Date:
-            return true;
-        case rt::Variant::Type::String:
-            return rt::IsNumeric(v.toText());
-        default:
-            return false;
-    }
-}
-
-bool isDateVariant(const rt::Variant& v) {
-    return v.type() == rt::Variant::Type::Date;
-}
-
 void checkGasIndex(int gasNo) {
     if (gasNo < 0 || gasNo > 5) throw rt::RuntimeError(rt::ErrSubscript);
 }
@@ -90,7 +70,7 @@ void clsInterval::setGasBaseInfo(int types, const rt::Variant& value) {
             name_ = value.toText();
             break;
         case 1:
-            if (isDateVariant(value)) date_ = value.toDate();
+            if (value.isDate()) date_ = value.toDate();
             break;
         case 2:
             userID_ = core::EmptyToAsterisk(value.toText());
@@ -105,10 +85,10 @@ void clsInterval::setGasBaseInfo(int types, const rt::Variant& value) {
             folderID_ = value.toText();
             break;
         case 6:
-            if (isNumericVariant(value)) interval_ = value.toLong();
+            if (value.isNumeric()) interval_ = value.toLong();
             break;
         case 7:
-            if (isNumericVariant(value)) sampling_ = rt::CInt(value.toLong());
+            if (value.isNumeric()) sampling_ = rt::CInt(value.toLong());
             break;
         default:
             break;
@@ -123,7 +103,7 @@ rt::Variant clsInterval::GasListInfo(int gasNo, int types) const {
 void clsInterval::setGasListInfo(int gasNo, int types, const rt::Variant& value) {
     if (gasNo < 0 || gasNo >= 5) return;
     Gas& g = gas_[gasNo];
-    const bool numeric = isNumericVariant(value);
+    const bool numeric = value.isNumeric();
     switch (types) {
         case 0:
             g.name = value.toText();
@@ -148,10 +128,10 @@ void clsInterval::setGasListInfo(int gasNo, int types, const rt::Variant& value)
             if (numeric) g.point = rt::CInt(value.toLong());
             break;
         case 11:
-            if (isDateVariant(value)) g.maxDate = value.toDate();
+            if (value.isDate()) g.maxDate = value.toDate();
             break;
         case 12:
-            if (isDateVariant(value)) g.minDate = value.toDate();
+            if (value.isDate()) g.minDate = value.toDate();
             break;
         case 13:
             g.enabled = value.toBool();

@@ -173,12 +173,4 @@ QStringList GasColumns(int gas, const QStringList& suffixes) {
     return names;
 }
 
-QString InsertStatement(const QString& table, const QStringList& columns) {
-    QStringList marks;
-    for (qsizetype i = 0; i < columns.size(); ++i)
-        marks << QStringLiteral("?");
-    return QStringLiteral("Insert Into %1(%2) Values (%3);")
-        .arg(table, columns.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
-}
-
 }  // namespace records

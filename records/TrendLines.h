@@ -7,9 +7,7 @@
 #include "runtime/OleDate.h"
 #include "runtime/Variant.h"
 
-namespace platform {
-class ResultSet;
-}
+#include "platform/Database.h"
 
 // What the interval-trend and the alarm-trend records decode and store alike.
 namespace records {
@@ -86,8 +84,7 @@ inline QString OrBlank(const QString& text) {
     return text.isEmpty() ? QStringLiteral(" ") : text;
 }
 
-// "Insert Into table(columns) Values (?,...)".
-QString InsertStatement(const QString& table, const QStringList& columns);
+using platform::InsertStatement;
 // Gas<n><suffix> for each suffix.
 QStringList GasColumns(int gas, const QStringList& suffixes);
 

@@ -3,11 +3,24 @@
 #include "runtime/Convert.h"
 #include "runtime/Format.h"
 #include "runtime/RuntimeError.h"
+#include "runtime/Strings.h"
 
 namespace rt {
 
 Variant Variant::null() {
     return Variant(Value(NullValue{}));
+}
+
+bool Variant::isNumeric() const {
+    switch (type()) {
+        case Type::Empty:
+        case Type::Null:
+            return false;
+        case Type::String:
+            return IsNumeric(std::get<QString>(value_));
+        default:
+            return true;
+    }
 }
 
 Variant::Type Variant::type() const {

@@ -30,6 +30,9 @@ class Variant {
     Type type() const;
     bool isEmpty() const { return type() == Type::Empty; }
     bool isNull() const { return type() == Type::Null; }
+    // IsNumeric: a number, a Boolean, a date or a numeric text.
+    bool isNumeric() const;
+    bool isDate() const { return type() == Type::Date; }
 
     // CStr: Empty gives "", Null raises error 94; numbers use the locale's decimal point,
     // dates the "General Date" form of the locale.
