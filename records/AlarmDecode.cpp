@@ -37,26 +37,7 @@ bool clsAlarm::SetDataBD(const QString& vData, bool testFlag) {
 
 bool clsAlarm::SetDataBC(const QString& vData, bool testFlag) {
     if (vData.size() < 69) return false;
-    bool result = true;
-    const auto take = [&](Gas& gas, const GasListBlock& b) {
-        if (b.present && !b.numeric) {
-            result = false;
-            return;
-        }
-        if (testFlag) return;
-        if (!b.present) {
-            gas.enabled = false;
-            return;
-        }
-        gas.enabled = true;
-        gas.name = b.name;
-        gas.fullScale = b.fullScale;
-        gas.desit = b.desit;
-        gas.point = b.point;
-    };
-    take(gas_[3], GasListGas4(vData));
-    take(gas_[4], GasListGas5(vData));
-    return result;
+    return ApplyGasListLine(vData, testFlag, gas_[3], gas_[4]);
 }
 
 bool clsAlarm::SetDataBB(const QString& vData, bool testFlag) {

@@ -76,20 +76,8 @@ bool clsInterval::SetDataAE(const QString& vData, bool testFlag) {
 }
 
 bool clsInterval::SetDataAC(const QString& vData, bool testFlag) {
-    if (vData.size() < 69 || testFlag) return true;
-    const auto apply = [](Gas& gas, const GasListBlock& b) {
-        if (!b.present) {
-            gas.enabled = false;
-        } else if (b.numeric) {
-            gas.enabled = true;
-            gas.name = b.name;
-            gas.fullScale = b.fullScale;
-            gas.desit = b.desit;
-            gas.point = b.point;
-        }
-    };
-    apply(gas_[3], GasListGas4(vData));
-    apply(gas_[4], GasListGas5(vData));
+    // Always accepted; a block whose numbers are missing changes nothing.
+    if (vData.size() >= 69 && !testFlag) ApplyGasListLine(vData, false, gas_[3], gas_[4]);
     return true;
 }
 

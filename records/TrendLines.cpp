@@ -149,6 +149,30 @@ GasListBlock GasListGas5(const QString& line) {
                  LineText(line, 66, 5));
 }
 
+bool ApplyGasListLine(const QString& line, bool testFlag, TrendGas& gas4, TrendGas& gas5,
+                      bool wholeDesit) {
+    bool result = true;
+    const auto take = [&](TrendGas& gas, const GasListBlock& b) {
+        if (b.present && !b.numeric) {
+            result = false;
+            return;
+        }
+        if (testFlag) return;
+        if (!b.present) {
+            gas.enabled = false;
+            return;
+        }
+        gas.enabled = true;
+        gas.name = b.name;
+        gas.fullScale = b.fullScale;
+        gas.desit = wholeDesit ? rt::CInt(b.desit) : b.desit;
+        gas.point = b.point;
+    };
+    take(gas4, GasListGas4(line));
+    take(gas5, GasListGas5(line));
+    return result;
+}
+
 bool TrendHeaderStored(rt::OleDate date, const QString& userID, const QString& serialNo,
                        core::LogKind kind) {
     if (!QFileInfo::exists(core::DatabasePath())) return false;

@@ -68,6 +68,13 @@ rt::Variant TrendGasField(const TrendGas& gas, int types);
 // (-101, day -101, enabled, ""); with `levels` also the warning and alarm levels.
 void LoadTrendGas(const platform::ResultSet& row, int g, bool levels, TrendGas& gas);
 
+// Applies a gas-list line to the gas entries of gases 4 and 5: an absent block disables its
+// gas, a present block with numbers enables it and sets name, full scale, Desit (rounded to a
+// whole number with `wholeDesit`) and decimal places; nothing is stored with `testFlag`.
+// False when a present block is not numeric (that block stores nothing).
+bool ApplyGasListLine(const QString& line, bool testFlag, TrendGas& gas4, TrendGas& gas5,
+                      bool wholeDesit = false);
+
 // A header line (AD, BD): start yymmdd at 5, hhnnss at 11, interval at 17-20.
 struct HeaderLine {
     std::optional<rt::OleDate> date;
