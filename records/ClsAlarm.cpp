@@ -46,58 +46,16 @@ void clsAlarm::ClearDatas() {
     }
 }
 
+namespace {
+constexpr unsigned AlarmHeader = 0x1F7;  // fields 0..8 but 3
+}  // namespace
+
 rt::Variant clsAlarm::GasBaseInfo(int types) const {
-    switch (types) {
-        case 0:
-            return name_;
-        case 1:
-            return date_;
-        case 2:
-            return userID_;
-        case 4:
-            return serialNo_;
-        case 5:
-            return folderID_;
-        case 6:
-            return interval_;
-        case 7:
-            return sampling_;
-        case 8:
-            return spare_;
-        default:
-            return rt::Variant();
-    }
+    return headerField(types, AlarmHeader, false, rt::Variant());
 }
 
 void clsAlarm::setGasBaseInfo(int types, const rt::Variant& value) {
-    switch (types) {
-        case 0:
-            name_ = value.toText();
-            break;
-        case 1:
-            if (value.isDate()) date_ = value.toDate();
-            break;
-        case 2:
-            userID_ = core::EmptyToAsterisk(value.toText());
-            break;
-        case 4:
-            serialNo_ = core::EmptyToAsterisk(value.toText());
-            break;
-        case 5:
-            folderID_ = value.toText();
-            break;
-        case 6:
-            if (value.isNumeric()) interval_ = value.toLong();
-            break;
-        case 7:
-            if (value.isNumeric()) sampling_ = value.toInteger();
-            break;
-        case 8:
-            if (value.isNumeric()) spare_ = value.toInteger();
-            break;
-        default:
-            break;
-    }
+    setHeaderField(types, value, AlarmHeader);
 }
 
 rt::Variant clsAlarm::GasListInfo(int gasNo, int types) const {

@@ -76,12 +76,6 @@ class clsAlarm : public RecordBase, public core::GasListSource {
     // The trend record of sample n, or 0 when the window leaves the sample out.
     int32_t trendRecordOf(int32_t n) const;
 
-    QString name_;
-    rt::OleDate date_;
-    QString userID_, serialNo_, folderID_;
-    int32_t interval_ = 0;
-    int16_t sampling_ = 0;
-    int16_t spare_ = 0;
     std::array<Gas, 6> gas_{};
     std::array<Row, Rows> rows_{};
     int16_t dataCount_ = 0;

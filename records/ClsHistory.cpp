@@ -50,38 +50,16 @@ void clsHistory::ClearDatas() {
     dataCount_ = 0;
 }
 
+namespace {
+constexpr unsigned HistoryHeader = 0x36;  // date, user ID, serial number, folder ID
+}  // namespace
+
 rt::Variant clsHistory::GasBaseInfo(int types) const {
-    switch (types) {
-        case 1:
-            return date_;
-        case 2:
-            return core::EmptyToAsterisk(userID_);
-        case 4:
-            return core::EmptyToAsterisk(serialNo_);
-        case 5:
-            return folderID_;
-        default:
-            return rt::Variant();
-    }
+    return headerField(types, HistoryHeader, true, rt::Variant());
 }
 
 void clsHistory::setGasBaseInfo(int types, const rt::Variant& value) {
-    switch (types) {
-        case 1:
-            if (value.isDate()) date_ = value.toDate();
-            break;
-        case 2:
-            userID_ = core::EmptyToAsterisk(value.toText());
-            break;
-        case 4:
-            serialNo_ = core::EmptyToAsterisk(value.toText());
-            break;
-        case 5:
-            folderID_ = value.toText();
-            break;
-        default:
-            break;
-    }
+    setHeaderField(types, value, HistoryHeader);
 }
 
 rt::Variant clsHistory::GasListInfo(int gasNo, int types) const {

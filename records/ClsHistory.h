@@ -84,8 +84,6 @@ class clsHistory : public RecordBase, public core::GasListSource {
     Cell& cell(int gasNo, int index);
     const Cell& cell(int gasNo, int index) const;
 
-    QString userID_, serialNo_, folderID_;
-    rt::OleDate date_;
     std::array<Gas, 5> gas_{};
     std::array<Row, Rows> rows_{};
     int16_t dCount_ = 0;

@@ -41,58 +41,16 @@ void clsInterval::ClearDatas() {
 
 // ---- header and gas table ----------------------------------------------------------------
 
+namespace {
+constexpr unsigned IntervalHeader = 0xFF;  // fields 0..7
+}  // namespace
+
 rt::Variant clsInterval::GasBaseInfo(int types) const {
-    switch (types) {
-        case 0:
-            return name_;
-        case 1:
-            return date_;
-        case 2:
-            return userID_;
-        case 3:
-            return stationID_;
-        case 4:
-            return serialNo_;
-        case 5:
-            return folderID_;
-        case 6:
-            return interval_;
-        case 7:
-            return sampling_;
-        default:
-            return rt::Variant::null();
-    }
+    return headerField(types, IntervalHeader, false, rt::Variant::null());
 }
 
 void clsInterval::setGasBaseInfo(int types, const rt::Variant& value) {
-    switch (types) {
-        case 0:
-            name_ = value.toText();
-            break;
-        case 1:
-            if (value.isDate()) date_ = value.toDate();
-            break;
-        case 2:
-            userID_ = core::EmptyToAsterisk(value.toText());
-            break;
-        case 3:
-            stationID_ = core::EmptyToAsterisk(value.toText());
-            break;
-        case 4:
-            serialNo_ = core::EmptyToAsterisk(value.toText());
-            break;
-        case 5:
-            folderID_ = value.toText();
-            break;
-        case 6:
-            if (value.isNumeric()) interval_ = value.toLong();
-            break;
-        case 7:
-            if (value.isNumeric()) sampling_ = rt::CInt(value.toLong());
-            break;
-        default:
-            break;
-    }
+    setHeaderField(types, value, IntervalHeader);
 }
 
 rt::Variant clsInterval::GasListInfo(int gasNo, int types) const {

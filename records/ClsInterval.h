@@ -123,12 +123,6 @@ class clsInterval : public RecordBase, public core::GasListSource {
     void reloadSamples();
     void reloadEvents();
 
-    // Header.
-    QString name_;
-    rt::OleDate date_;
-    QString userID_, stationID_, serialNo_, folderID_;
-    int32_t interval_ = 0;
-    int16_t sampling_ = 0;
     std::array<Gas, 6> gas_{};
 
     std::vector<ValueRow> values_;  // grows on demand up to 54001 rows, never shrinks

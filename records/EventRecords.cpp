@@ -45,53 +45,16 @@ void EventRecord::clearCommon() {
     }
 }
 
+namespace {
+constexpr unsigned EventHeader = 0x177;  // fields 0..8 but 3 and 7
+}  // namespace
+
 rt::Variant EventRecord::GasBaseInfo(int types) const {
-    switch (types) {
-        case 0:
-            return name_;
-        case 1:
-            return date_;
-        case 2:
-            return core::EmptyToAsterisk(userID_);
-        case 4:
-            return core::EmptyToAsterisk(serialNo_);
-        case 5:
-            return folderID_;
-        case 6:
-            return interval_;
-        case 8:
-            return spare_;
-        default:
-            return rt::Variant();
-    }
+    return headerField(types, EventHeader, true, rt::Variant());
 }
 
 void EventRecord::setGasBaseInfo(int types, const rt::Variant& value) {
-    switch (types) {
-        case 0:
-            name_ = value.toText();
-            break;
-        case 1:
-            if (value.isDate()) date_ = value.toDate();
-            break;
-        case 2:
-            userID_ = core::EmptyToAsterisk(value.toText());
-            break;
-        case 4:
-            serialNo_ = core::EmptyToAsterisk(value.toText());
-            break;
-        case 5:
-            folderID_ = value.toText();
-            break;
-        case 6:
-            if (value.isNumeric()) interval_ = value.toLong();
-            break;
-        case 8:
-            if (value.isNumeric()) spare_ = value.toInteger();
-            break;
-        default:
-            break;
-    }
+    setHeaderField(types, value, EventHeader);
 }
 
 rt::Variant EventRecord::GasListInfo(int gasNo, int types) const {

@@ -70,11 +70,6 @@ class EventRecord : public RecordBase, public core::GasListSource {
     // The event rows not stored yet under header `head`.
     virtual void writeEvents(const platform::Database& db, int32_t head) const = 0;
 
-    QString name_;
-    rt::OleDate date_;
-    QString userID_, serialNo_, folderID_;
-    int32_t interval_ = 0;
-    int16_t spare_ = 0;
     std::array<Gas, 6> gas_{};
     int32_t dataCount_ = 0;
 

@@ -3,6 +3,9 @@
 #include <QString>
 #include <cstdint>
 
+#include "runtime/OleDate.h"
+#include "runtime/Variant.h"
+
 namespace core {
 class clsInstrument;
 }
@@ -25,10 +28,38 @@ class RecordBase {
     void setInstrument(core::clsInstrument* instrument) { instrument_ = instrument; }
 
   protected:
+    // The header fields of GasBaseInfo, by index: 0 name, 1 date, 2 user ID, 3 station ID,
+    // 4 serial number, 5 folder ID, 6 interval, 7 sampling, 8 spare. A record class says
+    // which of them it has.
+    enum HeaderFields : unsigned {
+        HeaderName = 1u << 0,
+        HeaderDate = 1u << 1,
+        HeaderUser = 1u << 2,
+        HeaderStation = 1u << 3,
+        HeaderSerial = 1u << 4,
+        HeaderFolder = 1u << 5,
+        HeaderInterval = 1u << 6,
+        HeaderSampling = 1u << 7,
+        HeaderSpare = 1u << 8,
+    };
+    // A field the record has, or `none`; identities in key form when `keyFormOnRead`.
+    rt::Variant headerField(int types, unsigned fields, bool keyFormOnRead,
+                            const rt::Variant& none) const;
+    // Stores a field the record has: the date only from a date, numbers only from numeric
+    // values, identities in key form ("*" when empty), texts as text.
+    void setHeaderField(int types, const rt::Variant& value, unsigned fields);
+
     QString key_;
     int32_t seqNo_ = 0;
     bool error_ = false;
     core::clsInstrument* instrument_ = nullptr;
+
+    QString name_;
+    rt::OleDate date_;
+    QString userID_, stationID_, serialNo_, folderID_;
+    int32_t interval_ = 0;
+    int16_t sampling_ = 0;
+    int16_t spare_ = 0;
 };
 
 }  // namespace records

@@ -1,0 +1,69 @@
+#include "records/RecordBase.h"
+
+#include "core/ModMain.h"
+#include "runtime/Convert.h"
+
+namespace records {
+
+rt::Variant RecordBase::headerField(int types, unsigned fields, bool keyFormOnRead,
+                                    const rt::Variant& none) const {
+    if (types < 0 || types > 8 || !(fields & (1u << types))) return none;
+    const auto identity = [keyFormOnRead](const QString& text) {
+        return keyFormOnRead ? core::EmptyToAsterisk(text) : text;
+    };
+    switch (types) {
+        case 0:
+            return name_;
+        case 1:
+            return date_;
+        case 2:
+            return identity(userID_);
+        case 3:
+            return identity(stationID_);
+        case 4:
+            return identity(serialNo_);
+        case 5:
+            return folderID_;
+        case 6:
+            return interval_;
+        case 7:
+            return sampling_;
+        default:
+            return spare_;
+    }
+}
+
+void RecordBase::setHeaderField(int types, const rt::Variant& value, unsigned fields) {
+    if (types < 0 || types > 8 || !(fields & (1u << types))) return;
+    switch (types) {
+        case 0:
+            name_ = value.toText();
+            break;
+        case 1:
+            if (value.isDate()) date_ = value.toDate();
+            break;
+        case 2:
+            userID_ = core::EmptyToAsterisk(value.toText());
+            break;
+        case 3:
+            stationID_ = core::EmptyToAsterisk(value.toText());
+            break;
+        case 4:
+            serialNo_ = core::EmptyToAsterisk(value.toText());
+            break;
+        case 5:
+            folderID_ = value.toText();
+            break;
+        case 6:
+            if (value.isNumeric()) interval_ = value.toLong();
+            break;
+        case 7:
+            if (value.isNumeric()) sampling_ = rt::CInt(value.toLong());
+            break;
+        default:
+            if (value.isNumeric()) spare_ = value.toInteger();
+            break;
+    }
+}
+
+}  // namespace records
