@@ -1,9 +1,15 @@
 #include "core/ModMain.h"
 #include "link/Frame.h"
 #include "link/uclVyif.h"
+#include "runtime/RuntimeError.h"
 #include "runtime/Strings.h"
 
 namespace comm {
+
+QString uclVyif::token(int i) const {
+    // A short answer never picks up a token of an earlier, longer one.
+    return i >= 0 && i < token_.TokenCount() ? token_.Tokens(i) : QString();
+}
 
 // Checks one received frame, cuts off its envelope and hands the data to the branch of its
 // answer key. True when the answer was accepted.
@@ -30,19 +36,38 @@ bool uclVyif::ParseResponse(QString& frame) {
         AddLog(QStringLiteral("<<< Format error >>>"));
         return false;
     }
+    const QChar resultChar = frame.at(10);
+    resultChar_ = resultChar;
     frame.replace(CR, QLatin1Char(','));
     QString data = core::StripControlChars(frame);
     data = data.mid(4, data.size() - 6);
     const QString key = data.left(4);
     data = data.mid(5);
-    token_.setSource(data);
+    try {
+        token_.setSource(data);
+        return parseAnswer(key, frame, resultChar);
+    } catch (const rt::RuntimeError& e) {
+        // Nothing thrown while an answer is taken in leaves the receive path: the answer is
+        // refused and asked for again.
+        AddLog(QStringLiteral("<<< %1 >>>").arg(e.description()));
+        return false;
+    }
+}
 
+bool uclVyif::parseAnswer(const QString& key, const QString& frame, QChar resultChar) {
     if (key == QLatin1String("RC,R")) return parseConnect(frame);
     if (key == QLatin1String("UG,R") || key == QLatin1String("UG,W")) return true;
     if (key.size() == 4 && key.at(0) == QLatin1Char('Y') && key.at(1) >= QLatin1Char('A') &&
         key.at(1) <= QLatin1Char('V') && key.mid(2) == QLatin1String(",R"))
         return true;
-    return false;
+    if (key == QLatin1String("DR,R")) return parseBlock(intervals_, 2, false);
+    if (key == QLatin1String("DJ,R")) return parseBlock(alarms_, 2, false);
+    if (key == QLatin1String("VE,R")) return parseBlock(alarmEvents_, 3, false);
+    if (key == QLatin1String("TV,R")) return parseBlock(troubleEvents_, 3, false);
+    if (key == QLatin1String("DO,R")) return parseBlock(powerEvents_, 3, false);
+    if (key == QLatin1String("IH,R")) return parseBlock(history_, 3, true);
+    if (key.endsWith(QLatin1String(",R"))) return parseSetting(key);
+    return parseWrite(key, frame, resultChar);
 }
 
 // The connect answer connects only a QM-73.
@@ -53,6 +78,23 @@ bool uclVyif::parseConnect(const QString& frame) {
     raise([this] { emit OnConnect(); });
     WriteLog(core::LoadResText(21004));
     return true;
+}
+
+// A block of record lines: checked whole first, applied only when every line passed; the
+// collection's routing state is put back before the apply pass and before the block is asked
+// for again.
+bool uclVyif::parseBlock(core::RecordLines* lines, int firstToken, bool historyBlock) {
+    if (!lines) return false;
+    const int16_t requestNo = historyBlock ? historyRequestNo_ : int16_t(0);
+    lines->SaveRoutingState();
+    bool ok = true;
+    for (int i = firstToken; i < token_.TokenCount(); ++i)
+        ok = lines->SetRecordLine(requestNo, token(i), true) && ok;
+    lines->RestoreRoutingState();
+    if (!ok) return false;
+    for (int i = firstToken; i < token_.TokenCount(); ++i)
+        ok = lines->SetRecordLine(requestNo, token(i), false) && ok;
+    return ok;
 }
 
 }  // namespace comm

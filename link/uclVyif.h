@@ -5,8 +5,12 @@
 #include <QVariantMap>
 #include <array>
 #include <cstdint>
+#include <functional>
 
+#include "core/ClsInstrument.h"
 #include "core/ClsToken.h"
+#include "core/RecordLines.h"
+#include "platform/EventPump.h"
 #include "platform/SerialPort.h"
 
 namespace comm {
@@ -88,6 +92,43 @@ class uclVyif : public QObject {
     void setSerialLogPath(const QString& path) { serialLogPath_ = path; }
     QString serialLogPath() const { return serialLogPath_; }
 
+    // The pump the operations wait through (the program's event loop unless a test sets one).
+    void setEventPump(platform::EventPump* pump) { pump_ = pump ? pump : &ownPump_; }
+
+    // ---- bound objects ----
+    core::clsInstrument* Instrument() const { return instrument_; }
+    void setInstrument(core::clsInstrument* instrument) { instrument_ = instrument; }
+    core::RecordLines* Intervals() const { return intervals_; }
+    void setIntervals(core::RecordLines* intervals) { intervals_ = intervals; }
+    core::RecordLines* Alarms() const { return alarms_; }
+    void setAlarms(core::RecordLines* alarms) { alarms_ = alarms; }
+    core::RecordLines* History() const { return history_; }
+    void setHistory(core::RecordLines* history) { history_ = history; }
+
+    // ---- reads and downloads ----
+    // Reads every setting into `inst` (cleared first); False when an answer failed.
+    bool GetInstrument(core::clsInstrument& inst);
+    bool GetInterval(core::RecordLines& intervals);
+    bool GetHistory(core::RecordLines& history);
+    bool GetLatestHistory(core::clsInstrument& inst);
+    bool GetAlarm(core::RecordLines& alarms);
+    bool GetAlarmEvent(core::RecordLines& events);
+    bool GetTroubleEvent(core::RecordLines& events);
+    bool GetPowerEvent(core::RecordLines& events);
+
+    // Results of calibration and clear answers.
+    QString ZeroResult() const { return zeroResult_; }
+    QString SpanResult() const { return spanResult_; }
+    bool ClearDone() const { return clearDone_; }
+    bool OperationOk() const { return operationOk_; }
+
+    // The read commands of GetInstrument, in their order ("" for an unused entry).
+    struct ReadCommand {
+        QString command;
+        int32_t minimumRom = -1;
+    };
+    static const std::array<ReadCommand, 40>& ReadCommandTable();
+
     int32_t LinkState() const { return linkState_; }
     int16_t RetryCount() const { return retryCount_; }
     QString LastFrame() const { return lastFrame_; }
@@ -122,7 +163,19 @@ class uclVyif : public QObject {
     QString ackPrefix() const;
     bool openSerialPort();
     bool ParseResponse(QString& frame);
+    bool parseAnswer(const QString& key, const QString& frame, QChar resultChar);
     bool parseConnect(const QString& frame);
+    bool parseSetting(const QString& key);
+    bool parseWrite(const QString& key, const QString& frame, QChar resultChar);
+    bool parseBlock(core::RecordLines* lines, int firstToken, bool historyBlock);
+    // Token i of the answer data; "" beyond the tokens of this answer.
+    QString token(int i) const;
+    // Sends one request and waits while Status keeps `waiting`, passing the messages of
+    // `messages` on through `emitMessage`.
+    void exchange(const QString& command, int32_t waiting, const std::function<QString()>& message,
+                  const std::function<void(const QString&)>& emitMessage);
+    bool download(core::RecordLines& lines, core::RecordLines*& binding, const QString& command,
+                  bool alarmMessages);
     // Events reach the host from the event loop, never from inside a tick or a receive.
     template <class F>
     void raise(F&& emitter) {
@@ -152,6 +205,20 @@ class uclVyif : public QObject {
     bool enabled_ = true;
     QString serialLogPath_;
     core::clsToken token_;
+    platform::QtEventPump ownPump_;
+    platform::EventPump* pump_ = &ownPump_;
+    core::clsInstrument* instrument_ = nullptr;
+    core::RecordLines* intervals_ = nullptr;
+    core::RecordLines* alarms_ = nullptr;
+    core::RecordLines* history_ = nullptr;
+    core::RecordLines* alarmEvents_ = nullptr;
+    core::RecordLines* troubleEvents_ = nullptr;
+    core::RecordLines* powerEvents_ = nullptr;
+    int16_t historyRequestNo_ = 0;
+    QString zeroResult_, spanResult_;
+    bool clearDone_ = false;
+    bool operationOk_ = false;
+    QChar resultChar_;
 };
 
 }  // namespace comm

@@ -12,6 +12,9 @@ class clsAlarms : public RoutedCollection<clsAlarm> {
     // Routes one record line; True when it was accepted. With testFlag the line is only
     // checked (a refused line is added to FailLine).
     bool SetDatas(const QString& vData, bool testFlag);
+    bool SetRecordLine(int16_t, const QString& line, bool testFlag) override {
+        return SetDatas(line, testFlag);
+    }
 };
 
 }  // namespace records

@@ -10,6 +10,9 @@ class clsHistorys : public RecordCollection<clsHistory> {
   public:
     // One history line of gas `gasNo`; False only for a line shorter than 21 characters.
     bool SetDatas(int16_t gasNo, const QString& vData, bool testFlag);
+    bool SetRecordLine(int16_t requestNo, const QString& line, bool testFlag) override {
+        return SetDatas(requestNo, line, testFlag);
+    }
 };
 
 }  // namespace records

@@ -15,7 +15,7 @@ template <class Record>
 class EventCollection : public RecordCollection<Record> {
   public:
     // Empties the new-data memory and removes every record.
-    void Clear() {
+    void Clear() override {
         newDataNames_.fill(QString());
         RecordCollection<Record>::Clear();
     }
@@ -41,6 +41,9 @@ class EventCollection : public RecordCollection<Record> {
         }
         if (testFlag && !result) this->failLine_ += QStringLiteral("\r\n") + line;
         return result;
+    }
+    bool SetRecordLine(int16_t, const QString& line, bool testFlag) override {
+        return SetDatas(line, testFlag);
     }
 
   protected:

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/RecordLines.h"
 #include "records/RecordBase.h"
 #include "records/RecordLines.h"
 #include "runtime/RuntimeError.h"
@@ -15,14 +16,12 @@ namespace records {
 // positions, lookup by key (without regard to case), the selected record, the failed lines
 // and the message for the user, and the instrument given to new records.
 template <class Record>
-class RecordCollection {
+class RecordCollection : public core::RecordLines {
   public:
     using Items = std::vector<std::unique_ptr<Record>>;
 
-    virtual ~RecordCollection() = default;
-
     // Removes every record, from the last to the first.
-    void Clear() {
+    void Clear() override {
         while (!items_.empty())
             Remove(items_.back()->Key());
     }
@@ -78,10 +77,10 @@ class RecordCollection {
         selectedKey_ = record ? record->Key() : QString();
     }
 
-    QString FailLine() const { return failLine_; }
-    void setFailLine(const QString& text) { failLine_ = text; }
-    QString MessageString() const { return messageString_; }
-    void setMessageString(const QString& text) { messageString_ = text; }
+    QString FailLine() const override { return failLine_; }
+    void setFailLine(const QString& text) override { failLine_ = text; }
+    QString MessageString() const override { return messageString_; }
+    void setMessageString(const QString& text) override { messageString_ = text; }
     core::clsInstrument* Instruments() const { return instruments_; }
     void setInstruments(core::clsInstrument* instrument) { instruments_ = instrument; }
 
@@ -102,13 +101,13 @@ class RoutedCollection : public RecordCollection<Record> {
     // The routing state (previous record number and code, each record's previous data-line
     // code) taken when a check pass starts and put back before the apply pass and before a
     // block is asked for again, so a check pass never shifts where the apply pass starts.
-    void SaveRoutingState() {
+    void SaveRoutingState() override {
         savedRouting_ = routing_;
         savedDataCodes_.clear();
         for (const auto& record : this->items_)
             savedDataCodes_.insert(record->Key(), record->previousDataCode());
     }
-    void RestoreRoutingState() {
+    void RestoreRoutingState() override {
         routing_ = savedRouting_;
         for (const auto& record : this->items_)
             if (const auto it = savedDataCodes_.constFind(record->Key());

@@ -91,6 +91,7 @@ void FakeInstrumentEngine::send(QByteArray frame) {
         case Fault::None:
             break;
     }
+    sentBytes += frame.size();
     if (deliver) deliver(frame);
 }
 

@@ -48,6 +48,8 @@ class FakeInstrumentEngine {
     // "DR,R,[ACK]"), and whether each checksum was right.
     QStringList requests;
     int badRequestChecksums = 0;
+    // Bytes of every answer frame sent.
+    qint64 sentBytes = 0;
 
     // Answers "RC,R," with "RC,R,QM-73"; nothing else.
     static std::optional<QStringList> connectOnly(const QString& body);

@@ -1,0 +1,226 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include "core/TrendFile.h"
+#include "link/Frame.h"
+#include "link/LinkModule.h"
+#include "runtime/RuntimeError.h"
+#include "tests/support/EndToEndHost.h"
+
+using comm::uclVyif;
+using testsupport::EndToEndHost;
+using testsupport::FakeQM73;
+using testsupport::Fault;
+
+namespace {
+
+QStringList readCommands(const QStringList& requests) {
+    QStringList out;
+    for (const QString& r : requests)
+        if (r != "RC,R,") out << r;
+    return out;
+}
+
+}  // namespace
+
+TEST(Download, InstrumentReadSendsTheTableInOrderAndFillsTheModel) {
+    EndToEndHost host;
+    ASSERT_TRUE(host.connect());
+    ASSERT_TRUE(host.link.GetInstrument(host.instrument));
+    QStringList expected;
+    for (const auto& entry : uclVyif::ReadCommandTable())
+        if (!entry.command.isEmpty()) expected << entry.command;
+    EXPECT_EQ(expected.size(), 30);
+    EXPECT_EQ(readCommands(host.port.engine.requests), expected);
+
+    const core::clsInstrument& i = host.instrument;
+    EXPECT_EQ(i.RomNumber(), 120);
+    EXPECT_EQ(i.SUM(), "1A2B");
+    EXPECT_EQ(i.SerialNo(), "SN000001");
+    EXPECT_EQ(i.DummySerial(), "DS01");
+    EXPECT_EQ(i.UserID(), "USER01");
+    EXPECT_EQ(i.SensorID(3), "SENS-3");
+    EXPECT_EQ(i.SpecType(), "0");
+    EXPECT_EQ(i.SpanOffset(), "1");
+    EXPECT_EQ(i.AlarmMode(), 2);
+    EXPECT_EQ(i.CalLimit(), 90);
+    EXPECT_EQ(i.Intervals(), 60);
+    EXPECT_EQ(i.DispID(), -1);
+    EXPECT_EQ(i.DispCalLimit(), 0);
+    EXPECT_EQ(i.Confermation(), 2);
+    EXPECT_EQ(i.LcdBackLight(), 30);
+    EXPECT_EQ(i.LcdContrast(), 8);
+    EXPECT_EQ(i.GasName(3), "CH4");
+    EXPECT_EQ(i.GasPoint(3), 1);
+    EXPECT_EQ(i.GasFullScale(3), 100.0f);
+    EXPECT_EQ(i.GasUnit(3), "%LEL");
+    EXPECT_EQ(i.GasName(4), "TMP");
+    EXPECT_EQ(i.GasUnit(4), "\u00B0C");
+    EXPECT_EQ(i.GasName(0), "");
+    EXPECT_EQ(i.GasFullScale(0), -101.0f);
+    EXPECT_EQ(i.Warning(3), 10.0f);  // 100 counts at one decimal
+    EXPECT_EQ(i.Alarm(3), 20.0f);
+    EXPECT_EQ(i.Warning(0), -101.0f);
+    EXPECT_EQ(i.AutoCalib(3), 50.0f);
+    EXPECT_EQ(i.OverScale(0), 1);
+    EXPECT_EQ(i.OverScale(1), 0);
+    EXPECT_EQ(i.SysDate(), *rt::OleDate::fromCivil(2024, 12, 31, 23, 59, 59));
+    EXPECT_EQ(i.AnalogValue(7), 0x800);
+    EXPECT_EQ(i.HighTemp(), 45);
+    EXPECT_EQ(i.LowTemp(), -10);
+    // Freshly read settings count as unchanged.
+    EXPECT_FALSE(i.Change(core::InstrumentFlag::Change_Interval));
+    EXPECT_FALSE(i.Change(core::GasFlag::Change_Warn, 3));
+
+    ASSERT_TRUE(host.link.GetLatestHistory(host.instrument));
+    EXPECT_EQ(i.CalibDate(3), *rt::OleDate::fromCivil(2024, 6, 1, 9, 30, 0));
+    EXPECT_EQ(i.CalibBefore(3), 0.5f);
+    EXPECT_EQ(i.CalibAfter(3), 50.0f);
+    EXPECT_EQ(i.CalibBefore(0), -101.0f);
+}
+
+TEST(Download, BadAnswerStopsTheRead) {
+    FakeQM73 fake = FakeQM73::Typical();
+    fake.alarmMode = "x";
+    EndToEndHost host(fake);
+    ASSERT_TRUE(host.connect());
+    EXPECT_FALSE(host.link.GetInstrument(host.instrument));
+    const QStringList sent = readCommands(host.port.engine.requests);
+    EXPECT_EQ(sent.count("AP,R,"), 4);  // the request and three resends
+    EXPECT_EQ(sent.last(), "AP,R,");    // nothing after it
+    EXPECT_EQ(host.link.Status(), uclVyif::StatusFailed);
+}
+
+TEST(Download, EverythingTheInstrumentHoldsIsStored) {
+    const FakeQM73 fake = FakeQM73::Typical();
+    EndToEndHost host(fake);
+    ASSERT_TRUE(host.connect());
+    ASSERT_TRUE(host.downloadAll()) << host.results.join(", ").toStdString();
+
+    const platform::Database db = host.db();
+    const auto count = [&](int types) {
+        return db.query("Select SeqNo From Log_Head Where Types=?", {types}).rowCount();
+    };
+    EXPECT_EQ(count(1), 2);  // two interval trends
+    EXPECT_EQ(count(8), 1);  // their sensor history header
+    EXPECT_EQ(count(2), 1);
+    EXPECT_EQ(count(3), 1);
+    EXPECT_EQ(count(5), 1);
+    EXPECT_EQ(count(6), 1);
+    EXPECT_EQ(count(7), 1);
+    EXPECT_EQ(host.rows("SensorHistory"), 2);  // ST1, then ST2
+    EXPECT_EQ(host.rows("cHistory"), 3);
+    EXPECT_EQ(host.rows("Alarm_Event"), 2);
+    EXPECT_EQ(host.rows("Trouble_Event"), 1);
+    EXPECT_EQ(host.rows("Power_Event"), 2);
+    EXPECT_EQ(host.rows("Interval_Event"), 4);  // per trend: the start and the end events
+
+    // The first interval trend's samples, as the instrument holds them.
+    const auto& rec = fake.intervals[0];
+    records::clsInterval r;
+    r.setSeqNo(
+        db.query("Select SeqNo From Log_Head Where Types=1 Order By SeqNo").longValue(0, "SeqNo"));
+    r.ReLoad();
+    ASSERT_EQ(r.DataCount(), static_cast<int>(rec.gas4.size()));
+    for (int k = 0; k < r.DataCount(); ++k) {
+        const float gas4 = rec.gas4[k] == 0xFEFE ? -118.0f : static_cast<float>(rec.gas4[k] * 0.1);
+        EXPECT_EQ(r.GasValue(3, k).toSingle(), gas4) << k;
+        EXPECT_EQ(r.GasValue(4, k).toSingle(), static_cast<float>(rec.gas5[k] * 0.1) - 20.0f) << k;
+        EXPECT_EQ(r.GasValue(0, k).toSingle(), -101.0f);
+        EXPECT_EQ(r.GasNowCalib(0, k), rec.status[k].second ? -1 : 0);
+    }
+    EXPECT_EQ(r.DateTimes(0), *rt::OleDate::fromCivil(2024, 5, 31, 13, 6, 9));
+
+    records::clsAlarm a;
+    a.setSeqNo(db.query("Select SeqNo From Log_Head Where Types=2").longValue(0, "SeqNo"));
+    a.ReLoad();
+    EXPECT_EQ(a.DataCount(), 720);
+    EXPECT_EQ(a.Value(3, 360), 36.1f);
+    EXPECT_EQ(a.DateTimes(360), *rt::OleDate::fromCivil(2024, 3, 15, 14, 30, 0));
+
+    // Downloading again stores nothing new.
+    EndToEndHost* again = &host;
+    ASSERT_TRUE(again->downloadAll());
+    EXPECT_EQ(host.rows("Log_Head"), 8);
+    EXPECT_EQ(host.rows("Interval_Event"), 4);
+    EXPECT_EQ(host.rows("cHistory"), 3);
+    EXPECT_EQ(host.rows("Alarm_Event"), 2);
+    EXPECT_EQ(host.rows("Power_Event"), 2);
+}
+
+// Under every fault the download either completes with everything stored once, or fails and
+// stores nothing of the broken download.
+TEST(Download, FaultsOnTheWire) {
+    const std::vector<std::pair<const char*, std::deque<Fault>>> cases = {
+        {"bad checksum on a block", {{Fault::None}, {Fault::BadChecksum}}},
+        {"silent request", {{Fault::Silence}}},
+        {"late answer", {{Fault::Late, 20}}},
+        {"truncated block", {{Fault::None}, {Fault::Truncate, 5}}},
+        {"garbage before a block", {{Fault::None}, {Fault::Garbage}}},
+        {"block in pieces", {{Fault::Split, 7}, {Fault::Split, 3}}},
+    };
+    for (const auto& [name, faults] : cases) {
+        EndToEndHost host;
+        ASSERT_TRUE(host.connect()) << name;
+        host.port.engine.faults = faults;
+        const bool ok = host.link.GetInterval(host.intervals);
+        EXPECT_TRUE(ok) << name;
+        host.storeAll(host.intervals);
+        EXPECT_EQ(host.db().query("Select * From Log_Head Where Types=1").rowCount(), 2) << name;
+        EXPECT_EQ(host.rows("Interval_Event"), 4) << name;
+        for (const auto& rec : host.intervals)
+            EXPECT_FALSE(rec->Error()) << name;
+    }
+}
+
+TEST(Download, RetriesUsedUpFailTheDownload) {
+    EndToEndHost host;
+    ASSERT_TRUE(host.connect());
+    host.port.engine.faults = {{Fault::None},
+                               {Fault::BadChecksum},
+                               {Fault::BadChecksum},
+                               {Fault::BadChecksum},
+                               {Fault::BadChecksum}};
+    EXPECT_FALSE(host.link.GetInterval(host.intervals));
+    EXPECT_EQ(host.link.Status(), uclVyif::StatusIdle);
+}
+
+TEST(Download, CancelEndsTheDownloadAndALaterOneWorks) {
+    EndToEndHost host;
+    ASSERT_TRUE(host.connect());
+    // The host's cancel button, pressed once while the second block is under way.
+    bool pressed = false;
+    int32_t statusSeen = -1;
+    QObject::connect(&host.link, &uclVyif::StsTransmit, [&] {
+        if (!pressed && host.port.engine.requests.size() == 3) {
+            pressed = true;
+            host.link.setCancel(true);
+        }
+        if (host.link.Status() == uclVyif::StatusCancelled) statusSeen = host.link.Status();
+    });
+    EXPECT_FALSE(host.link.GetInterval(host.intervals));
+    EXPECT_EQ(statusSeen, uclVyif::StatusCancelled);
+    EXPECT_EQ(host.link.Status(), uclVyif::StatusIdle);
+    EXPECT_FALSE(host.link.Cancel());
+    QObject::disconnect(&host.link, &uclVyif::StsTransmit, nullptr, nullptr);
+    EXPECT_TRUE(host.link.GetInterval(host.intervals));
+    EXPECT_EQ(host.intervals.Count(), 2);
+}
+
+TEST(Download, ProgressMessagesAreRaised) {
+    core::DebugMode = true;
+    EndToEndHost host;
+    ASSERT_TRUE(host.connect());
+    QStringList inter, alarm;
+    QObject::connect(&host.link, &uclVyif::InterMessage, [&](const QString& t) { inter << t; });
+    QObject::connect(&host.link, &uclVyif::AlarmMessage, [&](const QString& t) { alarm << t; });
+    ASSERT_TRUE(host.link.GetInterval(host.intervals));
+    ASSERT_TRUE(host.link.GetAlarmEvent(host.alarmEvents));
+    QCoreApplication::processEvents();
+    core::DebugMode = false;
+    EXPECT_TRUE(inter.contains("New Data! Name - iv31130509_SN000001"))
+        << inter.join("|").toStdString();
+    EXPECT_TRUE(alarm.contains("New Data! Name - Alarm Events"));
+}

@@ -1,0 +1,88 @@
+#include "tests/support/EndToEndHost.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include "core/ModMain.h"
+#include "core/Schema.h"
+#include "runtime/RuntimeError.h"
+
+namespace testsupport {
+
+void TickingPump::waitWhile(const std::function<bool()>& busy) {
+    for (;;) {
+        QCoreApplication::processEvents();
+        if (!busy()) return;
+        if (++ticks > limit_)
+            throw rt::RuntimeError(rt::ErrInvalidCall, QStringLiteral("The wait did not end"));
+        tick_();
+    }
+}
+
+EndToEndHost::EndToEndHost(const FakeQM73& fake) {
+    core::AppPath = folder.path();
+    core::DataFolder = folder.paths().dataFolder();
+    QDir().mkpath(core::DataFolder);
+    core::CreateDatabase(folder.paths().database());
+    core::UpgradeDatabase(db());
+    port.engine.responder = fake.responder();
+    link.setTimerEnabled(false);
+    link.ReadProperties({});
+    link.setRetry(3);
+    link.setTimeout(3);
+    link.setEventPump(&pump);
+    link.setSerialLogPath(folder.paths().serialLog());
+    link.setSerialFileNo(1);
+    intervals.setInstruments(&instrument);
+}
+
+EndToEndHost::~EndToEndHost() {
+    platform::Database::close(folder.paths().database());
+}
+
+void EndToEndHost::tick() {
+    link.tmrTimer_Timer();
+    port.tick();
+}
+
+bool EndToEndHost::connect() {
+    link.setPortOpen(true);
+    pump.waitWhile([this] { return !link.Connected() && pump.ticks < 200; });
+    return link.Connected();
+}
+
+bool EndToEndHost::downloadAll() {
+    const auto step = [this](const char* name, bool ok) {
+        if (!ok) results << QString::fromLatin1(name);
+        return ok;
+    };
+    bool ok = step("GetInstrument", link.GetInstrument(instrument));
+    ok = step("GetLatestHistory", link.GetLatestHistory(instrument)) && ok;
+    ok = step("GetInterval", link.GetInterval(intervals)) && ok;
+    ok = step("GetAlarm", link.GetAlarm(alarms)) && ok;
+    ok = step("GetHistory", link.GetHistory(history)) && ok;
+    ok = step("GetAlarmEvent", link.GetAlarmEvent(alarmEvents)) && ok;
+    ok = step("GetTroubleEvent", link.GetTroubleEvent(troubleEvents)) && ok;
+    ok = step("GetPowerEvent", link.GetPowerEvent(powerEvents)) && ok;
+    if (!ok) return false;
+    storeAll(intervals);
+    storeAll(alarms);
+    for (const auto& record : history) {
+        record->setInstrument(&instrument);
+        record->HistoryUpdate();
+    }
+    storeAll(alarmEvents);
+    storeAll(troubleEvents);
+    storeAll(powerEvents);
+    return true;
+}
+
+platform::Database EndToEndHost::db() const {
+    return platform::Database::open(folder.paths().database());
+}
+
+int EndToEndHost::rows(const QString& table) const {
+    return db().query(QStringLiteral("Select * From %1").arg(table)).rowCount();
+}
+
+}  // namespace testsupport
