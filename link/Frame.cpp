@@ -60,6 +60,14 @@ QString NameControlChars(const QString& text) {
     return out;
 }
 
+QString ElapsedText(qint64 milliseconds) {
+    const qint64 s = milliseconds / 1000;
+    return QStringLiteral("%1:%2:%3")
+        .arg(s / 3600, 2, 10, QLatin1Char('0'))
+        .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(s % 60, 2, 10, QLatin1Char('0'));
+}
+
 int MinNonZero3(int a, int b, int c) {
     int best = 0;
     for (int v : {a, b, c})

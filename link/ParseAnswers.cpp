@@ -387,9 +387,11 @@ bool uclVyif::parseWrite(const QString& key, const QString& frame, QChar resultC
     if (!instrument_ || !key.endsWith(QLatin1String(",W"))) return false;
     const core::clsInstrument& inst = *instrument_;
     const QString echo = rt::Trim(t0);
-    if (command == QLatin1String("IN")) return echo == inst.SerialNo();
-    if (command == QLatin1String("HN")) return echo == inst.DummySerial();
-    if (command == QLatin1String("XZ")) return echo == inst.UserID();
+    // Compared with what was sent: the text cut to the width of its field.
+    if (command == QLatin1String("IN")) return echo == rt::Trim(inst.SerialNo().left(SerialField));
+    if (command == QLatin1String("HN"))
+        return echo == rt::Trim(inst.DummySerial().left(SerialField));
+    if (command == QLatin1String("XZ")) return echo == rt::Trim(inst.UserID().left(UserIDField));
     if (command == QLatin1String("UJ")) return t0 == inst.SpecType();
     if (command == QLatin1String("UK")) return t0 == inst.SpanOffset();
     if (command == QLatin1String("XI") || command == QLatin1String("SD")) {

@@ -66,6 +66,9 @@ bool uclVyif::parseAnswer(const QString& key, const QString& frame, QChar result
     if (key == QLatin1String("TV,R")) return parseBlock(troubleEvents_, 3, false);
     if (key == QLatin1String("DO,R")) return parseBlock(powerEvents_, 3, false);
     if (key == QLatin1String("IH,R")) return parseBlock(history_, 3, true);
+    if (key == QLatin1String("EP,R") || key == QLatin1String("EF,R") ||
+        key == QLatin1String("ES,R"))
+        return parseDump();
     if (key.endsWith(QLatin1String(",R"))) return parseSetting(key);
     return parseWrite(key, frame, resultChar);
 }

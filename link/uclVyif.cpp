@@ -51,6 +51,8 @@ uclVyif::uclVyif(platform::SerialPort& serial, platform::InfraredPort& infrared,
     tmrTimer_.setInterval(100);
     connect(&tmrTimer_, &QTimer::timeout, this, &uclVyif::tmrTimer_Timer);
     tmrTimer_.start();
+    tmrDenst_.setInterval(1000);
+    connect(&tmrDenst_, &QTimer::timeout, this, &uclVyif::tmrDenst_Timer);
     linkState_ = LinkNone;
     connect(&serial_, &platform::SerialPort::commEvent, this, &uclVyif::mscComm_OnComm);
     connect(&infrared_, &platform::InfraredPort::commEvent, this, &uclVyif::ZvIrDA1_OnComm);
@@ -278,6 +280,7 @@ void uclVyif::tmrTimer_Timer() {
     try {
         serial_.pollModemLines();
         ++tickCount_;
+        ++tickTotal_;
         if (linkState_ == LinkConnecting && status_ != StatusSingleRead) {
             WriteLog(core::LoadResText(TextConnectStarted));
             if (retryCount_ >= retry_) {

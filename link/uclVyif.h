@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFile>
 #include <QObject>
 #include <QTimer>
 #include <QVariantMap>
@@ -12,6 +13,7 @@
 #include "core/RecordLines.h"
 #include "platform/EventPump.h"
 #include "platform/SerialPort.h"
+#include "runtime/OleDate.h"
 
 namespace comm {
 
@@ -84,6 +86,10 @@ class uclVyif : public QObject {
     void setConnected(bool) {}
     bool TimerEnabled() const { return tmrTimer_.isActive(); }
     void setTimerEnabled(bool on);
+    // Widths of the text fields of the settings writes.
+    static constexpr int UserIDField = 10;
+    static constexpr int SerialField = 12;
+
     int32_t Status() const { return status_; }
     void setStatus(int32_t status) { status_ = status; }
     void DataSend(const QString& datas, bool initFlag = false);
@@ -115,6 +121,32 @@ class uclVyif : public QObject {
     bool GetAlarmEvent(core::RecordLines& events);
     bool GetTroubleEvent(core::RecordLines& events);
     bool GetPowerEvent(core::RecordLines& events);
+
+    // ---- writes ----
+    // Sends every changed setting group in the fixed order, lowering each group's flags once
+    // accepted, then "DW,W,"; True when at least one was sent and all were accepted.
+    bool SetInstrument(core::clsInstrument& inst);
+    bool SetDateTime(rt::OleDate date);
+    // Writes every setting, the present time and clears the instrument's memory.
+    bool SetInitValue(core::clsInstrument& inst);
+
+    // ---- calibration, clear, power off, live readings ----
+    bool ZeroCal(const QString& gasFlag);
+    bool SpanCal(const QString& gasFlag);
+    bool ZeroStatus(int index) const;
+    bool SpanStatus(int index) const;
+    bool BodyDataClear();
+    bool BodyPowerOff();
+    bool RunDensty() const { return tmrDenst_.isActive(); }
+    void setRunDensty(bool run);
+    // The 1 s live-reading tick; tests call it directly.
+    void tmrDenst_Timer();
+
+    // ---- memory dump list ----
+    // Reads memory area `cmd` ("EP", "EF", "ES") into the list file `fileName`.
+    bool GetRomDump(const QString& fileName, const QString& cmd);
+    // The part of a dump line after its address: the 16 bytes in hex and as characters.
+    static QString FormatDumpLine(const QString& digits);
 
     // Results of calibration and clear answers.
     QString ZeroResult() const { return zeroResult_; }
@@ -176,6 +208,16 @@ class uclVyif : public QObject {
                   const std::function<void(const QString&)>& emitMessage);
     bool download(core::RecordLines& lines, core::RecordLines*& binding, const QString& command,
                   bool alarmMessages);
+    // Sends one write or confirmation request and waits while Status is 5; the final Status.
+    int32_t sendAndWait(const QString& body);
+    // Waits `ticks` link ticks (the pause between confirmation polls).
+    void pause(int ticks);
+    // Polls `body` until `done` holds; False when an answer failed, the host cancelled, or the
+    // instrument kept the program waiting beyond the ceiling.
+    bool confirm(const QString& body, const std::function<bool()>& done);
+    bool calibrate(const QString& command, const QString& gasFlag, QString& result);
+    bool parseDump();
+    void WriteDumpList();
     // Events reach the host from the event loop, never from inside a tick or a receive.
     template <class F>
     void raise(F&& emitter) {
@@ -219,6 +261,14 @@ class uclVyif : public QObject {
     bool clearDone_ = false;
     bool operationOk_ = false;
     QChar resultChar_;
+    QTimer tmrDenst_;
+    bool densityInFlight_ = false;
+    int64_t tickTotal_ = 0;  // every link tick ever; measures pauses and ceilings
+    // The memory dump in progress.
+    std::array<QString, 17> dumpData_;
+    std::array<int32_t, 17> dumpAddress_{};
+    int16_t dumpLineCount_ = 0;
+    QFile* dumpFile_ = nullptr;
 };
 
 }  // namespace comm

@@ -47,3 +47,10 @@ TEST(Frame, MinNonZero) {
     EXPECT_EQ(MinNonZero3(7, 3, 0), 3);
     EXPECT_EQ(MinNonZero3(0, 9, 4), 4);
 }
+
+TEST(Frame, ElapsedTimeText) {
+    const std::pair<qint64, QString> cases[] = {
+        {0, "00:00:00"}, {90'999, "00:01:30"}, {3'600'000 * 27 + 61'000, "27:01:01"}};
+    for (const auto& [ms, text] : cases)
+        EXPECT_EQ(comm::ElapsedText(ms), text);
+}

@@ -19,13 +19,13 @@ void TickingPump::waitWhile(const std::function<bool()>& busy) {
     }
 }
 
-EndToEndHost::EndToEndHost(const FakeQM73& fake) {
+EndToEndHost::EndToEndHost(const FakeQM73& contents) : fake(contents) {
     core::AppPath = folder.path();
     core::DataFolder = folder.paths().dataFolder();
     QDir().mkpath(core::DataFolder);
     core::CreateDatabase(folder.paths().database());
     core::UpgradeDatabase(db());
-    port.engine.responder = fake.responder();
+    port.engine.responder = [this](const QString& body) { return fake.answer(body); };
     link.setTimerEnabled(false);
     link.ReadProperties({});
     link.setRetry(3);

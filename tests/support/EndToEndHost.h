@@ -53,6 +53,7 @@ class EndToEndHost {
     platform::Database db() const;
     int rows(const QString& table) const;
 
+    FakeQM73 fake;
     TempProgramFolder folder;
     FakeSerialPort port;
     FakeInfraredPort infrared;

@@ -1,5 +1,7 @@
 #include "tests/support/FakeQM73.h"
 
+#include "link/Frame.h"
+
 namespace testsupport {
 
 namespace {
@@ -175,7 +177,7 @@ QStringList FakeQM73::blocks(const QString& key, int headerFields, const QString
     return out;
 }
 
-std::optional<QStringList> FakeQM73::answer(const QString& body) const {
+std::optional<QStringList> FakeQM73::read(const QString& body) const {
     const auto one = [](const QString& text) {
         return std::optional<QStringList>(QStringList{text});
     };
@@ -223,9 +225,90 @@ std::optional<QStringList> FakeQM73::answer(const QString& body) const {
     return std::nullopt;
 }
 
-FakeInstrumentEngine::Responder FakeQM73::responder() const {
-    const FakeQM73 copy = *this;
-    return [copy](const QString& body) { return copy.answer(body); };
+std::optional<QStringList> FakeQM73::answer(const QString& body) {
+    if (poweredOff) return std::nullopt;
+    if (body.size() >= 5 && body.mid(2, 3) == ",W,") {
+        const QString command = body.left(2);
+        if (refusedWrites.contains(command)) return QStringList{body.left(5) + comm::NAK};
+        if (auto written = write(command, body.mid(5))) return written;
+    }
+    if (auto done = service(body)) return done;
+    return read(body);
+}
+
+std::optional<QStringList> FakeQM73::write(const QString& command, const QString& value) {
+    const auto echo = [&] {
+        return std::optional<QStringList>(QStringList{command + ",W," + value});
+    };
+    const auto ack = [&] {
+        return std::optional<QStringList>(QStringList{command + ",W," + comm::ACK});
+    };
+    const std::pair<const char*, QString*> simple[] = {
+        {"XZ", &user},         {"IN", &serial},       {"HN", &dummySerial},    {"AP", &alarmMode},
+        {"XI", &dispID},       {"SD", &dispCalLimit}, {"SM", &calCheck},       {"XL", &lunchBreak},
+        {"XA", &alarmSilence}, {"XB", &confermation}, {"XW", &logOverWrite},   {"XT", &backLight},
+        {"UL", &contrast},     {"AT", &alarmO2},      {"CO", &h2sTemperature}, {"SC", &calLimit},
+        {"XP", &interval},     {"UZ", &zero},         {"AO", &overScale},      {"UJ", &specType},
+        {"UK", &spanOffset},   {"HC", &clock}};
+    for (const auto& [key, field] : simple)
+        if (command == QLatin1String(key)) {
+            *field = value.trimmed();
+            return echo();
+        }
+    const std::pair<const char*, std::array<QString, 4>*> levels[] = {
+        {"A1", &warning}, {"A2", &alarm}, {"AS", &stel}, {"AW", &twa}, {"SA", &autoCal}};
+    for (const auto& [key, field] : levels)
+        if (command == QLatin1String(key)) {
+            const QStringList parts = value.split(',');
+            if (parts.size() != 4) return QStringList{command + ",W," + comm::NAK};
+            for (int g = 0; g < 4; ++g)
+                (*field)[g] = parts[g].trimmed();
+            return echo();
+        }
+    if (command == "DW") return ack();
+    if (command == "SZ" || command == "S2") {
+        if (refuseCalibration) return QStringList{command + ",W," + comm::NAK};
+        pollsLeft_ = calibrationPolls;
+        return ack();
+    }
+    if (command == "XC") {
+        pollsLeft_ = clearPolls;
+        return ack();
+    }
+    if (command == "RO") {
+        poweredOff = true;
+        return ack();
+    }
+    return std::nullopt;
+}
+
+std::optional<QStringList> FakeQM73::service(const QString& body) {
+    if (body == "SZ,C," || body == "S2,C," || body == "XC,C,") {
+        const QString key = body.left(5);
+        if (pollsLeft_ > 0) {
+            --pollsLeft_;
+            return QStringList{key + (body == "XC,C," ? comm::NAK : comm::SUB)};
+        }
+        if (body == "XC,C,") {
+            intervals.clear();
+            alarms.clear();
+            alarmEvents.clear();
+            troubleEvents.clear();
+            powerEvents.clear();
+            return QStringList{key + comm::ACK};
+        }
+        return QStringList{key + (body == "SZ,C," ? zeroResult : spanResult)};
+    }
+    if (body == "DN,R,") return QStringList{"DN,R,0,0,0," + liveGas4 + ",0"};
+    if (body == "EP,R," || body == "EF,R," || body == "ES,R,") {
+        // One block of 128 bytes an answer frame: "<cmd>,x,<block number>,y,<hex data>".
+        QStringList out;
+        for (qsizetype b = 0; b * 128 < flash.size(); ++b)
+            out << body.left(5) + QStringLiteral("0,%1,0,").arg(b + 1) +
+                       QString::fromLatin1(flash.mid(b * 128, 128).toHex().toUpper());
+        return out;
+    }
+    return std::nullopt;
 }
 
 }  // namespace testsupport

@@ -41,6 +41,7 @@ class FakeQM73 {
     std::array<QString, 8> analog = {"0100", "0200", "0300", "0400",
                                      "0500", "0600", "0700", "0800"};
     QString highTemp = "45", lowTemp = "-10";
+    QString alarmO2 = "0", h2sTemperature = "0", zero = "0000";
     // Gas table: four 18-character channel tokens and the fifth gas.
     QStringList gasTable = {"    100.0  0.1%LEL", "    100.0  0.1%LEL", "    100.0  0.1%LEL",
                             "CH4 100.0  0.1%LEL", "TMP  20.0  0.1 C  "};
@@ -79,12 +80,28 @@ class FakeQM73 {
     std::vector<PowerEvent> powerEvents;
     int linesPerBlock = 20;
 
+    // ---- services ----
+    // Calibration: the polls answered "still running" before the result digits.
+    int calibrationPolls = 2;
+    QString zeroResult = "0010", spanResult = "0000";
+    bool refuseCalibration = false;  // the start of a calibration is answered with NAK
+    // Clearing the logs: the polls answered "still running" before it is done.
+    int clearPolls = 2;
+    // A write whose command is listed here is answered with NAK.
+    QStringList refusedWrites;
+    // Live reading of channel 4, raw count.
+    QString liveGas4 = "123";
+    // Flash memory read by the dump commands, in blocks of 128 bytes.
+    QByteArray flash;
+    // Set by the power-off command; a switched-off instrument answers nothing.
+    bool poweredOff = false;
+
     // A realistic instrument: two interval recordings, one alarm trend, history and events.
     static FakeQM73 Typical();
 
     // The block bodies that answer a request body.
-    std::optional<QStringList> answer(const QString& body) const;
-    FakeInstrumentEngine::Responder responder() const;
+    // The block bodies that answer a request body; writes and services change the contents.
+    std::optional<QStringList> answer(const QString& body);
 
     // The record lines of each log, as the instrument sends them.
     QStringList intervalLines() const;
@@ -94,7 +111,11 @@ class FakeQM73 {
     QStringList powerLines() const;
 
   private:
+    std::optional<QStringList> read(const QString& body) const;
+    std::optional<QStringList> write(const QString& command, const QString& value);
+    std::optional<QStringList> service(const QString& body);
     QStringList blocks(const QString& key, int headerFields, const QStringList& lines) const;
+    int pollsLeft_ = 0;
 };
 
 }  // namespace testsupport

@@ -1,0 +1,123 @@
+#include <QElapsedTimer>
+
+#include "core/ModMain.h"
+#include "link/Frame.h"
+#include "link/uclVyif.h"
+#include "runtime/Convert.h"
+#include "runtime/Format.h"
+#include "runtime/RuntimeError.h"
+#include "runtime/Strings.h"
+
+namespace comm {
+
+namespace {
+
+const QString DumpHeader =
+    QStringLiteral("Adrs   +0 +1 +2 +3 +4 +5 +6 +7  +8 +9 +A +B +C +D +E +F   List Of ASCII   ");
+
+QString address(int32_t a) {
+    return QStringLiteral("%1")
+        .arg(static_cast<uint32_t>(a), 6, 16, QLatin1Char('0'))
+        .toUpper()
+        .right(6);
+}
+
+void writeList(QFile& file, const QString& text) {
+    if (file.write(text.toUtf8()) < 0)
+        throw rt::RuntimeError(
+            rt::ErrPathAccess,
+            QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString()));
+}
+
+}  // namespace
+
+QString uclVyif::FormatDumpLine(const QString& digits) {
+    QString hex, chars;
+    for (int i = 0; i < 16; ++i) {
+        bool ok = false;
+        const QString pair = digits.mid(2 * i, 2);
+        const int b = pair.size() == 2 ? pair.toInt(&ok, 16) : 0;
+        // A pair that is no hexadecimal byte is shown as "??" and ".", so the list completes.
+        hex += ok ? pair.toUpper() : QStringLiteral("??");
+        hex += QLatin1Char(' ');
+        if (i == 7) hex += QLatin1Char(' ');
+        chars += ok && b >= 32 && b <= 126 ? QChar(b) : QLatin1Char('.');
+    }
+    return hex + QStringLiteral("  ") + chars;
+}
+
+void uclVyif::WriteDumpList() {
+    if (!dumpFile_) return;
+    QString block = DumpHeader + QStringLiteral("\r\n") + QString(74, QLatin1Char('-')) +
+                    QStringLiteral("\r\n");
+    for (int i = 0; i < 16; ++i)
+        block += address(dumpAddress_[i]) + QLatin1Char(' ') + FormatDumpLine(dumpData_[i]) +
+                 QStringLiteral("\r\n");
+    block += QStringLiteral("\r\n");
+    writeList(*dumpFile_, block);
+    const QString text = QStringLiteral("Get Dump ") + address(dumpAddress_[0]) + QLatin1Char('-') +
+                         address(dumpAddress_[15] + 15);
+    raise([this, text] { emit DumpMessage(text); });
+}
+
+// One answer block of a dump read: field 1 the block number, field 3 the data.
+bool uclVyif::parseDump() {
+    const QString number = token(1);
+    QString data = token(3);
+    if (data.isEmpty() || !rt::IsNumeric(number)) return true;
+    const int32_t block = rt::CLng(number);
+    for (int j = 0; !data.isEmpty(); ++j) {
+        QString line = data.left(32);
+        data = data.mid(32);
+        if (line.size() < 32) line = line.leftJustified(32, QLatin1Char('F'));
+        dumpData_[dumpLineCount_] = line;
+        dumpAddress_[dumpLineCount_] = (block - 1) * 128 + 16 * j;
+        if (++dumpLineCount_ > 15) {
+            WriteDumpList();
+            dumpLineCount_ = 0;
+        }
+    }
+    return true;
+}
+
+bool uclVyif::GetRomDump(const QString& fileName, const QString& cmd) {
+    WriteLog(core::LoadResText(21025, {rt::GeneralDate(rt::OleDate::now())}));
+    QElapsedTimer started;
+    started.start();
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw rt::RuntimeError(
+            rt::ErrPathAccess,
+            QStringLiteral("Cannot write %1: %2").arg(fileName, file.errorString()));
+    const QString header = QStringLiteral(";\tQM-73 Data Logger Program\r\n;\tFlush ROM Dump (") +
+                           cmd + QStringLiteral(") List") + rt::GeneralDate(rt::OleDate::now()) +
+                           QStringLiteral("\r\n;\tZevra Duvra Co.,Ltd.\r\n\r\n");
+    writeList(file, header);
+    dumpFile_ = &file;
+    dumpLineCount_ = 0;
+    dumpData_.fill(QString());
+    dumpAddress_.fill(0);
+
+    operationOk_ = true;
+    cancel_ = false;
+    status_ = StatusMultiRead;
+    DataSend(BuildFrame(cmd + QStringLiteral(",R,"), EOT), true);
+    pump_->waitWhile([this] { return status_ == StatusMultiRead; });
+
+    if (dumpLineCount_ > 0) {
+        for (int i = dumpLineCount_; i < 16; ++i) {
+            dumpData_[i] = QString(32, QLatin1Char('F'));
+            dumpAddress_[i] = dumpAddress_[i - 1] + 16;
+        }
+        WriteDumpList();
+    }
+    dumpFile_ = nullptr;
+    writeList(file, QStringLiteral("\r\n;\tTotal Download Time = ") +
+                        ElapsedText(started.elapsed()) + QStringLiteral("\r\n"));
+    file.close();
+    if (status_ == StatusDone && operationOk_) return true;
+    status_ = StatusIdle;
+    return false;
+}
+
+}  // namespace comm
