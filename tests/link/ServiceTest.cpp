@@ -44,18 +44,23 @@ struct ReadHost : EndToEndHost {
 
 }  // namespace
 
-TEST(Upload, OneChangedSettingIsWrittenThenCommitted) {
+TEST(Upload, ChangedSettingsAreWrittenInOrderThenCommittedAndReadBack) {
     ReadHost host;
     host.instrument.setLcdContrast(8);
+    host.instrument.setUserID("AB");
+    host.instrument.setAlarmMode(3);
     ASSERT_TRUE(host.link.SetInstrument(host.instrument));
-    EXPECT_EQ(commands(host), QStringList({"UL,W,08", "DW,W,"}));
-    EXPECT_FALSE(host.instrument.Change(InstrumentFlag::Change_LcdContrast));
+    EXPECT_EQ(commands(host), QStringList({"XZ,W,AB        ", "AP,W,3", "UL,W,08", "DW,W,"}));
+    for (InstrumentFlag f : {InstrumentFlag::Change_LcdContrast, InstrumentFlag::Change_UserID,
+                             InstrumentFlag::Change_AlarmMode})
+        EXPECT_FALSE(host.instrument.Change(f));
     EXPECT_EQ(host.link.Status(), uclVyif::StatusDone);
 
-    // Read back: the instrument holds the new value.
     core::clsInstrument again;
     ASSERT_TRUE(host.link.GetInstrument(again));
     EXPECT_EQ(again.LcdContrast(), 8);
+    EXPECT_EQ(again.UserID(), "AB");
+    EXPECT_EQ(again.AlarmMode(), 3);
     const QString log = serialLog(host);
     EXPECT_TRUE(log.contains("---Instrument Upload Started---"));
     EXPECT_TRUE(log.contains("---Instrument Upload Finished---"));
@@ -208,7 +213,14 @@ TEST(MemoryClear, PollsUntilConfirmed) {
     const QString log = serialLog(host);
     EXPECT_TRUE(log.contains("--- Data Remove Start Sequence---"));
     EXPECT_TRUE(log.contains("--- Data Remove Finished---."));
-    EXPECT_TRUE(host.fake.alarms.empty());
+
+    // A download afterwards finds the logs empty.
+    ASSERT_TRUE(host.link.GetInterval(host.intervals));
+    ASSERT_TRUE(host.link.GetAlarm(host.alarms));
+    ASSERT_TRUE(host.link.GetPowerEvent(host.powerEvents));
+    EXPECT_EQ(host.intervals.Count(), 0);
+    EXPECT_EQ(host.alarms.Count(), 0);
+    EXPECT_EQ(host.powerEvents.Count(), 0);
 }
 
 namespace {
@@ -285,14 +297,19 @@ TEST(LiveReadings, EachTickAsksOnceAndReportsChannelFour) {
     EXPECT_NE(host.link.Status(), uclVyif::StatusSingleRead);
 }
 
-TEST(LiveReadings, AnsweredRequestRaisesTheReading) {
+TEST(LiveReadings, EverySecondBringsTheCurrentReading) {
     ReadHost host;
     QSignalSpy readings(&host.link, &uclVyif::Densty);
-    host.link.tmrDenst_Timer();
-    host.pump.waitWhile([&] { return host.link.Status() == uclVyif::StatusSingleRead; });
-    QCoreApplication::processEvents();
-    ASSERT_EQ(readings.count(), 1);
-    EXPECT_FLOAT_EQ(readings.at(0).at(3).toFloat(), 12.3f);  // 123 with one decimal
+    const std::pair<QString, float> seconds[] = {{"123", 12.3f}, {"456", 45.6f}, {"7", 0.7f}};
+    for (const auto& [raw, value] : seconds) {
+        host.fake.liveGas4 = raw;
+        host.link.tmrDenst_Timer();  // the one-second tick
+        host.pump.waitWhile([&] { return host.link.Status() == uclVyif::StatusSingleRead; });
+        QCoreApplication::processEvents();
+        ASSERT_EQ(readings.count(), 1);
+        EXPECT_FLOAT_EQ(readings.takeFirst().at(3).toFloat(), value);  // one decimal place
+    }
+    EXPECT_EQ(host.port.engine.requests.count("DN,R,"), 3);
 }
 
 TEST(LiveReadings, UnansweredRequestTimesOutAndTheNextTickAsksAgain) {

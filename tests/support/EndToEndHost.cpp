@@ -25,7 +25,12 @@ EndToEndHost::EndToEndHost(const FakeQM73& contents) : fake(contents) {
     QDir().mkpath(core::DataFolder);
     core::CreateDatabase(folder.paths().database());
     core::UpgradeDatabase(db());
-    port.engine.responder = [this](const QString& body) { return fake.answer(body); };
+    port.engine.responder = [this](const QString& body) {
+        auto answer = fake.answer(body);
+        // A switched-off instrument drops its lines.
+        if (fake.poweredOff && port.engine.dropLines) port.engine.dropLines();
+        return answer;
+    };
     link.setTimerEnabled(false);
     link.ReadProperties({});
     link.setRetry(3);
