@@ -26,20 +26,10 @@ void clsAlarm::ClearDatas() {
     error_ = false;
     duplicate_ = false;
     key_.clear();
-    seqNo_ = 0;
+    clearHeader();
     dataCount_ = 0;
-    name_.clear();
-    folderID_.clear();
-    interval_ = 0;
-    spare_ = 0;
-    userID_ = serialNo_ = QStringLiteral("*");
-    for (int g = 0; g < 5; ++g) {
-        Gas& gas = gas_[g];
-        gas.name.clear();
-        gas.fullScale = gas.desit = gas.warning = gas.alarm = gas.maximum = gas.minimum =
-            gas.average = core::CodeNoValue;
-        gas.point = -101;
-    }
+    for (int g = 0; g < 5; ++g)
+        ClearTrendGas(gas_[g], true);
     for (int i = 0; i < AddressedRows; ++i) {
         rows_[i].rowNo = 0;
         rows_[i].values.fill(0.0f);

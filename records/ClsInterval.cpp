@@ -32,11 +32,8 @@ void clsInterval::ClearDatas() {
     sampleCounters_.fill(0);
     name_.clear();
     userID_ = stationID_ = serialNo_ = QStringLiteral("*");
-    for (Gas& g : gas_) {
-        g.name.clear();
-        g.fullScale = g.desit = g.maximum = g.minimum = g.average = core::CodeNoValue;
-        g.point = -101;
-    }
+    for (Gas& g : gas_)
+        ClearTrendGas(g, false);
 }
 
 // ---- header and gas table ----------------------------------------------------------------

@@ -29,20 +29,10 @@ constexpr int ListLimit = 120;
 // ---- header and gas table ----------------------------------------------------------------
 
 void EventRecord::clearCommon() {
-    seqNo_ = 0;
+    clearHeader();
     dataCount_ = 0;
-    name_.clear();
-    folderID_.clear();
-    interval_ = 0;
-    spare_ = 0;
-    userID_ = serialNo_ = QStringLiteral("*");
-    for (int g = 0; g < 4; ++g) {
-        Gas& gas = gas_[g];
-        gas.name.clear();
-        gas.fullScale = gas.desit = gas.warning = gas.alarm = gas.maximum = gas.minimum =
-            gas.average = core::CodeNoValue;
-        gas.point = -101;
-    }
+    for (int g = 0; g < 4; ++g)
+        ClearTrendGas(gas_[g], true);
 }
 
 namespace {

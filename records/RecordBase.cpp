@@ -66,4 +66,13 @@ void RecordBase::setHeaderField(int types, const rt::Variant& value, unsigned fi
     }
 }
 
+void RecordBase::clearHeader() {
+    seqNo_ = 0;
+    name_.clear();
+    folderID_.clear();
+    interval_ = 0;
+    spare_ = 0;
+    userID_ = serialNo_ = QStringLiteral("*");
+}
+
 }  // namespace records

@@ -48,6 +48,8 @@ class RecordBase {
     // Stores a field the record has: the date only from a date, numbers only from numeric
     // values, identities in key form ("*" when empty), texts as text.
     void setHeaderField(int types, const rt::Variant& value, unsigned fields);
+    // The header of an event or alarm trend record before its lines arrive.
+    void clearHeader();
 
     QString key_;
     int32_t seqNo_ = 0;

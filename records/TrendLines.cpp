@@ -71,6 +71,13 @@ float SampleWordValue(const QString& word, const QString& gasName, int16_t decim
     return subtractOffset ? value - offset : value;
 }
 
+void ClearTrendGas(TrendGas& g, bool levels) {
+    g.name.clear();
+    g.fullScale = g.desit = g.maximum = g.minimum = g.average = core::CodeNoValue;
+    if (levels) g.warning = g.alarm = core::CodeNoValue;
+    g.point = -101;
+}
+
 rt::Variant TrendGasField(const TrendGas& g, int types) {
     switch (types) {
         case 0:

@@ -64,6 +64,9 @@ struct TrendGas {
 // 3 decimal point, 8 maximum, 9 minimum, 10 average, 11/12 dates, 13 enabled, 14 unit;
 // Null for any other type.
 rt::Variant TrendGasField(const TrendGas& gas, int types);
+// A gas before its lines arrive: no name, no decimal point (-101), every reading the no-value
+// code; the warning and alarm levels too when `levels`.
+void ClearTrendGas(TrendGas& gas, bool levels);
 // The gas of channel g (0..4) from a stored Log_Head row, Null columns taking their defaults
 // (-101, day -101, enabled, ""); with `levels` also the warning and alarm levels.
 void LoadTrendGas(const platform::ResultSet& row, int g, bool levels, TrendGas& gas);

@@ -44,17 +44,7 @@ class Alarm : public testsupport::RecordFixture {
         c.setInstruments(&inst);
     }
     // Both passes over a block, as the link feeds it.
-    bool feed(const QStringList& block) {
-        c.SaveRoutingState();
-        bool all = true;
-        for (const QString& line : block)
-            all = c.SetDatas(line, true) && all;
-        c.RestoreRoutingState();
-        if (!all) return false;
-        for (const QString& line : block)
-            c.SetDatas(line, false);
-        return true;
-    }
+    bool feed(const QStringList& block) { return testsupport::FeedBlock(c, block); }
     QStringList header(const QString& mode = "0") {
         return {BA("01", "U1"), BB("01", "S1", "0000", mode), BD("01", "240315", "143000", "0010"),
                 BC("01", "H2S", "30.0", " 0.1", "TEMP", "50", "  1")};

@@ -9,18 +9,7 @@ using records::clsIntervals;
 
 namespace {
 
-// Feeds a block the way the link does: a check pass, then the apply pass when all passed.
-bool FeedBlock(clsIntervals& c, const QStringList& block) {
-    c.SaveRoutingState();
-    bool all = true;
-    for (const QString& line : block)
-        all = c.SetDatas(line, true) && all;
-    c.RestoreRoutingState();
-    if (!all) return false;
-    for (const QString& line : block)
-        c.SetDatas(line, false);
-    return true;
-}
+using testsupport::FeedBlock;
 
 class IntervalCollection : public testsupport::RecordFixture {};
 
