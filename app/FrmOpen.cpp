@@ -112,6 +112,19 @@ bool FrmOpen::Form_Load() {
 }
 
 void FrmOpen::Form_Activate() {
+    // Runs from the event loop: nothing may escape it. A start-up that cannot go on is reported
+    // and ends the program instead of leaving it without a window.
+    try {
+        activate();
+    } catch (const std::exception& e) {
+        Unload();
+        dialogs_.message(QString::fromUtf8(e.what()), QStringLiteral("QM-73"),
+                         platform::MsgIcon::Critical, platform::MsgButtons::OK);
+        QCoreApplication::exit(1);
+    }
+}
+
+void FrmOpen::activate() {
     if (activated_ || unloaded_) return;
     activated_ = true;
     tickCount_ = 0;

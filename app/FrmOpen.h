@@ -75,6 +75,7 @@ class FrmOpen : public QWidget {
 
   private:
     void LayoutControls();
+    void activate();
     void Unload();
 
     platform::Dialogs& dialogs_;

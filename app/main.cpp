@@ -23,6 +23,12 @@ int main(int argc, char* argv[]) {
         dialogs, pump,
         {[&instance] { return !instance.acquire(); }, [&mainWindow] { mainWindow.Show(); }},
         arguments.join(QLatin1Char(' ')));
-    if (!open.Form_Load()) return 1;
+    try {
+        if (!open.Form_Load()) return 1;
+    } catch (const std::exception& e) {
+        dialogs.message(QString::fromUtf8(e.what()), QStringLiteral("QM-73"),
+                        platform::MsgIcon::Critical, platform::MsgButtons::OK);
+        return 1;
+    }
     return QApplication::exec();
 }

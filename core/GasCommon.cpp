@@ -1,6 +1,7 @@
 #include "core/GasCommon.h"
 
 #include <cmath>
+#include <limits>
 
 #include "core/ClsInstrument.h"
 #include "runtime/Convert.h"
@@ -184,8 +185,11 @@ QString DecimalMask(int16_t decimals) {
     return QStringLiteral("#0.") + QString(decimals, QLatin1Char('0'));
 }
 
+// A number beyond the range of the reading (a garbled field such as "9E99") is no value:
+// these parsers take any text and always give a value.
 float ParseValueOrStatus(const QString& text) {
-    if (const auto v = rt::ParseNumber(text)) return rt::CSng(*v);
+    if (const auto v = rt::ParseNumber(text))
+        return std::abs(*v) <= std::numeric_limits<float>::max() ? rt::CSng(*v) : CodeNoValue;
     return wordCode(text);
 }
 
@@ -193,6 +197,7 @@ float ParseRawValueOrStatus(const QString& text, int16_t decimals) {
     const auto v = rt::ParseNumber(text);
     if (!v) return wordCode(text);
     if (!decimalsFitted(decimals)) return CodeNoValue;
+    if (!(*v > -2147483648.5 && *v < 2147483647.5)) return CodeNoValue;
     return static_cast<float>(rt::CLng(*v) * std::pow(0.1, decimals));
 }
 

@@ -3,6 +3,8 @@
 #include <QString>
 #include <cstdint>
 
+#include "core/Schema.h"
+
 namespace core {
 
 // What the instrument link needs of a record collection: it empties it before a download,
@@ -12,6 +14,8 @@ class RecordLines {
   public:
     virtual ~RecordLines() = default;
 
+    // The log the collection gathers: a download accepts only its own kind.
+    virtual LogKind Kind() const = 0;
     virtual void Clear() = 0;
     virtual QString FailLine() const = 0;
     virtual void setFailLine(const QString& text) = 0;

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <functional>
 
 #include "runtime/RuntimeError.h"
 
@@ -165,18 +166,34 @@ void CreateDatabase(const QString& path) {
     }
 }
 
-void UpgradeDatabase(const platform::Database& db) {
-    platform::Transaction transaction(db);
-    if (!db.probe(QStringLiteral("Select count(*) From SensorHistory")))
-        db.exec(sensorHistoryStatement());
-    if (!db.probe(QStringLiteral("Select Gas1SensorNo From cHistory "))) {
-        // SQLite adds one column per statement.
-        for (int gas = 1; gas <= 5; ++gas)
-            db.exec(QStringLiteral("ALTER TABLE cHistory ADD ") +
-                    column(QStringLiteral("Gas%1SensorNo").arg(gas), "Varchar(10)") +
-                    QLatin1Char(';'));
+namespace {
+
+// One upgrade step in a transaction of its own. A step that fails leaves the database as it
+// was and does not stop the other step or the start of the program; it is reported.
+void upgradeStep(const platform::Database& db, const std::function<void()>& step) {
+    try {
+        platform::Transaction transaction(db);
+        step();
+        transaction.commit();
+    } catch (const rt::RuntimeError& e) {
+        qWarning("Database upgrade step failed: %s", qPrintable(e.description()));
     }
-    transaction.commit();
+}
+
+}  // namespace
+
+void UpgradeDatabase(const platform::Database& db) {
+    if (!db.probe(QStringLiteral("Select count(*) From SensorHistory")))
+        upgradeStep(db, [&db] { db.exec(sensorHistoryStatement()); });
+    if (!db.probe(QStringLiteral("Select Gas1SensorNo From cHistory "))) {
+        upgradeStep(db, [&db] {
+            // SQLite adds one column per statement.
+            for (int gas = 1; gas <= 5; ++gas)
+                db.exec(QStringLiteral("ALTER TABLE cHistory ADD ") +
+                        column(QStringLiteral("Gas%1SensorNo").arg(gas), "Varchar(10)") +
+                        QLatin1Char(';'));
+        });
+    }
 }
 
 }  // namespace core

@@ -31,7 +31,8 @@ QStringList CreateTableStatements();
 void CreateDatabase(const QString& path);
 
 // Brings a database to the current schema: adds SensorHistory and the cHistory columns
-// Gas1SensorNo..Gas5SensorNo when they are missing, in one transaction.
+// Gas1SensorNo..Gas5SensorNo when they are missing; each of the two steps is done whole or
+// not at all, and a failed step is reported without stopping the other.
 void UpgradeDatabase(const platform::Database& db);
 
 }  // namespace core

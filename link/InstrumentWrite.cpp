@@ -139,6 +139,7 @@ int32_t uclVyif::sendAndWait(const QString& body) {
     status_ = StatusWrite;
     DataSend(BuildFrame(body, EOT), true);
     pump_->waitWhile([this] { return status_ == StatusWrite; });
+    cancelSeen();
     return status_;
 }
 
@@ -171,6 +172,7 @@ bool uclVyif::SetInstrument(core::clsInstrument& inst) {
 
 bool uclVyif::SetDateTime(rt::OleDate date) {
     tickCount_ = 0;
+    cancel_ = false;
     return sendAndWait(QStringLiteral("HC,W,") +
                        rt::FormatDate(date, QStringLiteral("yymmddhhnnss"))) == StatusDone;
 }

@@ -30,6 +30,7 @@ void uclVyif::exchange(const QString& command, int32_t waiting,
         if (!text.isEmpty()) emitMessage(text);
         return status_ == waiting;
     });
+    cancelSeen();
 }
 
 bool uclVyif::GetInstrument(core::clsInstrument& inst) {
@@ -53,8 +54,10 @@ bool uclVyif::GetInstrument(core::clsInstrument& inst) {
     return result;
 }
 
-bool uclVyif::download(core::RecordLines& lines, core::RecordLines*& binding,
+bool uclVyif::download(core::RecordLines& lines, core::LogKind kind, core::RecordLines*& binding,
                        const QString& command, bool alarmMessages) {
+    // A collection of another log is refused before anything is sent or emptied.
+    if (lines.Kind() != kind) return false;
     binding = &lines;
     lines.Clear();
     lines.setFailLine(QString());
@@ -75,26 +78,31 @@ bool uclVyif::download(core::RecordLines& lines, core::RecordLines*& binding,
 }
 
 bool uclVyif::GetInterval(core::RecordLines& intervals) {
-    return download(intervals, intervals_, QStringLiteral("DR,R,"), false);
+    return download(intervals, core::LogKind::IntervalTrend, intervals_, QStringLiteral("DR,R,"),
+                    false);
 }
 
 bool uclVyif::GetAlarm(core::RecordLines& alarms) {
-    return download(alarms, alarms_, QStringLiteral("DJ,R,"), true);
+    return download(alarms, core::LogKind::AlarmTrend, alarms_, QStringLiteral("DJ,R,"), true);
 }
 
 bool uclVyif::GetAlarmEvent(core::RecordLines& events) {
-    return download(events, alarmEvents_, QStringLiteral("VE,R,"), true);
+    return download(events, core::LogKind::AlarmEvents, alarmEvents_, QStringLiteral("VE,R,"),
+                    true);
 }
 
 bool uclVyif::GetTroubleEvent(core::RecordLines& events) {
-    return download(events, troubleEvents_, QStringLiteral("TV,R,"), true);
+    return download(events, core::LogKind::TroubleEvents, troubleEvents_, QStringLiteral("TV,R,"),
+                    true);
 }
 
 bool uclVyif::GetPowerEvent(core::RecordLines& events) {
-    return download(events, powerEvents_, QStringLiteral("DO,R,"), true);
+    return download(events, core::LogKind::PowerEvents, powerEvents_, QStringLiteral("DO,R,"),
+                    true);
 }
 
 bool uclVyif::GetHistory(core::RecordLines& history) {
+    if (history.Kind() != core::LogKind::CalibrationHistory) return false;
     history_ = &history;
     history.Clear();
     bool result = true;

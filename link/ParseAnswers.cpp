@@ -131,7 +131,7 @@ bool uclVyif::parseSetting(const QString& key) {
             return false;
         }
         if (const auto v = rt::ParseNumber(token(3)))
-            inst.setLimitValue(3, static_cast<float>(*v * std::pow(0.1, inst.GasPoint(3))));
+            inst.setLimitValue(3, core::ScaleRawValue(static_cast<float>(*v), inst.GasPoint(3)));
         const std::array<float, 5> values = {inst.LimitValue(0), inst.LimitValue(1),
                                              inst.LimitValue(2), inst.LimitValue(3),
                                              inst.LimitValue(4)};

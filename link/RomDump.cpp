@@ -103,6 +103,7 @@ bool uclVyif::GetRomDump(const QString& fileName, const QString& cmd) {
     status_ = StatusMultiRead;
     DataSend(BuildFrame(cmd + QStringLiteral(",R,"), EOT), true);
     pump_->waitWhile([this] { return status_ == StatusMultiRead; });
+    cancelSeen();
 
     if (dumpLineCount_ > 0) {
         for (int i = dumpLineCount_; i < 16; ++i) {

@@ -53,6 +53,7 @@ bool uclVyif::confirm(const QString& body, const std::function<bool()>& done) {
 
 bool uclVyif::calibrate(const QString& command, const QString& gasFlag, QString& result) {
     operationOk_ = true;
+    cancel_ = false;
     if (sendAndWait(command + QStringLiteral(",W,") + gasFlag) != StatusDone) {
         WriteLog(core::LoadResText(21018, {now()}));
         operationOk_ = false;
@@ -93,6 +94,7 @@ bool uclVyif::BodyDataClear() {
 
 bool uclVyif::BodyPowerOff() {
     operationOk_ = true;
+    cancel_ = false;
     WriteLog(core::LoadResText(21022));
     sendAndWait(QStringLiteral("RO,W,"));
     if (serial_.portOpen()) serial_.close();

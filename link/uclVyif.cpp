@@ -186,8 +186,16 @@ void uclVyif::setTimerEnabled(bool on) {
 // ---- log ---------------------------------------------------------------------------------
 
 void uclVyif::WriteLog(const QString& text) {
-    if (serialFileNo_ < 1 || serialLogPath_.isEmpty()) return;
-    core::AppendLogLine(serialLogPath_, text);
+    if (serialFileNo_ < 1) return;
+    // The log is a diagnostic record: a line that cannot be written must not stop the link in
+    // the middle of a download. The failure is reported once until the log works again.
+    try {
+        core::AppendLogLine(serialLogPath(), text);
+        logFailed_ = false;
+    } catch (const rt::RuntimeError& e) {
+        if (!logFailed_) qWarning("Communication log: %s", qPrintable(e.description()));
+        logFailed_ = true;
+    }
 }
 
 void uclVyif::logLineError(int textId) {
@@ -224,11 +232,12 @@ void uclVyif::receive(const QString& text, bool infrared) {
     raise([this] { emit StsTransmit(); });
     AnswerSeen = true;
     receiveBuffer_ += text;
-    if (cancel_) {
+    // With Cancel set everything received is dropped, and so is the rest of a cancelled
+    // exchange arriving after the operation has lowered the flag: it is neither acknowledged
+    // nor asked for again, so it cannot revive the exchange.
+    if (cancel_ || status_ == StatusCancelled) {
         status_ = StatusCancelled;
         receiveBuffer_.clear();
-        // A cancelled exchange must not block the next one.
-        cancel_ = false;
         if (infrared) raise([this] { emit StsIdle(); });
         return;
     }

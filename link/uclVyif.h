@@ -11,6 +11,7 @@
 #include "core/ClsInstrument.h"
 #include "core/ClsToken.h"
 #include "core/RecordLines.h"
+#include "core/SerialLog.h"
 #include "platform/EventPump.h"
 #include "platform/SerialPort.h"
 #include "runtime/OleDate.h"
@@ -96,7 +97,10 @@ class uclVyif : public QObject {
 
     // Where the serial log goes (written while SerialFileNo is 1 or more).
     void setSerialLogPath(const QString& path) { serialLogPath_ = path; }
-    QString serialLogPath() const { return serialLogPath_; }
+    // SerialLog.log in the program folder unless the host chose another file.
+    QString serialLogPath() const {
+        return serialLogPath_.isEmpty() ? core::SerialLogPath() : serialLogPath_;
+    }
 
     // The pump the operations wait through (the program's event loop unless a test sets one).
     void setEventPump(platform::EventPump* pump) { pump_ = pump ? pump : &ownPump_; }
@@ -189,6 +193,11 @@ class uclVyif : public QObject {
     // The port whose properties the pass-through members reach.
     platform::LinePort& activePort() const;
     bool exchangeRunning() const;
+    // Called by an operation when its wait has ended: a cancel it has seen is lowered, so that
+    // it does not swallow the next exchange.
+    void cancelSeen() {
+        if (status_ == StatusCancelled) cancel_ = false;
+    }
     void WriteLog(const QString& text);
     void logLineError(int textId);
     void receive(const QString& text, bool infrared);
@@ -206,8 +215,8 @@ class uclVyif : public QObject {
     // `messages` on through `emitMessage`.
     void exchange(const QString& command, int32_t waiting, const std::function<QString()>& message,
                   const std::function<void(const QString&)>& emitMessage);
-    bool download(core::RecordLines& lines, core::RecordLines*& binding, const QString& command,
-                  bool alarmMessages);
+    bool download(core::RecordLines& lines, core::LogKind kind, core::RecordLines*& binding,
+                  const QString& command, bool alarmMessages);
     // Sends one write or confirmation request and waits while Status is 5; the final Status.
     int32_t sendAndWait(const QString& body);
     // Waits `ticks` link ticks (the pause between confirmation polls).
@@ -246,6 +255,7 @@ class uclVyif : public QObject {
     bool linesOff_ = false;
     bool enabled_ = true;
     QString serialLogPath_;
+    bool logFailed_ = false;
     core::clsToken token_;
     platform::QtEventPump ownPump_;
     platform::EventPump* pump_ = &ownPump_;

@@ -9,6 +9,7 @@ namespace records {
 // The records of an alarm-trend download ("DJ,R"), fed one record line at a time.
 class clsAlarms : public RoutedCollection<clsAlarm> {
   public:
+    core::LogKind Kind() const override { return core::LogKind::AlarmTrend; }
     // Routes one record line; True when it was accepted. With testFlag the line is only
     // checked (a refused line is added to FailLine).
     bool SetDatas(const QString& vData, bool testFlag);

@@ -19,6 +19,8 @@ bool clsHistorys::SetDatas(int16_t gasNo, const QString& vData, bool testFlag) {
     // Dates are checked strictly: a month, day or time out of range is no date.
     const auto date = LineDate(vData, 3);
     const auto time = LineTime(vData, 9);
+    // A valid date with an invalid time is kept at midnight of that date; without a valid
+    // date the reading cannot be placed and is not stored.
     const bool proper = date && time;
     if (!proper) record->setError(true);
 
@@ -30,9 +32,10 @@ bool clsHistorys::SetDatas(int16_t gasNo, const QString& vData, bool testFlag) {
     const QString gasName = rt::Trim(LineText(vData, 25, 10));
 
     if (!testFlag) {
-        if (proper)
-            record->AddHistory(gasNo, date->addSeconds(*time), before, after, gasName, decimals);
-        else
+        if (date)
+            record->AddHistory(gasNo, date->addSeconds(time.value_or(0)), before, after, gasName,
+                               decimals);
+        if (!proper)
             record->SetSerialLog(QStringLiteral("<<< improper date in clsHistory.SetDatas() >>> ") +
                                  vData);
     }

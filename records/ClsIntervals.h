@@ -8,6 +8,7 @@ namespace records {
 // The records of an interval-trend download, fed one record line at a time.
 class clsIntervals : public RoutedCollection<clsInterval> {
   public:
+    core::LogKind Kind() const override { return core::LogKind::IntervalTrend; }
     // Routes one record line; True when it was accepted. With testFlag the line is only
     // checked (a refused line is added to FailLine).
     bool SetDatas(const QString& vData, bool testFlag);

@@ -91,6 +91,9 @@ class EventCollection : public RecordCollection<Record> {
 };
 
 class clsAlarmEvents : public EventCollection<clsAlarmEvent> {
+  public:
+    core::LogKind Kind() const override { return core::LogKind::AlarmEvents; }
+
   protected:
     bool route(clsAlarmEvent& r, const QString& code, const QString& line, bool testFlag,
                bool& announce) override;
@@ -98,6 +101,9 @@ class clsAlarmEvents : public EventCollection<clsAlarmEvent> {
 };
 
 class clsTroubleEvents : public EventCollection<clsTroubleEvent> {
+  public:
+    core::LogKind Kind() const override { return core::LogKind::TroubleEvents; }
+
   protected:
     bool route(clsTroubleEvent& r, const QString& code, const QString& line, bool testFlag,
                bool& announce) override;
@@ -105,6 +111,9 @@ class clsTroubleEvents : public EventCollection<clsTroubleEvent> {
 };
 
 class clsPowerEvents : public EventCollection<clsPowerEvent> {
+  public:
+    core::LogKind Kind() const override { return core::LogKind::PowerEvents; }
+
   protected:
     bool route(clsPowerEvent& r, const QString& code, const QString& line, bool testFlag,
                bool& announce) override;

@@ -38,8 +38,12 @@ void clsInterval::Update() {
     const core::clsInstrument* inst = instrument_;
     if (!inst)
         throw rt::RuntimeError(rt::ErrInvalidCall, QStringLiteral("The record has no instrument"));
-    // A record whose header line never came cannot be stored; the flag keeps its log.
-    if (name_.isEmpty()) error_ = true;
+    // A record whose header line never came has no date: nothing of it can be stored, not
+    // even its sensor history; the flag keeps its log.
+    if (name_.isEmpty()) {
+        error_ = true;
+        return;
+    }
 
     const platform::Database db = platform::Database::open(core::DatabasePath());
     const QString userKey = core::EmptyToAsterisk(userID_);

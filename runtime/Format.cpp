@@ -177,8 +177,9 @@ QString GeneralDate(OleDate date, const QLocale& locale) {
     const qint64 day = date.dayNumber();
     const int secs = date.secondsOfDay();
     QStringList parts;
-    if (day != 0 || secs == 0) parts << locale.toString(date.date(), ShortDatePattern(locale));
-    if (secs != 0) parts << locale.toString(date.time(), longTimePattern(locale));
+    // Day 0 shows as its time alone, midnight included, as Basic prints an empty date.
+    if (day != 0) parts << locale.toString(date.date(), ShortDatePattern(locale));
+    if (secs != 0 || day == 0) parts << locale.toString(date.time(), longTimePattern(locale));
     return parts.join(QLatin1Char(' '));
 }
 

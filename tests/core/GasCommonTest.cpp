@@ -46,6 +46,11 @@ TEST(GasCommon, Parsing) {
     EXPECT_EQ(ParseRawValueOrStatus("Over", 1), -107.0f);
     EXPECT_EQ(ParseRawValueOrStatus("2.5", 0), 2.0f);       // halves to even
     EXPECT_EQ(ParseRawValueOrStatus("209", 101), -101.0f);  // a channel not fitted
+    // Garbled numbers out of range are no value, never an error.
+    EXPECT_EQ(ParseValueOrStatus("1e40"), -101.0f);
+    EXPECT_EQ(ParseRawValueOrStatus("99999999999", 0), -101.0f);
+    EXPECT_EQ(ParseRawValueOrStatus("1e40", 1), -101.0f);
+    EXPECT_EQ(ParseRawValueOrStatus("-2147483648", 0), -2147483648.0f);
 
     EXPECT_EQ(StatusNumberToCode("12"), -117);
     EXPECT_EQ(StatusNumberToCode("13"), -120);

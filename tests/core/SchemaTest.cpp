@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -75,6 +77,31 @@ TEST(Schema, FailedCreationLeavesNoFile) {
     const QString path = folder.path() + "/no such folder/QM73.mdb";
     EXPECT_THROW(core::CreateDatabase(path), rt::RuntimeError);
     EXPECT_FALSE(QFileInfo::exists(path));
+}
+
+TEST(Schema, CreationThatFailsAfterTheFileExistsRemovesIt) {
+    testsupport::TempProgramFolder folder;
+    const QString path = folder.paths().database();
+    // A folder where the journal must go makes the first write fail once the file is made.
+    ASSERT_TRUE(QDir().mkpath(path + "-journal"));
+    EXPECT_THROW(core::CreateDatabase(path), rt::RuntimeError);
+    EXPECT_FALSE(QFileInfo::exists(path));
+}
+
+TEST(Schema, UpgradeStepsSucceedOrFailEachOnItsOwn) {
+    testsupport::TempProgramFolder folder;
+    const QString path = folder.paths().database();
+    core::CreateDatabase(path);
+    const Database db = Database::open(path);
+    db.exec("Drop Table SensorHistory");
+    // An odd old database: the third sensor column exists, the first does not. Adding the
+    // five columns fails at the third, so that step leaves the table as it was.
+    db.exec("Drop Table cHistory");
+    db.exec("Create Table cHistory (SeqNo Integer, Gas3SensorNo Varchar(10))");
+    EXPECT_NO_THROW(core::UpgradeDatabase(db));
+    EXPECT_EQ(columnCount(db, "SensorHistory"), 8);
+    EXPECT_EQ(columnCount(db, "cHistory"), 2);
+    Database::close(path);
 }
 
 TEST(Schema, UpgradeAddsWhatAnOldDatabaseLacks) {

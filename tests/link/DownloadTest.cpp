@@ -224,3 +224,18 @@ TEST(Download, ProgressMessagesAreRaised) {
         << inter.join("|").toStdString();
     EXPECT_TRUE(alarm.contains("New Data! Name - Alarm Events"));
 }
+
+TEST(Download, ACollectionOfAnotherLogIsRefusedBeforeAnythingIsSent) {
+    EndToEndHost host;
+    ASSERT_TRUE(host.connect());
+    ASSERT_TRUE(host.link.GetInterval(host.intervals));
+    const int32_t records = host.intervals.Count();
+    const qsizetype sent = host.port.engine.requests.size();
+    host.link.setStatus(uclVyif::StatusDone);
+    EXPECT_FALSE(host.link.GetAlarmEvent(host.intervals));
+    EXPECT_FALSE(host.link.GetHistory(host.alarms));
+    EXPECT_FALSE(host.link.GetInterval(host.powerEvents));
+    EXPECT_EQ(host.port.engine.requests.size(), sent);
+    EXPECT_EQ(host.intervals.Count(), records);
+    EXPECT_EQ(host.link.Status(), uclVyif::StatusDone);
+}

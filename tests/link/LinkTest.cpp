@@ -220,15 +220,28 @@ TEST(Link, LateAndTruncatedAnswers) {
     EXPECT_EQ(rig.port.engine.requests.last(), "YA,R,[NAK]");
 }
 
-TEST(Link, CancelDropsDataAndIsResetAfterwards) {
+TEST(Link, CancelDropsDataAndTheRestOfTheExchange) {
     LinkRig rig;
     rig.connect();
     rig.port.engine.responder = blocks({"YA,R,1", "YA,R,2"});
     rig.link.setCancel(true);
     startMultiBlockRead(rig);
     EXPECT_EQ(rig.link.Status(), uclVyif::StatusCancelled);
-    EXPECT_FALSE(rig.link.Cancel());
-    // The next read runs normally.
+    EXPECT_TRUE(rig.link.Cancel());  // until the waiting operation has seen it
+
+    // The operation lowers the flag; the rest of a block still arriving is dropped, neither
+    // acknowledged nor asked for again.
+    rig.link.setCancel(false);
+    const qsizetype sent = rig.port.engine.requests.size();
+    const QByteArray frame = comm::FrameBytes(comm::BuildFrame("YA,R,2", comm::ETB));
+    rig.port.inject(frame.left(8));
+    LinkRig::settle();
+    rig.port.inject(frame.mid(8));
+    LinkRig::settle();
+    EXPECT_EQ(rig.port.engine.requests.size(), sent);
+    EXPECT_EQ(rig.link.Status(), uclVyif::StatusCancelled);
+
+    // The next exchange runs normally.
     startMultiBlockRead(rig);
     EXPECT_EQ(rig.link.Status(), uclVyif::StatusDone);
 }

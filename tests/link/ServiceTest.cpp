@@ -185,6 +185,15 @@ TEST(Calibration, ZeroPollsUntilTheResultAndReportsEachGas) {
     EXPECT_FALSE(host.link.SpanStatus(0));  // no span result yet
 }
 
+TEST(Calibration, ALeftOverCancelDoesNotSwallowTheStart) {
+    ReadHost host;
+    host.link.setCancel(true);
+    EXPECT_TRUE(host.link.ZeroCal("1111"));
+    host.link.setCancel(true);
+    const rt::OleDate when = rt::OleDate::DateSerial(2026, 1, 2);
+    EXPECT_TRUE(host.link.SetDateTime(when));
+}
+
 TEST(Calibration, RefusedStartIsLoggedAndNotPolled) {
     FakeQM73 fake = FakeQM73::Typical();
     fake.refuseCalibration = true;
@@ -310,6 +319,19 @@ TEST(LiveReadings, EverySecondBringsTheCurrentReading) {
         EXPECT_FLOAT_EQ(readings.takeFirst().at(3).toFloat(), value);  // one decimal place
     }
     EXPECT_EQ(host.port.engine.requests.count("DN,R,"), 3);
+}
+
+TEST(LiveReadings, ChannelWithoutDecimalPlacesReadsAsNoValue) {
+    FakeQM73 fake = FakeQM73::Typical();
+    fake.gasTable[3] = QString(18, '*');  // channel 4 not fitted
+    ReadHost host(fake);
+    ASSERT_EQ(host.instrument.GasPoint(3), -101);
+    QSignalSpy readings(&host.link, &uclVyif::Densty);
+    host.link.tmrDenst_Timer();
+    host.pump.waitWhile([&] { return host.link.Status() == uclVyif::StatusSingleRead; });
+    QCoreApplication::processEvents();
+    ASSERT_EQ(readings.count(), 1);
+    EXPECT_EQ(readings.at(0).at(3).toFloat(), -101.0f);
 }
 
 TEST(LiveReadings, UnansweredRequestTimesOutAndTheNextTickAsksAgain) {

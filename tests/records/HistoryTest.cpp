@@ -101,17 +101,28 @@ TEST_F(History, LinesOfTheCollection) {
     EXPECT_EQ(r.Before(2, 0), -101.0f);  // other gases keep their cleared values
 }
 
-TEST_F(History, ImproperDatesAreNotStored) {
-    const QStringList bad = {line("24x101", "120000", "1", "2"), line("240230", "120000", "1", "2"),
-                             line("241301", "120000", "1", "2"), line("240101", "250000", "1", "2"),
-                             line("240101", "126000", "1", "2")};
-    for (const QString& l : bad) {
+TEST_F(History, ImproperDatesAndTimes) {
+    // A line without a valid date is not stored; a valid date with an invalid time is stored
+    // at midnight of that date. Both mark the record and go to the serial log.
+    const struct {
+        QString date, time;
+        bool stored;
+    } cases[] = {{"24x101", "120000", false},
+                 {"240230", "120000", false},
+                 {"241301", "120000", false},
+                 {"240101", "250000", true},
+                 {"240101", "126000", true}};
+    for (const auto& c : cases) {
+        const QString l = line(c.date, c.time, "1", "2");
         clsHistorys one;
         one.setInstruments(&inst);
         EXPECT_TRUE(one.SetDatas(3, l, true));
         EXPECT_TRUE(one.Item(1)->Error()) << l.toStdString();
         EXPECT_TRUE(one.SetDatas(3, l, false));
-        EXPECT_EQ(one.Item(1)->DCount(), 0) << l.toStdString();
+        ASSERT_EQ(one.Item(1)->DCount(), c.stored ? 1 : 0) << l.toStdString();
+        if (c.stored) {
+            EXPECT_EQ(one.Item(1)->Dates(0), rt::OleDate::DateSerial(2024, 1, 1));
+        }
     }
     EXPECT_EQ(serialLog().count("<<< improper date in clsHistory.SetDatas() >>> 01"), 5);
 }

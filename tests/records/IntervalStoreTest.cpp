@@ -169,9 +169,12 @@ TEST_F(IntervalStore, FaultyRecordStoresOnlyTheSensorHistory) {
     noHeader.setInstruments(&inst);
     noHeader.SetDatas(L::AB("01", "S9"), false);
     clsInterval& n = *noHeader.Item(1);
+    const int sensorRows = rows("SensorHistory");
     n.Update();
     EXPECT_TRUE(n.Error());
     EXPECT_EQ(db().query("Select * From Log_Head Where Types=1").rowCount(), 0);
+    EXPECT_EQ(db().query("Select * From Log_Head Where Types=8").rowCount(), 1);
+    EXPECT_EQ(rows("SensorHistory"), sensorRows);
 }
 
 TEST_F(IntervalStore, FailedStoreLeavesNothingBehind) {

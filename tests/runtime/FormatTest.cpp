@@ -60,7 +60,7 @@ TEST(FormatDate, GeneralDateLeavesOutDayZeroAndMidnight) {
     EXPECT_EQ(GeneralDate(at(2026, 12, 10, 13, 51, 14), jp), "2026/12/10 13:51:14");
     EXPECT_EQ(GeneralDate(at(2026, 12, 10), jp), "2026/12/10");
     EXPECT_EQ(GeneralDate(OleDate(0.5), jp), "12:00:00");
-    EXPECT_EQ(GeneralDate(OleDate(0.0), jp), "1899/12/30");
+    EXPECT_EQ(GeneralDate(OleDate(0.0), jp), "0:00:00");
     EXPECT_EQ(GeneralDate(at(2026, 12, 10, 13, 51, 14), us), "12/10/2026 1:51:14 PM");
     EXPECT_EQ(FormatDate(OleDate(-101), "General Date", jp), "1899/09/20");
 }
