@@ -15,8 +15,9 @@ bool anyRecordLine(const QString&) {
 
 bool clsAlarms::SetDatas(const QString& vData, bool testFlag) {
     const FramedLine f = routing_.frame(CleanRecordLine(vData), anyRecordLine);
-    // A continuation line before any record line belongs to no record.
-    if (f.compress && f.number.isEmpty()) return true;
+    // A continuation line before any record line, or of a record the collection no longer
+    // holds (it was cleared for a new download), belongs to no record.
+    if (f.compress && (f.number.isEmpty() || !Item(RecordKey(f.number)))) return true;
     clsAlarm& record = recordOf(f.number);
 
     bool result = true;

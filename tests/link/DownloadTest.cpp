@@ -2,7 +2,10 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <deque>
+#include <map>
 
+#include "core/GasCommon.h"
 #include "core/TrendFile.h"
 #include "link/Frame.h"
 #include "link/LinkModule.h"
@@ -140,6 +143,36 @@ TEST(Download, EverythingTheInstrumentHoldsIsStored) {
     EXPECT_EQ(a.Value(3, 360), 36.1f);
     EXPECT_EQ(a.DateTimes(360), *rt::OleDate::fromCivil(2024, 3, 15, 14, 30, 0));
 
+    // The event rows, as the instrument holds them.
+    const auto civil = [](const QString& date, const QString& time) {
+        return *rt::OleDate::fromCivil(2000 + date.left(2).toInt(), date.mid(2, 2).toInt(),
+                                       date.mid(4, 2).toInt(), time.left(2).toInt(),
+                                       time.mid(2, 2).toInt(), time.mid(4, 2).toInt());
+    };
+    const struct {
+        const char* table;
+        const std::vector<FakeQM73::Event>& events;
+    } eventTables[] = {{"Alarm_Event", fake.alarmEvents}, {"Trouble_Event", fake.troubleEvents}};
+    for (const auto& t : eventTables) {
+        const platform::ResultSet rows =
+            db.query(QStringLiteral("Select * From %1 Order By Dates").arg(t.table));
+        ASSERT_EQ(rows.rowCount(), static_cast<int>(t.events.size())) << t.table;
+        for (int i = 0; i < rows.rowCount(); ++i) {
+            const FakeQM73::Event& e = t.events[i];
+            EXPECT_EQ(rows.date(i, "Dates"), civil(e.date, e.time)) << t.table;
+            EXPECT_EQ(rows.longValue(i, "GasNo"), e.gas - 1) << t.table;  // stored from 0
+            EXPECT_EQ(rows.longValue(i, "Alarm_Type"), core::StatusNumberToCode(e.status))
+                << t.table;
+        }
+    }
+    const platform::ResultSet power = db.query("Select * From Power_Event Order By Dates");
+    ASSERT_EQ(power.rowCount(), static_cast<int>(fake.powerEvents.size()));
+    for (int i = 0; i < power.rowCount(); ++i) {
+        EXPECT_EQ(power.date(i, "Dates"),
+                  civil(fake.powerEvents[i].date, fake.powerEvents[i].time));
+        EXPECT_EQ(power.boolean(i, "Power_Type"), fake.powerEvents[i].on);
+    }
+
     // Downloading again stores nothing new.
     EndToEndHost* again = &host;
     ASSERT_TRUE(again->downloadAll());
@@ -147,7 +180,9 @@ TEST(Download, EverythingTheInstrumentHoldsIsStored) {
     EXPECT_EQ(host.rows("Interval_Event"), 4);
     EXPECT_EQ(host.rows("cHistory"), 3);
     EXPECT_EQ(host.rows("Alarm_Event"), 2);
+    EXPECT_EQ(host.rows("Trouble_Event"), 1);
     EXPECT_EQ(host.rows("Power_Event"), 2);
+    EXPECT_EQ(host.rows("SensorHistory"), 2);
 }
 
 // Under every fault the download either completes with everything stored once, or fails and
@@ -238,4 +273,51 @@ TEST(Download, ACollectionOfAnotherLogIsRefusedBeforeAnythingIsSent) {
     EXPECT_EQ(host.port.engine.requests.size(), sent);
     EXPECT_EQ(host.intervals.Count(), records);
     EXPECT_EQ(host.link.Status(), uclVyif::StatusDone);
+}
+
+namespace {
+
+// How many rows each table of a download holds.
+std::map<QString, int> tableRows(const EndToEndHost& host) {
+    std::map<QString, int> out;
+    for (const char* table :
+         {"Log_Head", "Interval_Data", "Interval_Event", "Alarm_Data", "cHistory", "Alarm_Event",
+          "Trouble_Event", "Power_Event", "SensorHistory"})
+        out[table] = host.rows(table);
+    return out;
+}
+
+}  // namespace
+
+// A fault on any one answer frame of a whole download, whichever log it belongs to, is
+// mended by the retries: everything is stored exactly once.
+TEST(Download, AFaultOnAnyFrameOfAnyLogIsMended) {
+    FakeQM73 fake = FakeQM73::Typical();
+    fake.linesPerBlock = 3;  // every log in several blocks
+    std::map<QString, int> clean;
+    int frames = 0;
+    {
+        EndToEndHost host(fake);
+        ASSERT_TRUE(host.connect());
+        host.port.engine.faults = std::deque<Fault>(100000, Fault{});
+        ASSERT_TRUE(host.downloadAll());
+        frames = 100000 - static_cast<int>(host.port.engine.faults.size());
+        clean = tableRows(host);
+    }
+    ASSERT_GT(frames, 60);
+    const std::pair<const char*, Fault> faults[] = {{"bad checksum", {Fault::BadChecksum}},
+                                                    {"truncated", {Fault::Truncate, 4}},
+                                                    {"in pieces", {Fault::Split, 3}}};
+    for (const auto& [name, fault] : faults) {
+        for (int at = 0; at < frames; ++at) {
+            EndToEndHost host(fake);
+            ASSERT_TRUE(host.connect());
+            std::deque<Fault> plan(at, Fault{});
+            plan.push_back(fault);
+            host.port.engine.faults = plan;
+            ASSERT_TRUE(host.downloadAll())
+                << name << " at frame " << at << ": " << host.results.join(", ").toStdString();
+            ASSERT_EQ(tableRows(host), clean) << name << " at frame " << at;
+        }
+    }
 }

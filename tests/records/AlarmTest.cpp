@@ -99,8 +99,14 @@ TEST_F(Alarm, CollectionRouting) {
     EXPECT_TRUE(c.FailLine().endsWith("05BBS           0ab1200"));
 }
 
-TEST_F(Alarm, ContinuationBeforeAnyRecordCreatesNone) {
+TEST_F(Alarm, ContinuationWithoutACurrentRecordCreatesNone) {
     EXPECT_TRUE(c.SetDatas("!!!!", true));
+    EXPECT_EQ(c.Count(), 0);
+    // After a clear for the next download the previous record is gone too.
+    ASSERT_TRUE(feed(header()));
+    ASSERT_TRUE(feed({"/01B4", "!!!!"}));
+    c.Clear();
+    EXPECT_TRUE(feed({"!!!!"}));
     EXPECT_EQ(c.Count(), 0);
 }
 
