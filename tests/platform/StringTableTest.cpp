@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDirIterator>
 #include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <set>
 
@@ -90,7 +93,9 @@ TEST(StringTable, EveryIdInTheCodeExistsInBothTables) {
     const QString root = QStringLiteral(QM73_SOURCE_DIR);
     const QStringList folders = {"runtime", "platform",   "core",     "link",       "records",
                                  "graph",   "mainwindow", "printing", "alarmtrend", "app"};
-    const QRegularExpression call(QStringLiteral("LoadResText\\(\\s*(\\d+)"));
+    // Ids given directly, chosen by a condition, or named as Text... constants.
+    const QRegularExpression call(QStringLiteral(
+        "LoadResText\\(\\s*(?:[^,(){}]*\\?\\s*(\\d+)\\s*:\\s*)?(\\d+)|\\bText\\w+\\s*=\\s*(\\d+)"));
     std::set<int> ids;
     for (const QString& folder : folders) {
         QDirIterator it(root + QLatin1Char('/') + folder, {"*.cpp", "*.h"}, QDir::Files,
@@ -99,13 +104,44 @@ TEST(StringTable, EveryIdInTheCodeExistsInBothTables) {
             QFile file(it.next());
             ASSERT_TRUE(file.open(QIODevice::ReadOnly));
             const QString source = QString::fromUtf8(file.readAll());
-            for (auto m = call.globalMatch(source); m.hasNext();)
-                ids.insert(m.next().captured(1).toInt());
+            for (auto m = call.globalMatch(source); m.hasNext();) {
+                const QRegularExpressionMatch match = m.next();
+                for (int group = 1; group <= 3; ++group)
+                    if (!match.captured(group).isEmpty()) ids.insert(match.captured(group).toInt());
+            }
         }
     }
-    EXPECT_FALSE(ids.empty());
+    EXPECT_TRUE(ids.count(21001) && ids.count(21020) && ids.count(21021));  // the other forms
     for (StringTable::Language language :
          {StringTable::Language::English, StringTable::Language::Japanese})
         for (int id : ids)
             EXPECT_TRUE(StringTable::of(language).contains(id)) << "id " << id << " missing";
+}
+
+// Run in a child process whose locale the parent sets; skipped in a normal run.
+TEST(StringTableLocale, ChildReportsTheSystemLanguage) {
+    const QByteArray expected = qgetenv("QM73_EXPECT_LANGUAGE");
+    if (expected.isEmpty()) GTEST_SKIP() << "runs only as a child of SystemLocaleChoosesTheTexts";
+    const bool japanese = StringTable::systemLanguage() == StringTable::Language::Japanese;
+    EXPECT_EQ(japanese ? QByteArray("ja") : QByteArray("en"), expected);
+    StringTable::selectLanguage(StringTable::systemLanguage());
+    EXPECT_EQ(StringTable::current().text(101), japanese ? "JP" : "EN");
+}
+
+TEST(StringTableLocale, SystemLocaleChoosesTheTexts) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"ja_JP.UTF-8", "ja"}, {"en_US.UTF-8", "en"}, {"de_DE.UTF-8", "en"}};
+    for (const auto& [locale, expected] : cases) {
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG", "LANGUAGE"})
+            env.remove(name);
+        env.insert("LANG", locale);
+        env.insert("QM73_EXPECT_LANGUAGE", expected);
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {"--gtest_filter=StringTableLocale.ChildReportsTheSystemLanguage"});
+        ASSERT_TRUE(child.waitForFinished(60000)) << locale;
+        EXPECT_EQ(child.exitCode(), 0) << locale << "\n" << child.readAll().toStdString();
+    }
 }
