@@ -13,7 +13,7 @@ namespace {
 // Confirmation polls: a pause between two polls, and a ceiling after which the program stops
 // waiting for an instrument that never finishes (in 100 ms link ticks).
 constexpr int PollPauseTicks = 3;
-constexpr int PollCeilingTicks = 3 * 60 * 10;
+constexpr int PollCeilingTicks = 5 * 60 * 10;
 // The power-off wait.
 constexpr int PowerOffTicks = 50;
 
