@@ -342,3 +342,47 @@ TEST_F(Events, Reload) {
     missing.ReLoad();
     EXPECT_EQ(missing.GasBaseInfo(2).toText(), "*");
 }
+
+TEST_F(Events, TroubleAndPowerDownloadedAgain) {
+    const auto troubleLines = [this](const QString& time) {
+        QStringList lines = alarmRecord(time, "08", "D4");
+        for (QString& l : lines)
+            if (l.mid(2, 1) == "C") l.replace(2, 1, "D");
+        return lines;
+    };
+    core::DebugMode = true;
+    for (const auto& [time, expectedRows] :
+         {std::pair{"091530", 1}, std::pair{"091530", 1}, std::pair{"101530", 2}}) {
+        clsTroubleEvents c;
+        c.setInstruments(&inst);
+        ASSERT_TRUE(feed(c, troubleLines(time)));
+        EXPECT_EQ(c.MessageString(), "New Data! Name - Trouble Events");
+        c.Item(1)->Update();
+        EXPECT_EQ(rows("Trouble_Event"), expectedRows) << time;
+        EXPECT_EQ(db().query("Select SeqNo From Log_Head Where Types=6").rowCount(), 1);
+    }
+    core::DebugMode = false;
+
+    // A power line too short is refused in the check pass and named in FailLine.
+    clsPowerEvents p;
+    p.setInstruments(&inst);
+    const QString shortLine = "01FD251224";
+    EXPECT_FALSE(p.SetDatas(shortLine, true));
+    EXPECT_EQ(p.FailLine(), "\r\n" + shortLine);
+
+    // A stored power-event header reloads; its events stay in Power_Event for the viewer.
+    ASSERT_TRUE(feed(p, {powerLine("01", "251224", "091530", "1111"),
+                         powerLine("01", "251224", "180000", "0000")}));
+    p.Item(1)->Update();
+    const int32_t head =
+        db().query("Select SeqNo From Log_Head Where Types=7").longValue(0, "SeqNo");
+    clsPowerEvent r;
+    r.setSeqNo(head);
+    r.ReLoad();
+    EXPECT_EQ(r.GasBaseInfo(0).toText(), "Power Events");
+    EXPECT_EQ(r.GasBaseInfo(2).toText(), "PU");
+    EXPECT_EQ(r.GasBaseInfo(6).toInteger(), 30);
+    EXPECT_EQ(r.GasListInfo(1, 0).toText(), "CO");
+    EXPECT_EQ(r.DataCount(), 0);
+    EXPECT_EQ(db().query("Select * From Power_Event Where RelNo=?", {head}).rowCount(), 2);
+}
