@@ -234,6 +234,16 @@ TEST_F(Alarm, GapAndGasBlockLines) {
     EXPECT_FALSE(r.SetData96("0196CO 0501123NO2xxxxxxx", true));
 }
 
+TEST_F(Alarm, FailedStoreLeavesNothingBehind) {
+    ASSERT_TRUE(feed(header()));
+    clsAlarm& r = *c.Item(1);
+    r.setDataCount(3);
+    r.setDateTimes(0, moment());
+    db().exec("Drop Table Alarm_Data");
+    EXPECT_THROW(r.Update(), rt::RuntimeError);
+    EXPECT_EQ(rows("Log_Head"), 0);
+}
+
 TEST_F(Alarm, StoreHeaderAndRows) {
     ASSERT_TRUE(feed(header()));
     clsAlarm& r = *c.Item(1);

@@ -181,6 +181,41 @@ TEST_F(History, StoreAddsOnlyNewDates) {
     EXPECT_EQ(r.GasListInfo(4, 0).toText(), "");  // the fifth gas is not read back
 }
 
+TEST_F(History, SeveralGasesShareTheRowOfTheirMoment) {
+    ASSERT_TRUE(feed(0, {line("240101", "120000", "1.0", "2.0", "CO 10"),
+                         line("240201", "120000", "1.5", "2.5", "CO 10")}));
+    ASSERT_TRUE(feed(2, {line("240101", "120000", "0.25", "0.50", "H2S 5")}));
+    ASSERT_TRUE(feed(3, {line("240101", "120000", "0.0", "50.0")}));
+    clsHistory& r = *c.Item(1);
+    ASSERT_EQ(r.DCount(), 2);  // two moments
+    EXPECT_EQ(r.Before(0, 0), 1.0f);
+    EXPECT_EQ(r.After(2, 0), 0.5f);
+    EXPECT_EQ(r.Points(2, 0), 2);
+    EXPECT_EQ(r.GasName(3, 0), "CH4 50%");
+    EXPECT_EQ(r.Before(2, 1), -101.0f);  // gas 3 was not calibrated at the second moment
+
+    r.HistoryUpdate();
+    const platform::ResultSet stored = db().query("Select * From cHistory Order By Dates");
+    ASSERT_EQ(stored.rowCount(), 2);
+    EXPECT_EQ(stored.doubleValue(0, "Gas1Before"), 1.0);
+    EXPECT_EQ(stored.doubleValue(0, "Gas1After"), 2.0);
+    EXPECT_EQ(stored.text(0, "Gas1GasName"), "CO 10");
+    EXPECT_EQ(stored.doubleValue(0, "Gas3Before"), 0.25);
+    EXPECT_EQ(stored.longValue(0, "Gas3Point"), 2);
+    EXPECT_EQ(stored.doubleValue(0, "Gas4After"), 50.0);
+    EXPECT_EQ(stored.doubleValue(1, "Gas1Before"), 1.5);
+    EXPECT_EQ(stored.doubleValue(1, "Gas3Before"), -101.0);
+
+    // The reload gives back every gas of both moments, the newest first.
+    clsHistory back;
+    back.setSeqNo(stored.longValue(0, "RelNo"));
+    back.ReLoad();
+    ASSERT_EQ(back.DataCount(), 2);
+    EXPECT_EQ(back.After(0, 0), 2.5f);
+    EXPECT_EQ(back.Before(2, 1), 0.25f);
+    EXPECT_EQ(back.GasName(0, 1), "CO 10");
+}
+
 TEST_F(History, HeaderOnlyAndNoHeader) {
     c.SetDatas(3, line("240101", "120000", "0", "1"), true);  // record made, nothing stored
     c.Item(1)->HistoryUpdate();
