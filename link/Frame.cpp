@@ -1,5 +1,7 @@
 #include "link/Frame.h"
 
+#include "runtime/Format.h"
+
 namespace comm {
 
 int FrameChecksum(const QString& text) {
@@ -58,6 +60,10 @@ QString NameControlChars(const QString& text) {
         }
     }
     return out;
+}
+
+QString NowText() {
+    return rt::GeneralDate(rt::OleDate::now());
 }
 
 QString ElapsedText(qint64 milliseconds) {

@@ -22,6 +22,8 @@ int FrameChecksum(const QString& text);
 QString BuildFrame(const QString& cmd, QChar terminator);
 // The log form of a frame: control characters named ("[STX]", "[0B]"), CR and LF kept.
 QString NameControlChars(const QString& text);
+// The present date and time in the "General Date" form of the log lines.
+QString NowText();
 // An elapsed time as "HH:NN:SS", for the log and list lines of the operations.
 QString ElapsedText(qint64 milliseconds);
 // The smallest of the values that are not zero; 0 when all are zero.

@@ -46,10 +46,6 @@ QString digits(const core::clsInstrument& inst, int16_t (core::clsInstrument::*v
     return out;
 }
 
-QString now() {
-    return rt::GeneralDate(rt::OleDate::now());
-}
-
 // One row of the write table: its command, the flags that make it changed, the parameter.
 struct WriteRow {
     const char* command;
@@ -151,7 +147,7 @@ bool uclVyif::SetInstrument(core::clsInstrument& inst) {
     instrument_ = &inst;
     QElapsedTimer started;
     started.start();
-    WriteLog(core::LoadResText(21015, {now()}));
+    WriteLog(core::LoadResText(21015, {NowText()}));
     for (const WriteRow& row : writeTable()) {
         if (!row.changed(inst) || !allWell) continue;
         if (sendAndWait(QString::fromLatin1(row.command) + row.parameter(inst)) == StatusDone) {
@@ -164,9 +160,9 @@ bool uclVyif::SetInstrument(core::clsInstrument& inst) {
     }
     if (written && allWell && sendAndWait(QStringLiteral("DW,W,")) != StatusDone) allWell = false;
     if (allWell)
-        WriteLog(core::LoadResText(21016, {now(), ElapsedText(started.elapsed())}));
+        WriteLog(core::LoadResText(21016, {NowText(), ElapsedText(started.elapsed())}));
     else
-        WriteLog(core::LoadResText(21017, {now()}));
+        WriteLog(core::LoadResText(21017, {NowText()}));
     return allWell && written;
 }
 

@@ -81,7 +81,7 @@ bool uclVyif::parseDump() {
 }
 
 bool uclVyif::GetRomDump(const QString& fileName, const QString& cmd) {
-    WriteLog(core::LoadResText(21025, {rt::GeneralDate(rt::OleDate::now())}));
+    WriteLog(core::LoadResText(21025, {NowText()}));
     QElapsedTimer started;
     started.start();
     QFile file(fileName);
@@ -90,7 +90,7 @@ bool uclVyif::GetRomDump(const QString& fileName, const QString& cmd) {
             rt::ErrPathAccess,
             QStringLiteral("Cannot write %1: %2").arg(fileName, file.errorString()));
     const QString header = QStringLiteral(";\tQM-73 Data Logger Program\r\n;\tFlush ROM Dump (") +
-                           cmd + QStringLiteral(") List") + rt::GeneralDate(rt::OleDate::now()) +
+                           cmd + QStringLiteral(") List") + NowText() +
                            QStringLiteral("\r\n;\tZevra Duvra Co.,Ltd.\r\n\r\n");
     writeList(file, header);
     dumpFile_ = &file;

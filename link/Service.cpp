@@ -17,10 +17,6 @@ constexpr int PollCeilingTicks = 5 * 60 * 10;
 // The power-off wait.
 constexpr int PowerOffTicks = 50;
 
-QString now() {
-    return rt::GeneralDate(rt::OleDate::now());
-}
-
 bool resultOk(const QString& result, int index) {
     return result.size() == 4 && index >= 0 && index <= 3 && result.at(index) == QLatin1Char('0');
 }
@@ -42,7 +38,7 @@ bool uclVyif::confirm(const QString& body, const std::function<bool()>& done) {
             return false;
         }
         if (tickTotal_ > ceiling) {
-            WriteLog(core::LoadResText(21026, {now()}));
+            WriteLog(core::LoadResText(21026, {NowText()}));
             status_ = StatusFailed;
             return false;
         }
@@ -55,7 +51,7 @@ bool uclVyif::calibrate(const QString& command, const QString& gasFlag, QString&
     operationOk_ = true;
     cancel_ = false;
     if (sendAndWait(command + QStringLiteral(",W,") + gasFlag) != StatusDone) {
-        WriteLog(core::LoadResText(21018, {now()}));
+        WriteLog(core::LoadResText(21018, {NowText()}));
         operationOk_ = false;
         return false;
     }
@@ -132,7 +128,7 @@ void uclVyif::tmrDenst_Timer() {
         // Only the poll's own request can time out here, never a connect attempt or a read of
         // an operation that holds Status 4.
         if (densityInFlight_ && status_ == StatusSingleRead) {
-            WriteLog(core::LoadResText(21024, {now()}));
+            WriteLog(core::LoadResText(21024, {NowText()}));
             status_ = StatusIdle;
             densityInFlight_ = false;
             return;

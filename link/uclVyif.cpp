@@ -31,10 +31,6 @@ enum LinkText : int {
     TextPortOpenFailed = 21014,
 };
 
-QString now() {
-    return rt::GeneralDate(rt::OleDate::now());
-}
-
 }  // namespace
 
 uclVyif::uclVyif(platform::SerialPort& serial, platform::InfraredPort& infrared, QObject* parent)
@@ -199,7 +195,7 @@ void uclVyif::WriteLog(const QString& text) {
 }
 
 void uclVyif::logLineError(int textId) {
-    WriteLog(core::LoadResText(textId, {now()}));
+    WriteLog(core::LoadResText(textId, {NowText()}));
 }
 
 // ---- sending -----------------------------------------------------------------------------
@@ -427,7 +423,7 @@ void uclVyif::ZvIrDA1_OnComm(int code) {
                 if (linkState_ != LinkNone ||
                     !infrared_.foundDeviceName().contains(QLatin1String("QM-73")))
                     break;
-                WriteLog(core::LoadResText(TextIrDAConnected, {now()}));
+                WriteLog(core::LoadResText(TextIrDAConnected, {NowText()}));
                 retryCount_ = 0;
                 receiveBuffer_.clear();
                 tickCount_ = 0;
@@ -442,14 +438,14 @@ void uclVyif::ZvIrDA1_OnComm(int code) {
             case platform::InfraredPort::SocketError: {
                 status_ = StatusFailed;
                 const int16_t detail = static_cast<int16_t>(infrared_.errorDetail());
-                WriteLog(QStringLiteral("Soket Error[") + now() + QStringLiteral("](") +
+                WriteLog(QStringLiteral("Soket Error[") + NowText() + QStringLiteral("](") +
                          QString::number(detail) + QLatin1Char(')'));
                 raise([this, detail] { emit IrDAError(detail); });
                 break;
             }
             default:
                 status_ = StatusFailed;
-                WriteLog(QStringLiteral("IrDA Error[") + now() + QStringLiteral("][") +
+                WriteLog(QStringLiteral("IrDA Error[") + NowText() + QStringLiteral("][") +
                          QString::number(code) + QStringLiteral("] (") +
                          QString::number(infrared_.errorDetail()) + QLatin1Char(')'));
                 break;
