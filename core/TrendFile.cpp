@@ -85,6 +85,7 @@ TrendFile::TrendFile(const QString& path) : file_(path) {
         throw rt::RuntimeError(
             rt::ErrPathAccess,
             QStringLiteral("Cannot open the trend file %1: %2").arg(path, file_.errorString()));
+    fileLength_ = file_.size();
 }
 
 TrendFile::~TrendFile() {
@@ -96,7 +97,7 @@ TrendFile::~TrendFile() {
 }
 
 qint64 TrendFile::size() const {
-    const qint64 onDisk = file_.isOpen() ? file_.size() : 0;
+    const qint64 onDisk = file_.isOpen() ? fileLength_ : 0;
     return std::max(onDisk, dirtyEnd_);
 }
 
@@ -106,21 +107,21 @@ qint64 TrendFile::size() const {
 void TrendFile::cover(qint64 begin, qint64 end) {
     constexpr qint64 Chunk = 64 * 1024;
     const auto load = [this](char* into, qint64 from, qint64 to) {
-        const qint64 fileSize = file_.size();
+        const qint64 fileSize = fileLength_;
         if (from >= fileSize || from >= to) return;
         file_.seek(from);
         file_.read(into, std::min(to, fileSize) - from);
     };
     if (buffer_.isEmpty()) {
         bufferStart_ = begin;
-        const qint64 size = std::max(end - begin, std::min(Chunk, file_.size() - begin));
+        const qint64 size = std::max(end - begin, std::min(Chunk, fileLength_ - begin));
         buffer_ = QByteArray(size, '\0');
         load(buffer_.data(), begin, begin + size);
         return;
     }
     const qint64 bufferEnd = bufferStart_ + buffer_.size();
     if (end > bufferEnd) {
-        const qint64 newEnd = std::max(end, std::min(bufferEnd + Chunk, file_.size()));
+        const qint64 newEnd = std::max(end, std::min(bufferEnd + Chunk, fileLength_));
         buffer_.append(QByteArray(newEnd - bufferEnd, '\0'));
         load(buffer_.data() + (bufferEnd - bufferStart_), bufferEnd, newEnd);
     }
@@ -158,6 +159,7 @@ void TrendFile::flush() {
             throw rt::RuntimeError(rt::ErrPathAccess,
                                    QStringLiteral("Cannot write the trend file %1: %2")
                                        .arg(file_.fileName(), file_.errorString()));
+        fileLength_ = std::max(fileLength_, dirtyEnd_);
     }
     dirtyBegin_ = dirtyEnd_ = 0;
     buffer_.clear();

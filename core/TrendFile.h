@@ -52,6 +52,9 @@ class TrendFile {
     void cover(qint64 begin, qint64 end);
 
     QFile file_;
+    // The file's length on disk: known at open and moved only by this object's own writes, so
+    // the system is asked once per open, not once per sample.
+    qint64 fileLength_ = 0;
     QByteArray buffer_;  // bytes [bufferStart_, bufferStart_ + buffer_.size()) of the file
     qint64 bufferStart_ = 0;
     // The written part of the buffer; only that goes to the file, so reading past the end

@@ -132,14 +132,15 @@ const std::vector<WriteRow>& writeTable() {
 }  // namespace
 
 int32_t uclVyif::sendAndWait(const QString& body) {
+    if (!linkReady()) return status_;
     status_ = StatusWrite;
     DataSend(BuildFrame(body, EOT), true);
-    pump_->waitWhile([this] { return status_ == StatusWrite; });
-    cancelSeen();
+    awaitAnswer(StatusWrite);
     return status_;
 }
 
 bool uclVyif::SetInstrument(core::clsInstrument& inst) {
+    if (!linkReady()) return false;
     bool written = false;
     bool allWell = true;
     cancel_ = false;
@@ -167,6 +168,7 @@ bool uclVyif::SetInstrument(core::clsInstrument& inst) {
 }
 
 bool uclVyif::SetDateTime(rt::OleDate date) {
+    if (!linkReady()) return false;
     tickCount_ = 0;
     cancel_ = false;
     return sendAndWait(QStringLiteral("HC,W,") +
@@ -174,6 +176,7 @@ bool uclVyif::SetDateTime(rt::OleDate date) {
 }
 
 bool uclVyif::SetInitValue(core::clsInstrument& inst) {
+    if (!linkReady()) return false;
     inst.ClearChangeFlags();
     for (InstrumentFlag f :
          {InstrumentFlag::Change_UserID, InstrumentFlag::Change_SerialNo,
@@ -192,10 +195,9 @@ bool uclVyif::SetInitValue(core::clsInstrument& inst) {
               GasFlag::Change_Stel, GasFlag::Change_Twa, GasFlag::Change_Zero,
               GasFlag::Change_AutoCal, GasFlag::Change_ModeChange, GasFlag::Change_OverScale})
             inst.setChange(f, g, true);
-    bool result = SetInstrument(inst);
-    if (!SetDateTime(rt::OleDate::now())) result = false;
-    if (!BodyDataClear()) result = false;
-    return result;
+    // Each step stops the run when it fails: the clock write and the memory clear must not go
+    // to an instrument that is gone or did not take its settings.
+    return SetInstrument(inst) && SetDateTime(rt::OleDate::now()) && BodyDataClear();
 }
 
 }  // namespace comm

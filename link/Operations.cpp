@@ -23,17 +23,17 @@ const std::array<uclVyif::ReadCommand, 40>& uclVyif::ReadCommandTable() {
 void uclVyif::exchange(const QString& command, int32_t waiting,
                        const std::function<QString()>& message,
                        const std::function<void(const QString&)>& emitMessage) {
+    if (!linkReady()) return;
     status_ = waiting;
     DataSend(BuildFrame(command, EOT), true);
-    pump_->waitWhile([&] {
+    awaitAnswer(waiting, [&] {
         const QString text = message();
         if (!text.isEmpty()) emitMessage(text);
-        return status_ == waiting;
     });
-    cancelSeen();
 }
 
 bool uclVyif::GetInstrument(core::clsInstrument& inst) {
+    if (!linkReady()) return false;
     cancel_ = false;
     operationOk_ = true;
     bool result = true;
@@ -58,6 +58,7 @@ bool uclVyif::download(core::RecordLines& lines, core::LogKind kind, core::Recor
                        const QString& command, bool alarmMessages) {
     // A collection of another log is refused before anything is sent or emptied.
     if (lines.Kind() != kind) return false;
+    if (!linkReady()) return false;
     binding = &lines;
     lines.Clear();
     lines.setFailLine(QString());
@@ -103,6 +104,7 @@ bool uclVyif::GetPowerEvent(core::RecordLines& events) {
 
 bool uclVyif::GetHistory(core::RecordLines& history) {
     if (history.Kind() != core::LogKind::CalibrationHistory) return false;
+    if (!linkReady()) return false;
     history_ = &history;
     history.Clear();
     bool result = true;
@@ -127,6 +129,7 @@ bool uclVyif::GetHistory(core::RecordLines& history) {
 }
 
 bool uclVyif::GetLatestHistory(core::clsInstrument& inst) {
+    if (!linkReady()) return false;
     instrument_ = &inst;
     operationOk_ = true;
     // A cancel left over from an earlier download must not swallow this answer.

@@ -1,5 +1,6 @@
 #include <QDateTime>
 #include <cmath>
+#include <limits>
 
 #include "core/GasCommon.h"
 #include "core/ModMain.h"
@@ -116,7 +117,7 @@ void fitted(core::clsInstrument& inst, int g, const QString& name, const QString
 bool uclVyif::parseSetting(const QString& key) {
     const QString command = key.left(2);
     if (command == QLatin1String("SZ") || command == QLatin1String("S1")) {
-        if (token_.TokenCount() == 4) return true;
+        if (fieldCount() == 4) return true;
         AddLog(QStringLiteral("<<< Format error >>>"));
         return false;
     }
@@ -126,12 +127,18 @@ bool uclVyif::parseSetting(const QString& key) {
 
     if (command == QLatin1String("DN")) {
         // Live readings: only channel 3 is refreshed.
-        if (token_.TokenCount() != 5) {
+        if (fieldCount() != 5) {
             AddLog(QStringLiteral("<<< Format error >>>"));
             return false;
         }
-        if (const auto v = rt::ParseNumber(token(3)))
-            inst.setLimitValue(3, core::ScaleRawValue(static_cast<float>(*v), inst.GasPoint(3)));
+        if (const auto v = rt::ParseNumber(token(3))) {
+            // A garbled count beyond the range of a reading is no value, as on the other
+            // reading paths; it must not reach the host as an infinity.
+            const bool inRange = std::abs(*v) <= std::numeric_limits<float>::max();
+            inst.setLimitValue(
+                3, inRange ? core::ScaleRawValue(static_cast<float>(*v), inst.GasPoint(3))
+                           : core::CodeNoValue);
+        }
         const std::array<float, 5> values = {inst.LimitValue(0), inst.LimitValue(1),
                                              inst.LimitValue(2), inst.LimitValue(3),
                                              inst.LimitValue(4)};
@@ -150,7 +157,7 @@ bool uclVyif::parseSetting(const QString& key) {
     }
     for (const ChannelSetting& s : ChannelSettings) {
         if (command != QLatin1String(s.key)) continue;
-        if (token_.TokenCount() != 4) return false;
+        if (fieldCount() != 4) return false;
         bool ok = true;
         for (int g = 0; g < 4; ++g) {
             const QString t = rt::Trim(token(g));
@@ -259,7 +266,7 @@ bool uclVyif::parseSetting(const QString& key) {
         return true;
     }
     if (command == QLatin1String("HA")) {
-        if (token_.TokenCount() != 8) {
+        if (fieldCount() != 8) {
             AddLog(QStringLiteral("<<< Response error >>>"));
             return false;
         }
@@ -280,7 +287,7 @@ bool uclVyif::parseSetting(const QString& key) {
         return true;
     }
     if (command == QLatin1String("GJ")) {
-        if (token_.TokenCount() != 5) {
+        if (fieldCount() != 5) {
             AddLog(QStringLiteral("<<< Format error >>>"));
             return false;
         }
@@ -302,7 +309,7 @@ bool uclVyif::parseSetting(const QString& key) {
         return true;
     }
     if (command == QLatin1String("SO")) {
-        if (token_.TokenCount() != 4) return false;
+        if (fieldCount() != 4) return false;
         bool ok = true;
         for (int g = 0; g < 4; ++g) {
             const QString t = token(g);
@@ -377,7 +384,7 @@ bool uclVyif::parseWrite(const QString& key, const QString& frame, QChar resultC
     if (key == QLatin1String("AO,W")) return rt::Trim(t0).size() == 4;
     for (const ChannelSetting& s : ChannelSettings) {
         if (command != QLatin1String(s.key) || !key.endsWith(QLatin1String(",W"))) continue;
-        if (token_.TokenCount() != 4) return false;
+        if (fieldCount() != 4) return false;
         bool ok = true;
         for (int g = 0; g < 4; ++g)
             ok = channelValue(rt::Trim(token(g))) && ok;
@@ -403,7 +410,11 @@ bool uclVyif::parseWrite(const QString& key, const QString& frame, QChar resultC
         if (command != QLatin1String(s.key)) continue;
         const auto value = s.hexadecimal ? hex(t0) : decimal(t0);
         const auto getter = numberGetter(command);
-        return value && getter && *value == (inst.*getter)();
+        if (!value || !getter) return false;
+        // The contrast goes out as its low two hex digits: the echo is compared with that.
+        const int32_t sent = (inst.*getter)();
+        if (command == QLatin1String("UL")) return (*value & 0xFF) == (sent & 0xFF);
+        return *value == sent;
     }
     return false;
 }

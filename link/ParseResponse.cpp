@@ -1,3 +1,5 @@
+#include <QScopeGuard>
+
 #include "core/ModMain.h"
 #include "link/Frame.h"
 #include "link/uclVyif.h"
@@ -7,19 +9,14 @@
 namespace comm {
 
 QString uclVyif::token(int i) const {
-    // A short answer never picks up a token of an earlier, longer one.
-    return i >= 0 && i < token_.TokenCount() ? token_.Tokens(i) : QString();
+    // A short answer never picks up a field of an earlier, longer one.
+    return answerFields_.value(i);
 }
 
 // Checks one received frame, cuts off its envelope and hands the data to the branch of its
-// answer key. True when the answer was accepted.
-bool uclVyif::ParseResponse(QString& frame) {
-    token_.ClearComments();
-    token_.ClearDelimiters();
-    token_.ClearStrings();
-    token_.AddDelimiters(QString(CR));
-    token_.AddDelimiters(QStringLiteral(","));
-
+// answer key.
+uclVyif::Verdict uclVyif::ParseResponse(QString& frame) {
+    answerFields_.clear();
     // A frame too short to carry a checksum fails the check instead of breaking the parser.
     bool sumOk = frame.size() >= 3;
     if (sumOk) {
@@ -30,11 +27,11 @@ bool uclVyif::ParseResponse(QString& frame) {
     }
     if (!sumOk) {
         AddLog(QStringLiteral("<<< Check SUM error >>>"));
-        return false;
+        return Verdict::Refused;
     }
     if (frame.size() < 15) {
         AddLog(QStringLiteral("<<< Format error >>>"));
-        return false;
+        return Verdict::Refused;
     }
     const QChar resultChar = frame.at(10);
     resultChar_ = resultChar;
@@ -42,15 +39,28 @@ bool uclVyif::ParseResponse(QString& frame) {
     QString data = core::StripControlChars(frame);
     data = data.mid(4, data.size() - 6);
     const QString key = data.left(4);
-    data = data.mid(5);
+    // Only the answer to the request that waits may end it: a late duplicate of an earlier
+    // answer, or the answer of the live-reading poll, would otherwise pass for it.
+    const QString expected = rt::Mid(lastFrame_, 6, 4);
+    if (key != expected) {
+        AddLog(QStringLiteral("<<< Answer %1 is not for the request %2: ignored >>>")
+                   .arg(key, expected));
+        return Verdict::Foreign;
+    }
+    // The fields are split here, with no limit on their number: a block carries as many record
+    // lines as the instrument puts in it.
+    answerFields_ = data.mid(5).split(QLatin1Char(','), Qt::SkipEmptyParts);
     try {
-        token_.setSource(data);
-        return parseAnswer(key, frame, resultChar);
+        return parseAnswer(key, frame, resultChar) ? Verdict::Accepted : Verdict::Refused;
+    } catch (const ListFileError& e) {
+        listError_ = e;
+        AddLog(QStringLiteral("<<< %1 >>>").arg(e.description()));
+        return Verdict::Fatal;
     } catch (const rt::RuntimeError& e) {
         // Nothing thrown while an answer is taken in leaves the receive path: the answer is
         // refused and asked for again.
         AddLog(QStringLiteral("<<< %1 >>>").arg(e.description()));
-        return false;
+        return Verdict::Refused;
     }
 }
 
@@ -90,13 +100,21 @@ bool uclVyif::parseBlock(core::RecordLines* lines, int firstToken, bool historyB
     if (!lines) return false;
     const int16_t requestNo = historyBlock ? historyRequestNo_ : int16_t(0);
     lines->SaveRoutingState();
+    // However the block ends short of being applied whole (a refused line, an error raised by
+    // a decoder), the routing state goes back, so the block asked for again starts where this
+    // one did.
+    bool applied = false;
+    const auto restore = qScopeGuard([lines, &applied] {
+        if (!applied) lines->RestoreRoutingState();
+    });
     bool ok = true;
-    for (int i = firstToken; i < token_.TokenCount(); ++i)
+    for (int i = firstToken; i < fieldCount(); ++i)
         ok = lines->SetRecordLine(requestNo, token(i), true) && ok;
     lines->RestoreRoutingState();
     if (!ok) return false;
-    for (int i = firstToken; i < token_.TokenCount(); ++i)
+    for (int i = firstToken; i < fieldCount(); ++i)
         ok = lines->SetRecordLine(requestNo, token(i), false) && ok;
+    applied = ok;
     return ok;
 }
 

@@ -1,4 +1,5 @@
 #include <QElapsedTimer>
+#include <QScopeGuard>
 
 #include "core/ModMain.h"
 #include "link/Frame.h"
@@ -22,14 +23,15 @@ QString address(int32_t a) {
         .right(6);
 }
 
-void writeList(QFile& file, const QString& text) {
-    if (file.write(text.toUtf8()) < 0)
-        throw rt::RuntimeError(
+}  // namespace
+
+void uclVyif::writeList(QFile& file, const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    if (file.write(bytes) != bytes.size())
+        throw ListFileError(
             rt::ErrPathAccess,
             QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString()));
 }
-
-}  // namespace
 
 QString uclVyif::FormatDumpLine(const QString& digits) {
     QString hex, chars;
@@ -73,19 +75,23 @@ bool uclVyif::parseDump() {
         dumpData_[dumpLineCount_] = line;
         dumpAddress_[dumpLineCount_] = (block - 1) * 128 + 16 * j;
         if (++dumpLineCount_ > 15) {
-            WriteDumpList();
+            // Emptied before the write: a list file that fails must not leave a full table
+            // that the next answer writes beyond.
             dumpLineCount_ = 0;
+            WriteDumpList();
         }
     }
     return true;
 }
 
 bool uclVyif::GetRomDump(const QString& fileName, const QString& cmd) {
+    if (!linkReady()) return false;
     WriteLog(core::LoadResText(21025, {NowText()}));
     QElapsedTimer started;
     started.start();
+    // Unbuffered, so that a device that refuses the list fails the write that asked for it.
     QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
         throw rt::RuntimeError(
             rt::ErrPathAccess,
             QStringLiteral("Cannot write %1: %2").arg(fileName, file.errorString()));
@@ -93,7 +99,10 @@ bool uclVyif::GetRomDump(const QString& fileName, const QString& cmd) {
                            cmd + QStringLiteral(") List") + NowText() +
                            QStringLiteral("\r\n;\tZevra Duvra Co.,Ltd.\r\n\r\n");
     writeList(file, header);
+    // The answers write through this pointer only while this call runs.
     dumpFile_ = &file;
+    const auto release = qScopeGuard([this] { dumpFile_ = nullptr; });
+    listError_.reset();
     dumpLineCount_ = 0;
     dumpData_.fill(QString());
     dumpAddress_.fill(0);
@@ -102,17 +111,22 @@ bool uclVyif::GetRomDump(const QString& fileName, const QString& cmd) {
     cancel_ = false;
     status_ = StatusMultiRead;
     DataSend(BuildFrame(cmd + QStringLiteral(",R,"), EOT), true);
-    pump_->waitWhile([this] { return status_ == StatusMultiRead; });
-    cancelSeen();
+    awaitAnswer(StatusMultiRead);
+    if (listError_) {
+        // The read ended when the list could not be written (Status 7); the caller learns why.
+        const rt::RuntimeError error = *listError_;
+        listError_.reset();
+        throw error;
+    }
 
     if (dumpLineCount_ > 0) {
         for (int i = dumpLineCount_; i < 16; ++i) {
             dumpData_[i] = QString(32, QLatin1Char('F'));
             dumpAddress_[i] = dumpAddress_[i - 1] + 16;
         }
+        dumpLineCount_ = 0;
         WriteDumpList();
     }
-    dumpFile_ = nullptr;
     writeList(file, QStringLiteral("\r\n;\tTotal Download Time = ") +
                         ElapsedText(started.elapsed()) + QStringLiteral("\r\n"));
     file.close();

@@ -25,7 +25,7 @@ bool resultOk(const QString& result, int index) {
 
 void uclVyif::pause(int ticks) {
     const int64_t until = tickTotal_ + ticks;
-    pump_->waitWhile([this, until] { return tickTotal_ < until && !cancel_; });
+    pump_->waitWhile([this, until] { return tickTotal_ < until && !cancel_ && Connected(); });
 }
 
 bool uclVyif::confirm(const QString& body, const std::function<bool()>& done) {
@@ -48,6 +48,7 @@ bool uclVyif::confirm(const QString& body, const std::function<bool()>& done) {
 }
 
 bool uclVyif::calibrate(const QString& command, const QString& gasFlag, QString& result) {
+    if (!linkReady()) return false;
     operationOk_ = true;
     cancel_ = false;
     if (sendAndWait(command + QStringLiteral(",W,") + gasFlag) != StatusDone) {
@@ -76,6 +77,7 @@ bool uclVyif::SpanStatus(int index) const {
 }
 
 bool uclVyif::BodyDataClear() {
+    if (!linkReady()) return false;
     operationOk_ = true;
     cancel_ = false;
     WriteLog(core::LoadResText(21019));
@@ -89,6 +91,7 @@ bool uclVyif::BodyDataClear() {
 }
 
 bool uclVyif::BodyPowerOff() {
+    if (!linkReady()) return false;
     operationOk_ = true;
     cancel_ = false;
     WriteLog(core::LoadResText(21022));
@@ -134,7 +137,7 @@ void uclVyif::tmrDenst_Timer() {
             return;
         }
         densityInFlight_ = false;
-        if (status_ == StatusIdle || status_ == StatusDone) {
+        if (Connected() && (status_ == StatusIdle || status_ == StatusDone)) {
             status_ = StatusSingleRead;
             retryCount_ = 0;
             densityInFlight_ = true;

@@ -201,7 +201,8 @@ void uclVyif::logLineError(int textId) {
 // ---- sending -----------------------------------------------------------------------------
 
 void uclVyif::DataSend(const QString& datas, bool initFlag) {
-    receiveBuffer_.clear();
+    resetReceiveBuffer();
+    dropLogged_ = false;
     if (infraredCarriesLink())
         infrared_.output(datas);
     else
@@ -224,27 +225,106 @@ bool uclVyif::exchangeRunning() const {
 
 // ---- receiving ---------------------------------------------------------------------------
 
+namespace {
+
+// Text with no frame start in it is kept only up to this length: it can never become a frame.
+constexpr qsizetype MaxUnframedText = 4096;
+
+}  // namespace
+
+bool uclVyif::linkReady() {
+    if (Connected()) return true;
+    status_ = StatusFailed;
+    WriteLog(QStringLiteral("<<< Not connected: nothing sent >>>"));
+    return false;
+}
+
+void uclVyif::awaitAnswer(int32_t waiting, const std::function<void()>& each) {
+    const int64_t connection = connectCount_;
+    const auto lost = [this, connection] { return !Connected() || connectCount_ != connection; };
+    pump_->waitWhile([&] {
+        if (each) each();
+        return status_ == waiting && !cancel_ && !lost();
+    });
+    // A lost connection fails the exchange whatever came before it in the same pass of events:
+    // the operation cannot know what the instrument did.
+    if (lost())
+        status_ = StatusFailed;
+    else if (status_ == waiting)
+        status_ = StatusCancelled;
+    cancelSeen();
+}
+
+void uclVyif::resetReceiveBuffer() {
+    receiveBuffer_.clear();
+    frameStart_ = scanPos_ = 0;
+    firstCr_ = firstStx_ = -1;
+}
+
+void uclVyif::dropReceived(const QString& text) {
+    resetReceiveBuffer();
+    if (dropLogged_) return;
+    dropLogged_ = true;
+    WriteLog(core::LoadResText(TextRead, {NameControlChars(text.left(256))}));
+    AddLog(QStringLiteral("<<< No request waiting: received data dropped >>>"));
+}
+
 void uclVyif::receive(const QString& text, bool infrared) {
     raise([this] { emit StsTransmit(); });
     AnswerSeen = true;
-    receiveBuffer_ += text;
-    // With Cancel set everything received is dropped, and so is the rest of a cancelled
-    // exchange arriving after the operation has lowered the flag: it is neither acknowledged
-    // nor asked for again, so it cannot revive the exchange.
-    if (cancel_ || status_ == StatusCancelled) {
+    if (cancel_) {
         status_ = StatusCancelled;
-        receiveBuffer_.clear();
-        if (infrared) raise([this] { emit StsIdle(); });
-        return;
+        resetReceiveBuffer();
+    } else if (!exchangeRunning()) {
+        // The rest of an exchange that has ended (cancelled, failed, a late duplicate) is
+        // neither taken in nor answered, so it cannot revive the exchange.
+        dropReceived(text);
+    } else {
+        receiveBuffer_ += text;
+        takeFrames();
+        if (frameStart_ > 0) {
+            receiveBuffer_.remove(0, frameStart_);
+            scanPos_ -= frameStart_;
+            if (firstCr_ >= 0) firstCr_ -= frameStart_;
+            if (firstStx_ >= 0) firstStx_ -= frameStart_;
+            frameStart_ = 0;
+        }
     }
-    while (receiveBuffer_.contains(ETB) || receiveBuffer_.contains(EOT) ||
-           receiveBuffer_.contains(CR)) {
-        const int p =
-            MinNonZero3(rt::InStr(receiveBuffer_, ETB), rt::InStr(receiveBuffer_, EOT), 0);
-        if (p == 0) {
+    if (infrared) raise([this] { emit StsIdle(); });
+}
+
+qsizetype uclVyif::scanToTerminator() {
+    const QChar* data = receiveBuffer_.constData();
+    const qsizetype n = receiveBuffer_.size();
+    for (qsizetype i = scanPos_; i < n; ++i) {
+        const QChar c = data[i];
+        if (c == ETB || c == EOT) {
+            scanPos_ = i;
+            return i;
+        }
+        if (c == CR) {
+            if (firstCr_ < 0) firstCr_ = i;
+        } else if (c == STX) {
+            if (firstStx_ < 0) firstStx_ = i;
+        }
+    }
+    scanPos_ = n;
+    return -1;
+}
+
+void uclVyif::takeFrames() {
+    while (exchangeRunning()) {
+        const qsizetype end = scanToTerminator();
+        if (end < 0) {
             // A CR inside a frame whose terminator has not come yet: wait for the rest.
-            const int stx = rt::InStr(receiveBuffer_, STX);
-            if (stx > 0 && stx < rt::InStr(receiveBuffer_, CR)) break;
+            if (firstCr_ < 0 || (firstStx_ >= 0 && firstStx_ < firstCr_)) {
+                if (firstStx_ < 0 && receiveBuffer_.size() - frameStart_ > MaxUnframedText) {
+                    frameStart_ = scanPos_ = receiveBuffer_.size();
+                    firstCr_ = -1;
+                }
+                return;
+            }
+            // A line ended with no frame in it: the answer was garbled, ask again.
             if (retryCount_ >= retry_) {
                 status_ = StatusFailed;
                 break;
@@ -257,26 +337,38 @@ void uclVyif::receive(const QString& text, bool infrared) {
             DataSend(lastFrame_, false);
             continue;
         }
-        QString frame = rt::Left(receiveBuffer_, p);
+        QString frame = receiveBuffer_.mid(frameStart_, end + 1 - frameStart_);
+        frameStart_ = scanPos_ = end + 1;
+        firstCr_ = firstStx_ = -1;
         WriteLog(core::LoadResText(TextRead, {NameControlChars(frame)}));
-        receiveBuffer_ = rt::Mid(receiveBuffer_, p + 1);
         const QChar terminator = frame.back();
-        const bool accepted = ParseResponse(frame);
-        if (accepted && terminator == EOT) {
-            status_ = StatusDone;
-        } else if (accepted) {
-            DataSend(BuildFrame(ackPrefix() + ACK, ETB), true);
-        } else if (retryCount_ >= retry_) {
-            status_ = StatusFailed;
-        } else {
-            ++retryCount_;
-            if (status_ == StatusSingleRead || status_ == StatusWrite)
-                DataSend(lastFrame_, false);
-            else
-                DataSend(BuildFrame(ackPrefix() + NAK, ETB), false);
+        switch (ParseResponse(frame)) {
+            case Verdict::Accepted:
+                if (terminator == EOT)
+                    status_ = StatusDone;
+                else
+                    DataSend(BuildFrame(ackPrefix() + ACK, ETB), true);
+                break;
+            case Verdict::Foreign:
+                break;
+            case Verdict::Fatal:
+                status_ = StatusFailed;
+                break;
+            case Verdict::Refused:
+                if (retryCount_ >= retry_) {
+                    status_ = StatusFailed;
+                } else {
+                    ++retryCount_;
+                    if (status_ == StatusSingleRead || status_ == StatusWrite)
+                        DataSend(lastFrame_, false);
+                    else
+                        DataSend(BuildFrame(ackPrefix() + NAK, ETB), false);
+                }
+                break;
         }
     }
-    if (infrared) raise([this] { emit StsIdle(); });
+    // What follows the end of the exchange is not for it.
+    resetReceiveBuffer();
 }
 
 // ---- tick --------------------------------------------------------------------------------
@@ -425,7 +517,7 @@ void uclVyif::ZvIrDA1_OnComm(int code) {
                     break;
                 WriteLog(core::LoadResText(TextIrDAConnected, {NowText()}));
                 retryCount_ = 0;
-                receiveBuffer_.clear();
+                resetReceiveBuffer();
                 tickCount_ = 0;
                 linkState_ = LinkConnecting;
                 cancel_ = false;

@@ -2,19 +2,21 @@
 
 #include <QFile>
 #include <QObject>
+#include <QStringList>
 #include <QTimer>
 #include <QVariantMap>
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "core/ClsInstrument.h"
-#include "core/ClsToken.h"
 #include "core/RecordLines.h"
 #include "core/SerialLog.h"
 #include "platform/EventPump.h"
 #include "platform/SerialPort.h"
 #include "runtime/OleDate.h"
+#include "runtime/RuntimeError.h"
 
 namespace comm {
 
@@ -189,6 +191,18 @@ class uclVyif : public QObject {
     void StsIdle();
 
   private:
+    // What became of one received frame.
+    enum class Verdict {
+        Accepted,  // taken in: the exchange goes on (ACK) or is done (last block)
+        Refused,   // garbled or wrong: asked for again
+        Foreign,   // sound, but the answer to another request (a late duplicate): ignored
+        Fatal,     // cannot be taken in on this side (the list file failed): the read ends
+    };
+    // A failure of the list file of a memory dump, as opposed to a fault of the answer.
+    struct ListFileError : rt::RuntimeError {
+        using rt::RuntimeError::RuntimeError;
+    };
+
     bool infraredCarriesLink() const;
     // The port whose properties the pass-through members reach.
     platform::LinePort& activePort() const;
@@ -198,19 +212,35 @@ class uclVyif : public QObject {
     void cancelSeen() {
         if (status_ == StatusCancelled) cancel_ = false;
     }
+    // An operation needs the instrument: without a connection it fails at once (Status 7),
+    // before it sends or empties anything.
+    bool linkReady();
+    // Waits while Status keeps `waiting`, calling `each` on every pass. The wait also ends when
+    // the host cancels (Status 8) or the connection it started on is lost (Status 7).
+    void awaitAnswer(int32_t waiting, const std::function<void()>& each = {});
     void WriteLog(const QString& text);
     void logLineError(int textId);
     void receive(const QString& text, bool infrared);
+    // Cuts the complete frames out of the receive buffer and answers each, while an exchange
+    // runs.
+    void takeFrames();
+    // The position of the next ETB or EOT from where the last scan stopped, or -1; notes the
+    // first CR and STX of the frame being gathered on the way.
+    qsizetype scanToTerminator();
+    void resetReceiveBuffer();
+    // Received text that no request waits for.
+    void dropReceived(const QString& text);
     QString ackPrefix() const;
     bool openSerialPort();
-    bool ParseResponse(QString& frame);
+    Verdict ParseResponse(QString& frame);
     bool parseAnswer(const QString& key, const QString& frame, QChar resultChar);
     bool parseConnect(const QString& frame);
     bool parseSetting(const QString& key);
     bool parseWrite(const QString& key, const QString& frame, QChar resultChar);
     bool parseBlock(core::RecordLines* lines, int firstToken, bool historyBlock);
-    // Token i of the answer data; "" beyond the tokens of this answer.
+    // Field i of the answer data; "" beyond the fields of this answer.
     QString token(int i) const;
+    int fieldCount() const { return static_cast<int>(answerFields_.size()); }
     // Sends one request and waits while Status keeps `waiting`, passing the messages of
     // `messages` on through `emitMessage`.
     void exchange(const QString& command, int32_t waiting, const std::function<QString()>& message,
@@ -227,6 +257,8 @@ class uclVyif : public QObject {
     bool calibrate(const QString& command, const QString& gasFlag, QString& result);
     bool parseDump();
     void WriteDumpList();
+    // Raises ListFileError when the file takes less than the whole text.
+    static void writeList(QFile& file, const QString& text);
     // Events reach the host from the event loop, never from inside a tick or a receive.
     template <class F>
     void raise(F&& emitter) {
@@ -249,14 +281,20 @@ class uclVyif : public QObject {
     int16_t dumpListFileNo_ = 0;
     QString lastFrame_;
     bool cancel_ = false;
+    // Received text: [frameStart_, size) is not cut into frames yet; [frameStart_, scanPos_)
+    // has been searched for terminators, with its first CR and STX at firstCr_ and firstStx_
+    // (-1 when none). The consumed front is dropped once per notification.
     QString receiveBuffer_;
+    qsizetype frameStart_ = 0, scanPos_ = 0, firstCr_ = -1, firstStx_ = -1;
+    bool dropLogged_ = false;   // one log line for the text dropped since the last send
+    int64_t connectCount_ = 0;  // accepted connects; tells a wait that its connection has gone
     int32_t status_ = StatusNone;
     int32_t linkState_ = LinkNone;
     bool linesOff_ = false;
     bool enabled_ = true;
     QString serialLogPath_;
     bool logFailed_ = false;
-    core::clsToken token_;
+    QStringList answerFields_;
     platform::QtEventPump ownPump_;
     platform::EventPump* pump_ = &ownPump_;
     core::clsInstrument* instrument_ = nullptr;
@@ -279,6 +317,7 @@ class uclVyif : public QObject {
     std::array<int32_t, 17> dumpAddress_{};
     int16_t dumpLineCount_ = 0;
     QFile* dumpFile_ = nullptr;
+    std::optional<rt::RuntimeError> listError_;  // the list file's failure, raised after the wait
 };
 
 }  // namespace comm

@@ -25,9 +25,10 @@ TEST(Pty, ConnectsThroughTheRealSerialPort) {
 
     bool connected = false;
     QObject::connect(&link, &comm::uclVyif::OnConnect, [&] { connected = true; });
-    // The link's own 100 ms timer runs here; a watchdog ends the wait.
+    // The link's own 100 ms timer runs here; a watchdog ends the wait. Its context object
+    // ends with the test, so it never fires into a later one.
     bool expired = false;
-    QTimer::singleShot(10000, [&] { expired = true; });
+    QTimer::singleShot(10000, &link, [&] { expired = true; });
     platform::QtEventPump pump;
     pump.waitWhile([&] { return !connected && !expired; });
     EXPECT_TRUE(connected);
@@ -50,7 +51,7 @@ TEST(Pty, LostDeviceReportsTheLinesOff) {
     bool connected = false, lost = false, expired = false;
     QObject::connect(&link, &comm::uclVyif::OnConnect, [&] { connected = true; });
     QObject::connect(&link, &comm::uclVyif::CommLost, [&] { lost = true; });
-    QTimer::singleShot(10000, [&] { expired = true; });
+    QTimer::singleShot(10000, &link, [&] { expired = true; });
     platform::QtEventPump pump;
     pump.waitWhile([&] { return !connected && !expired; });
     ASSERT_TRUE(connected);

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <QCoreApplication>
 #include <QFile>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <csignal>
 
 #include "link/Frame.h"
 #include "runtime/RuntimeError.h"
@@ -144,6 +146,17 @@ TEST(Upload, NothingChangedSendsNothingAndReportsFalse) {
     EXPECT_FALSE(host.link.SetInstrument(host.instrument));
     EXPECT_TRUE(commands(host).isEmpty());
     EXPECT_TRUE(serialLog(host).contains("---Instrument Upload Finished---"));
+}
+
+TEST(Upload, ContrastBeyondTwoDigitsIsComparedAsSent) {
+    for (const int16_t contrast : {int16_t(0x1A3), int16_t(-1), int16_t(0x7F)}) {
+        ReadHost host;
+        host.instrument.setLcdContrast(contrast);
+        ASSERT_TRUE(host.link.SetInstrument(host.instrument)) << contrast;
+        EXPECT_FALSE(host.instrument.Change(InstrumentFlag::Change_LcdContrast)) << contrast;
+        EXPECT_EQ(commands(host).value(0),
+                  "UL,W," + QString::number(contrast & 0xFF, 16).toUpper().rightJustified(2, '0'));
+    }
 }
 
 TEST(Upload, ClockIsWrittenAsSixTwoDigitFields) {
@@ -296,14 +309,27 @@ TEST(LiveReadings, EachTickAsksOnceAndReportsChannelFour) {
     EXPECT_TRUE(host.link.RunDensty());
     host.link.tmrDenst_Timer();
     EXPECT_EQ(host.link.Status(), uclVyif::StatusSingleRead);
-    host.link.tmrDenst_Timer();  // still in flight: nothing more is sent
-    EXPECT_EQ(commands(host), QStringList());
-    EXPECT_EQ(host.port.engine.requests.count("DN,R,"), 1);
     host.link.setRunDensty(false);  // waits for the request in flight
     QCoreApplication::processEvents();
     EXPECT_FALSE(host.link.RunDensty());
     EXPECT_EQ(readings.count(), 1);
     EXPECT_NE(host.link.Status(), uclVyif::StatusSingleRead);
+    EXPECT_EQ(commands(host), QStringList());
+    EXPECT_EQ(host.port.engine.requests.count("DN,R,"), 1);
+
+    // A tick that finds its request unanswered gives it up and sends nothing; the answer that
+    // comes after that is dropped, not taken for whatever runs next.
+    host.link.setRunDensty(true);
+    host.link.tmrDenst_Timer();
+    host.link.tmrDenst_Timer();
+    EXPECT_EQ(host.link.Status(), uclVyif::StatusIdle);
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(host.port.engine.requests.count("DN,R,"), 2);
+    EXPECT_EQ(readings.count(), 1);
+    EXPECT_EQ(host.link.Status(), uclVyif::StatusIdle);
+    EXPECT_TRUE(serialLog(host).contains("<<< No request waiting: received data dropped >>>"));
+    host.link.setRunDensty(false);
 }
 
 TEST(LiveReadings, EverySecondBringsTheCurrentReading) {
@@ -332,6 +358,22 @@ TEST(LiveReadings, ChannelWithoutDecimalPlacesReadsAsNoValue) {
     QCoreApplication::processEvents();
     ASSERT_EQ(readings.count(), 1);
     EXPECT_EQ(readings.at(0).at(3).toFloat(), -101.0f);
+}
+
+TEST(LiveReadings, GarbledReadingIsNoValue) {
+    const std::pair<QString, float> cases[] = {
+        {"1e39", -101.0f}, {"-1e39", -101.0f}, {"9E99", -101.0f}, {"3e38", 3e37f}, {"250", 25.0f}};
+    for (const auto& [raw, value] : cases) {
+        ReadHost host;
+        host.fake.liveGas4 = raw;
+        QSignalSpy readings(&host.link, &uclVyif::Densty);
+        host.link.tmrDenst_Timer();
+        host.pump.waitWhile([&] { return host.link.Status() == uclVyif::StatusSingleRead; });
+        QCoreApplication::processEvents();
+        ASSERT_EQ(readings.count(), 1) << raw.toStdString();
+        EXPECT_FLOAT_EQ(readings.at(0).at(3).toFloat(), value) << raw.toStdString();
+        EXPECT_EQ(host.instrument.LimitValue(3), readings.at(0).at(3).toFloat());
+    }
 }
 
 TEST(LiveReadings, UnansweredRequestTimesOutAndTheNextTickAsksAgain) {
@@ -452,4 +494,61 @@ TEST(Dump, UnwritableFileIsRaised) {
     ReadHost host;
     EXPECT_THROW(host.link.GetRomDump(host.folder.path() + "/no/such/folder/Dump.dat", "EP"),
                  rt::RuntimeError);
+}
+
+namespace {
+
+// Files of this process grow no larger than `bytes` while it lives: a write beyond fails
+// (EFBIG) instead of raising the signal that would end the process.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        previous_ = signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        signal(SIGXFSZ, previous_);
+    }
+
+  private:
+    rlimit saved_{};
+    sighandler_t previous_ = SIG_DFL;
+};
+
+}  // namespace
+
+TEST(Dump, ListThatCannotBeWrittenEndsTheReadAndIsRaised) {
+    FakeQM73 fake = FakeQM73::Typical();
+    fake.flash = flashBytes(64 * 128);  // 32 list blocks, far more than the file may take
+    ReadHost host(fake);
+    host.link.setSerialFileNo(0);
+    const QString path = host.folder.path() + "/Dump.dat";
+    {
+        const FileSizeLimit limit(4096);
+        try {
+            host.link.GetRomDump(path, "EP");
+            ADD_FAILURE() << "no error raised";
+        } catch (const rt::RuntimeError& e) {
+            EXPECT_EQ(e.number(), rt::ErrPathAccess);
+            EXPECT_TRUE(e.description().contains(path)) << e.description().toStdString();
+        }
+    }
+    EXPECT_EQ(host.link.Status(), uclVyif::StatusFailed);
+    // The read stopped at the block whose list failed: it was neither acknowledged nor asked
+    // for again.
+    const QStringList sent = host.port.engine.requests;
+    EXPECT_EQ(sent.count("EP,R,[ACK]"), 5);
+    EXPECT_EQ(sent.count("EP,R,[NAK]"), 0);
+    // A dump answer arriving now is not written anywhere, and the next dump works.
+    host.port.inject(comm::FrameBytes(comm::BuildFrame("EP,R,0,1,0,00112233", comm::EOT)));
+    QCoreApplication::processEvents();
+    host.fake.flash = flashBytes(256);
+    ASSERT_TRUE(host.link.GetRomDump(path, "EP"));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(f.readAll()).count("Adrs   +0"), 1);
 }
