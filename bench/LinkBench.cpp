@@ -100,6 +100,10 @@ struct QuietLink {
         link.setStatus(status);
         link.DataSend(comm::BuildFrame(body, comm::EOT), true);
     }
+    void idle() {
+        for (int i = 0; i < 200; ++i)
+            link.tmrTimer_Timer();
+    }
     // Bytes arriving in pieces of `piece`, each handled before the next comes.
     void arrive(const QByteArray& bytes, qsizetype piece) {
         for (qsizetype at = 0; at < bytes.size(); at += piece) {
@@ -110,24 +114,27 @@ struct QuietLink {
 };
 
 // Line noise while the link waits for a download block (arg 1 = 1) or for nothing (0): random
-// bytes in 1 KB pieces. The cost a byte ("bytes_per_second") stays the same from 8 KB to 1 MB.
+// bytes in 1 KB pieces (arg 2 = 1024) or all in one piece (0). The cost a byte
+// ("bytes_per_second") stays the same from 8 KB to 1 MB.
 void BM_ReceiveNoise(benchmark::State& state) {
     std::mt19937 random(7);
     QByteArray noise(state.range(0), '\0');
     for (char& c : noise)
         c = static_cast<char>(random() & 0xFF);
+    const qsizetype piece = state.range(2) > 0 ? state.range(2) : noise.size();
     QuietLink q;
     if (!q.link.Connected()) state.SkipWithError("no connection");
     for (auto _ : state) {
         state.PauseTiming();
         q.request(QStringLiteral("DR,R,"), state.range(1) ? 3 : 2);
+        if (!state.range(1)) q.idle();  // long enough for the link to use up its retries
         state.ResumeTiming();
-        q.arrive(noise, 1024);
+        q.arrive(noise, piece);
     }
     state.SetBytesProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_ReceiveNoise)
-    ->ArgsProduct({{8 << 10, 64 << 10, 512 << 10, 1 << 20}, {0, 1}})
+    ->ArgsProduct({{8 << 10, 64 << 10, 512 << 10, 1 << 20}, {0, 1}, {1024, 0}})
     ->Unit(benchmark::kMillisecond);
 
 // One long answer (its fields separated by CR, as the instrument may send them) arriving a
