@@ -7,6 +7,7 @@
 #include "app/BrandPicture.h"
 #include "core/ModMain.h"
 #include "platform/Twips.h"
+#include "runtime/RuntimeError.h"
 
 namespace app {
 
@@ -91,7 +92,17 @@ FrmOpen::~FrmOpen() {
 }
 
 bool FrmOpen::Form_Load() {
-    if (hooks_.anotherInstanceRunning && hooks_.anotherInstanceRunning()) {
+    bool anotherInstance = false;
+    try {
+        anotherInstance = hooks_.anotherInstanceRunning && hooks_.anotherInstanceRunning();
+    } catch (const rt::RuntimeError& e) {
+        // No lock could be made: that is no other running copy, and without a lock the program
+        // cannot keep a second one out. The reason is shown and the program ends.
+        dialogs_.message(e.description(), core::LoadResText(5001), platform::MsgIcon::Critical,
+                         platform::MsgButtons::OK);
+        return false;
+    }
+    if (anotherInstance) {
         dialogs_.message(core::LoadResText(99), core::LoadResText(5001),
                          platform::MsgIcon::Critical, platform::MsgButtons::OK);
         return false;

@@ -51,7 +51,8 @@ class FrmOpen : public QWidget {
             int tickIntervalMs = 500);
     ~FrmOpen() override;
 
-    // False when the program must end (another instance runs).
+    // False when the program must end: another instance runs, or the check for one failed
+    // (the hook raised rt::RuntimeError; its text is shown).
     bool Form_Load();
     // The timed sequence; runs once after the first show.
     void Form_Activate();

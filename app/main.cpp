@@ -2,6 +2,7 @@
 #include <QStringList>
 
 #include "app/FrmOpen.h"
+#include "core/ModMain.h"
 #include "mainwindow/shell/FrmMain.h"
 #include "platform/AppPaths.h"
 #include "platform/EventPump.h"
@@ -12,23 +13,26 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("QM73"));
 
-    const platform::AppPaths paths = platform::AppPaths::forProgram();
-    platform::SingleInstance instance(paths.lockFile());
     platform::QtDialogs dialogs;
     platform::QtEventPump pump;
     shell::FrmMain mainWindow;
-
-    const QStringList arguments = QApplication::arguments().mid(1);
-    app::FrmOpen open(
-        dialogs, pump,
-        {[&instance] { return !instance.acquire(); }, [&mainWindow] { mainWindow.Show(); }},
-        arguments.join(QLatin1Char(' ')));
     try {
+        // The user's files live in the per-user data folder, whatever folder the program runs
+        // from.
+        const platform::AppPaths paths = platform::AppPaths::forProgram();
+        core::AppPath = paths.programFolder();
+        platform::SingleInstance instance(paths.lockFile());
+
+        const QStringList arguments = QApplication::arguments().mid(1);
+        app::FrmOpen open(
+            dialogs, pump,
+            {[&instance] { return !instance.acquire(); }, [&mainWindow] { mainWindow.Show(); }},
+            arguments.join(QLatin1Char(' ')));
         if (!open.Form_Load()) return 1;
+        return QApplication::exec();
     } catch (const std::exception& e) {
         dialogs.message(QString::fromUtf8(e.what()), QStringLiteral("QM-73"),
                         platform::MsgIcon::Critical, platform::MsgButtons::OK);
         return 1;
     }
-    return QApplication::exec();
 }

@@ -138,7 +138,13 @@ float ScaleRawValue(float value, int16_t decimals) {
 
 QString OverIfOutOfRange(const QString& text, float fullScale) {
     const auto v = rt::ParseNumber(text);
-    if (!v || (*v >= 0 && *v <= fullScale)) return text;
+    if (!v) return text;
+    // Compared at the full scale's own precision: the text 20.9 read as a Double lies above
+    // the Single 20.9, and a reading equal to the full scale is not over it.
+    if (std::abs(*v) <= std::numeric_limits<float>::max()) {
+        const float reading = static_cast<float>(*v);
+        if (reading >= 0 && reading <= fullScale) return text;
+    }
     return QStringLiteral("OVER");
 }
 

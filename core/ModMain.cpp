@@ -7,6 +7,14 @@
 
 namespace core {
 
+const QString& ProgramFolder::path() const {
+    if (folder_.isEmpty())
+        throw rt::RuntimeError(rt::ErrPathAccess,
+                               QStringLiteral("The %1 is not set yet: no path can be built from it")
+                                   .arg(QString::fromLatin1(what_)));
+    return folder_;
+}
+
 Switches ParseSwitches(const QString& commandLine) {
     const QString upper = commandLine.toUpper();
     Switches s;

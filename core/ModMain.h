@@ -27,10 +27,33 @@ inline QString CommSettings;
 inline int16_t IrCommNum = 0;
 
 // ---- Program folders and views -----------------------------------------------------------
+// A folder the start-up sets once. Reading it before then raises rt::RuntimeError (error 75):
+// a path built from an empty folder names a place in the working folder, and deleting such a
+// folder would empty the folder the program was started from.
+class ProgramFolder {
+  public:
+    explicit ProgramFolder(const char* what) : what_(what) {}
+    ProgramFolder& operator=(const QString& folder) {
+        folder_ = folder;
+        return *this;
+    }
+    bool isSet() const { return !folder_.isEmpty(); }
+    const QString& path() const;
+    operator const QString&() const { return path(); }
+    // The folder followed by more of a path.
+    template <class Rest>
+    QString operator+(const Rest& rest) const {
+        return path() + rest;
+    }
+
+  private:
+    const char* what_;
+    QString folder_;
+};
 // The program folder (where QM73.mdb, QM73.ini and SerialLog.log lie) and the data folder of
-// the trend files; set once by the main window at start-up.
-inline QString AppPath;
-inline QString DataFolder;
+// the trend files.
+inline ProgramFolder AppPath{"program folder"};
+inline ProgramFolder DataFolder{"data folder"};
 // The data view's condensed display of interval trends.
 inline bool OutlineMode = false;
 

@@ -4,6 +4,7 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringList>
+#include <limits>
 #include <optional>
 
 #include "core/ClsToken.h"
@@ -203,7 +204,19 @@ void applyLine(const QString& key, const LineValues& v, SettingsWindow& window) 
 
 }  // namespace
 
-void LoadSettings(const QString& path, SettingsWindow& window) {
+namespace {
+
+// The settings file whose last reading stopped at a damaged line: the next save keeps it as
+// it was before replacing it. Empty when there is none.
+QString damagedFile;
+
+}  // namespace
+
+QString SettingsBackupPath(const QString& path) {
+    return path + QStringLiteral(".bak");
+}
+
+std::optional<SettingsDamage> LoadSettings(const QString& path, SettingsWindow& window) {
     clsToken token;
     token.ClearComments();
     token.ClearDelimiters();
@@ -213,27 +226,32 @@ void LoadSettings(const QString& path, SettingsWindow& window) {
     token.AddStrings(QStringLiteral("'"));
 
     QFile file(path);
-    if (!file.exists()) return;
+    if (!file.exists()) return std::nullopt;
     if (!file.open(QIODevice::ReadOnly)) {
         qWarning("Settings file %s cannot be read: %s", qPrintable(path),
                  qPrintable(file.errorString()));
-        return;
+        return std::nullopt;
     }
     const QStringList lines = decodeUtf8OrLatin1(file.readAll()).split(QLatin1Char('\n'));
+    if (damagedFile == path) damagedFile.clear();
     int lineNumber = 0;
-    try {
-        for (QString line : lines) {
-            ++lineNumber;
-            if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
+    for (QString line : lines) {
+        ++lineNumber;
+        if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
+        try {
             token.setSource(line);
             if (token.TokenCount() < 2) continue;
             applyLine(token.Tokens(0).toUpper(), LineValues(token), window);
+        } catch (const rt::RuntimeError& e) {
+            // Reading ends at the first bad value; what was read before it stays. The later
+            // settings are still in the file, which the next save keeps beside the new one.
+            qWarning("Settings file %s: reading stopped at line %d: %s", qPrintable(path),
+                     lineNumber, qPrintable(e.description()));
+            damagedFile = path;
+            return SettingsDamage{lineNumber, line, e.description()};
         }
-    } catch (const rt::RuntimeError& e) {
-        // Reading ends at the first bad value; what was read before it stays.
-        qWarning("Settings file %s: reading stopped at line %d: %s", qPrintable(path), lineNumber,
-                 qPrintable(e.description()));
     }
+    return std::nullopt;
 }
 
 // ---- writing -----------------------------------------------------------------------------
@@ -242,6 +260,10 @@ namespace {
 
 QString boolText(bool b) {
     return b ? QStringLiteral("True") : QStringLiteral("False");
+}
+// A text value in the tokenizer's string quotes, which keep TABs and ";" inside it.
+QString quoted(const QString& text) {
+    return QLatin1Char('\'') + text + QLatin1Char('\'');
 }
 QString numberText(int32_t n) {
     return QString::number(n);
@@ -269,6 +291,19 @@ class SettingsWriter {
     QStringList lines_;
 };
 
+// Copies a settings file that could not be read to the end to its backup (replacing an older
+// backup), so that the settings after its damaged line are not lost with the rewrite.
+void keepDamagedFile(const QString& path) {
+    if (!QFile::exists(path)) return;
+    const QString backup = SettingsBackupPath(path);
+    QFile::remove(backup);
+    QFile source(path);
+    if (!source.copy(backup))
+        throw rt::RuntimeError(rt::ErrPathAccess,
+                               QStringLiteral("Cannot keep the settings file %1 as %2: %3")
+                                   .arg(path, backup, source.errorString()));
+}
+
 }  // namespace
 
 void SaveSettings(const QString& path, SettingsWindow& window, rt::OleDate now) {
@@ -284,9 +319,15 @@ void SaveSettings(const QString& path, SettingsWindow& window, rt::OleDate now) 
     w.line(QStringLiteral("; Copyright (C) ") +
            QString::fromUtf8(english ? MakerNameEnglish : MakerNameJapanese));
     w.lines({";", ""});
-    w.key("Execute Count", {numberText(rt::CLng(static_cast<double>(ExecuteCount) + 1))});
+    // The run count starts again at 1 rather than overflow.
+    w.key("Execute Count", {numberText(ExecuteCount == std::numeric_limits<int32_t>::max()
+                                           ? int32_t(1)
+                                           : int32_t(ExecuteCount + 1))});
     w.key("Serial Log File", {SerialLogEnabled ? QStringLiteral("ON") : QStringLiteral("OFF")});
-    w.key("Factory Record Suffix", {FactoryRecordSuffix});
+    // Quoted like the font name, so that a TAB or ";" in it reads back; an empty suffix stays
+    // a key without a value.
+    w.key("Factory Record Suffix",
+          {FactoryRecordSuffix.isEmpty() ? QString() : quoted(FactoryRecordSuffix)});
     w.key("IrCOMM Num", {numberText(IrCommNum)});
     w.key("COMM Settings", {CommSettings});
     w.key("Timeout", {numberText(TimeoutSeconds == 0 ? int16_t(3) : TimeoutSeconds)});
@@ -296,9 +337,9 @@ void SaveSettings(const QString& path, SettingsWindow& window, rt::OleDate now) 
     w.key("Auto Load Mode",
           {boolText(AutoCalibrationMode), boolText(AutoLoadMode), boolText(AutoRemoveData)});
     w.lines({"", ";", "; Formats = Name , Size , Bold , Italic , Underline (Font setting)", ";"});
-    w.key("Font", {QLatin1Char('\'') + SettingsFont.name + QLatin1Char('\''),
-                   numberText(static_cast<float>(SettingsFont.size)), boolText(SettingsFont.bold),
-                   boolText(SettingsFont.italic), boolText(SettingsFont.underline)});
+    w.key("Font", {quoted(SettingsFont.name), numberText(static_cast<float>(SettingsFont.size)),
+                   boolText(SettingsFont.bold), boolText(SettingsFont.italic),
+                   boolText(SettingsFont.underline)});
     w.lines({"", ";", "; Formats = Scale , Back , Cursor (RGB) (Color datas), Gas , Temperature ",
              ";"});
     w.key("Graph Color", {numberText(graph.ScaleColor()), numberText(graph.BackColor()),
@@ -340,6 +381,10 @@ void SaveSettings(const QString& path, SettingsWindow& window, rt::OleDate now) 
     w.lines({"", ";"});
     w.key("QM-73", {EncodePassword(SettingsPassword)});
 
+    if (damagedFile == path) {
+        keepDamagedFile(path);
+        damagedFile.clear();
+    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(w.content()) < 0 || !file.commit())
         throw rt::RuntimeError(

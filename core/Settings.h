@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 #include "runtime/OleDate.h"
 
@@ -37,14 +38,27 @@ class SettingsWindow {
     virtual GraphColorProperties& zvdGraph() = 0;
 };
 
+// Where reading the settings file stopped: the damaged line (numbered from 1, without its line
+// end) and why it could not be read.
+struct SettingsDamage {
+    int lineNumber = 0;
+    QString line;
+    QString reason;
+};
+
 // Reads the settings file into the settings values, DefaultInstrument, SettingsFont and the
-// window. A missing file changes nothing; reading ends quietly at the first bad value (values
-// read before it stay). A key line with fewer values than its key takes leaves the rest as
-// they were.
-void LoadSettings(const QString& path, SettingsWindow& window);
+// window. A missing file changes nothing. Reading ends at the first bad value (values read
+// before it stay, the later ones keep their starting values) and the damaged line is returned
+// for the user to be told; the next SaveSettings of that file keeps it as it was in
+// "<file>.bak". A key line with fewer values than its key takes leaves the rest as they were.
+std::optional<SettingsDamage> LoadSettings(const QString& path, SettingsWindow& window);
+
+// The file in which the next save keeps a damaged settings file before replacing it.
+QString SettingsBackupPath(const QString& path);
 
 // Replaces the settings file whole (atomically: a failure leaves the old file) with every key.
-// Raises rt::RuntimeError when the file cannot be written.
+// After a read that stopped at a damaged line, the first save copies the file as it was to
+// SettingsBackupPath first. Raises rt::RuntimeError when a file cannot be written.
 void SaveSettings(const QString& path, SettingsWindow& window,
                   rt::OleDate now = rt::OleDate::now());
 

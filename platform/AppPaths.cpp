@@ -1,19 +1,21 @@
 #include "platform/AppPaths.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QStandardPaths>
+
+#include "runtime/RuntimeError.h"
 
 namespace platform {
 
 AppPaths::AppPaths(QString programFolder) : folder_(QDir::cleanPath(std::move(programFolder))) {}
 
 AppPaths AppPaths::forProgram() {
-    const QString exeFolder = QCoreApplication::applicationDirPath();
-    const QFileInfo info(exeFolder);
-    if (info.isDir() && info.isWritable()) return AppPaths(exeFolder);
+    // Never the executable's folder, even when it is writable: a build folder is rebuilt or
+    // removed with everything in it, the stored downloads included.
     const QString userFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (userFolder.isEmpty())
+        throw rt::RuntimeError(rt::ErrPathAccess,
+                               QStringLiteral("The system names no data folder for this user"));
     QDir().mkpath(userFolder);
     return AppPaths(userFolder);
 }

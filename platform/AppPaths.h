@@ -4,11 +4,14 @@
 
 namespace platform {
 
-// Every file and folder of the program derives from one program folder: the executable's
-// folder when it is writable, else the per-user data folder. Tests pass their own folder.
+// Every file and folder of the program derives from one program folder: the per-user data
+// folder (~/.local/share/QM73), wherever the executable lies. Tests pass their own folder.
 class AppPaths {
   public:
     explicit AppPaths(QString programFolder);
+    // The per-user data folder, created when missing (a folder that cannot be created shows
+    // when the lock file cannot be made in it). Raises rt::RuntimeError when the system names
+    // no such folder.
     static AppPaths forProgram();
 
     QString programFolder() const { return folder_; }

@@ -17,6 +17,10 @@ namespace platform {
 
 // ---- values ------------------------------------------------------------------------------
 
+// The driver binds a null QString as SQL NULL, and an empty text often is one: a row written
+// with an empty name would then not be found by a search for ''.
+DbParam::DbParam(const QString& text) : value_(text.isNull() ? QStringLiteral("") : text) {}
+
 DbParam::DbParam(float f) : value_(rt::SingleToDouble(f)) {}
 
 DbParam::DbParam(rt::OleDate date) : value_(dbDateText(date)) {}

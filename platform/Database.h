@@ -11,13 +11,14 @@
 
 namespace platform {
 
-// A value bound to a statement: texts as they are, dates as ISO text to the second, Booleans
-// as 1/0, a Single as the double of its 7-digit text (20.9f is stored as 20.9).
+// A value bound to a statement: texts as they are (an empty text as '', never NULL), dates as
+// ISO text to the second, Booleans as 1/0, a Single as the double of its 7-digit text (20.9f is
+// stored as 20.9). Only nullptr binds SQL NULL.
 class DbParam {
   public:
     DbParam(std::nullptr_t) {}
-    DbParam(const QString& text) : value_(text) {}
-    DbParam(const char* text) : value_(QString::fromUtf8(text)) {}
+    DbParam(const QString& text);
+    DbParam(const char* text) : DbParam(QString::fromUtf8(text)) {}
     DbParam(bool b) : value_(b ? 1 : 0) {}
     DbParam(int16_t n) : value_(static_cast<int>(n)) {}
     DbParam(int32_t n) : value_(n) {}

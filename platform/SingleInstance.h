@@ -10,10 +10,13 @@ namespace platform {
 class SingleInstance {
   public:
     explicit SingleInstance(const QString& lockPath);
-    // True when this process now holds the lock, false when another instance does.
+    // True when this process now holds the lock, false when another running instance does.
+    // Raises rt::RuntimeError (error 75) naming the folder and the system's reason when no
+    // lock can be made there at all.
     bool acquire();
 
   private:
+    QString lockPath_;
     QLockFile lock_;
 };
 

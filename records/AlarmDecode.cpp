@@ -67,7 +67,8 @@ void clsAlarm::writeSamples(const QString& words, int channel) {
     std::array<uint8_t, 2> flags{0, 0};
     for (qsizetype at = 0; at < words.size(); at += 4) {
         const QString word = words.mid(at, 4);
-        const int32_t n = ++sampleCount_[channel];
+        const int32_t n = NextSample(sampleCount_[channel], Rows);
+        sampleCount_[channel] = static_cast<int16_t>(n);
         const int32_t record = trendRecordOf(n);
         if (channel < 5) {
             const Gas& g = gas_[channel];
@@ -110,9 +111,9 @@ bool clsAlarm::SetDataB0(const QString& vData, bool testFlag, bool compress) {
 }
 
 bool clsAlarm::SetDataXX(const QString& vData, bool testFlag) {
-    const QString number = LineText(vData, 11, 4);
-    if (vData.size() < 14 || !rt::IsNumeric(number)) return false;
-    const int32_t n = rt::CLng(number);
+    const auto number = LongField(LineText(vData, 11, 4));
+    if (vData.size() < 14 || !number) return false;
+    const int32_t n = *number;
     if (n < 1 || n > 720) return false;
     if (!testFlag) {
         Row& row = rows_[n - 1];

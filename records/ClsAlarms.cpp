@@ -14,7 +14,8 @@ bool anyRecordLine(const QString&) {
 }  // namespace
 
 bool clsAlarms::SetDatas(const QString& vData, bool testFlag) {
-    const FramedLine f = routing_.frame(CleanRecordLine(vData), anyRecordLine);
+    // Code 127 is a repeat count of the compressed sample lines: it is kept.
+    const FramedLine f = routing_.frame(core::StripControlChars(vData), anyRecordLine);
     // A continuation line before any record line, or of a record the collection no longer
     // holds (it was cleared for a new download), belongs to no record.
     if (f.compress && (f.number.isEmpty() || !Item(RecordKey(f.number)))) return true;

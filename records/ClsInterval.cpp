@@ -120,7 +120,9 @@ void clsInterval::setDataCount(int32_t count) {
 }
 
 void clsInterval::setEventCount(int32_t count) {
-    if (count > 0) eventRow(std::min(count, MaxEventRow + 1) - 1);
+    // Never more rows than the table holds: the accessors read up to the count.
+    count = std::min(count, MaxEventRow + 1);
+    if (count > 0) eventRow(count - 1);
     eventCount_ = count;
 }
 

@@ -58,7 +58,7 @@ class clsInterval : public RecordBase, public core::GasListSource {
     int32_t DataCount() const { return dataCount_; }
     void setDataCount(int32_t count);  // taken only for 0 <= count < 54000
     int32_t EventCount() const { return eventCount_; }
-    void setEventCount(int32_t count);
+    void setEventCount(int32_t count);  // at most 2049, the rows of the table
     int32_t ValueCount() const { return valueCount_; }
     void setValueCount(int32_t count) { valueCount_ = count; }
     rt::OleDate BaseDate() const { return baseDate_; }

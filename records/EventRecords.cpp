@@ -118,9 +118,9 @@ bool EventRecord::decodeGasList(const QString& vData, bool testFlag) {
 
 bool EventRecord::decodeCount(const QString& vData, bool testFlag) {
     if (!testFlag) serialNo_ = core::EmptyToAsterisk(LineText(vData, 5, 12));
-    const QString count = LineText(vData, 18, 4);
-    if (!rt::IsNumeric(count)) return false;
-    if (!testFlag) dataCount_ = rt::CLng(count);
+    const auto count = LongField(LineText(vData, 18, 4));
+    if (!count) return false;
+    if (!testFlag) dataCount_ = *count;
     return true;
 }
 

@@ -90,7 +90,8 @@ void clsInterval::writeSamples(const QString& words, int channel) {
     core::TrendFile file(TrendFilePath());
     for (qsizetype at = 0; at + 4 <= words.size(); at += 4) {
         const QString word = words.mid(at, 4);
-        const int32_t k = ++sampleCounters_[channel];
+        const int32_t k = sampleCounters_[channel] =
+            NextSample(sampleCounters_[channel], MaxValueRow + 1);
         const rt::OleDate time = date_.addSeconds(static_cast<qint64>(k) * interval_);
         if (channel < 5) {
             const Gas& g = gas_[channel];
@@ -112,8 +113,7 @@ void clsInterval::writeSamples(const QString& words, int channel) {
 }
 
 void clsInterval::addPlainEvent(const QString& line, int channel) {
-    const QString offsetText = LineText(line, 24, 4);
-    const qint64 offset = rt::IsNumeric(offsetText) ? rt::CLng(offsetText) : 0;
+    const qint64 offset = LongField(LineText(line, 24, 4)).value_or(0);
     const int16_t code = core::StatusNumberToCode(LineText(line, 5, 2));
     if (channel >= 0 && channel < 5) {
         if (gas_[channel].name.isEmpty()) return;

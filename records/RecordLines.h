@@ -4,7 +4,7 @@
 
 namespace records {
 
-// Keeps the characters of codes 32..126 (the alarm-trend and event lines).
+// Keeps the characters of codes 32..126 (the event lines; trend lines keep 127, a repeat count).
 QString CleanRecordLine(const QString& text);
 
 // One record line after framing: its record number KK, its record code TT and the line with

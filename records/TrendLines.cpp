@@ -18,6 +18,28 @@ QString LineText(const QString& line, int p, int n) {
     return rt::Mid(line, p, n);
 }
 
+std::optional<int16_t> IntegerValue(double value) {
+    const double r = rt::RoundHalfEven(value);
+    if (!(r >= -32768.0 && r <= 32767.0)) return std::nullopt;
+    return static_cast<int16_t>(r);
+}
+
+std::optional<int32_t> LongField(const QString& text) {
+    const auto v = rt::ParseNumber(text);
+    if (!v) return std::nullopt;
+    const double r = rt::RoundHalfEven(*v);
+    if (!(r >= -2147483648.0 && r <= 2147483647.0)) return std::nullopt;
+    return static_cast<int32_t>(r);
+}
+
+int32_t NextSample(int32_t count, int32_t capacity) {
+    if (count >= capacity)
+        throw rt::RuntimeError(
+            rt::ErrSubscript,
+            QStringLiteral("More samples than the %1 the record holds").arg(capacity));
+    return count + 1;
+}
+
 namespace {
 
 bool twoDigits(const QString& s) {
@@ -133,8 +155,7 @@ HeaderLine ParseHeaderLine(const QString& line) {
     HeaderLine h;
     h.date = LineDate(line, 5);
     h.time = LineTime(line, 11);
-    const QString interval = LineText(line, 17, 4);
-    if (rt::IsNumeric(interval)) h.interval = rt::CLng(interval);
+    h.interval = LongField(LineText(line, 17, 4));
     return h;
 }
 
@@ -160,7 +181,8 @@ bool ApplyGasListLine(const QString& line, bool testFlag, TrendGas& gas4, TrendG
                       bool wholeDesit) {
     bool result = true;
     const auto take = [&](TrendGas& gas, const GasListBlock& b) {
-        if (b.present && !b.numeric) {
+        // A Desit kept as a whole number must fit an Integer.
+        if (b.present && (!b.numeric || (wholeDesit && !IntegerValue(b.desit)))) {
             result = false;
             return;
         }
@@ -172,7 +194,7 @@ bool ApplyGasListLine(const QString& line, bool testFlag, TrendGas& gas4, TrendG
         gas.enabled = true;
         gas.name = b.name;
         gas.fullScale = b.fullScale;
-        gas.desit = wholeDesit ? rt::CInt(b.desit) : b.desit;
+        gas.desit = wholeDesit ? *IntegerValue(b.desit) : b.desit;
         gas.point = b.point;
     };
     take(gas4, GasListGas4(line));

@@ -15,6 +15,18 @@ namespace records {
 // n characters of a record line from position p (1-based); fewer when the line is shorter.
 QString LineText(const QString& line, int p, int n);
 
+// A numeric field as a Long (rounded half to even); nullopt when the text is not numeric or
+// its number does not fit. A field too large for its type is as bad as one that is no number:
+// decoding instrument text never raises Overflow.
+std::optional<int32_t> LongField(const QString& text);
+// A number as an Integer (rounded half to even); nullopt when it does not fit.
+std::optional<int16_t> IntegerValue(double value);
+
+// Counts one more sample of a channel whose record holds at most `capacity` samples (as many
+// as the instrument can hold); raises error 9 beyond it, so that a garbled repeat count fails
+// its line instead of writing a trend file without bound.
+int32_t NextSample(int32_t count, int32_t capacity);
+
 // A yymmdd field as a date of 2000..2099; nullopt when it is no valid date.
 std::optional<rt::OleDate> LineDate(const QString& line, int p);
 // An hhnnss field as seconds of the day; nullopt when it is no valid time.

@@ -73,9 +73,6 @@ TEST(GasCommon, Scaling) {
     EXPECT_EQ(ScaleRawValue(209, 101), -101.0f);
     EXPECT_EQ(ScaleRawValue(209, -1), -101.0f);
 
-    EXPECT_EQ(OverIfOutOfRange("25.1", 25), "OVER");
-    EXPECT_EQ(OverIfOutOfRange("-0.1", 25), "OVER");
-    EXPECT_EQ(OverIfOutOfRange("25", 25), "25");
     EXPECT_EQ(OverIfOutOfRange("FAIL", 25), "FAIL");
 
     EXPECT_EQ(RawCountText(12.3f, 1), "  123");
@@ -89,6 +86,22 @@ TEST(GasCommon, Scaling) {
     EXPECT_EQ(QuantizeToStep(-3, 0.5f), 0.0f);
     EXPECT_THROW(QuantizeToStep(1, 0), rt::RuntimeError);
     EXPECT_THROW(QuantizeToStep(40000, 1), rt::RuntimeError);
+}
+
+TEST(GasCommon, ReadingsAtTheFullScaleAreNotOver) {
+    // Readings at, just below and just above the full scale, and below zero.
+    const struct {
+        const char* text;
+        float fullScale;
+        bool over;
+    } cases[] = {{"20.9", 20.9f, false}, {"20.89", 20.9f, false}, {"20.91", 20.9f, true},
+                 {"0.3", 0.3f, false},   {"0.29", 0.3f, false},   {"0.31", 0.3f, true},
+                 {"100", 100, false},    {"99.9", 100, false},    {"100.1", 100, true},
+                 {"25", 25, false},      {"25.1", 25, true},      {"-0.1", 25, true},
+                 {"0", 25, false},       {"1E+300", 25, true}};
+    for (const auto& c : cases)
+        EXPECT_EQ(OverIfOutOfRange(c.text, c.fullScale), QString(c.over ? "OVER" : c.text))
+            << c.text << " against " << c.fullScale;
 }
 
 TEST(GasCommon, MasksAndIndexes) {

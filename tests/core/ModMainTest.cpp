@@ -1,6 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <functional>
+
 #include "core/ModMain.h"
+#include "core/SerialLog.h"
+#include "core/TrendFile.h"
 #include "runtime/RuntimeError.h"
 #include "tests/support/ScriptedDialogs.h"
 
@@ -147,4 +154,46 @@ TEST(ModMain, DefaultCommSettings) {
     CommSettings.clear();
     SetDefaultCommSettings();
     EXPECT_EQ(CommSettings, "921600,n,8,1");
+}
+
+TEST(ProgramFolders, PathsFromUnsetFoldersRaiseAndTheWorkingFolderKeepsItsFiles) {
+    // The program runs in a working folder of its own for this test.
+    QTemporaryDir work;
+    ASSERT_TRUE(work.isValid());
+    QFile kept(work.filePath("kept.txt"));
+    ASSERT_TRUE(kept.open(QIODevice::WriteOnly));
+    kept.close();
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(work.path()));
+    ASSERT_EQ(QDir::currentPath(), QDir(work.path()).canonicalPath());
+    AppPath = QString();
+    DataFolder = QString();
+
+    const rt::OleDate start = *rt::OleDate::fromCivil(2026, 3, 7, 5, 4, 9);
+    const struct {
+        const char* what;
+        std::function<void()> use;
+    } cases[] = {
+        {"delete the data folder", [] { DeleteFolder(DataFolder); }},
+        {"delete the program folder", [] { DeleteFolder(AppPath); }},
+        {"delete a month of trend files", [] { DeleteFolder(DataFolder + "/26"); }},
+        {"make the trend folders", [&start] { CreateTrendFolders(DataFolder, start); }},
+        {"the database", [] { DatabasePath(); }},
+        {"the serial log", [] { SerialLogPath(); }},
+    };
+    for (const auto& c : cases) {
+        try {
+            c.use();
+            ADD_FAILURE() << c.what << ": no error";
+        } catch (const rt::RuntimeError& e) {
+            EXPECT_EQ(e.number(), rt::ErrPathAccess) << c.what;
+            EXPECT_TRUE(e.description().contains("folder is not set")) << c.what;
+        }
+        EXPECT_TRUE(QFile::exists(work.filePath("kept.txt"))) << c.what;
+    }
+    EXPECT_FALSE(AppPath.isSet());
+    QDir::setCurrent(previous);
+
+    AppPath = work.path();
+    EXPECT_EQ(DatabasePath(), work.path() + "/QM73.mdb");
 }

@@ -207,7 +207,7 @@ TEST_F(SettingsFile, NonNumericValuesTakeTheReaderDefaults) {
     EXPECT_EQ(window.graph.BackColor(), 0xF0F0F0);
 }
 
-TEST_F(SettingsFile, ReadingStopsAtTheFirstBadValue) {
+TEST_F(SettingsFile, ReadingStopsAtTheFirstBadValueAndSaysWhere) {
     const struct {
         const char* badLine;
     } cases[] = {{"IrCOMM Num\t40000"},     // beyond 16 bits
@@ -216,11 +216,44 @@ TEST_F(SettingsFile, ReadingStopsAtTheFirstBadValue) {
                  {"QM-73\t!!"}};            // not a scrambled text
     for (const auto& c : cases) {
         resetSettings();
-        write(QByteArray("Retry\t9\n") + c.badLine + "\nTimeout\t8\n");
-        LoadSettings(path(), window);
+        write(QByteArray("; settings\r\nRetry\t9\r\n") + c.badLine + "\r\nTimeout\t8\r\n");
+        const std::optional<SettingsDamage> damage = LoadSettings(path(), window);
         EXPECT_EQ(RetryLimit, 9) << c.badLine;
         EXPECT_EQ(TimeoutSeconds, 3) << c.badLine;  // the line after was not read
+        ASSERT_TRUE(damage) << c.badLine;
+        EXPECT_EQ(damage->lineNumber, 3);
+        EXPECT_EQ(damage->line, c.badLine);
+        EXPECT_FALSE(damage->reason.isEmpty());
     }
+    write("Retry\t9\r\nTimeout\t8\r\n");
+    EXPECT_FALSE(LoadSettings(path(), window));
+}
+
+TEST_F(SettingsFile, SaveAfterADamagedLineKeepsTheOldFileOnce) {
+    const QByteArray damaged = "Retry\t9\r\nIrCOMM Num\t40000\r\nTimeout\t8\r\n";
+    write(damaged);
+    ASSERT_TRUE(LoadSettings(path(), window));
+    SaveSettings(path(), window);
+    QFile backup(SettingsBackupPath(path()));
+    ASSERT_TRUE(backup.open(QIODevice::ReadOnly));
+    EXPECT_EQ(backup.readAll(), damaged);
+    backup.close();
+    EXPECT_TRUE(read().contains("\r\nRetry\t9\r\n"));
+
+    // Later saves leave the backup alone, as does a save after a reading without damage.
+    TimeoutSeconds = 7;
+    SaveSettings(path(), window);
+    EXPECT_FALSE(LoadSettings(path(), window));
+    SaveSettings(path(), window);
+    ASSERT_TRUE(backup.open(QIODevice::ReadOnly));
+    EXPECT_EQ(backup.readAll(), damaged);
+}
+
+TEST_F(SettingsFile, NoBackupWithoutDamage) {
+    write("Retry\t9\r\n");
+    EXPECT_FALSE(LoadSettings(path(), window));
+    SaveSettings(path(), window);
+    EXPECT_FALSE(QFile::exists(SettingsBackupPath(path())));
 }
 
 TEST_F(SettingsFile, MissingOrCommentOnlyFileChangesNothing) {
@@ -248,13 +281,46 @@ TEST_F(SettingsFile, ShortKeyLineLeavesMissingValuesAsTheyWere) {
 }
 
 TEST_F(SettingsFile, LowerCaseKeyAndCountOnSave) {
-    write("execute count\t7\r\n");
+    const struct {
+        const char* line;
+        int32_t read;
+        const char* written;
+    } cases[] = {{"execute count\t7", 7, "8"},
+                 {"Execute Count\t2147483647", 2147483647, "1"},  // starts again at 1
+                 {"Execute Count\t-1", -1, "0"}};
+    for (const auto& c : cases) {
+        resetSettings();
+        write(QByteArray(c.line) + "\r\n");
+        LoadSettings(path(), window);
+        EXPECT_EQ(ExecuteCount, c.read) << c.line;
+        SaveSettings(path(), window);
+        SaveSettings(path(), window);  // every save of one run writes the same count
+        EXPECT_TRUE(read().contains(QByteArray("\r\nExecute Count\t") + c.written + "\r\n"))
+            << c.line;
+        EXPECT_EQ(ExecuteCount, c.read);
+    }
+}
+
+TEST_F(SettingsFile, QuotedSuffixRoundTripsExactly) {
+    write("Factory Record Suffix\t'A\tB'\r\n");
     LoadSettings(path(), window);
-    EXPECT_EQ(ExecuteCount, 7);
-    SaveSettings(path(), window);
-    SaveSettings(path(), window);  // every save of one run writes the same count
-    EXPECT_TRUE(read().contains("\r\nExecute Count\t8\r\n"));
-    EXPECT_EQ(ExecuteCount, 7);
+    EXPECT_EQ(FactoryRecordSuffix, "A\tB");
+
+    const rt::OleDate now = *rt::OleDate::fromCivil(2026, 12, 10, 13, 51, 14);
+    for (const QString suffix : {"A\tB", "x;y", "F 01"}) {
+        resetSettings();
+        FactoryRecordSuffix = suffix;
+        SaveSettings(path(), window, now);
+        const QByteArray first = read();
+        EXPECT_TRUE(first.contains("\r\nFactory Record Suffix\t'" + suffix.toUtf8() + "'\r\n"));
+        resetSettings();
+        LoadSettings(path(), window);
+        EXPECT_EQ(FactoryRecordSuffix, suffix);
+        SaveSettings(path(), window, now);
+        // The same file, but for the run count that every reading and saving raises.
+        EXPECT_EQ(read(), QByteArray(first).replace("Execute Count\t1\r", "Execute Count\t2\r"))
+            << suffix.toStdString();
+    }
 }
 
 TEST_F(SettingsFile, ReadsAnOldLatin1File) {
@@ -317,7 +383,7 @@ TEST_F(SettingsFile, SavedLayoutIsExact) {
         "\r\n"
         "Execute Count\t42\r\n"
         "Serial Log File\tON\r\n"
-        "Factory Record Suffix\tF01\r\n"
+        "Factory Record Suffix\t'F01'\r\n"
         "IrCOMM Num\t5\r\n"
         "COMM Settings\t921600,n,8,1\r\n"
         "Timeout\t3\r\n"

@@ -67,6 +67,25 @@ TEST_F(DatabaseFile, ValuesRoundTripThroughBoundParameters) {
               2);
 }
 
+TEST_F(DatabaseFile, EmptyTextsBindAsEmptyTextAndOnlyNullptrAsNull) {
+    const Database db = Database::open(path());
+    const struct {
+        DbParam value;
+        bool null;
+    } cases[] = {{QString(), false},
+                 {QStringLiteral(""), false},
+                 {"", false},
+                 {QString().trimmed(), false},
+                 {nullptr, true}};
+    int32_t seqNo = 0;
+    for (const auto& c : cases) {
+        db.exec("Insert Into Log_head (SeqNo, Names) Values (?,?)", {++seqNo, c.value});
+        const platform::ResultSet r = db.query("Select Names From Log_head Where SeqNo=?", {seqNo});
+        EXPECT_EQ(r.isNull(0, "Names"), c.null) << seqNo;
+    }
+    EXPECT_EQ(db.query("Select SeqNo From Log_head Where Names=?", {QString()}).rowCount(), 4);
+}
+
 TEST_F(DatabaseFile, MaxSeqIsLargestPlusOne) {
     const Database db = Database::open(path());
     EXPECT_EQ(db.MaxSeq("Log_head"), 1);

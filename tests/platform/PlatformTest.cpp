@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
 
@@ -26,9 +29,25 @@ TEST(AppPaths, EveryFileLiesInTheProgramFolder) {
     EXPECT_EQ(paths.serialLog(), "/opt/qm73/SerialLog.log");
 }
 
-TEST(AppPaths, ProgramFolderIsWritable) {
+TEST(AppPaths, ProgramFolderIsThePerUserDataFolderWhereverTheProgramRuns) {
+    // The executable's folder (a build folder here) is writable, and still not used.
+    ASSERT_TRUE(QFileInfo(QCoreApplication::applicationDirPath()).isWritable());
+    QTemporaryDir home;
+    const QByteArray previousHome = qgetenv("XDG_DATA_HOME");
+    const QString previousName = QCoreApplication::applicationName();
+    qputenv("XDG_DATA_HOME", home.path().toUtf8());
+    QCoreApplication::setApplicationName("QM73");
+
     const AppPaths paths = AppPaths::forProgram();
-    EXPECT_TRUE(QFileInfo(paths.programFolder()).isWritable());
+    EXPECT_EQ(paths.programFolder(), home.path() + "/QM73");
+    EXPECT_TRUE(QFileInfo(paths.programFolder()).isDir());  // created on first start
+    EXPECT_EQ(paths.database(), home.path() + "/QM73/QM73.mdb");
+
+    QCoreApplication::setApplicationName(previousName);
+    if (previousHome.isNull())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", previousHome);
 }
 
 TEST(SingleInstance, SecondHolderIsRefusedAndStaleLockIsTakenOver) {
@@ -48,6 +67,22 @@ TEST(SingleInstance, SecondHolderIsRefusedAndStaleLockIsTakenOver) {
     stale.close();
     SingleInstance third(lockPath);
     EXPECT_TRUE(third.acquire());
+}
+
+TEST(SingleInstance, ALockThatCannotBeMadeIsNoOtherInstance) {
+    testsupport::TempProgramFolder folder;
+    const QString missing = folder.path() + "/missing";
+    SingleInstance instance(missing + "/QM73.lock");
+    try {
+        instance.acquire();
+        FAIL() << "no error";
+    } catch (const rt::RuntimeError& e) {
+        EXPECT_EQ(e.number(), rt::ErrPathAccess);
+        EXPECT_TRUE(e.description().contains(missing)) << e.description().toStdString();
+        EXPECT_TRUE(e.description().contains("No such file or directory"))
+            << e.description().toStdString();
+    }
+    EXPECT_TRUE(QDir(folder.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
 }
 
 TEST(Twips, FifteenTwipsPerPixel) {

@@ -88,8 +88,9 @@ TEST_F(Alarm, CollectionRouting) {
     EXPECT_FALSE(c.SetDatas(shortBD, true));
     EXPECT_EQ(c.FailLine(), "\r\n03BD" + QString(18, '0'));
     EXPECT_TRUE(c.SetDatas("/03BD" + QString(19, '0'), true));
-    // Characters outside 32..126 vanish, code 127 included.
+    // Characters outside 32..127 vanish: the TAB does, the repeat count 127 does not.
     EXPECT_FALSE(c.SetDatas("/04BC\t" + QString(18, 'x') + QChar(127), true));
+    EXPECT_TRUE(c.FailLine().endsWith("04BC" + QString(18, 'x') + QChar(127)));
     // Unknown codes create their record and are accepted; "96" and "XX" are not routed.
     EXPECT_TRUE(c.SetDatas("/01ZZ", true));
     EXPECT_TRUE(c.SetDatas("/01XX0000000721", true));
@@ -207,6 +208,92 @@ TEST_F(Alarm, FaultyDataLine) {
     EXPECT_EQ(serialLog().count("<<< error catch in SetDataB0() >>> 5:"), 1);
 }
 
+TEST_F(Alarm, RepeatCount127KeepsEverySample) {
+    // Eleven runs of 63 (count character 127) and one of 27: 720 samples of 0.1.
+    QString line;
+    for (int i = 0; i < 11; ++i)
+        line += QChar(127) + QString("00$");
+    line += QChar(64 + 27) + QString("00$");
+    ASSERT_EQ(core::RunLengthDecode(QChar(127) + QString("00$")), QString("0001").repeated(63));
+    ASSERT_TRUE(feed(header()));
+    ASSERT_TRUE(feed({"/01B4", line}));
+    ASSERT_EQ(c.Item(1)->SampleCount(3), 720);
+    c.Item(1)->Update();
+
+    clsAlarm stored;
+    stored.setSeqNo(1);
+    stored.ReLoad();
+    ASSERT_EQ(stored.DataCount(), 720);
+    for (int i = 0; i < 720; ++i)
+        ASSERT_EQ(stored.Value(3, i), 0.1f) << i;
+    EXPECT_EQ(stored.DateTimes(360), moment());
+}
+
+TEST_F(Alarm, SamplesStopAtTheCapacityOfTheRecord) {
+    // A repeat count of 62 * 64 + 62 = 4030 per word.
+    const QString huge = "~~!!";
+    const struct {
+        QStringList lines;
+        bool error;
+    } cases[] = {{{L::words(QStringList(721, "0001"))}, false},
+                 {{L::words(QStringList(722, "0001"))}, true},
+                 {{L::words(QStringList(700, "0001")), L::words(QStringList(22, "0001"))}, true},
+                 {{huge.repeated(20)}, true}};
+    int recording = 0;
+    for (const auto& k : cases) {
+        clsAlarms one;
+        one.setInstruments(&inst);
+        QStringList block = header();
+        block[2] =
+            BD("01", "240315", QString("1430%1").arg(++recording, 2, 10, QChar('0')), "0010");
+        for (const QString& line : k.lines)
+            block << "/01B4" << line;
+        ASSERT_TRUE(testsupport::FeedBlock(one, block));
+        const clsAlarm& r = *one.Item(1);
+        EXPECT_EQ(r.Error(), k.error) << recording;
+        EXPECT_EQ(r.SampleCount(3), 721) << recording;
+        // Records begun: the file ends after the last sample's gas 4 value.
+        EXPECT_EQ((QFileInfo(r.TrendFilePath()).size() + 29) / 30, 721) << recording;
+    }
+    EXPECT_EQ(serialLog().count("<<< error catch in SetDataB0() >>> 9:"), 3);
+}
+
+TEST_F(Alarm, OverflowingFieldsRaiseNothingAndLeaveTheOtherRecordsWhole) {
+    const auto recordLines = [this](const QString& kk, const QString& interval) {
+        QStringList lines = {BB(kk, "S" + kk), BD(kk, "240315", "143000", interval),
+                             BC(kk, "H2S", "30.0", " 0.1", "TEMP", "50", "  1")};
+        lines << "/" + kk + "B4" << L::words({"0010", "0020", "0030"});
+        return lines;
+    };
+    const struct {
+        QString interval;
+        bool error;
+    } cases[] = {{"9e99", true}, {"1e10", true}, {"0010", false}};
+    for (const auto& k : cases) {
+        clsAlarms one;
+        one.setInstruments(&inst);
+        const QStringList block = recordLines("01", k.interval) + recordLines("02", "0010");
+        bool accepted = false;
+        EXPECT_NO_THROW(accepted = testsupport::FeedBlock(one, block));
+        EXPECT_TRUE(accepted);
+        EXPECT_EQ(one.Item("01 L")->Error(), k.error) << k.interval.toStdString();
+
+        // The other record of the block has all its samples.
+        clsAlarm& other = *one.Item("02 L");
+        ASSERT_FALSE(other.Error());
+        core::TrendFile f(other.TrendFilePath());
+        ASSERT_EQ((f.size() + 29) / 30, 3);  // records begun
+        EXPECT_EQ(core::GetSampleValue(3, f, 4), 4.8f);
+        other.Update();
+        EXPECT_EQ(
+            db().query("Select SeqNo From Log_Head Where Names=?", {other.GasBaseInfo(0).toText()})
+                .rowCount(),
+            1);
+    }
+    EXPECT_EQ(serialLog().count("<<< improper date in SetDataBD() >>> 01BD2403151430009e99"), 1);
+    EXPECT_EQ(serialLog().count("<<< improper date in SetDataBD() >>> 01BD2403151430001e10"), 1);
+}
+
 TEST_F(Alarm, DataBeforeTheHeaderWritesNoFile) {
     ASSERT_TRUE(feed({BB("01", "S1"), "/01B4", L::words({"0001"})}));
     EXPECT_TRUE(c.Item(1)->Error());
@@ -220,6 +307,7 @@ TEST_F(Alarm, GapAndGasBlockLines) {
     clsAlarm& r = *c.Item(1);
     EXPECT_FALSE(r.SetDataXX("01XX0000000721", false));
     EXPECT_FALSE(r.SetDataXX("01XX000000x", false));
+    EXPECT_FALSE(r.SetDataXX("01XX0000009e99", true));  // numeric, but no sample number
     EXPECT_TRUE(r.SetDataXX("01XX0000000181", false));
     EXPECT_EQ(r.DateTimes(180), moment());
     EXPECT_EQ(r.Value(0, 180), -101.0f);

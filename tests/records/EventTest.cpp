@@ -138,6 +138,65 @@ TEST_F(Events, AlarmEventLines) {
     EXPECT_EQ(r.GasBaseInfo(4).toText(), "SN9");
 }
 
+TEST_F(Events, OverflowingFieldsAreBadLinesAndRaiseNothing) {
+    // Record 01 of the block is whole; record 02 carries a field too large for its type.
+    const QString gasList = L::AC("02", "CH4", "100", "40000", "****", "0", "1").mid(1);
+    const struct {
+        QChar kind;  // 'C' alarm events, 'D' trouble events
+        QString line;
+        bool good;
+    } cases[] = {
+        {'C', countLine("02", "CB", "S2", "9e99"), false},
+        {'C', countLine("02", "CB", "S2", "1e10"), false},
+        {'D', countLine("02", "DB", "S2", "1e10"), false},
+        {'C', QString(gasList).replace(2, 2, "CC"), false},  // a whole-number Desit of 40000
+        {'D', QString(gasList).replace(2, 2, "DC"), true},   // a Single holds 40000
+    };
+    const auto check = [&](auto& events, const auto& c) {
+        events.setInstruments(&inst);
+        QStringList block = alarmRecord();
+        for (QString& l : block)
+            l.replace(2, 1, c.kind);
+        block << c.line;
+        // Both passes, the apply pass even after a refused check pass: nothing raises.
+        QList<bool> checked;
+        for (const QString& l : block)
+            EXPECT_NO_THROW(checked << events.SetDatas(l, true)) << c.line.toStdString();
+        for (const QString& l : block)
+            EXPECT_NO_THROW(events.SetDatas(l, false)) << c.line.toStdString();
+        EXPECT_EQ(checked.count(false), c.good ? 0 : 1) << c.line.toStdString();
+        EXPECT_EQ(checked.last(), c.good);
+        if (!c.good) {
+            EXPECT_TRUE(events.FailLine().endsWith(c.line));
+        }
+        EXPECT_EQ(events.Item("02 L")->DataCount(), 0);
+
+        // The other record is stored whole.
+        auto& whole = *events.Item("01 L");
+        EXPECT_EQ(whole.DataCount(), 1);
+        EXPECT_EQ(whole.Events(0), -107);
+        whole.Update();
+        const char* table = c.kind == 'C' ? "Alarm_Event" : "Trouble_Event";
+        EXPECT_EQ(
+            db().query(QStringLiteral("Select SeqNo From %1 Where GasNo=3 And Alarm_Type=-107")
+                           .arg(table))
+                .rowCount(),
+            1);
+    };
+    for (const auto& c : cases) {
+        if (c.kind == 'C') {
+            clsAlarmEvents events;
+            check(events, c);
+        } else {
+            clsTroubleEvents events;
+            check(events, c);
+            if (c.good) {
+                EXPECT_EQ(events.Item("02 L")->GasListInfo(3, 2).toSingle(), 40000.0f);
+            }
+        }
+    }
+}
+
 TEST_F(Events, PowerLines) {
     clsPowerEvent p;
     EXPECT_TRUE(p.SetDataF0(powerLine("01", "251224", "091530", "1111"), true));

@@ -2,6 +2,7 @@
 
 #include "core/ClsInstrument.h"
 #include "records/ClsHistorys.h"
+#include "records/EventCollections.h"
 #include "runtime/RuntimeError.h"
 #include "tests/records/RecordFixture.h"
 
@@ -280,6 +281,41 @@ TEST_F(History, InstrumentLatestCalibration) {
         "Select Raise(Abort, 'refused'); End");
     EXPECT_THROW(inst.HistoryUpdate(), rt::RuntimeError);
     EXPECT_EQ(rows("cLatestHist"), 2);
+}
+
+TEST_F(History, EmptyTextsOfEveryWriterAreStoredAsEmptyTexts) {
+    // An instrument whose gases have neither names nor units; gas 1 was not calibrated, and the
+    // alarm event of gas 1 finds no gas name in its record.
+    core::clsInstrument bare;
+    bare.setSerialNo("S9");
+    c.setInstruments(&bare);
+    ASSERT_TRUE(feed(3, {line("240101", "120000", "0.0", "50.0")}));
+    c.Item(1)->HistoryUpdate();
+    bare.HistoryUpdate();
+    records::clsAlarmEvents events;
+    events.setInstruments(&bare);
+    ASSERT_TRUE(testsupport::FeedBlock(events, {testsupport::lines::pad("01C10510", 25),
+                                                testsupport::lines::pad("01CD251224091530", 24)}));
+    events.Item(1)->Update();
+
+    const struct {
+        const char* table;
+        const char* column;
+    } cases[] = {{"cLatestHist", "Gas2Name"}, {"cLatestHist", "Gas2Unit"},
+                 {"cLatestHist", "Gas4Name"}, {"cHistory", "Gas1Name"},
+                 {"cHistory", "Gas1GasName"}, {"cHistory", "Gas2Unit"},
+                 {"Log_Head", "Gas2Unit"},    {"Alarm_Event", "GasName"}};
+    for (const auto& w : cases)
+        EXPECT_EQ(
+            db().query(QStringLiteral("Select SeqNo From %1 Where %2 = ''").arg(w.table, w.column))
+                .rowCount(),
+            1)
+            << w.table << "." << w.column;
+
+    // Reloaded, the empty unit stays empty instead of becoming a blank.
+    core::clsInstrument back;
+    back.LoadDatabase(1);
+    EXPECT_EQ(back.GasUnit(1), QString(""));
 }
 
 TEST_F(History, LoadDatabaseWithNullColumns) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QFileInfo>
 
 #include "core/TrendFile.h"
@@ -259,6 +260,44 @@ TEST_F(IntervalRecord, PlainLinesAreEvents) {
     feed(r, L::data("01", "A0", "05", "0000"));
     EXPECT_EQ(r.EventCount(), 3);
     EXPECT_EQ(r.GasEvent(3, 2).toSingle(), -107.0f);
+}
+
+TEST_F(IntervalRecord, SamplesStopAtTheCapacityOfTheRecord) {
+    // Repeat counts of 62 * 64 + 62 = 4030 and 25 * 64 + 11 = 1611 reach 54001 samples, the
+    // value rows of the record; one word more is one too many.
+    const QString full = QString("~~!!").repeated(13) + "YK!!";
+    const struct {
+        QString line;
+        bool error;
+    } cases[] = {{full, false}, {full + "A!!", true}, {QString("~~!!").repeated(14), true}};
+    for (const auto& c : cases) {
+        clsInterval r;
+        header(r);
+        QFile::remove(r.TrendFilePath());
+        feed(r, L::data("01", "A4", "00", "0000"));
+        r.SetDataA0(c.line, false, true);
+        EXPECT_EQ(r.Error(), c.error) << c.line.size();
+        EXPECT_EQ(r.SampleCount(3), 54001);
+        // The file ends inside the last sample's record (after its gas 4 value).
+        EXPECT_EQ((QFileInfo(r.TrendFilePath()).size() + 29) / 30, 54001);
+    }
+    EXPECT_EQ(serialLog().count("<<< error catch in SetDataA0() >>> 9:"), 2);
+}
+
+TEST_F(IntervalRecord, EventCountStaysWithinTheTable) {
+    const struct {
+        int32_t count, held;
+    } cases[] = {{0, 0}, {5, 5}, {2049, 2049}, {2050, 2049}, {1000000, 2049}};
+    for (const auto& c : cases) {
+        clsInterval r;
+        r.setEventCount(c.count);
+        ASSERT_EQ(r.EventCount(), c.held) << c.count;
+        if (c.held > 0) {
+            EXPECT_FALSE(r.GasEvent(0, c.held - 1).isEmpty());
+        }
+        EXPECT_TRUE(r.GasEvent(0, c.held).isEmpty());
+        EXPECT_EQ(r.EventDateTimes(c.held).value(), 0.0);
+    }
 }
 
 TEST_F(IntervalRecord, DuplicateOrFaultyRecordDecodesNoData) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
 
 #include "core/ClsInstrument.h"
 #include "core/TrendFile.h"
@@ -59,6 +60,56 @@ class IntervalStore : public testsupport::RecordFixture {
 };
 
 }  // namespace
+
+TEST_F(IntervalStore, OverflowingFieldsRaiseNothingAndLeaveTheOtherRecordsWhole) {
+    // Record kk of one block: a header with its interval, three samples and an event of gas 4
+    // at its offset after them.
+    const auto record = [](const QString& kk, const QString& time, const QString& interval,
+                           const QString& offset) {
+        return QStringList{L::AB(kk, "S" + kk),
+                           L::AD(kk, "240531", time, interval),
+                           L::AC(kk, "CH4", "100", "0.1", "TMP", "20", "0.1"),
+                           L::data(kk, "A4", "00", "0000"),
+                           L::words({"0001", "0002", "0003"}),
+                           L::data(kk, "A4", "02", offset)};
+    };
+    const struct {
+        QString interval, offset;
+        bool error;
+    } cases[] = {{"9e99", "0030", true}, {"1e10", "0030", true}, {"0060", "9e99", false}};
+    int recording = 0;
+    for (const auto& k : cases) {
+        const QString time = QString("1305%1").arg(++recording, 2, 10, QChar('0'));
+        clsIntervals c;
+        c.setInstruments(&inst);
+        bool accepted = false;
+        EXPECT_NO_THROW(accepted =
+                            testsupport::FeedBlock(c, record("01", time, k.interval, k.offset) +
+                                                          record("02", time, "0060", "0030")));
+        EXPECT_TRUE(accepted);
+        const clsInterval& first = *c.Item("01 L");
+        EXPECT_EQ(first.Error(), k.error) << recording;
+        if (!k.error) {
+            // An offset too large for its field counts as none: the event lies at the sample.
+            ASSERT_EQ(first.EventCount(), 2);
+            EXPECT_EQ(first.EventDateTimes(1), first.GasBaseInfo(1).toDate().addSeconds(180));
+        }
+
+        // The other record of the block is stored whole.
+        clsInterval& other = *c.Item("02 L");
+        other.Update();
+        ASSERT_FALSE(other.Error());
+        const platform::ResultSet head = db().query(
+            "Select SeqNo, Dcount From Log_Head Where Names=?", {other.GasBaseInfo(0).toText()});
+        ASSERT_EQ(head.rowCount(), 1) << recording;
+        EXPECT_EQ(db().query("Select SeqNo From Interval_Event Where RelNo=?",
+                             {head.longValue(0, "SeqNo")})
+                      .rowCount(),
+                  2);
+        EXPECT_EQ((QFileInfo(other.TrendFilePath()).size() + 29) / 30, 3);
+    }
+    EXPECT_EQ(serialLog().count("<<< improper date in SetDataAD() >>> "), 2);
+}
 
 TEST_F(IntervalStore, FirstRecordingInAnEmptyDatabase) {
     clsIntervals c;
