@@ -33,21 +33,23 @@ QString ByteCode(QChar c) {
     }
 }
 
-QString RunLengthDecode(const QString& text) {
+QString RunLengthDecode(const QString& text, qsizetype maxWords) {
     static const char hex[] = "0123456789ABCDEF";
     QString out;
     out.reserve(text.size() * 2);
     QString word;
     int repeat = 1;
+    qsizetype words = 0;
+    const auto full = [&] { return maxWords >= 0 && words >= maxWords; };
     const auto emitIfComplete = [&] {
         if (word.size() != 4) return;
-        for (int i = 0; i < repeat; ++i)
+        for (int i = 0; i < repeat && !full(); ++i, ++words)
             out += word;
         word.clear();
         repeat = 1;
     };
     const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
+    for (qsizetype i = 0; i < n && !full(); ++i) {
         const int code = text.at(i).unicode();
         if (code >= 32 && code <= 47) {
             word += ByteCode(text.at(i));
@@ -245,6 +247,7 @@ bool CreateTrendFolders(const QString& dataFolder, rt::OleDate start) {
 }
 
 void DeleteFolder(const QString& path) {
+    if (path.isEmpty() || QDir::isRelativePath(path) || QDir(path).isRoot()) return;
     QDir(path).removeRecursively();
 }
 

@@ -14,8 +14,9 @@ namespace core {
 // The two hex digits of a one-character byte code ("!" -> "00", '"' -> "FF", ...), else "".
 QString ByteCode(QChar c);
 // Expands the instrument's compact trend text into four-hex-digit words. Raises error 5 when
-// the text ends in a repeat-count character.
-QString RunLengthDecode(const QString& text);
+// the text ends in a repeat-count character. With `maxWords` set (0 or more), expansion stops
+// after that many words: a garbled repeat count cannot blow a short line up into millions.
+QString RunLengthDecode(const QString& text, qsizetype maxWords = -1);
 
 // ---- trend files --------------------------------------------------------------------------
 
@@ -77,7 +78,9 @@ QString TrendFolder(const QString& dataFolder, rt::OleDate start);
 QString TrendFilePath(const QString& dataFolder, rt::OleDate start, const QString& recordName);
 // Creates DataFolder/yy and DataFolder/yy/mm when missing; false when that fails.
 bool CreateTrendFolders(const QString& dataFolder, rt::OleDate start);
-// Deletes a folder with everything in it; failures are ignored.
+// Deletes a folder with everything in it; failures are ignored. An empty or relative path and
+// a filesystem root are refused (nothing is deleted): an empty path would name the folder the
+// program was started from.
 void DeleteFolder(const QString& path);
 
 }  // namespace core

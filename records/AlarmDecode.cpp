@@ -101,7 +101,8 @@ bool clsAlarm::SetDataB0(const QString& vData, bool testFlag, bool compress) {
         const int channel = rt::Right(dataLineCode_, 1).toInt() - 1;
         if (channel < 0 || channel > 5)
             throw rt::RuntimeError(rt::ErrSubscript, QStringLiteral("Subscript out of range"));
-        writeSamples(core::RunLengthDecode(vData), channel);
+        // One word past what the record can still take is enough to fail the line.
+        writeSamples(core::RunLengthDecode(vData, Rows + 1 - sampleCount_[channel]), channel);
     } catch (const rt::RuntimeError& e) {
         WriteSerialLog(QStringLiteral("<<< error catch in SetDataB0() >>> ") +
                        QString::number(e.number()) + QLatin1Char(':') + e.description());

@@ -144,7 +144,9 @@ bool clsInterval::SetDataA0(const QString& vData, bool testFlag, bool compress) 
         if (compress) {
             if (channel < 0 || channel > 5)
                 throw rt::RuntimeError(rt::ErrSubscript, QStringLiteral("Subscript out of range"));
-            writeSamples(core::RunLengthDecode(vData), channel);
+            // One word past what the record can still take is enough to fail the line.
+            writeSamples(core::RunLengthDecode(vData, MaxValueRow + 2 - sampleCounters_[channel]),
+                         channel);
         } else if (channel != 5) {
             addPlainEvent(vData, channel);
         }

@@ -192,6 +192,18 @@ TEST(ProgramFolders, PathsFromUnsetFoldersRaiseAndTheWorkingFolderKeepsItsFiles)
         EXPECT_TRUE(QFile::exists(work.filePath("kept.txt"))) << c.what;
     }
     EXPECT_FALSE(AppPath.isSet());
+
+    // A path that names no folder of the program's own is never deleted.
+    QDir().mkpath(work.filePath("Data/26"));
+    for (const QString& path : {QString(), QString("."), QString("Data"), QString("Data/.."),
+                                QString("/"), QString("//")}) {
+        DeleteFolder(path);
+        EXPECT_TRUE(QFile::exists(work.filePath("kept.txt"))) << path.toStdString();
+        EXPECT_TRUE(QDir(work.filePath("Data/26")).exists()) << path.toStdString();
+    }
+    DeleteFolder(work.filePath("Data"));
+    EXPECT_FALSE(QDir(work.filePath("Data")).exists());
+    EXPECT_TRUE(QFile::exists(work.filePath("kept.txt")));
     QDir::setCurrent(previous);
 
     AppPath = work.path();

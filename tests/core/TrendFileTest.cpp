@@ -37,6 +37,19 @@ TEST(RunLengthDecode, Cases) {
     EXPECT_EQ(RunLengthDecode("AB!!!!"), QString("0000").repeated(66) + "0000");
 }
 
+TEST(RunLengthDecode, ExpansionStopsAtTheWordsAsked) {
+    // "\x7F\x7F" asks for 4095 repeats of the next word.
+    const QString line = QString("\x7F\x7F!!").repeated(240);
+    EXPECT_EQ(RunLengthDecode(line).size(), 4095 * 240 * 4);
+    const struct {
+        qsizetype maxWords, words;
+    } cases[] = {{0, 0}, {1, 1}, {4095, 4095}, {4096, 4096}, {10000, 10000}};
+    for (const auto& c : cases)
+        EXPECT_EQ(RunLengthDecode(line, c.maxWords), QString("0000").repeated(c.words))
+            << c.maxWords;
+    EXPECT_EQ(RunLengthDecode("AB!!", -1), QString("0000").repeated(66));
+}
+
 TEST(RunLengthDecode, TextEndingInARepeatCountIsAnError) {
     EXPECT_THROW(RunLengthDecode("!!C"), rt::RuntimeError);
     EXPECT_THROW(RunLengthDecode("~"), rt::RuntimeError);

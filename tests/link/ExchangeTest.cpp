@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <deque>
 
+#include "core/ModMain.h"
 #include "link/Frame.h"
 #include "link/uclVyif.h"
 #include "records/ClsAlarms.h"
@@ -59,6 +61,9 @@ struct ScriptedLink {
     core::clsInstrument inst;
 
     ScriptedLink() {
+        core::AppPath = folder.path();
+        core::DataFolder = folder.paths().dataFolder();
+        QDir().mkpath(folder.paths().dataFolder());
         link.setTimerEnabled(false);
         link.ReadProperties({});
         link.setRetry(3);
