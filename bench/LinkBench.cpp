@@ -77,6 +77,43 @@ void BM_ReceiveFullIntervalDownload(benchmark::State& state) {
 }
 BENCHMARK(BM_ReceiveFullIntervalDownload)->Unit(benchmark::kMillisecond);
 
+// One block of the worst repeat counts: after the header of an interval trend, lines whose
+// every pair of count characters asks for 4 095 repeats. The record takes what it can hold and
+// fails the rest; "slowest_block_ms" is how long the window waits for that block (goal: under
+// 50).
+void BM_ReceiveBlockOfLongestRepeats(benchmark::State& state) {
+    testsupport::FakeQM73 fake = testsupport::FakeQM73::Typical();
+    QStringList lines;
+    for (const QString& line : fake.intervalLines()) {
+        lines << line;
+        if (line.startsWith("/01A4")) break;  // the plain line of gas 4: its samples follow
+    }
+    for (int i = 0; i < 20; ++i)
+        lines << QString("\x7F\x7F!!").repeated(240);
+    double slowest = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        testsupport::EndToEndHost host(fake);
+        host.port.engine.responder = [&lines, &host](const QString& body) {
+            if (body == "DR,R,")
+                return std::optional<QStringList>(
+                    QStringList{"DR,R,H0,H1," + lines.join(QLatin1Char(','))});
+            return host.fake.answer(body);
+        };
+        if (!host.connect()) state.SkipWithError("no connection");
+        SlowestPassPump pump([&host] { host.tick(); });
+        host.link.setEventPump(&pump);
+        state.ResumeTiming();
+        const bool ok = host.link.GetInterval(host.intervals);
+        slowest = std::max(slowest, pump.slowest);
+        host.link.setEventPump(nullptr);
+        if (!ok || host.intervals.Count() != 1 || !host.intervals.Item(1)->Error())
+            state.SkipWithError("the block was not taken as a faulty record");
+    }
+    state.counters["slowest_block_ms"] = slowest * 1000.0;
+}
+BENCHMARK(BM_ReceiveBlockOfLongestRepeats)->Unit(benchmark::kMillisecond);
+
 // A connected link whose instrument answers nothing but the connect request: the benchmark
 // puts every received byte on the line itself.
 struct QuietLink {
