@@ -164,13 +164,34 @@ void TrendFile::flush() {
         fileLength_ = std::max(fileLength_, dirtyEnd_);
     }
     dirtyBegin_ = dirtyEnd_ = 0;
-    buffer_.clear();
 }
 
 void TrendFile::close() {
     if (!file_.isOpen()) return;
     flush();
+    buffer_.clear();
     file_.close();
+}
+
+TrendFile& TrendWriter::open(const QString& path) {
+    if (!file_ || path_ != path) {
+        closeQuietly();
+        file_ = std::make_unique<TrendFile>(path);
+        path_ = path;
+    }
+    return *file_;
+}
+
+void TrendWriter::flush() {
+    if (file_) file_->flush();
+}
+
+void TrendWriter::closeQuietly() noexcept {
+    try {
+        file_.reset();  // the file's own close writes what is pending and reports a failure
+    } catch (...) {
+    }
+    path_.clear();
 }
 
 namespace {

@@ -4,6 +4,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <memory>
 
 #include "runtime/OleDate.h"
 
@@ -31,8 +32,9 @@ struct TrendRecord {
 
 // A trend file opened for reading and writing (created when missing). Writes are collected in
 // memory and written in one piece when the file is flushed or closed, so that decoding a data
-// line costs one write, not one per sample. Writing past the end extends the file; reading
-// past it gives zeros.
+// line costs one write, not one per sample; what was read or written stays in memory after a
+// flush, so the next line of the same file reads nothing again. Writing past the end extends
+// the file; reading past it gives zeros. Only one object may write a file at a time.
 class TrendFile {
   public:
     // Raises error 75 when the file cannot be opened.
@@ -76,6 +78,23 @@ QString SanitizeFileName(const QString& name);
 QString TrendFolder(const QString& dataFolder, rt::OleDate start);
 // DataFolder/yy/mm/<name>.Dat
 QString TrendFilePath(const QString& dataFolder, rt::OleDate start, const QString& recordName);
+
+// The trend file a record writes while its data lines arrive: opened on the first line and
+// kept open for the next, so a download costs no open, read and close per line.
+class TrendWriter {
+  public:
+    // The open file at `path` (the one already open when the path is the same).
+    TrendFile& open(const QString& path);
+    // Writes what is pending; raises error 75 when the file system refuses.
+    void flush();
+    // Writes what is pending and closes the file; a failure is only reported (for the way out
+    // of an error that is already on its way).
+    void closeQuietly() noexcept;
+
+  private:
+    QString path_;
+    std::unique_ptr<TrendFile> file_;
+};
 // Creates DataFolder/yy and DataFolder/yy/mm when missing; false when that fails.
 bool CreateTrendFolders(const QString& dataFolder, rt::OleDate start);
 // Deletes a folder with everything in it; failures are ignored. An empty or relative path and

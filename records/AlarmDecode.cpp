@@ -1,3 +1,5 @@
+#include <QScopeGuard>
+
 #include "core/GasCommon.h"
 #include "core/ModMain.h"
 #include "core/TrendFile.h"
@@ -63,7 +65,9 @@ void clsAlarm::writeSamples(const QString& words, int channel) {
     if (name_.isEmpty())
         throw rt::RuntimeError(rt::ErrInvalidCall,
                                QStringLiteral("Data line before the header line"));
-    core::TrendFile file(TrendFilePath());
+    core::TrendFile& file = trend_.open(TrendFilePath());
+    // Whatever the line wrote reaches the file, also when it fails half way.
+    auto written = qScopeGuard([this] { trend_.closeQuietly(); });
     std::array<uint8_t, 2> flags{0, 0};
     for (qsizetype at = 0; at < words.size(); at += 4) {
         const QString word = words.mid(at, 4);
@@ -87,7 +91,8 @@ void clsAlarm::writeSamples(const QString& words, int channel) {
             flags[1] = static_cast<uint8_t>(low.at(1).digitValue());
         if (record > 0) core::PutRecordTail(record, file, flags);
     }
-    file.close();
+    file.flush();
+    written.dismiss();
 }
 
 bool clsAlarm::SetDataB0(const QString& vData, bool testFlag, bool compress) {

@@ -22,6 +22,7 @@ clsAlarm::clsAlarm() {
 }
 
 void clsAlarm::ClearDatas() {
+    trend_.closeQuietly();
     sampleCount_.fill(0);
     error_ = false;
     duplicate_ = false;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/TrendFile.h"
+
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -22,6 +24,8 @@ class clsAlarm : public RecordBase, public core::GasListSource {
     clsAlarm();
 
     void ClearDatas();
+    // Writes what the data lines left pending and lets the trend file go.
+    void closeTrendFile() { trend_.closeQuietly(); }
 
     // Header: 0 name, 1 date, 2 user ID, 4 serial number, 5 folder ID, 6 interval,
     // 7 sampling (window mode), 8 spare; Empty for 3 and outside 0..8.
@@ -81,6 +85,7 @@ class clsAlarm : public RecordBase, public core::GasListSource {
     int16_t dataCount_ = 0;
     bool duplicate_ = false;
     std::array<int16_t, 6> sampleCount_{};
+    core::TrendWriter trend_;  // the trend file while data lines arrive
     QString dataLineCode_;
 };
 

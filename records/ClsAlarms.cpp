@@ -20,6 +20,7 @@ bool clsAlarms::SetDatas(const QString& vData, bool testFlag) {
     // holds (it was cleared for a new download), belongs to no record.
     if (f.compress && (f.number.isEmpty() || !Item(RecordKey(f.number)))) return true;
     clsAlarm& record = recordOf(f.number);
+    if (!testFlag) TurnTrendFileTo(*this, writing_, record);
 
     bool result = true;
     const QString& code = f.code;

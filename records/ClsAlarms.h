@@ -16,6 +16,9 @@ class clsAlarms : public RoutedCollection<clsAlarm> {
     bool SetRecordLine(int16_t, const QString& line, bool testFlag) override {
         return SetDatas(line, testFlag);
     }
+
+  private:
+    QString writing_;  // the record whose trend file may be open
 };
 
 }  // namespace records

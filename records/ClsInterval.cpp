@@ -23,6 +23,7 @@ clsInterval::clsInterval() {
 }
 
 void clsInterval::ClearDatas() {
+    trend_.closeQuietly();
     error_ = false;
     duplicate_ = false;
     key_.clear();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/TrendFile.h"
+
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -27,6 +29,8 @@ class clsInterval : public RecordBase, public core::GasListSource {
     clsInterval();
 
     void ClearDatas();
+    // Writes what the data lines left pending and lets the trend file go.
+    void closeTrendFile() { trend_.closeQuietly(); }
 
     // Header: 0 name, 1 date, 2 user ID, 3 station ID, 4 serial number, 5 folder ID,
     // 6 interval, 7 sampling; Null outside 0..7.
@@ -130,6 +134,7 @@ class clsInterval : public RecordBase, public core::GasListSource {
     int32_t dataCount_ = 0, valueCount_ = 0, eventCount_ = 0;
     rt::OleDate baseDate_;
     std::array<int32_t, 6> sampleCounters_{};
+    core::TrendWriter trend_;  // the trend file while data lines arrive
     bool duplicate_ = false;
     QString previousDataCode_;
 };

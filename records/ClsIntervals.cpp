@@ -16,6 +16,7 @@ bool startsIntervalRecord(const QString& rest) {
 bool clsIntervals::SetDatas(const QString& vData, bool testFlag) {
     const FramedLine f = routing_.frame(core::StripControlChars(vData), startsIntervalRecord);
     clsInterval* record = &recordOf(f.number);
+    if (!testFlag) TurnTrendFileTo(*this, writing_, *record);
 
     bool result = true;
     const QString& tt = f.code;

@@ -15,6 +15,9 @@ class clsIntervals : public RoutedCollection<clsInterval> {
     bool SetRecordLine(int16_t, const QString& line, bool testFlag) override {
         return SetDatas(line, testFlag);
     }
+
+  private:
+    QString writing_;  // the record whose trend file may be open
 };
 
 }  // namespace records

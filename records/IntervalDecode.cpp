@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QScopeGuard>
 
 #include "core/GasCommon.h"
 #include "core/ModMain.h"
@@ -87,7 +88,9 @@ void clsInterval::writeSamples(const QString& words, int channel) {
     if (name_.isEmpty())
         throw rt::RuntimeError(rt::ErrInvalidCall,
                                QStringLiteral("Data line before the header line"));
-    core::TrendFile file(TrendFilePath());
+    core::TrendFile& file = trend_.open(TrendFilePath());
+    // Whatever the line wrote reaches the file, also when it fails half way.
+    auto written = qScopeGuard([this] { trend_.closeQuietly(); });
     for (qsizetype at = 0; at + 4 <= words.size(); at += 4) {
         const QString word = words.mid(at, 4);
         const int32_t k = sampleCounters_[channel] =
@@ -109,7 +112,8 @@ void clsInterval::writeSamples(const QString& words, int channel) {
                                  static_cast<uint8_t>(second.digitValue())});
         }
     }
-    file.close();
+    file.flush();
+    written.dismiss();
 }
 
 void clsInterval::addPlainEvent(const QString& line, int channel) {

@@ -134,4 +134,13 @@ class RoutedCollection : public RecordCollection<Record> {
     QHash<QString, QString> savedDataCodes_;
 };
 
+// Only the record whose data lines arrive keeps its trend file open, so a download of many
+// records holds one file at a time. `writing` is the key of the record that may hold its file.
+template <class Record>
+void TurnTrendFileTo(const RecordCollection<Record>& collection, QString& writing, Record& next) {
+    if (writing == next.Key()) return;
+    if (Record* before = collection.Item(writing)) before->closeTrendFile();
+    writing = next.Key();
+}
+
 }  // namespace records

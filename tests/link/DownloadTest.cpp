@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <QCoreApplication>
 #include <QFile>
 #include <deque>
@@ -238,6 +241,36 @@ TEST(Download, BlocksOfManyLinesArriveWhole) {
         for (int n = 0; n < 720; ++n)
             ASSERT_EQ(a.Value(3, n), static_cast<float>((n + 1) * 0.1)) << perBlock << " " << n;
     }
+}
+
+// A download of many trends keeps no more than one trend file open at a time.
+TEST(Download, ManyTrendsHoldOneFileAtATime) {
+    FakeQM73 fake = FakeQM73::Typical();
+    const FakeQM73::IntervalRecording first = fake.intervals[0];
+    fake.intervals.clear();
+    for (int i = 0; i < 40; ++i) {
+        FakeQM73::IntervalRecording r = first;
+        r.time =
+            QStringLiteral("13%1%2").arg(i / 60, 2, 10, QChar('0')).arg(i % 60, 2, 10, QChar('0'));
+        fake.intervals.push_back(r);
+    }
+    EndToEndHost host(fake);
+    ASSERT_TRUE(host.connect());
+    const auto openTrendFiles = [] {
+        int count = 0;
+        for (const QFileInfo& fd :
+             QDir("/proc/self/fd")
+                 .entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
+            count += fd.symLinkTarget().endsWith(".Dat") ? 1 : 0;
+        return count;
+    };
+    ASSERT_TRUE(host.link.GetInterval(host.intervals));
+    EXPECT_EQ(host.intervals.Count(), 40);
+    EXPECT_LE(openTrendFiles(), 1);
+    host.storeAll(host.intervals);
+    EXPECT_EQ(host.db().query("Select * From Log_Head Where Types=1").rowCount(), 40);
+    host.intervals.Clear();
+    EXPECT_EQ(openTrendFiles(), 0);
 }
 
 TEST(Download, RetriesUsedUpFailTheDownload) {
