@@ -39,6 +39,8 @@ FlexGrid::FlexGrid(QWidget* parent) : QWidget(parent), model_(new FlexGridModel(
     col_ = 1;
     view_ = new FlexGridView(model_, this);
     view_->applyLayout();
+    // Focus given to the grid (by the program or the Tab key) lands in the table.
+    setFocusProxy(view_);
     for (QWidget* surface : view_->mouseSurfaces()) {
         surface->setMouseTracking(true);
         surface->installEventFilter(this);
