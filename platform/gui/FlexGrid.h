@@ -1,0 +1,152 @@
+#pragma once
+
+#include <QPixmap>
+#include <QPoint>
+#include <QString>
+#include <QWidget>
+#include <cstdint>
+#include <utility>
+
+#include "runtime/OleDate.h"
+
+class QAbstractItemModel;
+
+namespace platform {
+
+class FlexGridModel;
+class FlexGridView;
+
+// The cell properties read and written through Cell and setCell, numbered as the program's
+// code passes them.
+namespace FlexProperty {
+enum Value : int { Alignment = 2, BackColor = 6 };
+}
+
+// The one grid of the program: Basic-style members over a table view and its model.
+//
+// Every index counts the fixed rows and columns (row 0 is the title row), as the program's code
+// does; a bad index raises error 9 (Subscript out of range), a bad value error 5. Colours are
+// Basic RGB Longs (0x00BBGGRR), widths and heights twips. Alignments: 0..8 are left/centre/right
+// in threes, each top/centre/bottom; 9 is general (text left, numbers right).
+//
+// With Redraw off, changes are only stored: the view hears of them in one model reset when
+// Redraw is turned on again. That is how a table of tens of thousands of rows is filled.
+class FlexGrid : public QWidget {
+    Q_OBJECT
+  public:
+    explicit FlexGrid(QWidget* parent = nullptr);
+    ~FlexGrid() override;
+
+    // Counts include the fixed rows and columns. New cells are empty; fewer rows or columns
+    // than fixed ones lower the fixed count.
+    int Rows() const;
+    void setRows(int rows);
+    int Cols() const;
+    void setCols(int cols);
+    int FixedRows() const;
+    void setFixedRows(int rows);
+    int FixedCols() const;
+    void setFixedCols(int cols);
+
+    QString TextMatrix(int row, int col) const;
+    void setTextMatrix(int row, int col, const QString& text);
+    // "a|b|c": the texts of row 0, with at least that many columns.
+    void FormatString(const QString& format);
+    // Empties every cell's text; counts, colours and sizes stay.
+    void Clear();
+
+    // The current cell and what belongs to it.
+    int Row() const;
+    void setRow(int row);
+    int Col() const;
+    void setCol(int col);
+    QString Text() const;
+    void setText(const QString& text);
+    int32_t CellBackColor() const;
+    void setCellBackColor(int32_t rgb);
+    int CellAlignment() const;
+    void setCellAlignment(int alignment);
+
+    // FlexProperty::BackColor (0 is no colour of its own) and FlexProperty::Alignment.
+    int32_t Cell(int property, int row, int col) const;
+    void setCell(int property, int row1, int col1, int row2, int col2, int32_t value);
+
+    // A cell's own alignment wins over its column's; column -1 sets every column.
+    int ColAlignment(int col) const;
+    void setColAlignment(int col, int alignment);
+    // Twips, at 15 twips per pixel; column -1 sets every column. A negative width is the
+    // default width.
+    int ColWidth(int col) const;
+    void setColWidth(int col, int twips);
+    int RowHeight(int row) const;
+    void setRowHeight(int row, int twips);
+    bool ColHidden(int col) const;
+    void setColHidden(int col, bool hidden);
+
+    // With MergeCells not 0, neighbouring cells of equal text in a row marked by MergeRow are
+    // shown as one. Empty cells never merge.
+    int MergeCells() const;
+    void setMergeCells(int mode);
+    bool MergeRow(int row) const;
+    void setMergeRow(int row, bool merge);
+    // The number of columns of the merged cell that shows (row, col), 1 when not merged.
+    int mergedSpan(int row, int col) const;
+
+    bool Redraw() const;
+    void setRedraw(bool redraw);
+    void Refresh();
+
+    // The first scrolling row at the top of the view and the last row visible, even in part.
+    int TopRow() const;
+    void setTopRow(int row);
+    int BottomRow() const;
+
+    // The cell under the pointer at its last move or press over the grid, -1 outside cells.
+    int MouseRow() const { return mouseCell_.first; }
+    int MouseCol() const { return mouseCell_.second; }
+    // Row and column under a point of this widget.
+    std::pair<int, int> cellAt(const QPoint& point) const;
+
+    // 0: the default pointer; 99: MouseIcon.
+    int MousePointer() const { return mousePointer_; }
+    void setMousePointer(int pointer);
+    QPixmap MouseIcon() const { return mouseIcon_; }
+    void setMouseIcon(const QPixmap& icon);
+
+    // The date each row of a data view stands for; a row never given one holds date 0.
+    rt::OleDate RowDate(int row) const;
+    void setRowDate(int row, rt::OleDate date);
+
+    int32_t BackColor() const;
+    void setBackColor(int32_t rgb);
+    int32_t ForeColor() const;
+    void setForeColor(int32_t rgb);
+    int32_t BackColorFixed() const;
+    void setBackColorFixed(int32_t rgb);
+
+    QAbstractItemModel* model() const;
+
+  signals:
+    void clicked();
+    void mouseMoved(int row, int col);
+    void mousePressed(Qt::MouseButton button, int row, int col);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    void layOut();
+    void syncCurrentCell();
+    void applyCursor();
+
+    FlexGridModel* model_;
+    FlexGridView* view_;
+    int row_ = 0;
+    int col_ = 0;
+    std::pair<int, int> mouseCell_{-1, -1};
+    int mousePointer_ = 0;
+    QPixmap mouseIcon_;
+};
+
+}  // namespace platform
