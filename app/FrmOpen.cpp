@@ -7,6 +7,7 @@
 #include "app/BrandPicture.h"
 #include "core/ModMain.h"
 #include "platform/Twips.h"
+#include "platform/gui/Fonts.h"
 #include "runtime/RuntimeError.h"
 
 namespace app {
@@ -63,6 +64,8 @@ FrmOpen::FrmOpen(platform::Dialogs& dialogs, platform::EventPump& pump, Hooks ho
       tickIntervalMs_(tickIntervalMs) {
     setObjectName(QStringLiteral("frmOpen"));
     setAttribute(Qt::WA_QuitOnClose, false);
+    // The maker's name in Japanese is drawn in the proportional Japanese face.
+    platform::PreferProportionalJapanese(font().family());
     setStyleSheet(QStringLiteral("#frmOpen { background: white; }"));
 
     fraOpen = new OpenFrame(this);

@@ -7,21 +7,24 @@
 #include "platform/AppPaths.h"
 #include "platform/EventPump.h"
 #include "platform/SingleInstance.h"
+#include "platform/gui/Fonts.h"
 #include "platform/gui/QtDialogs.h"
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("QM73"));
+    platform::PreferProportionalJapanese(QApplication::font().family());
 
     platform::QtDialogs dialogs;
     platform::QtEventPump pump;
-    shell::FrmMain mainWindow;
     try {
         // The user's files live in the per-user data folder, whatever folder the program runs
         // from.
         const platform::AppPaths paths = platform::AppPaths::forProgram();
         core::AppPath = paths.programFolder();
         platform::SingleInstance instance(paths.lockFile());
+        shell::SystemServices services(paths);
+        shell::FrmMain mainWindow(services.bundle());
 
         const QStringList arguments = QApplication::arguments().mid(1);
         app::FrmOpen open(

@@ -7,10 +7,6 @@
 
 namespace shell {
 
-QString ControlKey::text() const {
-    return index < 0 ? name : QStringLiteral("%1(%2)").arg(name).arg(index);
-}
-
 platform::TwipsRect& LayoutModel::rect(const QString& name, int index) {
     return rects_[{name, index}];
 }

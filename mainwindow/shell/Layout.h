@@ -3,6 +3,7 @@
 #include <QString>
 #include <map>
 
+#include "mainwindow/common/Controls.h"
 #include "platform/gui/Geometry.h"
 
 // The main window's one layout routine, as a pure function over a geometry model in twips.
@@ -11,16 +12,7 @@
 // then applies the model to its widgets. No widget is read here.
 namespace shell {
 
-// A control of the main window: its name and, for a control array, its index (-1 otherwise).
-struct ControlKey {
-    QString name;
-    int index = -1;
-    bool operator<(const ControlKey& other) const {
-        return name != other.name ? name < other.name : index < other.index;
-    }
-    bool operator==(const ControlKey&) const = default;
-    QString text() const;  // "fraMenu(3)", "vfgLog"
-};
+using ControlKey = mainwindow::ControlKey;
 
 // Where every control stands (relative to its container), which are visible, and what the
 // grids hold. The layout writes into the same model it reads, so a value that a rule keeps

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+
+#include "mainwindow/common/Controls.h"
+#include "platform/gui/ColorButton.h"
+#include "platform/gui/CommandButton.h"
+#include "platform/gui/FlexGrid.h"
+
+namespace settings {
+
+// The Set page (fraMenu(5)): display font and colours with the service lists, the instrument's
+// settings or, in the calibration view, the calibration grid, and the alarm-point grid.
+class SetPage {
+  public:
+    SetPage(QWidget* page, mainwindow::ControlFactory& factory);
+
+    // 0 font and colour, 1 the instrument's settings, 2 calibration.
+    mainwindow::ControlArray<QGroupBox> fraOption;
+    QFrame* fraOptionCenter0;
+    QFrame* fraOptionCenter1;
+    // 0 the display font, 1 to 5 the graph colours, 6, 8 and 9 the dump lists, 7 the factory
+    // settings.
+    mainwindow::ControlArray<platform::ColorButton> cmdOptionDisp;
+    // 0 to 4, 7 and 8 captions; 5 and 6 the computer's and the instrument's clock.
+    mainwindow::ControlArray<QLabel> lblOption;
+    mainwindow::ControlArray<platform::CommandButton> cmdOption;
+    platform::FlexGrid* vfgOption;
+    platform::FlexGrid* vfgCal;
+    mainwindow::ControlArray<platform::CommandButton> cmdCal;
+};
+
+}  // namespace settings

@@ -1,0 +1,18 @@
+#include "platform/gui/Fonts.h"
+
+#include <QFont>
+#include <QStringList>
+
+namespace platform {
+
+void PreferProportionalJapanese(const QString& family) {
+    const QString fallback = QString::fromLatin1(JapaneseFallbackFamily);
+    if (family.isEmpty() || family == fallback) return;
+    QStringList substitutes = QFont::substitutes(family);
+    if (substitutes.contains(fallback)) return;
+    substitutes.prepend(fallback);
+    QFont::removeSubstitutions(family);
+    QFont::insertSubstitutions(family, substitutes);
+}
+
+}  // namespace platform
