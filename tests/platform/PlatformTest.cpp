@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
@@ -14,7 +15,10 @@
 #include "platform/SingleInstance.h"
 #include "platform/Twips.h"
 #include "platform/UsbPortFinder.h"
+#include "platform/gui/ColorButton.h"
 #include "platform/gui/Geometry.h"
+#include "platform/gui/StatusLamp.h"
+#include "runtime/Color.h"
 #include "runtime/RuntimeError.h"
 #include "tests/support/TempProgramFolder.h"
 
@@ -124,4 +128,25 @@ TEST(EventPump, WaitsForEventsUntilThePredicateTurnsFalse) {
         return false;
     });
     EXPECT_TRUE(called);
+}
+
+// A lamp shows its fill inside its border; a colour button keeps the colour it was given and
+// shows it, whatever the style's palette says.
+TEST(Widgets, LampAndColourButtonShowTheirColours) {
+    StatusLamp lamp;
+    lamp.resize(20, 20);
+    lamp.setFillColor(rt::RGB(0, 255, 0));
+    lamp.setBorderColor(rt::RGB(0, 192, 0));
+    const QImage lit = lamp.grab().toImage();
+    EXPECT_EQ(lit.pixelColor(10, 10), QColor(0, 255, 0));
+    EXPECT_EQ(lamp.FillColor(), rt::RGB(0, 255, 0));
+
+    ColorButton button;
+    button.resize(120, 30);
+    button.setText("Graph Color - HC");
+    EXPECT_EQ(button.BackColor(), -1);
+    button.setBackColor(rt::RGB(255, 0, 0));
+    EXPECT_EQ(button.BackColor(), rt::RGB(255, 0, 0));
+    const QImage face = button.grab().toImage();
+    EXPECT_EQ(face.pixelColor(4, 4), QColor(255, 0, 0));
 }
