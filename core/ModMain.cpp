@@ -15,6 +15,10 @@ const QString& ProgramFolder::path() const {
     return folder_;
 }
 
+void DetectWindowsVersion() {
+    OsVersionCode = 0;
+}
+
 Switches ParseSwitches(const QString& commandLine) {
     const QString upper = commandLine.toUpper();
     Switches s;

@@ -79,6 +79,17 @@ inline int16_t TrendSearchAfter = 0;   // seconds after an event
 inline QString SettingsPassword;
 // The settings written to a new instrument.
 inline clsInstrument DefaultInstrument;
+// The span gas value of each gas as the calibration view found it (-101: none yet).
+inline std::array<float, 6> AutoCalibSnapshot{};
+// The gas presets of the gas selection: per gas channel 0..4, entries 0..8.
+struct GasPreset {
+    bool inUse = false;
+    QString gasName;
+};
+inline std::array<std::array<GasPreset, 9>, 5> GasPresetTable{};
+// The code of the operating system's version; 0 on this platform.
+inline int16_t OsVersionCode = 0;
+void DetectWindowsVersion();
 
 // The maker's name as the title screen and the settings file show it.
 inline const char* const MakerNameEnglish = "Norvane Sensing Co., Ltd.";

@@ -121,7 +121,9 @@ void uclVyif::setPortOpen(bool open) {
 bool uclVyif::openSerialPort() {
     if (serial_.portOpen()) return true;
     QString reason;
+    lastOpenError_.clear();
     if (serial_.open(&reason)) return true;
+    lastOpenError_ = reason.isEmpty() ? QStringLiteral("?") : reason;
     // The caller is not told, as before; the log says why (a missing device, no permission).
     try {
         WriteLog(core::LoadResText(TextPortOpenFailed, {serial_.commPort(), reason}));

@@ -71,6 +71,9 @@ class uclVyif : public QObject {
     void setSerialComm(bool on) { serialComm_ = on; }
     bool PortOpen() const;
     void setPortOpen(bool open);  // a failure leaves the port closed; the reason is logged
+    // Why the last opening of the serial port failed ("" after one that succeeded): the host
+    // tells the user, since opening reports nothing to its caller.
+    QString LastOpenError() const { return lastOpenError_; }
     bool DTREnable() const;
     void setDTREnable(bool on);
     int Handshaking() const;
@@ -293,6 +296,7 @@ class uclVyif : public QObject {
     bool linesOff_ = false;
     bool enabled_ = true;
     QString serialLogPath_;
+    QString lastOpenError_;
     bool logFailed_ = false;
     QStringList answerFields_;
     platform::QtEventPump ownPump_;

@@ -83,10 +83,12 @@ bool QtSerialPort::open(QString* error) {
     port_.setPortName(deviceName());
     failing_ = false;
     if (!port_.open(QIODevice::ReadWrite)) {
+        denied_ = port_.error() == QSerialPort::PermissionError;
         if (error) *error = QStringLiteral("%1: %2").arg(deviceName(), port_.errorString());
         port_.clearError();
         return false;
     }
+    denied_ = false;
     applySettings();
     port_.clearError();
     pending_.clear();

@@ -20,6 +20,7 @@ class QtSerialPort : public SerialPort {
 
     bool portOpen() const override { return port_.isOpen(); }
     bool open(QString* error) override;
+    bool lastOpenDenied() const override { return denied_; }
     void close() override;
 
     int inBufferCount() const override { return static_cast<int>(pending_.size()); }
@@ -49,6 +50,7 @@ class QtSerialPort : public SerialPort {
     bool receivePosted_ = false;
     int lines_ = 0;
     bool failing_ = false;
+    bool denied_ = false;
 };
 
 struct LineSettings {

@@ -71,6 +71,8 @@ class SerialPort : public LinePort {
     virtual bool portOpen() const = 0;
     // False with the reason when the port cannot be opened.
     virtual bool open(QString* error) = 0;
+    // Whether the last failed open was refused for want of permission on the device.
+    virtual bool lastOpenDenied() const { return false; }
     virtual void close() = 0;
 
     virtual int inBufferCount() const = 0;

@@ -9,6 +9,7 @@
 #include <QTextEdit>
 
 #include "mainwindow/common/Controls.h"
+#include "mainwindow/download/StatusLog.h"
 #include "platform/gui/CommandButton.h"
 #include "platform/gui/StatusLamp.h"
 
@@ -19,6 +20,8 @@ namespace download {
 class DownloadPage {
   public:
     DownloadPage(QWidget* page, mainwindow::ControlFactory& factory);
+    // The status log in rtbLog.
+    StatusLog statusLog() const { return StatusLog(rtbLog); }
 
     mainwindow::ControlArray<QGroupBox> fraDown;  // 0 status, 1 automatic mode, 2 commands,
                                                   // 3 instrument

@@ -1,17 +1,26 @@
 #include "mainwindow/shell/FrmMain.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QResizeEvent>
 #include <QScopeGuard>
+#include <QScreen>
+#include <QSessionManager>
 #include <algorithm>
 #include <cmath>
 
 #include "core/ModMain.h"
+#include "core/Schema.h"
+#include "link/Frame.h"
 #include "mainwindow/shell/Captions.h"
 #include "mainwindow/shell/DesignTable.h"
 #include "mainwindow/shell/LayoutApply.h"
+#include "mainwindow/shell/SerialLogs.h"
+#include "mainwindow/shell/WindowPlacement.h"
+#include "platform/Database.h"
 #include "platform/Twips.h"
 #include "platform/gui/Fonts.h"
+#include "runtime/Format.h"
 
 namespace shell {
 
@@ -25,7 +34,15 @@ double twips(int pixels) {
     return platform::pixelsToTwips(pixels);
 }
 
+// Message texts of the window.
+enum ShellText : int {
+    TextSerialPortStandby = 5541,
+    TextSettingsDamaged = 5490,
+};
+
 }  // namespace
+
+// ---- Form_Initialize ----------------------------------------------------------------------
 
 FrmMain::FrmMain(WindowServices services, QWidget* parent)
     : QMainWindow(parent),
@@ -33,11 +50,12 @@ FrmMain::FrmMain(WindowServices services, QWidget* parent)
       tmrInter(this),
       uclVY5103(services_.serial, services_.infrared, this) {
     setObjectName(QStringLiteral("frmMain"));
+    core::SetDefaultCommSettings();
+    core::AppPath = services_.paths.programFolder();
     QFont font = QApplication::font();
     font.setPointSizeF(9);
     setFont(font);
     platform::PreferProportionalJapanese(font.family());
-
     // Frames carry their caption on the top border line, with their contents below it.
     setStyleSheet(QStringLiteral(
         "QGroupBox { border: 1px solid #a0a0a0; border-radius: 3px; margin-top: 7px; }"
@@ -57,6 +75,13 @@ FrmMain::FrmMain(WindowServices services, QWidget* parent)
     lastCalibrationPage = std::make_unique<library::LastCalibrationPage>(fraMenu[4], factory);
     setPage = std::make_unique<settings::SetPage>(fraMenu[5], factory);
     tmrInter.setInterval(100);
+    connect(&tmrInter, &QTimer::timeout, this, [this] {
+        try {
+            tmrInter_Timer();
+        } catch (const std::exception& e) {
+            qWarning("Clock: %s", e.what());
+        }
+    });
 
     // Every control where the window definition puts it, with its fixed caption.
     for (const auto& [key, rect] : DesignRects()) {
@@ -65,32 +90,218 @@ FrmMain::FrmMain(WindowServices services, QWidget* parent)
     }
     for (const auto& [key, text] : DesignCaptions())
         SetCaption(registry_.get<QWidget>(key.name, key.index), text);
-    // The display font by name and size, until the settings name the user's own.
     SetCaption(setPage->cmdOptionDisp[0],
                QStringLiteral("%1(%2)").arg(font.family()).arg(font.pointSizeF()));
     // One page at a time: the Download page until the menu chooses another.
     for (int i = 1; i < fraMenu.count(); ++i)
         fraMenu[i]->hide();
+
+    cmdInst.onClicked(this, [this](int index) {
+        try {
+            cmdInst_Click(index);
+        } catch (const std::exception& e) {
+            // A failing page is told, and the window goes on.
+            services_.dialogs.message(QString::fromUtf8(e.what()), QStringLiteral("QM-73"),
+                                      platform::MsgIcon::Critical);
+        }
+    });
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &FrmMain::sessionCommitData);
 }
 
 FrmMain::~FrmMain() = default;
 
-void FrmMain::Form_Load() {
-    // The steps of the start-up go on whatever one of them meets.
+core::clsInstrument& FrmMain::instrument() {
+    if (!instrument_) instrument_ = std::make_unique<core::clsInstrument>();
+    return *instrument_;
+}
+
+// ---- Form_Load ----------------------------------------------------------------------------
+
+void FrmMain::step(const char* name, const std::function<void()>& work) {
     try {
-        SetCaptions(*this, registry_);
-    } catch (const rt::RuntimeError& e) {
-        qWarning("Captions: %s", qPrintable(e.description()));
+        work();
+    } catch (const std::exception& e) {
+        qWarning("Start-up, %s: %s", name, e.what());
     }
-    resize(1024, 720);
+}
+
+void FrmMain::Form_Load() {
+    step("version", [] { core::DetectWindowsVersion(); });
+    step("data folder", [this] {
+        core::AppPath = services_.paths.programFolder();
+        core::DataFolder = services_.paths.dataFolder();
+        if (!QDir(services_.paths.dataFolder()).exists())
+            QDir().mkpath(services_.paths.dataFolder());
+    });
+    step("database", [this] {
+        const QString path = services_.paths.database();
+        if (!QFile::exists(path)) {
+            core::CreateDatabase(path);
+        } else {
+            core::UpgradeDatabase(platform::Database::open(path));
+        }
+    });
+    fields.ActivationPending = true;
+    step("span gas values", [] {
+        for (int g = 0; g < 4; ++g)
+            core::AutoCalibSnapshot[g] = -101.0f;
+    });
+    step("gas presets", [] {
+        for (auto& channel : core::GasPresetTable)
+            for (int entry = 0; entry < 8; ++entry)
+                channel[entry] = core::GasPreset{};
+    });
+    step("defaults", [this] { SetDefaults(); });
+    step("link defaults", [] {
+        core::TrendSearchBefore = -30;
+        core::TrendSearchAfter = 45;
+        core::RetryLimit = 3;
+        core::TimeoutSeconds = 3;
+    });
+    step("settings file", [this] {
+        const auto damage = core::LoadSettings(services_.paths.settingsFile(), *this);
+        showAutomaticMode();
+        if (damage)
+            AppendStatusLog(core::LoadResText(TextSettingsDamaged,
+                                              {damage->lineNumber, damage->line, damage->reason}),
+                            download::ColorStatusFailed);
+    });
+    step("display settings", [this] {
+        SetCaption(
+            setPage->cmdOptionDisp[0],
+            QStringLiteral("%1(%2)").arg(core::SettingsFont.name).arg(core::SettingsFont.size));
+        for (int i = 0; i < 5; ++i)
+            setPage->cmdOptionDisp[i + 1]->setBackColor(core::GraphColors[i]);
+    });
+    step("fonts", [this] { applyDisplayFont(); });
+    step("captions", [this] { SetCaptions(*this, registry_); });
+    step("link", [this] {
+        uclVY5103.setRetry(core::RetryLimit);
+        uclVY5103.setTimeout(core::TimeoutSeconds);
+        uclVY5103.setSerialComm(false);
+    });
+    step("port", [this] { OpenInstrumentPort(); });
+    step("clock", [this] { setPage->lblOption[5]->setProperty("tag", comm::NowText()); });
+    step("settings view", [this] {
+        setPage->fraOption[1]->show();
+        setPage->fraOption[2]->hide();
+    });
+    fields.SettingsGridFilling = false;
+    fields.HistoryGridFilling = false;
+    step("serial logs", [this] {
+        if (core::SerialLogEnabled) RotateSerialLogs();
+    });
+    step("serial log", [this] { DeleteAndWait(services_.paths.serialLog()); });
+    step("serial log on", [this] {
+        uclVY5103.setSerialLogPath(services_.paths.serialLog());
+        uclVY5103.setSerialFileNo(1);
+        uclVY5103.setDumpListFileNo(2);
+    });
+    step("suffix", [this] { downloadPage->txtSuffix->setText(core::FactoryRecordSuffix); });
     loaded_ = true;
+}
+
+void FrmMain::applyDisplayFont() {
+    const core::StdFont& d = core::SettingsFont;
+    QFont font;
+    font.setFamily(d.name.isEmpty() ? QApplication::font().family() : d.name);
+    font.setPointSizeF(d.size > 0 ? d.size : 9.0);
+    // Every attribute set, so that a frame's bold title does not pass to its contents.
+    font.setWeight(d.bold ? QFont::Bold : QFont::Normal);
+    font.setItalic(d.italic);
+    font.setUnderline(d.underline);
+    font.setStrikeOut(d.strikethrough);
+    platform::PreferProportionalJapanese(font.family());
+    setFont(font);
+    for (const auto& [key, widget] : registry_.all())
+        widget->setFont(font);
+    QFont bold = font;
+    bold.setWeight(QFont::Bold);
+    for (QGroupBox* frame : fraMenu)
+        frame->setFont(bold);
 }
 
 void FrmMain::Show() {
     if (!loaded_) Form_Load();
     show();
+}
+
+// ---- activation ---------------------------------------------------------------------------
+
+void FrmMain::Form_Activate() {
+    if (fields.ActivationPending) {
+        for (int i = 0; i < fraMenu.count(); ++i) {
+            geometry_.rect(QStringLiteral("fraMenu"), i).left = 0;
+            fraMenu[i]->hide();
+        }
+        fraMenu[0]->show();
+        lightPortLamp();
+        downloadPage->shpStatus[1]->setFillColor(fields.LampGrey.fill);
+        downloadPage->shpStatus[1]->setBorderColor(fields.LampGrey.border);
+        uclVY5103.AddLog(core::LoadResText(TextSerialPortStandby, {comm::NowText()}));
+        fields.ActivationPending = false;
+        emit activated();
+    }
     Form_Resize();
 }
+
+void FrmMain::lightPortLamp() {
+    // Green only for a port that did open: a port that cannot open is no instrument not yet
+    // attached.
+    const mainwindow::LampColors lamp = uclVY5103.PortOpen() ? fields.LampGreen : fields.LampRed;
+    downloadPage->shpStatus[0]->setFillColor(lamp.fill);
+    downloadPage->shpStatus[0]->setBorderColor(lamp.border);
+}
+
+void FrmMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    enforceMinimumSize();
+    if (!placed_) {
+        placed_ = true;
+        // After the window manager has framed the window: the first activation, and the size
+        // and place of a first run, with the real frame.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                try {
+                    placeOnScreen();
+                    Form_Activate();
+                } catch (const std::exception& e) {
+                    qWarning("Activation: %s", e.what());
+                }
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+void FrmMain::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && placed_) {
+        try {
+            Form_Activate();
+        } catch (const std::exception& e) {
+            qWarning("Activation: %s", e.what());
+        }
+    }
+}
+
+void FrmMain::placeOnScreen() {
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect area = screen->geometry();
+    const QSize frame = frameGeometry().size() - size();
+    const QSize outer = frameGeometry().size();
+    const WindowPlace place =
+        PlaceWindow({twips(area.width()), twips(area.height())},
+                    {twips(outer.width()), twips(outer.height())}, core::ExecuteCount);
+    const auto pixels = [](double t) {
+        return static_cast<int>(std::lround(platform::twipsToPixels(t)));
+    };
+    resize(pixels(place.width) - frame.width(), pixels(place.height) - frame.height());
+    move(area.left() + pixels(place.left), area.top() + pixels(place.top));
+}
+
+// ---- layout -------------------------------------------------------------------------------
 
 LayoutInput FrmMain::layoutInput() const {
     LayoutInput in;
@@ -149,14 +360,79 @@ void FrmMain::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     try {
         Form_Resize();
-    } catch (const rt::RuntimeError& e) {
-        qWarning("Layout: %s", qPrintable(e.description()));
+    } catch (const std::exception& e) {
+        qWarning("Layout: %s", e.what());
     }
 }
 
-void FrmMain::showEvent(QShowEvent* event) {
-    QMainWindow::showEvent(event);
-    enforceMinimumSize();
+// ---- the settings file's view of the window -----------------------------------------------
+
+int16_t FrmMain::WindowState() const {
+    if (isMinimized()) return 1;
+    if (isMaximized()) return 2;
+    return 0;
+}
+
+void FrmMain::setWindowState(int16_t state) {
+    QMainWindow::setWindowState(state == 1   ? Qt::WindowMinimized
+                                : state == 2 ? Qt::WindowMaximized
+                                             : Qt::WindowNoState);
+}
+
+float FrmMain::Width() const {
+    return static_cast<float>(twips(isVisible() ? frameGeometry().width() : width()));
+}
+
+void FrmMain::setWidth(float twipsWidth) {
+    const int frame = isVisible() ? frameGeometry().width() - width() : 0;
+    resize(static_cast<int>(std::lround(platform::twipsToPixels(twipsWidth))) - frame, height());
+}
+
+float FrmMain::Height() const {
+    return static_cast<float>(twips(isVisible() ? frameGeometry().height() : height()));
+}
+
+void FrmMain::setHeight(float twipsHeight) {
+    const int frame = isVisible() ? frameGeometry().height() - height() : 0;
+    resize(width(), static_cast<int>(std::lround(platform::twipsToPixels(twipsHeight))) - frame);
+}
+
+int16_t FrmMain::chkLog(int index) const {
+    return libraryPage->chkLog[index]->isChecked() ? 1 : 0;
+}
+
+void FrmMain::setChkLog(int index, int16_t value) {
+    libraryPage->chkLog[index]->setChecked(value == 1);
+}
+
+core::GraphColorProperties& FrmMain::zvdGraph() {
+    return dataPage->graphColors;
+}
+
+// ---- status log and clock -----------------------------------------------------------------
+
+void FrmMain::AppendStatusLog(const QString& text, int32_t color) {
+    downloadPage->statusLog().append(text, color);
+}
+
+void FrmMain::tmrInter_Timer() {
+    ++fields.TimerTicks;
+    if (fraMenu[5]->isHidden()) return;
+    const int32_t status = uclVY5103.Status();
+    const rt::OleDate now = rt::OleDate::now();
+    const QString nowText = rt::GeneralDate(now);
+    QLabel* pc = setPage->lblOption[5];
+    QLabel* instrumentClock = setPage->lblOption[6];
+    if (status == 0 || status == 1) {
+        pc->setText(nowText);
+        instrumentClock->clear();
+        return;
+    }
+    if (pc->property("tag").toString() == nowText) return;
+    pc->setProperty("tag", nowText);
+    pc->setText(nowText);
+    const rt::OleDate offset = instrument().SysDateOffset();
+    instrumentClock->setText(rt::GeneralDate(rt::OleDate(now.value() - offset.value())));
 }
 
 }  // namespace shell

@@ -2,12 +2,14 @@
 
 #include <QGroupBox>
 #include <QMainWindow>
-#include <QPushButton>
 #include <QTimer>
+#include <functional>
 #include <memory>
 
+#include "core/Settings.h"
 #include "link/uclVyif.h"
 #include "mainwindow/common/Controls.h"
+#include "mainwindow/common/WindowState.h"
 #include "mainwindow/dataview/DataViewPage.h"
 #include "mainwindow/download/DownloadPage.h"
 #include "mainwindow/library/LibraryPage.h"
@@ -16,19 +18,23 @@
 #include "mainwindow/shell/Layout.h"
 #include "mainwindow/shell/WindowServices.h"
 #include "platform/gui/CommandButton.h"
+#include "records/ClsIntervals.h"
+
+class QSessionManager;
 
 namespace shell {
 
 // The program's main window: six page frames beside a column of menu buttons, one object per
 // page holding its controls, the instrument link, and the one layout routine that places it
 // all. It keeps the program running until it is closed.
-class FrmMain : public QMainWindow {
+class FrmMain : public QMainWindow, public core::SettingsWindow {
     Q_OBJECT
     // First, so that the link below is made with the ports.
     WindowServices services_;
     mainwindow::ControlRegistry registry_;
 
   public:
+    // Form_Initialize: the window with its controls, before anything is loaded.
     explicit FrmMain(WindowServices services, QWidget* parent = nullptr);
     ~FrmMain() override;
 
@@ -36,14 +42,71 @@ class FrmMain : public QMainWindow {
     void Show();
     bool isLoaded() const { return loaded_; }
 
+    // ---- start-up and the life of the window ----
+    // Prepares the folders and the database, the defaults and the settings file, the captions,
+    // the link and its port, and the serial log. Every step goes on whatever the one before
+    // met.
+    void Form_Load();
+    // The start-up block runs once per arming (ActivationPending); every activation lays the
+    // window out.
+    void Form_Activate();
+    void SetDefaults();
+    void OpenInstrumentPort();
+    void RotateSerialLogs();
+
+    // ---- the menu ----
+    void cmdInst_Click(int index);
+    void UpdateStatusLabels();
+    void RefreshDataPage();
+
+    // ---- what the pages fill (the least their owners ask for until they come) ----
+    void BuildLogTree();
+    void tvwLog_NodeClick(QTreeWidgetItem* node);
+    void ShowCalibrationHistory();
+    void optHistory_Click(int index);
+    void ShowLogDetail();
+    void ShowInstrumentInfo(core::clsInstrument& instrument);
+    void ShowSettingsGrid();
+    void RefreshInstrumentPages();
+
+    // ---- closing ----
+    // The close request: refused without a question while a command runs, else asked.
+    bool Form_QueryUnload();
+    // The accepted close: the link's timer stops, then the display settings are saved.
+    void Form_Unload();
+    void SaveDisplaySettings();
+
+    // ---- the status log and the clock ----
+    void AppendStatusLog(const QString& text, int32_t color);
+    void tmrInter_Timer();
+
     // Lays the window out: on every resize, and after a handler changed what a page shows.
     void Form_Resize();
+
+    // ---- what the settings file reads and writes of the window ----
+    int16_t WindowState() const override;
+    void setWindowState(int16_t state) override;
+    float Width() const override;
+    void setWidth(float twips) override;
+    float Height() const override;
+    void setHeight(float twips) override;
+    int16_t chkLog(int index) const override;
+    void setChkLog(int index, int16_t value) override;
+    core::GraphColorProperties& zvdGraph() override;
 
     // Every control by its name and index.
     const mainwindow::ControlRegistry& controls() const { return registry_; }
     // Where the last layout put every control (twips, relative to its container).
     const LayoutModel& geometry() const { return geometry_; }
     QWidget* client() const { return client_; }
+    const WindowServices& services() const { return services_; }
+
+    // ---- the window's fields and objects ----
+    mainwindow::WindowFields fields;
+    mainwindow::BusyCounter busy;
+    // The connected instrument (created on first use) and the interval trends downloaded.
+    core::clsInstrument& instrument();
+    records::clsIntervals intervals;
 
     // ---- controls ----
     // 0 Download, 1 instrument information, 2 Data (the library), 3 data view, 4 Last
@@ -62,22 +125,42 @@ class FrmMain : public QMainWindow {
     // The instrument link; owned by the window, never shown.
     comm::uclVyif uclVY5103;
 
+  signals:
+    // The start-up block of the activation ran.
+    void activated();
+    // The display settings are taken; the settings file is written next.
+    void aboutToSaveSettings();
+
   protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
   private:
-    void Form_Load();
     LayoutInput layoutInput() const;
     void readLayoutState();
     void applyLayout(const LayoutResult& result);
     // The minimum outer size as the window's minimum: the client area less the frame.
     void enforceMinimumSize();
+    // Size (at the first run) and place of the window on its screen.
+    void placeOnScreen();
+    // The display font on every control, the page frames in bold.
+    void applyDisplayFont();
+    // The automatic-mode boxes from the settings, without asking the user.
+    void showAutomaticMode();
+    void lightPortLamp();
+    void sessionCommitData(QSessionManager& manager);
+    // Runs one step of the start-up; an error is noted and the next step runs.
+    void step(const char* name, const std::function<void()>& work);
 
     QWidget* client_ = nullptr;
     LayoutModel geometry_;
+    std::unique_ptr<core::clsInstrument> instrument_;
     bool loaded_ = false;
     bool layingOut_ = false;
+    bool placed_ = false;
+    bool unloaded_ = false;
 };
 
 }  // namespace shell

@@ -77,8 +77,9 @@ class FakeSerialPort : public platform::SerialPort {
     FakeInstrumentEngine engine;
     // The cable: with it plugged in and the port open, CTS and DSR are on.
     bool plugged = true;
-    // A reason makes open() fail with it.
+    // A reason makes open() fail with it; openDenied says that it was a refused permission.
     QString openFailure;
+    bool openDenied = false;
     int opens = 0, closes = 0;
 
     void tick() { engine.tick(); }
@@ -87,6 +88,7 @@ class FakeSerialPort : public platform::SerialPort {
 
     bool portOpen() const override { return open_; }
     bool open(QString* error) override;
+    bool lastOpenDenied() const override { return !openFailure.isEmpty() && openDenied; }
     void close() override;
     int inBufferCount() const override { return static_cast<int>(pending_.size()); }
     QByteArray input() override;

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+// What the main window's pages share beside their controls: the window's own fields and the
+// count of the long commands that run.
+namespace mainwindow {
+
+// A lamp's colours: its fill and its border (Basic RGB Longs).
+struct LampColors {
+    int32_t fill = 0;
+    int32_t border = 0;
+};
+
+struct WindowFields {
+    LampColors LampGreen, LampGrey, LampRed;
+    LampColors LampColorWarn;  // kept with the others; nothing lights it
+    // The automatic-mode boxes ask the user only while this is set: values the program puts
+    // into them are no change of the user's.
+    bool AutoLoadClickEnabled = false;
+    bool LogTreeDirty = false;  // the library rebuilds its tree when next shown
+    QString LastExportFile;
+    bool StoredInfoShown = false;
+    bool CalibrationViewOpen = false;  // the calibration view shows live readings
+    // The start-up block of the window's activation runs once per arming.
+    bool ActivationPending = false;
+    int64_t TimerTicks = 0;  // ticks of the window's 100 ms clock
+    // The re-entry guards of the settings grid and of the calibration-history grid.
+    bool SettingsGridFilling = false;
+    bool HistoryGridFilling = false;
+};
+
+// The long commands that run: while one does, the window refuses to close.
+class BusyCounter {
+  public:
+    bool busy() const { return count_ > 0; }
+    int count() const { return count_; }
+
+  private:
+    friend class BusyScope;
+    int count_ = 0;
+};
+
+// Held by every long command for as long as it runs.
+class BusyScope {
+  public:
+    explicit BusyScope(BusyCounter& counter) : counter_(counter) { ++counter_.count_; }
+    ~BusyScope() { --counter_.count_; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+  private:
+    BusyCounter& counter_;
+};
+
+}  // namespace mainwindow

@@ -1,0 +1,81 @@
+#include <QCloseEvent>
+#include <QSessionManager>
+
+#include "core/ModMain.h"
+#include "core/Settings.h"
+#include "mainwindow/shell/FrmMain.h"
+
+namespace shell {
+
+namespace {
+
+constexpr int TextEndQuestion = 5373;
+
+}  // namespace
+
+bool FrmMain::Form_QueryUnload() {
+    // While a long command runs (it waits for the instrument inside a loop that lets events
+    // run) the window must not go: it is refused without a question.
+    if (busy.busy() || !cmdInst[5]->isEnabled()) return false;
+    return services_.dialogs.message(core::LoadResText(TextEndQuestion), QStringLiteral("QM-73"),
+                                     platform::MsgIcon::Question,
+                                     platform::MsgButtons::YesNo) == platform::MsgAnswer::Yes;
+}
+
+void FrmMain::Form_Unload() {
+    uclVY5103.setTimerEnabled(false);
+    SaveDisplaySettings();
+    unloaded_ = true;
+}
+
+void FrmMain::SaveDisplaySettings() {
+    const QFont shown = setPage->cmdOptionDisp[0]->font();
+    core::SettingsFont.name = shown.family();
+    core::SettingsFont.size = shown.pointSizeF();
+    core::SettingsFont.bold = shown.bold();
+    core::SettingsFont.italic = shown.italic();
+    core::SettingsFont.underline = shown.underline();
+    for (int i = 0; i < 5; ++i)
+        core::GraphColors[i] = setPage->cmdOptionDisp[i + 1]->BackColor();
+    emit aboutToSaveSettings();
+    core::SaveSettings(services_.paths.settingsFile(), *this);
+}
+
+void FrmMain::closeEvent(QCloseEvent* event) {
+    if (unloaded_) {
+        event->accept();
+        return;
+    }
+    try {
+        if (!Form_QueryUnload()) {
+            event->ignore();
+            return;
+        }
+        Form_Unload();
+    } catch (const std::exception& e) {
+        // The settings could not be saved: the user is told, and the program still ends.
+        services_.dialogs.message(QString::fromUtf8(e.what()), QStringLiteral("QM-73"),
+                                  platform::MsgIcon::Critical);
+        unloaded_ = true;
+    }
+    event->accept();
+}
+
+void FrmMain::sessionCommitData(QSessionManager& manager) {
+    if (unloaded_ || !loaded_) return;
+    try {
+        if (manager.allowsInteraction()) {
+            const bool end = Form_QueryUnload();
+            manager.release();
+            if (!end) {
+                manager.cancel();
+                return;
+            }
+        }
+        Form_Unload();
+    } catch (const std::exception& e) {
+        qWarning("Session end: %s", e.what());
+    }
+}
+
+}  // namespace shell

@@ -1,0 +1,48 @@
+#include "core/ModMain.h"
+#include "mainwindow/shell/FrmMain.h"
+#include "mainwindow/shell/SerialLogs.h"
+
+namespace shell {
+
+namespace {
+
+enum PortText : int {
+    TextPortCannotOpen = 5491,
+    TextNoAdapter = 5492,
+    TextDevicePermission = 5493,
+};
+
+}  // namespace
+
+void FrmMain::OpenInstrumentPort() {
+    core::FindAdapterPort(core::AdapterHardwareId, services_.finder, services_.dialogs);
+    if (core::IrCommNum != 0) {
+        uclVY5103.setSerialComm(true);
+        uclVY5103.setCommPort(core::IrCommNum);
+        uclVY5103.setRTSEnable(true);
+        uclVY5103.setDTREnable(true);
+        uclVY5103.setHandshaking(2);
+        uclVY5103.setSettings(core::CommSettings);
+    } else {
+        uclVY5103.setSerialComm(false);
+    }
+    uclVY5103.setPortOpen(true);
+
+    // The link says nothing of a port that would not open; the user is told here, so that it
+    // does not look like an instrument not yet attached.
+    if (core::IrCommNum == 0) {
+        AppendStatusLog(core::LoadResText(TextNoAdapter), download::ColorStatusFailed);
+    } else if (!uclVY5103.PortOpen()) {
+        AppendStatusLog(core::LoadResText(TextPortCannotOpen, {uclVY5103.LastOpenError()}),
+                        download::ColorStatusFailed);
+        if (services_.serial.lastOpenDenied())
+            AppendStatusLog(core::LoadResText(TextDevicePermission), download::ColorStatusFailed);
+    }
+    lightPortLamp();
+}
+
+void FrmMain::RotateSerialLogs() {
+    RotateSerialLogFiles(services_.paths.programFolder());
+}
+
+}  // namespace shell

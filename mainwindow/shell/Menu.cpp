@@ -1,0 +1,115 @@
+#include <QScopeGuard>
+
+#include "core/ModMain.h"
+#include "mainwindow/shell/FrmMain.h"
+
+namespace shell {
+
+namespace {
+
+// The page frame each menu button shows.
+constexpr int PageOfButton[] = {0, 1, 2, 4, 5};
+
+}  // namespace
+
+void FrmMain::cmdInst_Click(int index) {
+    if (index < 0) return;
+    if (index == 5) {
+        close();  // the closing question decides
+        return;
+    }
+    if (index > 5) return;
+    switch (index) {
+        case 0:
+            UpdateStatusLabels();
+            uclVY5103.setEnabled(true);
+            break;
+        case 1:
+            ShowInstrumentInfo(instrument());
+            break;
+        case 2: {
+            cmdInst[2]->setEnabled(false);
+            const auto enabled = qScopeGuard([this] { cmdInst[2]->setEnabled(true); });
+            BuildLogTree();
+            RefreshDataPage();
+            break;
+        }
+        case 3:
+            ShowCalibrationHistory();
+            break;
+        default:
+            ShowSettingsGrid();
+            uclVY5103.setEnabled(true);
+            break;
+    }
+    for (QGroupBox* frame : fraMenu)
+        frame->hide();
+    QGroupBox* shown = fraMenu[PageOfButton[index]];
+    shown->show();
+    shown->repaint();
+    if (index == 2) libraryPage->lvwLog->setFocus();
+    Form_Resize();
+}
+
+void FrmMain::UpdateStatusLabels() {
+    QGroupBox* page = fraMenu[0];
+    const bool wasShown = !page->isHidden();
+    page->hide();
+    const int32_t status = uclVY5103.Status();
+    core::clsInstrument& inst = instrument();
+    if (status == 0 || status == 1 || inst.CommFlags() == 0) {
+        downloadPage->lblStatus[5]->clear();
+        downloadPage->lblStatus[7]->clear();
+    } else {
+        downloadPage->lblStatus[5]->setText(inst.SerialNo());
+        downloadPage->lblStatus[7]->setText(inst.UserID());
+    }
+    page->setVisible(wasShown);
+    downloadPage->txtSuffix->setText(core::FactoryRecordSuffix);
+}
+
+void FrmMain::RefreshDataPage() {
+    QGroupBox* page = fraMenu[2];
+    const bool wasShown = !page->isHidden();
+    page->hide();
+    libraryPage->tvwLog->update();
+    libraryPage->lvwLog->update();
+    libraryPage->vfgLog->Refresh();
+    page->setVisible(wasShown);
+}
+
+// ---- the pages' fillers: what the menu and the start-up need until the pages come ---------
+
+void FrmMain::BuildLogTree() {
+    if (fields.LogTreeDirty) fields.LogTreeDirty = false;
+    libraryPage->tvwLog->update();
+}
+
+void FrmMain::tvwLog_NodeClick(QTreeWidgetItem*) {}
+
+void FrmMain::ShowCalibrationHistory() {
+    Form_Resize();
+}
+
+void FrmMain::optHistory_Click(int) {
+    if (fields.ActivationPending) return;
+    ShowCalibrationHistory();
+}
+
+void FrmMain::ShowLogDetail() {
+    Form_Resize();
+}
+
+void FrmMain::ShowInstrumentInfo(core::clsInstrument&) {}
+
+void FrmMain::ShowSettingsGrid() {
+    fields.SettingsGridFilling = true;
+    fields.SettingsGridFilling = false;
+}
+
+void FrmMain::RefreshInstrumentPages() {
+    UpdateStatusLabels();
+    if (QWidget* page = fraMenu[0]; !page->isHidden()) page->update();
+}
+
+}  // namespace shell
