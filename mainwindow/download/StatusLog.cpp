@@ -15,6 +15,8 @@ void StatusLog::append(const QString& text, int32_t color) {
     QString shown = text + QStringLiteral("\r\n");
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    // An empty line has no characters to carry a colour: its block carries it.
+    cursor.setBlockCharFormat(format);
     cursor.insertText(shown, format);
     box_->verticalScrollBar()->setValue(box_->verticalScrollBar()->maximum());
 }

@@ -6,6 +6,7 @@
 #include "platform/EventPump.h"
 #include "platform/UsbPortFinder.h"
 #include "tests/support/FakeInstrument.h"
+#include "tests/support/GlobalsSnapshot.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempProgramFolder.h"
 
@@ -21,6 +22,7 @@ class FakePortFinder : public platform::UsbPortFinder {
 // The services of a main window under test: the fake instrument's ports, a scripted finder and
 // scripted dialogs, and a program folder of its own.
 struct WindowRig {
+    GlobalsSnapshot globals;  // first made, last gone
     TempProgramFolder folder;
     FakeSerialPort serial;
     FakeInfraredPort infrared;

@@ -1,0 +1,602 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTextBlock>
+#include <QTextCursor>
+
+#include "app/FrmOpen.h"
+#include "core/ModMain.h"
+#include "core/Schema.h"
+#include "core/Settings.h"
+#include "mainwindow/shell/FrmMain.h"
+#include "mainwindow/shell/SerialLogs.h"
+#include "mainwindow/shell/WindowPlacement.h"
+#include "platform/Database.h"
+#include "platform/StringTable.h"
+#include "runtime/Color.h"
+#include "tests/support/WindowRig.h"
+
+using download::ColorStatusFailed;
+using download::ColorStatusProgress;
+using platform::MsgAnswer;
+using shell::FrmMain;
+using testsupport::WindowRig;
+
+namespace {
+
+void settle() {
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+}
+
+void writeFile(const QString& path, const QByteArray& text) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text);
+}
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A main window started in a program folder of its own, as the title screen starts it: loaded,
+// shown and activated. The link's own timer is off: tests move time with tick().
+struct StartedWindow {
+    WindowRig rig;
+    std::unique_ptr<FrmMain> window;
+
+    explicit StartedWindow(const std::function<void(WindowRig&)>& prepare = {}) {
+        if (prepare) prepare(rig);
+        start();
+    }
+    void start() {
+        window = std::make_unique<FrmMain>(rig.services());
+        window->uclVY5103.setTimerEnabled(false);
+        window->Show();
+        for (int i = 0; i < 100 && window->fields.ActivationPending; ++i)
+            QApplication::processEvents();
+        ASSERT_FALSE(window->fields.ActivationPending);
+    }
+    void tick(int n = 1) {
+        for (int i = 0; i < n; ++i) {
+            window->uclVY5103.tmrTimer_Timer();
+            rig.serial.tick();
+            settle();
+        }
+    }
+    QString file(const QString& name) const { return rig.folder.path() + "/" + name; }
+    std::vector<std::pair<QString, int32_t>> statusLines() const {
+        return window->downloadPage->statusLog().lines();
+    }
+    // The page frames that show.
+    std::vector<int> shownPages() const {
+        std::vector<int> shown;
+        for (int i = 0; i < window->fraMenu.count(); ++i)
+            if (!window->fraMenu[i]->isHidden()) shown.push_back(i);
+        return shown;
+    }
+};
+
+QStringList tablesOf(const QString& database) {
+    QStringList names;
+    const platform::ResultSet rows = platform::Database::open(database).query(
+        "Select name From sqlite_master Where type='table' Order By name");
+    for (int i = 0; i < rows.rowCount(); ++i)
+        names << rows.text(i, "name");
+    return names;
+}
+
+bool hasColumn(const QString& database, const QString& table, const QString& column) {
+    return platform::Database::open(database).probe(
+        QStringLiteral("Select %1 From %2").arg(column, table));
+}
+
+}  // namespace
+
+// ---- start-up ---------------------------------------------------------------------------------
+
+TEST(Startup, FreshFolderGetsItsDataFolderAndDatabaseAndTheSensorColumnsNextTime) {
+    StartedWindow s;
+    EXPECT_TRUE(QDir(s.file("Data")).exists());
+    const QString db = s.file("QM73.mdb");
+    const QStringList tables = tablesOf(db);
+    EXPECT_EQ(tables.size(), 10) << tables.join(",").toStdString();
+    for (const char* table :
+         {"Log_Head", "Interval_Data", "Interval_Event", "Alarm_Data", "cHistory", "cLatestHist",
+          "Alarm_Event", "Trouble_Event", "Power_Event", "SensorHistory"})
+        EXPECT_TRUE(tables.contains(table, Qt::CaseInsensitive)) << table;
+    EXPECT_FALSE(hasColumn(db, "cHistory", "Gas1SensorNo"));
+    platform::Database::close(db);
+
+    // The next start upgrades the database it finds.
+    s.window.reset();
+    s.start();
+    for (int gas = 1; gas <= 5; ++gas)
+        EXPECT_TRUE(hasColumn(db, "cHistory", QStringLiteral("Gas%1SensorNo").arg(gas)));
+    platform::Database::close(db);
+}
+
+TEST(Startup, AnOlderDatabaseGetsTheSensorHistory) {
+    StartedWindow s([](WindowRig& rig) {
+        const QString db = rig.folder.paths().database();
+        core::CreateDatabase(db);
+        platform::Database::open(db).exec("Drop Table SensorHistory");
+        platform::Database::close(db);
+        ASSERT_FALSE(tablesOf(db).contains("SensorHistory"));
+        platform::Database::close(db);
+    });
+    EXPECT_TRUE(tablesOf(s.file("QM73.mdb")).contains("SensorHistory"));
+    platform::Database::close(s.file("QM73.mdb"));
+}
+
+TEST(Startup, LoadGoesOnPastAFailingStep) {
+    // A folder in the database's place: the database steps fail, the rest of the start-up runs.
+    StartedWindow s([](WindowRig& rig) { QDir().mkpath(rig.folder.paths().database()); });
+    EXPECT_TRUE(s.window->isLoaded());
+    EXPECT_EQ(s.window->cmdInst[5]->text(), "Exit");
+    EXPECT_TRUE(s.window->tmrInter.isActive());
+    EXPECT_TRUE(readFile(s.file("SerialLog.log")).contains("Serial Port Standby. Date = "));
+    EXPECT_EQ(s.shownPages(), std::vector<int>{0});
+}
+
+TEST(Startup, FirstActivationShowsTheDownloadPageAndStartsTheSerialLog) {
+    StartedWindow s;
+    EXPECT_EQ(s.shownPages(), std::vector<int>{0});
+    const QList<QByteArray> lines = readFile(s.file("SerialLog.log")).split('\n');
+    ASSERT_GE(lines.size(), 1);
+    EXPECT_TRUE(lines[0].contains("Serial Port Standby. Date = ")) << lines[0].toStdString();
+    // A later activation keeps the page the user chose.
+    s.window->cmdInst_Click(2);
+    s.window->Form_Activate();
+    EXPECT_EQ(s.shownPages(), std::vector<int>{2});
+}
+
+TEST(Startup, SerialLogsMoveUpWithTheirGapsAndOnlyWithTheSwitch) {
+    for (const bool on : {true, false}) {
+        StartedWindow s([on](WindowRig& rig) {
+            const QString folder = rig.folder.path();
+            for (int n : {0, 1, 2, 4, 9})
+                writeFile(QDir(folder).filePath(n == 0 ? QStringLiteral("SerialLog.log")
+                                                       : QStringLiteral("SerialLog%1.log").arg(n)),
+                          QByteArray("run ") + QByteArray::number(n));
+            writeFile(rig.folder.paths().settingsFile(),
+                      on ? "Serial Log File\tON\r\n" : "Serial Log File\tOFF\r\n");
+        });
+        const auto log = [&s](int n) {
+            return readFile(s.file(QStringLiteral("SerialLog%1.log").arg(n)));
+        };
+        if (on) {
+            EXPECT_EQ(log(1), "run 0");
+            EXPECT_EQ(log(2), "run 1");
+            EXPECT_EQ(log(3), "run 2");
+            EXPECT_FALSE(QFile::exists(s.file("SerialLog4.log")));  // the gap moved up
+            EXPECT_EQ(log(5), "run 4");
+            EXPECT_EQ(log(9), "run 9");  // no 8 to take its place
+        } else {
+            EXPECT_EQ(log(1), "run 1");
+            EXPECT_EQ(log(4), "run 4");
+        }
+        // The log of this run starts afresh in both cases.
+        EXPECT_FALSE(readFile(s.file("SerialLog.log")).contains("run 0"));
+    }
+}
+
+TEST(Startup, RotationWithoutACurrentLogStillMovesTheCopies) {
+    WindowRig rig;
+    const QString folder = rig.folder.path();
+    for (int n = 1; n <= 9; ++n)
+        writeFile(QDir(folder).filePath(QStringLiteral("SerialLog%1.log").arg(n)),
+                  QByteArray::number(n));
+    shell::RotateSerialLogFiles(folder);
+    EXPECT_FALSE(QFile::exists(QDir(folder).filePath("SerialLog1.log")));
+    for (int n = 2; n <= 9; ++n)
+        EXPECT_EQ(readFile(QDir(folder).filePath(QStringLiteral("SerialLog%1.log").arg(n))),
+                  QByteArray::number(n - 1));
+}
+
+TEST(Startup, PortMembersForNoneOneAndTwoAdapters) {
+    const std::vector<platform::PortRecord> one = {{"/dev/ttyUSB2", "CP2102", "COM3"}};
+    const std::vector<platform::PortRecord> two = {{"/dev/ttyUSB0", "", "COM1"},
+                                                   {"/dev/ttyUSB1", "", "COM2"}};
+    for (const auto& ports : {std::vector<platform::PortRecord>{}, one, two}) {
+        StartedWindow s([&ports](WindowRig& rig) { rig.finder.ports = ports; });
+        comm::uclVyif& link = s.window->uclVY5103;
+        const bool serial = ports.size() == 1;
+        EXPECT_EQ(core::IrCommNum, serial ? 3 : 0);
+        EXPECT_EQ(link.SerialComm(), serial);
+        EXPECT_EQ(s.rig.serial.opens, 1);
+        if (serial) {
+            EXPECT_EQ(link.CommPort(), 3);
+            EXPECT_TRUE(link.RTSEnable());
+            EXPECT_TRUE(link.DTREnable());
+            EXPECT_EQ(link.Handshaking(), 2);
+            EXPECT_EQ(link.Settings(), "921600,n,8,1");
+            EXPECT_EQ(s.window->downloadPage->shpStatus[0]->FillColor(), rt::RGB(0, 255, 0));
+            EXPECT_TRUE(s.statusLines().empty());
+        } else {
+            // No single adapter: the user is told the program cannot reach the instrument.
+            ASSERT_FALSE(s.statusLines().empty());
+            EXPECT_TRUE(s.statusLines()[0].first.startsWith("No single USB serial adapter"));
+            EXPECT_EQ(s.statusLines()[0].second, ColorStatusFailed);
+        }
+        if (ports.size() == 2) {
+            ASSERT_EQ(s.rig.dialogs.messages.size(), 1u);
+            EXPECT_EQ(s.rig.dialogs.messages[0].text,
+                      "More than one USB Serial Converter is connected.");
+            EXPECT_EQ(s.rig.dialogs.messages[0].title, "module finder error");
+            EXPECT_EQ(s.rig.dialogs.messages[0].icon, platform::MsgIcon::Critical);
+        } else {
+            EXPECT_TRUE(s.rig.dialogs.messages.empty());
+        }
+    }
+    // The one adapter's port is kept in the settings file.
+    StartedWindow s([&one](WindowRig& rig) { rig.finder.ports = one; });
+    s.rig.dialogs.answers = {MsgAnswer::Yes};
+    s.window->close();
+    EXPECT_TRUE(readFile(s.file("QM73.ini")).contains("IrCOMM Num\t3"));
+}
+
+TEST(Startup, APortThatCannotOpenIsToldWithItsReason) {
+    for (const bool denied : {true, false}) {
+        StartedWindow s([denied](WindowRig& rig) {
+            rig.finder.ports = {{"/dev/ttyUSB0", "CP2102", "COM1"}};
+            rig.serial.openFailure = "/dev/ttyUSB0: Permission denied";
+            rig.serial.openDenied = denied;
+        });
+        const auto lines = s.statusLines();
+        ASSERT_EQ(lines.size(), denied ? 2u : 1u);
+        EXPECT_EQ(lines[0].first,
+                  "The instrument port cannot be opened: /dev/ttyUSB0: Permission denied");
+        EXPECT_EQ(lines[0].second, ColorStatusFailed);
+        if (denied) {
+            EXPECT_TRUE(lines[1].first.contains("dialout"));
+        }
+        EXPECT_EQ(s.window->downloadPage->shpStatus[0]->FillColor(), rt::RGB(254, 0, 0));
+    }
+}
+
+TEST(Startup, ADamagedSettingsLineIsToldInRed) {
+    StartedWindow s([](WindowRig& rig) {
+        writeFile(rig.folder.paths().settingsFile(),
+                  "Retry\t5\r\nIrCOMM Num\t40000\r\nRetry\t7\r\n");
+    });
+    // The first line: the port's comes after it.
+    const auto lines = s.statusLines();
+    ASSERT_FALSE(lines.empty());
+    const auto& [text, color] = lines.front();
+    EXPECT_TRUE(text.contains("line 2")) << text.toStdString();
+    EXPECT_TRUE(text.contains("IrCOMM Num\t40000")) << text.toStdString();
+    EXPECT_EQ(color, ColorStatusFailed);
+    EXPECT_EQ(core::RetryLimit, 5);
+}
+
+TEST(Startup, WindowSizeAndPlace) {
+    const struct {
+        double screenWidth, screenHeight;
+        int32_t count;
+        double width, height;
+    } cases[] = {
+        {15360, 11520, 1, 12288, 8250},  // 1024 x 768 pixels
+        {14550, 11520, 1, 11640, 8250},  // 0.8 x the width is exactly the minimum
+        {28800, 16200, 1, 23040, 9720},  // 1920 x 1080
+        {28800, 16200, 0, 12000, 9000},  // other runs keep the size they have
+        {28800, 16200, 2, 12000, 9000},
+    };
+    for (const auto& c : cases) {
+        const shell::WindowPlace p =
+            shell::PlaceWindow({c.screenWidth, c.screenHeight}, {12000, 9000}, c.count);
+        EXPECT_DOUBLE_EQ(p.width, c.width) << c.screenWidth << " " << c.count;
+        EXPECT_DOUBLE_EQ(p.height, c.height) << c.screenHeight << " " << c.count;
+        EXPECT_DOUBLE_EQ(p.left, (c.screenWidth - c.width) / 2);
+        EXPECT_DOUBLE_EQ(p.top, (c.screenHeight - c.height) / 2);
+    }
+    // The window itself, on the screen it has, at the first run.
+    StartedWindow s([](WindowRig& rig) {
+        writeFile(rig.folder.paths().settingsFile(), "Execute Count\t1\r\n");
+    });
+    const QRect screen = s.window->screen()->geometry();
+    const shell::WindowPlace p =
+        shell::PlaceWindow({screen.width() * 15.0, screen.height() * 15.0}, {0, 0}, 1);
+    const QRect frame = s.window->frameGeometry();
+    EXPECT_NEAR(frame.width(), p.width / 15, 1.0);
+    EXPECT_NEAR(frame.height(), p.height / 15, 1.0);
+    EXPECT_NEAR(frame.left(), p.left / 15, 1.0);
+    EXPECT_NEAR(frame.top(), p.top / 15, 1.0);
+}
+
+// ---- defaults ---------------------------------------------------------------------------------
+
+TEST(Defaults, FirstCallAndTheResetAfterAPowerOff) {
+    WindowRig rig;
+    core::SettingsPassword.clear();
+    core::IrCommNum = 0;
+    FrmMain window(rig.services());
+    std::vector<bool> armedWhileSet;
+    for (QCheckBox* box : window.downloadPage->chkAutoLoad)
+        QObject::connect(box, &QCheckBox::toggled, [&](bool) {
+            armedWhileSet.push_back(window.fields.AutoLoadClickEnabled);
+        });
+    core::AutoLoadMode = true;
+    core::AutoRemoveData = true;
+    window.SetDefaults();
+
+    EXPECT_EQ(core::IrCommNum, 4);
+    EXPECT_EQ(core::CalibRange, (std::array<float, 5>{50, 71, 151, 100, 0}));
+    EXPECT_EQ(core::CalUnitOnWait, 45);
+    EXPECT_EQ(core::CalSpanOnWait, 90);
+    EXPECT_EQ(core::CalSpanOffWait, 45);
+    EXPECT_EQ(core::PrintLineWidths[0], 1.0f);
+    EXPECT_EQ(core::PrintLineWidths[1], 1.0f);
+    EXPECT_EQ(core::SettingsFont.size, 9);
+    EXPECT_EQ(core::GraphColors[3], rt::RGB(255, 0, 0));
+    EXPECT_EQ(core::GraphColors[4], rt::RGB(128, 0, 255));
+    EXPECT_TRUE(core::CompletelyView);
+    EXPECT_EQ(core::SettingsPassword, "pwm");
+    const float fullScales[] = {100, 40, 99.5f, 500, 0};
+    for (int g = 0; g < 5; ++g) {
+        EXPECT_EQ(core::DefaultInstrument.GasFullScale(g), fullScales[g]) << g;
+        EXPECT_EQ(core::DefaultInstrument.GasDesit(g), 1.0f) << g;
+    }
+    EXPECT_TRUE(window.tmrInter.isActive());
+    EXPECT_EQ(window.tmrInter.interval(), 100);
+    EXPECT_TRUE(window.fields.LogTreeDirty);
+    EXPECT_TRUE(window.fields.AutoLoadClickEnabled);
+    EXPECT_EQ(window.downloadPage->shpStatus[1]->FillColor(), rt::RGB(160, 160, 160));
+    for (QWidget* button : window.downloadPage->cmdDown)
+        EXPECT_FALSE(button->isEnabled());
+    EXPECT_FALSE(window.setPage->cmdOption[0]->isEnabled());
+    EXPECT_TRUE(window.downloadPage->shpStatus[2]->isHidden());
+    EXPECT_TRUE(window.downloadPage->lblStatus[9]->isHidden());
+    EXPECT_TRUE(window.lastCalibrationPage->optHistory[0]->isChecked());
+    EXPECT_TRUE(window.downloadPage->chkAutoLoad[0]->isChecked());
+    EXPECT_TRUE(window.downloadPage->chkAutoLoad[1]->isChecked());
+    EXPECT_TRUE(window.downloadPage->chkAutoLoad[1]->isEnabled());
+    EXPECT_EQ(window.setPage->cmdOptionDisp[4]->BackColor(), rt::RGB(255, 0, 0));
+    // The boxes changed while their handler was disarmed; nothing was asked.
+    EXPECT_EQ(armedWhileSet, (std::vector<bool>{false, false}));
+    EXPECT_TRUE(rig.dialogs.messages.empty());
+
+    // The reset: what the user and the file hold wins again.
+    window.AppendStatusLog("the download just made", ColorStatusProgress);
+    core::IrCommNum = 7;
+    core::SettingsPassword = "secret";
+    core::PrintLineWidths = {0.5f, 150.0f, 3.0f};
+    core::CalibRange = {60, 71, 0, 110, 5};
+    core::AutoLoadMode = false;
+    writeFile(
+        rig.folder.paths().settingsFile(),
+        "Graph Color\t0\t16777215\t0\t255\t65280\r\nFont\t'Sans'\t12\tFalse\tFalse\tFalse\r\n");
+    window.SetDefaults();
+    EXPECT_EQ(core::IrCommNum, 7);
+    EXPECT_EQ(core::SettingsPassword, "secret");
+    EXPECT_EQ(core::PrintLineWidths, (std::array<float, 3>{1.0f, 1.0f, 3.0f}));
+    EXPECT_EQ(core::CalibRange, (std::array<float, 5>{60, 71, 151, 110, 5}));
+    EXPECT_FALSE(window.downloadPage->chkAutoLoad[1]->isEnabled());
+    core::LoadSettings(rig.folder.paths().settingsFile(), window);
+    EXPECT_EQ(core::GraphColors[3], 255);
+    EXPECT_EQ(core::GraphColors[4], 65280);
+    EXPECT_EQ(core::SettingsFont.size, 12);
+    // The status log keeps the lines of the download.
+    ASSERT_EQ(window.downloadPage->statusLog().lines().size(), 1u);
+    EXPECT_TRUE(rig.dialogs.messages.empty());
+}
+
+TEST(Defaults, PasswordByTheLanguage) {
+    platform::StringTable::selectLanguage(platform::StringTable::Language::Japanese);
+    {
+        WindowRig rig;
+        core::SettingsPassword.clear();
+        FrmMain window(rig.services());
+        window.SetDefaults();
+        EXPECT_EQ(core::SettingsPassword, "Lotex");
+    }
+    platform::StringTable::selectLanguage(platform::StringTable::Language::English);
+}
+
+// ---- menu -------------------------------------------------------------------------------------
+
+TEST(Menu, EachButtonShowsExactlyItsPage) {
+    StartedWindow s;
+    s.window->fraMenu[3]->show();  // the data view, which no button shows
+    const std::pair<int, int> pages[] = {{1, 1}, {2, 2}, {3, 4}, {4, 5}, {0, 0}, {4, 5}};
+    for (const auto& [button, page] : pages) {
+        s.window->cmdInst_Click(button);
+        EXPECT_EQ(s.shownPages(), std::vector<int>{page}) << button;
+    }
+    // Indexes that name no button change nothing.
+    s.window->cmdInst_Click(-1);
+    s.window->cmdInst_Click(6);
+    EXPECT_EQ(s.shownPages(), std::vector<int>{5});
+}
+
+TEST(Menu, StatusLabelsFollowTheLinkAndTheDownload) {
+    StartedWindow s;
+    core::clsInstrument& inst = s.window->instrument();
+    inst.setSerialNo("SN000001");
+    inst.setUserID("USER01");
+    core::FactoryRecordSuffix = "F01";
+    const struct {
+        int32_t status;
+        int16_t commFlags;
+        bool shown;
+    } cases[] = {{6, -1, true}, {2, -1, true}, {0, -1, false}, {1, -1, false}, {6, 0, false}};
+    for (const auto& c : cases) {
+        s.window->uclVY5103.setStatus(c.status);
+        inst.setCommFlags(c.commFlags);
+        s.window->cmdInst_Click(0);
+        EXPECT_EQ(s.window->downloadPage->lblStatus[5]->text(), c.shown ? "SN000001" : "")
+            << c.status << " " << c.commFlags;
+        EXPECT_EQ(s.window->downloadPage->lblStatus[7]->text(), c.shown ? "USER01" : "");
+        EXPECT_EQ(s.window->downloadPage->txtSuffix->text(), "F01");
+        EXPECT_EQ(s.shownPages(), std::vector<int>{0});
+    }
+}
+
+TEST(Menu, DataButtonIsDisabledWhileTheLibraryRebuilds) {
+    StartedWindow s;
+    std::vector<bool> states;
+    struct Watch : QObject {
+        std::vector<bool>& states;
+        explicit Watch(std::vector<bool>& s) : states(s) {}
+        bool eventFilter(QObject* o, QEvent* e) override {
+            if (e->type() == QEvent::EnabledChange)
+                states.push_back(static_cast<QWidget*>(o)->isEnabled());
+            return false;
+        }
+    } watch(states);
+    s.window->cmdInst[2]->installEventFilter(&watch);
+    s.window->fields.LogTreeDirty = true;
+    s.window->cmdInst_Click(2);
+    s.window->cmdInst[2]->removeEventFilter(&watch);
+    EXPECT_EQ(states, (std::vector<bool>{false, true}));
+    EXPECT_FALSE(s.window->fields.LogTreeDirty);
+    EXPECT_TRUE(s.window->libraryPage->lvwLog->hasFocus() || !s.window->isActiveWindow());
+}
+
+TEST(Menu, ExitAsksAndNoChangesNothing) {
+    StartedWindow s;
+    s.window->cmdInst_Click(2);
+    s.rig.dialogs.answers = {MsgAnswer::No};
+    s.window->cmdInst_Click(5);
+    settle();
+    ASSERT_EQ(s.rig.dialogs.messages.size(), 1u);
+    EXPECT_EQ(s.rig.dialogs.messages[0].text, "End ?");
+    EXPECT_EQ(s.rig.dialogs.messages[0].title, "QM-73");
+    EXPECT_EQ(s.rig.dialogs.messages[0].icon, platform::MsgIcon::Question);
+    EXPECT_EQ(s.rig.dialogs.messages[0].buttons, platform::MsgButtons::YesNo);
+    EXPECT_TRUE(s.window->isVisible());
+    EXPECT_EQ(s.shownPages(), std::vector<int>{2});
+    EXPECT_FALSE(QFile::exists(s.file("QM73.ini")));
+}
+
+// ---- closing ----------------------------------------------------------------------------------
+
+TEST(Closing, YesStopsTheLinkThenSavesWhatTheButtonsShow) {
+    StartedWindow s;
+    s.window->uclVY5103.setTimerEnabled(true);
+    s.window->setPage->cmdOptionDisp[4]->setBackColor(rt::RGB(1, 2, 3));
+    s.window->setPage->cmdOptionDisp[5]->setBackColor(rt::RGB(4, 5, 6));
+    QFont font = s.window->setPage->cmdOptionDisp[0]->font();
+    font.setPointSizeF(11);
+    font.setBold(true);
+    s.window->setPage->cmdOptionDisp[0]->setFont(font);
+    bool timerWhenSaving = true;
+    QObject::connect(s.window.get(), &FrmMain::aboutToSaveSettings,
+                     [&] { timerWhenSaving = s.window->uclVY5103.TimerEnabled(); });
+    s.rig.dialogs.answers = {MsgAnswer::Yes};
+    s.window->close();
+    settle();
+    EXPECT_FALSE(s.window->isVisible());
+    EXPECT_FALSE(timerWhenSaving);
+    const QByteArray ini = readFile(s.file("QM73.ini"));
+    EXPECT_TRUE(ini.contains("Font\t'" + font.family().toUtf8() + "'\t11\tTrue\tFalse\tFalse"))
+        << ini.toStdString();
+    EXPECT_TRUE(ini.contains(QByteArray::number(rt::RGB(1, 2, 3)) + "\t" +
+                             QByteArray::number(rt::RGB(4, 5, 6)) + "\r\n"))
+        << ini.toStdString();
+}
+
+TEST(Closing, NoOrARunningCommandKeepsTheWindow) {
+    StartedWindow s;
+    s.rig.dialogs.answers = {MsgAnswer::No};
+    s.window->close();
+    settle();
+    EXPECT_TRUE(s.window->isVisible());
+    EXPECT_EQ(s.rig.dialogs.messages.size(), 1u);
+    {
+        // A long command runs: no question, the window stays.
+        mainwindow::BusyScope running(s.window->busy);
+        s.window->close();
+        settle();
+        EXPECT_TRUE(s.window->isVisible());
+        EXPECT_EQ(s.rig.dialogs.messages.size(), 1u);
+    }
+    // The Exit button disabled by a command works the same way.
+    s.window->cmdInst[5]->setEnabled(false);
+    s.window->close();
+    EXPECT_TRUE(s.window->isVisible());
+    EXPECT_EQ(s.rig.dialogs.messages.size(), 1u);
+    EXPECT_FALSE(QFile::exists(s.file("QM73.ini")));
+}
+
+// ---- status log and clock -----------------------------------------------------------------------
+
+TEST(StatusLog, LinesInOrderWithTheirColoursAlwaysAtTheEnd) {
+    WindowRig rig;
+    FrmMain window(rig.services());
+    window.AppendStatusLog("first", ColorStatusProgress);
+    window.AppendStatusLog(core::LoadResText(5541, {"now"}) + "\r\n", ColorStatusFailed);
+    window.AppendStatusLog("", download::ColorStatusConnected);
+    // The user selects text in the middle; the next line still goes to the end.
+    QTextCursor selection(window.downloadPage->rtbLog->document());
+    selection.setPosition(2);
+    selection.setPosition(4, QTextCursor::KeepAnchor);
+    window.downloadPage->rtbLog->setTextCursor(selection);
+    window.AppendStatusLog("last", download::ColorStatusInstrument);
+    const std::vector<std::pair<QString, int32_t>> expected = {
+        {"first", ColorStatusProgress},
+        {"Serial Port Standby. Date = now", ColorStatusFailed},
+        {"", ColorStatusFailed},
+        {"", download::ColorStatusConnected},
+        {"last", download::ColorStatusInstrument}};
+    EXPECT_EQ(window.downloadPage->statusLog().lines(), expected);
+}
+
+TEST(Clock, CountsTicksAndShowsBothClocksOnTheSetPage) {
+    StartedWindow s;
+    const int64_t before = s.window->fields.TimerTicks;
+    s.window->tmrInter_Timer();
+    EXPECT_EQ(s.window->fields.TimerTicks, before + 1);
+    QLabel* pc = s.window->setPage->lblOption[5];
+    QLabel* instrument = s.window->setPage->lblOption[6];
+    pc->clear();
+    s.window->tmrInter_Timer();  // the Set page is not shown
+    EXPECT_EQ(pc->text(), "");
+
+    s.window->cmdInst_Click(4);
+    s.window->uclVY5103.setStatus(0);
+    instrument->setText("old");
+    s.window->tmrInter_Timer();
+    EXPECT_FALSE(pc->text().isEmpty());
+    EXPECT_EQ(instrument->text(), "");
+
+    // With the link up, the instrument's clock runs at its offset from the computer's.
+    s.window->uclVY5103.setStatus(6);
+    s.window->instrument().setSysDateOffset(rt::OleDate(1.0));  // one day behind
+    pc->setProperty("tag", QString());
+    s.window->tmrInter_Timer();
+    EXPECT_FALSE(instrument->text().isEmpty());
+    EXPECT_NE(instrument->text(), pc->text());
+    EXPECT_EQ(pc->property("tag").toString(), pc->text());
+}
+
+// ---- the program from its title screen ----------------------------------------------------------
+
+TEST(Program, FromTheTitleScreenToTheDownloadPageWithTheInstrumentAttached) {
+    WindowRig rig;
+    rig.finder.ports = {{"/dev/ttyUSB0", "CP2102", "COM1"}};
+    FrmMain window(rig.services());
+    window.uclVY5103.setTimerEnabled(false);
+    app::FrmOpen open(rig.dialogs, rig.pump, {[] { return false; }, [&window] { window.Show(); }},
+                      QString(), 1);
+    ASSERT_TRUE(open.Form_Load());
+    for (int i = 0; i < 200 && (!open.isUnloaded() || window.fields.ActivationPending); ++i)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    ASSERT_TRUE(open.isUnloaded());
+    ASSERT_FALSE(window.fields.ActivationPending);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(window.fraMenu[0]->isHidden());
+    EXPECT_EQ(window.downloadPage->shpStatus[0]->FillColor(), rt::RGB(0, 255, 0));
+    // The instrument on the line connects as the link's clock runs.
+    for (int i = 0; i < 5 && !window.uclVY5103.Connected(); ++i) {
+        window.uclVY5103.tmrTimer_Timer();
+        rig.serial.tick();
+        settle();
+    }
+    EXPECT_TRUE(window.uclVY5103.Connected());
+    EXPECT_EQ(rig.serial.engine.requests.value(0), "RC,R,");
+}
