@@ -87,6 +87,9 @@ struct GasPreset {
     QString gasName;
 };
 inline std::array<std::array<GasPreset, 9>, 5> GasPresetTable{};
+// The date pattern of SQL statements (month/day/four-digit year, 24-hour time). The database
+// layer binds dates as values, so nothing formats with it; the start-up sets it all the same.
+inline QString SqlDateFormat;
 // The code of the operating system's version; 0 on this platform.
 inline int16_t OsVersionCode = 0;
 void DetectWindowsVersion();

@@ -10,7 +10,7 @@ DownloadPage::DownloadPage(QWidget* page, mainwindow::ControlFactory& factory) {
     lblTitle0 = factory.make<QLabel>(page, QStringLiteral("lblTitle"), 0);
     rtbLog = factory.make<QTextEdit>(page, QStringLiteral("rtbLog"));
     rtbLog->setReadOnly(true);
-    rtbLog->setLineWrapMode(QTextEdit::NoWrap);
+    rtbLog->setLineWrapMode(QTextEdit::WidgetWidth);
     chkAutoLoad.make(factory, fraDown[1], QStringLiteral("chkAutoLoad"), 2);
     cmdDown.make(factory, fraDown[2], QStringLiteral("cmdDown"), 11);
     fraDown3Ceneter = factory.make<QFrame>(fraDown[3], QStringLiteral("fraDown3Ceneter"));

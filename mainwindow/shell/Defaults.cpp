@@ -74,6 +74,7 @@ void FrmMain::SetDefaults() {
     fields.LogTreeDirty = true;
     fields.LastExportFile.clear();
     step("calibration list", [this] { lastCalibrationPage->optHistory[0]->setChecked(true); });
+    core::SqlDateFormat = QStringLiteral("mm\"/\"dd\"/\"yyyy hh\":\"nn\":\"ss");
     step("calibration ranges", [] {
         const float starts[] = {50, 71, 151, 100};
         for (int g = 0; g < 4; ++g)

@@ -92,6 +92,8 @@ FrmMain::FrmMain(WindowServices services, QWidget* parent)
         SetCaption(registry_.get<QWidget>(key.name, key.index), text);
     SetCaption(setPage->cmdOptionDisp[0],
                QStringLiteral("%1(%2)").arg(font.family()).arg(font.pointSizeF()));
+    // The window definition's size, kept until the settings or a first run size it.
+    resize(1024, 720);
     // One page at a time: the Download page until the menu chooses another.
     for (int i = 1; i < fraMenu.count(); ++i)
         fraMenu[i]->hide();

@@ -335,6 +335,7 @@ TEST(Defaults, FirstCallAndTheResetAfterAPowerOff) {
     EXPECT_EQ(core::GraphColors[3], rt::RGB(255, 0, 0));
     EXPECT_EQ(core::GraphColors[4], rt::RGB(128, 0, 255));
     EXPECT_TRUE(core::CompletelyView);
+    EXPECT_EQ(core::SqlDateFormat, R"(mm"/"dd"/"yyyy hh":"nn":"ss)");
     EXPECT_EQ(core::SettingsPassword, "pwm");
     const float fullScales[] = {100, 40, 99.5f, 500, 0};
     for (int g = 0; g < 5; ++g) {
