@@ -97,10 +97,13 @@ bool uclVyif::BodyPowerOff() {
     WriteLog(core::LoadResText(21022));
     sendAndWait(QStringLiteral("RO,W,"));
     if (serial_.portOpen()) serial_.close();
+    // The lines count as down: an instrument that is on again when the port reopens is then
+    // seen as a new connection.
+    serial_.resetModemLines();
     infrared_.setPortOpen(false);
     tickCount_ = 0;
-    // Counted on the program's own tick counter, which the connect logic never resets.
-    // and also on the clock, so that the wait ends even when the link ticks stop.
+    // Counted on the program's own tick counter (which the connect logic never resets) and
+    // also on the clock, so that the wait ends even when the link ticks stop.
     const int64_t until = tickTotal_ + PowerOffTicks;
     QElapsedTimer waited;
     waited.start();
@@ -127,6 +130,7 @@ void uclVyif::setRunDensty(bool run) {
 }
 
 void uclVyif::tmrDenst_Timer() {
+    const HandlerScope handling(handlerDepth_);
     try {
         // Only the poll's own request can time out here, never a connect attempt or a read of
         // an operation that holds Status 4.

@@ -254,7 +254,8 @@ void uclVyif::awaitAnswer(int32_t waiting, const std::function<void()>& each) {
         status_ = StatusFailed;
     else if (status_ == waiting)
         status_ = StatusCancelled;
-    cancelSeen();
+    // Cancel stays set: the caller reads it to tell a cancel from a failure, and the next
+    // operation lowers it when it starts.
 }
 
 void uclVyif::resetReceiveBuffer() {
@@ -274,13 +275,13 @@ void uclVyif::dropReceived(const QString& text) {
 void uclVyif::receive(const QString& text, bool infrared) {
     raise([this] { emit StsTransmit(); });
     AnswerSeen = true;
-    if (cancel_) {
-        status_ = StatusCancelled;
-        resetReceiveBuffer();
-    } else if (!exchangeRunning()) {
+    if (!exchangeRunning()) {
         // The rest of an exchange that has ended (cancelled, failed, a late duplicate) is
         // neither taken in nor answered, so it cannot revive the exchange.
         dropReceived(text);
+    } else if (cancel_) {
+        status_ = StatusCancelled;
+        resetReceiveBuffer();
     } else {
         receiveBuffer_ += text;
         takeFrames();
@@ -376,6 +377,7 @@ void uclVyif::takeFrames() {
 // ---- tick --------------------------------------------------------------------------------
 
 void uclVyif::tmrTimer_Timer() {
+    const HandlerScope handling(handlerDepth_);
     try {
         serial_.pollModemLines();
         ++tickCount_;
@@ -446,6 +448,7 @@ void uclVyif::tmrTimer_Timer() {
 // ---- port notifications --------------------------------------------------------------------
 
 void uclVyif::mscComm_OnComm(int code) {
+    const HandlerScope handling(handlerDepth_);
     if (!serial_.portOpen()) return;
     try {
         switch (code) {
@@ -508,6 +511,7 @@ void uclVyif::mscComm_OnComm(int code) {
 }
 
 void uclVyif::ZvIrDA1_OnComm(int code) {
+    const HandlerScope handling(handlerDepth_);
     try {
         switch (code) {
             case platform::InfraredPort::Receive:

@@ -89,6 +89,9 @@ class uclVyif : public QObject {
     void setSettings(const QString& settings);
     bool DisConnect();
     bool Connected() const { return linkState_ == LinkConnected; }
+    // True while one of the link's own handlers (its clocks, its ports' notifications) runs.
+    // The host's event handlers never run then: the link raises its events from the event loop.
+    bool InsideHandler() const { return handlerDepth_ > 0; }
     void setConnected(bool) {}
     bool TimerEnabled() const { return tmrTimer_.isActive(); }
     void setTimerEnabled(bool on);
@@ -210,11 +213,6 @@ class uclVyif : public QObject {
     // The port whose properties the pass-through members reach.
     platform::LinePort& activePort() const;
     bool exchangeRunning() const;
-    // Called by an operation when its wait has ended: a cancel it has seen is lowered, so that
-    // it does not swallow the next exchange.
-    void cancelSeen() {
-        if (status_ == StatusCancelled) cancel_ = false;
-    }
     // An operation needs the instrument: without a connection it fails at once (Status 7),
     // before it sends or empties anything.
     bool linkReady();
@@ -271,6 +269,15 @@ class uclVyif : public QObject {
     platform::SerialPort& serial_;
     platform::InfraredPort& infrared_;
     QTimer tmrTimer_;
+    int handlerDepth_ = 0;
+    // Marks the time a handler of the link runs.
+    struct HandlerScope {
+        explicit HandlerScope(int& depth) : depth_(depth) { ++depth_; }
+        ~HandlerScope() { --depth_; }
+        HandlerScope(const HandlerScope&) = delete;
+        HandlerScope& operator=(const HandlerScope&) = delete;
+        int& depth_;
+    };
 
     bool serialComm_ = false;
     int16_t retry_ = 0;

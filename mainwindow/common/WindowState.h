@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 
 // What the main window's pages share beside their controls: the window's own fields and the
 // count of the long commands that run.
@@ -36,6 +37,8 @@ class BusyCounter {
   public:
     bool busy() const { return count_ > 0; }
     int count() const { return count_; }
+    // Called when the last command has ended.
+    std::function<void()> whenIdle;
 
   private:
     friend class BusyScope;
@@ -46,7 +49,9 @@ class BusyCounter {
 class BusyScope {
   public:
     explicit BusyScope(BusyCounter& counter) : counter_(counter) { ++counter_.count_; }
-    ~BusyScope() { --counter_.count_; }
+    ~BusyScope() {
+        if (--counter_.count_ == 0 && counter_.whenIdle) counter_.whenIdle();
+    }
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;
 

@@ -38,7 +38,7 @@ void FrmMain::SetDefaults() {
         for (int i = 0; i < 5; ++i)
             setPage->cmdOptionDisp[i + 1]->setBackColor(core::GraphColors[i]);
     });
-    step("instrument", [this] { intervals.setInstruments(&instrument()); });
+    step("instrument", [this] { logs.intervals.setInstruments(&instrument()); });
     step("clock", [this] {
         tmrInter.setInterval(100);
         tmrInter.start();

@@ -98,24 +98,40 @@ FrmMain::FrmMain(WindowServices services, QWidget* parent)
     for (int i = 1; i < fraMenu.count(); ++i)
         fraMenu[i]->hide();
 
-    cmdInst.onClicked(this, [this](int index) {
-        try {
-            cmdInst_Click(index);
-        } catch (const std::exception& e) {
-            // A failing page is told, and the window goes on.
-            services_.dialogs.message(QString::fromUtf8(e.what()), QStringLiteral("QM-73"),
-                                      platform::MsgIcon::Critical);
-        }
-    });
+    cmdInst.onClicked(this,
+                      [this](int index) { guarded([this, index] { cmdInst_Click(index); }); });
     connect(qApp, &QGuiApplication::commitDataRequest, this, &FrmMain::sessionCommitData);
+
+    // The link waits through the window's pump; its events, the progress window and the
+    // Download page's commands.
+    uclVY5103.setEventPump(&services_.pump);
+    frmUpload = std::make_unique<download::FrmUpload>(uclVY5103, this);
+    downloads = std::make_unique<download::Downloads>(
+        uclVY5103, logs, fields, downloadPage->statusLog(), *this, services_.paths);
+    const download::DownloadWiring wiring{
+        *downloadPage, cmdInst[4], cmdInst[5], setPage->cmdOption, *frmUpload,     uclVY5103,
+        logs,          fields,     busy,       services_.dialogs,  services_.pump, *this};
+    downloadCommands = std::make_unique<download::DownloadCommands>(wiring, *downloads);
+    linkEvents = std::make_unique<download::LinkEvents>(wiring, *downloadCommands, this);
+    downloadPage->cmdDown.onClicked(this, [this](int index) {
+        guarded([this, index] { downloadCommands->cmdDown_Click(index); });
+    });
+    for (int i = 0; i < downloadPage->chkAutoLoad.count(); ++i)
+        connect(downloadPage->chkAutoLoad[i], &QCheckBox::clicked, this,
+                [this, i] { guarded([this, i] { downloadCommands->chkAutoLoad_Click(i); }); });
+}
+
+void FrmMain::guarded(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        // A failing command is told, and the window goes on.
+        services_.dialogs.message(QString::fromUtf8(e.what()), QStringLiteral("QM-73"),
+                                  platform::MsgIcon::Critical);
+    }
 }
 
 FrmMain::~FrmMain() = default;
-
-core::clsInstrument& FrmMain::instrument() {
-    if (!instrument_) instrument_ = std::make_unique<core::clsInstrument>();
-    return *instrument_;
-}
 
 // ---- Form_Load ----------------------------------------------------------------------------
 
@@ -160,21 +176,8 @@ void FrmMain::Form_Load() {
         core::RetryLimit = 3;
         core::TimeoutSeconds = 3;
     });
-    step("settings file", [this] {
-        const auto damage = core::LoadSettings(services_.paths.settingsFile(), *this);
-        showAutomaticMode();
-        if (damage)
-            AppendStatusLog(core::LoadResText(TextSettingsDamaged,
-                                              {damage->lineNumber, damage->line, damage->reason}),
-                            download::ColorStatusFailed);
-    });
-    step("display settings", [this] {
-        SetCaption(
-            setPage->cmdOptionDisp[0],
-            QStringLiteral("%1(%2)").arg(core::SettingsFont.name).arg(core::SettingsFont.size));
-        for (int i = 0; i < 5; ++i)
-            setPage->cmdOptionDisp[i + 1]->setBackColor(core::GraphColors[i]);
-    });
+    step("settings file", [this] { readSettingsFile(); });
+    step("display settings", [this] { showDisplaySettings(); });
     step("fonts", [this] { applyDisplayFont(); });
     step("captions", [this] { SetCaptions(*this, registry_); });
     step("link", [this] {
@@ -201,6 +204,32 @@ void FrmMain::Form_Load() {
     });
     step("suffix", [this] { downloadPage->txtSuffix->setText(core::FactoryRecordSuffix); });
     loaded_ = true;
+}
+
+void FrmMain::readSettingsFile() {
+    const auto damage = core::LoadSettings(services_.paths.settingsFile(), *this);
+    showAutomaticMode();
+    if (damage)
+        AppendStatusLog(core::LoadResText(TextSettingsDamaged,
+                                          {damage->lineNumber, damage->line, damage->reason}),
+                        download::ColorStatusFailed);
+}
+
+void FrmMain::showDisplaySettings() {
+    SetCaption(setPage->cmdOptionDisp[0],
+               QStringLiteral("%1(%2)").arg(core::SettingsFont.name).arg(core::SettingsFont.size));
+    for (int i = 0; i < 5; ++i)
+        setPage->cmdOptionDisp[i + 1]->setBackColor(core::GraphColors[i]);
+}
+
+void FrmMain::ReloadSettings() {
+    readSettingsFile();
+    showDisplaySettings();
+    try {
+        applyDisplayFont();
+    } catch (const std::exception& e) {
+        qWarning("Fonts: %s", e.what());
+    }
 }
 
 void FrmMain::applyDisplayFont() {

@@ -11,14 +11,18 @@
 #include "mainwindow/common/Controls.h"
 #include "mainwindow/common/WindowState.h"
 #include "mainwindow/dataview/DataViewPage.h"
+#include "mainwindow/download/DownloadCommands.h"
 #include "mainwindow/download/DownloadPage.h"
+#include "mainwindow/download/Downloads.h"
+#include "mainwindow/download/FrmUpload.h"
+#include "mainwindow/download/LinkEvents.h"
+#include "mainwindow/download/WindowLogs.h"
 #include "mainwindow/library/LibraryPage.h"
 #include "mainwindow/settings/InstrumentPage.h"
 #include "mainwindow/settings/SetPage.h"
 #include "mainwindow/shell/Layout.h"
 #include "mainwindow/shell/WindowServices.h"
 #include "platform/gui/CommandButton.h"
-#include "records/ClsIntervals.h"
 
 class QSessionManager;
 
@@ -27,7 +31,7 @@ namespace shell {
 // The program's main window: six page frames beside a column of menu buttons, one object per
 // page holding its controls, the instrument link, and the one layout routine that places it
 // all. It keeps the program running until it is closed.
-class FrmMain : public QMainWindow, public core::SettingsWindow {
+class FrmMain : public QMainWindow, public core::SettingsWindow, public download::DownloadHost {
     Q_OBJECT
     // First, so that the link below is made with the ports.
     WindowServices services_;
@@ -49,14 +53,14 @@ class FrmMain : public QMainWindow, public core::SettingsWindow {
     void Form_Load();
     // The start-up block runs once per arming (ActivationPending); every activation lays the
     // window out.
-    void Form_Activate();
-    void SetDefaults();
-    void OpenInstrumentPort();
+    void Form_Activate() override;
+    void SetDefaults() override;
+    void OpenInstrumentPort() override;
     void RotateSerialLogs();
 
     // ---- the menu ----
     void cmdInst_Click(int index);
-    void UpdateStatusLabels();
+    void UpdateStatusLabels() override;
     void RefreshDataPage();
 
     // ---- what the pages fill (the least their owners ask for until they come) ----
@@ -67,14 +71,18 @@ class FrmMain : public QMainWindow, public core::SettingsWindow {
     void ShowLogDetail();
     void ShowInstrumentInfo(core::clsInstrument& instrument);
     void ShowSettingsGrid();
-    void RefreshInstrumentPages();
+    void RefreshInstrumentPages() override;
+    void deviceUpdateLog(core::clsInstrument& instrument) override;
+    void ShowLiveReading() override;
 
     // ---- closing ----
     // The close request: refused without a question while a command runs, else asked.
     bool Form_QueryUnload();
     // The accepted close: the link's timer stops, then the display settings are saved.
     void Form_Unload();
-    void SaveDisplaySettings();
+    void SaveDisplaySettings() override;
+    // The settings file read again, with the fonts, colours and automatic-mode boxes it holds.
+    void ReloadSettings() override;
 
     // ---- the status log and the clock ----
     void AppendStatusLog(const QString& text, int32_t color);
@@ -104,9 +112,9 @@ class FrmMain : public QMainWindow, public core::SettingsWindow {
     // ---- the window's fields and objects ----
     mainwindow::WindowFields fields;
     mainwindow::BusyCounter busy;
-    // The connected instrument (created on first use) and the interval trends downloaded.
-    core::clsInstrument& instrument();
-    records::clsIntervals intervals;
+    // The connected instrument (created on first use) and one collection per log.
+    download::WindowLogs logs;
+    core::clsInstrument& instrument() { return logs.instrument(); }
 
     // ---- controls ----
     // 0 Download, 1 instrument information, 2 Data (the library), 3 data view, 4 Last
@@ -124,6 +132,11 @@ class FrmMain : public QMainWindow, public core::SettingsWindow {
     QTimer tmrInter;
     // The instrument link; owned by the window, never shown.
     comm::uclVyif uclVY5103;
+    // The progress window, the downloads, the Download page's commands and the link's events.
+    std::unique_ptr<download::FrmUpload> frmUpload;
+    std::unique_ptr<download::Downloads> downloads;
+    std::unique_ptr<download::DownloadCommands> downloadCommands;
+    std::unique_ptr<download::LinkEvents> linkEvents;
 
   signals:
     // The start-up block of the activation ran.
@@ -149,6 +162,10 @@ class FrmMain : public QMainWindow, public core::SettingsWindow {
     void applyDisplayFont();
     // The automatic-mode boxes from the settings, without asking the user.
     void showAutomaticMode();
+    void readSettingsFile();
+    void showDisplaySettings();
+    // Runs a handler; an error is shown and the window goes on.
+    void guarded(const std::function<void()>& handler);
     void lightPortLamp();
     void sessionCommitData(QSessionManager& manager);
     // Runs one step of the start-up; an error is noted and the next step runs.
@@ -156,7 +173,6 @@ class FrmMain : public QMainWindow, public core::SettingsWindow {
 
     QWidget* client_ = nullptr;
     LayoutModel geometry_;
-    std::unique_ptr<core::clsInstrument> instrument_;
     bool loaded_ = false;
     bool layingOut_ = false;
     bool placed_ = false;

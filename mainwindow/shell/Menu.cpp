@@ -107,6 +107,10 @@ void FrmMain::ShowSettingsGrid() {
     fields.SettingsGridFilling = false;
 }
 
+void FrmMain::deviceUpdateLog(core::clsInstrument&) {}
+
+void FrmMain::ShowLiveReading() {}
+
 void FrmMain::RefreshInstrumentPages() {
     UpdateStatusLabels();
     if (QWidget* page = fraMenu[0]; !page->isHidden()) page->update();

@@ -227,7 +227,7 @@ TEST(Link, CancelDropsDataAndTheRestOfTheExchange) {
     rig.link.setCancel(true);
     startMultiBlockRead(rig);
     EXPECT_EQ(rig.link.Status(), uclVyif::StatusCancelled);
-    EXPECT_TRUE(rig.link.Cancel());  // until the waiting operation has seen it
+    EXPECT_TRUE(rig.link.Cancel());  // until the next operation lowers it
 
     // The operation lowers the flag; the rest of a block still arriving is dropped, neither
     // acknowledged nor asked for again.

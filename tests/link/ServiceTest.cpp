@@ -294,6 +294,16 @@ TEST(PowerOff, ClosesThePortsAndResetsTheLinkAnsweredOrNot) {
     }
 }
 
+TEST(PowerOff, AnInstrumentThatIsOnAgainWhenThePortReopensConnects) {
+    ReadHost host;
+    host.link.setSerialComm(true);
+    EXPECT_TRUE(host.link.BodyPowerOff());
+    // Switched on again before the port is reopened: its lines never went down on an open port.
+    host.fake.poweredOff = false;
+    host.port.plugged = true;
+    EXPECT_TRUE(host.connect());
+}
+
 TEST(PowerOff, InfraredTransportIsOpenedAgain) {
     ReadHost host;
     host.link.setSerialComm(false);

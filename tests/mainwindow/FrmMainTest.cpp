@@ -15,11 +15,14 @@
 #include "mainwindow/shell/LayoutApply.h"
 #include "platform/StringTable.h"
 #include "platform/Twips.h"
+#include "tests/support/Pictures.h"
 #include "tests/support/WindowRig.h"
 
 using platform::StringTable;
 using platform::TwipsRect;
 using shell::FrmMain;
+using testsupport::LanguageScope;
+using testsupport::savePicture;
 
 namespace {
 
@@ -67,21 +70,6 @@ void expectWidgetsFollowTheModel(const FrmMain& window) {
             << what.toStdString();
     }
 }
-
-// Saves a picture of the window under the build folder, to be looked at.
-void savePicture(QWidget& window, const QString& name) {
-    const QString folder = QCoreApplication::applicationDirPath() + "/pictures";
-    QDir().mkpath(folder);
-    EXPECT_TRUE(window.grab().save(folder + "/" + name + ".png")) << name.toStdString();
-}
-
-class LanguageScope {
-  public:
-    explicit LanguageScope(StringTable::Language language) {
-        StringTable::selectLanguage(language);
-    }
-    ~LanguageScope() { StringTable::selectLanguage(StringTable::Language::English); }
-};
 
 }  // namespace
 

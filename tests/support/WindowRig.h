@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QCoreApplication>
+#include <functional>
+#include <stdexcept>
 #include <vector>
 
 #include "mainwindow/shell/WindowServices.h"
@@ -19,6 +22,33 @@ class FakePortFinder : public platform::UsbPortFinder {
     std::vector<platform::PortRecord> find(const QString&) override { return ports; }
 };
 
+// The window's event pump. Without a tick it is the real one; with a tick, every pass of events
+// is followed by one tick of simulated time (the link's and the window's clocks), so waits for
+// the instrument and for the clock end as fast as the program can go.
+class WindowPump : public platform::EventPump {
+  public:
+    std::function<void()> tick;
+    int ticks = 0;
+    int limit = 200000;
+
+    void waitWhile(const std::function<bool()>& busy) override {
+        if (!tick) {
+            real_.waitWhile(busy);
+            return;
+        }
+        for (int n = 0;; ++n) {
+            QCoreApplication::processEvents();
+            if (!busy()) return;
+            if (n > limit) throw std::runtime_error("The wait did not end");
+            ++ticks;
+            tick();
+        }
+    }
+
+  private:
+    platform::QtEventPump real_;
+};
+
 // The services of a main window under test: the fake instrument's ports, a scripted finder and
 // scripted dialogs, and a program folder of its own.
 struct WindowRig {
@@ -28,7 +58,7 @@ struct WindowRig {
     FakeInfraredPort infrared;
     FakePortFinder finder;
     ScriptedDialogs dialogs;
-    platform::QtEventPump pump;
+    WindowPump pump;
 
     shell::WindowServices services() {
         return {serial, infrared, finder, dialogs, pump, folder.paths()};

@@ -1,0 +1,690 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
+#include "core/ModMain.h"
+#include "link/Frame.h"
+#include "tests/support/InstrumentWindow.h"
+
+using download::ColorStatusConnected;
+using download::ColorStatusFailed;
+using download::ColorStatusNoData;
+using download::ColorStatusProgress;
+using platform::MsgAnswer;
+using testsupport::FakeQM73;
+using testsupport::Fault;
+using testsupport::inOrder;
+using testsupport::joined;
+using testsupport::InstrumentWindow;
+using testsupport::Lines;
+using testsupport::ownLines;
+using testsupport::serialLines;
+
+namespace {
+
+int logHeads(InstrumentWindow& w, int types) {
+    return w.db().query("Select SeqNo From Log_Head Where Types=?", {types}).rowCount();
+}
+
+const int32_t Green = ColorStatusProgress;
+const int32_t Red = ColorStatusFailed;
+
+// One kind of log download as the Download page offers it.
+struct Kind {
+    const char* name;
+    int button;
+    QString start, update, complete, failed, noData;
+    QString serialStart, serialFinished, serialFailLine, serialFailed, serialNoResponse;
+    int types;          // its Log_Head type
+    const char* table;  // its detail rows, if any
+    int rows;           // the detail rows of the typical instrument
+    QString request;    // the transfer's request
+    void (*empty)(FakeQM73&);
+};
+
+const std::vector<Kind>& kinds() {
+    static const std::vector<Kind> all = {
+        {"interval trend", 2, "QM-73 Interval Trend Download.", "Interval Trend Update Database.",
+         "QM-73 Interval Trend Download Complete.", "QM-73 Interval Trend Download Failed.",
+         "QM-73 Interval Trend No Data.",
+         "---Interval Trend Download Start Sequence---. Date = <date>",
+         "---Interval Trend Download Finished---. Date = <date>[Time = <time>]",
+         "---Interval Trend Download Fail Line---",
+         "---Interval Trend Download Failed---. Date = <date>[Time = <time>]",
+         "---Interval Trend Download Failed. QM-73 No response---. Date = <date>", 1,
+         "Interval_Event", 4, "DR,R,", [](FakeQM73& f) { f.intervals.clear(); }},
+        {"alarm trend", 3, "QM-73 Alarm Trend Download.", "Alarm Trend Update Database.",
+         "QM-73 Alarm Trend Download Complete.", "QM-73 Alarm Trend Download Failed.",
+         "QM-73 Alarm Trend No Data.", "---Alarm Trend Download Started---. Date = <date>",
+         "---Alarm Trend Download Finished---. Date = <date>[Time = <time>]",
+         "---Alarm Trend Download Fail Line---",
+         "---Alarm Trend Download Failed---. Date = <date>[Time = <time>]",
+         "---Alarm Trend Download Failed. QM-73 No response---. Date = <date>", 2, nullptr, 0,
+         "DJ,R,", [](FakeQM73& f) { f.alarms.clear(); }},
+        {"alarm events", 4, "QM-73 Alarm Events Download.", "Alarm Events Update Database.",
+         "QM-73 Alarm Events Download Complete.", "QM-73 Alarm Events Download Failed.",
+         "QM-73 Alarm Events No Data.", "---Alarm Events Download Start Sequence---. Date = <date>",
+         "---Alarm Events Download Finished---. Date = <date>[Time = <time>]",
+         "---Alarm Events Download Fail Line---",
+         "---Alarm Events Download Failed---. Date = <date>[Time = <time>]",
+         "---Alarm Events Download Failed. QM-73 No response---. Date = <date>", 5, "Alarm_Event",
+         2, "VE,R,", [](FakeQM73& f) { f.alarmEvents.clear(); }},
+        {"trouble events", 5, "QM-73 Trouble Events Download.", "Trouble Events Update Database.",
+         "QM-73 Trouble Events Download Complete.", "QM-73 Trouble Events Download Failed.",
+         "QM-73 Trouble Events No Data.",
+         "---Trouble Events Download Start Sequence---. Date = <date>",
+         "---Trouble Events Download Finished---. Date = <date>[Time = <time>]",
+         "---Trouble Events Download Fail Line---",
+         "---Trouble Events Download Failed---. Date = <date>[Time = <time>]",
+         "---Trouble Events Download Failed. QM-73 No response---. Date = <date>", 6,
+         "Trouble_Event", 1, "TV,R,", [](FakeQM73& f) { f.troubleEvents.clear(); }},
+        {"power events", 6, "QM-73 Power Events Download.", "Power Events Update Database.",
+         "QM-73 Power Events Download Complete.", "QM-73 Power Events Download Failed.",
+         "QM-73 Power Events No Data.", "---Power Events Download Start Sequence---. Date = <date>",
+         "---Power Events Download Finished---. Date = <date>[Time = <time>]",
+         "---Power Events Download Fail Line---",
+         "---Power Events Download Failed---. Date = <date>[Time = <time>]",
+         "---Power Events Download Failed. QM-73 No response---. Date = <date>", 7, "Power_Event",
+         2, "DO,R,", [](FakeQM73& f) { f.powerEvents.clear(); }},
+    };
+    return all;
+}
+
+const QString NoResponse = "QM-73 No Response. Check Port,Cable And Power.";
+
+// A connected window whose instrument information has been read, so every button is enabled.
+struct ReadWindow : InstrumentWindow {
+    explicit ReadWindow(FakeQM73 contents = FakeQM73::Typical())
+        : InstrumentWindow(std::move(contents)) {
+        EXPECT_TRUE(connect());
+        click(1);
+    }
+};
+
+}  // namespace
+
+// ---- single downloads -----------------------------------------------------------------------
+
+TEST(SingleDownload, EachKindStoresTheInstrumentsLogAndTellsSo) {
+    for (const Kind& k : kinds()) {
+        SCOPED_TRACE(k.name);
+        ReadWindow w;
+        const size_t from = w.statusLines().size();
+        const qsizetype serialFrom = serialLines(w.serialLog()).size();
+        w.window->fields.LogTreeDirty = false;
+        w.click(k.button);
+        EXPECT_EQ(ownLines(w.statusLines(from)),
+                  (Lines{{k.start, Green}, {k.update, Green}, {k.complete, Green}}));
+        EXPECT_TRUE(
+            inOrder(serialLines(w.serialLog()).mid(serialFrom), {k.serialStart, k.serialFinished}));
+        EXPECT_EQ(logHeads(w, k.types), k.types == 1 ? 2 : 1);
+        if (k.table) {
+            EXPECT_EQ(w.rows(k.table), k.rows);
+        }
+        EXPECT_TRUE(w.window->fields.LogTreeDirty);
+        EXPECT_EQ(download::ActivityCode, 0);
+        EXPECT_FALSE(w.window->frmUpload->isVisible());
+    }
+}
+
+TEST(SingleDownload, AnInstrumentWithNothingStoredGivesTheNoDataLine) {
+    for (const Kind& k : kinds()) {
+        SCOPED_TRACE(k.name);
+        FakeQM73 fake = FakeQM73::Typical();
+        k.empty(fake);
+        ReadWindow w(fake);
+        const size_t from = w.statusLines().size();
+        const qsizetype serialFrom = serialLines(w.serialLog()).size();
+        w.click(k.button);
+        EXPECT_EQ(ownLines(w.statusLines(from)),
+                  (Lines{{k.start, Green}, {k.noData, ColorStatusNoData}}));
+        EXPECT_TRUE(
+            inOrder(serialLines(w.serialLog()).mid(serialFrom), {k.serialStart, k.serialFinished}));
+        EXPECT_EQ(logHeads(w, k.types), 0);
+    }
+}
+
+TEST(SingleDownload, WithoutTheInstrumentNothingIsAskedAndTheDatabaseIsUntouched) {
+    for (const Kind& k : kinds()) {
+        SCOPED_TRACE(k.name);
+        InstrumentWindow w;  // never connected
+        w.window->fields.LogTreeDirty = false;
+        w.window->downloadCommands->cmdDown_Click(k.button);
+        EXPECT_EQ(w.statusLines(), (Lines{{NoResponse, Red}}));
+        EXPECT_TRUE(inOrder(serialLines(w.serialLog()), {k.serialNoResponse}));
+        EXPECT_TRUE(w.rig.serial.engine.requests.isEmpty());
+        EXPECT_FALSE(w.window->fields.LogTreeDirty);
+        EXPECT_EQ(logHeads(w, k.types), 0);
+    }
+}
+
+TEST(SingleDownload, ATransferThatFailsAfterTheInstrumentAnsweredIsShownAsAFailure) {
+    for (const bool debug : {false, true}) {
+        for (const Kind& k : kinds()) {
+            SCOPED_TRACE(std::string(k.name) + (debug ? " debug" : ""));
+            ReadWindow w;
+            core::DebugMode = debug;
+            // The instrument answers the request, but never with a frame that is whole.
+            w.onRequest = [&w, &k](const QString& body) {
+                if (body == k.request)
+                    w.rig.serial.engine.faults.assign(50, Fault{Fault::BadChecksum, 0});
+            };
+            const size_t from = w.statusLines().size();
+            const qsizetype serialFrom = serialLines(w.serialLog()).size();
+            w.click(k.button);
+            EXPECT_EQ(ownLines(w.statusLines(from)), (Lines{{k.start, Green}, {k.failed, Red}}));
+            const QStringList serial = serialLines(w.serialLog()).mid(serialFrom);
+            EXPECT_TRUE(inOrder(serial, {k.serialStart, k.serialFailLine, k.serialFailed}));
+            EXPECT_FALSE(serial.contains(k.serialFinished));
+            EXPECT_EQ(logHeads(w, k.types), 0);
+        }
+    }
+}
+
+TEST(SingleDownload, ARecordThatCannotBeStoredFailsTheDownload) {
+    // Another program holds the database's write lock while the alarm trend comes in.
+    ReadWindow w;
+    QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "locker");
+    other.setDatabaseName(w.rig.folder.paths().database());
+    ASSERT_TRUE(other.open());
+    {
+        QSqlQuery lock(other);
+        ASSERT_TRUE(lock.exec("Begin Immediate"));
+    }
+    const size_t from = w.statusLines().size();
+    const qsizetype serialFrom = serialLines(w.serialLog()).size();
+    const Kind& k = kinds()[1];
+    w.click(k.button);
+    {
+        QSqlQuery unlock(other);
+        ASSERT_TRUE(unlock.exec("Rollback"));
+    }
+    other.close();
+    other = QSqlDatabase();
+    QSqlDatabase::removeDatabase("locker");
+
+    EXPECT_EQ(ownLines(w.statusLines(from)),
+              (Lines{{k.start, Green}, {k.update, Green}, {k.failed, Red}}));
+    const QStringList serial = serialLines(w.serialLog()).mid(serialFrom);
+    EXPECT_TRUE(inOrder(serial, {k.serialStart, k.serialFailed}));
+    EXPECT_FALSE(serial.contains(k.serialFinished));
+    EXPECT_EQ(logHeads(w, k.types), 0);
+}
+
+TEST(SingleDownload, CancelInTheProgressWindowEndsTheTransferAndStoresNothing) {
+    ReadWindow w;
+    w.fake.linesPerBlock = 1;
+    // The user presses Cancel while the blocks of the interval trend come in.
+    w.onRequest = [&](const QString& body) {
+        if (body == "DR,R,")
+            QMetaObject::invokeMethod(
+                w.window->frmUpload.get(), [&w] { w.window->frmUpload->cmdUpload->click(); },
+                Qt::QueuedConnection);
+    };
+    const size_t from = w.statusLines().size();
+    const qsizetype serialFrom = serialLines(w.serialLog()).size();
+    w.click(2);
+    EXPECT_EQ(ownLines(w.statusLines(from)),
+              (Lines{{kinds()[0].start, Green}, {"Cominucation Canceled.", Red}}));
+    EXPECT_TRUE(inOrder(serialLines(w.serialLog()).mid(serialFrom),
+                        {kinds()[0].serialStart, "---Process to Canceled---. Date = <date>"}));
+    EXPECT_EQ(logHeads(w, 1), 0);
+    EXPECT_EQ(w.rows("Interval_Event"), 0);
+    // The next download runs whole.
+    w.onRequest = {};
+    w.click(2);
+    EXPECT_EQ(logHeads(w, 1), 2);
+}
+
+TEST(SingleDownload, ARecordThatDidNotDecodeKeepsTheSerialLogUnderItsTime) {
+    FakeQM73 fake = FakeQM73::Typical();
+    fake.powerEvents.push_back({"241399", "250000", true});  // no such date
+    ReadWindow w(fake);
+    w.window->downloads->now = [] {
+        return rt::OleDate::fromDateTime(QDateTime(QDate(2026, 12, 10), QTime(16, 5, 7)));
+    };
+    const QString errorLogs = w.rig.folder.paths().errorLogsFolder();
+    // A log of that second is already kept: the new one takes the next free name.
+    QDir().mkpath(errorLogs);
+    QFile taken(errorLogs + "/SerialLog_20261210_160507.log");
+    ASSERT_TRUE(taken.open(QIODevice::WriteOnly));
+    taken.close();
+
+    w.click(6);
+    EXPECT_TRUE(QFile::exists(errorLogs + "/SerialLog_20261210_160507_1.log"));
+    EXPECT_FALSE(QFile::exists(w.rig.folder.paths().serialLog()));
+    // The download itself succeeded.
+    EXPECT_EQ(w.statusTexts().last(), kinds()[4].complete);
+    EXPECT_EQ(w.rows("Power_Event"), 3);
+}
+
+TEST(SingleDownload, AfterwardsTheButtonsAreAsTheyWereBefore) {
+    InstrumentWindow w;
+    ASSERT_TRUE(w.connect());
+    // Connected, not yet read: only the buttons of a new connection are enabled.
+    const std::vector<bool> connected = {true,  true,  false, false, false, false,
+                                         false, false, true,  false, false};
+    EXPECT_EQ(w.enabledDownloadButtons(), connected);
+    w.window->downloadCommands->cmdDown_Click(4);
+    EXPECT_EQ(w.enabledDownloadButtons(), connected);
+    EXPECT_EQ(w.rows("Alarm_Event"), 2);
+}
+
+// ---- the complete download ---------------------------------------------------------------------
+
+namespace {
+
+const QString InstrumentStart = "QM-73 Instrument Information Download.";
+const QString InstrumentComplete = "QM-73 Instrument Information Download Complete.";
+const QString InstrumentFailed = "QM-73 Instrument Information Download Failed.";
+const QString Canceled = "Cominucation Canceled.";
+const QString AllStart = "--- All download sequence start. Date =<date> ---";
+const QString AllFinished = "--- All download sequence Finished. Date =<date> ---";
+const QString ClockWarning =
+    "A date doesn't correspond to the host. Confirm a host and the date of the machine.";
+
+// The lines of a log download that went through.
+Lines stored(const Kind& k) {
+    return {{k.start, Green}, {k.update, Green}, {k.complete, Green}};
+}
+
+std::vector<bool> allButtons(bool on) {
+    return std::vector<bool>(11, on);
+}
+
+// The buttons a new connection enables, with and without "-R".
+std::vector<bool> connectedButtons(bool switchR) {
+    std::vector<bool> on = allButtons(false);
+    for (int i : {0, 1, 8})
+        on[i] = true;
+    if (switchR) on[9] = on[10] = true;
+    return on;
+}
+
+}  // namespace
+
+TEST(CompleteDownload, StoresEverythingInOrderAndPowerEventsOnlyWithTheSwitch) {
+    for (const bool switchR : {false, true}) {
+        SCOPED_TRACE(switchR ? "-R" : "no switch");
+        InstrumentWindow w(FakeQM73::Typical(),
+                           [switchR](testsupport::WindowRig&) { core::SwitchR = switchR; });
+        ASSERT_TRUE(w.connect());
+        EXPECT_EQ(w.enabledDownloadButtons(), connectedButtons(switchR));
+        const size_t from = w.statusLines().size();
+        const qsizetype serialFrom = serialLines(w.serialLog()).size();
+        w.window->fields.LogTreeDirty = false;
+        w.click(0);
+
+        Lines analog;
+        if (switchR) {
+            analog.push_back(
+                {"QM-73 Analog to Digital Converter Values List", download::ColorStatusAnalog});
+            const double volts = 0x0100 / 1000.0;
+            analog.push_back({QStringLiteral("ch0 POS.  AMP(L)\t: %1V").arg(volts, 0, 'f', 3),
+                              download::ColorStatusAnalog});
+        }
+        Lines expected = joined({{{InstrumentStart, Green}},
+                                 analog,
+                                 {{InstrumentComplete, Green}},
+                                 stored(kinds()[0]),
+                                 stored(kinds()[1]),
+                                 stored(kinds()[2]),
+                                 stored(kinds()[3])});
+        if (switchR) expected = joined({expected, stored(kinds()[4])});
+        Lines shown = ownLines(w.statusLines(from));
+        if (switchR) {
+            // Channels 1 to 7 of the converter list are not compared here.
+            ASSERT_GE(shown.size(), 10u);
+            EXPECT_TRUE(shown[9].first.startsWith("ch7 NOT USED\t: "))
+                << shown[9].first.toStdString();
+            shown.erase(shown.begin() + 3, shown.begin() + 10);
+        }
+        EXPECT_EQ(shown, expected);
+
+        QStringList serial = {AllStart, "---Instrument Download Start Sequence---. Date = <date>",
+                              "---Instrument Download Finished---. Date = <date>[Time = <time>]"};
+        for (int k = 0; k < (switchR ? 5 : 4); ++k)
+            serial << kinds()[k].serialStart << kinds()[k].serialFinished;
+        serial << AllFinished;
+        const QStringList log = serialLines(w.serialLog()).mid(serialFrom);
+        EXPECT_TRUE(inOrder(log, serial));
+        EXPECT_EQ(log.count(AllFinished), 1);
+
+        EXPECT_EQ(w.rows("Power_Event"), switchR ? 2 : 0);
+        EXPECT_EQ(w.rows("Trouble_Event"), 1);
+        EXPECT_EQ(w.rows("cHistory"), 3);
+        EXPECT_EQ(w.enabledDownloadButtons(), allButtons(true));
+        EXPECT_TRUE(w.window->cmdInst[4]->isEnabled());
+        EXPECT_TRUE(w.window->cmdInst[5]->isEnabled());
+        EXPECT_TRUE(w.window->fields.LogTreeDirty);
+        EXPECT_EQ(download::ActivityCode, 0);
+        EXPECT_FALSE(w.window->frmUpload->isVisible());
+    }
+}
+
+TEST(CompleteDownload, AStepThatFailsEndsTheRunAndRestoresTheButtons) {
+    struct Case {
+        const char* name;
+        QString request;  // the request whose answers are spoiled
+        Lines lines;
+        QString notRequested;  // the next step's request, never sent
+    };
+    const std::vector<Case> cases = {
+        {"instrument information",
+         "HC,R,",
+         {{InstrumentStart, Green}, {InstrumentFailed, Red}},
+         "DR,R,"},
+        {"alarm trend", "DJ,R,",
+         joined({{{InstrumentStart, Green}, {InstrumentComplete, Green}},
+                 stored(kinds()[0]),
+                 {{kinds()[1].start, Green}, {kinds()[1].failed, Red}}}),
+         "VE,R,"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        InstrumentWindow w;
+        ASSERT_TRUE(w.connect());
+        w.onRequest = [&w, &c](const QString& body) {
+            if (body == c.request)
+                w.rig.serial.engine.faults.assign(50, Fault{Fault::BadChecksum, 0});
+        };
+        const size_t from = w.statusLines().size();
+        const qsizetype serialFrom = serialLines(w.serialLog()).size();
+        w.click(0);
+        EXPECT_EQ(ownLines(w.statusLines(from)), c.lines);
+        const QStringList log = serialLines(w.serialLog()).mid(serialFrom);
+        EXPECT_FALSE(log.contains(AllFinished));
+        EXPECT_FALSE(w.rig.serial.engine.requests.contains(c.notRequested));
+        EXPECT_EQ(w.enabledDownloadButtons(), connectedButtons(false));
+        EXPECT_EQ(download::ActivityCode, 0);
+        EXPECT_FALSE(w.window->frmUpload->isVisible());
+    }
+}
+
+TEST(CompleteDownload, ACancelEndsTheRunAfterTheStepItStopped) {
+    struct Case {
+        const char* name;
+        QString request;  // Cancel is pressed while this transfer runs
+        Lines lines;
+        QString notRequested;
+    };
+    const std::vector<Case> cases = {
+        {"instrument information", "HC,R,", {{InstrumentStart, Green}, {Canceled, Red}}, "DR,R,"},
+        {"alarm trend", "DJ,R,",
+         joined({{{InstrumentStart, Green}, {InstrumentComplete, Green}},
+                 stored(kinds()[0]),
+                 {{kinds()[1].start, Green}, {Canceled, Red}}}),
+         "VE,R,"},
+        {"trouble events", "TV,R,",
+         joined({{{InstrumentStart, Green}, {InstrumentComplete, Green}},
+                 stored(kinds()[0]),
+                 stored(kinds()[1]),
+                 stored(kinds()[2]),
+                 {{kinds()[3].start, Green}, {Canceled, Red}}}),
+         "DO,R,"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        InstrumentWindow w;
+        ASSERT_TRUE(w.connect());
+        w.fake.linesPerBlock = 1;
+        w.onRequest = [&w, &c](const QString& body) {
+            if (body != c.request) return;
+            // The instrument is slow to answer; the user presses Cancel meanwhile.
+            w.rig.serial.engine.faults.assign(1, Fault{Fault::Late, 20});
+            QMetaObject::invokeMethod(
+                w.window->frmUpload.get(), [&w] { w.window->frmUpload->cmdUpload->click(); },
+                Qt::QueuedConnection);
+        };
+        const size_t from = w.statusLines().size();
+        const qsizetype serialFrom = serialLines(w.serialLog()).size();
+        w.window->fields.LogTreeDirty = false;
+        w.click(0);
+        EXPECT_EQ(ownLines(w.statusLines(from)), c.lines);
+        const QStringList log = serialLines(w.serialLog()).mid(serialFrom);
+        EXPECT_EQ(log.count(AllFinished), 1);
+        EXPECT_EQ(log.count("---Process to Canceled---. Date = <date>"), 1);
+        EXPECT_FALSE(w.rig.serial.engine.requests.contains(c.notRequested));
+        EXPECT_EQ(w.enabledDownloadButtons(), connectedButtons(false));
+        EXPECT_TRUE(w.window->fields.LogTreeDirty);
+        EXPECT_EQ(download::ActivityCode, 0);
+        EXPECT_FALSE(w.window->frmUpload->isVisible());
+        // The next command starts clean: the cancel does not carry over.
+        w.onRequest = {};
+        w.click(1);
+        EXPECT_EQ(w.statusTexts().last(), InstrumentComplete);
+    }
+}
+
+TEST(CompleteDownload, EveryCommandIsLockedWhileItRuns) {
+    ReadWindow w;
+    std::vector<bool> during;
+    bool menu = true, exit = true, boxes = true;
+    w.onRequest = [&](const QString& body) {
+        if (body != "DR,R,") return;
+        during = w.enabledDownloadButtons();
+        menu = w.window->cmdInst[4]->isEnabled();
+        exit = w.window->cmdInst[5]->isEnabled();
+        boxes = w.window->downloadPage->chkAutoLoad[0]->isEnabled();
+    };
+    w.click(0);
+    EXPECT_EQ(during, allButtons(false));
+    EXPECT_FALSE(menu);
+    EXPECT_FALSE(exit);
+    EXPECT_FALSE(boxes);
+    EXPECT_TRUE(w.window->cmdInst[5]->isEnabled());
+    EXPECT_TRUE(w.window->downloadPage->chkAutoLoad[0]->isEnabled());
+    EXPECT_FALSE(w.window->downloadPage->chkAutoLoad[1]->isEnabled());  // box 0 not ticked
+}
+
+TEST(CompleteDownload, ACloseRequestWhileItRunsIsRefusedWithoutAQuestion) {
+    InstrumentWindow w;
+    ASSERT_TRUE(w.connect());
+    w.onRequest = [&w](const QString& body) {
+        if (body == "DJ,R,")
+            QMetaObject::invokeMethod(
+                w.window.get(), [&w] { w.window->close(); }, Qt::QueuedConnection);
+    };
+    w.click(0);
+    EXPECT_TRUE(w.window->isVisible());
+    EXPECT_TRUE(w.rig.dialogs.messages.empty());
+    EXPECT_EQ(w.statusTexts().last(), kinds()[3].complete);  // the download went on to its end
+}
+
+// ---- the instrument clock ----------------------------------------------------------------------
+
+TEST(ClockCheck, OnlyAnOffsetBeyondOneDayIsReported) {
+    const double second = 1.0 / 86400;
+    const struct {
+        double days;
+        bool warned;
+    } cases[] = {
+        {1.0, false}, {-1.0, false}, {1.0 + second, true}, {-1.0 - second, true}, {0.0, false}};
+    InstrumentWindow w;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.days);
+        w.window->instrument().setSysDateOffset(rt::OleDate(c.days));
+        const size_t from = w.statusLines().size();
+        w.window->downloadCommands->cmdDown_Click(11);  // the check alone
+        EXPECT_EQ(w.statusLines(from), (c.warned ? Lines{{ClockWarning, Red}} : Lines{}));
+    }
+}
+
+TEST(ClockCheck, AnInstrumentClockTwoDaysBehindIsReportedAfterTheRead) {
+    FakeQM73 fake = FakeQM73::Typical();
+    fake.clock = QDateTime::currentDateTime().addDays(-2).toString("yyMMddHHmmss");
+    InstrumentWindow w(fake);
+    ASSERT_TRUE(w.connect());
+    w.click(1);
+    EXPECT_EQ(w.statusLines().back(), std::make_pair(ClockWarning, Red));
+}
+
+// ---- clear, power off, initialize
+// -----------------------------------------------------------------
+
+TEST(Clear, AskedFirstThenClearsTheInstrument) {
+    struct Case {
+        const char* name;
+        bool connected;
+        MsgAnswer answer;
+        bool refused;
+        bool debug;
+        Lines lines;
+        bool noResponseSerial;
+    };
+    const QString start = "QM-73 Start Data Removal.";
+    const QString done = "QM-73 Data Removal Complete.";
+    const QString failed = "QM-73 Data Removal Failed.";
+    const std::vector<Case> cases = {
+        {"no", true, MsgAnswer::No, false, false, {}, false},
+        {"yes", true, MsgAnswer::Yes, false, false, {{start, Green}, {done, Green}}, false},
+        {"refused", true, MsgAnswer::Yes, true, false, {{start, Green}, {failed, Red}}, true},
+        {"refused, debug", true, MsgAnswer::Yes, true, true, {{start, Green}, {failed, Red}}, true},
+        {"not connected", false, MsgAnswer::Yes, false, false, {{NoResponse, Red}}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ReadWindow w;
+        core::DebugMode = c.debug;
+        if (c.refused) w.fake.refusedWrites << "XC";
+        if (!c.connected) {
+            w.rig.serial.plugged = false;
+            w.tick(3);
+            ASSERT_FALSE(w.window->uclVY5103.Connected());
+        }
+        const std::vector<bool> before = w.enabledDownloadButtons();
+        // An instrument clock far off: the check runs after the command, not after a No.
+        w.window->instrument().setSysDateOffset(rt::OleDate(3.0));
+        w.rig.dialogs.answers = {c.answer};
+        const size_t from = w.statusLines().size();
+        const qsizetype serialFrom = serialLines(w.serialLog()).size();
+        w.window->downloadCommands->cmdDown_Click(7);
+        ASSERT_EQ(w.rig.dialogs.messages.size(), 1u);
+        EXPECT_EQ(w.rig.dialogs.messages[0].title, "Logger Data Clear");
+        EXPECT_EQ(w.rig.dialogs.messages[0].buttons, platform::MsgButtons::YesNo);
+        EXPECT_EQ(w.rig.dialogs.messages[0].icon, platform::MsgIcon::Question);
+        Lines expected = c.lines;
+        if (c.answer == MsgAnswer::Yes) expected.push_back({ClockWarning, Red});
+        EXPECT_EQ(ownLines(w.statusLines(from)), expected);
+        EXPECT_EQ(serialLines(w.serialLog())
+                      .mid(serialFrom)
+                      .contains("--- Data Remove Failed--- QM-73 No response. "),
+                  c.noResponseSerial);
+        const bool cleared = c.name == std::string("yes");
+        EXPECT_EQ(w.fake.intervals.empty(), cleared);
+        EXPECT_EQ(w.rig.serial.engine.requests.contains("XC,W,"),
+                  c.connected && c.answer == MsgAnswer::Yes);
+        // Button states as they were, with the instrument; none without it.
+        EXPECT_EQ(w.enabledDownloadButtons(), c.connected ? before : allButtons(false));
+    }
+}
+
+TEST(PowerOff, SwitchesTheInstrumentOffAndTheWindowBackToItsStart) {
+    ReadWindow w;
+    w.window->cmdInst_Click(2);  // the user looks at the stored data meanwhile
+    w.window->instrument().setSysDateOffset(rt::OleDate(0.0));
+    const int opens = w.rig.serial.opens;
+    w.rig.dialogs.answers = {MsgAnswer::Yes};
+    const size_t from = w.statusLines().size();
+    w.window->downloadCommands->cmdDown_Click(8);
+    ASSERT_EQ(w.rig.dialogs.messages.size(), 1u);
+    EXPECT_EQ(w.rig.dialogs.messages[0].title, "Power off");
+    EXPECT_TRUE(w.fake.poweredOff);
+    EXPECT_EQ(ownLines(w.statusLines(from)),
+              (Lines{{"QM-73 Auto Power OFF.", Green}, {"QM-73 Auto Power OFF Complete.", Green}}));
+    // The start-up state: the Download page, the port open again, the lamps idle, nothing read.
+    EXPECT_EQ(w.rig.serial.opens, opens + 1);
+    EXPECT_TRUE(w.rig.serial.portOpen());
+    EXPECT_FALSE(w.fraMenuHidden(0));
+    EXPECT_TRUE(w.fraMenuHidden(2));
+    EXPECT_EQ(w.window->instrument().CommFlags(), 0);
+    EXPECT_EQ(w.window->downloadPage->shpStatus[1]->FillColor(), rt::RGB(160, 160, 160));
+    EXPECT_EQ(w.enabledDownloadButtons(), allButtons(false));
+    EXPECT_TRUE(w.window->cmdInst[5]->isEnabled());
+    EXPECT_TRUE(w.window->cmdInst[4]->isEnabled());
+    EXPECT_TRUE(w.window->fields.AutoLoadClickEnabled);
+    EXPECT_EQ(serialLines(w.serialLog()).filter("Serial Port Standby").size(), 2);
+
+    // Switched on again, the instrument connects as at the start.
+    w.switchOn();
+    ASSERT_TRUE(w.connect()) << serialLines(w.serialLog()).join('\n').toStdString();
+    EXPECT_EQ(w.enabledDownloadButtons(), connectedButtons(false));
+}
+
+TEST(PowerOff, NoAnswerOrNoInstrumentLeavesItOn) {
+    for (const bool connected : {true, false}) {
+        SCOPED_TRACE(connected ? "connected, No" : "not connected, Yes");
+        ReadWindow w;
+        if (!connected) {
+            w.rig.serial.plugged = false;
+            w.tick(3);
+        }
+        const std::vector<bool> before = w.enabledDownloadButtons();
+        w.rig.dialogs.answers = {connected ? MsgAnswer::No : MsgAnswer::Yes};
+        const size_t from = w.statusLines().size();
+        w.window->downloadCommands->cmdDown_Click(8);
+        EXPECT_FALSE(w.fake.poweredOff);
+        EXPECT_FALSE(w.rig.serial.engine.requests.contains("RO,W,"));
+        EXPECT_EQ(w.statusLines(from), (connected ? Lines{} : Lines{{NoResponse, Red}}));
+        EXPECT_EQ(w.enabledDownloadButtons(), before);
+        EXPECT_TRUE(w.window->cmdInst[5]->isEnabled());
+    }
+}
+
+TEST(Initialize, WritesTheDefaultsAndSaysSoOnlyWhenItDid) {
+    struct Case {
+        const char* name;
+        bool connected;
+        MsgAnswer answer;
+        bool refused;
+        Lines lines;
+        bool box;
+    };
+    const QString upload = "QM-73 Instrument Information Upload.";
+    const std::vector<Case> cases = {
+        {"yes",
+         true,
+         MsgAnswer::Yes,
+         false,
+         {{upload, Green}, {"QM-73 Upload Complete.", Green}},
+         true},
+        {"refused",
+         true,
+         MsgAnswer::Yes,
+         true,
+         {{upload, Green}, {"QM-73 Initialize Failed.", Red}},
+         false},
+        {"not connected", false, MsgAnswer::Yes, false, {{NoResponse, Red}}, false},
+        {"no", true, MsgAnswer::No, false, {}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ReadWindow w;
+        if (c.refused) w.fake.refusedWrites << "XZ";
+        if (!c.connected) {
+            w.rig.serial.plugged = false;
+            w.tick(3);
+        }
+        w.window->instrument().setSysDateOffset(rt::OleDate(0.0));
+        w.fake.user = "SOMEONE";
+        w.rig.dialogs.answers = {c.answer};
+        const size_t from = w.statusLines().size();
+        w.window->downloadCommands->cmdDown_Click(9);
+        EXPECT_EQ(ownLines(w.statusLines(from)), c.lines);
+        ASSERT_EQ(w.rig.dialogs.messages.size(), c.box ? 2u : 1u);
+        EXPECT_EQ(w.rig.dialogs.messages[0].title, "Initalize");
+        if (c.box) {
+            EXPECT_EQ(w.rig.dialogs.messages[1].text, "Upload Complete.");
+            EXPECT_EQ(w.rig.dialogs.messages[1].title, "Upload");
+            EXPECT_EQ(w.rig.dialogs.messages[1].icon, platform::MsgIcon::Information);
+            EXPECT_EQ(w.fake.user, core::DefaultInstrument.UserID().trimmed());
+            EXPECT_TRUE(w.fake.intervals.empty());  // the data are cleared with it
+            EXPECT_FALSE(
+                w.rig.serial.engine.requests.filter(QRegularExpression("^HC,W,")).isEmpty());
+        }
+        EXPECT_FALSE(w.window->frmUpload->isVisible());
+    }
+}

@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include "core/ModMain.h"
+#include "tests/support/InstrumentWindow.h"
+
+using download::ColorStatusConnected;
+using download::ColorStatusFailed;
+using download::ColorStatusProgress;
+using platform::MsgAnswer;
+using testsupport::FakeQM73;
+using testsupport::Fault;
+using testsupport::InstrumentWindow;
+using testsupport::Lines;
+
+namespace {
+
+const int32_t LampOnFill = rt::RGB(0, 255, 0), LampOnBorder = rt::RGB(0, 192, 0);
+const int32_t LampIdleFill = rt::RGB(160, 160, 160), LampIdleBorder = rt::RGB(128, 128, 128);
+const int32_t LampErrorFill = rt::RGB(254, 0, 0), LampErrorBorder = rt::RGB(192, 0, 0);
+
+std::pair<int32_t, int32_t> lamp(const InstrumentWindow& w, int index) {
+    const auto* shape = w.window->downloadPage->shpStatus[index];
+    return {shape->FillColor(), shape->BorderColor()};
+}
+
+std::vector<bool> setPageButtons(const InstrumentWindow& w) {
+    std::vector<bool> enabled;
+    for (int i = 0; i < 3; ++i)
+        enabled.push_back(w.window->setPage->cmdOption[i]->isEnabled());
+    return enabled;
+}
+
+}  // namespace
+
+TEST(LinkEvents, AManualConnectionEnablesItsButtonsAndLightsTheLamp) {
+    for (const bool switchR : {false, true}) {
+        SCOPED_TRACE(switchR ? "-R" : "no switch");
+        InstrumentWindow w(FakeQM73::Typical(),
+                           [switchR](testsupport::WindowRig&) { core::SwitchR = switchR; });
+        EXPECT_EQ(lamp(w, 1), std::make_pair(LampIdleFill, LampIdleBorder));
+        ASSERT_TRUE(w.connect());
+        EXPECT_EQ(w.statusLines().back(),
+                  std::make_pair(QString("QM-73...Connection Successful."), ColorStatusConnected));
+        EXPECT_EQ(lamp(w, 1), std::make_pair(LampOnFill, LampOnBorder));
+        std::vector<bool> expected(11, false);
+        for (int i : {0, 1, 8})
+            expected[i] = true;
+        if (switchR) expected[9] = expected[10] = true;
+        EXPECT_EQ(w.enabledDownloadButtons(), expected);
+        EXPECT_EQ(setPageButtons(w), std::vector<bool>(3, true));
+    }
+}
+
+TEST(LinkEvents, EveryFifthUnansweredAttemptIsCounted) {
+    InstrumentWindow w;
+    w.window->uclVY5103.setRetry(30);
+    w.rig.serial.engine.faults.assign(12, Fault{Fault::Silence, 0});
+    for (int i = 0; i < 400 && !w.window->uclVY5103.Connected(); ++i)
+        w.tick();
+    ASSERT_TRUE(w.window->uclVY5103.Connected());
+    const Lines lines = w.statusLines();
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[0],
+              std::make_pair(QString("Connect Sequence QM-73...(1)"), ColorStatusProgress));
+    EXPECT_EQ(lines[1],
+              std::make_pair(QString("Connect Sequence QM-73...(2)"), ColorStatusProgress));
+    EXPECT_EQ(lines[2].first, "QM-73...Connection Successful.");
+}
+
+TEST(LinkEvents, ALostLineDisablesTheCommandsUntilTheNextConnection) {
+    InstrumentWindow w;
+    ASSERT_TRUE(w.connect());
+    w.click(1);  // every button enabled
+    w.rig.serial.plugged = false;
+    w.tick(2);
+    EXPECT_EQ(w.enabledDownloadButtons(), std::vector<bool>(11, false));
+    EXPECT_FALSE(w.window->setPage->cmdOption[0]->isEnabled());
+    EXPECT_EQ(lamp(w, 0), std::make_pair(LampOnFill, LampOnBorder));
+    EXPECT_EQ(lamp(w, 1), std::make_pair(LampIdleFill, LampIdleBorder));
+    for (int i : {2, 3})
+        EXPECT_TRUE(w.window->downloadPage->shpStatus[i]->isHidden());
+    for (int i : {8, 9})
+        EXPECT_TRUE(w.window->downloadPage->lblStatus[i]->isHidden());
+    // Meanwhile a click on the automatic-mode box changes the box only.
+    EXPECT_FALSE(w.window->fields.AutoLoadClickEnabled);
+    w.window->downloadPage->chkAutoLoad[0]->click();
+    EXPECT_TRUE(w.rig.dialogs.messages.empty());
+    EXPECT_FALSE(core::AutoLoadMode);
+    w.window->downloadPage->chkAutoLoad[0]->click();
+
+    // Plugged in again: connected, and the boxes ask again.
+    w.rig.serial.plugged = true;
+    ASSERT_TRUE(w.connect());
+    EXPECT_TRUE(w.window->fields.AutoLoadClickEnabled);
+    EXPECT_TRUE(w.enabledDownloadButtons()[0]);
+    w.rig.dialogs.answers = {MsgAnswer::No};
+    w.window->downloadPage->chkAutoLoad[0]->click();
+    EXPECT_EQ(w.rig.dialogs.messages.size(), 1u);
+}
+
+TEST(LinkEvents, AUnlockAfterALostLineLeavesTheDownloadButtonsOff) {
+    InstrumentWindow w;
+    ASSERT_TRUE(w.connect());
+    // The line drops while the interval trend comes in.
+    w.onRequest = [&w](const QString& body) {
+        if (body == "DR,R,") w.rig.serial.plugged = false;
+    };
+    w.click(1);
+    w.window->downloadCommands->cmdDown_Click(2);
+    EXPECT_FALSE(w.window->uclVY5103.Connected());
+    EXPECT_EQ(w.enabledDownloadButtons(), std::vector<bool>(11, false));
+    EXPECT_EQ(w.statusLines().back().second, ColorStatusFailed);
+}
+
+TEST(LinkEvents, OnlyTheInfraredPortErrorsThatStopTheProgramAreShown) {
+    for (const int code : {10048, 10060, 10049}) {
+        SCOPED_TRACE(code);
+        InstrumentWindow w;
+        const auto portLamp = lamp(w, 0);
+        w.rig.infrared.detail = code;
+        w.rig.infrared.raiseEvent(platform::InfraredPort::SocketError);
+        w.settle();
+        const bool shown = code != 10049;
+        if (shown) {
+            EXPECT_EQ(w.statusLines().back(),
+                      std::make_pair(QString("Cominucation Ports Error. Restart this program."),
+                                     ColorStatusFailed));
+            EXPECT_EQ(lamp(w, 0), std::make_pair(LampErrorFill, LampErrorBorder));
+            EXPECT_EQ(lamp(w, 1), std::make_pair(LampIdleFill, LampIdleBorder));
+            ASSERT_EQ(w.rig.dialogs.messages.size(), 1u);
+            EXPECT_EQ(w.rig.dialogs.messages[0].text,
+                      "Cominucation Ports Error. Restart this program.");
+            EXPECT_EQ(w.rig.dialogs.messages[0].title, "Port Error.");
+            EXPECT_EQ(w.rig.dialogs.messages[0].icon, platform::MsgIcon::None);
+            EXPECT_EQ(w.rig.dialogs.messages[0].buttons, platform::MsgButtons::OK);
+        } else {
+            EXPECT_TRUE(w.statusLines().empty());
+            EXPECT_EQ(lamp(w, 0), portLamp);
+            EXPECT_TRUE(w.rig.dialogs.messages.empty());
+        }
+    }
+}
+
+TEST(LinkEvents, LiveReadingsOfGasesThatAreOffAreNoValue) {
+    InstrumentWindow w;
+    ASSERT_TRUE(w.connect());
+    w.click(1);
+    download::LinkEvents& events = *w.window->linkEvents;
+    // The typical instrument has only gases 3 and 4; the reading of gas 0 is sent as 0.
+    ASSERT_FALSE(w.window->instrument().GasEnabled(0));
+    ASSERT_TRUE(w.window->instrument().GasEnabled(3));
+    events.ReadingArrived = false;
+    w.window->uclVY5103.tmrDenst_Timer();
+    w.tick(2);
+    EXPECT_TRUE(events.ReadingArrived);
+    for (int gas : {0, 1, 2, 5})
+        EXPECT_EQ(events.LiveReadings[gas], -101.0f) << gas;
+    EXPECT_NE(events.LiveReadings[3], -101.0f);
+    EXPECT_TRUE(w.rig.serial.engine.requests.contains("DN,R,"));
+}
+
+TEST(LinkEvents, TheDumpListsProgressIsShownInTheProgressWindow) {
+    InstrumentWindow w;
+    w.window->frmUpload->Show(1);
+    w.window->frmUpload->cmdUpload->click();
+    EXPECT_EQ(w.window->frmUpload->lblUpload->text(), "Now Cancel Processing");
+    emit w.window->uclVY5103.DumpMessage("Block 3/40");
+    EXPECT_EQ(w.window->frmUpload->lblUpload->text(), "Block 3/40");
+    w.window->frmUpload->Unload();
+}
