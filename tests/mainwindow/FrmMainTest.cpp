@@ -129,6 +129,7 @@ TEST(FrmMainWindow, SizesBelowZeroAreShownAsNothing) {
 }
 
 TEST(FrmMainWindow, DownloadPageFollowsSwitchR) {
+    const testsupport::GlobalsSnapshot globals;
     for (const bool switchR : {false, true}) {
         core::SwitchR = switchR;
         ShownWindow s;
@@ -241,6 +242,8 @@ TEST(FrmMainWindow, JapaneseGlyphsAreDrawnInTheProportionalGothic) {
 
 // Pictures of every page in both languages, to be looked at.
 TEST(FrmMainWindow, PicturesOfEveryPage) {
+    // The switch is set before each window's own snapshot is taken: this one restores it.
+    const testsupport::GlobalsSnapshot globals;
     const char* const pages[] = {"download", "instrument", "library", "dataview", "lastcal", "set"};
     for (const auto& [language, suffix] : {std::pair{StringTable::Language::English, "en"},
                                            std::pair{StringTable::Language::Japanese, "ja"}}) {
