@@ -8,6 +8,8 @@ QString RuntimeError::standardDescription(int number) {
             return QStringLiteral("Invalid procedure call or argument");
         case ErrOverflow:
             return QStringLiteral("Overflow");
+        case ErrDivisionByZero:
+            return QStringLiteral("Division by zero");
         case ErrSubscript:
             return QStringLiteral("Subscript out of range");
         case ErrTypeMismatch:

@@ -9,6 +9,7 @@ namespace rt {
 enum ErrorNumber : int {
     ErrInvalidCall = 5,
     ErrOverflow = 6,
+    ErrDivisionByZero = 11,
     ErrSubscript = 9,
     ErrTypeMismatch = 13,
     ErrBadFileName = 52,

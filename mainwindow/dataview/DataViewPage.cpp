@@ -61,8 +61,7 @@ DataViewPage::DataViewPage(QWidget* page, mainwindow::ControlFactory& factory) {
     vfgSummary = factory.make<platform::FlexGrid>(page, QStringLiteral("vfgSummary"));
     vfgSummary->hide();
     vfgBrowse = factory.make<platform::FlexGrid>(page, QStringLiteral("vfgBrowse"));
-    zvdGraph = factory.make<QFrame>(page, QStringLiteral("zvdGraph"));
-    zvdGraph->setFrameStyle(QFrame::Box | QFrame::Plain);
+    zvdGraph = factory.make<graph::uclZvdGraph>(page, QStringLiteral("zvdGraph"));
     chkBrowse.make(factory, page, QStringLiteral("chkBrowse"), 7);
     lblTitle1 = factory.make<QLabel>(page, QStringLiteral("lblTitle"), 1);
     cmbBrowse = factory.make<QComboBox>(page, QStringLiteral("cmbBrowse"));

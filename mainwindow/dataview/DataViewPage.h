@@ -25,10 +25,8 @@ class DataViewPage {
     QCheckBox* chkOutline;
     platform::FlexGrid* vfgSummary;
     platform::FlexGrid* vfgBrowse;
-    // Where the trend graph stands; the graph's colours are kept by graphColors until the
-    // graph itself takes this place.
-    QFrame* zvdGraph;
-    graph::uclZvdGraph graphColors;
+    // The trend graph; the settings file keeps its colours.
+    graph::uclZvdGraph* zvdGraph;
     // 0 to 4 the gases, 5 the event marks, 6 the cursor.
     mainwindow::ControlArray<QCheckBox> chkBrowse;
     QLabel* lblTitle1;

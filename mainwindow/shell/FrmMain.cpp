@@ -437,7 +437,7 @@ void FrmMain::setChkLog(int index, int16_t value) {
 }
 
 core::GraphColorProperties& FrmMain::zvdGraph() {
-    return dataPage->graphColors;
+    return *dataPage->zvdGraph;
 }
 
 // ---- status log and clock -----------------------------------------------------------------

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QImage>
+#include <QPainter>
+#include <QPrinter>
+#include <memory>
+#include <vector>
+
+#include "graph/GraphSurface.h"
+
+namespace graph {
+
+// A surface that draws through a QPainter in the device's own units (twips divided by the
+// twips per device unit). Antialiasing is off and pens are as wide as DrawWidth device units,
+// whatever the painter's scale. Joined solid lines of one pixel are drawn as one polyline.
+class PainterSurface : public GraphSurface {
+  public:
+    double TwipsPerPixelX() const override { return tppX_; }
+    double TwipsPerPixelY() const override { return tppY_; }
+    void flush() override;
+
+  protected:
+    PainterSurface(double tppX, double tppY) : tppX_(tppX), tppY_(tppY) {}
+    void setUnits(double tppX, double tppY);
+    // The painter of the drawing (begun); nullptr draws nothing.
+    virtual QPainter* painter() = 0;
+    // The device the fonts are measured on.
+    virtual QPaintDevice* metricsDevice() const = 0;
+    QPointF device(QPointF twips) const { return {twips.x() / tppX_, twips.y() / tppY_}; }
+
+    void doClear(int32_t color) override;
+    void doLine(QPointF from, QPointF to, const SurfacePen& pen) override;
+    void doBox(QPointF corner1, QPointF corner2, const SurfacePen& pen) override;
+    void doText(QPointF topLeft, const QString& text, int32_t color) override;
+    void doPolygon(const std::vector<QPointF>& corners, const SurfacePen& pen, bool filled,
+                   int32_t fill) override;
+    double measureWidth(const QString& text) const override;
+    double lineHeight() const override;
+    void fontChanged() override;
+
+  private:
+    QPen qpen(const SurfacePen& pen) const;
+    QPainter* ready();
+
+    double tppX_, tppY_;
+    std::vector<QPointF> pending_;
+    SurfacePen pendingPen_;
+    // The metrics of the present font, made when first asked for.
+    mutable std::unique_ptr<QFontMetricsF> metrics_;
+};
+
+// The screen back end: an image of the picture, in device-independent pixels of 15 twips with
+// the screen's device pixel ratio.
+class ScreenSurface : public PainterSurface {
+  public:
+    ScreenSurface();
+    ~ScreenSurface() override;
+    // A new, cleared image of the given size in device-independent pixels.
+    void resize(QSize pixels, qreal devicePixelRatio) override;
+    QSize pixelSize() const { return size_; }
+    // The picture as drawn so far.
+    const QImage& image();
+
+    double ScaleWidth() const override { return size_.width() * TwipsPerPixelX(); }
+    double ScaleHeight() const override { return size_.height() * TwipsPerPixelY(); }
+
+  protected:
+    QPainter* painter() override;
+    QPaintDevice* metricsDevice() const override;
+
+  private:
+    void end();
+    QImage image_;
+    QSize size_;
+    std::unique_ptr<QPainter> painter_;
+};
+
+// The printer back end: a page of a print job, in the printer's device units, with its origin
+// at the printable area. The job owns the painter and moves from page to page.
+class PrinterSurface : public PainterSurface {
+  public:
+    PrinterSurface(QPrinter& printer, QPainter& painter);
+    ~PrinterSurface() override;
+    bool isPrinter() const override { return true; }
+    double ScaleWidth() const override;
+    double ScaleHeight() const override;
+
+  protected:
+    QPainter* painter() override { return &painter_; }
+    QPaintDevice* metricsDevice() const override { return &printer_; }
+
+  private:
+    QPrinter& printer_;
+    QPainter& painter_;
+};
+
+}  // namespace graph
