@@ -206,13 +206,24 @@ void GraphRenderer::DrawScale() {
 void GraphRenderer::DrawSampleLines() {
     s_.DrawWidth = penWidth(d_.DrawLineWidth);
     s_.DrawStyle = DrawSolid;
+    // The positions of the samples, worked out once for every series.
+    int last = 0;
+    for (int s = 0; s < d_.upper(); ++s)
+        if (d_.SampleData[static_cast<size_t>(s)].SampleVisible)
+            last = std::max<int>(last, d_.SampleData[static_cast<size_t>(s)].LastSample);
+    std::vector<double> xs(static_cast<size_t>(last) + 1);
+    for (int i = 0; i <= last; ++i)
+        xs[static_cast<size_t>(i)] =
+            d_.xPos(static_cast<float>(d_.Sample[static_cast<size_t>(i)].seconds));
     for (int s = 0; s < d_.upper(); ++s) {
         const SeriesRecord& r = d_.SampleData[static_cast<size_t>(s)];
         if (!r.SampleVisible) continue;
-        const auto x = [this](int i) {
-            return double(d_.xPos(static_cast<float>(d_.Sample[static_cast<size_t>(i)].seconds)));
+        // yPos of the series, without its index check.
+        const double bottom = double(d_.PlotTop) + d_.PlotHeight;
+        const auto y = [&r, bottom](float v) {
+            return double(static_cast<float>(bottom - (double(v) - r.MinY) * r.YScale));
         };
-        const auto y = [this, s](float v) { return double(d_.yPos(v, s)); };
+        const auto x = [&xs](int i) { return xs[static_cast<size_t>(i)]; };
         for (int i = 0; i < r.LastSample; ++i) {
             const int32_t seconds = d_.Sample[static_cast<size_t>(i)].seconds;
             if (!(d_.MinX <= seconds && seconds < d_.MaxX)) continue;

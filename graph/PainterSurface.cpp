@@ -95,9 +95,8 @@ void PainterSurface::doText(QPointF topLeft, const QString& text, int32_t color)
     p->setFont(font());
     p->setPen(rt::ColorFromRgbLong(color));
     const QPointF at = device(topLeft);
-    // The font's metrics on the painter's own device: its baseline below the top.
-    const QFontMetricsF m(font(), p->device());
-    p->drawText(QPointF(at.x(), at.y() + m.ascent()), text);
+    // The baseline below the top by the font's ascent.
+    p->drawText(QPointF(at.x(), at.y() + metrics().ascent()), text);
 }
 
 void PainterSurface::doPolygon(const std::vector<QPointF>& corners, const SurfacePen& pen,
@@ -117,58 +116,17 @@ void PainterSurface::fontChanged() {
     metrics_.reset();
 }
 
-double PainterSurface::measureWidth(const QString& text) const {
+const QFontMetricsF& PainterSurface::metrics() const {
     if (!metrics_) metrics_ = std::make_unique<QFontMetricsF>(font(), metricsDevice());
-    return metrics_->horizontalAdvance(text) * tppX_;
+    return *metrics_;
+}
+
+double PainterSurface::measureWidth(const QString& text) const {
+    return metrics().horizontalAdvance(text) * tppX_;
 }
 
 double PainterSurface::lineHeight() const {
-    if (!metrics_) metrics_ = std::make_unique<QFontMetricsF>(font(), metricsDevice());
-    return metrics_->height() * tppY_;
-}
-
-// ---- screen ------------------------------------------------------------------------------------
-
-ScreenSurface::ScreenSurface() : PainterSurface(15.0, 15.0) {
-    resize(QSize(1, 1), 1.0);
-}
-
-ScreenSurface::~ScreenSurface() {
-    end();
-}
-
-void ScreenSurface::end() {
-    flush();
-    if (painter_) painter_->end();
-    painter_.reset();
-}
-
-void ScreenSurface::resize(QSize pixels, qreal devicePixelRatio) {
-    end();
-    size_ = pixels.expandedTo(QSize(1, 1));
-    if (devicePixelRatio <= 0) devicePixelRatio = 1;
-    image_ = QImage((QSizeF(size_) * devicePixelRatio).toSize(), QImage::Format_RGB32);
-    image_.setDevicePixelRatio(devicePixelRatio);
-    image_.fill(rt::ColorFromRgbLong(BackColor));
-    fontChanged();
-}
-
-QPainter* ScreenSurface::painter() {
-    if (!painter_) {
-        painter_ = std::make_unique<QPainter>(&image_);
-        painter_->setRenderHint(QPainter::Antialiasing, false);
-        painter_->setRenderHint(QPainter::TextAntialiasing, true);
-    }
-    return painter_.get();
-}
-
-QPaintDevice* ScreenSurface::metricsDevice() const {
-    return const_cast<QImage*>(&image_);
-}
-
-const QImage& ScreenSurface::image() {
-    end();
-    return image_;
+    return metrics().height() * tppY_;
 }
 
 // ---- printer ---------------------------------------------------------------------------------

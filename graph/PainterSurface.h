@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QImage>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPrinter>
 #include <memory>
@@ -37,6 +37,8 @@ class PainterSurface : public GraphSurface {
     double measureWidth(const QString& text) const override;
     double lineHeight() const override;
     void fontChanged() override;
+    // The metrics of the present font on the metrics device (made when first asked for).
+    const QFontMetricsF& metrics() const;
 
   private:
     QPen qpen(const SurfacePen& pen) const;
@@ -47,32 +49,6 @@ class PainterSurface : public GraphSurface {
     SurfacePen pendingPen_;
     // The metrics of the present font, made when first asked for.
     mutable std::unique_ptr<QFontMetricsF> metrics_;
-};
-
-// The screen back end: an image of the picture, in device-independent pixels of 15 twips with
-// the screen's device pixel ratio.
-class ScreenSurface : public PainterSurface {
-  public:
-    ScreenSurface();
-    ~ScreenSurface() override;
-    // A new, cleared image of the given size in device-independent pixels.
-    void resize(QSize pixels, qreal devicePixelRatio) override;
-    QSize pixelSize() const { return size_; }
-    // The picture as drawn so far.
-    const QImage& image();
-
-    double ScaleWidth() const override { return size_.width() * TwipsPerPixelX(); }
-    double ScaleHeight() const override { return size_.height() * TwipsPerPixelY(); }
-
-  protected:
-    QPainter* painter() override;
-    QPaintDevice* metricsDevice() const override;
-
-  private:
-    void end();
-    QImage image_;
-    QSize size_;
-    std::unique_ptr<QPainter> painter_;
 };
 
 // The printer back end: a page of a print job, in the printer's device units, with its origin

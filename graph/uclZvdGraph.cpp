@@ -55,7 +55,7 @@ void GraphPicture::paintEvent(QPaintEvent*) {
     else
         p.fillRect(rect(), rt::ColorFromRgbLong(owner_.picture_->BackColor));
     const CursorLine& line = owner_.linCursor;
-    if (line.Visible) {
+    if (line.Visible && !owner_.msgCaption_.isEmpty()) {
         QPen pen(rt::ColorFromRgbLong(line.BorderColor));
         pen.setCosmetic(true);
         pen.setStyle(line.BorderStyle == 3 ? Qt::DotLine : Qt::SolidLine);
@@ -141,6 +141,7 @@ uclZvdGraph::uclZvdGraph(std::unique_ptr<GraphSurface> picture, QWidget* parent)
     lblMsg->setObjectName(QStringLiteral("lblMsg"));
     lblMsg->setAutoFillBackground(true);
     lblMsg->setAttribute(Qt::WA_TransparentForMouseEvents);
+    lblMsg->hide();
     applyFrame();
     placePicture();
 }
@@ -184,7 +185,8 @@ void uclZvdGraph::setCursorColor(int32_t rgb) {
 
 void uclZvdGraph::setCursorVisible(bool visible) {
     linCursor.Visible = visible;
-    lblMsg->setVisible(visible);
+    // The read-out shows once the cursor has been placed: an empty label is no box.
+    lblMsg->setVisible(visible && !msgCaption_.isEmpty());
     picGraph->update();
 }
 
@@ -390,6 +392,7 @@ void uclZvdGraph::DrawCursor() {
     if (shown.endsWith(QLatin1Char('\n'))) shown.chop(1);
     lblMsg->setText(shown);
     lblMsg->adjustSize();
+    lblMsg->setVisible(linCursor.Visible);
 
     // The label's bottom at the lowest plotted point of the sample, moved by the user.
     double y = -1e8;
@@ -404,7 +407,14 @@ void uclZvdGraph::DrawCursor() {
     const double left =
         secondsAt(index) <= (MaxX - MinX) / 2 + MinX ? x + 2 * Tpp : x - labelWidth - 2 * Tpp;
     lblMsg->move(px(left), px(top));
-    if (!painting_) picGraph->update();
+    // Only where the line was and where it is now is drawn again (the label moves itself).
+    const QRect line = QRectF(QPointF(linCursor.X1 / Tpp, linCursor.Y1 / Tpp),
+                              QPointF(linCursor.X2 / Tpp, linCursor.Y2 / Tpp))
+                           .normalized()
+                           .toAlignedRect()
+                           .adjusted(-2, -2, 2, 2);
+    if (!painting_) picGraph->update(QRegion(cursorArea_).united(line));
+    cursorArea_ = line;
 }
 
 void uclZvdGraph::picGraph_KeyDown(int keyCode, int shift) {

@@ -10,6 +10,7 @@
 #include "graph/GraphData.h"
 #include "graph/GraphRenderer.h"
 #include "graph/PainterSurface.h"
+#include "graph/ScreenSurface.h"
 
 class QMenu;
 class QAction;
@@ -159,6 +160,7 @@ class uclZvdGraph : public QFrame, public GraphData, public core::GraphColorProp
     int16_t mousePointer_ = 0;
     QCursor mouseIcon_;
     QString msgCaption_;
+    QRect cursorArea_;  // where the cursor line was last drawn (pixels)
     // The picture shows an older state: the next paint renders first.
     bool stale_ = true;
     bool painting_ = false;

@@ -2,9 +2,10 @@
 # Installs the Debian packages the build needs, when any is missing.
 set -euo pipefail
 # libxkbcommon-dev: Qt's GUI package looks for XKB when it is configured and says "Could NOT
-# find XKB" without it.
+# find XKB" without it. ghostscript: the tests read printed pages back as pictures.
 packages=(cmake g++ ninja-build pkg-config ccache libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite fonts-ipafont-gothic libxkbcommon-dev)
+          qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite fonts-ipafont-gothic libxkbcommon-dev
+          ghostscript)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -204,6 +204,22 @@ TEST(GraphZoom, ScrollingMovesTheWindowAndItsEndStaysOnTheTrend) {
     EXPECT_EQ(l.g.MinX, 0);
 }
 
+TEST(GraphZoom, ADraggedBarRendersOncePerShownFrame) {
+    LoadedGraph l(1, 100);
+    l.g.setZoom(4);
+    l.g.show();
+    QCoreApplication::processEvents();
+    const int before = l.picture->clears;
+    l.g.hslWidth->setSliderDown(true);
+    for (int v = 1; v <= 5; ++v)
+        l.g.hslWidth->setValue(v);
+    EXPECT_EQ(l.picture->clears, before);  // the window moved, nothing drawn yet
+    EXPECT_EQ(l.g.MinX, 300);
+    QCoreApplication::processEvents();  // the next frame
+    EXPECT_EQ(l.picture->clears, before + 1);
+    l.g.hslWidth->setSliderDown(false);
+}
+
 TEST(GraphZoom, FactorsThatCannotBeShown) {
     LoadedGraph one(1, 1);
     one.g.setZoom(4);  // a single sample: nothing changes

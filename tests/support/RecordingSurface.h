@@ -27,6 +27,7 @@ class RecordingSurface : public graph::GraphSurface {
     double charWidth = 100, lineHeight_ = 200;
     bool printer = false;
     std::vector<Call> calls;
+    int clears = 0;  // renders of a picture: each starts with a clear
 
     double ScaleWidth() const override { return width; }
     double ScaleHeight() const override { return height; }
@@ -55,6 +56,7 @@ class RecordingSurface : public graph::GraphSurface {
         Call c{Call::Clear, {}, {}, {}, {}, color, {}, false, 0, false};
         calls.clear();
         calls.push_back(c);
+        ++clears;
     }
     void doLine(QPointF from, QPointF to, const graph::SurfacePen& pen) override {
         calls.push_back({Call::Line, from, to, pen, {}, pen.color, {}, false, 0, false});
