@@ -146,7 +146,13 @@ uclZvdGraph::uclZvdGraph(std::unique_ptr<GraphSurface> picture, QWidget* parent)
     placePicture();
 }
 
-uclZvdGraph::~uclZvdGraph() = default;
+uclZvdGraph::~uclZvdGraph() {
+    // The picture goes first, while the control it reports to is still whole (losing the
+    // focus as it goes calls back).
+    delete picGraph;
+    picGraph = nullptr;
+    lblMsg = nullptr;
+}
 
 void uclZvdGraph::applyFrame() {
     if (borderStyle_ == 0) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "graph/GraphRenderer.h"
 #include "runtime/Color.h"
 #include "runtime/Format.h"
@@ -220,9 +222,9 @@ TEST(GraphLayout, ValueScalesTheFourthSeriesLeftTheOthersStackedRight) {
         ASSERT_TRUE(first);
         EXPECT_EQ(first->from.x(), l.right() + 530 - 200);
         // Eleven labels on the grid: series 0 ranges 0..20 in steps of 2.
-        const Call* top = nullptr;
+        std::optional<Call> top;
         for (const Call& c : l.picture->of(Call::Text))
-            if (c.color == 2 && c.text == "20.0") top = &c;
+            if (c.color == 2 && c.text == "20.0") top = c;
         ASSERT_TRUE(top);
         EXPECT_EQ(top->from.y(), l.g.PlotTop - 100);  // centred on the top line
     }
