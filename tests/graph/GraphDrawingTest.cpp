@@ -243,3 +243,17 @@ TEST(GraphDrawing, ThePaintGate) {
     empty.refresh();
     EXPECT_TRUE(empty.picture->calls.empty());
 }
+
+TEST(GraphDrawing, AnEventCountBeyondTheEventSlotsStopsAtTheLastSlot) {
+    WithEvents l(2);
+    l.g.setEventCount(0, 3000);
+    l.g.setEventFlag(0, 2047, "Last slot");
+    l.g.setEventX(0, 2047, graphtest::minuteOf(3));
+    EXPECT_NO_THROW(l.refresh());
+    EXPECT_TRUE(l.picture->text("Last slot"));
+    rt::OleDate date;
+    QString name;
+    EXPECT_NO_THROW(
+        l.g.SearchEvent(180, static_cast<int32_t>(l.g.EventData[0].EventRowY), date, name));
+    EXPECT_EQ(name, "Last slot");
+}
