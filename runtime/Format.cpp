@@ -183,6 +183,13 @@ QString GeneralDate(OleDate date, const QLocale& locale) {
     return parts.join(QLatin1Char(' '));
 }
 
+QString MediumDate(OleDate date, const QLocale& locale) {
+    // Day, the month's short name and a two-digit year; in Japanese the numeric year first.
+    if (locale.language() == QLocale::Japanese)
+        return locale.toString(date.date(), QStringLiteral("yy-MM-dd"));
+    return locale.toString(date.date(), QStringLiteral("dd-MMM-yy"));
+}
+
 QString FormatDate(OleDate date, const QString& mask, const QLocale& locale) {
     if (mask.compare(QLatin1String("General Date"), Qt::CaseInsensitive) == 0 || mask.isEmpty())
         return GeneralDate(date, locale);
@@ -190,6 +197,8 @@ QString FormatDate(OleDate date, const QString& mask, const QLocale& locale) {
         return locale.toString(date.date(), ShortDatePattern(locale));
     if (mask.compare(QLatin1String("Long Date"), Qt::CaseInsensitive) == 0)
         return locale.toString(date.date(), QLocale::LongFormat);
+    if (mask.compare(QLatin1String("Medium Date"), Qt::CaseInsensitive) == 0)
+        return MediumDate(date, locale);
     if (mask.compare(QLatin1String("Long Time"), Qt::CaseInsensitive) == 0)
         return locale.toString(date.time(), longTimePattern(locale));
     if (mask.compare(QLatin1String("Short Time"), Qt::CaseInsensitive) == 0)

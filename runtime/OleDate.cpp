@@ -41,6 +41,13 @@ OleDate OleDate::DateSerial(int year, int month, int day) {
     return fromDateTime(first.addDays(day - 1), QTime(0, 0));
 }
 
+OleDate OleDate::addMonths(int months) const {
+    const double whole = std::trunc(value_);
+    const QDate epoch(1899, 12, 30);
+    const QDate moved = epoch.addDays(static_cast<qint64>(whole)).addMonths(months);
+    return OleDate(static_cast<double>(epoch.daysTo(moved)) + (value_ - whole));
+}
+
 OleDate OleDate::addSeconds(qint64 seconds) const {
     return fromDateTime(toDateTime().addSecs(seconds));
 }

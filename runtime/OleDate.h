@@ -26,6 +26,9 @@ class OleDate {
     // (month 13 is January of the next year, day 0 the last day of the month before).
     static OleDate DateSerial(int year, int month, int day);
 
+    // The date some calendar months later or earlier (DateAdd "m"): the day is kept, or the
+    // month's last day when the month is shorter; the time of day stays as it is.
+    OleDate addMonths(int months) const;
     // The date plus whole seconds (DateAdd "s"), built anew from whole seconds.
     OleDate addSeconds(qint64 seconds) const;
 

@@ -119,6 +119,32 @@ FrmMain::FrmMain(WindowServices services, QWidget* parent)
     for (int i = 0; i < downloadPage->chkAutoLoad.count(); ++i)
         connect(downloadPage->chkAutoLoad[i], &QCheckBox::clicked, this,
                 [this, i] { guarded([this, i] { downloadCommands->chkAutoLoad_Click(i); }); });
+    connectDataView();
+}
+
+void FrmMain::connectDataView() {
+    dataView = std::make_unique<dataview::DataView>(
+        dataview::DataViewWiring{*dataPage, fraMenu[3], libraryPage->tvwLog, fields,
+                                 services_.dialogs, services_.paths.database(), *this});
+    // The handlers run when a value changes, whether the user or the program's code changed
+    // it, as the page expects.
+    dataview::DataView* view = dataView.get();
+    for (int i = 0; i < dataPage->optBrowse.count(); ++i)
+        connect(dataPage->optBrowse[i], &QRadioButton::toggled, this, [this, view, i](bool on) {
+            if (on) guarded([view, i] { view->optBrowse_Click(i); });
+        });
+    connect(dataPage->chkEvent, &QCheckBox::toggled, this,
+            [this, view] { guarded([view] { view->chkEvent_Click(); }); });
+    connect(dataPage->chkOutline, &QCheckBox::toggled, this,
+            [this, view] { guarded([view] { view->chkOutline_Click(); }); });
+    for (int i = 0; i < dataPage->chkBrowse.count(); ++i)
+        connect(dataPage->chkBrowse[i], &QCheckBox::toggled, this,
+                [this, view, i] { guarded([view, i] { view->chkBrowse_Click(i); }); });
+    connect(dataPage->cmbBrowse, &QComboBox::currentIndexChanged, this,
+            [this, view] { guarded([view] { view->cmbBrowse_Click(); }); });
+    for (int i = 0; i < libraryPage->chkLog.count(); ++i)
+        connect(libraryPage->chkLog[i], &QCheckBox::toggled, this,
+                [this, view, i] { guarded([view, i] { view->chkLog_Click(i); }); });
 }
 
 void FrmMain::guarded(const std::function<void()>& handler) {

@@ -10,6 +10,7 @@
 #include "link/uclVyif.h"
 #include "mainwindow/common/Controls.h"
 #include "mainwindow/common/WindowState.h"
+#include "mainwindow/dataview/DataView.h"
 #include "mainwindow/dataview/DataViewPage.h"
 #include "mainwindow/download/DownloadCommands.h"
 #include "mainwindow/download/DownloadPage.h"
@@ -31,7 +32,10 @@ namespace shell {
 // The program's main window: six page frames beside a column of menu buttons, one object per
 // page holding its controls, the instrument link, and the one layout routine that places it
 // all. It keeps the program running until it is closed.
-class FrmMain : public QMainWindow, public core::SettingsWindow, public download::DownloadHost {
+class FrmMain : public QMainWindow,
+                public core::SettingsWindow,
+                public download::DownloadHost,
+                public dataview::DataViewHost {
     Q_OBJECT
     // First, so that the link below is made with the ports.
     WindowServices services_;
@@ -64,8 +68,8 @@ class FrmMain : public QMainWindow, public core::SettingsWindow, public download
     void RefreshDataPage();
 
     // ---- what the pages fill (the least their owners ask for until they come) ----
-    void BuildLogTree();
-    void tvwLog_NodeClick(QTreeWidgetItem* node);
+    void BuildLogTree() override;
+    void tvwLog_NodeClick(QTreeWidgetItem* node) override;
     void ShowCalibrationHistory();
     void optHistory_Click(int index);
     void ShowLogDetail();
@@ -89,7 +93,7 @@ class FrmMain : public QMainWindow, public core::SettingsWindow, public download
     void tmrInter_Timer();
 
     // Lays the window out: on every resize, and after a handler changed what a page shows.
-    void Form_Resize();
+    void Form_Resize() override;
 
     // ---- what the settings file reads and writes of the window ----
     int16_t WindowState() const override;
@@ -114,7 +118,7 @@ class FrmMain : public QMainWindow, public core::SettingsWindow, public download
     mainwindow::BusyCounter busy;
     // The connected instrument (created on first use) and one collection per log.
     download::WindowLogs logs;
-    core::clsInstrument& instrument() { return logs.instrument(); }
+    core::clsInstrument& instrument() override { return logs.instrument(); }
 
     // ---- controls ----
     // 0 Download, 1 instrument information, 2 Data (the library), 3 data view, 4 Last
@@ -137,6 +141,8 @@ class FrmMain : public QMainWindow, public core::SettingsWindow, public download
     std::unique_ptr<download::Downloads> downloads;
     std::unique_ptr<download::DownloadCommands> downloadCommands;
     std::unique_ptr<download::LinkEvents> linkEvents;
+    // The data page's frame: the stored download it shows and the handlers of its controls.
+    std::unique_ptr<dataview::DataView> dataView;
 
   signals:
     // The start-up block of the activation ran.
@@ -164,6 +170,7 @@ class FrmMain : public QMainWindow, public core::SettingsWindow, public download
     void showAutomaticMode();
     void readSettingsFile();
     void showDisplaySettings();
+    void connectDataView();
     // Runs a handler; an error is shown and the window goes on.
     void guarded(const std::function<void()>& handler);
     void lightPortLamp();

@@ -64,3 +64,10 @@ TEST(FormatDate, GeneralDateLeavesOutDayZeroAndMidnight) {
     EXPECT_EQ(GeneralDate(at(2026, 12, 10, 13, 51, 14), us), "12/10/2026 1:51:14 PM");
     EXPECT_EQ(FormatDate(OleDate(-101), "General Date", jp), "1899/09/20");
 }
+
+TEST(FormatDate, MediumDateByLocale) {
+    const OleDate d = *OleDate::fromCivil(2024, 5, 31, 13, 5, 9);
+    EXPECT_EQ(FormatDate(d, "Medium Date", QLocale(QLocale::English, QLocale::UnitedStates)),
+              "31-May-24");
+    EXPECT_EQ(FormatDate(d, "medium date", QLocale(QLocale::Japanese, QLocale::Japan)), "24-05-31");
+}

@@ -76,3 +76,20 @@ TEST(OleDate, AddSeconds) {
     EXPECT_EQ(OleDate(-101).addSeconds(3600).toDateTime().toString(Qt::ISODate),
               QDateTime(QDate(1899, 9, 20), QTime(1, 0), Qt::UTC).toString(Qt::ISODate));
 }
+
+TEST(OleDate, AddMonthsKeepsTheDayOrTakesTheMonthsLast) {
+    const struct {
+        int y, m, d, months;
+        int ey, em, ed;
+    } cases[] = {{2024, 3, 31, -1, 2024, 2, 29},
+                 {2023, 3, 31, -1, 2023, 2, 28},
+                 {2024, 1, 15, -1, 2023, 12, 15},
+                 {2024, 5, 31, 1, 2024, 6, 30},
+                 {1998, 1, 1, -1, 1997, 12, 1}};
+    for (const auto& c : cases) {
+        const OleDate from = *OleDate::fromCivil(c.y, c.m, c.d, 13, 45, 10);
+        const OleDate moved = from.addMonths(c.months);
+        EXPECT_EQ(moved.date(), QDate(c.ey, c.em, c.ed)) << c.y << "-" << c.m << "-" << c.d;
+        EXPECT_EQ(moved.time(), QTime(13, 45, 10));
+    }
+}

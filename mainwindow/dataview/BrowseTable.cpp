@@ -1,0 +1,460 @@
+#include "mainwindow/dataview/BrowseTable.h"
+
+#include "core/GasCommon.h"
+#include "core/ModMain.h"
+#include "mainwindow/common/GridHelpers.h"
+#include "mainwindow/dataview/TrendRows.h"
+#include "platform/Database.h"
+#include "runtime/Color.h"
+#include "runtime/Convert.h"
+#include "runtime/Format.h"
+
+namespace dataview {
+
+namespace {
+
+using mainwindow::FillGridRow;
+using platform::FlexGrid;
+using rt::Variant;
+
+// Cell alignments of the grid.
+constexpr int AlignLeft = 1;    // left, centred vertically
+constexpr int AlignCentre = 4;  // centred
+constexpr int32_t NoColour = 0;
+
+enum Text : int {
+    TextProperty = 5604,
+    TextValue = 5605,
+    TextName = 5606,
+    TextStart = 5607,
+    TextSerial = 5608,
+    TextUser = 5610,
+    TextCount = 5611,
+    TextInterval = 5612,
+    TextAverage = 5613,
+    TextMaximum = 5614,
+    TextAlarmDate = 5616,
+    TextNo = 5620,
+    TextDate = 5621,
+    TextBefore = 5633,
+    TextAfter = 5634,
+    TextMaximumDate = 5663,
+    TextLastDownload = 5668,
+    TextGasFullScale = 5750,
+};
+
+QString res(int id) {
+    return core::LoadResText(id);
+}
+
+QString generalDate(rt::OleDate date) {
+    return rt::FormatDate(date, QStringLiteral("General Date"));
+}
+
+void alignRow(FlexGrid& grid, int row, int alignment) {
+    grid.setCell(platform::FlexProperty::Alignment, row, 0, row, grid.Cols() - 1, alignment);
+}
+
+// A grid emptied to its title row: no text, colour or alignment of an earlier table stays.
+void emptyGrid(FlexGrid& grid, int cols) {
+    grid.Clear();
+    grid.setRows(1);
+    grid.setCols(cols);
+    grid.setCell(platform::FlexProperty::BackColor, 0, 0, 0, cols - 1, NoColour);
+}
+
+// ---- value texts ------------------------------------------------------------------------------
+
+template <class Record>
+float info(const Record& r, int gas, int type) {
+    return r.GasListInfo(gas, type).toSingle();
+}
+
+template <class Record>
+int16_t decimalsOf(const Record& r, int gas) {
+    return r.GasListInfo(gas, 3).toInteger();
+}
+
+// A gas-3 reading: its text, "OVER" below 0 or above the full scale.
+template <class Record>
+QString gas3Text(const Record& r, float value) {
+    return core::OverIfOutOfRange(core::ValueText(value, decimalsOf(r, 3)), info(r, 3, 1));
+}
+
+// A fifth-gas reading kept within the download's recorded range.
+template <class Record>
+float screenedGas4(const Record& r, float value) {
+    const float maximum = info(r, 4, 8);
+    if (value > -101 && maximum > -101) {
+        if (value > maximum) return -107;        // OVER
+        if (value < info(r, 4, 9)) return -119;  // U_OVER
+    }
+    return value;
+}
+
+// ---- summaries ------------------------------------------------------------------------------
+
+void startSummary(FlexGrid& summary, int rows) {
+    emptyGrid(summary, 2);
+    summary.setRows(rows);
+    summary.setMergeCells(2);
+    summary.setColAlignment(-1, AlignLeft);
+}
+
+void endSummary(FlexGrid& summary) {
+    alignRow(summary, 0, AlignCentre);
+    for (int row = 0; row < summary.Rows(); ++row)
+        summary.setMergeRow(row, true);
+}
+
+void intervalSummary(const records::clsInterval& r, FlexGrid& summary) {
+    startSummary(summary, 11);
+    const int16_t decimals = decimalsOf(r, 3);
+    const int16_t scale = decimals < 0 ? int16_t(0) : decimals;
+    const auto statistic = [&](float raw) {
+        return core::OverIfOutOfRange(core::ValueText(core::ScaleRawValue(raw, scale), decimals),
+                                      info(r, 3, 1));
+    };
+    const bool noStatistics = info(r, 3, 8) == -101;
+    const QString none = QStringLiteral("-----");
+    const std::vector<std::vector<Variant>> rows = {
+        {res(TextProperty), res(TextValue)},
+        {res(TextName), r.GasBaseInfo(0)},
+        {res(TextStart), generalDate(r.GasBaseInfo(1).toDate())},
+        {res(TextSerial), r.GasBaseInfo(4)},
+        {res(TextUser), r.GasBaseInfo(2)},
+        {res(TextCount), r.DataCount() + r.EventCount()},
+        {res(TextInterval), r.GasBaseInfo(6)},
+        {res(TextGasFullScale), core::GasCaption(&r, 3, true)},
+        {res(TextAverage), noStatistics ? none : statistic(info(r, 3, 10))},
+        {res(TextMaximum), noStatistics ? none : statistic(info(r, 3, 8))},
+        {res(TextMaximumDate), noStatistics ? none
+                                            : rt::FormatDate(r.GasListInfo(3, 11).toDate(),
+                                                             QStringLiteral("mm/dd hh:nn:ss"))},
+    };
+    for (size_t i = 0; i < rows.size(); ++i)
+        FillGridRow(summary, static_cast<int>(i), 0, false, rows[i]);
+    summary.setCell(platform::FlexProperty::Alignment, 7, 1, 10, 1, AlignCentre);
+    summary.setCell(platform::FlexProperty::Alignment, 10, 1, 10, 1, AlignLeft);
+    summary.setCell(platform::FlexProperty::BackColor, 7, 1, 7, 1, rt::RGB(224, 224, 224));
+    endSummary(summary);
+}
+
+void alarmSummary(const records::clsAlarm& r, FlexGrid& summary) {
+    startSummary(summary, 7);
+    const std::vector<std::vector<Variant>> rows = {
+        {res(TextProperty), res(TextValue)},
+        {res(TextName), r.GasBaseInfo(0)},
+        {res(TextAlarmDate), generalDate(r.GasBaseInfo(1).toDate())},
+        {res(TextSerial), r.GasBaseInfo(4)},
+        {res(TextUser), r.GasBaseInfo(2)},
+        {res(TextCount), r.DataCount()},
+        {res(TextInterval), r.GasBaseInfo(6)},
+    };
+    for (size_t i = 0; i < rows.size(); ++i)
+        FillGridRow(summary, static_cast<int>(i), 0, false, rows[i]);
+    endSummary(summary);
+}
+
+// The summary of the logs that keep only their download: serial number, user and date.
+void downloadSummary(const Variant& serial, const Variant& user, const QString& date,
+                     FlexGrid& summary) {
+    startSummary(summary, 4);
+    FillGridRow(summary, 0, 0, false, {res(TextProperty), res(TextValue)});
+    FillGridRow(summary, 1, 0, false, {res(TextSerial), serial});
+    FillGridRow(summary, 2, 0, false, {res(TextUser), user});
+    FillGridRow(summary, 3, 0, false, {res(TextLastDownload), date});
+    endSummary(summary);
+}
+
+template <class Record>
+void recordSummary(const Record& r, FlexGrid& summary) {
+    downloadSummary(r.GasBaseInfo(4), r.GasBaseInfo(2), generalDate(r.GasBaseInfo(1).toDate()),
+                    summary);
+}
+
+// ---- data grids ------------------------------------------------------------------------------
+
+void trendLook(FlexGrid& grid, bool debug) {
+    grid.setColAlignment(-1, AlignCentre);
+    grid.setColAlignment(1, AlignLeft);
+    alignRow(grid, 0, AlignCentre);
+    grid.setColHidden(3, !debug);
+}
+
+// The gas cell of an event row: the event's word (on its colour) with the reading of the
+// sample of its second, or the reading alone when the gas had no event.
+struct EventCell {
+    QString text;
+    int32_t colour = NoColour;
+};
+
+EventCell eventCell(float code, int16_t decimals, const QString& reading, bool hasSample) {
+    if (code < -101) {
+        const QString word = core::ValueText(code, decimals);
+        return {hasSample ? word + QLatin1Char('(') + reading + QLatin1Char(')') : word,
+                mainwindow::ReadingCodeColor(static_cast<int32_t>(code), NoColour)};
+    }
+    return {hasSample ? reading : core::ValueText(code, decimals), NoColour};
+}
+
+void intervalTable(const records::clsInterval& r, const TableOptions& options, FlexGrid& grid) {
+    emptyGrid(grid, 4);
+    FillGridRow(
+        grid, 0, 0, false,
+        {res(TextNo), res(TextDate), core::GasCaption(&r, 3, true), core::GasCaption(&r, 4, true)});
+    const std::vector<TrendRow> rows = MergeTrendRows(r, options.eventOnly);
+    grid.setRows(static_cast<int>(rows.size()) + 1);
+    const int16_t d3 = decimalsOf(r, 3), d4 = decimalsOf(r, 4);
+    const auto sample3 = [&](int32_t i) { return gas3Text(r, r.GasValue(3, i).toSingle()); };
+    const auto sample4 = [&](int32_t i) {
+        return core::ValueText(screenedGas4(r, r.GasValue(4, i).toSingle()), d4);
+    };
+    std::vector<std::pair<int, int>> coloured;
+    int n = 0;
+    for (const TrendRow& row : rows) {
+        const int gridRow = n + 1;
+        if (!row.event) {
+            const rt::OleDate date = r.DateTimes(row.index);
+            FillGridRow(grid, gridRow, 0, false,
+                        {gridRow, generalDate(date), sample3(row.index), sample4(row.index)});
+            grid.setRowDate(gridRow, date);
+        } else {
+            const rt::OleDate date = r.EventDateTimes(row.index);
+            const bool has = row.sample >= 0;
+            const EventCell c3 = eventCell(r.GasEvent(3, row.index).toSingle(), d3,
+                                           has ? sample3(row.sample) : QString(), has);
+            const EventCell c4 = eventCell(r.GasEvent(4, row.index).toSingle(), d4,
+                                           has ? sample4(row.sample) : QString(), has);
+            FillGridRow(grid, gridRow, 0, false,
+                        {QString::number(gridRow), generalDate(date), c3.text, c4.text});
+            grid.setRowDate(gridRow, date);
+            for (const auto& [col, cell] : {std::pair{2, c3}, std::pair{3, c4}})
+                if (cell.colour != NoColour) {
+                    grid.setCell(platform::FlexProperty::BackColor, gridRow, col, gridRow, col,
+                                 cell.colour);
+                    coloured.emplace_back(gridRow, col);
+                }
+        }
+        ++n;
+    }
+    trendLook(grid, options.debug);
+    // The coloured event cells stand left, in a table small enough (or condensed).
+    if (grid.Rows() <= AlignedRowsLimit || options.condensed)
+        for (const auto& [row, col] : coloured)
+            grid.setCell(platform::FlexProperty::Alignment, row, col, row, col, AlignLeft);
+}
+
+// The row of sample 360: the moment of the alarm.
+constexpr int AlarmRow = 361;
+
+void alarmTable(const records::clsAlarm& r, const TableOptions& options, FlexGrid& grid) {
+    emptyGrid(grid, 4);
+    grid.setRows(r.DataCount() + 1);
+    FillGridRow(
+        grid, 0, 0, false,
+        {res(TextNo), res(TextDate), core::GasCaption(&r, 3, true), core::GasCaption(&r, 4, true)});
+    const int16_t d4 = decimalsOf(r, 4);
+    for (int i = 0; i < r.DataCount(); ++i) {
+        FillGridRow(grid, i + 1, 0, false,
+                    {i + 1, generalDate(r.DateTimes(i)), gas3Text(r, r.Value(3, i)),
+                     core::ValueText(screenedGas4(r, r.Value(4, i)), d4)});
+        grid.setRowDate(i + 1, r.DateTimes(i));
+    }
+    // The sample of the alarm, red.
+    if (grid.Rows() > AlarmRow)
+        grid.setCell(platform::FlexProperty::BackColor, AlarmRow, 1, AlarmRow, 3,
+                     rt::RGB(255, 0, 0));
+    trendLook(grid, options.debug);
+}
+
+// The alarm's row near the middle of the view (unless the trend is an interval trend kept as
+// an alarm trend); the grid shows its rows by then.
+void scrollToAlarm(const records::clsAlarm& r, FlexGrid& grid) {
+    if (grid.Rows() < 2) return;
+    grid.setTopRow(1);
+    if (r.GasBaseInfo(7).toLong() == 2) return;
+    const int bottom = grid.BottomRow();
+    grid.setTopRow(std::clamp<int>(rt::CInt(AlarmRow - bottom / 2.0 + 1), 1, grid.Rows() - 1));
+}
+
+void historyTable(const records::clsHistory& r, FlexGrid& grid) {
+    emptyGrid(grid, 4);
+    grid.setColHidden(3, false);
+    grid.setRows(2 * r.DataCount() + 1);
+    FillGridRow(grid, 0, 0, false, {res(TextNo), res(TextDate), QString()});
+    for (int i = 0; i < r.DataCount(); ++i) {
+        FillGridRow(grid, 2 * i + 1, 0, false,
+                    {i + 1, generalDate(r.Dates(i)), res(TextBefore),
+                     core::ValueText(r.Before(3, i), r.Points(3, i))});
+        FillGridRow(grid, 2 * i + 2, 0, false,
+                    {QString(), r.GasName(3, i), res(TextAfter),
+                     core::ValueText(r.After(3, i), r.Points(3, i))});
+        grid.setRowDate(2 * i + 1, r.Dates(i));
+        grid.setCell(platform::FlexProperty::BackColor, 2 * i + 1, 1, 2 * i + 1, 3,
+                     rt::RGB(240, 240, 240));
+        grid.setCell(platform::FlexProperty::BackColor, 2 * i + 2, 1, 2 * i + 2, 3, NoColour);
+    }
+    grid.setColAlignment(0, AlignCentre);
+    grid.setColAlignment(1, AlignLeft);
+    grid.setColAlignment(2, AlignLeft);
+    alignRow(grid, 0, AlignCentre);
+    if (grid.Rows() > 1)
+        grid.setCell(platform::FlexProperty::Alignment, 1, 3, grid.Rows() - 1, 3, AlignCentre);
+}
+
+// The download's relation number: its Log_Head row's SeqNo, 0 when the row is missing.
+platform::ResultSet headRow(const platform::Database& db, int32_t seqNo) {
+    return db.query(QStringLiteral("Select * From Log_Head Where SeqNo = ?;"), {seqNo});
+}
+
+void eventTable(int32_t type, int32_t seqNo, const QString& database, FlexGrid& grid) {
+    grid.setRows(1);
+    grid.setMergeCells(2);
+    const bool power = type == TypePowerEvents;
+    grid.setCols(power ? 3 : 4);
+    if (!power) grid.setColHidden(3, false);
+    const QString gas =
+        type == TypeAlarmEvents ? QStringLiteral("Gas") : QStringLiteral("Gas/Body");
+    if (power)
+        FillGridRow(grid, 0, 0, false, {res(TextNo), res(TextDate), QStringLiteral("Power")});
+    else
+        FillGridRow(grid, 0, 0, false, {res(TextNo), res(TextDate), gas, QStringLiteral("Event")});
+
+    const platform::Database db = platform::Database::open(database);
+    const platform::ResultSet head = headRow(db, seqNo);
+    const int32_t relation = head.rowCount() > 0 ? head.longValue(0, QStringLiteral("SeqNo")) : 0;
+    const QString table = type == TypeAlarmEvents     ? QStringLiteral("Alarm_Event")
+                          : type == TypeTroubleEvents ? QStringLiteral("Trouble_Event")
+                                                      : QStringLiteral("Power_Event");
+    const platform::ResultSet rows =
+        db.query(QStringLiteral("Select * From %1 Where RelNo = ? Order By Dates DESC;").arg(table),
+                 {relation});
+    if (rows.rowCount() > 0) {
+        grid.setRows(rows.rowCount() + 1);
+        for (int k = 0; k < rows.rowCount(); ++k) {
+            const rt::OleDate date = rows.date(k, QStringLiteral("Dates"));
+            if (power)
+                FillGridRow(
+                    grid, k + 1, 0, false,
+                    {k + 1, generalDate(date),
+                     rows.longValue(k, QStringLiteral("Power_Type")) != 0 ? QStringLiteral("ON")
+                                                                          : QStringLiteral("OFF")});
+            else
+                FillGridRow(grid, k + 1, 0, false,
+                            {k + 1, generalDate(date), rows.text(k, QStringLiteral("GasName")),
+                             core::EventCodeText(rows.longValue(k, QStringLiteral("Alarm_type")))});
+            grid.setRowDate(k + 1, date);
+        }
+    }
+    grid.setColAlignment(-1, AlignLeft);
+    grid.setColAlignment(0, AlignCentre);
+    alignRow(grid, 0, AlignCentre);
+}
+
+void sensorHistoryTable(int32_t seqNo, const QString& database, FlexGrid& summary, FlexGrid& grid) {
+    grid.setCols(5);
+    grid.setColHidden(3, false);
+    grid.setRows(1);
+    grid.setMergeCells(2);
+    FillGridRow(grid, 0, 0, false,
+                {res(TextNo), res(TextDate), QStringLiteral("SensorNO"), QStringLiteral("Gas"),
+                 QStringLiteral("FullScale")});
+    const platform::Database db = platform::Database::open(database);
+    const platform::ResultSet head = headRow(db, seqNo);
+    const bool found = head.rowCount() > 0;
+    const int32_t relation = found ? head.longValue(0, QStringLiteral("SeqNo")) : 0;
+    // A download whose header row is gone shows empty values.
+    downloadSummary(found ? Variant(head.text(0, QStringLiteral("SerialNo"))) : Variant(),
+                    found ? Variant(head.text(0, QStringLiteral("UserID"))) : Variant(),
+                    found ? generalDate(head.date(0, QStringLiteral("Dates"))) : QString(),
+                    summary);
+    const platform::ResultSet rows =
+        db.query(QStringLiteral("Select * From SensorHistory Where RelNo = ? Order By Dates DESC;"),
+                 {relation});
+    if (rows.rowCount() > 0) {
+        grid.setRows(rows.rowCount() + 1);
+        for (int k = 0; k < rows.rowCount(); ++k) {
+            const rt::OleDate date = rows.date(k, QStringLiteral("Dates"));
+            FillGridRow(grid, k + 1, 0, false,
+                        {k + 1, generalDate(date), rows.text(k, QStringLiteral("SensorNo")),
+                         rows.text(k, QStringLiteral("GasName")),
+                         Variant(rows.doubleValue(k, QStringLiteral("FullScale")))});
+            grid.setRowDate(k + 1, date);
+        }
+    }
+    grid.setColAlignment(-1, AlignLeft);
+    grid.setColAlignment(0, AlignCentre);
+    grid.setColAlignment(4, AlignCentre);
+    alignRow(grid, 0, AlignCentre);
+}
+
+}  // namespace
+
+void ShowBrowseTable(const BrowseSource& source, const TableOptions& options,
+                     platform::FlexGrid& summary, platform::FlexGrid& data) {
+    const int32_t type = source.type;
+    // The summary.
+    switch (type) {
+        case TypeInterval:
+            intervalSummary(*source.interval, summary);
+            break;
+        case TypeAlarm:
+            alarmSummary(*source.alarm, summary);
+            break;
+        case TypeHistory:
+            recordSummary(*source.history, summary);
+            break;
+        case TypeAlarmEvents:
+        case TypeTroubleEvents:
+        case TypePowerEvents:
+            recordSummary(*source.events, summary);
+            break;
+        case TypeSensorHistory:
+            break;  // with its table
+        default:
+            summary.Clear();
+            summary.setRows(1);
+            summary.setCols(1);
+            summary.hide();
+            break;
+    }
+    // The table, drawn once when it is whole.
+    const auto drawn = [&data] {
+        data.setRedraw(true);
+        data.Refresh();
+    };
+    if (options.tableShown) {
+        data.setRedraw(false);
+        try {
+            switch (type) {
+                case TypeInterval:
+                    intervalTable(*source.interval, options, data);
+                    break;
+                case TypeAlarm:
+                    alarmTable(*source.alarm, options, data);
+                    break;
+                case TypeHistory:
+                    historyTable(*source.history, data);
+                    break;
+                case TypeAlarmEvents:
+                case TypeTroubleEvents:
+                case TypePowerEvents:
+                    eventTable(type, source.seqNo, source.database, data);
+                    break;
+                case TypeSensorHistory:
+                    sensorHistoryTable(source.seqNo, source.database, summary, data);
+                    break;
+                default:
+                    break;
+            }
+        } catch (...) {
+            drawn();
+            throw;
+        }
+    }
+    drawn();
+    if (options.tableShown && type == TypeAlarm) scrollToAlarm(*source.alarm, data);
+}
+
+}  // namespace dataview
