@@ -60,6 +60,7 @@ DataViewPage::DataViewPage(QWidget* page, mainwindow::ControlFactory& factory) {
     chkOutline = factory.make<QCheckBox>(page, QStringLiteral("chkOutline"));
     vfgSummary = factory.make<platform::FlexGrid>(page, QStringLiteral("vfgSummary"));
     vfgSummary->hide();
+    vfgSummary->setExtendLastCol(true);  // the values take the width the labels leave
     vfgBrowse = factory.make<platform::FlexGrid>(page, QStringLiteral("vfgBrowse"));
     zvdGraph = factory.make<graph::uclZvdGraph>(page, QStringLiteral("zvdGraph"));
     chkBrowse.make(factory, page, QStringLiteral("chkBrowse"), 7);

@@ -1,5 +1,7 @@
 #include "platform/gui/FlexGrid.h"
 
+#include <QHeaderView>
+
 #include <QCursor>
 #include <QItemSelectionModel>
 #include <QMouseEvent>
@@ -203,6 +205,14 @@ void FlexGrid::setColWidth(int col, int twips) {
     }
     model_->setColWidth(col, toPixels(twips));
     if (!model_->batching()) view_->applyColumn(col);
+}
+
+bool FlexGrid::ExtendLastCol() const {
+    return view_->horizontalHeader()->stretchLastSection();
+}
+
+void FlexGrid::setExtendLastCol(bool extend) {
+    view_->horizontalHeader()->setStretchLastSection(extend);
 }
 
 int FlexGrid::RowHeight(int row) const {

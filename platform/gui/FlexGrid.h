@@ -80,6 +80,9 @@ class FlexGrid : public QWidget {
     void setColWidth(int col, int twips);
     int RowHeight(int row) const;
     void setRowHeight(int row, int twips);
+    // The last column widens to fill the grid's width (the others keep theirs).
+    bool ExtendLastCol() const;
+    void setExtendLastCol(bool extend);
     bool ColHidden(int col) const;
     void setColHidden(int col, bool hidden);
 

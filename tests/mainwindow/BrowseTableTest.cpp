@@ -179,8 +179,8 @@ TEST(BrowseTable, IntervalTrendRowsSamplesAndEventsInTimeOrder) {
         ASSERT_EQ(g.Rows(), 1 + 102 - 1);  // the alarm event and its sample share a row
         EXPECT_EQ(rowOf(g, 0), (QStringList{"No", "Date/Time", "CH4(100.0%LEL)", "TMP (°C)"}));
         // The start event (its second has no sample), on the colour of NORMAL, left.
-        EXPECT_EQ(rowOf(g, 1), (QStringList{"1", generalDate(2024, 5, 31, 13, 5, 9), "NORMAL",
-                                            "NORMAL"}));
+        EXPECT_EQ(rowOf(g, 1),
+                  (QStringList{"1", generalDate(2024, 5, 31, 13, 5, 9), "NORMAL", "NORMAL"}));
         EXPECT_EQ(g.Cell(BackColor, 1, 2), rt::RGB(64, 192, 128));
         EXPECT_EQ(g.Cell(Alignment, 1, 2), Left);
         // A sample row: no colour, centred; its date kept for the trend search.
@@ -246,7 +246,8 @@ TEST(BrowseTable, AlarmTrendSummaryRedRowAndScroll) {
     Stored s;
     s.show(2);
     ASSERT_EQ(s.summary.Rows(), 7);
-    EXPECT_EQ(rowOf(s.summary, 2), (QStringList{"Alarm Date/Time", generalDate(2024, 3, 15, 14, 30, 0)}));
+    EXPECT_EQ(rowOf(s.summary, 2),
+              (QStringList{"Alarm Date/Time", generalDate(2024, 3, 15, 14, 30, 0)}));
     EXPECT_EQ(rowOf(s.summary, 5), (QStringList{"Data Count", "720"}));
     const FlexGrid& g = s.data;
     ASSERT_EQ(g.Rows(), 721);

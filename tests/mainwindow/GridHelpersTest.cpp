@@ -58,12 +58,17 @@ TEST(GridHelpers, FillGridRowWritesFromItsColumnAndDropsOrRepeats) {
     const QString k = "keep";
     const std::vector<Case> cases = {
         {"three values", {"a", 2, 3.5}, 1, false, {k, "a", "2", "3.5", k, k, k, k, k, k}},
-        {"the rest takes the last", {"a", 2, 3.5}, 1, true,
+        {"the rest takes the last",
+         {"a", 2, 3.5},
+         1,
+         true,
          {k, "a", "2", "3.5", "3.5", "3.5", "3.5", "3.5", "3.5", "3.5"}},
         {"nothing to write, rest blanked", {}, 1, true, {k, "", "", "", "", "", "", "", "", ""}},
         {"nothing to write, nothing changed", {}, 1, false, {k, k, k, k, k, k, k, k, k, k}},
         {"values beyond the last column are dropped",
-         {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, 1, true,
+         {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11},
+         1,
+         true,
          {k, "0", "1", "2", "3", "4", "5", "6", "7", "8"}},
         {"a start at the column count", {"x"}, 10, true, {k, k, k, k, k, k, k, k, k, k}},
     };
