@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <optional>
 
 namespace rt {
 
@@ -173,13 +174,32 @@ QString twoDigits(int n) {
 
 }  // namespace
 
+namespace {
+
+// The date and time patterns of the last locale asked for: a table writes thousands of
+// dates in one locale.
+struct GeneralPatterns {
+    QLocale locale;
+    QString date, time;
+};
+
+const GeneralPatterns& generalPatterns(const QLocale& locale) {
+    thread_local std::optional<GeneralPatterns> cached;
+    if (!cached || !(cached->locale == locale))
+        cached = GeneralPatterns{locale, ShortDatePattern(locale), longTimePattern(locale)};
+    return *cached;
+}
+
+}  // namespace
+
 QString GeneralDate(OleDate date, const QLocale& locale) {
     const qint64 day = date.dayNumber();
     const int secs = date.secondsOfDay();
+    const GeneralPatterns& patterns = generalPatterns(locale);
     QStringList parts;
     // Day 0 shows as its time alone, midnight included, as Basic prints an empty date.
-    if (day != 0) parts << locale.toString(date.date(), ShortDatePattern(locale));
-    if (secs != 0 || day == 0) parts << locale.toString(date.time(), longTimePattern(locale));
+    if (day != 0) parts << locale.toString(date.date(), patterns.date);
+    if (secs != 0 || day == 0) parts << locale.toString(date.time(), patterns.time);
     return parts.join(QLatin1Char(' '));
 }
 

@@ -4,6 +4,7 @@
 
 #include "core/GasCommon.h"
 #include "core/ModMain.h"
+#include "mainwindow/dataview/GasInfo.h"
 #include "runtime/Convert.h"
 #include "runtime/Format.h"
 #include "runtime/Strings.h"
@@ -33,16 +34,6 @@ void setBox(QCheckBox* box, bool on) {
     box->setChecked(on);
 }
 
-template <class Record>
-float info(const Record& r, int gas, int type) {
-    return r.GasListInfo(gas, type).toSingle();
-}
-
-template <class Record>
-int16_t decimalsOf(const Record& r, int gas) {
-    return r.GasListInfo(gas, 3).toInteger();
-}
-
 // A sample's time in the lower title: the medium date and the time.
 QString titleTime(rt::OleDate date) {
     return rt::FormatDate(date, QStringLiteral("Medium Date")) +
@@ -58,7 +49,8 @@ void seriesAndTitles(const Record& r, int kindText, GraphView view) {
         const QString name = r.GasListInfo(gas, 0).toText();
         view.chkBrowse[gas]->setText(name);
         g.AddSample(name, core::GraphColors[static_cast<size_t>(gas)],
-                    QStringLiteral("#") + core::DecimalMask(decimalsOf(r, gas)), info(r, gas, 1));
+                    QStringLiteral("#") + core::DecimalMask(decimalsOf(r, gas)),
+                    gasInfo(r, gas, 1));
         g.setEventVisible(gas, events);
     }
     g.TitleTop = core::LoadResText(TextTitle, {r.GasBaseInfo(0)}) + QStringLiteral(" - ") +
@@ -85,8 +77,9 @@ void gasBoxes(const Record& r, GraphView view) {
 // One sample of gases 3 and 4 at a graph index, by their rules.
 template <class Record>
 void plotSample(const Record& r, graph::uclZvdGraph& g, int index, float gas3, float gas4) {
-    g.setValueY(3, index, FullScaleValue(gas3, info(r, 3, 1), decimalsOf(r, 3)));
-    g.setValueY(4, index, FifthGasValue(gas4, info(r, 4, 8), info(r, 4, 9), decimalsOf(r, 4)));
+    g.setValueY(3, index, FullScaleValue(gas3, gasInfo(r, 3, 1), decimalsOf(r, 3)));
+    g.setValueY(4, index,
+                FifthGasValue(gas4, gasInfo(r, 4, 8), gasInfo(r, 4, 9), decimalsOf(r, 4)));
 }
 
 void intervalGraph(const records::clsInterval& r, GraphView view) {

@@ -3,6 +3,7 @@
 #include "core/GasCommon.h"
 #include "core/ModMain.h"
 #include "mainwindow/common/GridHelpers.h"
+#include "mainwindow/dataview/GasInfo.h"
 #include "mainwindow/dataview/TrendRows.h"
 #include "platform/Database.h"
 #include "runtime/Color.h"
@@ -65,29 +66,19 @@ void emptyGrid(FlexGrid& grid, int cols) {
 
 // ---- value texts ------------------------------------------------------------------------------
 
-template <class Record>
-float info(const Record& r, int gas, int type) {
-    return r.GasListInfo(gas, type).toSingle();
-}
-
-template <class Record>
-int16_t decimalsOf(const Record& r, int gas) {
-    return r.GasListInfo(gas, 3).toInteger();
-}
-
 // A gas-3 reading: its text, "OVER" below 0 or above the full scale.
 template <class Record>
 QString gas3Text(const Record& r, float value) {
-    return core::OverIfOutOfRange(core::ValueText(value, decimalsOf(r, 3)), info(r, 3, 1));
+    return core::OverIfOutOfRange(core::ValueText(value, decimalsOf(r, 3)), gasInfo(r, 3, 1));
 }
 
 // A fifth-gas reading kept within the download's recorded range.
 template <class Record>
 float screenedGas4(const Record& r, float value) {
-    const float maximum = info(r, 4, 8);
+    const float maximum = gasInfo(r, 4, 8);
     if (value > -101 && maximum > -101) {
-        if (value > maximum) return -107;        // OVER
-        if (value < info(r, 4, 9)) return -119;  // U_OVER
+        if (value > maximum) return -107;           // OVER
+        if (value < gasInfo(r, 4, 9)) return -119;  // U_OVER
     }
     return value;
 }
@@ -113,9 +104,9 @@ void intervalSummary(const records::clsInterval& r, FlexGrid& summary) {
     const int16_t scale = decimals < 0 ? int16_t(0) : decimals;
     const auto statistic = [&](float raw) {
         return core::OverIfOutOfRange(core::ValueText(core::ScaleRawValue(raw, scale), decimals),
-                                      info(r, 3, 1));
+                                      gasInfo(r, 3, 1));
     };
-    const bool noStatistics = info(r, 3, 8) == -101;
+    const bool noStatistics = gasInfo(r, 3, 8) == -101;
     const QString none = QStringLiteral("-----");
     const std::vector<std::vector<Variant>> rows = {
         {res(TextProperty), res(TextValue)},
@@ -126,8 +117,8 @@ void intervalSummary(const records::clsInterval& r, FlexGrid& summary) {
         {res(TextCount), r.DataCount() + r.EventCount()},
         {res(TextInterval), r.GasBaseInfo(6)},
         {res(TextGasFullScale), core::GasCaption(&r, 3, true)},
-        {res(TextAverage), noStatistics ? none : statistic(info(r, 3, 10))},
-        {res(TextMaximum), noStatistics ? none : statistic(info(r, 3, 8))},
+        {res(TextAverage), noStatistics ? none : statistic(gasInfo(r, 3, 10))},
+        {res(TextMaximum), noStatistics ? none : statistic(gasInfo(r, 3, 8))},
         {res(TextMaximumDate), noStatistics ? none
                                             : rt::FormatDate(r.GasListInfo(3, 11).toDate(),
                                                              QStringLiteral("mm/dd hh:nn:ss"))},
