@@ -76,6 +76,11 @@ inline int16_t CalSpanOffWait = 0;
 inline bool CompletelyView = false;
 inline int16_t TrendSearchBefore = 0;  // seconds before an event
 inline int16_t TrendSearchAfter = 0;   // seconds after an event
+// The trend the alarm-trend window opens: its SeqNo, its kind (1 interval, 2 alarm trend) and,
+// for an interval trend, its base date (the event that led to it).
+inline int32_t TrendSelSeqNo = 0;
+inline int32_t TrendSelMode = 0;
+inline rt::OleDate TrendSelBaseDate;
 inline QString SettingsPassword;
 // The settings written to a new instrument.
 inline clsInstrument DefaultInstrument;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace platform {
@@ -21,8 +22,14 @@ class Dialogs {
     // nullopt when the user cancels.
     virtual std::optional<QString> openFileName(const QString& title, const QString& initialPath,
                                                 const QString& filter) = 0;
+    // The Save As dialog. `filter` lists "description|pattern|description|pattern..." (an
+    // entry without a pattern is left out); `filterIndex` (from 1) chooses the one shown and
+    // returns the one the user took. The dialog asks no overwrite question of its own.
     virtual std::optional<QString> saveFileName(const QString& title, const QString& initialPath,
-                                                const QString& filter) = 0;
+                                                const QString& filter, int& filterIndex) = 0;
 };
+
+// The Qt name filters of a "description|pattern|..." list, in its order.
+QStringList NameFilters(const QString& filter);
 
 }  // namespace platform

@@ -4,8 +4,11 @@
 #include <QScopeGuard>
 
 #include "core/ModMain.h"
+#include "mainwindow/common/WaitCursor.h"
 
 namespace dataview {
+
+using mainwindow::WaitCursor;
 
 namespace {
 
@@ -20,15 +23,6 @@ enum Text : int {
     TextPowerEvents = 5629,
     TextSensorHistory = 5630,
     TextHistory = 5673,
-};
-
-// The hourglass while a handler fills the page; the default pointer on every way out.
-class WaitCursor {
-  public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
 // The fewest valid samples a trend needs for its graph.
@@ -61,7 +55,9 @@ records::clsPowerEvent& BrowseRecords::powerEvent() {
     return made(powerEvent_);
 }
 
-DataView::DataView(DataViewWiring wiring) : w_(std::move(wiring)) {}
+DataView::DataView(DataViewWiring wiring) : w_(std::move(wiring)) {
+    makePrintForm = [this] { return std::make_unique<StandInPrintForm>(printed); };
+}
 
 GraphView DataView::graphView() const {
     return {*w_.page.zvdGraph, w_.page.chkBrowse, w_.page.cmbBrowse};
@@ -71,7 +67,7 @@ BrowseSource DataView::source() {
     BrowseSource s;
     s.type = SelectedLogType;
     s.seqNo = SelectedLogSeqNo;
-    s.database = w_.database;
+    s.database = w_.paths.database();
     switch (SelectedLogType) {
         case TypeInterval:
             s.interval = &records.interval();

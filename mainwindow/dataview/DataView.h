@@ -2,15 +2,23 @@
 
 #include <QGroupBox>
 #include <QTreeWidget>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "core/ClsInstrument.h"
 #include "mainwindow/common/Controls.h"
+#include "mainwindow/common/ReportForms.h"
 #include "mainwindow/common/WindowState.h"
 #include "mainwindow/dataview/BrowseGraph.h"
 #include "mainwindow/dataview/BrowseTable.h"
 #include "mainwindow/dataview/DataViewPage.h"
+#include "mainwindow/dataview/ExportText.h"
+#include "mainwindow/dataview/StandInForms.h"
+#include "mainwindow/download/FrmUpload.h"
+#include "platform/AppPaths.h"
 #include "platform/Dialogs.h"
+#include "platform/gui/CommandButton.h"
 #include "records/ClsAlarm.h"
 #include "records/ClsHistory.h"
 #include "records/ClsInterval.h"
@@ -26,6 +34,7 @@ class DataViewHost {
     virtual void Form_Resize() = 0;
     virtual void BuildLogTree() = 0;
     virtual void tvwLog_NodeClick(QTreeWidgetItem* node) = 0;
+    virtual void cmdInst_Click(int index) = 0;
 };
 
 // The record of each kind of stored download that the page shows, made on first use and kept:
@@ -51,11 +60,15 @@ class BrowseRecords {
 // The wiring of the data page into the window.
 struct DataViewWiring {
     DataViewPage& page;
-    QGroupBox* frame;  // fraMenu(3)
+    QGroupBox* frame;    // fraMenu(3)
+    QGroupBox* library;  // fraMenu(2)
     QTreeWidget* tvwLog;
+    mainwindow::ControlArray<platform::CommandButton>& menu;  // cmdInst
+    download::FrmUpload& progress;
     mainwindow::WindowFields& fields;
+    mainwindow::BusyCounter& busy;
     platform::Dialogs& dialogs;
-    QString database;
+    platform::AppPaths paths;
     DataViewHost& host;
 };
 
@@ -80,6 +93,20 @@ class DataView {
     void chkBrowse_Click(int index);
     void cmbBrowse_Click();
 
+    // Print, To clipboard, Export, Summary and Return.
+    void cmdBrowse_Click(int index);
+    // The trend behind an event mark of the graph or an event cell of the table.
+    void zvdGraph_MouseDown(int button, int shift, float x, float y);
+    void zvdGraph_MouseMove(int button, int shift, float x, float y);
+    void vfgBrowse_MouseDown();
+    void vfgBrowse_MouseMove();
+
+    // The forms the page hands its work to. Until report printing comes, the print form keeps
+    // what it is asked to print in `printed`.
+    std::function<std::unique_ptr<mainwindow::PrintForm>()> makePrintForm;
+    std::vector<PrintRequest> printed;
+    mainwindow::TrendWindow* trendWindow = nullptr;
+
     // The table and the graph of the download shown.
     void ShowBrowseTable();
     void ShowBrowseGraph();
@@ -87,7 +114,23 @@ class DataView {
     BrowseSource source();
 
   private:
+    void print();
+    void copyToClipboard();
+    // False when the dialog was cancelled or the file could not be written.
+    bool exportText();
+    bool exportBitmap();
+    // The name the Save As dialog proposes: the last export's, with this extension.
+    QString proposedName(const QString& extension) const;
+    // Asks before a file is replaced; false when the user says No.
+    bool mayReplace(const QString& path);
+    ExportSource exportSource();
+    // The trend behind an event at that moment: opened in the alarm-trend window, or the user
+    // is told there is none.
+    void openTrend(rt::OleDate eventDate);
+    void finalRefresh();
+
     DataViewWiring w_;
+    std::unique_ptr<FrmIntermittence> standInTrendWindow_;
 };
 
 }  // namespace dataview

@@ -123,9 +123,9 @@ FrmMain::FrmMain(WindowServices services, QWidget* parent)
 }
 
 void FrmMain::connectDataView() {
-    dataView = std::make_unique<dataview::DataView>(
-        dataview::DataViewWiring{*dataPage, fraMenu[3], libraryPage->tvwLog, fields,
-                                 services_.dialogs, services_.paths.database(), *this});
+    dataView = std::make_unique<dataview::DataView>(dataview::DataViewWiring{
+        *dataPage, fraMenu[3], fraMenu[2], libraryPage->tvwLog, cmdInst, *frmUpload, fields, busy,
+        services_.dialogs, services_.paths, *this});
     // The handlers run when a value changes, whether the user or the program's code changed
     // it, as the page expects.
     dataview::DataView* view = dataView.get();
@@ -142,6 +142,20 @@ void FrmMain::connectDataView() {
                 [this, view, i] { guarded([view, i] { view->chkBrowse_Click(i); }); });
     connect(dataPage->cmbBrowse, &QComboBox::currentIndexChanged, this,
             [this, view] { guarded([view] { view->cmbBrowse_Click(); }); });
+    dataPage->cmdBrowse.onClicked(
+        this, [this, view](int i) { guarded([view, i] { view->cmdBrowse_Click(i); }); });
+    connect(dataPage->zvdGraph, &graph::uclZvdGraph::MouseDown, this,
+            [this, view](int b, int s, float x, float y) {
+                guarded([=] { view->zvdGraph_MouseDown(b, s, x, y); });
+            });
+    connect(dataPage->zvdGraph, &graph::uclZvdGraph::MouseMove, this,
+            [this, view](int b, int s, float x, float y) {
+                guarded([=] { view->zvdGraph_MouseMove(b, s, x, y); });
+            });
+    connect(dataPage->vfgBrowse, &platform::FlexGrid::mousePressed, this,
+            [this, view] { guarded([view] { view->vfgBrowse_MouseDown(); }); });
+    connect(dataPage->vfgBrowse, &platform::FlexGrid::mouseMoved, this,
+            [this, view] { guarded([view] { view->vfgBrowse_MouseMove(); }); });
     for (int i = 0; i < libraryPage->chkLog.count(); ++i)
         connect(libraryPage->chkLog[i], &QCheckBox::toggled, this,
                 [this, view, i] { guarded([view, i] { view->chkLog_Click(i); }); });

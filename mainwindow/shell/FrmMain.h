@@ -63,7 +63,7 @@ class FrmMain : public QMainWindow,
     void RotateSerialLogs();
 
     // ---- the menu ----
-    void cmdInst_Click(int index);
+    void cmdInst_Click(int index) override;
     void UpdateStatusLabels() override;
     void RefreshDataPage();
 

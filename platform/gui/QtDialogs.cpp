@@ -81,9 +81,15 @@ std::optional<QString> QtDialogs::openFileName(const QString& title, const QStri
 }
 
 std::optional<QString> QtDialogs::saveFileName(const QString& title, const QString& initialPath,
-                                               const QString& filter) {
-    const QString name = QFileDialog::getSaveFileName(owner(), title, initialPath, filter);
+                                               const QString& filter, int& filterIndex) {
+    const QStringList filters = NameFilters(filter);
+    QString selected = filters.value(filterIndex - 1);
+    const QString name = QFileDialog::getSaveFileName(owner(), title, initialPath,
+                                                      filters.join(QStringLiteral(";;")), &selected,
+                                                      QFileDialog::DontConfirmOverwrite);
     if (name.isEmpty()) return std::nullopt;
+    const qsizetype chosen = filters.indexOf(selected);
+    if (chosen >= 0) filterIndex = static_cast<int>(chosen) + 1;
     return name;
 }
 

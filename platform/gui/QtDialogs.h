@@ -14,7 +14,7 @@ class QtDialogs : public Dialogs {
     std::optional<QString> openFileName(const QString& title, const QString& initialPath,
                                         const QString& filter) override;
     std::optional<QString> saveFileName(const QString& title, const QString& initialPath,
-                                        const QString& filter) override;
+                                        const QString& filter, int& filterIndex) override;
 };
 
 }  // namespace platform

@@ -22,8 +22,14 @@ std::optional<QString> ScriptedDialogs::openFileName(const QString&, const QStri
 }
 
 std::optional<QString> ScriptedDialogs::saveFileName(const QString& title, const QString& path,
-                                                     const QString& filter) {
-    return openFileName(title, path, filter);
+                                                     const QString& filter, int& filterIndex) {
+    saveRequests.push_back({title, path, filter, filterIndex});
+    const std::optional<QString> name = openFileName(title, path, filter);
+    if (!filterIndexes.empty()) {
+        if (name) filterIndex = filterIndexes.front();
+        filterIndexes.pop_front();
+    }
+    return name;
 }
 
 }  // namespace testsupport

@@ -25,6 +25,14 @@ class ScriptedDialogs : public platform::Dialogs {
     std::function<void(const Message&)> onMessage;
     // File dialog answers in order; an empty name (or none left) cancels.
     std::deque<QString> fileNames;
+    // The filter the user takes in each Save As dialog, in order (none left: the one offered).
+    std::deque<int> filterIndexes;
+    // Every Save As dialog asked for: its title, proposed name, filters and offered filter.
+    struct SaveRequest {
+        QString title, initialPath, filter;
+        int filterIndex;
+    };
+    std::vector<SaveRequest> saveRequests;
 
     std::vector<Message> messages;
 
@@ -33,7 +41,7 @@ class ScriptedDialogs : public platform::Dialogs {
     std::optional<QString> openFileName(const QString& title, const QString& initialPath,
                                         const QString& filter) override;
     std::optional<QString> saveFileName(const QString& title, const QString& initialPath,
-                                        const QString& filter) override;
+                                        const QString& filter, int& filterIndex) override;
 };
 
 }  // namespace testsupport

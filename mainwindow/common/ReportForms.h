@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+
+namespace records {
+class clsInterval;
+class clsAlarm;
+}  // namespace records
+
+namespace mainwindow {
+
+// The print form as its callers use it: the report's kind and download, the trend record to
+// print, then GoPrinter, which asks for the printer, prints and lets the form go.
+class PrintForm {
+  public:
+    virtual ~PrintForm() = default;
+    int16_t PrintType = 0;  // 0 a trend's list, any other value its graph
+    int32_t DataType = 0;   // Log_Head.Types of the report (4: the last calibration)
+    int32_t SeqNo = 0;      // the download's Log_Head.SeqNo
+    records::clsInterval* IntervalData = nullptr;
+    records::clsAlarm* AlarmData = nullptr;
+    virtual void GoPrinter() = 0;
+};
+
+// The alarm-trend window: one for the program, shown modally. It reads the opening values
+// (TrendSelSeqNo, TrendSelMode, TrendSelBaseDate) as it loads.
+class TrendWindow {
+  public:
+    virtual ~TrendWindow() = default;
+    // Returns when the user has closed the window.
+    virtual void ShowModal() = 0;
+};
+
+}  // namespace mainwindow

@@ -1,0 +1,243 @@
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QSaveFile>
+#include <QScopeGuard>
+
+#include "core/ModMain.h"
+#include "mainwindow/common/WaitCursor.h"
+#include "mainwindow/dataview/DataView.h"
+#include "mainwindow/download/WindowLogs.h"
+#include "runtime/RuntimeError.h"
+
+namespace dataview {
+
+namespace {
+
+enum Text : int {
+    TextExport = 5158,
+    TextReplace = 5307,
+    TextReplaceTitle = 5308,
+    TextTextFilter = 5701,
+    TextBitmapFilter = 5712,
+    TextNotWritten = 5791,
+};
+
+constexpr int ActivityWriting = 8;
+constexpr int TabFilter = 2;  // "Tab csv" in the text filter list
+
+// Lets the window's events through now and then while a long export runs: often enough to
+// keep the progress window drawn, seldom enough not to slow the export down.
+class Breather {
+  public:
+    Breather() { since_.start(); }
+    void operator()() {
+        if (since_.elapsed() < 30) return;
+        QCoreApplication::processEvents();
+        since_.restart();
+    }
+
+  private:
+    QElapsedTimer since_;
+};
+
+// The lines of an export into a file that replaces the old one only when it is whole.
+class FileSink : public LineSink {
+  public:
+    explicit FileSink(QSaveFile& file) : file_(file) {}
+    void write(const QString& text) override { file_.write(text.toUtf8()); }
+
+  private:
+    QSaveFile& file_;
+};
+
+// While an export runs, nothing else can start from the window: the page's buttons, the
+// library and the menu are off, and the window counts as busy.
+class ExportLock {
+  public:
+    ExportLock(DataViewWiring& w) : w_(w), busy_(w.busy) {
+        for (QWidget* button : w_.page.cmdBrowse)
+            keep(button);
+        for (QWidget* button : w_.menu)
+            keep(button);
+        keep(w_.library);
+    }
+    ~ExportLock() {
+        for (const auto& [widget, enabled] : former_)
+            widget->setEnabled(enabled);
+    }
+    ExportLock(const ExportLock&) = delete;
+    ExportLock& operator=(const ExportLock&) = delete;
+
+  private:
+    void keep(QWidget* widget) {
+        former_.emplace_back(widget, widget->isEnabled());
+        widget->setEnabled(false);
+    }
+    DataViewWiring& w_;
+    mainwindow::BusyScope busy_;
+    std::vector<std::pair<QWidget*, bool>> former_;
+};
+
+}  // namespace
+
+void DataView::cmdBrowse_Click(int index) {
+    switch (index) {
+        case 0:
+            print();
+            break;
+        case 1:
+            copyToClipboard();
+            break;
+        case 2:
+            // A cancelled dialog or a failed write ends the command here.
+            if (!(w_.page.optBrowse[0]->isChecked() ? exportText() : exportBitmap())) return;
+            break;
+        case 3:
+            w_.page.vfgSummary->setVisible(w_.page.vfgSummary->isHidden());
+            w_.host.Form_Resize();
+            break;
+        case 4:
+            w_.host.cmdInst_Click(2);
+            break;
+        default:
+            break;
+    }
+    finalRefresh();
+}
+
+void DataView::finalRefresh() {
+    graph::uclZvdGraph* g = w_.page.zvdGraph;
+    if (g->isHidden()) return;
+    g->Refresh();
+    g->setFocus();
+}
+
+// ---- print and copy ----------------------------------------------------------------------------
+
+void DataView::print() {
+    const mainwindow::WaitCursor wait;
+    const std::unique_ptr<mainwindow::PrintForm> form = makePrintForm();
+    form->PrintType = w_.page.optBrowse[0]->isChecked() ? 0 : -1;
+    form->DataType = SelectedLogType;
+    form->SeqNo = SelectedLogSeqNo;
+    if (SelectedLogType != TypeInterval)
+        form->AlarmData = &records.alarm();
+    else
+        form->IntervalData = &records.interval();
+    form->GoPrinter();
+}
+
+ExportSource DataView::exportSource() {
+    ExportSource s;
+    s.type = SelectedLogType;
+    s.seqNo = SelectedLogSeqNo;
+    s.database = w_.paths.database();
+    s.debug = core::DebugMode;
+    if (SelectedLogType == TypeInterval) s.interval = &records.interval();
+    if (SelectedLogType == TypeAlarm) s.alarm = &records.alarm();
+    if (SelectedLogType == TypeHistory) s.history = &records.history();
+    return s;
+}
+
+void DataView::copyToClipboard() {
+    const mainwindow::WaitCursor wait;
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    if (w_.page.optBrowse[0]->isChecked())
+        clipboard->setText(ExportBrowseData(exportSource(), QStringLiteral("\t"), nullptr));
+    else
+        clipboard->setImage(w_.page.zvdGraph->Picture());
+}
+
+// ---- export ------------------------------------------------------------------------------------
+
+QString DataView::proposedName(const QString& extension) const {
+    const QString& last = w_.fields.LastExportFile;
+    if (last.isEmpty()) {
+        QString folder = w_.paths.programFolder();
+        if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
+        return folder + QStringLiteral("Sample.") + extension;
+    }
+    if (last.right(3).toUpper() == extension.toUpper()) return last;
+    return last.left(last.size() - 3) + extension;
+}
+
+bool DataView::mayReplace(const QString& path) {
+    if (!QFileInfo::exists(path)) return true;
+    return w_.dialogs.message(core::LoadResText(TextReplace), core::LoadResText(TextReplaceTitle),
+                              platform::MsgIcon::Question,
+                              platform::MsgButtons::YesNo) == platform::MsgAnswer::Yes;
+}
+
+namespace {
+
+// Tells the user that a file was not written, and why; the old file is still there.
+void notWritten(platform::Dialogs& dialogs, const QString& path, const QString& reason) {
+    dialogs.message(core::LoadResText(TextNotWritten, {path, reason}),
+                    core::LoadResText(TextExport), platform::MsgIcon::Critical);
+}
+
+}  // namespace
+
+bool DataView::exportText() {
+    int filter = 1;
+    const std::optional<QString> name =
+        w_.dialogs.saveFileName(core::LoadResText(TextExport), proposedName(QStringLiteral("csv")),
+                                core::LoadResText(TextTextFilter), filter);
+    if (!name) return false;
+    if (!mayReplace(*name)) return true;
+
+    const ExportLock lock(w_);
+    const mainwindow::WaitCursor wait;
+    download::ActivityCode = ActivityWriting;
+    w_.progress.Show(ActivityWriting);
+    const auto restore = qScopeGuard([this] {
+        w_.progress.Unload();
+        download::ActivityCode = 0;
+    });
+
+    const QString separator = filter == TabFilter ? QStringLiteral("\t") : QStringLiteral(",");
+    QSaveFile file(*name);
+    try {
+        if (!file.open(QIODevice::WriteOnly))
+            throw rt::RuntimeError(rt::ErrPathAccess, file.errorString());
+        FileSink sink(file);
+        Breather breathe;
+        if (SelectedLogType == TypeInterval)
+            ExportBrowseData(exportSource(), separator, &sink, std::ref(breathe));
+        else
+            sink.write(ExportBrowseData(exportSource(), separator, nullptr) +
+                       QStringLiteral("\r\n"));
+        if (!file.commit()) throw rt::RuntimeError(rt::ErrPathAccess, file.errorString());
+    } catch (const std::exception& e) {
+        file.cancelWriting();
+        notWritten(w_.dialogs, *name, QString::fromUtf8(e.what()));
+        return false;
+    }
+    w_.fields.LastExportFile = *name;
+    return true;
+}
+
+bool DataView::exportBitmap() {
+    int filter = 1;
+    const std::optional<QString> name =
+        w_.dialogs.saveFileName(core::LoadResText(TextExport), proposedName(QStringLiteral("bmp")),
+                                core::LoadResText(TextBitmapFilter), filter);
+    if (!name) return false;
+    if (!mayReplace(*name)) return true;
+    QSaveFile file(*name);
+    if (!file.open(QIODevice::WriteOnly) || !w_.page.zvdGraph->Picture().save(&file, "BMP") ||
+        !file.commit()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        notWritten(w_.dialogs, *name, reason);
+        return false;
+    }
+    w_.fields.LastExportFile = *name;
+    return true;
+}
+
+}  // namespace dataview
