@@ -4,6 +4,10 @@
 #include <QStringList>
 #include <optional>
 
+class QAction;
+class QMenu;
+class QPoint;
+
 namespace platform {
 
 enum class MsgIcon { None, Critical, Question, Exclamation, Information };
@@ -27,6 +31,9 @@ class Dialogs {
     // returns the one the user took. The dialog asks no overwrite question of its own.
     virtual std::optional<QString> saveFileName(const QString& title, const QString& initialPath,
                                                 const QString& filter, int& filterIndex) = 0;
+    // A popup menu at a point of the screen: the entry the user takes is triggered and
+    // returned (nullptr when none is taken).
+    virtual QAction* popup(QMenu& menu, const QPoint& globalPos) = 0;
 };
 
 // The Qt name filters of a "description|pattern|..." list, in its order.

@@ -3,6 +3,7 @@
 #include "core/GasCommon.h"
 #include "core/ModMain.h"
 #include "mainwindow/common/GridHelpers.h"
+#include "mainwindow/common/LogTexts.h"
 #include "mainwindow/dataview/GasInfo.h"
 #include "mainwindow/dataview/TrendRows.h"
 #include "platform/Database.h"
@@ -23,26 +24,7 @@ constexpr int AlignLeft = 1;    // left, centred vertically
 constexpr int AlignCentre = 4;  // centred
 constexpr int32_t NoColour = 0;
 
-enum Text : int {
-    TextProperty = 5604,
-    TextValue = 5605,
-    TextName = 5606,
-    TextStart = 5607,
-    TextSerial = 5608,
-    TextUser = 5610,
-    TextCount = 5611,
-    TextInterval = 5612,
-    TextAverage = 5613,
-    TextMaximum = 5614,
-    TextAlarmDate = 5616,
-    TextNo = 5620,
-    TextDate = 5621,
-    TextBefore = 5633,
-    TextAfter = 5634,
-    TextMaximumDate = 5663,
-    TextLastDownload = 5668,
-    TextGasFullScale = 5750,
-};
+using enum mainwindow::LogText;
 
 QString res(int id) {
     return core::LoadResText(id);
@@ -259,15 +241,17 @@ void alarmTable(const records::clsAlarm& r, const TableOptions& options, FlexGri
     trendLook(grid, options.debug);
 }
 
-// The alarm's row near the middle of the view (unless the trend is an interval trend kept as
-// an alarm trend); the grid shows its rows by then.
-void scrollToAlarm(const records::clsAlarm& r, FlexGrid& grid) {
+}  // namespace
+
+void ScrollToAlarm(const records::clsAlarm& r, FlexGrid& grid) {
     if (grid.Rows() < 2) return;
     grid.setTopRow(1);
-    if (r.GasBaseInfo(7).toLong() == 2) return;
+    if (r.GasBaseInfo(7).toLong() == 2 || r.DataCount() <= AlarmRow) return;
     const int bottom = grid.BottomRow();
     grid.setTopRow(std::clamp<int>(rt::CInt(AlarmRow - bottom / 2.0 + 1), 1, grid.Rows() - 1));
 }
+
+namespace {
 
 void historyTable(const records::clsHistory& r, FlexGrid& grid) {
     emptyGrid(grid, 4);
@@ -445,7 +429,7 @@ void ShowBrowseTable(const BrowseSource& source, const TableOptions& options,
         }
     }
     drawn();
-    if (options.tableShown && type == TypeAlarm) scrollToAlarm(*source.alarm, data);
+    if (options.tableShown && type == TypeAlarm) ScrollToAlarm(*source.alarm, data);
 }
 
 }  // namespace dataview

@@ -46,6 +46,11 @@ struct TableOptions {
 // when the condensed view is off.
 inline constexpr int AlignedRowsLimit = 5400;
 
+// Scrolls an alarm trend's table so that the row of the alarm (row 361, the 361st sample)
+// stands near the middle of the rows shown; to the top when the trend has no such row or is an
+// interval trend kept as an alarm trend.
+void ScrollToAlarm(const records::clsAlarm& record, platform::FlexGrid& data);
+
 // Fills the summary grid and, while the table is shown, the data grid for one stored
 // download. Database errors reach the caller; the grids keep what was written until then.
 void ShowBrowseTable(const BrowseSource& source, const TableOptions& options,

@@ -2,6 +2,7 @@
 
 #include "core/GasCommon.h"
 #include "core/ModMain.h"
+#include "mainwindow/common/LogTexts.h"
 #include "mainwindow/dataview/GasInfo.h"
 #include "mainwindow/dataview/TrendRows.h"
 #include "platform/Database.h"
@@ -12,25 +13,7 @@ namespace dataview {
 
 namespace {
 
-enum Text : int {
-    TextProperty = 5604,
-    TextValue = 5605,
-    TextName = 5606,
-    TextStart = 5607,
-    TextSerial = 5608,
-    TextUser = 5610,
-    TextCount = 5611,
-    TextInterval = 5612,
-    TextAverage = 5613,
-    TextMaximum = 5614,
-    TextAlarmDate = 5616,
-    TextNo = 5620,
-    TextDate = 5621,
-    TextBefore = 5633,
-    TextAfter = 5634,
-    TextLastDownload = 5668,
-    TextGasFullScale = 5750,
-};
+using enum mainwindow::LogText;
 
 const QString CrLf = QStringLiteral("\r\n");
 

@@ -2,20 +2,25 @@
 
 #include <QHeaderView>
 
+#include "mainwindow/library/LibraryIcons.h"
+
 namespace library {
 
 LibraryPage::LibraryPage(QWidget* page, mainwindow::ControlFactory& factory) {
-    tvwLog = factory.make<QTreeWidget>(page, QStringLiteral("tvwLog"));
-    tvwLog->setHeaderHidden(true);
+    tvwLog = factory.make<platform::KeyedTree>(page, QStringLiteral("tvwLog"));
+    tvwLog->images = LibraryImages();
     fraLog = factory.make<QGroupBox>(page, QStringLiteral("fraLog"));
     fraLogCenter = factory.make<QFrame>(fraLog, QStringLiteral("fraLogCenter"));
     chkLog.make(factory, fraLogCenter, QStringLiteral("chkLog"), 3);
     cmdLogInst = factory.make<platform::CommandButton>(fraLogCenter, QStringLiteral("cmdLogInst"));
-    lvwLog = factory.make<QTreeWidget>(page, QStringLiteral("lvwLog"));
-    lvwLog->setRootIsDecorated(false);
-    lvwLog->setHeaderLabels({QString()});  // its columns come with the stored downloads
-    lvwLog->setUniformRowHeights(true);
+    lvwLog = factory.make<platform::KeyedList>(page, QStringLiteral("lvwLog"));
+    lvwLog->images = LibraryImages();
+    mnuDeletes = new QMenu(page);
+    mnuDeletes->setObjectName(QStringLiteral("mnuDeletes"));
+    mnuDelete = mnuDeletes->addAction(QString());
+    mnuDelete->setObjectName(QStringLiteral("mnuDelete"));
     vfgLog = factory.make<platform::FlexGrid>(page, QStringLiteral("vfgLog"));
+    vfgLog->setExtendLastCol(true);  // the values take the width the captions leave
     cmdDetail = factory.make<platform::CommandButton>(page, QStringLiteral("cmdDetail"));
 }
 

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QFrame>
 #include <QGroupBox>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
@@ -10,6 +11,8 @@
 #include "mainwindow/common/Controls.h"
 #include "platform/gui/CommandButton.h"
 #include "platform/gui/FlexGrid.h"
+#include "platform/gui/KeyedList.h"
+#include "platform/gui/KeyedTree.h"
 
 namespace library {
 
@@ -19,13 +22,16 @@ class LibraryPage {
   public:
     LibraryPage(QWidget* page, mainwindow::ControlFactory& factory);
 
-    QTreeWidget* tvwLog;
+    platform::KeyedTree* tvwLog;
     QGroupBox* fraLog;
     QFrame* fraLogCenter;
     // How the tree groups the downloads: 0 serial number, 1 station ID, 2 user ID.
     mainwindow::ControlArray<QCheckBox> chkLog;
     platform::CommandButton* cmdLogInst;
-    QTreeWidget* lvwLog;  // shown as a list
+    platform::KeyedList* lvwLog;
+    // The popup of the tree and the list: delete the stored data under a node or item.
+    QMenu* mnuDeletes;
+    QAction* mnuDelete;
     platform::FlexGrid* vfgLog;
     platform::CommandButton* cmdDetail;
 };

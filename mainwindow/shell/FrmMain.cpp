@@ -120,6 +120,7 @@ FrmMain::FrmMain(WindowServices services, QWidget* parent)
         connect(downloadPage->chkAutoLoad[i], &QCheckBox::clicked, this,
                 [this, i] { guarded([this, i] { downloadCommands->chkAutoLoad_Click(i); }); });
     connectDataView();
+    connectLibrary();
 }
 
 void FrmMain::connectDataView() {
@@ -159,6 +160,33 @@ void FrmMain::connectDataView() {
     for (int i = 0; i < libraryPage->chkLog.count(); ++i)
         connect(libraryPage->chkLog[i], &QCheckBox::toggled, this,
                 [this, view, i] { guarded([view, i] { view->chkLog_Click(i); }); });
+}
+
+void FrmMain::connectLibrary() {
+    logLibrary = std::make_unique<library::LogLibrary>(
+        library::LibraryWiring{*libraryPage, fraMenu, fields, services_.dialogs, services_.paths,
+                               *dataView, *dataPage, *this});
+    library::LogLibrary* lib = logLibrary.get();
+    platform::KeyedTree* tree = libraryPage->tvwLog;
+    platform::KeyedList* list = libraryPage->lvwLog;
+    connect(tree, &platform::KeyedTree::MouseDown, this,
+            [this, lib](int b, int s, const QPoint& p) {
+                guarded([=] { lib->tvwLog_MouseDown(b, s, p); });
+            });
+    connect(tree, &platform::KeyedTree::NodeClick, this,
+            [this, lib](QTreeWidgetItem* node) { guarded([=] { lib->tvwLog_NodeClick(node); }); });
+    connect(list, &platform::KeyedList::MouseDown, this,
+            [this, lib](int b, int s, const QPoint& p) {
+                guarded([=] { lib->lvwLog_MouseDown(b, s, p); });
+            });
+    connect(list, &platform::KeyedList::ItemClick, this,
+            [this, lib](QTreeWidgetItem* item) { guarded([=] { lib->lvwLog_ItemClick(item); }); });
+    connect(list, &platform::KeyedList::DblClick, this,
+            [this, lib] { guarded([lib] { lib->lvwLog_DblClick(); }); });
+    connect(list, &platform::KeyedList::ColumnClick, this,
+            [this, lib](int column) { guarded([=] { lib->lvwLog_ColumnClick(column); }); });
+    connect(libraryPage->cmdDetail, &QAbstractButton::clicked, this,
+            [this, lib] { guarded([lib] { lib->cmdDetail_Click(); }); });
 }
 
 void FrmMain::guarded(const std::function<void()>& handler) {

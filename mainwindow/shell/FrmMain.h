@@ -19,6 +19,7 @@
 #include "mainwindow/download/LinkEvents.h"
 #include "mainwindow/download/WindowLogs.h"
 #include "mainwindow/library/LibraryPage.h"
+#include "mainwindow/library/LogLibrary.h"
 #include "mainwindow/settings/InstrumentPage.h"
 #include "mainwindow/settings/SetPage.h"
 #include "mainwindow/shell/Layout.h"
@@ -35,7 +36,8 @@ namespace shell {
 class FrmMain : public QMainWindow,
                 public core::SettingsWindow,
                 public download::DownloadHost,
-                public dataview::DataViewHost {
+                public dataview::DataViewHost,
+                public library::LibraryHost {
     Q_OBJECT
     // First, so that the link below is made with the ports.
     WindowServices services_;
@@ -72,7 +74,6 @@ class FrmMain : public QMainWindow,
     void tvwLog_NodeClick(QTreeWidgetItem* node) override;
     void ShowCalibrationHistory();
     void optHistory_Click(int index);
-    void ShowLogDetail();
     void ShowInstrumentInfo(core::clsInstrument& instrument);
     void ShowSettingsGrid();
     void RefreshInstrumentPages() override;
@@ -143,6 +144,8 @@ class FrmMain : public QMainWindow,
     std::unique_ptr<download::LinkEvents> linkEvents;
     // The data page's frame: the stored download it shows and the handlers of its controls.
     std::unique_ptr<dataview::DataView> dataView;
+    // The Data page's library: the tree, the list and the details of the stored downloads.
+    std::unique_ptr<library::LogLibrary> logLibrary;
 
   signals:
     // The start-up block of the activation ran.
@@ -171,6 +174,7 @@ class FrmMain : public QMainWindow,
     void readSettingsFile();
     void showDisplaySettings();
     void connectDataView();
+    void connectLibrary();
     // Runs a handler; an error is shown and the window goes on.
     void guarded(const std::function<void()>& handler);
     void lightPortLamp();

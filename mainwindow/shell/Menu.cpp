@@ -81,11 +81,12 @@ void FrmMain::RefreshDataPage() {
 // ---- the pages' fillers: what the menu and the start-up need until the pages come ---------
 
 void FrmMain::BuildLogTree() {
-    if (fields.LogTreeDirty) fields.LogTreeDirty = false;
-    libraryPage->tvwLog->update();
+    logLibrary->BuildLogTree();
 }
 
-void FrmMain::tvwLog_NodeClick(QTreeWidgetItem*) {}
+void FrmMain::tvwLog_NodeClick(QTreeWidgetItem* node) {
+    logLibrary->tvwLog_NodeClick(node);
+}
 
 void FrmMain::ShowCalibrationHistory() {
     Form_Resize();
@@ -94,10 +95,6 @@ void FrmMain::ShowCalibrationHistory() {
 void FrmMain::optHistory_Click(int) {
     if (fields.ActivationPending) return;
     ShowCalibrationHistory();
-}
-
-void FrmMain::ShowLogDetail() {
-    Form_Resize();
 }
 
 void FrmMain::ShowInstrumentInfo(core::clsInstrument&) {}

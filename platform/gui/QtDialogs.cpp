@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QMenu>
 #include <QMessageBox>
 
 namespace platform {
@@ -91,6 +92,10 @@ std::optional<QString> QtDialogs::saveFileName(const QString& title, const QStri
     const qsizetype chosen = filters.indexOf(selected);
     if (chosen >= 0) filterIndex = static_cast<int>(chosen) + 1;
     return name;
+}
+
+QAction* QtDialogs::popup(QMenu& menu, const QPoint& globalPos) {
+    return menu.exec(globalPos);
 }
 
 }  // namespace platform

@@ -15,6 +15,7 @@ class QtDialogs : public Dialogs {
                                         const QString& filter) override;
     std::optional<QString> saveFileName(const QString& title, const QString& initialPath,
                                         const QString& filter, int& filterIndex) override;
+    QAction* popup(QMenu& menu, const QPoint& globalPos) override;
 };
 
 }  // namespace platform

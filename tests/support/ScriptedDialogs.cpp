@@ -1,5 +1,8 @@
 #include "tests/support/ScriptedDialogs.h"
 
+#include <QAction>
+#include <QMenu>
+
 namespace testsupport {
 
 platform::MsgAnswer ScriptedDialogs::message(const QString& text, const QString& title,
@@ -30,6 +33,22 @@ std::optional<QString> ScriptedDialogs::saveFileName(const QString& title, const
         filterIndexes.pop_front();
     }
     return name;
+}
+
+QAction* ScriptedDialogs::popup(QMenu& menu, const QPoint&) {
+    QStringList entries;
+    for (const QAction* action : menu.actions())
+        entries << action->text();
+    popups.push_back(entries);
+    int choice = -1;
+    if (!popupChoices.empty()) {
+        choice = popupChoices.front();
+        popupChoices.pop_front();
+    }
+    if (choice < 0 || choice >= menu.actions().size()) return nullptr;
+    QAction* taken = menu.actions()[choice];
+    taken->trigger();
+    return taken;
 }
 
 }  // namespace testsupport

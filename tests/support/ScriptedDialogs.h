@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <deque>
 #include <functional>
 #include <vector>
@@ -33,6 +34,10 @@ class ScriptedDialogs : public platform::Dialogs {
         int filterIndex;
     };
     std::vector<SaveRequest> saveRequests;
+    // The entry taken in each popup menu, in order (none left, or -1: none taken); and the
+    // entries every popup offered.
+    std::deque<int> popupChoices;
+    std::vector<QStringList> popups;
 
     std::vector<Message> messages;
 
@@ -42,6 +47,7 @@ class ScriptedDialogs : public platform::Dialogs {
                                         const QString& filter) override;
     std::optional<QString> saveFileName(const QString& title, const QString& initialPath,
                                         const QString& filter, int& filterIndex) override;
+    QAction* popup(QMenu& menu, const QPoint& globalPos) override;
 };
 
 }  // namespace testsupport

@@ -1,0 +1,295 @@
+#include <QFileInfo>
+
+#include "core/GasCommon.h"
+#include "core/ModMain.h"
+#include "core/TrendFile.h"
+#include "mainwindow/common/GridHelpers.h"
+#include "mainwindow/common/LogTexts.h"
+#include "mainwindow/library/LogLibrary.h"
+#include "records/TrendLines.h"
+#include "runtime/Color.h"
+#include "runtime/Convert.h"
+#include "runtime/Format.h"
+#include "runtime/RuntimeError.h"
+
+namespace library {
+
+namespace {
+
+using mainwindow::FillGridRow;
+using platform::FlexGrid;
+using platform::FlexProperty::Alignment;
+using platform::FlexProperty::BackColor;
+using rt::Variant;
+
+constexpr int AlignLeft = 1;    // left, centred vertically
+constexpr int AlignCentre = 4;  // centred
+constexpr int32_t NoColour = 0;
+constexpr float NoValue = -101;
+// The sample of an alarm trend at its alarm: the middle one of 721.
+constexpr int32_t AlarmRecord = 361;
+
+using enum mainwindow::LogText;
+
+QString res(int id) {
+    return core::LoadResText(id);
+}
+
+QString generalDate(rt::OleDate date) {
+    return rt::GeneralDate(date);
+}
+
+// An empty grid of that size: no text, colour, alignment or merging of an earlier view stays.
+void resetGrid(FlexGrid& grid, int rows, int cols) {
+    grid.Clear();
+    grid.setRows(1);
+    grid.setCols(cols);
+    grid.setCell(BackColor, 0, 0, 0, cols - 1, NoColour);
+    grid.setCell(Alignment, 0, 0, 0, cols - 1, AlignLeft);
+    grid.setMergeRow(0, false);
+    grid.setRows(rows);
+    grid.setColAlignment(-1, AlignLeft);
+}
+
+void centreRow(FlexGrid& grid, int row) {
+    grid.setCell(Alignment, row, 0, row, grid.Cols() - 1, AlignCentre);
+}
+
+// The SeqNo a key's value names; nullopt when it is no number.
+std::optional<int32_t> seqNoOf(const QString& numberText) {
+    bool ok = false;
+    const qlonglong n = numberText.trimmed().toLongLong(&ok);
+    if (!ok || n < INT32_MIN || n > INT32_MAX) return std::nullopt;
+    return static_cast<int32_t>(n);
+}
+
+platform::ResultSet headerRow(const platform::Database& db, std::optional<int32_t> seqNo) {
+    if (!seqNo) return {};
+    return db.query(QStringLiteral("Select * From Log_Head Where SeqNo = ?"), {*seqNo});
+}
+
+// ---- the trend header views ---------------------------------------------------------------
+
+void trendHeader(FlexGrid& grid, const platform::Database& db, std::optional<int32_t> seqNo,
+                 bool alarm, const std::array<float, 6>& alarmPoints) {
+    grid.setMergeCells(2);
+    grid.setRows(alarm ? 9 : 11);
+    FillGridRow(
+        grid, 0, 0, false,
+        {res(TextProperty), res(TextValue), res(TextValue), res(TextValue), res(TextValue)});
+    grid.setMergeRow(0, true);
+    const platform::ResultSet h = headerRow(db, seqNo);
+    if (h.rowCount() == 0) return;
+
+    const auto field = [&h](const char* name) { return QString::fromLatin1(name); };
+    const int16_t point = static_cast<int16_t>(h.longValue(0, field("Gas4Point")));
+    const int16_t dp = point < 0 ? int16_t(0) : point;
+    const float full = h.single(0, field("Gas4Full"));
+    const bool enabled = h.boolean(0, field("Gas4Enable"));
+    const QString none = QStringLiteral("-----");
+    const auto statistic = [&](const char* name) {
+        if (!enabled) return none;
+        return core::OverIfOutOfRange(
+            core::ValueText(core::ScaleRawValue(h.single(0, field(name)), dp), dp), full);
+    };
+
+    std::vector<std::vector<Variant>> rows = {
+        {res(TextName), h.text(0, field("Names"))},
+        {res(alarm ? TextAlarmDate : TextStart), generalDate(h.date(0, field("Dates")))},
+        {res(TextSerial), core::EmptyToAsterisk(h.text(0, field("SerialNo")))},
+        {res(TextUser), core::EmptyToAsterisk(h.text(0, field("UserID")))},
+        {res(TextCount), h.longValue(0, field("DCount"))},
+        {res(TextInterval), h.longValue(0, field("Interval"))},
+        {res(TextGasFullScale), core::GasCaptionFrom(h.text(0, field("Gas4Name")),
+                                                     h.text(0, field("Gas4Unit")), full, dp)},
+    };
+    if (alarm) {
+        rows.push_back(
+            {res(TextValue), core::OverIfOutOfRange(core::ValueText(alarmPoints[3], point), full)});
+    } else {
+        const bool maximumKnown = enabled && h.single(0, field("Gas4Max")) != NoValue;
+        rows.push_back({res(TextAverage), statistic("Gas4Avr")});
+        rows.push_back({res(TextMaximum), statistic("Gas4Max")});
+        rows.push_back({res(TextMaximumDate), maximumKnown
+                                                  ? rt::FormatDate(h.date(0, field("Gas4MaxDate")),
+                                                                   QStringLiteral("mm/dd hh:nn:ss"))
+                                                  : none});
+    }
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const int row = static_cast<int>(i) + 1;
+        FillGridRow(grid, row, 0, row <= 6, rows[i]);
+    }
+
+    const int last = grid.Cols() - 1;
+    grid.setCell(BackColor, 7, 1, 7, last, rt::RGB(224, 224, 224));
+    grid.setColAlignment(-1, AlignLeft);
+    centreRow(grid, 0);
+    grid.setCell(Alignment, 7, 1, grid.Rows() - 1, last, AlignCentre);
+    if (!alarm) grid.setCell(Alignment, 10, 0, 10, last, AlignLeft);
+    for (int row = 1; row < grid.Rows(); ++row)
+        grid.setMergeRow(row, row <= 6);
+    if (alarm) {
+        grid.setRow(8);
+        grid.setCol(1);
+    } else {
+        grid.setRow(7);
+        grid.setCol(last);
+    }
+}
+
+// ---- the detail-row views -----------------------------------------------------------------
+
+struct DetailView {
+    QChar letter;
+    const char* table;
+    QStringList captions;
+    int manyAbove;  // more rows than this show only the newest and the total
+    int shownWhenMany;
+};
+
+const std::array<DetailView, 5>& detailViews() {
+    static const std::array<DetailView, 5> views = {{
+        {QLatin1Char('H'), "cHistory", {"DateTime", "Gas", "Before", "After"}, 9, 9},
+        {QLatin1Char('V'), "Alarm_Event", {"DateTime", "Gas", "Event"}, 10, 8},
+        {QLatin1Char('W'), "Trouble_Event", {"DateTime", "Gas/Body", "Event"}, 10, 8},
+        {QLatin1Char('P'), "Power_Event", {"DateTime", "Power"}, 10, 8},
+        {QLatin1Char('Q'), "SensorHistory", {"DateTime", "SensorNO", "Gas", "FullScale"}, 10, 8},
+    }};
+    return views;
+}
+
+std::vector<Variant> detailRow(QChar letter, const platform::ResultSet& r, int row) {
+    const auto f = [](const char* name) { return QString::fromLatin1(name); };
+    const QString date = generalDate(r.date(row, f("Dates")));
+    switch (letter.toLatin1()) {
+        case 'H': {
+            const auto point = static_cast<int16_t>(r.longValue(row, f("Gas4Point")));
+            return {date, r.text(row, f("Gas4GasName")),
+                    core::ValueText(r.single(row, f("Gas4Before")), point),
+                    core::ValueText(r.single(row, f("Gas4After")), point)};
+        }
+        case 'V':
+        case 'W':
+            return {date, r.text(row, f("GasName")),
+                    core::EventCodeText(r.longValue(row, f("Alarm_Type")))};
+        case 'P':
+            return {date,
+                    r.boolean(row, f("Power_Type")) ? QStringLiteral("ON") : QStringLiteral("OFF")};
+        default:
+            return {date, r.text(row, f("SensorNo")), r.text(row, f("GasName")),
+                    r.doubleValue(row, f("FullScale"))};
+    }
+}
+
+void detailRows(FlexGrid& grid, const platform::Database& db, std::optional<int32_t> seqNo,
+                const DetailView& view) {
+    grid.setMergeCells(2);
+    grid.setCols(static_cast<int>(view.captions.size()));
+    grid.setColAlignment(-1, AlignLeft);
+    for (int col = 0; col < view.captions.size(); ++col)
+        grid.setTextMatrix(0, col, view.captions[col]);
+    centreRow(grid, 0);
+    if (view.letter == QLatin1Char('H')) {
+        grid.setColAlignment(2, AlignCentre);
+        grid.setColAlignment(3, AlignCentre);
+    }
+    const platform::ResultSet h = headerRow(db, seqNo);
+    const int32_t relNo = h.rowCount() > 0 ? h.longValue(0, QStringLiteral("SeqNo")) : 0;
+    const QString table = QString::fromLatin1(view.table);
+    // Only the number of rows and the newest ones that show are read: an event log of a
+    // hundred thousand rows shows as fast as one of ten.
+    const int32_t count =
+        db.query(QStringLiteral("Select Count(*) As N From %1 Where RelNo = ?").arg(table), {relNo})
+            .longValue(0, QStringLiteral("N"));
+    if (count == 0) return;
+    const bool many = count > view.manyAbove;
+    const int shown = many ? view.shownWhenMany : count;
+    const platform::ResultSet rows = db.query(
+        QStringLiteral("Select * From %1 Where RelNo = ? Order By Dates DESC, SeqNo DESC Limit ?")
+            .arg(table),
+        {relNo, static_cast<int32_t>(shown)});
+    grid.setRows(many ? 11 : count + 1);
+    for (int row = 0; row < rows.rowCount(); ++row)
+        FillGridRow(grid, row + 1, 0, false, detailRow(view.letter, rows, row));
+    if (!many) return;
+    const QString dots = QStringLiteral("...");
+    const QString total = QStringLiteral("Total");
+    std::vector<Variant> totalRow;
+    if (view.letter == QLatin1Char('H'))
+        totalRow = {dots, total, count, QStringLiteral(" Data")};
+    else if (view.letter == QLatin1Char('V') || view.letter == QLatin1Char('W'))
+        totalRow = {dots, total, QString::number(count) + QStringLiteral(" Data")};
+    else
+        totalRow = {dots, QStringLiteral("Total %1 Data").arg(count)};
+    FillGridRow(grid, 10, 0, false, totalRow);
+}
+
+}  // namespace
+
+std::array<float, 6> AlarmPointValues(const platform::Database& db, int32_t seqNo) {
+    std::array<float, 6> values{};
+    for (int gas = 0; gas < 5; ++gas)
+        values[static_cast<size_t>(gas)] = NoValue;
+    const platform::ResultSet h =
+        db.query(QStringLiteral("Select FolderID, Names From Log_Head Where SeqNo = ?"), {seqNo});
+    if (h.rowCount() == 0) return values;
+    const QString path = records::TrendFileOf(h.text(0, QStringLiteral("FolderID")),
+                                              h.text(0, QStringLiteral("Names")));
+    // A trend file that is gone or cannot be opened has no alarm point to show, like a short
+    // one; the trend file is never made here.
+    if (!QFileInfo(path).isFile()) return values;
+    try {
+        core::TrendFile file(path);
+        // The length in records, rounded: a last record without its status bytes counts.
+        const int32_t records = rt::CLng(static_cast<double>(file.size()) / core::TrendRecordSize);
+        if (records < AlarmRecord) return values;
+        for (int16_t gas = 1; gas <= 5; ++gas)
+            values[static_cast<size_t>(gas - 1)] = core::GetSampleValue(AlarmRecord, file, gas);
+    } catch (const rt::RuntimeError& e) {
+        qWarning("The alarm trend file %s cannot be read: %s", qPrintable(path),
+                 qPrintable(e.description()));
+    }
+    return values;
+}
+
+void LogLibrary::placeholderDetail() {
+    FlexGrid& grid = *w_.page.vfgLog;
+    resetGrid(grid, 2, 2);
+    FillGridRow(grid, 0, 0, false, {res(TextProperty), res(TextValue)});
+    FillGridRow(grid, 1, 0, false, {res(TextType), res(TextFolder)});
+    centreRow(grid, 0);
+    w_.page.cmdDetail->setEnabled(false);
+    w_.page.cmdLogInst->setEnabled(false);
+}
+
+void LogLibrary::ShowLogDetail(const QString& key) {
+    FlexGrid& grid = *w_.page.vfgLog;
+    w_.page.cmdDetail->setEnabled(true);
+    w_.page.cmdLogInst->setEnabled(true);
+    const QChar letter = KeyLetter(key);
+    if (letter != QLatin1Char('Q')) selectDownload(key);
+    grid.setRedraw(false);
+    const auto drawn = qScopeGuard([this, &grid] {
+        grid.setRedraw(true);
+        grid.Refresh();
+        w_.host.Form_Resize();
+    });
+    resetGrid(grid, 2, 2);
+    FillGridRow(grid, 0, 0, false, {res(TextGridProperty), res(TextGridValue)});
+
+    const platform::Database db = platform::Database::open(w_.paths.database());
+    const std::optional<int32_t> seqNo = seqNoOf(KeyValue(key));
+    if (IsGroupLetter(letter) || IsKindLetter(letter)) {
+        placeholderDetail();
+    } else if (letter == QLatin1Char('G')) {
+        trendHeader(grid, db, seqNo, false, AlarmPoints);
+    } else if (letter == QLatin1Char('K')) {
+        if (seqNo) AlarmPoints = AlarmPointValues(db, *seqNo);
+        trendHeader(grid, db, seqNo, true, AlarmPoints);
+    } else {
+        for (const DetailView& view : detailViews())
+            if (view.letter == letter) detailRows(grid, db, seqNo, view);
+    }
+}
+
+}  // namespace library

@@ -1,0 +1,112 @@
+#pragma once
+
+#include <QGroupBox>
+#include <QPoint>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "mainwindow/common/Controls.h"
+#include "mainwindow/common/WindowState.h"
+#include "mainwindow/dataview/DataView.h"
+#include "mainwindow/dataview/DataViewPage.h"
+#include "mainwindow/library/LibraryKeys.h"
+#include "mainwindow/library/LibraryPage.h"
+#include "platform/AppPaths.h"
+#include "platform/Database.h"
+#include "platform/Dialogs.h"
+#include "platform/gui/KeyCodes.h"
+
+namespace library {
+
+// What the library needs of the rest of the window.
+class LibraryHost {
+  public:
+    virtual ~LibraryHost() = default;
+    virtual void Form_Resize() = 0;
+};
+
+struct LibraryWiring {
+    LibraryPage& page;
+    mainwindow::ControlArray<QGroupBox>& fraMenu;
+    mainwindow::WindowFields& fields;
+    platform::Dialogs& dialogs;
+    platform::AppPaths paths;
+    dataview::DataView& dataView;  // holds the selection, shows the download
+    dataview::DataViewPage& dataPage;
+    LibraryHost& host;
+};
+
+// The condition that selects the Log_Head rows under a node or item: SQL with a `?` for each
+// value, and the values in their order.
+struct NodeCondition {
+    QString sql;
+    std::vector<platform::DbParam> values;
+};
+
+// The grouping values of every stored download, read once per build of the tree: what the
+// tree is made of. Values are trimmed, "*" for Null or blank.
+struct LogHeadIndex {
+    struct Entry {
+        std::array<QString, 4> values;  // by Level: serial number, station, user, folder
+        int32_t types = 0;
+    };
+    std::vector<Entry> entries;
+};
+LogHeadIndex ReadLogHeadIndex(const platform::Database& db);
+
+// The five gas readings at the alarm of the alarm trend with this SeqNo (index 0 to 4; index 5
+// stays 0): sample 361 of its trend file; -101 each when the download or its file is gone or
+// the file is shorter.
+std::array<float, 6> AlarmPointValues(const platform::Database& db, int32_t seqNo);
+
+// The Data page's library: the tree of stored downloads, the list under a node, the details
+// of one item, and the command that opens the selected download in the data view.
+class LogLibrary {
+  public:
+    explicit LogLibrary(LibraryWiring wiring);
+
+    // The key of the node or item under the pointer at the last left-button press.
+    QString RememberedLogKey;
+    // The alarm points of the last alarm trend shown (gas positions 1 to 5; -101 none).
+    std::array<float, 6> AlarmPoints{};
+
+    // The key the delete menu was opened on (the menu item's tag).
+    QString DeleteMenuKey() const;
+
+    void BuildLogTree();
+    // Adds the children of the node of `key` made of the rows `rows` of `db`, and theirs.
+    void AddLogTreeChildren(const LogHeadIndex& db, const QString& key,
+                            const std::vector<int>& rows);
+    // Raises rt::RuntimeError (ErrKeyNotFound) for a group or kind key that names no node.
+    NodeCondition NodeWhereClause(const QString& key) const;
+
+    void tvwLog_MouseDown(int button, int shift, const QPoint& point);
+    void tvwLog_NodeClick(QTreeWidgetItem* node);
+
+    void ShowLogList(const QString& key);
+    void lvwLog_ColumnClick(int column);
+    void lvwLog_ItemClick(QTreeWidgetItem* item);
+    void lvwLog_DblClick();
+    void lvwLog_MouseDown(int button, int shift, const QPoint& point);
+
+    void ShowLogDetail(const QString& key);
+
+    // "View Data": the selected download in the data view.
+    void cmdDetail_Click();
+
+  private:
+    void groupList(const QString& key);
+    void downloadList(const QString& key);
+    // The selection follows a stored download's key (other keys leave it).
+    void selectDownload(const QString& key);
+    void offerDeleteMenu(const QString& key, QWidget* where, const QPoint& point);
+    void placeholderDetail();
+    // The grouping levels the boxes choose, in their order; the folder level always last.
+    std::vector<Level> chosenLevels() const;
+
+    LibraryWiring w_;
+};
+
+}  // namespace library

@@ -1,0 +1,173 @@
+#include "core/ModMain.h"
+#include "mainwindow/library/LogLibrary.h"
+#include "runtime/Format.h"
+#include "runtime/RuntimeError.h"
+
+namespace library {
+
+namespace {
+
+constexpr int TextKindHeader = 5667;
+
+// The picture of a stored download by its kind and sampling; empty: the download is not
+// listed (an interval trend of an unknown sampling).
+QString downloadImage(int types, int32_t sampling) {
+    switch (types) {
+        case 1:
+            if (sampling >= 0 && sampling <= 2) return QStringLiteral("Interval%1").arg(sampling);
+            return QString();
+        case 2:
+            return sampling == 2 ? QStringLiteral("Interval0") : QStringLiteral("Alarm0");
+        case 3:
+            return QStringLiteral("History");
+        case 5:
+            return QStringLiteral("AEvent");
+        case 6:
+            return QStringLiteral("TEvent");
+        case 7:
+            return QStringLiteral("PEvent");
+        default:
+            return QStringLiteral("Change");
+    }
+}
+
+}  // namespace
+
+void LogLibrary::ShowLogList(const QString& key) {
+    const QChar letter = KeyLetter(key);
+    if (IsGroupLetter(letter))
+        groupList(key);
+    else if (IsKindLetter(letter))
+        downloadList(key);
+}
+
+void LogLibrary::groupList(const QString& key) {
+    platform::KeyedList& list = *w_.page.lvwLog;
+    const platform::KeyedTree& tree = *w_.page.tvwLog;
+    list.setUpdatesEnabled(false);
+    const auto shown = qScopeGuard([&list] { list.setUpdatesEnabled(true); });
+    list.ClearItems();
+    list.ClearColumns();
+    list.AddColumn(QStringLiteral("1 C"), QStringLiteral("DataName"), 0.3);
+    list.AddColumn(QStringLiteral("2 C"), QStringLiteral("Type"), 0.25);
+    list.AddColumn(QStringLiteral("3 C"), QStringLiteral("Date/Time"), 0.44);
+    const QTreeWidgetItem* node = tree.Node(key);
+    if (!node || node->childCount() == 0) return;
+    list.setSorted(false);  // the items keep the tree's order
+    for (int i = 0; i < node->childCount(); ++i) {
+        const QTreeWidgetItem* child = node->child(i);
+        const QString childKey = tree.KeyOf(child);
+        const QChar childLetter = KeyLetter(childKey);
+        QString text = child->text(0);
+        if (const std::optional<Level> level = LevelOfLetter(childLetter)) {
+            const int header = InfoOf(*level).headerText;
+            list.setColumnText(0, header ? core::LoadResText(header) : QStringLiteral("(MM/YY)"));
+        } else if (const KindInfo* kind = KindOfLetter(childLetter)) {
+            list.setColumnText(0, core::LoadResText(TextKindHeader));
+            text = core::LoadResText(kind->text);
+        }
+        list.AddItem(childKey, text, QStringLiteral("OpenFolder"), QStringLiteral("CloseFolder"));
+    }
+}
+
+void LogLibrary::downloadList(const QString& key) {
+    platform::KeyedList& list = *w_.page.lvwLog;
+    const KindInfo& kind = *KindOfLetter(KeyLetter(key));
+    const NodeCondition condition = NodeWhereClause(key);
+    list.setUpdatesEnabled(false);
+    const auto shown = qScopeGuard([&list] { list.setUpdatesEnabled(true); });
+    list.ClearItems();
+    list.ClearColumns();
+    list.AddColumn(QStringLiteral("1 C"), QStringLiteral("Name"), 0.25);
+    list.AddColumn(QStringLiteral("2 C"), QStringLiteral("SerialNo"), 0.25);
+    list.AddColumn(QStringLiteral("3 C"), QStringLiteral("UserID"), 0.25);
+    list.AddColumn(QStringLiteral("4 C"), QStringLiteral("Date/Time"), 0.24);
+
+    const platform::Database db = platform::Database::open(w_.paths.database());
+    const platform::ResultSet rows = db.query(
+        QStringLiteral("Select SeqNo, Names, SerialNo, UserID, Dates, Sampling From Log_Head "
+                       "Where ") +
+            condition.sql + QStringLiteral(" Order By SeqNo"),
+        condition.values);
+    // Filled unsorted and sorted once: a sorted insertion per item costs more.
+    list.setSorted(false);
+    for (int row = 0; row < rows.rowCount(); ++row) {
+        const int32_t sampling = rows.longValue(row, QStringLiteral("Sampling"));
+        // An alarm trend kept with the interval sampling is a working copy, shown only when
+        // debugging.
+        if (kind.types == 2 && sampling == 2 && !core::DebugMode) continue;
+        const QString image = downloadImage(kind.types, sampling);
+        if (image.isEmpty()) continue;
+        QTreeWidgetItem* item =
+            list.AddItem(MakeKey(QString::number(rows.longValue(row, QStringLiteral("SeqNo"))),
+                                 kind.downloadLetter),
+                         rows.text(row, QStringLiteral("Names")), image, image);
+        list.setSubItem(item, 1, rows.text(row, QStringLiteral("SerialNo")));
+        list.setSubItem(item, 2, rows.text(row, QStringLiteral("UserID")));
+        list.setSubItem(item, 3, rt::GeneralDate(rows.date(row, QStringLiteral("Dates"))));
+    }
+    list.setSortOrder(platform::KeyedList::Ascending);
+    list.setSorted(true);
+    if (list.Count() > 0) {
+        list.SelectItem(list.Item(0));
+        return;
+    }
+    placeholderDetail();
+    list.setCurrentItem(nullptr);
+}
+
+void LogLibrary::lvwLog_ColumnClick(int) {
+    platform::KeyedList& list = *w_.page.lvwLog;
+    if (!list.Sorted()) {
+        list.setSortOrder(platform::KeyedList::Ascending);
+        list.setSorted(true);
+    } else {
+        list.setSortOrder(list.SortOrder() == platform::KeyedList::Ascending
+                              ? platform::KeyedList::Descending
+                              : platform::KeyedList::Ascending);
+    }
+    list.update();
+}
+
+void LogLibrary::lvwLog_ItemClick(QTreeWidgetItem* item) {
+    if (!item) return;
+    platform::KeyedList& list = *w_.page.lvwLog;
+    const QString key = list.KeyOf(item);
+    ShowLogDetail(key);
+    list.SelectItem(item);
+    selectDownload(key);
+}
+
+void LogLibrary::lvwLog_DblClick() {
+    const QString key = RememberedLogKey;
+    if (key.isEmpty()) return;
+    const QChar letter = KeyLetter(key);
+    if (IsGroupLetter(letter) || IsKindLetter(letter)) {
+        QTreeWidgetItem* node = w_.page.tvwLog->Node(key);
+        if (!node) return;  // a key of a tree built before: nothing to go down to
+        // The node comes into sight in the tree; what the tree selects stays.
+        for (QTreeWidgetItem* up = node->parent(); up; up = up->parent())
+            up->setExpanded(true);
+        ShowLogList(key);
+        platform::KeyedList& list = *w_.page.lvwLog;
+        if (list.Count() > 0) ShowLogDetail(list.KeyOf(list.Item(0)));
+        return;
+    }
+    if (w_.dataView.SelectedLogType != 0 && w_.dataView.SelectedLogSeqNo != 0) cmdDetail_Click();
+}
+
+void LogLibrary::lvwLog_MouseDown(int button, int, const QPoint& point) {
+    platform::KeyedList& list = *w_.page.lvwLog;
+    QTreeWidgetItem* item = list.HitTest(point);
+    if (!item) return;
+    const QString key = list.KeyOf(item);
+    if (button == platform::LeftButton) {
+        RememberedLogKey = key;
+    } else if (button == platform::RightButton) {
+        list.SelectItem(item);
+        ShowLogDetail(key);
+        offerDeleteMenu(key, list.viewport(), point);
+    }
+}
+
+}  // namespace library

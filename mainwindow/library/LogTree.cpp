@@ -1,0 +1,210 @@
+#include <QHash>
+#include <algorithm>
+
+#include "core/ModMain.h"
+#include "mainwindow/library/LogLibrary.h"
+#include "runtime/RuntimeError.h"
+
+namespace library {
+
+namespace {
+
+// The database compares grouping texts without regard to the case of ASCII letters
+// (COLLATE NOCASE); the tree groups and sorts them the same way, so that a node's condition
+// finds exactly the rows it was made of.
+QString foldAscii(const QString& text) {
+    QString folded = text;
+    for (QChar& c : folded)
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) c = QChar(c.unicode() + 32);
+    return folded;
+}
+
+QString groupingValue(const platform::ResultSet& rows, int row, const char* column) {
+    return core::EmptyToAsterisk(rows.text(row, QString::fromLatin1(column)));
+}
+
+}  // namespace
+
+LogHeadIndex ReadLogHeadIndex(const platform::Database& db) {
+    const platform::ResultSet rows = db.query(QStringLiteral(
+        "Select SerialNo, StationID, UserID, FolderID, Types From Log_Head Order By SeqNo"));
+    LogHeadIndex index;
+    index.entries.reserve(static_cast<size_t>(rows.rowCount()));
+    for (int row = 0; row < rows.rowCount(); ++row) {
+        LogHeadIndex::Entry entry;
+        for (Level level : {Level::Serial, Level::Station, Level::User, Level::Folder})
+            entry.values[static_cast<size_t>(level)] =
+                groupingValue(rows, row, InfoOf(level).column);
+        entry.types = rows.longValue(row, QStringLiteral("Types"));
+        index.entries.push_back(std::move(entry));
+    }
+    return index;
+}
+
+std::vector<Level> LogLibrary::chosenLevels() const {
+    std::vector<Level> levels;
+    for (Level level : {Level::Serial, Level::Station, Level::User})
+        if (w_.page.chkLog[static_cast<int>(level)]->isChecked()) levels.push_back(level);
+    levels.push_back(Level::Folder);
+    return levels;
+}
+
+void LogLibrary::BuildLogTree() {
+    platform::KeyedTree& tree = *w_.page.tvwLog;
+    if (!w_.fields.LogTreeDirty) {
+        tree.update();
+        return;
+    }
+    tree.setUpdatesEnabled(false);
+    const auto shown = qScopeGuard([&tree] { tree.setUpdatesEnabled(true); });
+    tree.ClearNodes();
+    tree.setIndentationTwips(100);
+    tree.AddNode(QString(), RootKey, core::LoadResText(5107), QStringLiteral("QM-73"),
+                 QStringLiteral("QM-73"));
+    const LogHeadIndex db = ReadLogHeadIndex(platform::Database::open(w_.paths.database()));
+    std::vector<int> all(db.entries.size());
+    for (size_t i = 0; i < all.size(); ++i)
+        all[i] = static_cast<int>(i);
+    AddLogTreeChildren(db, RootKey, all);
+    tree.Node(RootKey)->setExpanded(true);
+    w_.fields.LogTreeDirty = false;
+    tree.update();
+}
+
+void LogLibrary::AddLogTreeChildren(const LogHeadIndex& db, const QString& key,
+                                    const std::vector<int>& rows) {
+    platform::KeyedTree& tree = *w_.page.tvwLog;
+    const QChar letter = KeyLetter(key);
+    const QString value = KeyValue(key);
+    if (letter == InfoOf(Level::Folder).letter) {
+        // One node per kind that has downloads in this folder, in the kinds' order.
+        for (const KindInfo& kind : Kinds()) {
+            const bool present = std::any_of(rows.begin(), rows.end(), [&](int row) {
+                return db.entries[static_cast<size_t>(row)].types == kind.types;
+            });
+            if (present)
+                tree.AddNode(key, MakeKey(value, kind.letter), core::LoadResText(kind.text),
+                             QStringLiteral("CloseFolder"), QStringLiteral("OpenFolder"));
+        }
+        return;
+    }
+    // The next grouping level below this node's.
+    const std::vector<Level> levels = chosenLevels();
+    auto next = levels.begin();
+    if (letter != QLatin1Char('#')) {
+        const std::optional<Level> own = LevelOfLetter(letter);
+        if (!own) return;
+        next = std::find(levels.begin(), levels.end(), *own);
+        if (next == levels.end()) return;
+        ++next;
+        if (next == levels.end()) return;
+    }
+    const auto column = static_cast<size_t>(*next);
+
+    // The distinct values of that level among the rows, each with its rows, in the order of
+    // their folded text.
+    struct Group {
+        QString text, folded;
+        std::vector<int> rows;
+    };
+    std::vector<Group> groups;
+    QHash<QString, size_t> groupOf;
+    for (int row : rows) {
+        const QString& text = db.entries[static_cast<size_t>(row)].values[column];
+        const QString folded = foldAscii(text);
+        auto found = groupOf.constFind(folded);
+        if (found == groupOf.constEnd()) {
+            found = groupOf.insert(folded, groups.size());
+            groups.push_back({text, folded, {}});
+        }
+        groups[*found].rows.push_back(row);
+    }
+    std::sort(groups.begin(), groups.end(),
+              [](const Group& a, const Group& b) { return a.folded < b.folded; });
+
+    const QChar childLetter = InfoOf(*next).letter;
+    const QString prefix = letter == QLatin1Char('#') ? QString() : value + ValueSeparator;
+    for (const Group& group : groups) {
+        const QString childKey = MakeKey(prefix + group.text, childLetter);
+        if (tree.AddNode(key, childKey, group.text, QStringLiteral("CloseFolder"),
+                         QStringLiteral("OpenFolder")))
+            AddLogTreeChildren(db, childKey, group.rows);
+    }
+}
+
+NodeCondition LogLibrary::NodeWhereClause(const QString& key) const {
+    const QChar letter = KeyLetter(key);
+    if (KindOfDownloadLetter(letter))
+        return {QStringLiteral("SeqNo = ?"), {core::LeadingNumber(key)}};
+    const platform::KeyedTree& tree = *w_.page.tvwLog;
+    const QTreeWidgetItem* node = tree.Node(key);
+    if (!node) throw rt::RuntimeError(rt::ErrKeyNotFound, QStringLiteral("No node ") + key);
+
+    // One term per node from this one up to the root, each put in front of the others.
+    QStringList terms;
+    std::vector<platform::DbParam> values;
+    for (; node; node = node->parent()) {
+        const QChar nodeLetter = KeyLetter(tree.KeyOf(node));
+        if (nodeLetter == QLatin1Char('#')) break;
+        if (const KindInfo* kind = KindOfLetter(nodeLetter)) {
+            terms.prepend(QStringLiteral("Types = ?"));
+            values.insert(values.begin(), platform::DbParam(static_cast<int32_t>(kind->types)));
+            continue;
+        }
+        const std::optional<Level> level = LevelOfLetter(nodeLetter);
+        if (!level) continue;
+        const QString column = QString::fromLatin1(InfoOf(*level).column);
+        const QString text = node->text(0);
+        if (text == QLatin1String("*")) {
+            // A "*" node holds the downloads stored without that value, however kept.
+            terms.prepend(
+                QStringLiteral("(%1 Is Null Or Trim(%1) = '' Or Trim(%1) = '*')").arg(column));
+        } else {
+            terms.prepend(QStringLiteral("Trim(%1) = ? COLLATE NOCASE").arg(column));
+            values.insert(values.begin(), platform::DbParam(text));
+        }
+    }
+    return {terms.join(QStringLiteral(" And ")), std::move(values)};
+}
+
+void LogLibrary::tvwLog_MouseDown(int button, int, const QPoint& point) {
+    platform::KeyedTree& tree = *w_.page.tvwLog;
+    QTreeWidgetItem* node = tree.HitTest(point);
+    if (!node) return;
+    const QString key = tree.KeyOf(node);
+    if (button == platform::RightButton) {
+        tree.SelectNode(node);
+        ShowLogList(key);
+        offerDeleteMenu(key, tree.viewport(), point);
+    } else {
+        RememberedLogKey = key;
+    }
+}
+
+void LogLibrary::tvwLog_NodeClick(QTreeWidgetItem* node) {
+    if (!node) return;
+    ShowLogList(w_.page.tvwLog->KeyOf(node));
+    platform::KeyedList& list = *w_.page.lvwLog;
+    if (list.Count() == 0) return;
+    const QString first = list.KeyOf(list.Item(0));
+    ShowLogDetail(first);
+    selectDownload(first);
+}
+
+void LogLibrary::selectDownload(const QString& key) {
+    if (const KindInfo* kind = KindOfDownloadLetter(KeyLetter(key))) {
+        w_.dataView.SelectedLogType = kind->types;
+        w_.dataView.SelectedLogSeqNo = core::LeadingNumber(key);
+    }
+}
+
+void LogLibrary::offerDeleteMenu(const QString& key, QWidget* where, const QPoint& point) {
+    w_.page.mnuDelete->setData(key);
+    w_.dialogs.popup(*w_.page.mnuDeletes, where->mapToGlobal(point));
+}
+
+QString LogLibrary::DeleteMenuKey() const {
+    return w_.page.mnuDelete->data().toString();
+}
+
+}  // namespace library

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QHash>
+#include <QTreeWidget>
+#include <vector>
+
+#include "platform/gui/ImageList.h"
+
+namespace platform {
+
+// A list in report style whose items are found by key: keyed column headers whose widths are
+// fractions of the list's width, items with a picture and sub-items, and a sort by the first
+// column, ignoring case, ascending or descending; unsorted, the items keep the order in which
+// they were added. A mouse press reaches `MouseDown` before the item's click is handled.
+class KeyedList : public QTreeWidget {
+    Q_OBJECT
+  public:
+    enum SortOrders { Ascending = 0, Descending = 1 };
+
+    explicit KeyedList(QWidget* parent = nullptr);
+
+    ImageList images;
+
+    void ClearColumns();
+    // A column whose width is `fraction` of the list's width.
+    void AddColumn(const QString& key, const QString& text, double fraction);
+    void setColumnText(int column, const QString& text);
+    QString ColumnText(int column) const;
+    int ColumnCount() const { return static_cast<int>(columns_.size()); }
+
+    void ClearItems();
+    QTreeWidgetItem* AddItem(const QString& key, const QString& text, const QString& icon,
+                             const QString& smallIcon);
+    // Sub-item 1, 2... (the columns after the first).
+    void setSubItem(QTreeWidgetItem* item, int index, const QString& text);
+    int Count() const { return topLevelItemCount(); }
+    QTreeWidgetItem* Item(int index) const { return topLevelItem(index); }
+    QTreeWidgetItem* ItemOf(const QString& key) const { return items_.value(key); }
+    QString KeyOf(const QTreeWidgetItem* item) const;
+    QString IconOf(const QTreeWidgetItem* item) const;
+    QString SmallIconOf(const QTreeWidgetItem* item) const;
+    QTreeWidgetItem* HitTest(const QPoint& point) const { return itemAt(point); }
+    QTreeWidgetItem* SelectedItem() const;
+    void SelectItem(QTreeWidgetItem* item);
+
+    bool Sorted() const { return sorted_; }
+    void setSorted(bool sorted);
+    SortOrders SortOrder() const { return order_; }
+    void setSortOrder(SortOrders order);
+
+  signals:
+    void MouseDown(int button, int shift, const QPoint& point);
+    void ItemClick(QTreeWidgetItem* item);
+    void DblClick();
+    void ColumnClick(int column);
+
+  protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    struct Column {
+        QString key, text;
+        double fraction;
+    };
+    void applyColumns();
+    void sortNow();
+    // Whether item a goes before item b in the present order.
+    bool before(const QTreeWidgetItem* a, const QTreeWidgetItem* b) const;
+
+    std::vector<Column> columns_;
+    QHash<QString, QTreeWidgetItem*> items_;
+    bool sorted_ = false;
+    SortOrders order_ = Ascending;
+};
+
+}  // namespace platform
