@@ -272,4 +272,50 @@ void DeleteFolder(const QString& path) {
     QDir(path).removeRecursively();
 }
 
+namespace {
+
+// Removes a folder's entries: links and files are removed themselves, sub-folders with all
+// they hold. False when anything stays.
+bool removeEntries(const QString& folder) {
+    bool all = true;
+    const QFileInfoList entries = QDir(folder).entryInfoList(
+        QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    for (const QFileInfo& entry : entries) {
+        const QString path = entry.absoluteFilePath();
+        if (entry.isDir() && !entry.isSymLink()) {
+            all = removeEntries(path) && all;
+            all = QDir().rmdir(path) && all;
+        } else {
+            all = QFile::remove(path) && all;
+        }
+    }
+    return all;
+}
+
+}  // namespace
+
+bool EmptyDataFolder(const QString& dataFolder, const QString& programFolder) {
+    if (dataFolder.isEmpty() || programFolder.isEmpty() || QDir::isRelativePath(dataFolder) ||
+        QDir::isRelativePath(programFolder))
+        return false;
+    const QString program = QFileInfo(programFolder).canonicalFilePath();
+    if (program.isEmpty() || QDir(program).isRoot()) return false;
+    const QFileInfo data(QDir::cleanPath(dataFolder));
+    if (data.isSymLink()) return false;
+    if (data.exists()) {
+        const QString canonical = data.canonicalFilePath();
+        if (!data.isDir() || canonical == program ||
+            !canonical.startsWith(program + QLatin1Char('/')))
+            return false;
+        if (!removeEntries(canonical)) {
+            qWarning("The data folder %s could not be emptied whole", qPrintable(canonical));
+            return false;
+        }
+        return true;
+    }
+    // Gone already: made again, inside the program folder only.
+    if (QFileInfo(data.absolutePath()).canonicalFilePath() != program) return false;
+    return QDir().mkpath(data.absoluteFilePath());
+}
+
 }  // namespace core

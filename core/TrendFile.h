@@ -101,5 +101,10 @@ bool CreateTrendFolders(const QString& dataFolder, rt::OleDate start);
 // a filesystem root are refused (nothing is deleted): an empty path would name the folder the
 // program was started from.
 void DeleteFolder(const QString& path);
+// Removes everything in the data folder and leaves it empty (made again when missing). Only a
+// data folder inside the program folder is touched: an empty, relative, linked or misplaced
+// path, or the program folder itself, is refused (false, nothing removed). Links inside are
+// removed as links, never followed. False as well when something could not be removed.
+bool EmptyDataFolder(const QString& dataFolder, const QString& programFolder);
 
 }  // namespace core

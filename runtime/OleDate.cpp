@@ -29,7 +29,29 @@ std::optional<OleDate> OleDate::fromCivil(int year, int month, int day, int hour
     return fromDateTime(d, QTime(hour, minute, second));
 }
 
+namespace {
+
+std::optional<OleDate>& fixedNow() {
+    static std::optional<OleDate> now;
+    return now;
+}
+
+}  // namespace
+
+FixedClock::FixedClock(OleDate now) : before_(fixedNow()) {
+    fixedNow() = now;
+}
+
+FixedClock::~FixedClock() {
+    fixedNow() = before_;
+}
+
+void FixedClock::set(OleDate now) {
+    fixedNow() = now;
+}
+
 OleDate OleDate::now() {
+    if (fixedNow()) return *fixedNow();
     const QDateTime n = QDateTime::currentDateTime();
     return fromDateTime(n.date(), QTime(n.time().hour(), n.time().minute(), n.time().second()));
 }

@@ -57,6 +57,20 @@ class OleDate {
     double value_ = 0.0;
 };
 
+// The clock `OleDate::now` reads: the system's, unless one of these fixes it for as long as it
+// lives (tests of everything that depends on the present moment).
+class FixedClock {
+  public:
+    explicit FixedClock(OleDate now);
+    ~FixedClock();
+    FixedClock(const FixedClock&) = delete;
+    FixedClock& operator=(const FixedClock&) = delete;
+    void set(OleDate now);
+
+  private:
+    std::optional<OleDate> before_;
+};
+
 // The date of OLE day 0.
 QDate oleEpoch();
 

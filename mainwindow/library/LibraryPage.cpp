@@ -28,6 +28,10 @@ LastCalibrationPage::LastCalibrationPage(QWidget* page, mainwindow::ControlFacto
     optHistory.make(factory, page, QStringLiteral("optHistory"), 3);
     vfgHistory = factory.make<platform::FlexGrid>(page, QStringLiteral("vfgHistory"));
     cmdLastCal = factory.make<platform::CommandButton>(page, QStringLiteral("cmdLastCal"));
+    mnuHistDels = new QMenu(page);
+    mnuHistDels->setObjectName(QStringLiteral("mnuHistDels"));
+    mnuHistDel = mnuHistDels->addAction(QString());
+    mnuHistDel->setObjectName(QStringLiteral("mnuHistDel"));
 }
 
 }  // namespace library

@@ -45,6 +45,9 @@ class LastCalibrationPage {
     mainwindow::ControlArray<QRadioButton> optHistory;
     platform::FlexGrid* vfgHistory;
     platform::CommandButton* cmdLastCal;
+    // The grid's popup: delete the calibration row.
+    QMenu* mnuHistDels;
+    QAction* mnuHistDel;
 };
 
 }  // namespace library

@@ -5,6 +5,8 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <vector>
 
 #include "mainwindow/common/Controls.h"
@@ -33,6 +35,8 @@ struct LibraryWiring {
     mainwindow::WindowFields& fields;
     platform::Dialogs& dialogs;
     platform::AppPaths paths;
+    // The settings password asked of the user: true when it was given.
+    const std::function<bool()>& askPassword;
     dataview::DataView& dataView;  // holds the selection, shows the download
     dataview::DataViewPage& dataPage;
     LibraryHost& host;
@@ -96,6 +100,10 @@ class LogLibrary {
     // "View Data": the selected download in the data view.
     void cmdDetail_Click();
 
+    // Deletes what the delete menu was opened on, behind the settings password: everything,
+    // the downloads under a node, or one download.
+    void mnuDelete_Click();
+
   private:
     void groupList(const QString& key);
     void downloadList(const QString& key);
@@ -103,10 +111,24 @@ class LogLibrary {
     void selectDownload(const QString& key);
     void offerDeleteMenu(const QString& key, QWidget* where, const QPoint& point);
     void placeholderDetail();
+    void deleteEverything();
+    void deleteNode(const QString& key);
+    void deleteDownload(const QString& key);
+    // The trend files of the deleted headers among `heads`; those that stay are told.
+    void removeTrendFiles(const platform::ResultSet& heads, int title);
+    // Runs a deletion; the tree is built again and the node of `parentKey` listed when it
+    // failed, and when it succeeded too unless `afterSuccess` is false.
+    void rebuildingAfter(const QString& parentKey, const std::function<void()>& work,
+                         bool afterSuccess = true);
+    // The tree built again with the node of `parentKey` listed (the root when it is gone).
+    void showTreeAfterDeletion(const QString& parentKey);
+    // The selection let go when its download is among `deleted` (every download: nullopt).
+    void forgetSelection(const std::optional<std::vector<int32_t>>& deleted);
     // The grouping levels the boxes choose, in their order; the folder level always last.
     std::vector<Level> chosenLevels() const;
 
     LibraryWiring w_;
+    QString listedKey_ = RootKey;  // the node the list shows
 };
 
 }  // namespace library

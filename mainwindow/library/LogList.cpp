@@ -39,6 +39,9 @@ void LogLibrary::ShowLogList(const QString& key) {
         groupList(key);
     else if (IsKindLetter(letter))
         downloadList(key);
+    else
+        return;
+    listedKey_ = key;
 }
 
 void LogLibrary::groupList(const QString& key) {

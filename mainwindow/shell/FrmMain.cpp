@@ -163,9 +163,10 @@ void FrmMain::connectDataView() {
 }
 
 void FrmMain::connectLibrary() {
+    askPassword = [this] { return library::AskSettingsPassword(services_.dialogs, this); };
     logLibrary = std::make_unique<library::LogLibrary>(
         library::LibraryWiring{*libraryPage, fraMenu, fields, services_.dialogs, services_.paths,
-                               *dataView, *dataPage, *this});
+                               askPassword, *dataView, *dataPage, *this});
     library::LogLibrary* lib = logLibrary.get();
     platform::KeyedTree* tree = libraryPage->tvwLog;
     platform::KeyedList* list = libraryPage->lvwLog;
@@ -187,6 +188,26 @@ void FrmMain::connectLibrary() {
             [this, lib](int column) { guarded([=] { lib->lvwLog_ColumnClick(column); }); });
     connect(libraryPage->cmdDetail, &QAbstractButton::clicked, this,
             [this, lib] { guarded([lib] { lib->cmdDetail_Click(); }); });
+    connect(libraryPage->mnuDelete, &QAction::triggered, this,
+            [this, lib] { guarded([lib] { lib->mnuDelete_Click(); }); });
+
+    calibrationList = std::make_unique<library::CalibrationList>(library::CalibrationListWiring{
+        *lastCalibrationPage, fraMenu[4], fields, services_.dialogs, services_.paths, askPassword,
+        *this});
+    library::CalibrationList* cal = calibrationList.get();
+    library::LastCalibrationPage& page = *lastCalibrationPage;
+    for (int i = 0; i < page.optHistory.count(); ++i)
+        connect(page.optHistory[i], &QRadioButton::toggled, this, [this, cal, i](bool on) {
+            if (on) guarded([cal, i] { cal->optHistory_Click(i); });
+        });
+    connect(page.vfgHistory, &platform::FlexGrid::mousePressed, this,
+            [this, cal](Qt::MouseButton button, int row, int) {
+                guarded([=] { cal->vfgHistory_MouseDown(platform::ButtonOf(button), row); });
+            });
+    connect(page.vfgHistory, &platform::FlexGrid::RowColChange, this,
+            [this, cal] { guarded([cal] { cal->vfgHistory_RowColChange(); }); });
+    connect(page.mnuHistDel, &QAction::triggered, this,
+            [this, cal] { guarded([cal] { cal->mnuHistDel_Click(); }); });
 }
 
 void FrmMain::guarded(const std::function<void()>& handler) {

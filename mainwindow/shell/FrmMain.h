@@ -18,6 +18,8 @@
 #include "mainwindow/download/FrmUpload.h"
 #include "mainwindow/download/LinkEvents.h"
 #include "mainwindow/download/WindowLogs.h"
+#include "mainwindow/library/CalibrationList.h"
+#include "mainwindow/library/FrmPassword.h"
 #include "mainwindow/library/LibraryPage.h"
 #include "mainwindow/library/LogLibrary.h"
 #include "mainwindow/settings/InstrumentPage.h"
@@ -146,6 +148,10 @@ class FrmMain : public QMainWindow,
     std::unique_ptr<dataview::DataView> dataView;
     // The Data page's library: the tree, the list and the details of the stored downloads.
     std::unique_ptr<library::LogLibrary> logLibrary;
+    // The Last Calibration page's list.
+    std::unique_ptr<library::CalibrationList> calibrationList;
+    // Asks for the settings password before a deletion (the password dialog; tests script it).
+    std::function<bool()> askPassword;
 
   signals:
     // The start-up block of the activation ran.

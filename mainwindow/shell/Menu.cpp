@@ -89,12 +89,11 @@ void FrmMain::tvwLog_NodeClick(QTreeWidgetItem* node) {
 }
 
 void FrmMain::ShowCalibrationHistory() {
-    Form_Resize();
+    calibrationList->ShowCalibrationHistory();
 }
 
-void FrmMain::optHistory_Click(int) {
-    if (fields.ActivationPending) return;
-    ShowCalibrationHistory();
+void FrmMain::optHistory_Click(int index) {
+    calibrationList->optHistory_Click(index);
 }
 
 void FrmMain::ShowInstrumentInfo(core::clsInstrument&) {}

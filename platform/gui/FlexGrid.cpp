@@ -52,6 +52,7 @@ FlexGrid::FlexGrid(QWidget* parent) : QWidget(parent), model_(new FlexGridModel(
                 if (!current.isValid()) return;
                 row_ = current.row();
                 col_ = current.column();
+                noteCurrentCell();
             });
     syncCurrentCell();
 }
@@ -124,6 +125,7 @@ void FlexGrid::setRow(int row) {
     model_->checkRow(row);
     row_ = row;
     syncCurrentCell();
+    noteCurrentCell();
 }
 
 int FlexGrid::Col() const {
@@ -134,6 +136,7 @@ void FlexGrid::setCol(int col) {
     model_->checkCol(col);
     col_ = col;
     syncCurrentCell();
+    noteCurrentCell();
 }
 
 QString FlexGrid::Text() const {
@@ -331,6 +334,24 @@ int32_t FlexGrid::BackColorFixed() const {
 
 void FlexGrid::setBackColorFixed(int32_t rgb) {
     model_->setBackColorFixed(rgb);
+}
+
+void FlexGrid::noteCurrentCell() {
+    if (toldCell_ == std::pair(row_, col_)) return;
+    toldCell_ = {row_, col_};
+    emit RowColChange();
+}
+
+void FlexGrid::setRowSel(int row) {
+    rowSel_ = row;
+    QItemSelectionModel* selection = view_->selectionModel();
+    if (row < 0 || row >= Rows() || row_ < 0 || row_ >= Rows()) {
+        selection->clearSelection();
+        return;
+    }
+    const int first = std::min(row, row_), last = std::max(row, row_);
+    selection->select(QItemSelection(model_->index(first, 0), model_->index(last, Cols() - 1)),
+                      QItemSelectionModel::ClearAndSelect);
 }
 
 QAbstractItemModel* FlexGrid::model() const {

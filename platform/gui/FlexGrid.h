@@ -129,7 +129,14 @@ class FlexGrid : public QWidget {
 
     QAbstractItemModel* model() const;
 
+    // The rows marked from the current row to this one, whole (the current row alone when
+    // they are the same); -1 marks nothing.
+    int RowSel() const { return rowSel_; }
+    void setRowSel(int row);
+
   signals:
+    // The current cell moved (by the user or by the program).
+    void RowColChange();
     void clicked();
     void mouseMoved(int row, int col);
     void mousePressed(Qt::MouseButton button, int row, int col);
@@ -141,6 +148,8 @@ class FlexGrid : public QWidget {
   private:
     void layOut();
     void syncCurrentCell();
+    // Tells RowColChange when the current cell is not the one last told.
+    void noteCurrentCell();
     void applyCursor();
 
     FlexGridModel* model_;
@@ -150,6 +159,9 @@ class FlexGrid : public QWidget {
     std::pair<int, int> mouseCell_{-1, -1};
     int mousePointer_ = 0;
     QPixmap mouseIcon_;
+    int rowSel_ = -1;
+    // The current cell last told through RowColChange.
+    std::pair<int, int> toldCell_{-1, -1};
 };
 
 }  // namespace platform

@@ -97,6 +97,10 @@ QTreeWidgetItem* KeyedList::AddItem(const QString& key, const QString& text, con
     return item;
 }
 
+void KeyedList::RemoveItem(const QString& key) {
+    delete items_.take(key);
+}
+
 void KeyedList::setSubItem(QTreeWidgetItem* item, int index, const QString& text) {
     if (item && index >= 1) item->setText(index, text);
 }

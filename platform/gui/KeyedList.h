@@ -36,6 +36,8 @@ class KeyedList : public QTreeWidget {
     int Count() const { return topLevelItemCount(); }
     QTreeWidgetItem* Item(int index) const { return topLevelItem(index); }
     QTreeWidgetItem* ItemOf(const QString& key) const { return items_.value(key); }
+    // Removes the item of this key (nothing when there is none).
+    void RemoveItem(const QString& key);
     QString KeyOf(const QTreeWidgetItem* item) const;
     QString IconOf(const QTreeWidgetItem* item) const;
     QString SmallIconOf(const QTreeWidgetItem* item) const;

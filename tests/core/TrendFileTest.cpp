@@ -189,3 +189,68 @@ TEST(TrendFolders, PathsAndNames) {
     EXPECT_FALSE(QFileInfo::exists(data));
     DeleteFolder(data);  // a missing folder is no error
 }
+
+namespace {
+
+void touch(const QString& path, const QByteArray& bytes = "x") {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+}  // namespace
+
+TEST(EmptyDataFolder, EmptiesTheDataFolderWithoutFollowingLinks) {
+    testsupport::TempProgramFolder folder;
+    const QString program = folder.path();
+    const QString data = program + "/Data";
+    touch(data + "/26/05/a.Dat");
+    touch(data + "/.hidden");
+    touch(program + "/Outside/kept.txt");
+    touch(program + "/QM73.mdb");
+    ASSERT_TRUE(QFile::link(program + "/Outside", data + "/26/link"));
+    ASSERT_TRUE(QFile::link(program + "/Outside/kept.txt", data + "/file-link"));
+    ASSERT_TRUE(EmptyDataFolder(data, program));
+    EXPECT_TRUE(QFileInfo(data).isDir());
+    EXPECT_TRUE(
+        QDir(data)
+            .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System)
+            .isEmpty());
+    EXPECT_TRUE(QFileInfo::exists(program + "/Outside/kept.txt"));
+    EXPECT_TRUE(QFileInfo::exists(program + "/QM73.mdb"));
+    // A missing data folder is made again.
+    QDir(data).removeRecursively();
+    EXPECT_TRUE(EmptyDataFolder(data, program));
+    EXPECT_TRUE(QFileInfo(data).isDir());
+}
+
+TEST(EmptyDataFolder, RefusesEveryOtherFolder) {
+    testsupport::TempProgramFolder folder;
+    testsupport::TempProgramFolder elsewhere;
+    const QString program = folder.path();
+    touch(program + "/QM73.mdb");
+    touch(program + "/Real/x.Dat");
+    touch(elsewhere.path() + "/Data/y.Dat");
+    ASSERT_TRUE(QFile::link(program + "/Real", program + "/Linked"));
+    const struct {
+        const char* what;
+        QString data;
+    } cases[] = {
+        {"empty", ""},
+        {"relative", "Data"},
+        {"the program folder", program},
+        {"the program folder, spelled otherwise", program + "/Real/.."},
+        {"outside the program folder", elsewhere.path() + "/Data"},
+        {"a link to a folder", program + "/Linked"},
+        {"the root", "/"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_FALSE(EmptyDataFolder(c.data, program));
+    }
+    EXPECT_FALSE(EmptyDataFolder(program + "/Data", ""));
+    EXPECT_TRUE(QFileInfo::exists(program + "/QM73.mdb"));
+    EXPECT_TRUE(QFileInfo::exists(program + "/Real/x.Dat"));
+    EXPECT_TRUE(QFileInfo::exists(elsewhere.path() + "/Data/y.Dat"));
+}

@@ -3,7 +3,11 @@
 #include <QTest>
 #include <optional>
 
+#include <QDirIterator>
+#include <map>
+
 #include "core/ModMain.h"
+#include "records/TrendLines.h"
 #include "runtime/Format.h"
 #include "tests/support/InstrumentWindow.h"
 
@@ -135,6 +139,78 @@ struct LibraryWindow : InstrumentWindow {
             cells << grid().TextMatrix(r, col);
         return cells;
     }
+    // A stored download with two rows in each table of its kind and, for a trend, its file.
+    int32_t storeDownload(int types, const QString& serial, const QString& name,
+                          const QString& folder = QStringLiteral("05/26")) {
+        const int32_t seqNo =
+            add({.names = name, .serial = serial, .folder = folder, .types = types});
+        static const std::map<int, QStringList> tables = {{1, {"Interval_Data", "Interval_Event"}},
+                                                          {2, {"Alarm_Data"}},
+                                                          {3, {"cHistory"}},
+                                                          {5, {"Alarm_Event"}},
+                                                          {6, {"Trouble_Event"}},
+                                                          {7, {"Power_Event"}},
+                                                          {8, {"SensorHistory"}}};
+        const platform::Database d = db();
+        for (const QString& table : tables.at(types))
+            for (int i = 0; i < 2; ++i)
+                d.exec(QStringLiteral("Insert Into %1 (RelNo) Values (?)").arg(table), {seqNo});
+        if (types == 1 || types == 2) {
+            const QString path = records::TrendFileOf(folder, name);
+            QDir().mkpath(QFileInfo(path).path());
+            QFile f(path);
+            EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(name.toUtf8());
+        }
+        return seqNo;
+    }
+    // The rows of every table and the files of the program folder (but the serial log).
+    struct Stored {
+        std::map<QString, int> rows;
+        QStringList files;
+        bool operator==(const Stored&) const = default;
+    };
+    Stored stored() {
+        Stored s;
+        for (const char* table :
+             {"Log_Head", "Interval_Data", "Interval_Event", "Alarm_Data", "cHistory",
+              "Alarm_Event", "Trouble_Event", "Power_Event", "SensorHistory", "cLatestHist"})
+            s.rows[table] = rows(table);
+        const QString root = rig.folder.path();
+        QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            if (!path.endsWith(".log")) s.files << QDir(root).relativeFilePath(path);
+        }
+        s.files.sort();
+        return s;
+    }
+    // Every byte of the database and of the data folder.
+    QByteArray bytes() {
+        QByteArray all;
+        const QString root = rig.folder.path();
+        QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        QStringList paths;
+        while (it.hasNext())
+            paths << it.next();
+        paths.sort();
+        for (const QString& path : paths) {
+            if (path.endsWith(".log") || path.endsWith(".ini") || path.endsWith(".lock")) continue;
+            QFile f(path);
+            if (f.open(QIODevice::ReadOnly)) all += path.toUtf8() + '\0' + f.readAll();
+        }
+        return all;
+    }
+    // The password the dialog is answered with, and how often it was asked.
+    int passwordAsked = 0;
+    void answerPassword(bool given) {
+        window->askPassword = [this, given] {
+            ++passwordAsked;
+            return given;
+        };
+    }
+
     // The centre of an item in its widget's viewport.
     static QPoint centreOf(QTreeWidget& widget, QTreeWidgetItem* item) {
         return widget.visualItemRect(item).center();

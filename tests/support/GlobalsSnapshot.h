@@ -32,6 +32,7 @@ class GlobalsSnapshot {
           calSpanOnWait_(core::CalSpanOnWait),
           calSpanOffWait_(core::CalSpanOffWait),
           completelyView_(core::CompletelyView),
+          outlineMode_(core::OutlineMode),
           trendSearchBefore_(core::TrendSearchBefore),
           trendSearchAfter_(core::TrendSearchAfter),
           settingsPassword_(core::SettingsPassword),
@@ -63,6 +64,7 @@ class GlobalsSnapshot {
         core::CalSpanOnWait = calSpanOnWait_;
         core::CalSpanOffWait = calSpanOffWait_;
         core::CompletelyView = completelyView_;
+        core::OutlineMode = outlineMode_;
         core::TrendSearchBefore = trendSearchBefore_;
         core::TrendSearchAfter = trendSearchAfter_;
         core::SettingsPassword = settingsPassword_;
@@ -90,6 +92,7 @@ class GlobalsSnapshot {
     std::array<float, 3> printLineWidths_;
     int16_t calUnitOnWait_, calSpanOnWait_, calSpanOffWait_;
     bool completelyView_;
+    bool outlineMode_;
     int16_t trendSearchBefore_, trendSearchAfter_;
     QString settingsPassword_;
     core::clsInstrument defaultInstrument_;

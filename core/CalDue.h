@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+#include "runtime/OleDate.h"
+
+namespace core {
+
+// The due state of a calibration: the last calibration date plus the calibration interval
+// (`calLimit` days) against the present moment; due soon when fewer than `LimitDays` whole
+// days remain. A date that is unset or before 2000 has no due state.
+enum class CalDue { None, Valid, DueSoon, Overdue };
+
+struct CalDueInfo {
+    CalDue state = CalDue::None;
+    int32_t remainingDays = 0;  // rounded to whole days, halves to even (Valid and DueSoon)
+};
+CalDueInfo CalDueOf(rt::OleDate calibrationDate, int32_t calLimit);
+
+// The date in the "General Date" form, or "" for an unset or implausible date (before 2000).
+QString FormatValidDate(rt::OleDate date);
+// Red when overdue, orange when due soon, else 0 (no colour).
+int32_t CalDueColor(rt::OleDate calibrationDate, int32_t calLimit);
+// "Now" when overdue, "Remaining n Days" otherwise, "" without a due state.
+QString CalDueText(rt::OleDate calibrationDate, int32_t calLimit);
+
+}  // namespace core

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <functional>
+
+#include "mainwindow/common/WindowState.h"
+#include "mainwindow/library/LibraryPage.h"
+#include "mainwindow/library/LogLibrary.h"
+#include "platform/AppPaths.h"
+#include "platform/Dialogs.h"
+
+namespace library {
+
+struct CalibrationListWiring {
+    LastCalibrationPage& page;
+    QWidget* frame;  // fraMenu(4)
+    mainwindow::WindowFields& fields;
+    platform::Dialogs& dialogs;
+    platform::AppPaths paths;
+    // The settings password asked of the user: true when it was given.
+    const std::function<bool()>& askPassword;
+    LibraryHost& host;
+};
+
+// The Last Calibration page: every instrument's latest calibration with its due state, in
+// three views (0 the calibration dates, 1 the calibration values and the days left, 2 only the
+// instruments whose calibration is due), and the deletion of one instrument's row.
+class CalibrationList {
+  public:
+    explicit CalibrationList(CalibrationListWiring wiring);
+
+    void ShowCalibrationHistory();
+    void optHistory_Click(int index);
+    void vfgHistory_MouseDown(int button, int row);
+    // The marked row follows the current one.
+    void vfgHistory_RowColChange();
+    void mnuHistDel_Click();
+
+  private:
+    int view() const;
+    CalibrationListWiring w_;
+};
+
+}  // namespace library

@@ -1,0 +1,207 @@
+#include <QFile>
+#include <QFileInfo>
+
+#include "core/ModMain.h"
+#include "core/TrendFile.h"
+#include "mainwindow/library/LogLibrary.h"
+#include "records/TrendLines.h"
+#include "runtime/RuntimeError.h"
+
+namespace library {
+
+namespace {
+
+enum Text : int {
+    TextDeleteAll = 5317,
+    TextDeleteAllTitle = 5318,
+    TextDeleteOne = 5327,
+    TextDeleteOneTitle = 5328,
+    TextDeleteNode = 5339,
+    TextDeleteNodeTitle = 5340,
+    TextFileKept = 5793,
+};
+
+// The tables that hold the rows of a download, linked by RelNo to its SeqNo.
+const QStringList& detailTables() {
+    static const QStringList tables = {"Interval_Data",  "Alarm_Data",   "cHistory",
+                                       "Interval_Event", "Alarm_Event",  "Trouble_Event",
+                                       "Power_Event",    "SensorHistory"};
+    return tables;
+}
+
+QStringList detailTablesOf(int types) {
+    switch (types) {
+        case 1:
+            return {"Interval_Data", "Interval_Event"};
+        case 2:
+            return {"Alarm_Data"};
+        case 3:
+            return {"cHistory"};
+        case 5:
+            return {"Alarm_Event"};
+        case 6:
+            return {"Trouble_Event"};
+        case 7:
+            return {"Power_Event"};
+        default:
+            return {"SensorHistory"};
+    }
+}
+
+bool ask(platform::Dialogs& dialogs, const QString& text, int title) {
+    return dialogs.message(text, core::LoadResText(title), platform::MsgIcon::Question,
+                           platform::MsgButtons::YesNo) == platform::MsgAnswer::Yes;
+}
+
+}  // namespace
+
+void LogLibrary::mnuDelete_Click() {
+    if (!w_.askPassword()) return;
+    const QString key = DeleteMenuKey();
+    if (key.isEmpty()) return;
+    const QChar letter = KeyLetter(key);
+    if (letter == QLatin1Char('#'))
+        deleteEverything();
+    else if (IsGroupLetter(letter) || IsKindLetter(letter))
+        deleteNode(key);
+    else if (KindOfDownloadLetter(letter))
+        deleteDownload(key);
+}
+
+void LogLibrary::deleteEverything() {
+    if (!ask(w_.dialogs, core::LoadResText(TextDeleteAll), TextDeleteAllTitle)) return;
+    rebuildingAfter(RootKey, [this] {
+        const platform::Database db = platform::Database::open(w_.paths.database());
+        // All or nothing: the calibration list (cLatestHist) stays.
+        platform::Transaction transaction(db);
+        for (const QString& table : QStringList{"Log_head"} + detailTables())
+            db.exec(QStringLiteral("Delete From ") + table);
+        transaction.commit();
+        forgetSelection(std::nullopt);
+    });
+    // The trend files go only once their downloads are gone from the database.
+    core::EmptyDataFolder(core::DataFolder, core::AppPath);
+}
+
+void LogLibrary::deleteNode(const QString& key) {
+    if (!ask(w_.dialogs, core::LoadResText(TextDeleteNode), TextDeleteNodeTitle)) return;
+    const NodeCondition condition = NodeWhereClause(key);
+    const QString parentKey = w_.page.tvwLog->ParentKey(key);
+    platform::ResultSet heads;
+    rebuildingAfter(parentKey, [&] {
+        const platform::Database db = platform::Database::open(w_.paths.database());
+        heads =
+            db.query(QStringLiteral("Select SeqNo, Types, Names, FolderID From Log_Head Where ") +
+                         condition.sql,
+                     condition.values);
+        platform::Transaction transaction(db);
+        const QString under =
+            QStringLiteral(" Where RelNo In (Select SeqNo From Log_Head Where %1)")
+                .arg(condition.sql);
+        for (const QString& table : detailTables())
+            db.exec(QStringLiteral("Delete From ") + table + under, condition.values);
+        db.exec(QStringLiteral("Delete From Log_Head Where ") + condition.sql, condition.values);
+        transaction.commit();
+        std::vector<int32_t> deleted;
+        for (int row = 0; row < heads.rowCount(); ++row)
+            deleted.push_back(heads.longValue(row, QStringLiteral("SeqNo")));
+        forgetSelection(deleted);
+    });
+    removeTrendFiles(heads, TextDeleteNodeTitle);
+}
+
+void LogLibrary::deleteDownload(const QString& key) {
+    const KindInfo& kind = *KindOfDownloadLetter(KeyLetter(key));
+    bool numeric = false;
+    const int32_t seqNo = KeyValue(key).trimmed().toInt(&numeric);
+    if (!numeric) return;
+    platform::KeyedList& list = *w_.page.lvwLog;
+    QTreeWidgetItem* item = list.ItemOf(key);
+    const QString name = item ? item->text(0) : QString();
+    if (!ask(w_.dialogs, core::LoadResText(TextDeleteOne, {name}), TextDeleteOneTitle)) return;
+
+    platform::ResultSet heads;
+    const auto work = [&] {
+        const platform::Database db = platform::Database::open(w_.paths.database());
+        const std::vector<platform::DbParam> which = {static_cast<int32_t>(kind.types), seqNo};
+        heads = db.query(QStringLiteral("Select SeqNo, Types, Names, FolderID From Log_Head "
+                                        "Where Types = ? And SeqNo = ?"),
+                         which);
+        platform::Transaction transaction(db);
+        db.exec(QStringLiteral("Delete From Log_Head Where Types = ? And SeqNo = ?"), which);
+        for (const QString& table : detailTablesOf(kind.types))
+            db.exec(QStringLiteral("Delete From %1 Where RelNo = ?").arg(table), {seqNo});
+        transaction.commit();
+    };
+    // On success only the list loses the item; on failure the library shows what is stored.
+    rebuildingAfter(listedKey_, work, false);
+    forgetSelection(std::vector<int32_t>{seqNo});
+    list.RemoveItem(key);
+    list.update();
+    // The tree stays as it is; the next opening of the page builds it again.
+    w_.fields.LogTreeDirty = true;
+    removeTrendFiles(heads, TextDeleteOneTitle);
+}
+
+void LogLibrary::removeTrendFiles(const platform::ResultSet& heads, int title) {
+    QStringList kept;
+    for (int row = 0; row < heads.rowCount(); ++row) {
+        const int32_t types = heads.longValue(row, QStringLiteral("Types"));
+        if (types != 1 && types != 2) continue;
+        // Exactly the file the trend was written to: never a pattern, never a name that
+        // only begins the same way.
+        QFile file(records::TrendFileOf(heads.text(row, QStringLiteral("FolderID")),
+                                        heads.text(row, QStringLiteral("Names"))));
+        if (!file.exists() && !QFileInfo(file.fileName()).isSymLink()) continue;
+        if (!file.remove())
+            kept << core::LoadResText(TextFileKept, {file.fileName(), file.errorString()});
+    }
+    if (!kept.isEmpty())
+        w_.dialogs.message(kept.join(QStringLiteral("\r\n")), core::LoadResText(title),
+                           platform::MsgIcon::Exclamation);
+}
+
+void LogLibrary::rebuildingAfter(const QString& parentKey, const std::function<void()>& work,
+                                 bool afterSuccess) {
+    try {
+        work();
+    } catch (...) {
+        // What the database holds after the failure is shown; the failure is what the user
+        // is told.
+        try {
+            showTreeAfterDeletion(parentKey);
+        } catch (const std::exception& e) {
+            qWarning("The library could not be shown again: %s", e.what());
+        }
+        throw;
+    }
+    if (afterSuccess) showTreeAfterDeletion(parentKey);
+}
+
+void LogLibrary::showTreeAfterDeletion(const QString& parentKey) {
+    w_.fields.LogTreeDirty = true;
+    BuildLogTree();
+    platform::KeyedTree& tree = *w_.page.tvwLog;
+    // The former parent, found by its key: the same node again, not whatever now stands at
+    // its old place in the tree.
+    if (QTreeWidgetItem* parent = tree.Node(parentKey); parent && !parentKey.isEmpty()) {
+        tree.SelectNode(parent);
+        ShowLogList(parentKey);
+    } else {
+        ShowLogList(RootKey);
+    }
+}
+
+void LogLibrary::forgetSelection(const std::optional<std::vector<int32_t>>& deleted) {
+    dataview::DataView& view = w_.dataView;
+    if (view.SelectedLogSeqNo == 0) return;
+    if (deleted &&
+        std::find(deleted->begin(), deleted->end(), view.SelectedLogSeqNo) == deleted->end())
+        return;
+    // The selected download is gone: nothing can be opened until another is chosen.
+    view.SelectedLogType = 0;
+    view.SelectedLogSeqNo = 0;
+    placeholderDetail();
+}
+
+}  // namespace library

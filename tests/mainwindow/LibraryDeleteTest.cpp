@@ -1,0 +1,270 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include "tests/mainwindow/LibraryWindow.h"
+
+namespace {
+
+using testsupport::LibraryWindow;
+using testsupport::lines;
+
+// Two instruments whose names begin alike, every kind of download of the first, and the
+// calibration list of both.
+struct DeleteFixture : LibraryWindow {
+    std::map<int, int32_t> a1;  // Types -> SeqNo of A1's download of that kind
+    int32_t a12Interval = 0, a12Events = 0, a1June = 0;
+
+    DeleteFixture() {
+        for (int types : {1, 2, 3, 5, 6, 7, 8})
+            a1[types] = storeDownload(types, "A1", QStringLiteral("k%1_A1").arg(types));
+        a1June = storeDownload(1, "A1", "k1_A1_june", "06/26");
+        // Its trend file's name begins with the name of A1's interval trend.
+        a12Interval = storeDownload(1, "A12", "k1_A12");
+        a12Events = storeDownload(5, "A12", "k5_A12", "07/26");
+        const platform::Database d = db();
+        for (const char* serial : {"A1", "A12"})
+            d.exec("Insert Into cLatestHist (SerialNo, UserID, WriteDates) Values (?,?,?)",
+                   {QString(serial), QStringLiteral("*"), rt::OleDate::DateSerial(2026, 5, 1)});
+        answerPassword(true);
+        group(true, false, false);
+        openDataPage();
+    }
+    QString keyOf(const QStringList& path) { return tree().KeyOf(node(path)); }
+    // The delete menu taken on a key, as the popup leaves it.
+    void deleteAt(const QString& key, platform::MsgAnswer answer = platform::MsgAnswer::Yes) {
+        page().mnuDelete->setData(key);
+        rig.dialogs.answers.push_back(answer);
+        page().mnuDelete->trigger();
+        settle();
+    }
+    bool exists(const QString& folder, const QString& name) {
+        return QFileInfo::exists(records::TrendFileOf(folder, name));
+    }
+    int relRows(const char* table, int32_t seqNo) {
+        return db()
+            .query(QStringLiteral("Select Count(*) As n From %1 Where RelNo = ?").arg(table),
+                   {seqNo})
+            .longValue(0, "n");
+    }
+};
+
+TEST(LibraryDelete, EverythingGoesButTheCalibrationList) {
+    DeleteFixture w;
+    // Beside the data folder, and behind a link inside it: neither may go.
+    const QString program = w.rig.folder.path();
+    QDir().mkpath(program + "/Keep");
+    QFile(program + "/Keep/kept.Dat").open(QIODevice::WriteOnly);
+    ASSERT_TRUE(QFile::link(program + "/Keep", program + "/Data/26/linked"));
+    w.deleteAt("0 #");
+    ASSERT_EQ(w.rig.dialogs.messages.size(), 1u);
+    EXPECT_EQ(w.rig.dialogs.messages[0].text, "Delete all samples.\r\nReady?");
+    EXPECT_EQ(w.rig.dialogs.messages[0].title, "Delete Samples");
+    const LibraryWindow::Stored after = w.stored();
+    for (const auto& [table, count] : after.rows)
+        EXPECT_EQ(count, table == "cLatestHist" ? 2 : 0) << table.toStdString();
+    EXPECT_TRUE(after.files.contains("Data"));
+    EXPECT_TRUE(after.files.filter(QRegularExpression("^Data/")).isEmpty())
+        << after.files.join(' ').toStdString();
+    EXPECT_TRUE(after.files.contains("Keep/kept.Dat"));
+    EXPECT_TRUE(after.files.contains("QM73.mdb"));
+    EXPECT_EQ(w.treeLines(), lines({"QM-73 Data"}));
+    EXPECT_EQ(w.list().Count(), 0);
+    EXPECT_EQ(w.passwordAsked, 1);
+}
+
+TEST(LibraryDelete, AGroupingNodeTakesExactlyItsDownloads) {
+    DeleteFixture w;
+    w.deleteAt(w.keyOf({"A1"}));
+    EXPECT_EQ(w.rig.dialogs.messages.at(0).text, "Delete Samples in Folder.\r\nReady?");
+    EXPECT_EQ(w.rig.dialogs.messages.at(0).title, "Delete Data in Folder");
+    EXPECT_EQ(w.rows("Log_Head"), 2);
+    for (const auto& [types, seqNo] : w.a1)
+        for (const char* table : {"Interval_Data", "Interval_Event", "Alarm_Data", "cHistory",
+                                  "Alarm_Event", "Trouble_Event", "Power_Event", "SensorHistory"})
+            EXPECT_EQ(w.relRows(table, seqNo), 0) << table;
+    EXPECT_EQ(w.relRows("Interval_Data", w.a12Interval), 2);
+    EXPECT_EQ(w.relRows("Alarm_Event", w.a12Events), 2);
+    EXPECT_FALSE(w.exists("05/26", "k1_A1"));
+    EXPECT_FALSE(w.exists("05/26", "k2_A1"));
+    EXPECT_FALSE(w.exists("06/26", "k1_A1_june"));
+    EXPECT_TRUE(w.exists("05/26", "k1_A12"));
+    EXPECT_EQ(w.rows("cLatestHist"), 2);
+    // The former parent, the root, is listed again.
+    EXPECT_EQ(w.treeLines(), lines({"QM-73 Data", "  A12", "    05/26", "      Interval Trend",
+                                    "    07/26", "      Alarm Events"}));
+    EXPECT_EQ(w.tree().SelectedNode(), w.tree().Node("0 #"));
+    EXPECT_EQ(w.listLines(), lines({"A12 |  | "}));
+}
+
+TEST(LibraryDelete, AKindNodeAndTheParentFoundAgainByItsKey) {
+    DeleteFixture w;
+    // A1 comes first; after the deletion its folder is still there, at another place.
+    w.deleteAt(w.keyOf({"A1", "05/26", "Alarm Trend"}));
+    EXPECT_EQ(w.rows("Log_Head"), 9);
+    EXPECT_EQ(w.relRows("Alarm_Data", w.a1[2]), 0);
+    EXPECT_FALSE(w.exists("05/26", "k2_A1"));
+    EXPECT_TRUE(w.exists("05/26", "k1_A1"));
+    QTreeWidgetItem* folder = w.node({"A1", "05/26"});
+    ASSERT_NE(folder, nullptr);
+    EXPECT_EQ(w.tree().SelectedNode(), folder);
+    EXPECT_EQ(w.listLines(),
+              lines({"Interval Trend |  | ", "Calibration History |  | ", "Alarm Events |  | ",
+                     "Trouble Events |  | ", "Power Events |  | ", "Sensor Change History |  | "}));
+
+    // A kind node whose folder goes with it: the root is listed.
+    w.deleteAt(w.keyOf({"A12", "07/26", "Alarm Events"}));
+    EXPECT_EQ(w.node({"A12", "07/26"}), nullptr);
+    EXPECT_EQ(w.relRows("Alarm_Event", w.a12Events), 0);
+    EXPECT_EQ(w.listLines(), lines({"A1 |  | ", "A12 |  | "}));
+}
+
+TEST(LibraryDelete, ANodeWhoseDownloadsAreGoneDeletesNothingAndShowsTheTree) {
+    DeleteFixture w;
+    const QString key = w.keyOf({"A1", "06/26", "Interval Trend"});
+    w.db().exec("Delete From Log_Head Where SeqNo = ?", {w.a1June});
+    const LibraryWindow::Stored before = w.stored();
+    w.deleteAt(key);
+    EXPECT_EQ(w.rig.dialogs.messages.size(), 1u);  // still asked
+    EXPECT_EQ(w.stored(), before);                 // its file is no header's any more
+    EXPECT_EQ(w.node({"A1", "06/26"}), nullptr);   // the tree was built again
+}
+
+TEST(LibraryDelete, OneDownloadOfEachKind) {
+    const struct {
+        int types;
+        const char* letter;
+        QStringList tables;
+    } cases[] = {
+        {1, "G", {"Interval_Data", "Interval_Event"}},
+        {2, "K", {"Alarm_Data"}},
+        {3, "H", {"cHistory"}},
+        {5, "V", {"Alarm_Event"}},
+        {6, "W", {"Trouble_Event"}},
+        {7, "P", {"Power_Event"}},
+        {8, "Q", {"SensorHistory"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.letter);
+        DeleteFixture w;
+        // The list of its kind, as the user sees it when right-clicking the download.
+        for (int i = 0; i < w.node({"A1", "05/26"})->childCount(); ++i) {
+            QTreeWidgetItem* kind = w.node({"A1", "05/26"})->child(i);
+            if (library::KindOfLetter(library::KeyLetter(w.tree().KeyOf(kind)))->types == c.types)
+                w.lib().tvwLog_NodeClick(kind);
+        }
+        const int32_t seqNo = w.a1[c.types];
+        const QString key = QString::number(seqNo) + " " + c.letter;
+        ASSERT_NE(w.list().ItemOf(key), nullptr);
+        const QStringList treeBefore = w.treeLines();
+        LibraryWindow::Stored expected = w.stored();
+        expected.rows["Log_Head"] -= 1;
+        for (const QString& table : c.tables)
+            expected.rows[table] -= 2;
+        const QString file = QStringLiteral("Data/26/05/k%1_A1.Dat").arg(c.types);
+        expected.files.removeAll(file);
+        w.window->fields.LogTreeDirty = false;
+
+        w.deleteAt(key);
+        EXPECT_EQ(w.rig.dialogs.messages.at(0).text,
+                  QStringLiteral("Delete sample k%1_A1.\r\nReady?").arg(c.types));
+        EXPECT_EQ(w.rig.dialogs.messages.at(0).title, "Delete Sample");
+        EXPECT_EQ(w.stored(), expected);
+        EXPECT_TRUE(w.exists("05/26", "k1_A12"));
+        EXPECT_EQ(w.list().ItemOf(key), nullptr);
+        EXPECT_EQ(w.list().Count(), 0);
+        EXPECT_EQ(w.treeLines(), treeBefore);  // as it was, until the page opens again
+        EXPECT_TRUE(w.window->fields.LogTreeDirty);
+        // The deleted download can no longer be opened.
+        EXPECT_EQ(w.window->dataView->SelectedLogSeqNo, 0);
+    }
+}
+
+TEST(LibraryDelete, RefusedOrNotConfirmedNothingChanges) {
+    const struct {
+        const char* what;
+        bool password;
+        platform::MsgAnswer answer;
+    } cases[] = {
+        {"wrong or cancelled password", false, platform::MsgAnswer::Yes},
+        {"No", true, platform::MsgAnswer::No},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        DeleteFixture w;
+        w.answerPassword(c.password);
+        const QByteArray before = w.bytes();
+        for (const QString& key :
+             {QStringLiteral("0 #"), w.keyOf({"A1"}), w.keyOf({"A1", "05/26", "Interval Trend"}),
+              QString::number(w.a1[1]) + " G"}) {
+            w.deleteAt(key, c.answer);
+            EXPECT_EQ(w.bytes(), before) << key.toStdString();
+        }
+        EXPECT_EQ(w.rig.dialogs.messages.size(), c.password ? 4u : 0u);
+        EXPECT_EQ(w.passwordAsked, 4);
+    }
+}
+
+TEST(LibraryDelete, AFailurePartWayLeavesEverythingAsItWas) {
+    const struct {
+        const char* what;
+        const char* inject;
+        const char* undo;
+    } cases[] = {
+        {"the headers refused last",
+         "Create Trigger keep Before Delete On Log_Head Begin Select Raise(Abort, 'kept'); End",
+         "Drop Trigger keep"},
+        {"a detail table missing", "Alter Table Power_Event Rename To Power_Kept",
+         "Alter Table Power_Kept Rename To Power_Event"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        DeleteFixture w;
+        const LibraryWindow::Stored before = w.stored();
+        for (const QString& key :
+             {QStringLiteral("0 #"), w.keyOf({"A1"}), QString::number(w.a1[7]) + " P"}) {
+            w.db().exec(c.inject);
+            w.rig.dialogs.messages.clear();
+            w.deleteAt(key);
+            w.db().exec(c.undo);
+            // The question and the failure's report.
+            ASSERT_EQ(w.rig.dialogs.messages.size(), 2u) << key.toStdString();
+            EXPECT_EQ(w.rig.dialogs.messages[1].icon, platform::MsgIcon::Critical);
+            EXPECT_EQ(w.stored(), before) << key.toStdString();
+        }
+        // The tree shows what is stored.
+        w.openDataPage();
+        EXPECT_NE(w.node({"A1", "05/26", "Power Events"}), nullptr);
+    }
+}
+
+// ---- the calibration list's row ----------------------------------------------------------
+
+TEST(LibraryDelete, ACalibrationRowGoesAloneAndTheHeaderRowDoesNothing) {
+    DeleteFixture w;
+    w.window->cmdInst_Click(3);
+    w.settle();
+    platform::FlexGrid& grid = *w.window->lastCalibrationPage->vfgHistory;
+    ASSERT_EQ(grid.Rows(), 3);
+    grid.setRow(0);
+    w.window->lastCalibrationPage->mnuHistDel->trigger();
+    EXPECT_EQ(w.passwordAsked, 0);
+    EXPECT_TRUE(w.rig.dialogs.messages.empty());
+
+    const int row = grid.TextMatrix(1, 1) == "A12" ? 1 : 2;
+    grid.setRow(row);
+    const LibraryWindow::Stored before = w.stored();
+    w.rig.dialogs.answers.push_back(platform::MsgAnswer::Yes);
+    w.window->lastCalibrationPage->mnuHistDel->trigger();
+    EXPECT_EQ(w.passwordAsked, 1);
+    ASSERT_EQ(w.rig.dialogs.messages.size(), 1u);
+    EXPECT_EQ(w.rig.dialogs.messages[0].text, "Delete History : SerialNo=A12");
+    EXPECT_EQ(w.rig.dialogs.messages[0].icon, platform::MsgIcon::Information);
+    LibraryWindow::Stored expected = before;
+    expected.rows["cLatestHist"] = 1;
+    EXPECT_EQ(w.stored(), expected);
+    ASSERT_EQ(grid.Rows(), 2);
+    EXPECT_EQ(grid.TextMatrix(1, 1), "A1");
+}
+
+}  // namespace
