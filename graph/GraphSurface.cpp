@@ -20,6 +20,11 @@ void GraphSurface::setFontSize(double points) {
     fontChanged();
 }
 
+void GraphSurface::setFontName(const QString& family) {
+    font_.setFamily(family);
+    fontChanged();
+}
+
 SurfacePen GraphSurface::pen(int32_t color) const {
     SurfacePen p{color, DrawWidth < 1 ? 1 : DrawWidth, DrawStyle};
     if (p.width > 1 && p.style >= DrawDash && p.style <= DrawDashDotDot) p.style = DrawSolid;
@@ -51,6 +56,11 @@ void GraphSurface::Print(const QString& text) {
     doText({CurrentX, CurrentY}, text, ForeColor);
     CurrentX = 0;
     CurrentY += TextHeight(text);
+}
+
+void GraphSurface::PrintStay(const QString& text) {
+    if (!text.isEmpty()) doText({CurrentX, CurrentY}, text, ForeColor);
+    CurrentX += TextWidth(text);
 }
 
 double GraphSurface::TextWidth(const QString& text) const {

@@ -42,6 +42,12 @@ class GraphSurface {
     virtual double ScaleWidth() const = 0;
     virtual double ScaleHeight() const = 0;
     virtual bool isPrinter() const { return false; }
+    // The paper (the printer) or the drawing area (other targets), in twips.
+    virtual double Width() const { return ScaleWidth(); }
+    virtual double Height() const { return ScaleHeight(); }
+    // The next sheet and the end of the job; only a printer has them.
+    virtual void NewPage() {}
+    virtual void EndDoc() {}
     // Twips per device unit: 15 on the screen (a device-independent pixel), 1440 / dpi on a
     // printer.
     virtual double TwipsPerPixelX() const { return 15.0; }
@@ -68,6 +74,8 @@ class GraphSurface {
     void setFontBold(bool bold);
     double FontSize() const { return font_.pointSizeF(); }
     void setFontSize(double points);
+    QString FontName() const { return font_.family(); }
+    void setFontName(const QString& family);
 
     // Draws what the surface still holds back (joined lines).
     virtual void flush() {}
@@ -82,6 +90,8 @@ class GraphSurface {
     // The text with its top at CurrentY and its left at CurrentX, in ForeColor; then the next
     // line: CurrentX 0, CurrentY one text height further down.
     void Print(const QString& text);
+    // The text at the print position; the next one continues on the same line after it.
+    void PrintStay(const QString& text);
     double TextWidth(const QString& text) const;
     double TextHeight(const QString& text) const;
     // A polygon with corners in twips: filled with FillColor when FillStyle is solid, outlined

@@ -26,15 +26,6 @@ struct GraphSource {
     const records::clsAlarm* alarm = nullptr;
 };
 
-// The number a value shows as in the table with that many decimal places (ValueText), as a
-// Single: what the graph plots.
-float RoundedAsShown(float value, int16_t decimals);
-// Gas 3: a value above the full scale plots at the full scale; a reading code leaves a gap.
-float FullScaleValue(float value, float fullScale, int16_t decimals);
-// The fifth gas stays within the download's recorded range; without a recorded maximum a
-// reading code leaves a gap.
-float FifthGasValue(float value, float maximum, float minimum, int16_t decimals);
-
 // The usable readings of an interval trend: the most of any enabled gas 0 to 3 (readings of
 // 0 or more and "OVER").
 int32_t ValidSampleCount(const records::clsInterval& record);

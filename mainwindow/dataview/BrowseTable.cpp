@@ -4,7 +4,7 @@
 #include "core/ModMain.h"
 #include "mainwindow/common/GridHelpers.h"
 #include "mainwindow/common/LogTexts.h"
-#include "mainwindow/dataview/GasInfo.h"
+#include "records/GasInfo.h"
 #include "mainwindow/dataview/TrendRows.h"
 #include "platform/Database.h"
 #include "runtime/Color.h"
@@ -12,6 +12,9 @@
 #include "runtime/Format.h"
 
 namespace dataview {
+
+using records::decimalsOf;
+using records::gasInfo;
 
 namespace {
 

@@ -3,13 +3,16 @@
 #include "core/GasCommon.h"
 #include "core/ModMain.h"
 #include "mainwindow/common/LogTexts.h"
-#include "mainwindow/dataview/GasInfo.h"
+#include "records/GasInfo.h"
 #include "mainwindow/dataview/TrendRows.h"
 #include "platform/Database.h"
 #include "runtime/RuntimeError.h"
 #include "runtime/Variant.h"
 
 namespace dataview {
+
+using records::decimalsOf;
+using records::gasInfo;
 
 namespace {
 

@@ -3,13 +3,14 @@
 #include <QComboBox>
 
 #include "core/ModMain.h"
+#include "graph/TrendFill.h"
 #include "mainwindow/dataview/BrowseGraph.h"
 #include "runtime/Format.h"
 #include "tests/support/GlobalsSnapshot.h"
 #include "tests/support/RecordingSurface.h"
 
-using dataview::FifthGasValue;
-using dataview::FullScaleValue;
+using graph::FifthGasValue;
+using graph::FullScaleValue;
 using dataview::GraphSource;
 using dataview::GraphView;
 using dataview::ValidSampleCount;

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace dataview {
+namespace records {
 
 // A number of a trend record's gas table (GasListInfo): 1 full scale, 8 maximum, 9 minimum...
 template <class Record>
@@ -16,4 +16,4 @@ int16_t decimalsOf(const Record& record, int gas) {
     return record.GasListInfo(gas, 3).toInteger();
 }
 
-}  // namespace dataview
+}  // namespace records
