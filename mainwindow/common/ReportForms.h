@@ -1,6 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "platform/gui/CellTable.h"
 
 namespace records {
 class clsInterval;
@@ -19,8 +23,14 @@ class PrintForm {
     int32_t SeqNo = 0;      // the download's Log_Head.SeqNo
     records::clsInterval* IntervalData = nullptr;
     records::clsAlarm* AlarmData = nullptr;
+    // The table the report copies: the caller's sample table (an interval trend's list), the
+    // calibration list (the last-calibration report).
+    const platform::CellTable* Table = nullptr;
     virtual void GoPrinter() = 0;
 };
+
+// Makes the print form for one print.
+using PrintForms = std::function<std::unique_ptr<PrintForm>()>;
 
 // The alarm-trend window: one for the program, shown modally. It reads the opening values
 // (TrendSelSeqNo, TrendSelMode, TrendSelBaseDate) as it loads.

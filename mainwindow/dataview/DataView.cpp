@@ -55,9 +55,7 @@ records::clsPowerEvent& BrowseRecords::powerEvent() {
     return made(powerEvent_);
 }
 
-DataView::DataView(DataViewWiring wiring) : w_(std::move(wiring)) {
-    makePrintForm = [this] { return std::make_unique<StandInPrintForm>(printed); };
-}
+DataView::DataView(DataViewWiring wiring) : w_(std::move(wiring)) {}
 
 GraphView DataView::graphView() const {
     return {*w_.page.zvdGraph, w_.page.chkBrowse, w_.page.cmbBrowse};

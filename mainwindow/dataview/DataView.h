@@ -70,6 +70,7 @@ struct DataViewWiring {
     platform::Dialogs& dialogs;
     platform::AppPaths paths;
     DataViewHost& host;
+    const mainwindow::PrintForms& printForms;
 };
 
 // The data page's frame: it shows the download the library selected as a table with its
@@ -101,10 +102,7 @@ class DataView {
     void vfgBrowse_MouseDown();
     void vfgBrowse_MouseMove();
 
-    // The forms the page hands its work to. Until report printing comes, the print form keeps
-    // what it is asked to print in `printed`.
-    std::function<std::unique_ptr<mainwindow::PrintForm>()> makePrintForm;
-    std::vector<PrintRequest> printed;
+    // The alarm-trend window the trend search opens.
     mainwindow::TrendWindow* trendWindow = nullptr;
 
     // The table and the graph of the download shown.

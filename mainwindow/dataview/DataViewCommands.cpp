@@ -119,7 +119,8 @@ void DataView::finalRefresh() {
 
 void DataView::print() {
     const mainwindow::WaitCursor wait;
-    const std::unique_ptr<mainwindow::PrintForm> form = makePrintForm();
+    if (!w_.printForms) return;
+    const std::unique_ptr<mainwindow::PrintForm> form = w_.printForms();
     form->PrintType = w_.page.optBrowse[0]->isChecked() ? 0 : -1;
     form->DataType = SelectedLogType;
     form->SeqNo = SelectedLogSeqNo;
@@ -127,6 +128,8 @@ void DataView::print() {
         form->AlarmData = &records.alarm();
     else
         form->IntervalData = &records.interval();
+    // An interval trend's list is the table as the page shows it.
+    form->Table = w_.page.vfgBrowse;
     form->GoPrinter();
 }
 

@@ -12,10 +12,6 @@ enum Text : int { TextDataView = 5151, TextInterval = 5624, TextAlarm = 5625 };
 
 }  // namespace
 
-void StandInPrintForm::GoPrinter() {
-    requests_.push_back({PrintType, DataType, SeqNo, IntervalData, AlarmData});
-}
-
 FrmIntermittence::FrmIntermittence(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmIntermittence"));
     setModal(true);

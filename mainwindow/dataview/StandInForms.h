@@ -10,25 +10,6 @@
 
 namespace dataview {
 
-// What a print form was asked to print.
-struct PrintRequest {
-    int16_t printType;
-    int32_t dataType;
-    int32_t seqNo;
-    const records::clsInterval* interval;
-    const records::clsAlarm* alarm;
-};
-
-// The print form until report printing comes: it keeps each request and prints nothing.
-class StandInPrintForm : public mainwindow::PrintForm {
-  public:
-    explicit StandInPrintForm(std::vector<PrintRequest>& requests) : requests_(requests) {}
-    void GoPrinter() override;
-
-  private:
-    std::vector<PrintRequest>& requests_;
-};
-
 // The alarm-trend window until it comes: it loads the trend the opening values name and shows
 // its caption and size, modally.
 class FrmIntermittence : public QDialog, public mainwindow::TrendWindow {

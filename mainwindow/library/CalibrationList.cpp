@@ -123,6 +123,16 @@ void CalibrationList::vfgHistory_RowColChange() {
     grid.setRowSel(grid.Row());
 }
 
+void CalibrationList::cmdLastCal_Click() {
+    platform::FlexGrid& grid = *w_.page.vfgHistory;
+    if (grid.Row() < 1 || grid.Row() >= grid.Rows() || !w_.printForms) return;
+    const mainwindow::WaitCursor wait;
+    const std::unique_ptr<mainwindow::PrintForm> form = w_.printForms();
+    form->DataType = 4;
+    form->Table = &grid;
+    form->GoPrinter();
+}
+
 void CalibrationList::mnuHistDel_Click() {
     platform::FlexGrid& grid = *w_.page.vfgHistory;
     const int row = grid.Row();

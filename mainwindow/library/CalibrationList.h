@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "mainwindow/common/ReportForms.h"
 #include "mainwindow/common/WindowState.h"
 #include "mainwindow/library/LibraryPage.h"
 #include "mainwindow/library/LogLibrary.h"
@@ -19,6 +20,7 @@ struct CalibrationListWiring {
     // The settings password asked of the user: true when it was given.
     const std::function<bool()>& askPassword;
     LibraryHost& host;
+    const mainwindow::PrintForms& printForms;
 };
 
 // The Last Calibration page: every instrument's latest calibration with its due state, in
@@ -34,6 +36,8 @@ class CalibrationList {
     // The marked row follows the current one.
     void vfgHistory_RowColChange();
     void mnuHistDel_Click();
+    // "Print": the last-calibration report of the list, when a data row is the current one.
+    void cmdLastCal_Click();
 
   private:
     int view() const;

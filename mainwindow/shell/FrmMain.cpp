@@ -126,7 +126,7 @@ FrmMain::FrmMain(WindowServices services, QWidget* parent)
 void FrmMain::connectDataView() {
     dataView = std::make_unique<dataview::DataView>(dataview::DataViewWiring{
         *dataPage, fraMenu[3], fraMenu[2], libraryPage->tvwLog, cmdInst, *frmUpload, fields, busy,
-        services_.dialogs, services_.paths, *this});
+        services_.dialogs, services_.paths, *this, services_.printForms});
     // The handlers run when a value changes, whether the user or the program's code changed
     // it, as the page expects.
     dataview::DataView* view = dataView.get();
@@ -191,9 +191,9 @@ void FrmMain::connectLibrary() {
     connect(libraryPage->mnuDelete, &QAction::triggered, this,
             [this, lib] { guarded([lib] { lib->mnuDelete_Click(); }); });
 
-    calibrationList = std::make_unique<library::CalibrationList>(library::CalibrationListWiring{
-        *lastCalibrationPage, fraMenu[4], fields, services_.dialogs, services_.paths, askPassword,
-        *this});
+    calibrationList = std::make_unique<library::CalibrationList>(
+        library::CalibrationListWiring{*lastCalibrationPage, fraMenu[4], fields, services_.dialogs,
+                                       services_.paths, askPassword, *this, services_.printForms});
     library::CalibrationList* cal = calibrationList.get();
     library::LastCalibrationPage& page = *lastCalibrationPage;
     for (int i = 0; i < page.optHistory.count(); ++i)
@@ -208,6 +208,8 @@ void FrmMain::connectLibrary() {
             [this, cal] { guarded([cal] { cal->vfgHistory_RowColChange(); }); });
     connect(page.mnuHistDel, &QAction::triggered, this,
             [this, cal] { guarded([cal] { cal->mnuHistDel_Click(); }); });
+    connect(page.cmdLastCal, &QAbstractButton::clicked, this,
+            [this, cal] { guarded([cal] { cal->cmdLastCal_Click(); }); });
 }
 
 void FrmMain::guarded(const std::function<void()>& handler) {

@@ -19,8 +19,13 @@ SystemServices::SystemServices(platform::AppPaths paths)
 SystemServices::~SystemServices() = default;
 
 WindowServices SystemServices::bundle() {
-    return {parts_->serial,  parts_->infrared, parts_->finder,
-            parts_->dialogs, parts_->pump,     paths_};
+    return {parts_->serial,
+            parts_->infrared,
+            parts_->finder,
+            parts_->dialogs,
+            parts_->pump,
+            paths_,
+            {}};
 }
 
 }  // namespace shell

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "mainwindow/common/ReportForms.h"
 #include "platform/AppPaths.h"
 #include "platform/Dialogs.h"
 #include "platform/EventPump.h"
@@ -19,6 +20,8 @@ struct WindowServices {
     platform::Dialogs& dialogs;
     platform::EventPump& pump;
     platform::AppPaths paths;
+    // The report printing's print form (filled by the program; tests record the requests).
+    mainwindow::PrintForms printForms;
 };
 
 // The services of the running program: the real serial port, no infrared link (Linux has no

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "platform/gui/CellTable.h"
 #include "runtime/OleDate.h"
 
 class QAbstractItemModel;
@@ -31,7 +32,7 @@ enum Value : int { Alignment = 2, BackColor = 6 };
 //
 // With Redraw off, changes are only stored: the view hears of them in one model reset when
 // Redraw is turned on again. That is how a table of tens of thousands of rows is filled.
-class FlexGrid : public QWidget {
+class FlexGrid : public QWidget, public CellTable {
     Q_OBJECT
   public:
     explicit FlexGrid(QWidget* parent = nullptr);
@@ -39,16 +40,16 @@ class FlexGrid : public QWidget {
 
     // Counts include the fixed rows and columns. New cells are empty; fewer rows or columns
     // than fixed ones lower the fixed count.
-    int Rows() const;
+    int Rows() const override;
     void setRows(int rows);
-    int Cols() const;
+    int Cols() const override;
     void setCols(int cols);
     int FixedRows() const;
     void setFixedRows(int rows);
     int FixedCols() const;
     void setFixedCols(int cols);
 
-    QString TextMatrix(int row, int col) const;
+    QString TextMatrix(int row, int col) const override;
     void setTextMatrix(int row, int col, const QString& text);
     // "a|b|c": the texts of row 0, with at least that many columns.
     void FormatString(const QString& format);
@@ -69,6 +70,9 @@ class FlexGrid : public QWidget {
 
     // FlexProperty::BackColor (0 is no colour of its own) and FlexProperty::Alignment.
     int32_t Cell(int property, int row, int col) const;
+    int32_t CellBackColor(int row, int col) const override {
+        return Cell(FlexProperty::BackColor, row, col);
+    }
     void setCell(int property, int row1, int col1, int row2, int col2, int32_t value);
 
     // A cell's own alignment wins over its column's; column -1 sets every column.

@@ -247,7 +247,7 @@ TEST(DataViewCommands, CopyTakesTheTableAsTabTextOrTheGraphsPicture) {
 
 TEST(DataViewCommands, PrintHandsTheDownloadToThePrintForm) {
     DataWindow w;
-    auto& printed = w.window->dataView->printed;
+    auto& printed = w.rig.printed;
     w.open(1);
     w.press(0);
     w.page().optBrowse[1]->setChecked(true);
@@ -261,6 +261,7 @@ TEST(DataViewCommands, PrintHandsTheDownloadToThePrintForm) {
     EXPECT_EQ(printed[0].dataType, 1);
     EXPECT_EQ(printed[0].interval, &w.window->dataView->records.interval());
     EXPECT_EQ(printed[0].alarm, nullptr);
+    EXPECT_EQ(printed[0].table, static_cast<platform::CellTable*>(w.page().vfgBrowse));
     EXPECT_EQ(printed[1].printType, -1);
     EXPECT_EQ(printed[2].dataType, 5);
     EXPECT_EQ(printed[2].seqNo, w.seqNoOf(5));

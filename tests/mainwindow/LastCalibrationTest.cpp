@@ -114,6 +114,21 @@ TEST(LastCalibration, TheThreeViews) {
     EXPECT_TRUE(w.rig.dialogs.messages.empty());
 }
 
+TEST(LastCalibration, PrintTakesTheListWhenADataRowIsCurrent) {
+    CalibrationWindow w;
+    w.storeFour();
+    w.window->cmdInst_Click(3);
+    w.settle();
+    w.hist().setRow(0);
+    w.cal().cmdLastCal->click();
+    EXPECT_TRUE(w.rig.printed.empty());
+    w.hist().setRow(2);
+    w.cal().cmdLastCal->click();
+    ASSERT_EQ(w.rig.printed.size(), 1u);
+    EXPECT_EQ(w.rig.printed[0].dataType, 4);
+    EXPECT_EQ(w.rig.printed[0].table, static_cast<platform::CellTable*>(&w.hist()));
+}
+
 TEST(LastCalibration, TheMarkedRowFollowsTheCurrentOne) {
     CalibrationWindow w;
     w.storeFour();

@@ -10,6 +10,7 @@
 #include "platform/UsbPortFinder.h"
 #include "tests/support/FakeInstrument.h"
 #include "tests/support/GlobalsSnapshot.h"
+#include "tests/support/RecordingPrintForm.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempProgramFolder.h"
 
@@ -59,9 +60,13 @@ struct WindowRig {
     FakePortFinder finder;
     ScriptedDialogs dialogs;
     WindowPump pump;
+    // What the window's print forms were asked to print.
+    std::vector<PrintRequest> printed;
 
     shell::WindowServices services() {
-        return {serial, infrared, finder, dialogs, pump, folder.paths()};
+        return {serial, infrared, finder, dialogs, pump, folder.paths(), [this] {
+                    return std::make_unique<RecordingPrintForm>(printed);
+                }};
     }
 };
 

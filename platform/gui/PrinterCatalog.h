@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QPageLayout>
+#include <QPrinter>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+namespace platform {
+
+// The printers a report can go to, as the Printers collection and the current Printer of the
+// original platform: the system's printers and one entry that writes a PDF file. Entries are
+// told apart by their device name; the current printer is kept by name.
+class PrinterCatalog {
+  public:
+    struct Entry {
+        QString name;
+        bool pdf = false;  // writes a PDF file (A4 portrait) instead of going to a printer
+    };
+
+    // The name of the entry that writes a PDF file.
+    static QString PdfName();
+    // The process-wide catalogue of the system's printers; its current printer starts as the
+    // system's default printer, or the PDF entry when the system has none.
+    static PrinterCatalog& system();
+
+    PrinterCatalog(std::vector<Entry> entries, const QString& current);
+
+    // The system's printers read again (a printer added or removed meanwhile).
+    void refresh();
+    int Count() const { return static_cast<int>(entries_.size()); }
+    QString DeviceName(int index) const;
+    bool isPdf(int index) const;
+    // The current printer's name ("" when there is none).
+    QString CurrentName() const { return current_; }
+    // Makes the entry current; an index outside the list changes nothing.
+    void setCurrent(int index);
+    // Makes the entry of that name current again; a name no longer listed changes nothing.
+    void restoreCurrent(const QString& name);
+    // The paper of an entry (the printer's default, A4 portrait for the PDF entry), in
+    // twips, and its printable area within it.
+    QPageLayout pageLayout(int index) const;
+    // A printer for the entry: 600 dots per inch, portrait, one copy, its default paper; the
+    // PDF entry writes `pdfFile`.
+    std::unique_ptr<QPrinter> makePrinter(int index, const QString& pdfFile) const;
+
+  private:
+    bool system_ = false;
+    std::vector<Entry> entries_;
+    QString current_;
+};
+
+}  // namespace platform

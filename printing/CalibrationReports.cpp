@@ -1,0 +1,113 @@
+#include "core/GasCommon.h"
+#include "core/ModMain.h"
+#include "printing/FrmPrint.h"
+#include "records/ClsHistory.h"
+#include "runtime/Format.h"
+
+namespace printing {
+
+namespace {
+
+enum Text : int {
+    TextProperty = 5604,
+    TextValue = 5605,
+    TextSerial = 5608,
+    TextUser = 5610,
+    TextNo = 5620,
+    TextDate = 5621,
+    TextBefore = 5633,
+    TextAfter = 5634,
+    TextLastDownload = 5668,
+};
+
+QString res(int id) {
+    return core::LoadResText(id);
+}
+
+}  // namespace
+
+void FrmPrint::PrintCalibrationHistory(graph::GraphSurface& target) {
+    records::clsHistory r;
+    r.setSeqNo(SeqNo);
+    r.ReLoad();
+    const double sw = target.ScaleWidth();
+    const double at[] = {0, 0.05, 0.25, 0.40, 0.55, 0.70, 0.85, 1.0};
+    for (size_t i = 0; i < std::size(at); ++i)
+        ColumnX[i] = static_cast<float>(at[i] * sw);
+    alignAll(0);
+    target.ForeColor = 0;
+    target.CurrentY = target.ScaleHeight() / 20;
+    PrintRow(target, {res(TextProperty), QString(), res(TextValue)});
+    rule(target, 1);
+    blankRow(target);
+    PrintRow(target, {res(TextSerial), QString(), r.GasBaseInfo(4).toText()});
+    PrintRow(target, {res(TextUser), QString(), r.GasBaseInfo(2).toText()});
+    PrintRow(target,
+             {res(TextLastDownload), QString(), rt::GeneralDate(r.GasBaseInfo(1).toDate())});
+    blankRow(target);
+    blankRow(target);
+    for (int i = 0; i <= 3; ++i)
+        ColumnAlign[static_cast<size_t>(i)] = 1;
+    PrintRow(target, {res(TextNo), res(TextDate), QString(), QString()});
+    rule(target, 1);
+    blankRow(target);
+    ColumnAlign[1] = ColumnAlign[2] = 0;
+    const int32_t count = r.DataCount();
+    for (int32_t i = 0; i < count; ++i) {
+        const int index = static_cast<int>(i);
+        const int16_t points = r.Points(3, index);
+        PrintRow(target, {QString::number(i + 1), rt::GeneralDate(r.Dates(index)), res(TextBefore),
+                          core::ValueText(r.Before(3, index), points)});
+        PrintRow(target, {QString(), r.GasName(3, index), res(TextAfter),
+                          core::ValueText(r.After(3, index), points)});
+        if (BreakPage(target, i == count - 1)) {
+            ColumnAlign[1] = ColumnAlign[2] = 1;
+            PrintRow(target,
+                     {res(TextNo), res(TextDate), QString(), core::GasCaption(&r, 3, true)});
+            ColumnAlign[1] = ColumnAlign[2] = 0;
+            rule(target, 1);
+        }
+    }
+    rule(target, 4);
+    target.DrawWidth = 1;
+}
+
+void FrmPrint::PrintLastCalibration(graph::GraphSurface& target) {
+    const double sw = target.ScaleWidth();
+    const double at[] = {0, 0.05, 0.15, 0.25, 1.0};
+    for (size_t i = 0; i < std::size(at); ++i)
+        ColumnX[i] = static_cast<float>(at[i] * sw);
+    const auto rowAlign = [this] {
+        alignAll(0);
+        ColumnAlign[0] = 1;
+    };
+    rowAlign();
+    target.ForeColor = 0;
+    target.CurrentY = target.ScaleHeight() / 20;
+    rule(target, 1);
+    blankRow(target);
+    const platform::CellTable* table = Table;
+    const auto cells = [table](int row) {
+        QStringList texts;
+        for (int c = 0; c < 4; ++c)
+            texts << (table && c < table->Cols() ? table->TextMatrix(row, c) : QString());
+        return texts;
+    };
+    alignAll(1);
+    PrintRow(target, cells(0));
+    rowAlign();
+    const int rows = table ? table->Rows() : 1;
+    for (int r = 1; r < rows; ++r) {
+        PrintRow(target, cells(r));
+        if (BreakPage(target, r == rows - 1)) {
+            alignAll(1);
+            PrintRow(target, cells(0));
+            rule(target, 1);
+            rowAlign();
+        }
+    }
+    rule(target, 4);
+    target.DrawWidth = 1;
+}
+
+}  // namespace printing

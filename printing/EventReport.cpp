@@ -1,0 +1,156 @@
+#include "core/GasCommon.h"
+#include "core/ModMain.h"
+#include "platform/Database.h"
+#include "printing/FrmPrint.h"
+#include "runtime/Format.h"
+
+namespace printing {
+
+namespace {
+
+enum Text : int {
+    TextProperty = 5604,
+    TextValue = 5605,
+    TextSerial = 5608,
+    TextUser = 5610,
+    TextNo = 5620,
+    TextDate = 5621,
+    TextLastDownload = 5668,
+};
+
+QString res(int id) {
+    return core::LoadResText(id);
+}
+
+QString generalDate(const platform::ResultSet& rows, int row, const char* field) {
+    return rows.isNull(row, QString::fromLatin1(field))
+               ? QString()
+               : rt::GeneralDate(rows.date(row, QString::fromLatin1(field)));
+}
+
+// A Float field as its shortest decimal (100, 20.9); Null as an empty cell.
+QString floatText(const platform::ResultSet& rows, int row, const char* field) {
+    const QString name = QString::fromLatin1(field);
+    return rows.isNull(row, name) ? QString() : rt::Variant(rows.single(row, name)).toText();
+}
+
+}  // namespace
+
+void FrmPrint::PrintEventReport(graph::GraphSurface& target) {
+    const double sw = target.ScaleWidth();
+    const double at[] = {0, 0.10, 0.40, 0.55, 0.70, 0.85, 1.0};
+    for (size_t i = 0; i < std::size(at); ++i)
+        ColumnX[i] = static_cast<float>(at[i] * sw);
+    alignAll(3);
+    target.ForeColor = 0;
+    blankRow(target);
+    blankRow(target);
+    if (DataType < KindAlarmEvents || DataType > KindSensorHistory) return;
+
+    const platform::Database db = platform::Database::open(s_.paths.database());
+    const platform::ResultSet head =
+        db.query(QStringLiteral("Select * From Log_Head Where SeqNo = ?"), {SeqNo});
+    const bool found = head.rowCount() > 0;
+    const int32_t relNo = found ? head.longValue(0, QStringLiteral("SeqNo")) : 0;
+    const auto field = [&](const char* name) {
+        return found ? head.text(0, QString::fromLatin1(name)) : QString();
+    };
+    for (int i = 0; i <= 2; ++i)
+        ColumnAlign[static_cast<size_t>(i)] = 1;
+    PrintRow(target, {res(TextProperty), QString(), res(TextValue)});
+    for (int i = 0; i <= 2; ++i)
+        ColumnAlign[static_cast<size_t>(i)] = 0;
+    rule(target, 1);
+    blankRow(target);
+    PrintRow(target, {res(TextSerial), QString(), field("SerialNo")});
+    PrintRow(target, {res(TextUser), QString(), field("UserID")});
+    PrintRow(target,
+             {res(TextLastDownload), QString(), found ? generalDate(head, 0, "Dates") : QString()});
+    blankRow(target);
+    blankRow(target);
+
+    struct Kind {
+        const char* table;
+        QStringList heading;
+        std::function<void()> headingAlign, rowAlign;
+    };
+    const auto centreFirst = [this](int last) {
+        return [this, last] {
+            for (int i = 0; i <= last; ++i)
+                ColumnAlign[static_cast<size_t>(i)] = 1;
+        };
+    };
+    const auto leftButFirst = [this] {
+        alignAll(0);
+        ColumnAlign[0] = 1;
+    };
+    Kind kind;
+    switch (DataType) {
+        case KindAlarmEvents:
+        case KindTroubleEvents:
+            kind = {
+                DataType == KindAlarmEvents ? "Alarm_Event" : "Trouble_Event",
+                {res(TextNo), res(TextDate),
+                 DataType == KindAlarmEvents ? QStringLiteral("Gas") : QStringLiteral("Gas/Body"),
+                 QStringLiteral("Event")},
+                [this] { alignAll(1); },
+                leftButFirst};
+            break;
+        case KindPowerEvents:
+            kind = {"Power_Event",
+                    {res(TextNo), res(TextDate), QStringLiteral("Power")},
+                    centreFirst(2),
+                    [this] {
+                        ColumnAlign[0] = 1;
+                        ColumnAlign[1] = 0;
+                        ColumnAlign[2] = 0;
+                    }};
+            break;
+        default:
+            kind = {"SensorHistory",
+                    {res(TextNo), res(TextDate), QStringLiteral("SensorNO"), QStringLiteral("Gas"),
+                     QStringLiteral("FullScale")},
+                    [this] { alignAll(1); },
+                    [this] {
+                        alignAll(0);
+                        ColumnAlign[0] = 1;
+                        ColumnAlign[4] = 1;
+                    }};
+            break;
+    }
+    const platform::ResultSet rows =
+        db.query(QStringLiteral("Select * From %1 Where RelNo = ? Order By Dates DESC")
+                     .arg(QString::fromLatin1(kind.table)),
+                 {relNo});
+    const int count = rows.rowCount();
+    if (count == 0) return;
+    const auto heading = [&] {
+        kind.headingAlign();
+        PrintRow(target, kind.heading);
+        kind.rowAlign();
+        rule(target, 1);
+    };
+    heading();
+    for (int i = 0; i < count; ++i) {
+        QStringList cells = {QString::number(i + 1), generalDate(rows, i, "Dates")};
+        switch (DataType) {
+            case KindAlarmEvents:
+            case KindTroubleEvents:
+                cells << rows.text(i, QStringLiteral("GasName"))
+                      << core::EventCodeText(rows.longValue(i, QStringLiteral("Alarm_Type")));
+                break;
+            case KindPowerEvents:
+                cells << (rows.boolean(i, QStringLiteral("Power_Type")) ? QStringLiteral("ON")
+                                                                        : QStringLiteral("OFF"));
+                break;
+            default:
+                cells << rows.text(i, QStringLiteral("SensorNo"))
+                      << rows.text(i, QStringLiteral("GasName")) << floatText(rows, i, "FullScale");
+                break;
+        }
+        PrintRow(target, cells);
+        if (BreakPage(target, i == count - 1)) heading();
+    }
+}
+
+}  // namespace printing

@@ -1,0 +1,245 @@
+#include "printing/FrmPrint.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QPainter>
+#include <QScreen>
+#include <QTemporaryFile>
+
+#include "core/ModMain.h"
+#include "graph/ScreenSurface.h"
+#include "platform/Twips.h"
+#include "printing/FrmSetPrinter.h"
+#include "printing/PrintJob.h"
+#include "runtime/RuntimeError.h"
+
+namespace printing {
+
+namespace {
+
+enum Text : int {
+    TextReplace = 5307,
+    TextReplaceTitle = 5308,
+    TextNotPrinted = 5794,
+    TextPdfTitle = 5795,
+};
+
+// The preview's client area when the form opens, in twips.
+constexpr double PreviewWidth = 8565, PreviewHeight = 5520;
+
+int pixels(double twips) {
+    return static_cast<int>(platform::twipsToPixels(twips) + 0.5);
+}
+
+}  // namespace
+
+int ChoosePrinter(const QStringList& deviceNames, const QString& current, QWidget* parent) {
+    FrmSetPrinter dialog(parent);
+    dialog.Load(deviceNames, current);
+    dialog.exec();
+    return dialog.SelNo();
+}
+
+FrmPrint::FrmPrint(PrintServices services, QWidget* parent) : QWidget(parent), s_(services) {
+    setObjectName(QStringLiteral("frmPrint"));
+    setWindowTitle(QStringLiteral("Print Preview"));
+    cmdPrint = new QPushButton(QStringLiteral("Print"), this);
+    connect(cmdPrint, &QPushButton::clicked, this, [this] {
+        try {
+            cmdPrint_Click();
+        } catch (const std::exception& e) {
+            s_.dialogs.message(QString::fromUtf8(e.what()), windowTitle(),
+                               platform::MsgIcon::Critical);
+        }
+    });
+    zvdPrint = new graph::uclZvdGraph(this);
+    zvdPrint->hide();
+    choosePrinter = [this](const QStringList& names, const QString& current) {
+        return ChoosePrinter(names, current, QApplication::activeWindow());
+    };
+    resize(pixels(PreviewWidth), pixels(PreviewHeight));
+}
+
+FrmPrint::~FrmPrint() = default;
+
+void FrmPrint::Form_Load() {
+    // Centred on the screen, should it be shown.
+    if (const QScreen* screen = QApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - rect().center());
+    }
+    paintGuard_ = true;
+    s_.printers.refresh();
+    // FindCurrentPrinter: the printer current now is the one put back at the end.
+    remembered_ = s_.printers.CurrentName();
+    loaded_ = true;
+}
+
+void FrmPrint::Form_Unload() {
+    if (!loaded_) return;
+    s_.printers.restoreCurrent(remembered_);
+    zvdPrint->Clear();
+    zvdPrint->setDrawObj(nullptr);
+    hide();
+    loaded_ = false;
+}
+
+void FrmPrint::GoPrinter() {
+    if (!loaded_) Form_Load();
+    zvdPrint->hide();
+    if ((DataType == KindInterval || DataType == KindAlarm) && PrintType != 0) LoadGraph();
+    cmdPrint_Click();
+}
+
+void FrmPrint::cmdPrint_Click() {
+    if (!loaded_) Form_Load();
+    const auto unload = qScopeGuard([this] { Form_Unload(); });
+    QStringList names;
+    for (int i = 0; i < s_.printers.Count(); ++i)
+        names << s_.printers.DeviceName(i);
+    const int selNo = choosePrinter(names, s_.printers.CurrentName());
+    if (selNo < 0 || selNo >= s_.printers.Count()) return;
+    s_.printers.setCurrent(selNo);
+    printOn(selNo);
+}
+
+std::optional<QString> FrmPrint::pdfFile() {
+    int filterIndex = 1;
+    const std::optional<QString> name = s_.dialogs.saveFileName(
+        core::LoadResText(TextPdfTitle),
+        QDir(s_.paths.programFolder()).filePath(QStringLiteral("Report.pdf")),
+        QStringLiteral("PDF (*.pdf)|*.pdf"), filterIndex);
+    if (!name || name->isEmpty()) return std::nullopt;
+    QString path = *name;
+    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".pdf");
+    if (QFileInfo::exists(path) &&
+        s_.dialogs.message(core::LoadResText(TextReplace), core::LoadResText(TextReplaceTitle),
+                           platform::MsgIcon::Question,
+                           platform::MsgButtons::YesNo) != platform::MsgAnswer::Yes)
+        return std::nullopt;
+    return path;
+}
+
+void FrmPrint::printOn(int index) {
+    const QString device = s_.printers.DeviceName(index);
+    QString target, partial;
+    if (s_.printers.isPdf(index)) {
+        const std::optional<QString> file = pdfFile();
+        if (!file) return;
+        target = *file;
+        // Written beside the file and put in its place only when the job is whole: a failed
+        // job leaves the file as it was.
+        QTemporaryFile temporary(target + QStringLiteral(".XXXXXX"));
+        temporary.setAutoRemove(false);
+        if (!temporary.open()) {
+            s_.dialogs.message(core::LoadResText(TextNotPrinted, {device, temporary.errorString()}),
+                               device, platform::MsgIcon::Critical);
+            return;
+        }
+        partial = temporary.fileName();
+    }
+    const auto dropPartial = qScopeGuard([&partial] {
+        if (!partial.isEmpty()) QFile::remove(partial);
+    });
+    try {
+        PrintJob job(s_.printers.makePrinter(index, partial));
+        PrintPageHeader(job);
+        PrintReport(job);
+        job.EndDoc();
+        if (!partial.isEmpty()) {
+            if (QFileInfo::exists(target) && !QFile::remove(target))
+                throw rt::RuntimeError(rt::ErrPathAccess,
+                                       QStringLiteral("%1 cannot be replaced").arg(target));
+            if (!QFile::rename(partial, target))
+                throw rt::RuntimeError(rt::ErrPathAccess,
+                                       QStringLiteral("%1 cannot be written").arg(target));
+            partial.clear();
+        }
+    } catch (const rt::RuntimeError& e) {
+        s_.dialogs.message(core::LoadResText(TextNotPrinted, {device, e.description()}), device,
+                           platform::MsgIcon::Critical);
+    }
+}
+
+void FrmPrint::PrintReport(graph::GraphSurface& target) {
+    switch (DataType) {
+        case KindInterval:
+        case KindAlarm:
+            PrintTrendSummary(target);
+            if (PrintType == 0) {
+                PrintDataList(target);
+            } else {
+                // The graph in its box below the summary.
+                const double sw = target.ScaleWidth(), sh = target.ScaleHeight();
+                zvdPrint->SetDrawLeft = static_cast<float>(0.02 * sw);
+                zvdPrint->SetDrawTop = static_cast<float>(0.40 * sh);
+                zvdPrint->SetDrawWidth = static_cast<float>(0.95 * sw);
+                zvdPrint->SetDrawHeight = static_cast<float>(0.45 * sh);
+                zvdPrint->setDrawObj(&target);
+                zvdPrint->Refresh();
+                zvdPrint->setDrawObj(nullptr);
+            }
+            break;
+        case KindHistory:
+            PrintCalibrationHistory(target);
+            break;
+        case KindLastCalibration:
+            PrintLastCalibration(target);
+            break;
+        default:
+            PrintEventReport(target);
+            break;
+    }
+}
+
+// ---- the preview ---------------------------------------------------------------------------
+
+void FrmPrint::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // Form_Activate: the graph report fills its graph first.
+    zvdPrint->hide();
+    if ((DataType == KindInterval || DataType == KindAlarm) && PrintType != 0) LoadGraph();
+    Form_Resize();
+}
+
+void FrmPrint::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (isVisible()) Form_Resize();
+}
+
+void FrmPrint::Form_Resize() {
+    if ((windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)) || !paintGuard_) return;
+    paintGuard_ = false;
+    const auto guard = qScopeGuard([this] { paintGuard_ = true; });
+    // The page's proportions.
+    const QPageLayout page = s_.printers.pageLayout([this] {
+        for (int i = 0; i < s_.printers.Count(); ++i)
+            if (s_.printers.DeviceName(i) == s_.printers.CurrentName()) return i;
+        return -1;
+    }());
+    const QSizeF paper = page.fullRectPoints().size();
+    if (paper.width() > 0)
+        resize(width(), static_cast<int>(width() * paper.height() / paper.width()));
+    const double sw = platform::pixelsToTwips(width());
+    platform::placeWidget(cmdPrint, {sw * 3 / 4, 0, sw / 5, 360});
+    paintPreview();
+}
+
+void FrmPrint::paintPreview() {
+    graph::ScreenSurface surface;
+    surface.resize(size(), devicePixelRatioF());
+    surface.Cls();
+    PrintPageHeader(surface);
+    PrintReport(surface);
+    surface.flush();
+    preview_ = surface.image();
+    update();
+}
+
+void FrmPrint::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    if (!preview_.isNull()) painter.drawImage(QPoint(0, 0), preview_);
+}
+
+}  // namespace printing

@@ -1,0 +1,132 @@
+#pragma once
+
+#include <QImage>
+#include <QPushButton>
+#include <QStringList>
+#include <QWidget>
+#include <array>
+#include <functional>
+
+#include "core/ClsInstrument.h"
+#include "graph/GraphSurface.h"
+#include "graph/uclZvdGraph.h"
+#include "platform/AppPaths.h"
+#include "platform/Dialogs.h"
+#include "platform/gui/CellTable.h"
+#include "platform/gui/PrinterCatalog.h"
+#include "records/ClsAlarm.h"
+#include "records/ClsInterval.h"
+
+namespace printing {
+
+// Report kinds: the Log_Head.Types of the stored downloads, and 4 the last-calibration list.
+enum ReportKind : int32_t {
+    KindInterval = 1,
+    KindAlarm = 2,
+    KindHistory = 3,
+    KindLastCalibration = 4,
+    KindAlarmEvents = 5,
+    KindTroubleEvents = 6,
+    KindPowerEvents = 7,
+    KindSensorHistory = 8,
+};
+
+// What the print form needs of the program.
+struct PrintServices {
+    platform::PrinterCatalog& printers;
+    platform::Dialogs& dialogs;
+    platform::AppPaths paths;
+};
+
+// The print form: one stored download (or the last-calibration list) as a printed report on
+// the printer the user chooses, or in a PDF file. Callers set the properties, load the form
+// and call GoPrinter; the properties keep their values from one print to the next. Shown, the
+// form is a print preview of the same report.
+class FrmPrint : public QWidget {
+    Q_OBJECT
+  public:
+    explicit FrmPrint(PrintServices services, QWidget* parent = nullptr);
+    ~FrmPrint() override;
+
+    // ---- the properties ----
+    int32_t DataType = 0;
+    int16_t PrintType = 0;  // 0 the table report, any other value the graph report
+    int32_t SeqNo = 0;
+    const records::clsInterval* IntervalData = nullptr;
+    const records::clsAlarm* AlarmData = nullptr;
+    const core::clsInstrument* InstrumentData = nullptr;
+    // The table the report copies: the caller's sample table (kind 1), the calibration list
+    // (kind 4).
+    const platform::CellTable* Table = nullptr;
+
+    // The printer choice: the index of the chosen entry, or -1. The dialog by default; tests
+    // script it.
+    std::function<int(const QStringList& deviceNames, const QString& current)> choosePrinter;
+
+    // ---- the job ----
+    // Remembers the current printer; the form is ready to print.
+    void Form_Load();
+    // Puts the remembered printer back and lets the form go (the properties stay).
+    void Form_Unload();
+    bool isLoaded() const { return loaded_; }
+    // Prints now (loading the form when it is not): the graph filled first for a trend's
+    // graph report, then the job. Returns when the job is sent or given up, the form unloaded.
+    void GoPrinter();
+    // The job: the printer choice, the page header, the report, the end of the document.
+    void cmdPrint_Click();
+
+    // ---- the page frame ----
+    std::array<float, 11> ColumnX{};
+    std::array<int32_t, 11> ColumnAlign{};
+    void PrintPageHeader(graph::GraphSurface& target);
+    // One row: cell i in column first + i.
+    void PrintRow(graph::GraphSurface& target, const QStringList& cells, int first = 0);
+    // After a data row: on the printer, unless it was the table's last row, a new sheet with
+    // the page header when the row reached past 0.95 of the height. Whether it broke.
+    bool BreakPage(graph::GraphSurface& target, bool lastRow);
+
+    // ---- the painters ----
+    void PrintTrendSummary(graph::GraphSurface& target);
+    void PrintDataList(graph::GraphSurface& target);
+    void PrintEventReport(graph::GraphSurface& target);
+    void PrintCalibrationHistory(graph::GraphSurface& target);
+    void PrintLastCalibration(graph::GraphSurface& target);
+    // Fills the hidden graph from the trend of the kind.
+    void LoadGraph();
+    // The report of the kind and PrintType below the page header; the graph report's graph in
+    // its box.
+    void PrintReport(graph::GraphSurface& target);
+
+    QPushButton* cmdPrint;
+    graph::uclZvdGraph* zvdPrint;
+    // The preview as last painted.
+    const QImage& previewImage() const { return preview_; }
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    void blankRow(graph::GraphSurface& target);
+    void rule(graph::GraphSurface& target, int width);
+    void alignAll(int32_t mode);
+    // The PDF file an entry writes to: asked for; nullopt when the user cancels.
+    std::optional<QString> pdfFile();
+    // Prints the report on the chosen entry; a job that fails is told, never half-kept.
+    void printOn(int index);
+    // The preview: the report painted on the form.
+    void Form_Resize();
+    void paintPreview();
+
+    PrintServices s_;
+    bool loaded_ = false;
+    QString remembered_;  // the printer current when the form loaded
+    bool paintGuard_ = true;
+    QImage preview_;
+};
+
+// The chooser of the program: the printer dialog, shown modally.
+int ChoosePrinter(const QStringList& deviceNames, const QString& current, QWidget* parent);
+
+}  // namespace printing

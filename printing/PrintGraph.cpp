@@ -1,0 +1,51 @@
+#include "core/ModMain.h"
+#include "graph/TrendFill.h"
+#include "printing/FrmPrint.h"
+
+namespace printing {
+
+namespace {
+
+enum Text : int { TextInterval = 5624, TextAlarm = 5625 };
+
+}  // namespace
+
+void FrmPrint::LoadGraph() {
+    graph::uclZvdGraph& g = *zvdPrint;
+    g.Clear();
+    g.setCursorVisible(false);
+    QFont font = g.font();
+    font.setBold(true);
+    g.setFont(font);
+    g.DrawLineWidth = core::PrintLineWidths[0];
+    g.ScaleLineWidth = core::PrintLineWidths[1];
+    int samples = 0;
+    if (DataType == KindInterval) {
+        if (!IntervalData) return;
+        const records::clsInterval& r = *IntervalData;
+        // The printed graph shows no event marks.
+        graph::AddTrendSeries(g, r, false);
+        graph::SetTrendTitles(g, r, TextInterval);
+        samples = graph::FillIntervalSamples(g, r);
+        graph::FillIntervalEvents(g, r);
+        g.SampleCount = static_cast<int16_t>(samples);
+        graph::ShowEnabledSeries(g, r);
+    } else {
+        if (!AlarmData) return;
+        const records::clsAlarm& r = *AlarmData;
+        graph::AddTrendSeries(g, r, false);
+        graph::SetTrendTitles(g, r, r.GasBaseInfo(7).toLong() == 2 ? TextInterval : TextAlarm);
+        samples = graph::FillAlarmSamples(g, r);
+        g.SampleCount = static_cast<int16_t>(samples);
+        graph::ShowEnabledSeries(g, r);
+        if (graph::MarkAlarm(g, r)) g.setEventVisible(graph::CommonTexts, true);
+    }
+    g.setZoom(1);
+    g.MinX = 0;
+    g.MaxX = 0;
+    g.setMinY(0.0f);
+    g.setMaxY(0.0f);
+    g.Refresh();
+}
+
+}  // namespace printing
