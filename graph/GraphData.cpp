@@ -15,6 +15,7 @@ void GraphData::resetSeries() {
     SampleData.assign(2, SeriesRecord());
     EventData.assign(2, EventBlock());
     EventCounts.assign(2, 0);
+    seriesAdded_ = false;
 }
 
 void GraphData::checkBounds(int index, int last) {
@@ -29,12 +30,15 @@ bool GraphData::realSeries(int sampleNum) const {
 int16_t GraphData::AddSample(const QString& names, int32_t colors, const QString& formats,
                              float fullScale) {
     int target = 0;
-    if (!SampleData[0].ValueName.isEmpty()) {
+    // Every series after the first takes the next number, named or not: the hosts address
+    // the series by gas, and an unnamed gas must not take the place of the next one.
+    if (seriesAdded_) {
         target = upper();
         SampleData.emplace_back();
         EventData.emplace_back();
         EventCounts.push_back(0);
     }
+    seriesAdded_ = true;
     SeriesRecord& r = SampleData[static_cast<size_t>(target)];
     r.ValueName = names;
     r.ValueColor = colors;

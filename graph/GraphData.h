@@ -81,6 +81,7 @@ class GraphData {
 
     // The upper bound of the series arrays (the spare record's index).
     int upper() const { return static_cast<int>(SampleData.size()) - 1; }
+    bool seriesAdded_ = false;  // since the last Clear
 
     // ---- members ----
     int16_t AddSample(const QString& names, int32_t colors, const QString& formats,

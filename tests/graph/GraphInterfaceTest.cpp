@@ -135,17 +135,24 @@ TEST(GraphInterface, AddSampleFillsTheSpareRecordAndKeepsANewOne) {
     uclZvdGraph& g = graph.g;
     EXPECT_EQ(g.SampleDataCount(), 1);
     EXPECT_EQ(g.ValueName(0), "");
-    // An empty name fills record 0 without marking it used.
+    // Every series takes the next number, named or not: the hosts address the series by
+    // gas, so an unnamed gas 0 must not let gas 1 take its place.
     EXPECT_EQ(g.AddSample("", 5, "", 10), 0);
-    EXPECT_EQ(g.AddSample("HC", 0xFF, "##0", 100), 0);
     EXPECT_EQ(g.SampleDataCount(), 1);
-    EXPECT_EQ(g.AddSample("OXY", 0xFF00, "", 25), 1);
+    EXPECT_EQ(g.AddSample("HC", 0xFF, "##0", 100), 1);
     EXPECT_EQ(g.SampleDataCount(), 2);
-    EXPECT_EQ(g.ValueName(1), "OXY");
-    EXPECT_EQ(g.FormatY(1), "");  // filled in by the cursor later
-    EXPECT_TRUE(g.SampleVisible(1));
-    EXPECT_FALSE(g.EventVisible(1));
-    EXPECT_EQ(g.SampleData[0].FullScale, 100);
+    EXPECT_EQ(g.AddSample("OXY", 0xFF00, "", 25), 2);
+    EXPECT_EQ(g.SampleDataCount(), 3);
+    EXPECT_EQ(g.ValueName(2), "OXY");
+    EXPECT_EQ(g.FormatY(2), "");  // filled in by the cursor later
+    EXPECT_TRUE(g.SampleVisible(2));
+    EXPECT_FALSE(g.EventVisible(2));
+    EXPECT_EQ(g.SampleData[0].FullScale, 10);
+    EXPECT_EQ(g.SampleData[1].FullScale, 100);
+    // After Clear the numbering starts again at 0.
+    g.Clear();
+    EXPECT_EQ(g.AddSample("CO", 1, "", 50), 0);
+    EXPECT_EQ(g.AddSample("H2S", 1, "", 50), 1);
     // The new spare record is empty.
     EXPECT_FALSE(g.SampleVisible(2));
     EXPECT_EQ(g.FormatY(2), "");
