@@ -3,9 +3,10 @@
 set -euo pipefail
 # libxkbcommon-dev: Qt's GUI package looks for XKB when it is configured and says "Could NOT
 # find XKB" without it. ghostscript: the tests read printed pages back as pictures.
+# poppler-utils: the tests read printed PDF reports back as text (pdftotext, pdfinfo).
 packages=(cmake g++ ninja-build pkg-config ccache libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite fonts-ipafont-gothic libxkbcommon-dev
-          ghostscript)
+          ghostscript poppler-utils)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
