@@ -2,13 +2,16 @@
 #include <QStringList>
 
 #include "app/FrmOpen.h"
+#include "app/PrintForms.h"
 #include "core/ModMain.h"
 #include "mainwindow/shell/FrmMain.h"
 #include "platform/AppPaths.h"
 #include "platform/EventPump.h"
 #include "platform/SingleInstance.h"
 #include "platform/gui/Fonts.h"
+#include "platform/gui/PrinterCatalog.h"
 #include "platform/gui/QtDialogs.h"
+#include "printing/FrmPrint.h"
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
@@ -24,7 +27,11 @@ int main(int argc, char* argv[]) {
         core::AppPath = paths.programFolder();
         platform::SingleInstance instance(paths.lockFile());
         shell::SystemServices services(paths);
-        shell::FrmMain mainWindow(services.bundle());
+        // The print form lives as long as the program: its properties carry over.
+        printing::FrmPrint frmPrint({platform::PrinterCatalog::system(), dialogs, paths});
+        shell::WindowServices bundle = services.bundle();
+        bundle.printForms = app::PrintFormsOf(frmPrint);
+        shell::FrmMain mainWindow(bundle);
 
         const QStringList arguments = QApplication::arguments().mid(1);
         app::FrmOpen open(

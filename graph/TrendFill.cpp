@@ -153,6 +153,15 @@ bool MarkAlarm(uclZvdGraph& g, const records::clsAlarm& r) {
     return true;
 }
 
+void DrawWithAutomaticRanges(uclZvdGraph& g) {
+    g.setZoom(1);
+    g.MinX = 0;
+    g.MaxX = 0;
+    g.setMinY(0.0f);
+    g.setMaxY(0.0f);
+    g.Refresh();
+}
+
 void ShowEnabledSeries(uclZvdGraph& g, const records::clsInterval& r) {
     showEnabled(g, r);
 }

@@ -42,6 +42,9 @@ bool MarkAlarm(uclZvdGraph& g, const records::clsAlarm& r);
 void ShowEnabledSeries(uclZvdGraph& g, const records::clsInterval& r);
 void ShowEnabledSeries(uclZvdGraph& g, const records::clsAlarm& r);
 
+// Zoom 1 and every range back to automatic (from the samples), then the graph drawn.
+void DrawWithAutomaticRanges(uclZvdGraph& g);
+
 // The series number of the graph's own texts.
 inline constexpr int CommonTexts = 1000;
 

@@ -1,4 +1,5 @@
 #include "core/GasCommon.h"
+#include "core/LogTexts.h"
 #include "core/ModMain.h"
 #include "printing/FrmPrint.h"
 #include "records/ClsHistory.h"
@@ -8,17 +9,7 @@ namespace printing {
 
 namespace {
 
-enum Text : int {
-    TextProperty = 5604,
-    TextValue = 5605,
-    TextSerial = 5608,
-    TextUser = 5610,
-    TextNo = 5620,
-    TextDate = 5621,
-    TextBefore = 5633,
-    TextAfter = 5634,
-    TextLastDownload = 5668,
-};
+using enum core::LogText;
 
 QString res(int id) {
     return core::LoadResText(id);

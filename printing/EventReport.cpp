@@ -1,4 +1,5 @@
 #include "core/GasCommon.h"
+#include "core/LogTexts.h"
 #include "core/ModMain.h"
 #include "platform/Database.h"
 #include "printing/FrmPrint.h"
@@ -8,15 +9,7 @@ namespace printing {
 
 namespace {
 
-enum Text : int {
-    TextProperty = 5604,
-    TextValue = 5605,
-    TextSerial = 5608,
-    TextUser = 5610,
-    TextNo = 5620,
-    TextDate = 5621,
-    TextLastDownload = 5668,
-};
+using enum core::LogText;
 
 QString res(int id) {
     return core::LoadResText(id);

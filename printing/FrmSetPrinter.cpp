@@ -1,6 +1,7 @@
 #include "printing/FrmSetPrinter.h"
 
 #include "core/ModMain.h"
+#include "platform/gui/Fonts.h"
 
 namespace printing {
 
@@ -18,11 +19,8 @@ FrmSetPrinter::FrmSetPrinter(QWidget* parent) : QDialog(parent) {
     // Fixed texts, the same in every language.
     setWindowTitle(QStringLiteral("Printer List"));
     setModal(true);
-    QFont font;
-    if (!core::SettingsFont.name.isEmpty()) font.setFamily(core::SettingsFont.name);
-    font.setPointSizeF(core::SettingsFont.size > 0 ? core::SettingsFont.size : 9);
-    font.setBold(core::SettingsFont.bold);
-    setFont(font);
+    setFont(platform::DisplayFont(core::SettingsFont.name, core::SettingsFont.size,
+                                  core::SettingsFont.bold));
     lblTitle = new QLabel(QStringLiteral("Printer"), this);
     lblTitle->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     cmbList = new QComboBox(this);

@@ -40,12 +40,7 @@ void FrmPrint::LoadGraph() {
         graph::ShowEnabledSeries(g, r);
         if (graph::MarkAlarm(g, r)) g.setEventVisible(graph::CommonTexts, true);
     }
-    g.setZoom(1);
-    g.MinX = 0;
-    g.MaxX = 0;
-    g.setMinY(0.0f);
-    g.setMaxY(0.0f);
-    g.Refresh();
+    graph::DrawWithAutomaticRanges(g);
 }
 
 }  // namespace printing

@@ -1,4 +1,5 @@
 #include "core/GasCommon.h"
+#include "core/LogTexts.h"
 #include "core/ModMain.h"
 #include "printing/FrmPrint.h"
 #include "records/GasInfo.h"
@@ -11,23 +12,7 @@ namespace {
 using records::decimalsOf;
 using records::gasInfo;
 
-enum Text : int {
-    TextProperty = 5604,
-    TextValue = 5605,
-    TextName = 5606,
-    TextStart = 5607,
-    TextSerial = 5608,
-    TextUser = 5610,
-    TextCount = 5611,
-    TextInterval = 5612,
-    TextAverage = 5613,
-    TextMaximum = 5614,
-    TextAlarmDate = 5616,
-    TextNo = 5620,
-    TextDate = 5621,
-    TextMaximumDate = 5663,
-    TextGasFullScale = 5750,
-};
+using enum core::LogText;
 
 QString res(int id) {
     return core::LoadResText(id);

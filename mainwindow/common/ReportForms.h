@@ -21,8 +21,8 @@ class PrintForm {
     int16_t PrintType = 0;  // 0 a trend's list, any other value its graph
     int32_t DataType = 0;   // Log_Head.Types of the report (4: the last calibration)
     int32_t SeqNo = 0;      // the download's Log_Head.SeqNo
-    records::clsInterval* IntervalData = nullptr;
-    records::clsAlarm* AlarmData = nullptr;
+    const records::clsInterval* IntervalData = nullptr;
+    const records::clsAlarm* AlarmData = nullptr;
     // The table the report copies: the caller's sample table (an interval trend's list), the
     // calibration list (the last-calibration report).
     const platform::CellTable* Table = nullptr;

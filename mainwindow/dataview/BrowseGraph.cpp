@@ -93,12 +93,7 @@ void zoomAndDraw(GraphView view) {
         zoom->setCurrentIndex(-1);
     }
     zoom->setCurrentIndex(0);  // "1", through its handler
-    g.setZoom(1);
-    g.MinX = 0;
-    g.MaxX = 0;
-    g.setMinY(0.0f);
-    g.setMaxY(0.0f);
-    g.Refresh();
+    graph::DrawWithAutomaticRanges(g);
 }
 
 }  // namespace

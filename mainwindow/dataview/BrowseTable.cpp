@@ -1,12 +1,12 @@
 #include "mainwindow/dataview/BrowseTable.h"
 
 #include "core/GasCommon.h"
+#include "core/LogTexts.h"
 #include "core/ModMain.h"
 #include "mainwindow/common/GridHelpers.h"
-#include "mainwindow/common/LogTexts.h"
-#include "records/GasInfo.h"
 #include "mainwindow/dataview/TrendRows.h"
 #include "platform/Database.h"
+#include "records/GasInfo.h"
 #include "runtime/Color.h"
 #include "runtime/Convert.h"
 #include "runtime/Format.h"
@@ -27,7 +27,7 @@ constexpr int AlignLeft = 1;    // left, centred vertically
 constexpr int AlignCentre = 4;  // centred
 constexpr int32_t NoColour = 0;
 
-using enum mainwindow::LogText;
+using enum core::LogText;
 
 QString res(int id) {
     return core::LoadResText(id);

@@ -1,11 +1,11 @@
 #include "mainwindow/dataview/ExportText.h"
 
 #include "core/GasCommon.h"
+#include "core/LogTexts.h"
 #include "core/ModMain.h"
-#include "mainwindow/common/LogTexts.h"
-#include "records/GasInfo.h"
 #include "mainwindow/dataview/TrendRows.h"
 #include "platform/Database.h"
+#include "records/GasInfo.h"
 #include "runtime/RuntimeError.h"
 #include "runtime/Variant.h"
 
@@ -16,7 +16,7 @@ using records::gasInfo;
 
 namespace {
 
-using enum mainwindow::LogText;
+using enum core::LogText;
 
 const QString CrLf = QStringLiteral("\r\n");
 

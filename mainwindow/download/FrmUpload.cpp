@@ -6,6 +6,7 @@
 
 #include "core/ModMain.h"
 #include "platform/Twips.h"
+#include "platform/gui/Fonts.h"
 #include "platform/gui/Geometry.h"
 
 namespace download {
@@ -99,11 +100,8 @@ double FrmUpload::WindowHeight(bool withButton) {
 
 void FrmUpload::Load(int32_t activityCode) {
     // Each step goes on whatever the one before met: the window must come up.
-    QFont font;
-    font.setFamily(core::SettingsFont.name);
-    font.setPointSizeF(core::SettingsFont.size > 0 ? core::SettingsFont.size : 9);
-    font.setBold(core::SettingsFont.bold);
-    setFont(font);
+    setFont(platform::DisplayFont(core::SettingsFont.name, core::SettingsFont.size,
+                                  core::SettingsFont.bold));
 
     struct Look {
         int text;

@@ -1,6 +1,7 @@
 #include "mainwindow/library/FrmPassword.h"
 
 #include "core/ModMain.h"
+#include "platform/gui/Fonts.h"
 
 namespace library {
 
@@ -35,10 +36,8 @@ FrmPassword::FrmPassword(platform::Dialogs& dialogs, QWidget* parent)
     setObjectName(QStringLiteral("frmPassword"));
     setWindowTitle(core::LoadResText(TextTitle));
     setModal(true);
-    QFont font;
-    if (!core::SettingsFont.name.isEmpty()) font.setFamily(core::SettingsFont.name);
-    font.setPointSizeF(core::SettingsFont.size > 0 ? core::SettingsFont.size : 9);
-    setFont(font);
+    setFont(platform::DisplayFont(core::SettingsFont.name, core::SettingsFont.size,
+                                  core::SettingsFont.bold));
     lblPassword = new QLabel(core::LoadResText(TextPrompt), this);
     txtPassword = new QLineEdit(this);
     txtPassword->setEchoMode(QLineEdit::Password);

@@ -1,10 +1,10 @@
 #include <QFileInfo>
 
 #include "core/GasCommon.h"
+#include "core/LogTexts.h"
 #include "core/ModMain.h"
 #include "core/TrendFile.h"
 #include "mainwindow/common/GridHelpers.h"
-#include "mainwindow/common/LogTexts.h"
 #include "mainwindow/library/LogLibrary.h"
 #include "records/TrendLines.h"
 #include "runtime/Color.h"
@@ -29,7 +29,7 @@ constexpr float NoValue = -101;
 // The sample of an alarm trend at its alarm: the middle one of 721.
 constexpr int32_t AlarmRecord = 361;
 
-using enum mainwindow::LogText;
+using enum core::LogText;
 
 QString res(int id) {
     return core::LoadResText(id);

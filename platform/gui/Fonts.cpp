@@ -5,6 +5,14 @@
 
 namespace platform {
 
+QFont DisplayFont(const QString& family, double points, bool bold) {
+    QFont font;
+    if (!family.isEmpty()) font.setFamily(family);
+    font.setPointSizeF(points > 0 ? points : 9);
+    font.setBold(bold);
+    return font;
+}
+
 void PreferProportionalJapanese(const QString& family) {
     const QString fallback = QString::fromLatin1(JapaneseFallbackFamily);
     if (family.isEmpty() || family == fallback) return;

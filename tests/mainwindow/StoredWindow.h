@@ -8,9 +8,12 @@ namespace testsupport {
 // A window whose database holds the instrument's downloads (a complete download with "-R",
 // power events included), showing its data page.
 struct StoredWindow : InstrumentWindow {
-    explicit StoredWindow(FakeQM73 contents = FakeQM73::Typical())
-        : InstrumentWindow(std::move(contents),
-                           [](testsupport::WindowRig&) { core::SwitchR = true; }) {
+    explicit StoredWindow(FakeQM73 contents = FakeQM73::Typical(),
+                          const std::function<void(WindowRig&)>& prepare = {})
+        : InstrumentWindow(std::move(contents), [prepare](testsupport::WindowRig& rig) {
+              core::SwitchR = true;
+              if (prepare) prepare(rig);
+          }) {
         EXPECT_TRUE(connect());
         click(0);
         window->cmdInst_Click(2);

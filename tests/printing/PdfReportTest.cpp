@@ -82,6 +82,37 @@ struct PdfRig : PrintRig {
         pages.push_back({first, rows});
         return pages;
     }
+    // The printer's row height and printable area.
+    struct Metrics {
+        double h, sw, sh;
+    };
+    Metrics metrics() {
+        const QString scratch = out.filePath(QStringLiteral("metrics3.pdf"));
+        printing::PrintJob job(printers.makePrinter(1, scratch));
+        job.setFontName(form.font().family());
+        job.setFontSize(9);
+        job.setFontBold(false);
+        Metrics m{1.1 * job.TextHeight(QStringLiteral("W")), job.ScaleWidth(), job.ScaleHeight()};
+        job.EndDoc();
+        return m;
+    }
+    // The first and last unit (row or pair of rows) of each page: units of `height` from `y`
+    // on, continued at 0.1 x the width plus `continued`.
+    static std::vector<std::pair<int, int>> pagesOf(double y, double height, int units,
+                                                    const Metrics& m, double continued) {
+        std::vector<std::pair<int, int>> pages;
+        int first = 1;
+        for (int unit = 1; unit <= units; ++unit) {
+            y += height;
+            if (unit < units && y > 0.95 * m.sh) {
+                pages.push_back({first, unit});
+                first = unit + 1;
+                y = 0.1 * m.sw + continued;
+            }
+        }
+        pages.push_back({first, units});
+        return pages;
+    }
     double rowHeight() {
         const QString scratch = out.filePath(QStringLiteral("metrics2.pdf"));
         printing::PrintJob job(printers.makePrinter(1, scratch));
@@ -135,6 +166,98 @@ TEST(PdfReport, AnEventLogOverSeveralPages) {
         ASSERT_FALSE(numbers.empty());
         EXPECT_EQ(numbers.front(), expected[p].first);
         EXPECT_EQ(numbers.back(), expected[p].second);
+    }
+}
+
+// Every table report over several pages: the page header on each page, the table's heading
+// again on each continuation, and each page's first and last row where the break rule puts
+// them in the printer's own metrics.
+TEST(PdfReport, EveryTableReportBreaksWhereTheRuleSays) {
+    PdfRig rig;
+    const PdfRig::Metrics m = rig.metrics();
+    const double h = m.h, top = m.sh / 20;
+    const double below = 10 + h / 1.1;  // where the page header leaves the position
+    rig.db().exec(
+        "Insert Into Log_Head (SeqNo, SerialNo, UserID, Types, Dates, Gas4Name, "
+        "Gas4Full, Gas4Point, Gas4Unit) Values (3, 'A1', 'U1', 3, "
+        "'2026-05-20 08:00:00', 'O2', 25, 1, '%')");
+    rig.db().exec(
+        "Insert Into Log_Head (SeqNo, SerialNo, UserID, Types, Dates) Values "
+        "(6, 'A1', 'U1', 6, '2026-05-20 08:00:00')");
+    const int units = 130;
+    for (int i = 0; i < units; ++i) {
+        const rt::OleDate when = rt::OleDate::DateSerial(2026, 5, 1).addSeconds(i * 60);
+        rig.db().exec(
+            "Insert Into cHistory (RelNo, Dates, Gas4GasName, Gas4Before, Gas4After, "
+            "Gas4Point) Values (3, ?, 'O2', 20.5, 20.9, 1)",
+            {when});
+        rig.db().exec(
+            "Insert Into Trouble_Event (RelNo, Dates, GasName, Alarm_Type) Values "
+            "(6, ?, 'Body', -111)",
+            {when});
+    }
+    records::clsInterval interval;
+    interval.setGasListInfo(3, 0, QStringLiteral("CO"));
+    interval.setDataCount(units);
+    records::clsAlarm alarm;
+    alarm.setGasListInfo(3, 3, int16_t(2));
+    alarm.setGasListInfo(3, 1, 100.0f);
+    alarm.setDataCount(static_cast<int16_t>(units));
+    for (int i = 0; i < units; ++i)
+        alarm.setValue(3, i, 12.5f);
+    MemoryTable samples, list;
+    samples.rows = {{"No", "Date/Time", "CO", ""}};
+    list.rows = {{"No.", "SerialNo", "UserID", "Last Calib.Date"}};
+    for (int i = 1; i <= units; ++i) {
+        samples.rows.push_back({QString::number(i), "d", "MARK", ""});
+        list.rows.push_back({QString::number(i), "S", "MARK", "d"});
+    }
+    const struct {
+        int32_t kind;
+        const char* title;
+        const char* marker;  // on each row (the first of a pair)
+        double start;        // where the first row starts
+        double unit;         // the height of a row, or of a pair
+        double continued;    // below 0.1 x the width on a continuation page
+        const char* heading;
+    } cases[] = {
+        {1, "(Interval Trend)", "MARK",
+         top + h + 30 + h + 6 * h + 30 + h + 4 * h + 30 + 2 * h + h + 30, h, h + 30,
+         "No\\s+Date/Time"},
+        {2, "(Alarm Trend)", "12.50", top + h + 30 + h + 6 * h + 30 + 2 * h + h + 30, h, h + 30,
+         "No\\s+Date/Time"},
+        {3, "(Calibration History)", "Before", top + h + 30 + h + 3 * h + 2 * h + h + 30 + h, 2 * h,
+         h + 30, "No\\s+Date/Time"},
+        {4, "(Last Calibration)", "MARK", top + 30 + h + h, h, h + 30, "No.\\s+SerialNo"},
+        {6, "(Trouble Event)", "FAIL(BATT.)", below + 2 * h + h + 30 + h + 3 * h + 2 * h + h + 30,
+         h, h + 30, "No\\s+Date/Time\\s+Gas/Body"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.kind);
+        rig.file = rig.out.filePath(QStringLiteral("table%1.pdf").arg(c.kind));
+        rig.form.DataType = c.kind;
+        rig.form.PrintType = 0;
+        rig.form.SeqNo = c.kind;
+        rig.form.IntervalData = &interval;
+        rig.form.AlarmData = &alarm;
+        rig.form.Table = c.kind == 4 ? &list : &samples;
+        rig.print();
+        const auto expected = PdfRig::pagesOf(c.start, c.unit, units, m, c.continued);
+        ASSERT_GT(expected.size(), 1u);
+        ASSERT_EQ(pageCount(rig.file), static_cast<int>(expected.size()));
+        for (size_t p = 0; p < expected.size(); ++p) {
+            SCOPED_TRACE(p + 1);
+            const QString text = pageText(rig.file, static_cast<int>(p) + 1);
+            EXPECT_TRUE(text.contains(QStringLiteral("QM-73 Data Logger ") + c.title));
+            EXPECT_TRUE(text.contains(QRegularExpression(QString::fromLatin1(c.heading))));
+            std::vector<int> numbers;
+            for (const QString& line : text.split('\n'))
+                if (line.contains(QString::fromLatin1(c.marker)))
+                    numbers.push_back(line.trimmed().section(' ', 0, 0).toInt());
+            ASSERT_FALSE(numbers.empty());
+            EXPECT_EQ(numbers.front(), expected[p].first);
+            EXPECT_EQ(numbers.back(), expected[p].second);
+        }
     }
 }
 

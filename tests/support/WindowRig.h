@@ -60,13 +60,15 @@ struct WindowRig {
     FakePortFinder finder;
     ScriptedDialogs dialogs;
     WindowPump pump;
-    // What the window's print forms were asked to print.
+    // What the window's print forms were asked to print; or, when set, the print forms the
+    // window uses.
     std::vector<PrintRequest> printed;
+    mainwindow::PrintForms printForms;
 
     shell::WindowServices services() {
-        return {serial, infrared, finder, dialogs, pump, folder.paths(), [this] {
-                    return std::make_unique<RecordingPrintForm>(printed);
-                }};
+        mainwindow::PrintForms forms = printForms;
+        if (!forms) forms = [this] { return std::make_unique<RecordingPrintForm>(printed); };
+        return {serial, infrared, finder, dialogs, pump, folder.paths(), forms};
     }
 };
 

@@ -1,9 +1,9 @@
 #pragma once
 
-namespace mainwindow {
+namespace core {
 
-// The ids of the texts with which the data page, its exports and the library describe a
-// stored download.
+// The ids of the texts with which the data page, its exports, the library and the printed
+// reports describe a stored download.
 enum LogText : int {
     TextGridProperty = 5105,
     TextGridValue = 5106,
@@ -29,4 +29,4 @@ enum LogText : int {
     TextGasFullScale = 5750,
 };
 
-}  // namespace mainwindow
+}  // namespace core

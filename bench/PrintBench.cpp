@@ -1,0 +1,91 @@
+#include <benchmark/benchmark.h>
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include "printing/FrmPrint.h"
+#include "runtime/Format.h"
+#include "tests/support/RecordingSurface.h"
+#include "tests/support/ScriptedDialogs.h"
+#include "tests/support/TempProgramFolder.h"
+
+namespace {
+
+// An interval trend's table of 54 001 samples as the data page shows it.
+struct SampleTable : platform::CellTable {
+    static constexpr int Samples = 54001;
+    int Rows() const override { return Samples + 1; }
+    int Cols() const override { return 4; }
+    QString TextMatrix(int row, int col) const override {
+        if (row == 0) return col == 0 ? QStringLiteral("No") : QStringLiteral("Date/Time");
+        switch (col) {
+            case 0:
+                return QString::number(row);
+            case 1:
+                return rt::GeneralDate(rt::OleDate::DateSerial(2026, 1, 1).addSeconds(row * 10LL));
+            case 2:
+                return row % 97 == 0 ? QStringLiteral("ALARM")
+                                     : QString::number(row % 500 / 10.0, 'f', 1);
+            default:
+                return QString();
+        }
+    }
+    int32_t CellBackColor(int row, int col) const override {
+        return col == 2 && row % 97 == 0 ? 0xFF : 0;
+    }
+};
+
+struct PrintBenchRig {
+    testsupport::TempProgramFolder folder;
+    testsupport::ScriptedDialogs dialogs;
+    platform::PrinterCatalog printers{{{platform::PrinterCatalog::PdfName(), true}},
+                                      platform::PrinterCatalog::PdfName()};
+    printing::FrmPrint form{{printers, dialogs, folder.paths()}};
+    records::clsInterval record;
+    SampleTable table;
+
+    PrintBenchRig() {
+        record.setGasListInfo(3, 0, QStringLiteral("CO"));
+        record.setDataCount(53999);
+        form.DataType = 1;
+        form.PrintType = 0;
+        form.IntervalData = &record;
+        form.Table = &table;
+        form.choosePrinter = [](const QStringList&, const QString&) { return 0; };
+    }
+};
+
+// The whole job into a PDF file, about 900 A4 pages (goal: 20 s on two cores).
+void BM_SampleListToPdf(benchmark::State& state) {
+    PrintBenchRig rig;
+    QTemporaryDir out;
+    int n = 0;
+    for (auto _ : state) {
+        const QString file = out.filePath(QStringLiteral("list%1.pdf").arg(n++));
+        rig.dialogs.fileNames.push_back(file);
+        rig.form.Form_Load();
+        rig.form.GoPrinter();
+        state.PauseTiming();
+        state.counters["MB"] = QFileInfo(file).size() / 1e6;
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_SampleListToPdf)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The same list laid out on the recording page (goal: 1 s).
+void BM_SampleListLayout(benchmark::State& state) {
+    PrintBenchRig rig;
+    for (auto _ : state) {
+        testsupport::RecordingSurface page;
+        page.printer = true;
+        page.width = 11000;
+        page.height = 15500;
+        rig.form.PrintPageHeader(page);
+        rig.form.PrintTrendSummary(page);
+        rig.form.PrintDataList(page);
+        state.counters["pages"] = static_cast<double>(page.pages().size());
+    }
+}
+BENCHMARK(BM_SampleListLayout)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
