@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
@@ -32,6 +33,15 @@ int pageCount(const QString& pdf) {
 QString pageText(const QString& pdf, int page) {
     return run(QStringLiteral("pdftotext"),
                {"-layout", "-f", QString::number(page), "-l", QString::number(page), pdf, "-"});
+}
+
+// A page of a PDF as a picture under the build folder, to be looked at.
+void savePage(const QString& pdf, int page, const QString& name) {
+    const QString folder = QCoreApplication::applicationDirPath() + "/pictures";
+    QDir().mkpath(folder);
+    run(QStringLiteral("pdftoppm"), {"-r", "60", "-png", "-singlefile", "-f", QString::number(page),
+                                     "-l", QString::number(page), pdf, folder + "/" + name});
+    EXPECT_TRUE(QFileInfo::exists(folder + "/" + name + ".png")) << name.toStdString();
 }
 
 // The print form printing into PDF files of a folder of its own: the printer choice takes the
@@ -152,6 +162,8 @@ TEST(PdfReport, AnEventLogOverSeveralPages) {
     const double before = 2 * h + h + 30 + h + 3 * h + 2 * h + h + 30;
     const auto expected = rig.expectedPages(rows, before, h + 30);
     ASSERT_EQ(pageCount(rig.file), static_cast<int>(expected.size()));
+    savePage(rig.file, 1, QStringLiteral("report-alarm-events-1"));
+    savePage(rig.file, 2, QStringLiteral("report-alarm-events-2"));
     for (size_t p = 0; p < expected.size(); ++p) {
         SCOPED_TRACE(p + 1);
         const QString text = pageText(rig.file, static_cast<int>(p) + 1);
@@ -287,6 +299,7 @@ TEST(PdfReport, TheGraphReportOnOnePageWithTheGraphInItsBox) {
     run(QStringLiteral("pdftoppm"), {"-r", "30", "-png", "-singlefile", rig.file, png});
     const QImage page(png + ".png");
     ASSERT_FALSE(page.isNull());
+    savePage(rig.file, 1, QStringLiteral("report-interval-graph"));
     const auto inked = [&](double top, double bottom) {
         int n = 0;
         for (int y = int(top * page.height()); y < int(bottom * page.height()); ++y)
