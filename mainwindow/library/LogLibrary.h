@@ -27,6 +27,9 @@ class LibraryHost {
   public:
     virtual ~LibraryHost() = default;
     virtual void Form_Resize() = 0;
+    // The object a stored download's instrument is loaded into, and the page that shows it.
+    virtual core::clsInstrument& storedInstrument() = 0;
+    virtual void ShowInstrumentInfo(const core::clsInstrument& instrument) = 0;
 };
 
 struct LibraryWiring {
@@ -99,6 +102,9 @@ class LogLibrary {
 
     // "View Data": the selected download in the data view.
     void cmdDetail_Click();
+    // "Instrument": the instrument the selected download came from, on the Instrument
+    // Information page.
+    void cmdLogInst_Click();
 
     // Deletes what the delete menu was opened on, behind the settings password: everything,
     // the downloads under a node, or one download.

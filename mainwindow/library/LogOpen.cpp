@@ -6,8 +6,14 @@ namespace library {
 
 namespace {
 
-enum Text : int { TextNoData = 5301, TextNoDataTitle = 5302, TextDelete = 5792 };
-constexpr int DataViewFrame = 3;
+enum Text : int {
+    TextNoData = 5301,
+    TextNoDataTitle = 5302,
+    TextNoInstrument = 5359,
+    TextNoInstrumentTitle = 5360,
+    TextDelete = 5792,
+};
+constexpr int InstrumentFrame = 1, DataViewFrame = 3;
 constexpr int TypeAlarm = 2;
 
 }  // namespace
@@ -35,6 +41,24 @@ void LogLibrary::cmdDetail_Click() {
     w_.host.Form_Resize();
     if (view.SelectedLogType == TypeAlarm)
         dataview::ScrollToAlarm(view.records.alarm(), *p.vfgBrowse);
+}
+
+void LogLibrary::cmdLogInst_Click() {
+    dataview::DataView& view = w_.dataView;
+    if (view.SelectedLogType == 0 || view.SelectedLogSeqNo == 0) {
+        w_.dialogs.message(core::LoadResText(TextNoInstrument),
+                           core::LoadResText(TextNoInstrumentTitle),
+                           platform::MsgIcon::Information);
+        return;
+    }
+    // Into the stored instrument's own object: the connected instrument stays as it is.
+    core::clsInstrument& stored = w_.host.storedInstrument();
+    stored.LoadDatabase(view.SelectedLogSeqNo);
+    w_.host.ShowInstrumentInfo(stored);
+    for (QGroupBox* frame : w_.fraMenu)
+        frame->hide();
+    w_.fraMenu[InstrumentFrame]->show();
+    w_.host.Form_Resize();
 }
 
 }  // namespace library

@@ -119,6 +119,8 @@ FrmMain::FrmMain(WindowServices services, QWidget* parent)
     for (int i = 0; i < downloadPage->chkAutoLoad.count(); ++i)
         connect(downloadPage->chkAutoLoad[i], &QCheckBox::clicked, this,
                 [this, i] { guarded([this, i] { downloadCommands->chkAutoLoad_Click(i); }); });
+    instrumentInfo = std::make_unique<settings::InstrumentInfo>(
+        settings::InstrumentInfoWiring{*instrumentPage, fraMenu, fields, *this});
     connectDataView();
     connectLibrary();
 }
@@ -188,6 +190,8 @@ void FrmMain::connectLibrary() {
             [this, lib](int column) { guarded([=] { lib->lvwLog_ColumnClick(column); }); });
     connect(libraryPage->cmdDetail, &QAbstractButton::clicked, this,
             [this, lib] { guarded([lib] { lib->cmdDetail_Click(); }); });
+    connect(libraryPage->cmdLogInst, &QAbstractButton::clicked, this,
+            [this, lib] { guarded([lib] { lib->cmdLogInst_Click(); }); });
     connect(libraryPage->mnuDelete, &QAction::triggered, this,
             [this, lib] { guarded([lib] { lib->mnuDelete_Click(); }); });
 

@@ -22,6 +22,7 @@
 #include "mainwindow/library/FrmPassword.h"
 #include "mainwindow/library/LibraryPage.h"
 #include "mainwindow/library/LogLibrary.h"
+#include "mainwindow/settings/InstrumentInfo.h"
 #include "mainwindow/settings/InstrumentPage.h"
 #include "mainwindow/settings/SetPage.h"
 #include "mainwindow/shell/Layout.h"
@@ -39,7 +40,8 @@ class FrmMain : public QMainWindow,
                 public core::SettingsWindow,
                 public download::DownloadHost,
                 public dataview::DataViewHost,
-                public library::LibraryHost {
+                public library::LibraryHost,
+                public settings::InstrumentInfoHost {
     Q_OBJECT
     // First, so that the link below is made with the ports.
     WindowServices services_;
@@ -76,8 +78,9 @@ class FrmMain : public QMainWindow,
     void tvwLog_NodeClick(QTreeWidgetItem* node) override;
     void ShowCalibrationHistory();
     void optHistory_Click(int index);
-    void ShowInstrumentInfo(core::clsInstrument& instrument);
-    void ShowSettingsGrid();
+    void ShowInstrumentInfo(const core::clsInstrument& instrument) override;
+    core::clsInstrument& storedInstrument() override;
+    void ShowSettingsGrid() override;
     void RefreshInstrumentPages() override;
     void deviceUpdateLog(core::clsInstrument& instrument) override;
     void ShowLiveReading() override;
@@ -150,6 +153,8 @@ class FrmMain : public QMainWindow,
     std::unique_ptr<library::LogLibrary> logLibrary;
     // The Last Calibration page's list.
     std::unique_ptr<library::CalibrationList> calibrationList;
+    // The Instrument Information page.
+    std::unique_ptr<settings::InstrumentInfo> instrumentInfo;
     // Asks for the settings password before a deletion (the password dialog; tests script it).
     std::function<bool()> askPassword;
 

@@ -96,7 +96,13 @@ void FrmMain::optHistory_Click(int index) {
     calibrationList->optHistory_Click(index);
 }
 
-void FrmMain::ShowInstrumentInfo(core::clsInstrument&) {}
+void FrmMain::ShowInstrumentInfo(const core::clsInstrument& instrument) {
+    instrumentInfo->ShowInstrumentInfo(instrument);
+}
+
+core::clsInstrument& FrmMain::storedInstrument() {
+    return instrumentInfo->StoredInstrument;
+}
 
 void FrmMain::ShowSettingsGrid() {
     fields.SettingsGridFilling = true;
@@ -108,8 +114,7 @@ void FrmMain::deviceUpdateLog(core::clsInstrument&) {}
 void FrmMain::ShowLiveReading() {}
 
 void FrmMain::RefreshInstrumentPages() {
-    UpdateStatusLabels();
-    if (QWidget* page = fraMenu[0]; !page->isHidden()) page->update();
+    instrumentInfo->RefreshInstrumentPages();
 }
 
 }  // namespace shell
