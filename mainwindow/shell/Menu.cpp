@@ -1,6 +1,7 @@
 #include <QScopeGuard>
 
 #include "core/ModMain.h"
+#include "mainwindow/settings/SettingsRecord.h"
 #include "mainwindow/shell/FrmMain.h"
 
 namespace shell {
@@ -109,7 +110,14 @@ void FrmMain::ShowSettingsGrid() {
     fields.SettingsGridFilling = false;
 }
 
-void FrmMain::deviceUpdateLog(core::clsInstrument&) {}
+void FrmMain::deviceUpdateLog(core::clsInstrument& instrument) {
+    const QString path =
+        settings::SettingsRecordPath(services_.paths.programFolder(), core::FactoryRecordSuffix);
+    QString error;
+    // A record that cannot be written is told; what called it has still succeeded.
+    if (!settings::AppendSettingsRecord(path, instrument, rt::OleDate::now(), &error))
+        AppendStatusLog(core::LoadResText(5796, {path, error}), download::ColorStatusFailed);
+}
 
 void FrmMain::ShowLiveReading() {}
 
