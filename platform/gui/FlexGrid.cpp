@@ -4,6 +4,7 @@
 
 #include <QCursor>
 #include <QItemSelectionModel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QStringList>
 #include <algorithm>
@@ -47,6 +48,7 @@ FlexGrid::FlexGrid(QWidget* parent) : QWidget(parent), model_(new FlexGridModel(
         surface->setMouseTracking(true);
         surface->installEventFilter(this);
     }
+    view_->installEventFilter(this);  // keys that start an edit
     connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
                 if (!current.isValid()) return;
@@ -123,6 +125,8 @@ int FlexGrid::Row() const {
 
 void FlexGrid::setRow(int row) {
     model_->checkRow(row);
+    // A pending edit is finished first (a refused one is dropped).
+    if (editor_ && !finishing_ && !FinishEditing()) CancelEditing();
     row_ = row;
     syncCurrentCell();
     noteCurrentCell();
@@ -134,6 +138,7 @@ int FlexGrid::Col() const {
 
 void FlexGrid::setCol(int col) {
     model_->checkCol(col);
+    if (editor_ && !finishing_ && !FinishEditing()) CancelEditing();
     col_ = col;
     syncCurrentCell();
     noteCurrentCell();
@@ -360,6 +365,35 @@ QAbstractItemModel* FlexGrid::model() const {
 
 bool FlexGrid::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    if (editor_ && watched == editor_) return editorEvent(event);
+    if (watched == view_ && type == QEvent::KeyPress && editable_ && !editor_) {
+        // F2 or a character starts an edit of the current cell; the character goes in.
+        auto* key = static_cast<QKeyEvent*>(event);
+        const QString text = key->text();
+        if (key->key() == Qt::Key_F2) return EditCell();
+        if (key->key() == Qt::Key_Space && model_->checked(row_, col_) != 0) return EditCell();
+        if (text.size() == 1 && text.at(0).isPrint() && !text.at(0).isSpace()) {
+            if (!EditCell()) return false;
+            if (auto* line = qobject_cast<QLineEdit*>(editor_)) {
+                line->clear();
+                typeIntoEditor(text.at(0));
+            }
+            return true;
+        }
+        return false;
+    }
+    if (type == QEvent::MouseButtonDblClick && editable_ && !editor_) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const auto* surface = static_cast<QWidget*>(watched);
+        const auto [row, col] = cellAt(surface->mapTo(this, mouse->position().toPoint()));
+        if (row >= 0 && col >= 0 && model_->checked(row, col) == 0 && isCellEditable(row, col)) {
+            setRow(row);
+            setCol(col);
+            EditCell();
+            return true;
+        }
+        return false;
+    }
     if (type != QEvent::MouseMove && type != QEvent::MouseButtonPress &&
         type != QEvent::MouseButtonRelease) {
         return QWidget::eventFilter(watched, event);
@@ -370,6 +404,14 @@ bool FlexGrid::eventFilter(QObject* watched, QEvent* event) {
     const auto [row, col] = mouseCell_;
     if (type == QEvent::MouseMove) emit mouseMoved(row, col);
     if (type == QEvent::MouseButtonPress) emit mousePressed(mouse->button(), row, col);
+    // A click on a check box of an editable grid toggles it.
+    if (type == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton && editable_ &&
+        !editor_ && row >= 0 && col >= 0 && model_->checked(row, col) != 0 &&
+        isCellEditable(row, col)) {
+        setRow(row);
+        setCol(col);
+        EditCell();
+    }
     if (type == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton) emit clicked();
     return false;
 }

@@ -133,6 +133,34 @@ class FlexGrid : public QWidget, public CellTable {
 
     QAbstractItemModel* model() const;
 
+    // ---- editing ----
+    // Cells the user may edit: the scrolling ones, but those whose back colour is the fixed
+    // cells' colour.
+    bool Editable() const { return editable_; }
+    void setEditable(bool editable) { editable_ = editable; }
+    bool isCellEditable(int row, int col) const;
+    // The choices of the next edit ("a|b|c"), offered as a drop-down list; empty: a text box.
+    // Usually set by a BeforeEdit handler.
+    QString ComboList() const { return comboList_; }
+    void setComboList(const QString& list) { comboList_ = list; }
+    // A cell's check box: 0 none, 1 checked, 2 unchecked. An edit of such a cell toggles it.
+    int CellChecked(int row, int col) const;
+    void setCellChecked(int row, int col, int state);
+    // Starts an edit of the current cell, as a double click or a key does; false when the
+    // cell is not editable or BeforeEdit cancelled.
+    bool EditCell();
+    bool isEditing() const { return editor_ != nullptr; }
+    // The text of the edit under way; what ValidateEdit leaves here becomes the cell's text.
+    QString EditText() const;
+    void setEditText(const QString& text);
+    // Ends the edit: ValidateEdit, then the text goes into the cell and AfterEdit runs. False
+    // when the validation refused: the edit stays open.
+    bool FinishEditing();
+    // Drops the edit: the cell keeps its text.
+    void CancelEditing();
+    // A typed character as the edit sees it (KeyPressEdit may change or drop it).
+    void typeIntoEditor(QChar c);
+
     // The rows marked from the current row to this one, whole (the current row alone when
     // they are the same); -1 marks nothing.
     int RowSel() const { return rowSel_; }
@@ -141,6 +169,11 @@ class FlexGrid : public QWidget, public CellTable {
   signals:
     // The current cell moved (by the user or by the program).
     void RowColChange();
+    // The edit events: a handler sets `cancel` to refuse; `keyAscii` 0 drops the key.
+    void BeforeEdit(int row, int col, bool& cancel);
+    void ValidateEdit(int row, int col, bool& cancel);
+    void AfterEdit(int row, int col);
+    void KeyPressEdit(int row, int col, int& keyAscii);
     void clicked();
     void mouseMoved(int row, int col);
     void mousePressed(Qt::MouseButton button, int row, int col);
@@ -164,6 +197,16 @@ class FlexGrid : public QWidget, public CellTable {
     int mousePointer_ = 0;
     QPixmap mouseIcon_;
     int rowSel_ = -1;
+    // The edit under way: its widget (a line or a list) and its cell.
+    bool editable_ = false;
+    QString comboList_;
+    QWidget* editor_ = nullptr;
+    int editRow_ = -1, editCol_ = -1;
+    bool finishing_ = false;
+    void openEditor(const QString& text);
+    void closeEditor();
+    bool toggleCheck();
+    bool editorEvent(QEvent* event);
     // The current cell last told through RowColChange.
     std::pair<int, int> toldCell_{-1, -1};
 };

@@ -64,9 +64,27 @@ QVariant FlexGridModel::data(const QModelIndex& index, int role) const {
             return rt::ColorFromRgbLong(foreColor_);
         case Qt::TextAlignmentRole:
             return alignmentData(row, col);
+        case Qt::CheckStateRole: {
+            const int state = checked(row, col);
+            if (state == 0) return {};
+            return state == 1 ? Qt::Checked : Qt::Unchecked;
+        }
         default:
             return {};
     }
+}
+
+int FlexGridModel::checked(int row, int col) const {
+    const auto found = checked_.find({row, col});
+    return found == checked_.end() ? 0 : found->second;
+}
+
+void FlexGridModel::setChecked(int row, int col, int state) {
+    if (state == 0)
+        checked_.erase({row, col});
+    else
+        checked_[{row, col}] = state;
+    if (!batching()) emit dataChanged(index(row, col), index(row, col), {Qt::CheckStateRole});
 }
 
 Qt::ItemFlags FlexGridModel::flags(const QModelIndex& index) const {

@@ -83,6 +83,9 @@ class FlexGridModel : public QAbstractTableModel {
     int32_t backColor() const { return backColor_; }
     int32_t foreColor() const { return foreColor_; }
     int32_t backColorFixed() const { return backColorFixed_; }
+    // Check boxes of cells: 0 none, 1 checked, 2 unchecked.
+    int checked(int row, int col) const;
+    void setChecked(int row, int col, int state);
     void setBackColor(int32_t rgb);
     void setForeColor(int32_t rgb);
     void setBackColorFixed(int32_t rgb);
@@ -137,6 +140,7 @@ class FlexGridModel : public QAbstractTableModel {
     int32_t backColor_;
     int32_t foreColor_;
     int32_t backColorFixed_;
+    std::map<std::pair<int, int>, int> checked_;
     bool batching_ = false;
 };
 
