@@ -10,6 +10,15 @@ SetPage::SetPage(QWidget* page, mainwindow::ControlFactory& factory) {
     lblOption.make(factory, fraOptionCenter1, QStringLiteral("lblOption"), 9);
     for (int clock : {5, 6})
         lblOption[clock]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    txtOption.make(factory, fraOptionCenter1, QStringLiteral("txtOption"), 3);
+    txtOption[1]->hide();
+    cmbInterval = factory.make<QComboBox>(fraOptionCenter1, QStringLiteral("cmbInterval"));
+    for (const char* seconds : {"10", "20", "30", "60", "180", "300", "600"})
+        cmbInterval->addItem(QString::fromLatin1(seconds));
+    cmbIntermittence =
+        factory.make<QComboBox>(fraOptionCenter1, QStringLiteral("cmbIntermittence"));
+    for (const char* seconds : {"30", "60", "120", "180", "240", "300"})
+        cmbIntermittence->addItem(QString::fromLatin1(seconds));
     cmdOption.make(factory, page, QStringLiteral("cmdOption"), 4);
     vfgOption = factory.make<platform::FlexGrid>(page, QStringLiteral("vfgOption"));
     vfgCal = factory.make<platform::FlexGrid>(fraOption[2], QStringLiteral("vfgCal"));

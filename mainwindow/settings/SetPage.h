@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 
 #include "mainwindow/common/Controls.h"
@@ -27,6 +29,11 @@ class SetPage {
     mainwindow::ControlArray<platform::ColorButton> cmdOptionDisp;
     // 0 to 4, 7 and 8 captions; 5 and 6 the computer's and the instrument's clock.
     mainwindow::ControlArray<QLabel> lblOption;
+    // 0 the serial number, 2 the user ID (1, the station, is not edited here).
+    mainwindow::ControlArray<QLineEdit> txtOption;
+    // The interval trend's and the alarm trend's periods (seconds).
+    QComboBox* cmbInterval;
+    QComboBox* cmbIntermittence;
     mainwindow::ControlArray<platform::CommandButton> cmdOption;
     platform::FlexGrid* vfgOption;
     platform::FlexGrid* vfgCal;

@@ -119,6 +119,9 @@ FrmMain::FrmMain(WindowServices services, QWidget* parent)
     for (int i = 0; i < downloadPage->chkAutoLoad.count(); ++i)
         connect(downloadPage->chkAutoLoad[i], &QCheckBox::clicked, this,
                 [this, i] { guarded([this, i] { downloadCommands->chkAutoLoad_Click(i); }); });
+    instrumentSettings =
+        std::make_unique<settings::InstrumentSettings>(settings::InstrumentSettingsWiring{
+            *setPage, downloadPage->txtSuffix, fields, uclVY5103, linkEvents->LiveReadings, *this});
     instrumentInfo = std::make_unique<settings::InstrumentInfo>(
         settings::InstrumentInfoWiring{*instrumentPage, fraMenu, fields, *this});
     connectDataView();

@@ -24,6 +24,7 @@
 #include "mainwindow/library/LogLibrary.h"
 #include "mainwindow/settings/InstrumentInfo.h"
 #include "mainwindow/settings/InstrumentPage.h"
+#include "mainwindow/settings/InstrumentSettings.h"
 #include "mainwindow/settings/SetPage.h"
 #include "mainwindow/shell/Layout.h"
 #include "mainwindow/shell/WindowServices.h"
@@ -41,7 +42,8 @@ class FrmMain : public QMainWindow,
                 public download::DownloadHost,
                 public dataview::DataViewHost,
                 public library::LibraryHost,
-                public settings::InstrumentInfoHost {
+                public settings::InstrumentInfoHost,
+                public settings::InstrumentSettingsHost {
     Q_OBJECT
     // First, so that the link below is made with the ports.
     WindowServices services_;
@@ -155,6 +157,8 @@ class FrmMain : public QMainWindow,
     std::unique_ptr<library::CalibrationList> calibrationList;
     // The Instrument Information page.
     std::unique_ptr<settings::InstrumentInfo> instrumentInfo;
+    // The Set page's settings and the calibration view's grid.
+    std::unique_ptr<settings::InstrumentSettings> instrumentSettings;
     // Asks for the settings password before a deletion (the password dialog; tests script it).
     std::function<bool()> askPassword;
 

@@ -106,8 +106,7 @@ core::clsInstrument& FrmMain::storedInstrument() {
 }
 
 void FrmMain::ShowSettingsGrid() {
-    fields.SettingsGridFilling = true;
-    fields.SettingsGridFilling = false;
+    instrumentSettings->ShowSettingsGrid();
 }
 
 void FrmMain::deviceUpdateLog(core::clsInstrument& instrument) {
@@ -119,7 +118,9 @@ void FrmMain::deviceUpdateLog(core::clsInstrument& instrument) {
         AppendStatusLog(core::LoadResText(5796, {path, error}), download::ColorStatusFailed);
 }
 
-void FrmMain::ShowLiveReading() {}
+void FrmMain::ShowLiveReading() {
+    instrumentSettings->ShowLiveReading();
+}
 
 void FrmMain::RefreshInstrumentPages() {
     instrumentInfo->RefreshInstrumentPages();
