@@ -122,6 +122,13 @@ FrmMain::FrmMain(WindowServices services, QWidget* parent)
     instrumentSettings =
         std::make_unique<settings::InstrumentSettings>(settings::InstrumentSettingsWiring{
             *setPage, downloadPage->txtSuffix, fields, uclVY5103, linkEvents->LiveReadings, *this});
+    calibrationView = std::make_unique<settings::CalibrationView>(settings::CalibrationWiring{
+        *setPage, cmdInst, fields, busy, uclVY5103, logs, *frmUpload, linkEvents->LiveReadings,
+        services_.dialogs, *instrumentSettings, *this});
+    connect(setPage->cmdOption[2], &QAbstractButton::clicked, this,
+            [this] { guarded([this] { calibrationView->Open(); }); });
+    setPage->cmdCal.onClicked(
+        this, [this](int i) { guarded([this, i] { calibrationView->cmdCal_Click(i); }); });
     instrumentInfo = std::make_unique<settings::InstrumentInfo>(
         settings::InstrumentInfoWiring{*instrumentPage, fraMenu, fields, *this});
     connectDataView();

@@ -22,6 +22,7 @@
 #include "mainwindow/library/FrmPassword.h"
 #include "mainwindow/library/LibraryPage.h"
 #include "mainwindow/library/LogLibrary.h"
+#include "mainwindow/settings/CalibrationView.h"
 #include "mainwindow/settings/InstrumentInfo.h"
 #include "mainwindow/settings/InstrumentPage.h"
 #include "mainwindow/settings/InstrumentSettings.h"
@@ -43,7 +44,8 @@ class FrmMain : public QMainWindow,
                 public dataview::DataViewHost,
                 public library::LibraryHost,
                 public settings::InstrumentInfoHost,
-                public settings::InstrumentSettingsHost {
+                public settings::InstrumentSettingsHost,
+                public settings::CalibrationHost {
     Q_OBJECT
     // First, so that the link below is made with the ports.
     WindowServices services_;
@@ -97,7 +99,7 @@ class FrmMain : public QMainWindow,
     void ReloadSettings() override;
 
     // ---- the status log and the clock ----
-    void AppendStatusLog(const QString& text, int32_t color);
+    void AppendStatusLog(const QString& text, int32_t color) override;
     void tmrInter_Timer();
 
     // Lays the window out: on every resize, and after a handler changed what a page shows.
@@ -159,6 +161,8 @@ class FrmMain : public QMainWindow,
     std::unique_ptr<settings::InstrumentInfo> instrumentInfo;
     // The Set page's settings and the calibration view's grid.
     std::unique_ptr<settings::InstrumentSettings> instrumentSettings;
+    // The Set page's calibration view.
+    std::unique_ptr<settings::CalibrationView> calibrationView;
     // Asks for the settings password before a deletion (the password dialog; tests script it).
     std::function<bool()> askPassword;
 
