@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QTest>
 
 #include "core/GasCommon.h"
@@ -104,6 +105,39 @@ TEST(SetPage, TheAlarmPointGridTakesOnlyValuesItCanStore) {
     EXPECT_TRUE(w.enter(w.grid(), 2, 2, "33.33"));
     EXPECT_FLOAT_EQ(w.inst().Alarm(3), 33.3f);
     EXPECT_FALSE(w.window->fields.SettingsGridFilling);
+}
+
+TEST(SetPage, ValuesTypedWithRealKeys) {
+    SetWindow w;
+    platform::FlexGrid& g = w.grid();
+    g.setRow(2);
+    g.setCol(2);
+    QWidget* table = g.focusProxy();
+    // The editor the grid opens over the cell.
+    const auto editor = [&g]() -> QWidget* {
+        for (QLineEdit* e : g.findChildren<QLineEdit*>())
+            if (e->isVisible()) return e;
+        return nullptr;
+    };
+    QTest::keyClicks(table, "3");
+    ASSERT_TRUE(g.isEditing());
+    ASSERT_NE(editor(), nullptr);
+    QTest::keyClicks(editor(), "0.2");
+    EXPECT_EQ(g.EditText(), "30.2");
+    QTest::keyClick(editor(), Qt::Key_Return);
+    EXPECT_FALSE(g.isEditing());
+    EXPECT_EQ(w.inst().Alarm(3), 30);
+    EXPECT_EQ(g.TextMatrix(2, 2), "30.0");
+    // A refused value keeps the editor; Escape gives the old text back.
+    QTest::keyClicks(table, "9");
+    ASSERT_NE(editor(), nullptr);
+    QTest::keyClicks(editor(), "999");
+    QTest::keyClick(editor(), Qt::Key_Return);
+    EXPECT_TRUE(g.isEditing());
+    QTest::keyClick(editor(), Qt::Key_Escape);
+    EXPECT_FALSE(g.isEditing());
+    EXPECT_EQ(g.TextMatrix(2, 2), "30.0");
+    EXPECT_EQ(w.inst().Alarm(3), 30);
 }
 
 TEST(SetPage, OrderAndSpanRulesOfEachGas) {
