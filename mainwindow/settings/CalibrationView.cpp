@@ -99,16 +99,20 @@ void CalibrationView::endRun() {
     download::ActivityCode = 0;
 }
 
+void CalibrationView::beginRun(int32_t activity, const QString& text) {
+    for (QWidget* button : w_.page.cmdCal)
+        button->setEnabled(false);
+    download::ActivityCode = activity;
+    w_.progress.Load(activity);
+    w_.progress.lblUpload->setText(text);
+    w_.progress.Show(activity);
+    w_.link.setRunDensty(false);
+}
+
 void CalibrationView::zero() {
     const mainwindow::BusyScope running(w_.busy);
     const auto done = qScopeGuard([this] { endRun(); });
-    for (QWidget* button : w_.page.cmdCal)
-        button->setEnabled(false);
-    download::ActivityCode = ActivityZero;
-    w_.progress.Load(ActivityZero);
-    w_.progress.lblUpload->setText(res(TextAdjustingZero));
-    w_.progress.Show(ActivityZero);
-    w_.link.setRunDensty(false);
+    beginRun(ActivityZero, res(TextAdjustingZero));
     const bool ok = w_.link.ZeroCal(QStringLiteral("1111"));
     w_.progress.Unload();
     if (!ok) {
@@ -147,13 +151,7 @@ void CalibrationView::span() {
     }
     const mainwindow::BusyScope running(w_.busy);
     const auto done = qScopeGuard([this] { endRun(); });
-    for (QWidget* button : w_.page.cmdCal)
-        button->setEnabled(false);
-    download::ActivityCode = ActivitySpan;
-    w_.progress.Load(ActivitySpan);
-    w_.progress.lblUpload->setText(res(TextAdjustingSpan));
-    w_.progress.Show(ActivitySpan);
-    w_.link.setRunDensty(false);
+    beginRun(ActivitySpan, res(TextAdjustingSpan));
     w_.link.AddLog(res(TextSpanStarted, {nowText()}));
     const bool ok = w_.link.SpanCal(argument);
     const QString text = ok ? results(true) : QString();
