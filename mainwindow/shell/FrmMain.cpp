@@ -125,8 +125,12 @@ FrmMain::FrmMain(WindowServices services, QWidget* parent)
     calibrationView = std::make_unique<settings::CalibrationView>(settings::CalibrationWiring{
         *setPage, cmdInst, fields, busy, uclVY5103, logs, *frmUpload, linkEvents->LiveReadings,
         services_.dialogs, *instrumentSettings, *this});
-    connect(setPage->cmdOption[2], &QAbstractButton::clicked, this,
-            [this] { guarded([this] { calibrationView->Open(); }); });
+    settingsCommands =
+        std::make_unique<settings::SettingsCommands>(settings::SettingsCommandsWiring{
+            *setPage, cmdInst, busy, uclVY5103, logs, *frmUpload, services_.dialogs,
+            *instrumentSettings, *calibrationView, *this});
+    setPage->cmdOption.onClicked(
+        this, [this](int i) { guarded([this, i] { settingsCommands->cmdOption_Click(i); }); });
     setPage->cmdCal.onClicked(
         this, [this](int i) { guarded([this, i] { calibrationView->cmdCal_Click(i); }); });
     instrumentInfo = std::make_unique<settings::InstrumentInfo>(

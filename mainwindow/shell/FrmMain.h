@@ -27,6 +27,7 @@
 #include "mainwindow/settings/InstrumentPage.h"
 #include "mainwindow/settings/InstrumentSettings.h"
 #include "mainwindow/settings/SetPage.h"
+#include "mainwindow/settings/SettingsCommands.h"
 #include "mainwindow/shell/Layout.h"
 #include "mainwindow/shell/WindowServices.h"
 #include "platform/gui/CommandButton.h"
@@ -45,7 +46,8 @@ class FrmMain : public QMainWindow,
                 public library::LibraryHost,
                 public settings::InstrumentInfoHost,
                 public settings::InstrumentSettingsHost,
-                public settings::CalibrationHost {
+                public settings::CalibrationHost,
+                public settings::SettingsCommandsHost {
     Q_OBJECT
     // First, so that the link below is made with the ports.
     WindowServices services_;
@@ -163,6 +165,8 @@ class FrmMain : public QMainWindow,
     std::unique_ptr<settings::InstrumentSettings> instrumentSettings;
     // The Set page's calibration view.
     std::unique_ptr<settings::CalibrationView> calibrationView;
+    // The Set page's commands: upload, clock, calibration, defaults.
+    std::unique_ptr<settings::SettingsCommands> settingsCommands;
     // Asks for the settings password before a deletion (the password dialog; tests script it).
     std::function<bool()> askPassword;
 

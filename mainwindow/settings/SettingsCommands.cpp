@@ -1,0 +1,157 @@
+#include "mainwindow/settings/SettingsCommands.h"
+
+#include <QScopeGuard>
+
+#include "core/ModMain.h"
+#include "mainwindow/download/StatusLog.h"
+#include "runtime/Format.h"
+
+namespace settings {
+
+namespace {
+
+enum Text : int {
+    TextUpdateReady = 5309,
+    TextUpdate = 5310,
+    TextComplete = 5311,
+    TextCompleteTitle = 5312,
+    TextDefaultsReady = 5337,
+    TextDefaults = 5338,
+    TextOrder = 5361,
+    TextOrderTitle = 5362,
+    TextNoSensor = 5365,
+    TextNoSensorTitle = 5366,
+    TextNoResponse = 5409,
+    TextUploadStart = 5428,
+    TextUploadDone = 5429,
+    TextUploadSerial = 5535,
+    TextUploading = 6001,
+    TextUploadCaption = 6057,
+};
+
+// The activity of a write: its progress window offers Cancel.
+constexpr int32_t ActivityWrite = 1;
+
+QString res(int id, std::initializer_list<rt::Variant> arguments = {}) {
+    return core::LoadResText(id, arguments);
+}
+
+bool anyChange(const core::clsInstrument& inst) {
+    for (int f = 0; f < static_cast<int>(core::InstrumentFlag::Count); ++f)
+        if (inst.Change(static_cast<core::InstrumentFlag>(f))) return true;
+    for (int gas = 0; gas < 5; ++gas)
+        for (int f = 0; f < static_cast<int>(core::GasFlag::Count); ++f)
+            if (inst.Change(static_cast<core::GasFlag>(f), gas)) return true;
+    return false;
+}
+
+}  // namespace
+
+SettingsCommands::SettingsCommands(SettingsCommandsWiring wiring) : w_(std::move(wiring)) {}
+
+bool SettingsCommands::ask(int text, int title) {
+    return w_.dialogs.message(res(text), res(title), platform::MsgIcon::Question,
+                              platform::MsgButtons::YesNo) == platform::MsgAnswer::Yes;
+}
+
+void SettingsCommands::cmdOption_Click(int index) {
+    if (download::ActivityCode == 4 || download::ActivityCode == 7) return;
+    core::clsInstrument& inst = w_.logs.instrument();
+    switch (index) {
+        case 0: {
+            for (int16_t gas = 0; gas <= 3; ++gas) {
+                if (!w_.settings.IsAlarmOrderValid(gas)) {
+                    w_.dialogs.message(res(TextOrder), res(TextOrderTitle),
+                                       platform::MsgIcon::Critical);
+                    return;
+                }
+            }
+            bool sensor = false;
+            for (int gas = 0; gas <= 3; ++gas)
+                sensor = sensor || inst.GasEnabled(gas);
+            if (!sensor) {
+                w_.dialogs.message(res(TextNoSensor), res(TextNoSensorTitle),
+                                   platform::MsgIcon::Exclamation);
+                return;
+            }
+            if (!ask(TextUpdateReady, TextUpdate)) return;
+            const bool changes = anyChange(inst);
+            runWrite(
+                [this, &inst] {
+                    const bool ok = w_.link.SetInstrument(inst);
+                    if (ok && core::SwitchR) w_.host.deviceUpdateLog(inst);
+                    return ok;
+                },
+                [changes] { return changes; });
+            return;
+        }
+        case 1:
+            if (!ask(TextUpdateReady, TextUpdate)) return;
+            runWrite(
+                [this, &inst] {
+                    // The instrument's clock follows the computer's from now on.
+                    inst.setSysDateOffset(rt::OleDate(0));
+                    return w_.link.SetDateTime(rt::OleDate::now());
+                },
+                [] { return true; });
+            return;
+        case 2:
+            w_.calibration.Open();
+            return;
+        case 3:
+            if (!ask(TextDefaultsReady, TextDefaults)) return;
+            if (!ask(TextUpdateReady, TextUpdate)) return;
+            runWrite(
+                [this, &inst] {
+                    const bool ok = w_.link.SetInitValue(inst) && w_.link.GetInstrument(inst);
+                    w_.host.RefreshInstrumentPages();
+                    return ok;
+                },
+                [] { return true; });
+            return;
+        default:
+            return;
+    }
+}
+
+void SettingsCommands::runWrite(const std::function<bool()>& write,
+                                const std::function<bool()>& sent) {
+    const mainwindow::BusyScope running(w_.busy);
+    // The page's buttons and the menu wait for the write; all comes back however it ends.
+    std::vector<std::pair<QWidget*, bool>> buttons;
+    for (QWidget* b : w_.page.cmdOption)
+        buttons.emplace_back(b, b->isEnabled());
+    for (QWidget* b : w_.cmdInst)
+        buttons.emplace_back(b, b->isEnabled());
+    for (auto& [b, enabled] : buttons)
+        b->setEnabled(false);
+    bool keepProgress = false;
+    const auto restore = qScopeGuard([&] {
+        for (auto& [b, enabled] : buttons)
+            b->setEnabled(enabled);
+        if (!keepProgress) w_.progress.Unload();
+        if (download::ActivityCode == ActivityWrite) download::ActivityCode = 0;
+    });
+    download::ActivityCode = ActivityWrite;
+    w_.progress.Load(ActivityWrite);
+    w_.progress.lblUpload->setText(res(TextUploading));
+    w_.progress.setCaption(res(TextUploadCaption));
+    w_.progress.Show(ActivityWrite);
+    w_.link.AddLog(res(TextUploadSerial, {rt::GeneralDate(rt::OleDate::now())}));
+    w_.host.AppendStatusLog(res(TextUploadStart), download::ColorStatusProgress);
+    const bool ok = write();
+    if (ok)
+        w_.host.AppendStatusLog(res(TextUploadDone), download::ColorStatusProgress);
+    else if (sent())
+        w_.host.AppendStatusLog(res(TextNoResponse), download::ColorStatusFailed);
+    if (download::ActivityCode == 4 || download::ActivityCode == 7) {
+        keepProgress = true;
+        return;
+    }
+    w_.progress.Unload();
+    if (ok)
+        w_.dialogs.message(res(TextComplete), res(TextCompleteTitle),
+                           platform::MsgIcon::Information);
+}
+
+}  // namespace settings

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "link/uclVyif.h"
+#include "mainwindow/common/Controls.h"
+#include "mainwindow/common/WindowState.h"
+#include "mainwindow/download/FrmUpload.h"
+#include "mainwindow/download/WindowLogs.h"
+#include "mainwindow/settings/CalibrationView.h"
+#include "mainwindow/settings/InstrumentSettings.h"
+#include "platform/Dialogs.h"
+#include "platform/gui/CommandButton.h"
+
+namespace settings {
+
+// What the Set page's commands need of the rest of the window.
+class SettingsCommandsHost {
+  public:
+    virtual ~SettingsCommandsHost() = default;
+    virtual void AppendStatusLog(const QString& text, int32_t color) = 0;
+    virtual void RefreshInstrumentPages() = 0;
+    virtual void deviceUpdateLog(core::clsInstrument& instrument) = 0;
+};
+
+struct SettingsCommandsWiring {
+    SetPage& page;
+    mainwindow::ControlArray<platform::CommandButton>& cmdInst;  // the left menu
+    mainwindow::BusyCounter& busy;
+    comm::uclVyif& link;
+    download::WindowLogs& logs;
+    download::FrmUpload& progress;
+    platform::Dialogs& dialogs;
+    InstrumentSettings& settings;
+    CalibrationView& calibration;
+    SettingsCommandsHost& host;
+};
+
+// The Set page's commands: 0 upload the changed settings, 1 set the instrument's clock, 2 open
+// the calibration view, 3 write the default values.
+class SettingsCommands {
+  public:
+    explicit SettingsCommands(SettingsCommandsWiring wiring);
+    void cmdOption_Click(int index);
+
+  private:
+    // The frame of the three writes: the question, the progress window, the log lines, the
+    // write itself and its result. `write` returns whether it succeeded; `sent` whether it
+    // sent anything at all.
+    void runWrite(const std::function<bool()>& write, const std::function<bool()>& sent);
+    bool ask(int text, int title);
+
+    SettingsCommandsWiring w_;
+};
+
+}  // namespace settings

@@ -1,0 +1,175 @@
+#include <gtest/gtest.h>
+
+#include "mainwindow/settings/SettingsRecord.h"
+#include "runtime/Format.h"
+#include "tests/support/InstrumentWindow.h"
+
+namespace {
+
+using platform::MsgAnswer;
+using testsupport::InstrumentWindow;
+
+// A connected window with its instrument's information read, the Set page shown; every
+// request the instrument receives is kept.
+struct CommandsWindow : InstrumentWindow {
+    QStringList requests;
+    explicit CommandsWindow(bool factory = false)
+        : InstrumentWindow(testsupport::FakeQM73::Typical(),
+                           [factory](testsupport::WindowRig&) { core::SwitchR = factory; }) {
+        onRequest = [this](const QString& body) { requests << body; };
+        EXPECT_TRUE(connect());
+        click(0);
+        tick(20);
+        window->cmdInst_Click(4);
+        settle();
+        requests.clear();
+        rig.dialogs.messages.clear();
+    }
+    core::clsInstrument& inst() { return window->instrument(); }
+    void press(int index, std::initializer_list<MsgAnswer> answers) {
+        for (MsgAnswer a : answers)
+            rig.dialogs.answers.push_back(a);
+        window->settingsCommands->cmdOption_Click(index);
+        settle();
+    }
+    QStringList writes() const { return requests.filter(",W,"); }
+    QStringList messageTexts() const {
+        QStringList texts;
+        for (const auto& m : rig.dialogs.messages)
+            texts << m.text;
+        return texts;
+    }
+};
+
+TEST(SettingsCommands, AnUploadSendsOnlyTheChangedSettings) {
+    CommandsWindow w;
+    const size_t from = w.statusLines().size();
+    w.inst().setWarning(3, 15);  // raises its flag (the alarm point is 20)
+    w.press(0, {MsgAnswer::Yes});
+    EXPECT_EQ(w.messageTexts(), QStringList({"Update Ready?", "Upload Complete."}));
+    EXPECT_EQ(w.rig.dialogs.messages[0].title, "Update");
+    EXPECT_EQ(w.rig.dialogs.messages[1].icon, platform::MsgIcon::Information);
+    const QStringList writes = w.writes();
+    ASSERT_FALSE(writes.isEmpty());
+    // The warnings, then the write's closing command: nothing else.
+    for (const QString& r : writes)
+        EXPECT_TRUE(r.startsWith("A1,W,") || r == "DW,W,") << r.toStdString();
+    EXPECT_EQ(writes.filter("A1,W,").size(), 1);
+    EXPECT_FALSE(w.inst().Change(core::GasFlag::Change_Warn, 3));
+    EXPECT_EQ(w.fake.warning[3].trimmed().toFloat(), 150);  // in counts of 0.1
+    const auto lines = w.statusLines(from);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], (std::pair<QString, int32_t>{"QM-73 Instrument Information Upload.",
+                                                     download::ColorStatusProgress}));
+    EXPECT_EQ(lines[1].first, "QM-73 Upload Complete.");
+    EXPECT_TRUE(testsupport::serialLines(w.serialLog())
+                    .contains("---Instrument Upload Start Sequence---. Date = <date>"));
+    EXPECT_EQ(download::ActivityCode, 0);
+    EXPECT_FALSE(w.window->busy.busy());
+    for (QWidget* b : w.window->cmdInst)
+        EXPECT_TRUE(b->isEnabled());
+}
+
+TEST(SettingsCommands, NoRefusalOrAGuardSendsNothing) {
+    CommandsWindow w;
+    w.inst().setWarning(3, 15);
+    const size_t from = w.statusLines().size();
+    w.press(0, {MsgAnswer::No});
+    EXPECT_EQ(w.messageTexts(), QStringList({"Update Ready?"}));
+    EXPECT_TRUE(w.writes().isEmpty());
+    EXPECT_TRUE(w.statusLines(from).empty());
+    EXPECT_TRUE(w.inst().Change(core::GasFlag::Change_Warn, 3));
+    // A wrong order.
+    w.rig.dialogs.messages.clear();
+    w.inst().setWarning(3, 30);
+    w.inst().setAlarm(3, 20);
+    w.press(0, {});
+    EXPECT_EQ(w.messageTexts(), QStringList({"Check warning and alarm value. (red color cells)"}));
+    EXPECT_EQ(w.rig.dialogs.messages[0].icon, platform::MsgIcon::Critical);
+    EXPECT_TRUE(w.writes().isEmpty());
+    // No enabled sensor.
+    w.rig.dialogs.messages.clear();
+    w.inst().setWarning(3, 10);
+    for (int gas = 0; gas <= 3; ++gas)
+        w.inst().setGasEnabled(gas, false);
+    w.press(0, {});
+    EXPECT_EQ(w.messageTexts(), QStringList({"No available sensor."}));
+    // While a span runs, nothing, not even a question.
+    w.rig.dialogs.messages.clear();
+    download::ActivityCode = 4;
+    for (int index : {0, 1, 3})
+        w.press(index, {MsgAnswer::Yes, MsgAnswer::Yes});
+    download::ActivityCode = 0;
+    EXPECT_TRUE(w.rig.dialogs.messages.empty());
+    w.press(4, {MsgAnswer::Yes});
+    EXPECT_TRUE(w.rig.dialogs.messages.empty());
+    EXPECT_TRUE(w.writes().isEmpty());
+}
+
+TEST(SettingsCommands, AFailedUploadIsToldAndKeepsTheFlags) {
+    CommandsWindow w;
+    w.fake.refusedWrites = {"A2"};
+    w.inst().setWarning(3, 120);
+    w.inst().setAlarm(3, 220);
+    const size_t from = w.statusLines().size();
+    w.press(0, {MsgAnswer::Yes});
+    EXPECT_EQ(w.messageTexts(), QStringList({"Update Ready?"}));  // no "Upload Complete."
+    const auto lines = w.statusLines(from);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(),
+              (std::pair<QString, int32_t>{"QM-73 No Response. Check Port,Cable And Power.",
+                                           download::ColorStatusFailed}));
+    for (const auto& line : lines)
+        EXPECT_NE(line.first, "QM-73 Upload Complete.");
+    EXPECT_TRUE(w.inst().Change(core::GasFlag::Change_Alarm, 3));
+    EXPECT_EQ(download::ActivityCode, 0);
+    // Nothing flagged: nothing is sent and nothing is told.
+    w.fake.refusedWrites.clear();
+    w.inst().ClearChangeFlags();
+    w.requests.clear();
+    w.rig.dialogs.messages.clear();
+    const size_t again = w.statusLines().size();
+    w.press(0, {MsgAnswer::Yes});
+    EXPECT_TRUE(w.writes().isEmpty());
+    for (const auto& line : w.statusLines(again))
+        EXPECT_NE(line.second, download::ColorStatusFailed);
+    EXPECT_EQ(w.messageTexts(), QStringList({"Update Ready?"}));
+}
+
+TEST(SettingsCommands, AnUploadWithTheFactorySwitchRecordsTheSettings) {
+    CommandsWindow w(true);
+    w.inst().setWarning(3, 15);
+    w.press(0, {MsgAnswer::Yes});
+    const QString path =
+        settings::SettingsRecordPath(w.rig.folder.path(), core::FactoryRecordSuffix);
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll().split('\n').size(), 3);  // header and one line
+}
+
+TEST(SettingsCommands, TheClockAndTheDefaults) {
+    CommandsWindow w;
+    w.inst().setSysDateOffset(rt::OleDate(0.5));
+    w.press(1, {MsgAnswer::Yes});
+    EXPECT_EQ(w.writes().filter("HC,W,").size(), 1);
+    EXPECT_EQ(w.inst().SysDateOffset().value(), 0);
+    w.window->tmrInter_Timer();
+    EXPECT_EQ(w.window->setPage->lblOption[5]->text(), w.window->setPage->lblOption[6]->text());
+    EXPECT_EQ(w.messageTexts().last(), "Upload Complete.");
+
+    // Defaults: two questions; No at the first skips the second.
+    w.rig.dialogs.messages.clear();
+    w.requests.clear();
+    w.press(3, {MsgAnswer::No});
+    EXPECT_EQ(w.messageTexts(), QStringList({"Default value over write\r\nReady?"}));
+    EXPECT_TRUE(w.writes().isEmpty());
+    w.rig.dialogs.messages.clear();
+    w.fake.warning[3] = "150";  // what the instrument holds after the defaults
+    w.press(3, {MsgAnswer::Yes, MsgAnswer::Yes});
+    EXPECT_EQ(w.messageTexts(), QStringList({"Default value over write\r\nReady?", "Update Ready?",
+                                             "Upload Complete."}));
+    EXPECT_FALSE(w.writes().isEmpty());
+    EXPECT_EQ(download::ActivityCode, 0);
+}
+
+}  // namespace
