@@ -1,5 +1,6 @@
 #include "mainwindow/settings/SettingsCommands.h"
 
+#include <QElapsedTimer>
 #include <QScopeGuard>
 
 #include "core/ModMain.h"
@@ -27,6 +28,12 @@ enum Text : int {
     TextUploadSerial = 5535,
     TextUploading = 6001,
     TextUploadCaption = 6057,
+    TextDumpRefused = 5367,
+    TextDumpRefusedTitle = 5368,
+    TextDumpStart = 5463,
+    TextDumpFinished = 5464,
+    TextDumpFinishedSerial = 5570,
+    TextDumpProgress = 6018,
 };
 
 // The activity of a write: its progress window offers Cancel.
@@ -114,21 +121,32 @@ void SettingsCommands::cmdOption_Click(int index) {
     }
 }
 
-void SettingsCommands::runWrite(const std::function<bool()>& write,
-                                const std::function<bool()>& sent) {
-    const mainwindow::BusyScope running(w_.busy);
-    // The page's buttons and the menu wait for the write; all comes back however it ends.
+std::vector<std::pair<QWidget*, bool>> SettingsCommands::lockButtons() {
     std::vector<std::pair<QWidget*, bool>> buttons;
     for (QWidget* b : w_.page.cmdOption)
+        buttons.emplace_back(b, b->isEnabled());
+    for (QWidget* b : w_.page.cmdOptionDisp)
         buttons.emplace_back(b, b->isEnabled());
     for (QWidget* b : w_.cmdInst)
         buttons.emplace_back(b, b->isEnabled());
     for (auto& [b, enabled] : buttons)
         b->setEnabled(false);
+    return buttons;
+}
+
+void SettingsCommands::unlockButtons(const std::vector<std::pair<QWidget*, bool>>& buttons) {
+    for (const auto& [b, enabled] : buttons)
+        b->setEnabled(enabled);
+}
+
+void SettingsCommands::runWrite(const std::function<bool()>& write,
+                                const std::function<bool()>& sent) {
+    const mainwindow::BusyScope running(w_.busy);
+    // The page's buttons and the menu wait for the write; all comes back however it ends.
+    const auto buttons = lockButtons();
     bool keepProgress = false;
     const auto restore = qScopeGuard([&] {
-        for (auto& [b, enabled] : buttons)
-            b->setEnabled(enabled);
+        unlockButtons(buttons);
         if (!keepProgress) w_.progress.Unload();
         if (download::ActivityCode == ActivityWrite) download::ActivityCode = 0;
     });
@@ -152,6 +170,60 @@ void SettingsCommands::runWrite(const std::function<bool()>& write,
     if (ok)
         w_.dialogs.message(res(TextComplete), res(TextCompleteTitle),
                            platform::MsgIcon::Information);
+}
+
+void SettingsCommands::cmdOptionDisp_Click(int index) {
+    if (index == 6 || index == 8 || index == 9) dumpList(index);
+}
+
+void SettingsCommands::dumpList(int index) {
+    if (w_.link.RunDensty() || download::ActivityCode == 4 || download::ActivityCode == 7) {
+        w_.dialogs.message(res(TextDumpRefused), res(TextDumpRefusedTitle),
+                           platform::MsgIcon::Exclamation);
+        return;
+    }
+    const QString kind = index == 6   ? QStringLiteral("EP")
+                         : index == 8 ? QStringLiteral("EF")
+                                      : QStringLiteral("ES");
+    const QString suffix = index == 6 ? QString() : QStringLiteral(" (%1)").arg(kind);
+    if (w_.dialogs.message(QStringLiteral("Ready?\r\nDump List Download") + suffix,
+                           QStringLiteral("DumpList"), platform::MsgIcon::Question,
+                           platform::MsgButtons::YesNo) != platform::MsgAnswer::Yes)
+        return;
+    const mainwindow::BusyScope running(w_.busy);
+    const auto buttons = lockButtons();
+    const auto restore = qScopeGuard([&] {
+        unlockButtons(buttons);
+        w_.progress.Unload();
+        download::ActivityCode = 0;
+    });
+    download::ActivityCode = ActivityWrite;
+    w_.progress.Load(ActivityWrite);
+    w_.progress.lblUpload->setText(res(TextDumpProgress));
+    w_.progress.Show(ActivityWrite);
+    const QString now = rt::GeneralDate(rt::OleDate::now());
+    w_.host.AppendStatusLog(res(TextDumpStart, {now}), download::ColorStatusProgress);
+    const QElapsedTimer started = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    const QString file = w_.paths.file(index == 6 ? QStringLiteral("Dump.dat")
+                                                  : QStringLiteral("Dump%1.dat").arg(kind));
+    // The link writes its own start line into the serial log.
+    if (!w_.link.GetRomDump(file, kind)) {
+        w_.host.AppendStatusLog(res(TextNoResponse), download::ColorStatusFailed);
+        return;
+    }
+    const qint64 seconds = started.elapsed() / 1000;
+    const QString elapsed = QStringLiteral("%1:%2:%3")
+                                .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
+                                .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+                                .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    w_.link.AddLog(res(TextDumpFinishedSerial, {rt::GeneralDate(rt::OleDate::now()), elapsed}));
+    if (index == 8)
+        w_.host.AppendStatusLog(res(TextDumpFinished, {rt::GeneralDate(rt::OleDate::now())}),
+                                download::ColorStatusProgress);
 }
 
 }  // namespace settings

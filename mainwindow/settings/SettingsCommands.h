@@ -7,6 +7,7 @@
 #include "mainwindow/download/WindowLogs.h"
 #include "mainwindow/settings/CalibrationView.h"
 #include "mainwindow/settings/InstrumentSettings.h"
+#include "platform/AppPaths.h"
 #include "platform/Dialogs.h"
 #include "platform/gui/CommandButton.h"
 
@@ -29,6 +30,7 @@ struct SettingsCommandsWiring {
     download::WindowLogs& logs;
     download::FrmUpload& progress;
     platform::Dialogs& dialogs;
+    platform::AppPaths paths;
     InstrumentSettings& settings;
     CalibrationView& calibration;
     SettingsCommandsHost& host;
@@ -40,6 +42,9 @@ class SettingsCommands {
   public:
     explicit SettingsCommands(SettingsCommandsWiring wiring);
     void cmdOption_Click(int index);
+    // The side buttons: 6, 8 and 9 read the memory dump lists "EP", "EF" and "ES" into
+    // Dump.dat, DumpEF.dat and DumpES.dat of the program folder.
+    void cmdOptionDisp_Click(int index);
 
   private:
     // The frame of the three writes: the question, the progress window, the log lines, the
@@ -47,6 +52,10 @@ class SettingsCommands {
     // sent anything at all.
     void runWrite(const std::function<bool()>& write, const std::function<bool()>& sent);
     bool ask(int text, int title);
+    void dumpList(int index);
+    // The page's buttons and the menu off for as long as the returned guard lives.
+    std::vector<std::pair<QWidget*, bool>> lockButtons();
+    void unlockButtons(const std::vector<std::pair<QWidget*, bool>>& buttons);
 
     SettingsCommandsWiring w_;
 };

@@ -128,9 +128,12 @@ FrmMain::FrmMain(WindowServices services, QWidget* parent)
     settingsCommands =
         std::make_unique<settings::SettingsCommands>(settings::SettingsCommandsWiring{
             *setPage, cmdInst, busy, uclVY5103, logs, *frmUpload, services_.dialogs,
-            *instrumentSettings, *calibrationView, *this});
+            services_.paths, *instrumentSettings, *calibrationView, *this});
     setPage->cmdOption.onClicked(
         this, [this](int i) { guarded([this, i] { settingsCommands->cmdOption_Click(i); }); });
+    for (int i : {6, 8, 9})
+        connect(setPage->cmdOptionDisp[i], &QAbstractButton::clicked, this,
+                [this, i] { guarded([this, i] { settingsCommands->cmdOptionDisp_Click(i); }); });
     setPage->cmdCal.onClicked(
         this, [this](int i) { guarded([this, i] { calibrationView->cmdCal_Click(i); }); });
     instrumentInfo = std::make_unique<settings::InstrumentInfo>(

@@ -173,3 +173,73 @@ TEST(SettingsCommands, TheClockAndTheDefaults) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DumpLists, EachListIntoItsFile) {
+    const struct {
+        int index;
+        const char* question;
+        const char* file;
+        bool finishedLine;
+    } cases[] = {
+        {6, "Ready?\r\nDump List Download", "Dump.dat", false},
+        {8, "Ready?\r\nDump List Download (EF)", "DumpEF.dat", true},
+        {9, "Ready?\r\nDump List Download (ES)", "DumpES.dat", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.index);
+        CommandsWindow w(true);
+        w.fake.flash = QByteArray(256, '\x5A');
+        const QString path = w.rig.folder.paths().file(c.file);
+        // No: nothing.
+        w.rig.dialogs.answers.push_back(MsgAnswer::No);
+        w.window->settingsCommands->cmdOptionDisp_Click(c.index);
+        EXPECT_EQ(w.messageTexts(), QStringList({c.question}));
+        EXPECT_EQ(w.rig.dialogs.messages[0].title, "DumpList");
+        EXPECT_FALSE(QFileInfo::exists(path));
+        // Yes: the list in its file, the lines told.
+        const size_t from = w.statusLines().size();
+        w.rig.dialogs.answers.push_back(MsgAnswer::Yes);
+        w.window->settingsCommands->cmdOptionDisp_Click(c.index);
+        w.settle();
+        EXPECT_TRUE(QFileInfo(path).size() > 0);
+        QStringList texts;
+        for (const auto& line : w.statusLines(from))
+            texts << line.first;
+        ASSERT_FALSE(texts.isEmpty());
+        EXPECT_TRUE(texts[0].startsWith("Dump List Download (")) << texts[0].toStdString();
+        EXPECT_TRUE(texts[0].endsWith(") Start."));
+        EXPECT_EQ(texts.filter("Finished.").size(), c.finishedLine ? 1 : 0);
+        EXPECT_TRUE(testsupport::serialLines(w.serialLog())
+                        .filter("--- Dump List Download Finished. ---(<date>[Time = ")
+                        .size() == 1);
+        EXPECT_EQ(download::ActivityCode, 0);
+        EXPECT_FALSE(w.window->frmUpload->isLoaded());
+        EXPECT_FALSE(w.window->busy.busy());
+    }
+}
+
+TEST(DumpLists, RefusedDuringLiveReadingsAndToldWhenTheyFail) {
+    CommandsWindow w(true);
+    w.window->uclVY5103.setRunDensty(true);
+    w.window->settingsCommands->cmdOptionDisp_Click(6);
+    EXPECT_EQ(w.messageTexts(),
+              QStringList({"It can not be performed due to operating of other issues."}));
+    EXPECT_EQ(w.rig.dialogs.messages[0].title, "No communication available to EEP-ROM");
+    w.window->uclVY5103.setRunDensty(false);
+    // The instrument goes away: told in red, nothing finished.
+    w.fake.poweredOff = true;
+    w.rig.serial.plugged = false;
+    const size_t from = w.statusLines().size();
+    w.rig.dialogs.answers.push_back(MsgAnswer::Yes);
+    w.window->settingsCommands->cmdOptionDisp_Click(9);
+    w.settle();
+    const auto lines = w.statusLines(from);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back().second, download::ColorStatusFailed);
+    EXPECT_EQ(download::ActivityCode, 0);
+    EXPECT_FALSE(w.window->frmUpload->isLoaded());
+}
+
+}  // namespace
