@@ -5,6 +5,7 @@
 
 #include "core/ModMain.h"
 #include "mainwindow/download/StatusLog.h"
+#include "mainwindow/settings/FrmFsDialog.h"
 #include "runtime/Format.h"
 
 namespace settings {
@@ -54,7 +55,11 @@ bool anyChange(const core::clsInstrument& inst) {
 
 }  // namespace
 
-SettingsCommands::SettingsCommands(SettingsCommandsWiring wiring) : w_(std::move(wiring)) {}
+SettingsCommands::SettingsCommands(SettingsCommandsWiring wiring) : w_(std::move(wiring)) {
+    optionDialog = [this](core::clsInstrument& inst) {
+        ShowOptionDialog(inst, w_.page.vfgOption->window());
+    };
+}
 
 bool SettingsCommands::ask(int text, int title) {
     return w_.dialogs.message(res(text), res(title), platform::MsgIcon::Question,
@@ -174,6 +179,10 @@ void SettingsCommands::runWrite(const std::function<bool()>& write,
 
 void SettingsCommands::cmdOptionDisp_Click(int index) {
     if (index == 6 || index == 8 || index == 9) dumpList(index);
+    if (index == 7) {
+        optionDialog(w_.logs.instrument());
+        w_.settings.ShowSettingsGrid();
+    }
 }
 
 void SettingsCommands::dumpList(int index) {

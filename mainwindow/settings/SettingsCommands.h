@@ -45,6 +45,8 @@ class SettingsCommands {
     // The side buttons: 6, 8 and 9 read the memory dump lists "EP", "EF" and "ES" into
     // Dump.dat, DumpEF.dat and DumpES.dat of the program folder.
     void cmdOptionDisp_Click(int index);
+    // The option dialog on an instrument, modal (7); tests replace it.
+    std::function<void(core::clsInstrument&)> optionDialog;
 
   private:
     // The frame of the three writes: the question, the progress window, the log lines, the

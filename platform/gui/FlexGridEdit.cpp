@@ -158,8 +158,14 @@ bool FlexGrid::editorEvent(QEvent* event) {
             return false;
         }
         case QEvent::FocusOut:
-            // Leaving the cell: a refused text never stays; the old one comes back.
-            if (editor_ && !finishing_ && !FinishEditing()) CancelEditing();
+            // A window that closes drops the edit; leaving the cell otherwise finishes it, and
+            // a refused text never stays: the old one comes back.
+            if (editor_ && !finishing_) {
+                if (!window()->isVisible())
+                    CancelEditing();
+                else if (!FinishEditing())
+                    CancelEditing();
+            }
             return false;
         default:
             return false;

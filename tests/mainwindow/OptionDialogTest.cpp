@@ -1,0 +1,176 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+
+#include "mainwindow/settings/FrmFsDialog.h"
+#include "runtime/Color.h"
+#include "tests/support/GlobalsSnapshot.h"
+#include "tests/support/InstrumentWindow.h"
+#include "tests/support/Pictures.h"
+
+namespace {
+
+using F = core::InstrumentFlag;
+using settings::FrmFsDialog;
+
+core::clsInstrument instrument() {
+    core::clsInstrument i;
+    i.setDummySerial("M1");
+    i.setAlarmMode(0);
+    i.setConfermation(30);
+    i.setLogOverWrite(0);
+    i.setCalLimit(180);
+    i.setDispCalLimit(1);
+    i.setCalCheck(2);
+    i.setSpecType("0");
+    i.setSpanOffset("1");
+    i.setSensorID(3, "SENS-9");
+    i.ClearChangeFlags();
+    return i;
+}
+
+struct Dialog {
+    testsupport::GlobalsSnapshot globals;
+    core::clsInstrument inst = instrument();
+    FrmFsDialog dialog;
+    Dialog() {
+        dialog.Instrument = &inst;
+        dialog.show();
+        QApplication::processEvents();
+    }
+    platform::FlexGrid& grid() { return *dialog.vfgDatas; }
+    bool enter(int row, const QString& text) {
+        grid().setRow(row);
+        grid().setCol(1);
+        if (!grid().EditCell()) return false;
+        grid().setEditText(text);
+        const bool taken = grid().FinishEditing();
+        if (!taken) grid().CancelEditing();
+        return taken;
+    }
+};
+
+TEST(OptionDialog, TheRowsAsFilled) {
+    Dialog d;
+    QStringList values;
+    for (int row = 1; row <= 10; ++row)
+        values << d.grid().TextMatrix(row, 1);
+    EXPECT_EQ(values, QStringList({"M1", "Restart", "30", "Off", "180", "", "None", "Domestic",
+                                   "On", "SENS-9"}));
+    EXPECT_EQ(d.grid().CellChecked(6, 1), 1);
+    EXPECT_EQ(d.grid().TextMatrix(1, 0), "Manufacture number");
+    EXPECT_EQ(d.grid().TextMatrix(10, 0), "Sensor Serial No");
+    // A second activation does not refill.
+    d.grid().setTextMatrix(1, 1, "changed");
+    d.dialog.Form_Activate();
+    EXPECT_EQ(d.grid().TextMatrix(1, 1), "changed");
+}
+
+TEST(OptionDialog, EntriesAcceptedAndRefused) {
+    Dialog d;
+    const struct {
+        int row;
+        const char* text;
+        bool taken;
+    } cases[] = {
+        {1, "ABCDEFGHIJKL", true}, {1, "ABCDEFGHIJKLM", false},
+        {3, "3600", true},         {3, "3601", false},
+        {3, "abc", false},         {3, "0", true},
+        {5, "365", true},          {5, "366", false},
+        {5, "-1", false},          {5, "0", true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(d.enter(c.row, c.text), c.taken) << c.row << " " << c.text;
+    // A limit of 0 marks the rows that then have no effect.
+    EXPECT_NE(d.grid().Cell(platform::FlexProperty::BackColor, 6, 1), 0);
+    EXPECT_NE(d.grid().Cell(platform::FlexProperty::BackColor, 7, 1), 0);
+    EXPECT_TRUE(d.enter(5, "90"));
+    EXPECT_EQ(d.grid().Cell(platform::FlexProperty::BackColor, 6, 1), 0);
+    // The sensor's serial number is not edited.
+    d.grid().setRow(10);
+    d.grid().setCol(1);
+    EXPECT_FALSE(d.grid().EditCell());
+}
+
+TEST(OptionDialog, KeysOfTheManufactureNumber) {
+    Dialog d;
+    d.grid().setRow(1);
+    d.grid().setCol(1);
+    ASSERT_TRUE(d.grid().EditCell());
+    QLineEdit* editor = nullptr;
+    for (QLineEdit* e : d.grid().findChildren<QLineEdit*>())
+        if (e->isVisible()) editor = e;
+    ASSERT_NE(editor, nullptr);
+    editor->selectAll();
+    QTest::keyClicks(editor, "AB!C_DEFGHIJKLMN");
+    EXPECT_EQ(d.grid().EditText(), "ABCDEFGHIJKL");  // refused keys and the 13th dropped
+    QTest::keyClick(editor, Qt::Key_Backspace);
+    EXPECT_EQ(d.grid().EditText(), "ABCDEFGHIJK");
+}
+
+TEST(OptionDialog, OkWritesOnlyWhatChangedHereAndCancelNothing) {
+    Dialog d;
+    d.inst.setWarning(3, 15);  // a Set-page edit made before, not yet uploaded
+    // A list row, a check row and a number.
+    d.grid().setRow(2);
+    d.grid().setCol(1);
+    ASSERT_TRUE(d.grid().EditCell());
+    d.grid().setEditText("Keep");
+    ASSERT_TRUE(d.grid().FinishEditing());
+    d.grid().setRow(6);
+    ASSERT_TRUE(d.grid().EditCell());  // toggles the box
+    EXPECT_TRUE(d.enter(3, "45"));
+    d.dialog.cmdOK->click();
+    EXPECT_EQ(d.inst.AlarmMode(), 1);
+    EXPECT_EQ(d.inst.DispCalLimit(), 0);
+    EXPECT_EQ(d.inst.Confermation(), 45);
+    EXPECT_TRUE(d.inst.Change(F::Change_AlarmMode));
+    EXPECT_TRUE(d.inst.Change(F::Change_DispCalLimit));
+    EXPECT_TRUE(d.inst.Change(F::Change_Confermation));
+    EXPECT_FALSE(d.inst.Change(F::Change_CalLimit));
+    EXPECT_FALSE(d.inst.Change(F::Change_SpecType));
+    EXPECT_TRUE(d.inst.Change(core::GasFlag::Change_Warn, 3));  // still to be sent
+    EXPECT_EQ(d.inst.Warning(3), 15);
+
+    Dialog c;
+    const core::clsInstrument before = c.inst;
+    EXPECT_TRUE(c.enter(1, "OTHER"));
+    c.dialog.cmdCancel->click();
+    EXPECT_EQ(c.inst.DummySerial(), before.DummySerial());
+    EXPECT_FALSE(c.inst.Change(F::Change_DummySerial));
+}
+
+TEST(OptionDialog, OpenedFromTheSetPage) {
+    testsupport::InstrumentWindow w(testsupport::FakeQM73::Typical(),
+                                    [](testsupport::WindowRig&) { core::SwitchR = true; });
+    ASSERT_TRUE(w.connect());
+    w.click(0);
+    w.tick(20);
+    w.window->cmdInst_Click(4);
+    QTimer::singleShot(0, [] {
+        auto* d = qobject_cast<FrmFsDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        d->vfgDatas->setTextMatrix(1, 1, "NEW-MFG");
+        d->cmdOK->click();
+    });
+    w.window->setPage->cmdOptionDisp[7]->click();
+    EXPECT_EQ(w.window->instrument().DummySerial(), "NEW-MFG");
+    EXPECT_TRUE(w.window->instrument().Change(F::Change_DummySerial));
+}
+
+TEST(OptionDialog, Pictures) {
+    for (auto language :
+         {platform::StringTable::Language::English, platform::StringTable::Language::Japanese}) {
+        const testsupport::LanguageScope scope(language);
+        Dialog d;
+        QApplication::processEvents();
+        testsupport::savePicture(
+            d.dialog, QStringLiteral("frmFsDialog-%1")
+                          .arg(language == platform::StringTable::Language::English ? "en" : "ja"));
+    }
+}
+
+}  // namespace
