@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QFont>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <optional>
 
 class QAction;
@@ -34,6 +36,10 @@ class Dialogs {
     // A popup menu at a point of the screen: the entry the user takes is triggered and
     // returned (nullptr when none is taken).
     virtual QAction* popup(QMenu& menu, const QPoint& globalPos) = 0;
+    // The font and the colour choosers: the choice, or nullopt when cancelled. Colours are
+    // Basic RGB Longs.
+    virtual std::optional<QFont> chooseFont(const QFont& initial) = 0;
+    virtual std::optional<int32_t> chooseColor(int32_t initial) = 0;
 };
 
 // The Qt name filters of a "description|pattern|..." list, in its order.

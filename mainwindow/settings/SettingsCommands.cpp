@@ -178,6 +178,22 @@ void SettingsCommands::runWrite(const std::function<bool()>& write,
 }
 
 void SettingsCommands::cmdOptionDisp_Click(int index) {
+    platform::ColorButton* button = index >= 0 && index < w_.page.cmdOptionDisp.count()
+                                        ? w_.page.cmdOptionDisp[index]
+                                        : nullptr;
+    if (index == 0) {
+        if (const std::optional<QFont> font = w_.dialogs.chooseFont(button->font())) {
+            button->setFont(*font);
+            QString caption = QStringLiteral("%1(%2)").arg(font->family()).arg(font->pointSizeF());
+            button->setText(caption.replace(QLatin1Char('&'), QLatin1String("&&")));
+        }
+        return;
+    }
+    if (index >= 1 && index <= 5) {
+        if (const std::optional<int32_t> colour = w_.dialogs.chooseColor(button->BackColor()))
+            button->setBackColor(*colour);
+        return;
+    }
     if (index == 6 || index == 8 || index == 9) dumpList(index);
     if (index == 7) {
         optionDialog(w_.logs.instrument());

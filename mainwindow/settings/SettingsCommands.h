@@ -42,8 +42,10 @@ class SettingsCommands {
   public:
     explicit SettingsCommands(SettingsCommandsWiring wiring);
     void cmdOption_Click(int index);
-    // The side buttons: 6, 8 and 9 read the memory dump lists "EP", "EF" and "ES" into
-    // Dump.dat, DumpEF.dat and DumpES.dat of the program folder.
+    // The side buttons: 0 chooses the display font, 1 to 5 the graph colours (the buttons keep
+    // them until the settings are saved); 6, 8 and 9 read the memory dump lists "EP", "EF" and
+    // "ES" into Dump.dat, DumpEF.dat and DumpES.dat of the program folder; 7 opens the option
+    // dialog.
     void cmdOptionDisp_Click(int index);
     // The option dialog on an instrument, modal (7); tests replace it.
     std::function<void(core::clsInstrument&)> optionDialog;

@@ -131,7 +131,7 @@ FrmMain::FrmMain(WindowServices services, QWidget* parent)
             services_.paths, *instrumentSettings, *calibrationView, *this});
     setPage->cmdOption.onClicked(
         this, [this](int i) { guarded([this, i] { settingsCommands->cmdOption_Click(i); }); });
-    for (int i : {6, 7, 8, 9})
+    for (int i = 0; i < setPage->cmdOptionDisp.count(); ++i)
         connect(setPage->cmdOptionDisp[i], &QAbstractButton::clicked, this,
                 [this, i] { guarded([this, i] { settingsCommands->cmdOptionDisp_Click(i); }); });
     setPage->cmdCal.onClicked(

@@ -1,5 +1,11 @@
 #include "platform/gui/QtDialogs.h"
 
+#include "runtime/Color.h"
+
+#include <QFontDialog>
+
+#include <QColorDialog>
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QMenu>
@@ -96,6 +102,20 @@ std::optional<QString> QtDialogs::saveFileName(const QString& title, const QStri
 
 QAction* QtDialogs::popup(QMenu& menu, const QPoint& globalPos) {
     return menu.exec(globalPos);
+}
+
+std::optional<QFont> QtDialogs::chooseFont(const QFont& initial) {
+    bool ok = false;
+    const QFont font = QFontDialog::getFont(&ok, initial, QApplication::activeWindow());
+    if (!ok) return std::nullopt;
+    return font;
+}
+
+std::optional<int32_t> QtDialogs::chooseColor(int32_t initial) {
+    const QColor colour =
+        QColorDialog::getColor(rt::ColorFromRgbLong(initial), QApplication::activeWindow());
+    if (!colour.isValid()) return std::nullopt;
+    return rt::RgbLongFromColor(colour);
 }
 
 }  // namespace platform

@@ -16,6 +16,8 @@ class QtDialogs : public Dialogs {
     std::optional<QString> saveFileName(const QString& title, const QString& initialPath,
                                         const QString& filter, int& filterIndex) override;
     QAction* popup(QMenu& menu, const QPoint& globalPos) override;
+    std::optional<QFont> chooseFont(const QFont& initial) override;
+    std::optional<int32_t> chooseColor(int32_t initial) override;
 };
 
 }  // namespace platform

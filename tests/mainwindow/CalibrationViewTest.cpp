@@ -1,26 +1,15 @@
 #include <gtest/gtest.h>
 
 #include "core/GasCommon.h"
-#include "tests/support/InstrumentWindow.h"
+#include "tests/mainwindow/SetPageWindow.h"
 #include "tests/support/Pictures.h"
 
 namespace {
 
 using testsupport::InstrumentWindow;
 
-// A connected window with its instrument's information read, the Set page shown.
-struct CalibrationWindow : InstrumentWindow {
-    QStringList requests;
-    CalibrationWindow() {
-        onRequest = [this](const QString& body) { requests << body; };
-        EXPECT_TRUE(connect());
-        click(0);
-        tick(20);
-        window->cmdInst_Click(4);
-        settle();
-    }
-    settings::SetPage& page() { return *window->setPage; }
-    core::clsInstrument& inst() { return window->instrument(); }
+// The Set page of a connected window, with the calibration view's steps.
+struct CalibrationWindow : testsupport::SetPageWindow {
     void open() {
         ASSERT_TRUE(page().cmdOption[2]->isEnabled());
         page().cmdOption[2]->click();

@@ -2,30 +2,16 @@
 
 #include "mainwindow/settings/SettingsRecord.h"
 #include "runtime/Format.h"
-#include "tests/support/InstrumentWindow.h"
+#include "tests/mainwindow/SetPageWindow.h"
 
 namespace {
 
 using platform::MsgAnswer;
 using testsupport::InstrumentWindow;
 
-// A connected window with its instrument's information read, the Set page shown; every
-// request the instrument receives is kept.
-struct CommandsWindow : InstrumentWindow {
-    QStringList requests;
-    explicit CommandsWindow(bool factory = false)
-        : InstrumentWindow(testsupport::FakeQM73::Typical(),
-                           [factory](testsupport::WindowRig&) { core::SwitchR = factory; }) {
-        onRequest = [this](const QString& body) { requests << body; };
-        EXPECT_TRUE(connect());
-        click(0);
-        tick(20);
-        window->cmdInst_Click(4);
-        settle();
-        requests.clear();
-        rig.dialogs.messages.clear();
-    }
-    core::clsInstrument& inst() { return window->instrument(); }
+// The Set page of a connected window, with its commands pressed as the user does.
+struct CommandsWindow : testsupport::SetPageWindow {
+    explicit CommandsWindow(bool factory = false) : SetPageWindow(factory) {}
     void press(int index, std::initializer_list<MsgAnswer> answers) {
         for (MsgAnswer a : answers)
             rig.dialogs.answers.push_back(a);
@@ -240,6 +226,100 @@ TEST(DumpLists, RefusedDuringLiveReadingsAndToldWhenTheyFail) {
     EXPECT_EQ(lines.back().second, download::ColorStatusFailed);
     EXPECT_EQ(download::ActivityCode, 0);
     EXPECT_FALSE(w.window->frmUpload->isLoaded());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SettingsCommands, ACancelledUploadIsNotToldAsDone) {
+    CommandsWindow w;
+    w.inst().setWarning(3, 15);
+    w.inst().setAlarm(3, 18);
+    // The user cancels while the first group is on its way.
+    bool cancelled = false;
+    w.onRequest = [&w, &cancelled](const QString& body) {
+        w.requests << body;
+        if (!cancelled && body.startsWith("A1,W,")) {
+            cancelled = true;
+            ASSERT_FALSE(w.window->frmUpload->cmdUpload->isHidden());  // Cancel is offered
+            w.window->frmUpload->cmdUpload->click();
+        }
+    };
+    const size_t from = w.statusLines().size();
+    w.press(0, {MsgAnswer::Yes});
+    ASSERT_TRUE(cancelled);
+    EXPECT_EQ(w.messageTexts(), QStringList({"Update Ready?"}));
+    for (const auto& line : w.statusLines(from))
+        EXPECT_NE(line.first, "QM-73 Upload Complete.");
+    EXPECT_TRUE(w.inst().Change(core::GasFlag::Change_Alarm, 3));  // not sent: still flagged
+    EXPECT_EQ(download::ActivityCode, 0);
+    EXPECT_FALSE(w.window->frmUpload->isLoaded());
+}
+
+TEST(SettingsCommands, TheFontAndColourButtons) {
+    CommandsWindow w;
+    settings::SetPage& p = *w.window->setPage;
+    const QString caption = p.cmdOptionDisp[0]->text();
+    w.window->settingsCommands->cmdOptionDisp_Click(0);  // cancelled
+    EXPECT_EQ(p.cmdOptionDisp[0]->text(), caption);
+    QFont chosen(QStringLiteral("Serif"));
+    chosen.setPointSize(12);
+    w.rig.dialogs.fonts.push_back(chosen);
+    w.window->settingsCommands->cmdOptionDisp_Click(0);
+    EXPECT_EQ(p.cmdOptionDisp[0]->text(), QStringLiteral("%1(12)").arg(chosen.family()));
+    EXPECT_EQ(p.cmdOptionDisp[0]->font().pointSize(), 12);
+    const int32_t before = p.cmdOptionDisp[4]->BackColor();
+    w.window->settingsCommands->cmdOptionDisp_Click(4);  // cancelled
+    EXPECT_EQ(p.cmdOptionDisp[4]->BackColor(), before);
+    w.rig.dialogs.colors.push_back(rt::RGB(1, 2, 3));
+    w.window->settingsCommands->cmdOptionDisp_Click(4);
+    EXPECT_EQ(p.cmdOptionDisp[4]->BackColor(), rt::RGB(1, 2, 3));
+    // The settings take them when they are saved.
+    w.window->SaveDisplaySettings();
+    EXPECT_EQ(core::GraphColors[3], rt::RGB(1, 2, 3));
+    EXPECT_EQ(core::SettingsFont.size, 12);
+    EXPECT_EQ(w.rig.dialogs.fontRequests, 2);
+    EXPECT_EQ(w.rig.dialogs.colorRequests, 2);
+}
+
+TEST(SetPageClock, TheTwoClocksByTheLink) {
+    InstrumentWindow w;
+    rt::FixedClock clock(*rt::OleDate::fromCivil(2026, 7, 1, 9, 0, 0));
+    w.window->cmdInst_Click(4);
+    QLabel* pc = w.window->setPage->lblOption[5];
+    QLabel* instrument = w.window->setPage->lblOption[6];
+    // The link down: the computer's clock, no instrument clock.
+    w.window->tmrInter_Timer();
+    EXPECT_EQ(pc->text(), rt::GeneralDate(rt::OleDate::now()));
+    EXPECT_EQ(instrument->text(), "");
+    // Up, with the instrument an hour behind.
+    ASSERT_TRUE(w.connect());
+    w.window->cmdInst_Click(4);
+    w.window->instrument().setSysDateOffset(rt::OleDate(1.0 / 24));
+    clock.set(*rt::OleDate::fromCivil(2026, 7, 1, 9, 0, 1));
+    w.window->tmrInter_Timer();
+    EXPECT_EQ(instrument->text(), rt::GeneralDate(*rt::OleDate::fromCivil(2026, 7, 1, 8, 0, 1)));
+    // Within the same second nothing is written again.
+    instrument->setText("x");
+    w.window->tmrInter_Timer();
+    EXPECT_EQ(instrument->text(), "x");
+    clock.set(*rt::OleDate::fromCivil(2026, 7, 1, 9, 0, 2));
+    w.window->tmrInter_Timer();
+    EXPECT_EQ(instrument->text(), rt::GeneralDate(*rt::OleDate::fromCivil(2026, 7, 1, 8, 0, 2)));
+    // No offset known: the instrument shows the computer's time.
+    w.window->instrument().setSysDateOffset(rt::OleDate(0));
+    clock.set(*rt::OleDate::fromCivil(2026, 7, 1, 9, 0, 3));
+    w.window->tmrInter_Timer();
+    EXPECT_EQ(instrument->text(), pc->text());
+    // Another page shown: the clocks rest, the ticks still count.
+    const int64_t ticks = w.window->fields.TimerTicks;
+    w.window->cmdInst_Click(0);
+    instrument->setText("y");
+    clock.set(*rt::OleDate::fromCivil(2026, 7, 1, 9, 0, 4));
+    w.window->tmrInter_Timer();
+    EXPECT_EQ(instrument->text(), "y");
+    EXPECT_EQ(w.window->fields.TimerTicks, ticks + 1);
 }
 
 }  // namespace

@@ -51,4 +51,20 @@ QAction* ScriptedDialogs::popup(QMenu& menu, const QPoint&) {
     return taken;
 }
 
+std::optional<QFont> ScriptedDialogs::chooseFont(const QFont&) {
+    ++fontRequests;
+    if (fonts.empty()) return std::nullopt;
+    const QFont font = fonts.front();
+    fonts.pop_front();
+    return font;
+}
+
+std::optional<int32_t> ScriptedDialogs::chooseColor(int32_t) {
+    ++colorRequests;
+    if (colors.empty()) return std::nullopt;
+    const int32_t colour = colors.front();
+    colors.pop_front();
+    return colour;
+}
+
 }  // namespace testsupport

@@ -48,6 +48,12 @@ class ScriptedDialogs : public platform::Dialogs {
     std::optional<QString> saveFileName(const QString& title, const QString& initialPath,
                                         const QString& filter, int& filterIndex) override;
     QAction* popup(QMenu& menu, const QPoint& globalPos) override;
+    // The choosers' answers in order (none left: cancelled), and how often each was asked.
+    std::deque<QFont> fonts;
+    std::deque<int32_t> colors;
+    int fontRequests = 0, colorRequests = 0;
+    std::optional<QFont> chooseFont(const QFont& initial) override;
+    std::optional<int32_t> chooseColor(int32_t initial) override;
 };
 
 }  // namespace testsupport
