@@ -1,0 +1,48 @@
+#pragma once
+
+#include <array>
+#include <optional>
+#include <vector>
+
+#include "platform/gui/Geometry.h"
+
+namespace alarmtrend {
+
+// What the alarm-trend window's layout reads: the window's state and outer size, the frame the
+// system puts around its client area, the view, the summary and the grids' column counts (all
+// sizes in twips).
+struct TrendLayoutInput {
+    bool minimized = false;
+    double width = 0, height = 0;              // outer
+    double borderWidth = 0, borderHeight = 0;  // outer less inner
+    bool graphView = false;
+    bool summaryVisible = false;
+    int browseCols = 0;
+    int summaryCols = 0;
+};
+
+// Where everything goes. Positions inside the frame are relative to it.
+struct TrendLayout {
+    bool laidOut = false;          // false: minimised, nothing moves
+    double width = 0, height = 0;  // the window's outer size after the minimum
+    platform::TwipsRect fraMenu;
+    std::array<platform::TwipsRect, 2> optBrowse;
+    platform::TwipsRect chkEvent;
+    std::optional<platform::TwipsRect> vfgSummary;  // placed only while it is shown
+    platform::TwipsRect vfgBrowse, zvdGraph;
+    std::array<platform::TwipsRect, 7> chkBrowse;
+    platform::TwipsRect lblTitle1, cmbBrowse;
+    std::array<platform::TwipsRect, 5> cmdBrowse;
+    // The graph's options: the zoom label and list shown, the check boxes left as the graph
+    // view set them (Graph view); all hidden (Table view).
+    bool graphOptionsShown = false;
+    // Column widths by column; nullopt keeps a column's width.
+    std::vector<std::optional<double>> browseColWidths, summaryColWidths;
+};
+
+// The window's minimum outer size.
+inline constexpr double MinimumWidth = 11640, MinimumHeight = 8250;
+
+TrendLayout LayOutTrendWindow(const TrendLayoutInput& in);
+
+}  // namespace alarmtrend
