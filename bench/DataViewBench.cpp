@@ -7,9 +7,9 @@
 
 #include "core/Schema.h"
 #include "mainwindow/dataview/BrowseGraph.h"
-#include "mainwindow/dataview/BrowseTable.h"
-#include "mainwindow/dataview/ExportText.h"
 #include "platform/Database.h"
+#include "trendview/BrowseTable.h"
+#include "trendview/ExportText.h"
 
 namespace {
 
@@ -43,10 +43,10 @@ std::unique_ptr<records::clsInterval> trend(int samples, int events) {
 
 void showTable(const records::clsInterval& r, platform::FlexGrid& summary,
                platform::FlexGrid& data) {
-    dataview::BrowseSource s;
-    s.type = dataview::TypeInterval;
+    trendview::BrowseSource s;
+    s.type = trendview::TypeInterval;
     s.interval = &r;
-    dataview::ShowBrowseTable(s, {}, summary, data);
+    trendview::ShowBrowseTable(s, {}, summary, data);
 }
 
 // The table of a full interval trend, the grid's model reset included (goal: 500 ms; the
@@ -78,7 +78,7 @@ void BM_IntervalGraph(benchmark::State& state) {
     page.show();
     const dataview::GraphView view{*g, boxes, zoom};
     for (auto _ : state)
-        dataview::ShowBrowseGraph({dataview::TypeInterval, r.get(), nullptr}, view);
+        dataview::ShowBrowseGraph({trendview::TypeInterval, r.get(), nullptr}, view);
     state.counters["samples"] = g->SampleCount;
 }
 BENCHMARK(BM_IntervalGraph)->Unit(benchmark::kMillisecond)->Iterations(5);
@@ -101,13 +101,13 @@ void BM_EventTable(benchmark::State& state) {
     }
     records::clsAlarmEvent record;
     platform::FlexGrid summary, data;
-    dataview::BrowseSource s;
-    s.type = dataview::TypeAlarmEvents;
+    trendview::BrowseSource s;
+    s.type = trendview::TypeAlarmEvents;
     s.seqNo = 7;
     s.events = &record;
     s.database = path;
     for (auto _ : state)
-        dataview::ShowBrowseTable(s, {}, summary, data);
+        trendview::ShowBrowseTable(s, {}, summary, data);
     state.counters["rows"] = data.Rows();
     platform::Database::close(path);
 }
@@ -122,10 +122,10 @@ namespace {
 void BM_IntervalExportToFile(benchmark::State& state) {
     const auto r = trend(static_cast<int>(state.range(0)), 2049);
     QTemporaryDir dir;
-    dataview::ExportSource s;
-    s.type = dataview::TypeInterval;
+    trendview::ExportSource s;
+    s.type = trendview::TypeInterval;
     s.interval = r.get();
-    struct FileSink : dataview::LineSink {
+    struct FileSink : trendview::LineSink {
         QFile file;
         void write(const QString& text) override { file.write(text.toUtf8()); }
     };
@@ -133,7 +133,7 @@ void BM_IntervalExportToFile(benchmark::State& state) {
         FileSink sink;
         sink.file.setFileName(dir.filePath(QStringLiteral("trend.csv")));
         sink.file.open(QIODevice::WriteOnly);
-        dataview::ExportBrowseData(s, QStringLiteral(","), &sink);
+        trendview::ExportBrowseData(s, QStringLiteral(","), &sink);
         sink.file.close();
     }
 }
@@ -146,11 +146,11 @@ BENCHMARK(BM_IntervalExportToFile)
 // The same text for the clipboard (goal: 500 ms).
 void BM_IntervalExportText(benchmark::State& state) {
     const auto r = trend(53999, 2049);
-    dataview::ExportSource s;
-    s.type = dataview::TypeInterval;
+    trendview::ExportSource s;
+    s.type = trendview::TypeInterval;
     s.interval = r.get();
     for (auto _ : state)
-        benchmark::DoNotOptimize(dataview::ExportBrowseData(s, QStringLiteral("\t"), nullptr));
+        benchmark::DoNotOptimize(trendview::ExportBrowseData(s, QStringLiteral("\t"), nullptr));
 }
 BENCHMARK(BM_IntervalExportText)->Unit(benchmark::kMillisecond)->Iterations(5);
 

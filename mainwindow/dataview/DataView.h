@@ -11,9 +11,7 @@
 #include "mainwindow/common/ReportForms.h"
 #include "mainwindow/common/WindowState.h"
 #include "mainwindow/dataview/BrowseGraph.h"
-#include "mainwindow/dataview/BrowseTable.h"
 #include "mainwindow/dataview/DataViewPage.h"
-#include "mainwindow/dataview/ExportText.h"
 #include "mainwindow/dataview/StandInForms.h"
 #include "mainwindow/download/FrmUpload.h"
 #include "platform/AppPaths.h"
@@ -23,8 +21,28 @@
 #include "records/ClsHistory.h"
 #include "records/ClsInterval.h"
 #include "records/EventRecords.h"
+#include "trendview/BrowseTable.h"
+#include "trendview/ExportText.h"
 
 namespace dataview {
+
+// The shared trend views: the table, the summary and the export text.
+using trendview::AlignedRowsLimit;
+using trendview::BrowseSource;
+using trendview::ExportBrowseData;
+using trendview::ExportSource;
+using trendview::LineSink;
+using trendview::ScrollToAlarm;
+using trendview::ShowBrowseTable;
+using trendview::TableOptions;
+using trendview::TypeAlarm;
+using trendview::TypeAlarmEvents;
+using trendview::TypeHistory;
+using trendview::TypeInterval;
+using trendview::TypeNone;
+using trendview::TypePowerEvents;
+using trendview::TypeSensorHistory;
+using trendview::TypeTroubleEvents;
 
 // What the data page needs of the rest of the window.
 class DataViewHost {

@@ -5,9 +5,9 @@
 #include "core/CalDue.h"
 #include "core/GasCommon.h"
 #include "core/ModMain.h"
-#include "mainwindow/common/GridHelpers.h"
 #include "mainwindow/common/WaitCursor.h"
 #include "runtime/Format.h"
+#include "trendview/GridHelpers.h"
 
 namespace library {
 
@@ -88,7 +88,7 @@ void CalibrationList::ShowCalibrationHistory() {
                                        rt::GeneralDate(rows.date(r, f("WriteDates")))});
         }
         grid.setRows(row + 1);
-        mainwindow::FillGridRow(grid, row, 0, false, cells);
+        trendview::FillGridRow(grid, row, 0, false, cells);
         // The due state colours the row; the row number keeps the fixed column's look.
         grid.setCell(platform::FlexProperty::BackColor, row, 1, row, grid.Cols() - 1, colour);
     }

@@ -4,23 +4,23 @@
 #include "core/LogTexts.h"
 #include "core/ModMain.h"
 #include "core/TrendFile.h"
-#include "mainwindow/common/GridHelpers.h"
 #include "mainwindow/library/LogLibrary.h"
 #include "records/TrendLines.h"
 #include "runtime/Color.h"
 #include "runtime/Convert.h"
 #include "runtime/Format.h"
 #include "runtime/RuntimeError.h"
+#include "trendview/GridHelpers.h"
 
 namespace library {
 
 namespace {
 
-using mainwindow::FillGridRow;
 using platform::FlexGrid;
 using platform::FlexProperty::Alignment;
 using platform::FlexProperty::BackColor;
 using rt::Variant;
+using trendview::FillGridRow;
 
 constexpr int AlignLeft = 1;    // left, centred vertically
 constexpr int AlignCentre = 4;  // centred

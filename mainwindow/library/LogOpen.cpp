@@ -1,6 +1,6 @@
 #include "core/ModMain.h"
-#include "mainwindow/dataview/BrowseTable.h"
 #include "mainwindow/library/LogLibrary.h"
+#include "trendview/BrowseTable.h"
 
 namespace library {
 

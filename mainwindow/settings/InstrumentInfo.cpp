@@ -3,9 +3,9 @@
 #include "core/CalDue.h"
 #include "core/GasCommon.h"
 #include "core/ModMain.h"
-#include "mainwindow/common/GridHelpers.h"
 #include "runtime/Color.h"
 #include "runtime/Convert.h"
+#include "trendview/GridHelpers.h"
 
 namespace settings {
 
@@ -101,8 +101,8 @@ void InstrumentInfo::ShowInstrumentInfo(const core::clsInstrument& inst) {
         p.lblInst[value]->clear();
     const QString none = QStringLiteral("-----");
     if (!stored && !connected) {
-        mainwindow::FillGridRow(*p.vfgInst, 2, 0, false, {none, none, none, none, none, none});
-        mainwindow::FillGridRow(*p.vfgInstSensor, 2, 0, false, {none, none, none, none, none});
+        trendview::FillGridRow(*p.vfgInst, 2, 0, false, {none, none, none, none, none, none});
+        trendview::FillGridRow(*p.vfgInstSensor, 2, 0, false, {none, none, none, none, none});
         return;
     }
     title->setTitle(res(stored ? TextSample : TextConnected));
@@ -118,7 +118,7 @@ void InstrumentInfo::ShowInstrumentInfo(const core::clsInstrument& inst) {
     const QString dueText = state == DueOverdue
                                 ? res(TextNow)
                                 : core::LoadResText(TextRemaining, {daysLeft(calibrated)});
-    mainwindow::FillGridRow(
+    trendview::FillGridRow(
         *p.vfgInst, 2, 0, false,
         {caption, core::FormatValidDate(calibrated), core::ValueText(inst.CalibBefore(Gas), point),
          core::ValueText(inst.CalibAfter(Gas), point), core::ValueText(inst.AutoCalib(Gas), point),
@@ -126,7 +126,7 @@ void InstrumentInfo::ShowInstrumentInfo(const core::clsInstrument& inst) {
     // The due cell in the Last Calibration page's colours.
     const int32_t colours[] = {0, rt::RGB(255, 128, 0), rt::RGB(255, 0, 0)};
     p.vfgInst->setCell(platform::FlexProperty::BackColor, 2, 5, 2, 5, colours[state]);
-    mainwindow::FillGridRow(
+    trendview::FillGridRow(
         *p.vfgInstSensor, 2, 0, false,
         {caption, core::ValueText(inst.Warning(Gas), point),
          core::ValueText(inst.Alarm(Gas), point), core::ValueText(inst.Stel(Gas), point),

@@ -7,12 +7,12 @@
 
 #include "core/GasCommon.h"
 #include "core/ModMain.h"
-#include "mainwindow/common/GridHelpers.h"
 #include "platform/Twips.h"
 #include "runtime/Color.h"
 #include "runtime/Convert.h"
 #include "runtime/RuntimeError.h"
 #include "runtime/Strings.h"
+#include "trendview/GridHelpers.h"
 
 namespace settings {
 
@@ -178,16 +178,16 @@ void InstrumentSettings::ShowSettingsGrid() {
     grid.setMergeCells(2);
     grid.setMergeRow(0, true);
     if (!core::SwitchR && !core::SwitchU) {
-        mainwindow::FillGridRow(grid, 0, 0, true, {res(TextSensor)});
+        trendview::FillGridRow(grid, 0, 0, true, {res(TextSensor)});
     } else {
-        mainwindow::FillGridRow(grid, 0, 1, true, {res(TextAlarmBlock)});
+        trendview::FillGridRow(grid, 0, 1, true, {res(TextAlarmBlock)});
         grid.setTextMatrix(0, 5, QString());
     }
-    mainwindow::FillGridRow(grid, 1, 0, false,
-                            {res(TextGas), res(TextWarning), res(TextAlarm), res(TextStel),
-                             res(TextTwa), res(TextAutoCal)});
+    trendview::FillGridRow(grid, 1, 0, false,
+                           {res(TextGas), res(TextWarning), res(TextAlarm), res(TextStel),
+                            res(TextTwa), res(TextAutoCal)});
     const int16_t point = inst.GasPoint(Gas);
-    mainwindow::FillGridRow(
+    trendview::FillGridRow(
         grid, 2, 0, false,
         {core::GasCaption(&inst, Gas, true), core::ValueText(inst.Warning(Gas), point),
          core::ValueText(inst.Alarm(Gas), point), core::ValueText(inst.Stel(Gas), point),

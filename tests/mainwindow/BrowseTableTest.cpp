@@ -4,19 +4,19 @@
 
 #include "core/GasCommon.h"
 #include "core/ModMain.h"
-#include "mainwindow/dataview/BrowseTable.h"
 #include "platform/Database.h"
 #include "runtime/Color.h"
 #include "runtime/Format.h"
 #include "tests/support/EndToEndHost.h"
+#include "trendview/BrowseTable.h"
 
-using dataview::BrowseSource;
-using dataview::TableOptions;
 using platform::FlexGrid;
 using platform::FlexProperty::Alignment;
 using platform::FlexProperty::BackColor;
 using testsupport::EndToEndHost;
 using testsupport::FakeQM73;
+using trendview::BrowseSource;
+using trendview::TableOptions;
 
 namespace {
 
@@ -89,7 +89,7 @@ struct Stored : EndToEndHost {
             default:
                 break;
         }
-        dataview::ShowBrowseTable(s, options, summary, data);
+        trendview::ShowBrowseTable(s, options, summary, data);
     }
     records::clsInterval interval;
     records::clsAlarm alarm;
@@ -162,7 +162,7 @@ TEST(BrowseTable, IntervalTrendStatisticsAreScaledAndOverTheFullScaleSaysOver) {
     s.type = 1;
     s.interval = &r;
     FlexGrid summary, data;
-    dataview::ShowBrowseTable(s, {}, summary, data);
+    trendview::ShowBrowseTable(s, {}, summary, data);
     EXPECT_EQ(summary.TextMatrix(8, 1), "OVER");
     EXPECT_EQ(summary.TextMatrix(9, 1), "25.0");
     EXPECT_EQ(summary.TextMatrix(10, 1), "05/31 10:01:00");
@@ -235,7 +235,7 @@ TEST(BrowseTable, EventCellsStandLeftOnlyUpToTheRowLimitUnlessCondensed) {
         TableOptions options;
         options.condensed = c.condensed;
         FlexGrid summary, data;
-        dataview::ShowBrowseTable(s, options, summary, data);
+        trendview::ShowBrowseTable(s, options, summary, data);
         ASSERT_EQ(data.Rows(), c.samples + 2);
         EXPECT_EQ(data.TextMatrix(2, 2), "ALARM");
         EXPECT_EQ(data.Cell(Alignment, 2, 2), c.alignment);
@@ -274,14 +274,14 @@ TEST(BrowseTable, AlarmTrendWithoutTheAlarmRowOrKeptAsIntervalTrend) {
     s.alarm = &r;
     FlexGrid summary, data;
     data.resize(600, 400);
-    dataview::ShowBrowseTable(s, {}, summary, data);
+    trendview::ShowBrowseTable(s, {}, summary, data);
     ASSERT_EQ(data.Rows(), 361);
     for (int row = 1; row < data.Rows(); ++row)
         ASSERT_EQ(data.Cell(BackColor, row, 1), 0) << row;
     // Header field 7 says it is an interval trend: the view stays at the top.
     r.setDataCount(720);
     r.setGasBaseInfo(7, 2);
-    dataview::ShowBrowseTable(s, {}, summary, data);
+    trendview::ShowBrowseTable(s, {}, summary, data);
     EXPECT_EQ(data.TopRow(), 1);
     EXPECT_EQ(data.Cell(BackColor, 361, 1), rt::RGB(255, 0, 0));
 }
@@ -363,7 +363,7 @@ TEST(BrowseTable, SensorHistoryFromTheDatabase) {
     source.type = 8;
     source.seqNo = 12345;
     source.database = s.folder.paths().database();
-    dataview::ShowBrowseTable(source, {}, s.summary, s.data);
+    trendview::ShowBrowseTable(source, {}, s.summary, s.data);
     EXPECT_EQ(rowOf(s.summary, 1), (QStringList{"Serial No.", ""}));
     EXPECT_EQ(s.data.Rows(), 1);
 }
@@ -379,7 +379,7 @@ TEST(BrowseTable, RelationNumbersBeyond16Bits) {
     source.database = s.folder.paths().database();
     records::clsPowerEvent r;
     source.events = &r;
-    dataview::ShowBrowseTable(source, {}, s.summary, s.data);
+    trendview::ShowBrowseTable(source, {}, s.summary, s.data);
     EXPECT_EQ(s.data.Rows(), 3);
 }
 

@@ -4,11 +4,11 @@
 
 #include "core/GasCommon.h"
 #include "core/Schema.h"
-#include "mainwindow/dataview/ExportText.h"
 #include "platform/Database.h"
+#include "trendview/ExportText.h"
 
-using dataview::ExportBrowseData;
-using dataview::ExportSource;
+using trendview::ExportBrowseData;
+using trendview::ExportSource;
 
 namespace {
 
@@ -71,7 +71,7 @@ void intervalTrend(records::clsInterval& r) {
 }
 
 // A text sink that keeps every write.
-struct Writes : dataview::LineSink {
+struct Writes : trendview::LineSink {
     QStringList texts;
     void write(const QString& text) override { texts << text; }
 };

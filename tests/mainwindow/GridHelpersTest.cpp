@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "mainwindow/common/GridHelpers.h"
 #include "runtime/Color.h"
 #include "runtime/RuntimeError.h"
+#include "trendview/GridHelpers.h"
 
-using mainwindow::FillGridRow;
-using mainwindow::ReadingCodeColor;
 using rt::RGB;
+using trendview::FillGridRow;
+using trendview::ReadingCodeColor;
 
 TEST(GridHelpers, ReadingCodeColours) {
     const int32_t grey = RGB(128, 128, 128), shadeGrey = RGB(192, 192, 192);

@@ -2,12 +2,12 @@
 
 #include <random>
 
-#include "mainwindow/dataview/TrendRows.h"
 #include "runtime/Format.h"
+#include "trendview/TrendRows.h"
 
-using dataview::MergeTrendRows;
-using dataview::TrendRow;
 using records::clsInterval;
+using trendview::MergeTrendRows;
+using trendview::TrendRow;
 
 namespace {
 

@@ -1,24 +1,24 @@
-#include "mainwindow/dataview/BrowseTable.h"
+#include "trendview/BrowseTable.h"
 
 #include "core/GasCommon.h"
 #include "core/LogTexts.h"
 #include "core/ModMain.h"
-#include "mainwindow/common/GridHelpers.h"
-#include "mainwindow/dataview/TrendRows.h"
+#include "trendview/GridHelpers.h"
+#include "trendview/TrendRows.h"
 #include "platform/Database.h"
 #include "records/GasInfo.h"
 #include "runtime/Color.h"
 #include "runtime/Convert.h"
 #include "runtime/Format.h"
 
-namespace dataview {
+namespace trendview {
 
 using records::decimalsOf;
 using records::gasInfo;
 
 namespace {
 
-using mainwindow::FillGridRow;
+
 using platform::FlexGrid;
 using rt::Variant;
 
@@ -169,7 +169,7 @@ EventCell eventCell(float code, int16_t decimals, const QString& reading, bool h
     if (code < -101) {
         const QString word = core::ValueText(code, decimals);
         return {hasSample ? word + QLatin1Char('(') + reading + QLatin1Char(')') : word,
-                mainwindow::ReadingCodeColor(static_cast<int32_t>(code), NoColour)};
+                ReadingCodeColor(static_cast<int32_t>(code), NoColour)};
     }
     return {hasSample ? reading : core::ValueText(code, decimals), NoColour};
 }
@@ -435,4 +435,4 @@ void ShowBrowseTable(const BrowseSource& source, const TableOptions& options,
     if (options.tableShown && type == TypeAlarm) ScrollToAlarm(*source.alarm, data);
 }
 
-}  // namespace dataview
+}  // namespace trendview

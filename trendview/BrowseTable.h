@@ -9,7 +9,7 @@
 #include "records/ClsInterval.h"
 #include "records/EventRecords.h"
 
-namespace dataview {
+namespace trendview {
 
 // The kinds of stored downloads (Log_Head.Types).
 enum LogType : int32_t {
@@ -56,4 +56,4 @@ void ScrollToAlarm(const records::clsAlarm& record, platform::FlexGrid& data);
 void ShowBrowseTable(const BrowseSource& source, const TableOptions& options,
                      platform::FlexGrid& summary, platform::FlexGrid& data);
 
-}  // namespace dataview
+}  // namespace trendview

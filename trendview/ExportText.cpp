@@ -1,15 +1,15 @@
-#include "mainwindow/dataview/ExportText.h"
+#include "trendview/ExportText.h"
 
 #include "core/GasCommon.h"
 #include "core/LogTexts.h"
 #include "core/ModMain.h"
-#include "mainwindow/dataview/TrendRows.h"
+#include "trendview/TrendRows.h"
 #include "platform/Database.h"
 #include "records/GasInfo.h"
 #include "runtime/RuntimeError.h"
 #include "runtime/Variant.h"
 
-namespace dataview {
+namespace trendview {
 
 using records::decimalsOf;
 using records::gasInfo;
@@ -268,4 +268,4 @@ QString ExportBrowseData(const ExportSource& source, const QString& separator, L
     }
 }
 
-}  // namespace dataview
+}  // namespace trendview

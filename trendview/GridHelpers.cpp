@@ -1,9 +1,9 @@
-#include "mainwindow/common/GridHelpers.h"
+#include "trendview/GridHelpers.h"
 
 #include "runtime/Color.h"
 #include "runtime/RuntimeError.h"
 
-namespace mainwindow {
+namespace trendview {
 
 int32_t ReadingCodeColor(int32_t code, int32_t shade) {
     const int32_t grey = rt::RGB(128, 128, 128);
@@ -62,4 +62,4 @@ void FillGridRow(platform::FlexGrid& grid, int row, int startCol, bool fillRest,
         grid.setTextMatrix(row, col, text);
 }
 
-}  // namespace mainwindow
+}  // namespace trendview

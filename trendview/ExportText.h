@@ -8,7 +8,7 @@
 #include "records/ClsHistory.h"
 #include "records/ClsInterval.h"
 
-namespace dataview {
+namespace trendview {
 
 // What an export reads: the kind, the stored download, its record (loaded by the caller; kinds
 // 5 to 8 read the database instead), and whether the fifth gas's column is written.
@@ -38,4 +38,4 @@ class LineSink {
 QString ExportBrowseData(const ExportSource& source, const QString& separator, LineSink* sink,
                          const std::function<void()>& yield = {});
 
-}  // namespace dataview
+}  // namespace trendview

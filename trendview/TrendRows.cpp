@@ -1,9 +1,9 @@
-#include "mainwindow/dataview/TrendRows.h"
+#include "trendview/TrendRows.h"
 
 #include <algorithm>
 #include <numeric>
 
-namespace dataview {
+namespace trendview {
 
 namespace {
 
@@ -76,4 +76,4 @@ std::vector<TrendRow> MergeTrendRows(const records::clsInterval& record, bool ev
     return rows;
 }
 
-}  // namespace dataview
+}  // namespace trendview

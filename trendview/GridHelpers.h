@@ -6,7 +6,7 @@
 #include "platform/gui/FlexGrid.h"
 #include "runtime/Variant.h"
 
-namespace mainwindow {
+namespace trendview {
 
 // The background of a table cell that shows a gas value, by the value's reading code (0 for a
 // code without a colour of its own). With `shade`, "-----" and a reading of 0 are grey too.
@@ -19,4 +19,4 @@ int32_t ReadingCodeColor(int32_t code, int32_t shade);
 void FillGridRow(platform::FlexGrid& grid, int row, int startCol, bool fillRest,
                  const std::vector<rt::Variant>& values);
 
-}  // namespace mainwindow
+}  // namespace trendview

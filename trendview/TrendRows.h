@@ -5,7 +5,7 @@
 
 #include "records/ClsInterval.h"
 
-namespace dataview {
+namespace trendview {
 
 // One row of the interval-trend table: a sample, or an event with the sample of its second
 // (-1 when no sample has that second).
@@ -24,4 +24,4 @@ struct TrendRow {
 // are left out (but still walked over) with `eventOnly`. One sorted pass: n log n.
 std::vector<TrendRow> MergeTrendRows(const records::clsInterval& record, bool eventOnly);
 
-}  // namespace dataview
+}  // namespace trendview
