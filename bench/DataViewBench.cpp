@@ -6,8 +6,9 @@
 #include <cmath>
 
 #include "core/Schema.h"
-#include "mainwindow/dataview/BrowseGraph.h"
+#include "mainwindow/common/Controls.h"
 #include "platform/Database.h"
+#include "trendview/BrowseGraph.h"
 #include "trendview/BrowseTable.h"
 #include "trendview/ExportText.h"
 
@@ -76,9 +77,12 @@ void BM_IntervalGraph(benchmark::State& state) {
     g->resize(1200, 600);
     page.resize(1300, 700);
     page.show();
-    const dataview::GraphView view{*g, boxes, zoom};
+    std::array<QCheckBox*, 7> members{};
+    for (int i = 0; i < 7; ++i)
+        members[static_cast<size_t>(i)] = boxes[i];
+    const trendview::GraphView view{*g, members, zoom};
     for (auto _ : state)
-        dataview::ShowBrowseGraph({trendview::TypeInterval, r.get(), nullptr}, view);
+        trendview::ShowBrowseGraph({trendview::TypeInterval, r.get(), nullptr}, view);
     state.counters["samples"] = g->SampleCount;
 }
 BENCHMARK(BM_IntervalGraph)->Unit(benchmark::kMillisecond)->Iterations(5);

@@ -58,7 +58,10 @@ records::clsPowerEvent& BrowseRecords::powerEvent() {
 DataView::DataView(DataViewWiring wiring) : w_(std::move(wiring)) {}
 
 GraphView DataView::graphView() const {
-    return {*w_.page.zvdGraph, w_.page.chkBrowse, w_.page.cmbBrowse};
+    std::array<QCheckBox*, 7> boxes{};
+    for (int i = 0; i < 7; ++i)
+        boxes[static_cast<size_t>(i)] = w_.page.chkBrowse[i];
+    return {*w_.page.zvdGraph, boxes, w_.page.cmbBrowse};
 }
 
 BrowseSource DataView::source() {
@@ -106,7 +109,7 @@ void DataView::ShowBrowseGraph() {
     s.type = SelectedLogType;
     if (SelectedLogType == TypeInterval) s.interval = &records.interval();
     if (SelectedLogType == TypeAlarm) s.alarm = &records.alarm();
-    dataview::ShowBrowseGraph(s, graphView());
+    trendview::ShowBrowseGraph(s, graphView());
 }
 
 void DataView::ShowDataView() {
@@ -276,11 +279,11 @@ void DataView::chkLog_Click(int) {
 }
 
 void DataView::chkBrowse_Click(int index) {
-    dataview::chkBrowse_Click(graphView(), index);
+    trendview::chkBrowse_Click(graphView(), index);
 }
 
 void DataView::cmbBrowse_Click() {
-    dataview::cmbBrowse_Click(graphView());
+    trendview::cmbBrowse_Click(graphView());
 }
 
 }  // namespace dataview

@@ -10,7 +10,6 @@
 #include "mainwindow/common/Controls.h"
 #include "mainwindow/common/ReportForms.h"
 #include "mainwindow/common/WindowState.h"
-#include "mainwindow/dataview/BrowseGraph.h"
 #include "mainwindow/dataview/DataViewPage.h"
 #include "mainwindow/dataview/StandInForms.h"
 #include "mainwindow/download/FrmUpload.h"
@@ -21,6 +20,7 @@
 #include "records/ClsHistory.h"
 #include "records/ClsInterval.h"
 #include "records/EventRecords.h"
+#include "trendview/BrowseGraph.h"
 #include "trendview/BrowseTable.h"
 #include "trendview/ExportText.h"
 
@@ -31,6 +31,8 @@ using trendview::AlignedRowsLimit;
 using trendview::BrowseSource;
 using trendview::ExportBrowseData;
 using trendview::ExportSource;
+using trendview::GraphSource;
+using trendview::GraphView;
 using trendview::LineSink;
 using trendview::ScrollToAlarm;
 using trendview::ShowBrowseTable;
@@ -43,6 +45,7 @@ using trendview::TypeNone;
 using trendview::TypePowerEvents;
 using trendview::TypeSensorHistory;
 using trendview::TypeTroubleEvents;
+using trendview::ValidSampleCount;
 
 // What the data page needs of the rest of the window.
 class DataViewHost {

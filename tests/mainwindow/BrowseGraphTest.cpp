@@ -4,17 +4,18 @@
 
 #include "core/ModMain.h"
 #include "graph/TrendFill.h"
-#include "mainwindow/dataview/BrowseGraph.h"
+#include "mainwindow/common/Controls.h"
 #include "runtime/Format.h"
 #include "tests/support/GlobalsSnapshot.h"
 #include "tests/support/RecordingSurface.h"
+#include "trendview/BrowseGraph.h"
 
 using graph::FifthGasValue;
 using graph::FullScaleValue;
-using dataview::GraphSource;
-using dataview::GraphView;
-using dataview::ValidSampleCount;
 using graph::GapValue;
+using trendview::GraphSource;
+using trendview::GraphView;
+using trendview::ValidSampleCount;
 
 namespace {
 
@@ -41,17 +42,22 @@ struct GraphPage {
         graph->resize(600, 400);
         for (int i = 0; i < 7; ++i)
             QObject::connect(chkBrowse[i], &QCheckBox::toggled, &page,
-                             [this, i] { dataview::chkBrowse_Click(view(), i); });
+                             [this, i] { trendview::chkBrowse_Click(view(), i); });
         QObject::connect(cmbBrowse, &QComboBox::currentIndexChanged, &page, [this] {
             ++zoomClicks;
-            dataview::cmbBrowse_Click(view());
+            trendview::cmbBrowse_Click(view());
         });
     }
-    GraphView view() { return {*graph, chkBrowse, cmbBrowse}; }
-    void show(const records::clsInterval& r) {
-        dataview::ShowBrowseGraph({1, &r, nullptr}, view());
+    GraphView view() {
+        std::array<QCheckBox*, 7> boxes{};
+        for (int i = 0; i < 7; ++i)
+            boxes[static_cast<size_t>(i)] = chkBrowse[i];
+        return {*graph, boxes, cmbBrowse};
     }
-    void show(const records::clsAlarm& r) { dataview::ShowBrowseGraph({2, nullptr, &r}, view()); }
+    void show(const records::clsInterval& r) {
+        trendview::ShowBrowseGraph({1, &r, nullptr}, view());
+    }
+    void show(const records::clsAlarm& r) { trendview::ShowBrowseGraph({2, nullptr, &r}, view()); }
     QStringList zoomList() const {
         QStringList items;
         for (int i = 0; i < cmbBrowse->count(); ++i)

@@ -2,20 +2,20 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <array>
 #include <cstdint>
 
 #include "graph/uclZvdGraph.h"
-#include "mainwindow/common/Controls.h"
 #include "records/ClsAlarm.h"
 #include "records/ClsInterval.h"
 
-namespace dataview {
+namespace trendview {
 
 // The graph and the controls of its view: the gas boxes 0 to 4, "Event" (5) and "Cursor" (6),
 // and the zoom list. Their handlers run when their values change, also from code.
 struct GraphView {
     graph::uclZvdGraph& graph;
-    mainwindow::ControlArray<QCheckBox>& chkBrowse;
+    std::array<QCheckBox*, 7> chkBrowse;
     QComboBox* cmbBrowse;
 };
 
@@ -24,6 +24,9 @@ struct GraphSource {
     int32_t type = 0;
     const records::clsInterval* interval = nullptr;
     const records::clsAlarm* alarm = nullptr;
+    // An alarm trend's upper title names its kind by the trend's sampling flag (2: "Interval
+    // Trend") instead of always "Alarm Trend".
+    bool kindBySampling = false;
 };
 
 // The usable readings of an interval trend: the most of any enabled gas 0 to 3 (readings of
@@ -39,4 +42,4 @@ void ShowBrowseGraph(const GraphSource& source, GraphView view);
 void chkBrowse_Click(GraphView view, int index);
 void cmbBrowse_Click(GraphView view);
 
-}  // namespace dataview
+}  // namespace trendview

@@ -1,4 +1,4 @@
-#include "mainwindow/dataview/BrowseGraph.h"
+#include "trendview/BrowseGraph.h"
 
 #include "graph/TrendFill.h"
 
@@ -11,7 +11,7 @@
 #include "runtime/Format.h"
 #include "runtime/Strings.h"
 
-namespace dataview {
+namespace trendview {
 
 using records::decimalsOf;
 using records::gasInfo;
@@ -66,9 +66,10 @@ void intervalGraph(const records::clsInterval& r, GraphView view) {
     view.chkBrowse[CursorBox]->show();
 }
 
-void alarmGraph(const records::clsAlarm& r, GraphView view) {
+void alarmGraph(const records::clsAlarm& r, bool kindBySampling, GraphView view) {
     graph::uclZvdGraph& g = view.graph;
-    seriesAndTitles(r, TextAlarm, view);
+    const bool sampled = kindBySampling && r.GasBaseInfo(7).toLong() == 2;
+    seriesAndTitles(r, sampled ? TextInterval : TextAlarm, view);
     g.SampleCount = static_cast<int16_t>(graph::FillAlarmSamples(g, r));
     gasBoxes(r, view);
     view.chkBrowse[EventBox]->hide();
@@ -122,7 +123,7 @@ void ShowBrowseGraph(const GraphSource& source, GraphView view) {
     if (source.type == 1 && source.interval)
         intervalGraph(*source.interval, view);
     else if (source.type == 2 && source.alarm)
-        alarmGraph(*source.alarm, view);
+        alarmGraph(*source.alarm, source.kindBySampling, view);
     zoomAndDraw(view);
 }
 
@@ -156,4 +157,4 @@ void cmbBrowse_Click(GraphView view) {
     }
 }
 
-}  // namespace dataview
+}  // namespace trendview
