@@ -17,6 +17,7 @@ enum LogText : int {
     TextInterval = 5612,
     TextAverage = 5613,
     TextMaximum = 5614,
+    TextMinimum = 5615,
     TextAlarmDate = 5616,
     TextNo = 5620,
     TextDate = 5621,
@@ -25,6 +26,7 @@ enum LogText : int {
     TextBefore = 5633,
     TextAfter = 5634,
     TextMaximumDate = 5663,
+    TextMinimumDate = 5664,
     TextLastDownload = 5668,
     TextGasFullScale = 5750,
 };

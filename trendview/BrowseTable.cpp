@@ -3,13 +3,14 @@
 #include "core/GasCommon.h"
 #include "core/LogTexts.h"
 #include "core/ModMain.h"
-#include "trendview/GridHelpers.h"
-#include "trendview/TrendRows.h"
 #include "platform/Database.h"
 #include "records/GasInfo.h"
 #include "runtime/Color.h"
 #include "runtime/Convert.h"
 #include "runtime/Format.h"
+#include "runtime/Strings.h"
+#include "trendview/GridHelpers.h"
+#include "trendview/TrendRows.h"
 
 namespace trendview {
 
@@ -17,7 +18,6 @@ using records::decimalsOf;
 using records::gasInfo;
 
 namespace {
-
 
 using platform::FlexGrid;
 using rt::Variant;
@@ -83,8 +83,8 @@ void endSummary(FlexGrid& summary) {
         summary.setMergeRow(row, true);
 }
 
-void intervalSummary(const records::clsInterval& r, FlexGrid& summary) {
-    startSummary(summary, 11);
+void intervalSummary(const records::clsInterval& r, bool trendWindow, FlexGrid& summary) {
+    startSummary(summary, trendWindow ? 13 : 11);
     const int16_t decimals = decimalsOf(r, 3);
     const int16_t scale = decimals < 0 ? int16_t(0) : decimals;
     const auto statistic = [&](float raw) {
@@ -93,7 +93,7 @@ void intervalSummary(const records::clsInterval& r, FlexGrid& summary) {
     };
     const bool noStatistics = gasInfo(r, 3, 8) == -101;
     const QString none = QStringLiteral("-----");
-    const std::vector<std::vector<Variant>> rows = {
+    std::vector<std::vector<Variant>> rows = {
         {res(TextProperty), res(TextValue)},
         {res(TextName), r.GasBaseInfo(0)},
         {res(TextStart), generalDate(r.GasBaseInfo(1).toDate())},
@@ -108,27 +108,50 @@ void intervalSummary(const records::clsInterval& r, FlexGrid& summary) {
                                             : rt::FormatDate(r.GasListInfo(3, 11).toDate(),
                                                              QStringLiteral("mm/dd hh:nn:ss"))},
     };
+    // The device keeps no minimum.
+    if (trendWindow) {
+        rows.push_back({res(TextMinimum), none});
+        rows.push_back({res(TextMinimumDate), none});
+    }
     for (size_t i = 0; i < rows.size(); ++i)
-        FillGridRow(summary, static_cast<int>(i), 0, false, rows[i]);
-    summary.setCell(platform::FlexProperty::Alignment, 7, 1, 10, 1, AlignCentre);
-    summary.setCell(platform::FlexProperty::Alignment, 10, 1, 10, 1, AlignLeft);
+        FillGridRow(summary, static_cast<int>(i), 0, trendWindow && i <= 6, rows[i]);
+    const int last = summary.Rows() - 1;
     summary.setCell(platform::FlexProperty::BackColor, 7, 1, 7, 1, rt::RGB(224, 224, 224));
+    summary.setCell(platform::FlexProperty::Alignment, 7, 1, last, 1, AlignCentre);
+    if (trendWindow) {
+        // Words stand left, numbers and "-----" centred; the dates left.
+        for (int row = 8; row <= last; ++row) {
+            const QString text = summary.TextMatrix(row, 1).trimmed();
+            if (!rt::IsNumeric(text) && text != none)
+                summary.setCell(platform::FlexProperty::Alignment, row, 1, row, 1, AlignLeft);
+        }
+        alignRow(summary, 12, AlignLeft);
+    }
+    alignRow(summary, 10, AlignLeft);
     endSummary(summary);
 }
 
-void alarmSummary(const records::clsAlarm& r, FlexGrid& summary) {
+void alarmSummary(const records::clsAlarm& r, bool trendWindow, FlexGrid& summary) {
     startSummary(summary, 7);
+    // The window names a trend kept as an interval trend by its start.
+    const bool started = trendWindow && r.GasBaseInfo(7).toLong() == 2;
     const std::vector<std::vector<Variant>> rows = {
         {res(TextProperty), res(TextValue)},
         {res(TextName), r.GasBaseInfo(0)},
-        {res(TextAlarmDate), generalDate(r.GasBaseInfo(1).toDate())},
+        {res(started ? TextStart : TextAlarmDate), generalDate(r.GasBaseInfo(1).toDate())},
         {res(TextSerial), r.GasBaseInfo(4)},
         {res(TextUser), r.GasBaseInfo(2)},
         {res(TextCount), r.DataCount()},
         {res(TextInterval), r.GasBaseInfo(6)},
     };
     for (size_t i = 0; i < rows.size(); ++i)
-        FillGridRow(summary, static_cast<int>(i), 0, false, rows[i]);
+        FillGridRow(summary, static_cast<int>(i), 0, trendWindow, rows[i]);
+    if (started) {
+        // Left throughout, its title row included.
+        for (int row = 0; row < summary.Rows(); ++row)
+            summary.setMergeRow(row, true);
+        return;
+    }
     endSummary(summary);
 }
 
@@ -215,6 +238,16 @@ void intervalTable(const records::clsInterval& r, const TableOptions& options, F
         ++n;
     }
     trendLook(grid, options.debug);
+    if (options.trendWindow) {
+        // Words stand left, numbers and "-----" centred.
+        for (int row = 1; row < grid.Rows(); ++row)
+            for (int col : {0, 2, 3}) {
+                const QString text = grid.TextMatrix(row, col).trimmed();
+                if (!rt::IsNumeric(text) && text != QLatin1String("-----"))
+                    grid.setCell(platform::FlexProperty::Alignment, row, col, row, col, AlignLeft);
+            }
+        return;
+    }
     // The coloured event cells stand left, in a table small enough (or condensed).
     if (grid.Rows() <= AlignedRowsLimit || options.condensed)
         for (const auto& [row, col] : coloured)
@@ -250,6 +283,15 @@ void ScrollToAlarm(const records::clsAlarm& r, FlexGrid& grid) {
     if (grid.Rows() < 2) return;
     grid.setTopRow(1);
     if (r.GasBaseInfo(7).toLong() == 2 || r.DataCount() <= AlarmRow) return;
+    const int bottom = grid.BottomRow();
+    grid.setTopRow(std::clamp<int>(rt::CInt(AlarmRow - bottom / 2.0 + 1), 1, grid.Rows() - 1));
+}
+
+void CentreAlarmRow(const records::clsAlarm& r, FlexGrid& grid) {
+    if (grid.Rows() < 2) return;
+    grid.setTopRow(1);
+    if (r.GasBaseInfo(7).toLong() == 2) return;
+    // Beyond the last top row the grid stops at it.
     const int bottom = grid.BottomRow();
     grid.setTopRow(std::clamp<int>(rt::CInt(AlarmRow - bottom / 2.0 + 1), 1, grid.Rows() - 1));
 }
@@ -375,10 +417,10 @@ void ShowBrowseTable(const BrowseSource& source, const TableOptions& options,
     // The summary.
     switch (type) {
         case TypeInterval:
-            intervalSummary(*source.interval, summary);
+            intervalSummary(*source.interval, options.trendWindow, summary);
             break;
         case TypeAlarm:
-            alarmSummary(*source.alarm, summary);
+            alarmSummary(*source.alarm, options.trendWindow, summary);
             break;
         case TypeHistory:
             recordSummary(*source.history, summary);
@@ -432,7 +474,12 @@ void ShowBrowseTable(const BrowseSource& source, const TableOptions& options,
         }
     }
     drawn();
-    if (options.tableShown && type == TypeAlarm) ScrollToAlarm(*source.alarm, data);
+    if (options.tableShown && type == TypeAlarm) {
+        if (options.trendWindow)
+            CentreAlarmRow(*source.alarm, data);
+        else
+            ScrollToAlarm(*source.alarm, data);
+    }
 }
 
 }  // namespace trendview

@@ -40,6 +40,10 @@ struct TableOptions {
     bool eventOnly = false;  // "Event Only": the interval trend's sample rows are left out
     bool condensed = false;  // lifts the row limit of the event cells' alignment
     bool debug = false;      // shows the trend tables' fifth-gas column
+    // The alarm-trend window's look: an alarm trend's summary names its date by the sampling
+    // flag, an interval trend's summary ends with the minimum rows, every word of an interval
+    // table stands left, and an alarm table is always scrolled towards its alarm row.
+    bool trendWindow = false;
 };
 
 // The largest interval-trend table (title row included) whose event cells are aligned left
@@ -50,6 +54,9 @@ inline constexpr int AlignedRowsLimit = 5400;
 // stands near the middle of the rows shown; to the top when the trend has no such row or is an
 // interval trend kept as an alarm trend.
 void ScrollToAlarm(const records::clsAlarm& record, platform::FlexGrid& data);
+// The alarm-trend window's scrolling: towards the alarm row whatever the trend's length (a
+// short table stops at its last top row), to the top for a trend kept as an interval trend.
+void CentreAlarmRow(const records::clsAlarm& record, platform::FlexGrid& data);
 
 // Fills the summary grid and, while the table is shown, the data grid for one stored
 // download. Database errors reach the caller; the grids keep what was written until then.

@@ -3,11 +3,11 @@
 #include "core/GasCommon.h"
 #include "core/LogTexts.h"
 #include "core/ModMain.h"
-#include "trendview/TrendRows.h"
 #include "platform/Database.h"
 #include "records/GasInfo.h"
 #include "runtime/RuntimeError.h"
 #include "runtime/Variant.h"
+#include "trendview/TrendRows.h"
 
 namespace trendview {
 
@@ -134,10 +134,13 @@ QString intervalTrend(const records::clsInterval& r, const QString& sep, bool de
     return sink ? QString() : out.take();
 }
 
-QString alarmTrend(const records::clsAlarm& r, const QString& sep, bool debug) {
+QString alarmTrend(const records::clsAlarm& r, const QString& sep, bool debug,
+                   bool kindBySampling) {
     Lines out(sep);
     const int16_t d4 = decimalsOf(r, 4);
-    out.line({QStringLiteral("QM-73 Data Sample (Alarm Trend)")});
+    out.line({kindBySampling && r.GasBaseInfo(7).toLong() == 2
+                  ? QStringLiteral("QM-73 Data Sample (Interval Trend)")
+                  : QStringLiteral("QM-73 Data Sample (Alarm Trend)")});
     out.line({res(TextProperty), res(TextValue)});
     out.line({res(TextName), r.GasBaseInfo(0).toText()});
     out.line({res(TextAlarmDate), exportDate(r.GasBaseInfo(1).toDate())});
@@ -255,7 +258,7 @@ QString ExportBrowseData(const ExportSource& source, const QString& separator, L
         case 1:
             return intervalTrend(*source.interval, separator, source.debug, sink, yield);
         case 2:
-            return alarmTrend(*source.alarm, separator, source.debug);
+            return alarmTrend(*source.alarm, separator, source.debug, source.kindBySampling);
         case 3:
             return calibrationHistory(*source.history, separator);
         case 5:

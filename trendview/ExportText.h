@@ -20,6 +20,9 @@ struct ExportSource {
     const records::clsHistory* history = nullptr;
     QString database;
     bool debug = false;
+    // An alarm trend's title names its kind by the trend's sampling flag (2: "Interval Trend");
+    // its labels stay those of an alarm trend.
+    bool kindBySampling = false;
 };
 
 // Where an interval trend's lines go when it is written to a file.

@@ -1,36 +1,12 @@
 #pragma once
 
-#include <cstdint>
-#include <functional>
-#include <memory>
-
-#include "platform/gui/CellTable.h"
-
-namespace records {
-class clsInterval;
-class clsAlarm;
-}  // namespace records
+#include "printing/PrintForm.h"
 
 namespace mainwindow {
 
-// The print form as its callers use it: the report's kind and download, the trend record to
-// print, then GoPrinter, which asks for the printer, prints and lets the form go.
-class PrintForm {
-  public:
-    virtual ~PrintForm() = default;
-    int16_t PrintType = 0;  // 0 a trend's list, any other value its graph
-    int32_t DataType = 0;   // Log_Head.Types of the report (4: the last calibration)
-    int32_t SeqNo = 0;      // the download's Log_Head.SeqNo
-    const records::clsInterval* IntervalData = nullptr;
-    const records::clsAlarm* AlarmData = nullptr;
-    // The table the report copies: the caller's sample table (an interval trend's list), the
-    // calibration list (the last-calibration report).
-    const platform::CellTable* Table = nullptr;
-    virtual void GoPrinter() = 0;
-};
-
-// Makes the print form for one print.
-using PrintForms = std::function<std::unique_ptr<PrintForm>()>;
+// The print form and its maker (the printing library's caller interface).
+using printing::PrintForm;
+using printing::PrintForms;
 
 // The alarm-trend window: one for the program, shown modally. It reads the opening values
 // (TrendSelSeqNo, TrendSelMode, TrendSelBaseDate) as it loads.

@@ -1,16 +1,9 @@
 #pragma once
 
-#include <QApplication>
+#include "platform/gui/WaitCursor.h"
 
 namespace mainwindow {
 
-// The hourglass while a handler works; the pointer before it on every way out.
-class WaitCursor {
-  public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
+using platform::WaitCursor;
 
 }  // namespace mainwindow

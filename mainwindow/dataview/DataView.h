@@ -22,18 +22,24 @@
 #include "records/EventRecords.h"
 #include "trendview/BrowseGraph.h"
 #include "trendview/BrowseTable.h"
+#include "trendview/ExportFile.h"
 #include "trendview/ExportText.h"
 
 namespace dataview {
 
 // The shared trend views: the table, the summary and the export text.
 using trendview::AlignedRowsLimit;
+using trendview::AskExportFile;
 using trendview::BrowseSource;
 using trendview::ExportBrowseData;
+using trendview::ExportChoice;
+using trendview::ExportSeparator;
 using trendview::ExportSource;
 using trendview::GraphSource;
 using trendview::GraphView;
 using trendview::LineSink;
+using trendview::MayReplace;
+using trendview::ProposedExportName;
 using trendview::ScrollToAlarm;
 using trendview::ShowBrowseTable;
 using trendview::TableOptions;
@@ -46,6 +52,8 @@ using trendview::TypePowerEvents;
 using trendview::TypeSensorHistory;
 using trendview::TypeTroubleEvents;
 using trendview::ValidSampleCount;
+using trendview::WriteBitmapFile;
+using trendview::WriteExportFile;
 
 // What the data page needs of the rest of the window.
 class DataViewHost {
@@ -138,10 +146,6 @@ class DataView {
     // False when the dialog was cancelled or the file could not be written.
     bool exportText();
     bool exportBitmap();
-    // The name the Save As dialog proposes: the last export's, with this extension.
-    QString proposedName(const QString& extension) const;
-    // Asks before a file is replaced; false when the user says No.
-    bool mayReplace(const QString& path);
     ExportSource exportSource();
     // The trend behind an event at that moment: opened in the alarm-trend window, or the user
     // is told there is none.

@@ -1,9 +1,7 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QGuiApplication>
-#include <QSaveFile>
 #include <QScopeGuard>
 
 #include "core/ModMain.h"
@@ -11,22 +9,18 @@
 #include "mainwindow/dataview/DataView.h"
 #include "mainwindow/download/WindowLogs.h"
 #include "runtime/RuntimeError.h"
+#include "trendview/ExportFile.h"
 
 namespace dataview {
 
 namespace {
 
 enum Text : int {
-    TextExport = 5158,
-    TextReplace = 5307,
-    TextReplaceTitle = 5308,
     TextTextFilter = 5701,
     TextBitmapFilter = 5712,
-    TextNotWritten = 5791,
 };
 
 constexpr int ActivityWriting = 8;
-constexpr int TabFilter = 2;  // "Tab csv" in the text filter list
 
 // Lets the window's events through now and then while a long export runs: often enough to
 // keep the progress window drawn, seldom enough not to slow the export down.
@@ -41,16 +35,6 @@ class Breather {
 
   private:
     QElapsedTimer since_;
-};
-
-// The lines of an export into a file that replaces the old one only when it is whole.
-class FileSink : public LineSink {
-  public:
-    explicit FileSink(QSaveFile& file) : file_(file) {}
-    void write(const QString& text) override { file_.write(text.toUtf8()); }
-
-  private:
-    QSaveFile& file_;
 };
 
 // While an export runs, nothing else can start from the window: the page's buttons, the
@@ -157,41 +141,14 @@ void DataView::copyToClipboard() {
 
 // ---- export ------------------------------------------------------------------------------------
 
-QString DataView::proposedName(const QString& extension) const {
-    const QString& last = w_.fields.LastExportFile;
-    if (last.isEmpty()) {
-        QString folder = w_.paths.programFolder();
-        if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
-        return folder + QStringLiteral("Sample.") + extension;
-    }
-    if (last.right(3).toUpper() == extension.toUpper()) return last;
-    return last.left(last.size() - 3) + extension;
-}
-
-bool DataView::mayReplace(const QString& path) {
-    if (!QFileInfo::exists(path)) return true;
-    return w_.dialogs.message(core::LoadResText(TextReplace), core::LoadResText(TextReplaceTitle),
-                              platform::MsgIcon::Question,
-                              platform::MsgButtons::YesNo) == platform::MsgAnswer::Yes;
-}
-
-namespace {
-
-// Tells the user that a file was not written, and why; the old file is still there.
-void notWritten(platform::Dialogs& dialogs, const QString& path, const QString& reason) {
-    dialogs.message(core::LoadResText(TextNotWritten, {path, reason}),
-                    core::LoadResText(TextExport), platform::MsgIcon::Critical);
-}
-
-}  // namespace
-
 bool DataView::exportText() {
-    int filter = 1;
-    const std::optional<QString> name =
-        w_.dialogs.saveFileName(core::LoadResText(TextExport), proposedName(QStringLiteral("csv")),
-                                core::LoadResText(TextTextFilter), filter);
-    if (!name) return false;
-    if (!mayReplace(*name)) return true;
+    const std::optional<ExportChoice> choice =
+        AskExportFile(w_.dialogs,
+                      ProposedExportName(w_.fields.LastExportFile, w_.paths.programFolder(),
+                                         QStringLiteral("csv")),
+                      TextTextFilter);
+    if (!choice) return false;
+    if (!MayReplace(w_.dialogs, choice->path)) return true;
 
     const ExportLock lock(w_);
     const mainwindow::WaitCursor wait;
@@ -201,45 +158,29 @@ bool DataView::exportText() {
         w_.progress.Unload();
         download::ActivityCode = 0;
     });
-
-    const QString separator = filter == TabFilter ? QStringLiteral("\t") : QStringLiteral(",");
-    QSaveFile file(*name);
-    try {
-        if (!file.open(QIODevice::WriteOnly))
-            throw rt::RuntimeError(rt::ErrPathAccess, file.errorString());
-        FileSink sink(file);
+    const QString separator = ExportSeparator(choice->filter);
+    const bool written = WriteExportFile(w_.dialogs, choice->path, [&](LineSink& sink) {
         Breather breathe;
         if (SelectedLogType == TypeInterval)
             ExportBrowseData(exportSource(), separator, &sink, std::ref(breathe));
         else
             sink.write(ExportBrowseData(exportSource(), separator, nullptr) +
                        QStringLiteral("\r\n"));
-        if (!file.commit()) throw rt::RuntimeError(rt::ErrPathAccess, file.errorString());
-    } catch (const std::exception& e) {
-        file.cancelWriting();
-        notWritten(w_.dialogs, *name, QString::fromUtf8(e.what()));
-        return false;
-    }
-    w_.fields.LastExportFile = *name;
-    return true;
+    });
+    if (written) w_.fields.LastExportFile = choice->path;
+    return written;
 }
 
 bool DataView::exportBitmap() {
-    int filter = 1;
-    const std::optional<QString> name =
-        w_.dialogs.saveFileName(core::LoadResText(TextExport), proposedName(QStringLiteral("bmp")),
-                                core::LoadResText(TextBitmapFilter), filter);
-    if (!name) return false;
-    if (!mayReplace(*name)) return true;
-    QSaveFile file(*name);
-    if (!file.open(QIODevice::WriteOnly) || !w_.page.zvdGraph->Picture().save(&file, "BMP") ||
-        !file.commit()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        notWritten(w_.dialogs, *name, reason);
-        return false;
-    }
-    w_.fields.LastExportFile = *name;
+    const std::optional<ExportChoice> choice =
+        AskExportFile(w_.dialogs,
+                      ProposedExportName(w_.fields.LastExportFile, w_.paths.programFolder(),
+                                         QStringLiteral("bmp")),
+                      TextBitmapFilter);
+    if (!choice) return false;
+    if (!MayReplace(w_.dialogs, choice->path)) return true;
+    if (!WriteBitmapFile(w_.dialogs, choice->path, w_.page.zvdGraph->Picture())) return false;
+    w_.fields.LastExportFile = choice->path;
     return true;
 }
 
