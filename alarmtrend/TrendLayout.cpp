@@ -73,7 +73,8 @@ TrendLayout LayOutTrendWindow(const TrendLayoutInput& in) {
     out.chkBrowse[2] = {w / 2, y1, check(2), CheckHeight};
     out.chkBrowse[3] = {3 * w / 4, y1, check(3), CheckHeight};
     const double y2 = out.chkBrowse[0].bottom();
-    out.lblTitle1 = {120, y2, LabelWidth, LabelHeight};
+    out.lblTitle1 = {120, y2, std::max(LabelWidth, in.zoomLabelWidth),
+                     std::max(LabelHeight, in.zoomLabelHeight)};
     out.cmbBrowse = {out.lblTitle1.right() + 240, y2, ListWidth, ListHeight};
     out.chkBrowse[4] = {w / 4, y2, check(4), CheckHeight};
     out.chkBrowse[5] = {w / 2, y2, check(5), CheckHeight};

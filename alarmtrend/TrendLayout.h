@@ -19,6 +19,8 @@ struct TrendLayoutInput {
     bool summaryVisible = false;
     int browseCols = 0;
     int summaryCols = 0;
+    // What the zoom label's text needs; the label is never made smaller than designed.
+    double zoomLabelWidth = 0, zoomLabelHeight = 0;
 };
 
 // Where everything goes. Positions inside the frame are relative to it.

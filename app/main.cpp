@@ -3,6 +3,7 @@
 
 #include "app/FrmOpen.h"
 #include "app/PrintForms.h"
+#include "app/TrendWindow.h"
 #include "core/ModMain.h"
 #include "mainwindow/shell/FrmMain.h"
 #include "platform/AppPaths.h"
@@ -32,6 +33,8 @@ int main(int argc, char* argv[]) {
         shell::WindowServices bundle = services.bundle();
         bundle.printForms = app::PrintFormsOf(frmPrint);
         shell::FrmMain mainWindow(bundle);
+        // The alarm-trend window lives as long as the main window.
+        app::AlarmTrendWindow trendWindow(mainWindow, dialogs, bundle.printForms);
 
         const QStringList arguments = QApplication::arguments().mid(1);
         app::FrmOpen open(

@@ -119,4 +119,11 @@ void FindAdapterPort(const QString& hardwareId, platform::UsbPortFinder& finder,
     }
 }
 
+QString ProgramTitle() {
+    const bool japanese = LoadResText(101) == QLatin1String("JP");
+    return LoadResText(5001) + QStringLiteral(" [P.No.") +
+           QString::fromLatin1(japanese ? CatalogueNumberJapanese : CatalogueNumberOther) +
+           QLatin1Char(']');
+}
+
 }  // namespace core

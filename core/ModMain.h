@@ -160,6 +160,13 @@ inline StdFont SettingsFont{false, 0, false, QString(), 9.0, false, false, 400};
 // Copies Bold, Charset, Italic, Name, Size, Strikethrough, Underline and Weight, in order.
 void CopyFont(StdFont& target, const StdFont& source);
 
+// The program's catalogue number in the window titles: one for the Japanese texts, one for any
+// other language.
+inline constexpr const char* CatalogueNumberJapanese = "73411";
+inline constexpr const char* CatalogueNumberOther = "73412";
+// "QM-73 - Data Logger Management Program [P.No.<catalogue number>]" in the table's language.
+QString ProgramTitle();
+
 // ---- Instrument port ----------------------------------------------------------------------
 void SetDefaultCommSettings();
 // Sets IrCommNum to the port of the one adapter that matches, 0 when none or several are

@@ -14,6 +14,7 @@ enum ErrorNumber : int {
     ErrTypeMismatch = 13,
     ErrBadFileName = 52,
     ErrFileNotFound = 53,
+    ErrDiskFull = 61,
     ErrPathAccess = 75,
     ErrInvalidNull = 94,
     ErrResourceNotFound = 326,

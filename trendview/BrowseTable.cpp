@@ -147,7 +147,8 @@ void alarmSummary(const records::clsAlarm& r, bool trendWindow, FlexGrid& summar
     for (size_t i = 0; i < rows.size(); ++i)
         FillGridRow(summary, static_cast<int>(i), 0, trendWindow, rows[i]);
     if (started) {
-        // Left throughout, its title row included.
+        // Left throughout, its title row included (which an earlier summary may have centred).
+        alignRow(summary, 0, AlignLeft);
         for (int row = 0; row < summary.Rows(); ++row)
             summary.setMergeRow(row, true);
         return;

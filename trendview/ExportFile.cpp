@@ -1,5 +1,6 @@
 #include "trendview/ExportFile.h"
 
+#include <QBuffer>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -19,14 +20,34 @@ enum Text : int {
 
 constexpr int TabFilter = 2;  // "Tab csv" in the text filter list
 
-// The lines of an export into the file that replaces the old one when it is whole.
+// Writes bytes whole, or raises: a write the system takes only in part (a full disk, a size
+// limit) is no success, or the file would be committed cut short.
+void writeWhole(QSaveFile& file, const QByteArray& bytes) {
+    if (file.write(bytes) != bytes.size())
+        throw rt::RuntimeError(rt::ErrDiskFull,
+                               file.error() != QFileDevice::NoError
+                                   ? file.errorString()
+                                   : QStringLiteral("The file could not be written whole"));
+}
+
+// The lines of an export into the file that replaces the old one when it is whole, written
+// in pieces of some 64 KB.
 class FileSink : public LineSink {
   public:
     explicit FileSink(QSaveFile& file) : file_(file) {}
-    void write(const QString& text) override { file_.write(text.toUtf8()); }
+    void write(const QString& text) override {
+        pending_ += text.toUtf8();
+        if (pending_.size() >= Piece) finish();
+    }
+    void finish() {
+        writeWhole(file_, pending_);
+        pending_.clear();
+    }
 
   private:
+    static constexpr qsizetype Piece = 64 * 1024;
     QSaveFile& file_;
+    QByteArray pending_;
 };
 
 // Tells the user that a file was not written, and why; the old file is still there.
@@ -69,14 +90,18 @@ QString ExportSeparator(int filter) {
     return filter == TabFilter ? QStringLiteral("\t") : QStringLiteral(",");
 }
 
-bool WriteExportFile(platform::Dialogs& dialogs, const QString& path,
-                     const std::function<void(LineSink&)>& write) {
+namespace {
+
+// Writes the file through `write` into a new file beside it, which then replaces it; a
+// failure is told and leaves the old file as it was.
+bool replaceFile(platform::Dialogs& dialogs, const QString& path,
+                 const std::function<void(QSaveFile&)>& write) {
     QSaveFile file(path);
     try {
-        if (!file.open(QIODevice::WriteOnly))
+        // Unbuffered, so that the write that fails is the one that asked.
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
             throw rt::RuntimeError(rt::ErrPathAccess, file.errorString());
-        FileSink sink(file);
-        write(sink);
+        write(file);
         if (!file.commit()) throw rt::RuntimeError(rt::ErrPathAccess, file.errorString());
     } catch (const std::exception& e) {
         file.cancelWriting();
@@ -86,15 +111,27 @@ bool WriteExportFile(platform::Dialogs& dialogs, const QString& path,
     return true;
 }
 
+}  // namespace
+
+bool WriteExportFile(platform::Dialogs& dialogs, const QString& path,
+                     const std::function<void(LineSink&)>& write) {
+    return replaceFile(dialogs, path, [&](QSaveFile& file) {
+        FileSink sink(file);
+        write(sink);
+        sink.finish();
+    });
+}
+
 bool WriteBitmapFile(platform::Dialogs& dialogs, const QString& path, const QImage& picture) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !picture.save(&file, "BMP") || !file.commit()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        notWritten(dialogs, path, reason);
+    // Encoded first, so that the one write to the file can be checked.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!picture.save(&buffer, "BMP")) {
+        notWritten(dialogs, path, QStringLiteral("The picture could not be made"));
         return false;
     }
-    return true;
+    return replaceFile(dialogs, path, [&](QSaveFile& file) { writeWhole(file, bytes); });
 }
 
 }  // namespace trendview

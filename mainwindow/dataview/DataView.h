@@ -11,7 +11,6 @@
 #include "mainwindow/common/ReportForms.h"
 #include "mainwindow/common/WindowState.h"
 #include "mainwindow/dataview/DataViewPage.h"
-#include "mainwindow/dataview/StandInForms.h"
 #include "mainwindow/download/FrmUpload.h"
 #include "platform/AppPaths.h"
 #include "platform/Dialogs.h"
@@ -153,7 +152,6 @@ class DataView {
     void finalRefresh();
 
     DataViewWiring w_;
-    std::unique_ptr<FrmIntermittence> standInTrendWindow_;
 };
 
 }  // namespace dataview

@@ -40,11 +40,7 @@ void DataView::openTrend(rt::OleDate eventDate) {
     core::TrendSelBaseDate = eventDate;
     core::TrendSelSeqNo = found;
     core::TrendSelMode = 2;
-    if (!trendWindow) {
-        standInTrendWindow_ = std::make_unique<FrmIntermittence>(w_.frame->window());
-        trendWindow = standInTrendWindow_.get();
-    }
-    trendWindow->ShowModal();
+    if (trendWindow) trendWindow->ShowModal();
 }
 
 // ---- the graph ---------------------------------------------------------------------------------

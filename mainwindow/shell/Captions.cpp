@@ -147,12 +147,7 @@ QString CaptionOf(const QWidget* control) {
 }
 
 void SetCaptions(QWidget& window, const mainwindow::ControlRegistry& controls) {
-    const QString language = core::LoadResText(101);
-    window.setWindowTitle(core::LoadResText(5001) + QStringLiteral(" [P.No.") +
-                          QString::fromLatin1(language == QLatin1String("JP")
-                                                  ? CatalogueNumberJapanese
-                                                  : CatalogueNumberOther) +
-                          QLatin1Char(']'));
+    window.setWindowTitle(core::ProgramTitle());
     for (const Caption& c : Captions) {
         QString text =
             c.id != 0 ? core::LoadResText(c.id) : core::DefaultInstrument.GasName(c.index);

@@ -7,11 +7,6 @@
 
 namespace shell {
 
-// The program's catalogue number in the window title: one for the Japanese texts, one for any
-// other language.
-inline constexpr const char* CatalogueNumberJapanese = "73411";
-inline constexpr const char* CatalogueNumberOther = "73412";
-
 // Gives the window title and every fixed text of the window its wording from the string table,
 // in the table's order; a text that cannot be loaded ends the work there (its error reaches the
 // caller), the controls not yet reached keeping their texts.

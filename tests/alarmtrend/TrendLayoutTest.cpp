@@ -89,6 +89,23 @@ TEST(TrendLayout, TableGraphAndSummaryAtSeveralSizes) {
     }
 }
 
+// A zoom label whose text needs more room than designed (a longer word in another language)
+// grows, and the zoom list stays 240 to its right; a shorter one keeps the designed size.
+TEST(TrendLayout, TheZoomLabelFitsItsText) {
+    for (const auto& [need, width] : {std::pair{300.0, 444.0}, std::pair{600.0, 600.0}}) {
+        TrendLayoutInput in;
+        in.width = 15000;
+        in.height = 10000;
+        in.graphView = true;
+        in.zoomLabelWidth = need;
+        in.zoomLabelHeight = 240;
+        const auto out = LayOutTrendWindow(in);
+        EXPECT_EQ(out.lblTitle1.width, width);
+        EXPECT_EQ(out.lblTitle1.height, 240);
+        EXPECT_EQ(out.cmbBrowse.left, 120 + width + 240);
+    }
+}
+
 TEST(TrendLayout, ColumnWidthsByTheirCount) {
     TrendLayoutInput in;
     in.width = 15000;

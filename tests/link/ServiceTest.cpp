@@ -10,6 +10,7 @@
 #include "link/Frame.h"
 #include "runtime/RuntimeError.h"
 #include "tests/support/EndToEndHost.h"
+#include "tests/support/FileSizeLimit.h"
 
 using comm::uclVyif;
 using core::GasFlag;
@@ -506,31 +507,6 @@ TEST(Dump, UnwritableFileIsRaised) {
                  rt::RuntimeError);
 }
 
-namespace {
-
-// Files of this process grow no larger than `bytes` while it lives: a write beyond fails
-// (EFBIG) instead of raising the signal that would end the process.
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        signal(SIGXFSZ, previous_);
-    }
-
-  private:
-    rlimit saved_{};
-    sighandler_t previous_ = SIG_DFL;
-};
-
-}  // namespace
-
 TEST(Dump, ListThatCannotBeWrittenEndsTheReadAndIsRaised) {
     FakeQM73 fake = FakeQM73::Typical();
     fake.flash = flashBytes(64 * 128);  // 32 list blocks, far more than the file may take
@@ -538,7 +514,7 @@ TEST(Dump, ListThatCannotBeWrittenEndsTheReadAndIsRaised) {
     host.link.setSerialFileNo(0);
     const QString path = host.folder.path() + "/Dump.dat";
     {
-        const FileSizeLimit limit(4096);
+        const testsupport::FileSizeLimit limit(4096);
         try {
             host.link.GetRomDump(path, "EP");
             ADD_FAILURE() << "no error raised";

@@ -8,27 +8,22 @@
 #include <QTimer>
 
 #include "core/ModMain.h"
-#include "mainwindow/dataview/StandInForms.h"
 #include "mainwindow/dataview/TrendSearch.h"
 #include "mainwindow/download/WindowLogs.h"
 #include "runtime/Format.h"
 #include "tests/mainwindow/StoredWindow.h"
+#include "tests/support/FileSizeLimit.h"
+#include "tests/support/Files.h"
 
 using platform::MsgAnswer;
+using testsupport::AlarmEvent;
+using testsupport::alarmRow;
+using testsupport::pointAt;
+using testsupport::readFile;
 using testsupport::StoredWindow;
+using testsupport::writeFile;
 
 namespace {
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 // The alarm-trend window as a test sees it: what the opening values were when it opened.
 struct RecordingTrendWindow : mainwindow::TrendWindow {
@@ -173,6 +168,34 @@ TEST(DataViewExport, ReplacingAskesAndNoLeavesTheFile) {
     EXPECT_TRUE(readFile(file).startsWith("QM-73 Data Sample (Alarm Events)"));
 }
 
+// A disk that fills half way through: the write is cut short, which is no success; the old
+// file stays as it was.
+TEST(DataViewExport, AWriteCutShortIsToldAndTheOldFileKept) {
+    DataWindow w;
+    w.open(1);
+    const QString file = w.folderFile("full.csv");
+    writeFile(file, "old contents\n");
+    for (int view : {0, 1}) {
+        SCOPED_TRACE(view);
+        w.page().optBrowse[view]->setChecked(true);
+        w.settle();
+        const QString target = view == 0 ? file : w.folderFile("full.bmp");
+        if (view == 1) writeFile(target, "old contents\n");
+        w.rig.dialogs.fileNames = {target};
+        w.rig.dialogs.answers = {MsgAnswer::Yes};
+        w.rig.dialogs.messages.clear();
+        {
+            const testsupport::FileSizeLimit limit(512);
+            w.press(2);
+        }
+        ASSERT_EQ(w.rig.dialogs.messages.size(), 2u);
+        EXPECT_EQ(w.rig.dialogs.messages[1].icon, platform::MsgIcon::Critical);
+        EXPECT_EQ(readFile(target), "old contents\n");
+        EXPECT_TRUE(w.window->fields.LastExportFile.isEmpty());
+    }
+    EXPECT_EQ(QDir(w.rig.folder.path()).entryList({"full*"}, QDir::Files).size(), 2);
+}
+
 TEST(DataViewExport, AFailedExportIsToldAndChangesNothing) {
     DataWindow w;
     w.open(5);
@@ -296,37 +319,6 @@ int32_t storeAlarmTrendNear(StoredWindow& w, int offset, const QString& serial =
     return seqNo;
 }
 
-// Moves the pointer over a cell of the grid, and presses there when asked, as the user does.
-void pointAt(platform::FlexGrid& g, int row, int col, bool press) {
-    g.setTopRow(std::max(1, row - 2));
-    QApplication::processEvents();
-    QPoint at(-1, -1);
-    for (int y = 0; y < g.height() && at.x() < 0; y += 2)
-        for (int x = 0; x < g.width() && at.x() < 0; x += 4)
-            if (g.cellAt(QPoint(x, y)) == std::pair{row, col}) at = QPoint(x + 2, y + 1);
-    ASSERT_GE(at.x(), 0) << "cell " << row << "," << col << " not shown; rows " << g.TopRow()
-                         << " to " << g.BottomRow() << ", " << g.width() << "x" << g.height();
-    QWidget* surface = g.childAt(at);
-    ASSERT_TRUE(surface);
-    const QPointF local = surface->mapFrom(&g, at);
-    QMouseEvent move(QEvent::MouseMove, local, surface->mapToGlobal(local), Qt::NoButton,
-                     Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(surface, &move);
-    if (!press) return;
-    QMouseEvent down(QEvent::MouseButtonPress, local, surface->mapToGlobal(local), Qt::LeftButton,
-                     Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(surface, &down);
-}
-
-// The row of the interval trend's ALARM event in the table.
-int alarmRow(const platform::FlexGrid& g) {
-    for (int r = 1; r < g.Rows(); ++r)
-        if (g.TextMatrix(r, 2).startsWith("ALARM")) return r;
-    return -1;
-}
-
-const rt::OleDate AlarmEvent = *rt::OleDate::fromCivil(2024, 5, 31, 14, 45, 9);
-
 }  // namespace
 
 TEST(DataViewSearch, TrendSearchFindsTheNearestWithinItsWindow) {
@@ -440,20 +432,4 @@ TEST(DataViewSearch, AnEventMarkOfTheGraphOpensItsTrend) {
     w.page().chkBrowse[5]->setChecked(false);
     mouse(QEvent::MouseButtonPress, markPoint(AlarmEvent));
     EXPECT_EQ(w.trends.openings.size(), 1u);
-}
-
-TEST(DataViewSearch, TheStandInTrendWindowLoadsTheTrendModally) {
-    DataWindow w;
-    dataview::FrmIntermittence window;
-    core::TrendSelSeqNo = w.seqNoOf(2);
-    core::TrendSelMode = 2;
-    bool modal = false;
-    QTimer::singleShot(0, &window, [&] {
-        modal = window.isModal() && window.isVisible();
-        window.accept();
-    });
-    window.ShowModal();
-    EXPECT_TRUE(modal);
-    EXPECT_EQ(window.Caption(), "Data View(Alarm Trend)");
-    EXPECT_EQ(window.alarm.DataCount(), 720);
 }
