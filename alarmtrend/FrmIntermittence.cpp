@@ -10,12 +10,15 @@
 #include <QWindow>
 #include <cmath>
 #include <functional>
+#include <utility>
 
+#include "core/LogTexts.h"
 #include "core/ModMain.h"
 #include "platform/Twips.h"
 #include "platform/gui/Fonts.h"
 #include "platform/gui/Geometry.h"
 #include "platform/gui/WaitCursor.h"
+#include "runtime/RuntimeError.h"
 #include "trendview/BrowseTable.h"
 #include "trendview/ExportFile.h"
 #include "trendview/ExportText.h"
@@ -37,8 +40,6 @@ enum Text : int {
     TextEventOnly = 5160,
     TextPrint = 5161,
     TextReturn = 9101,
-    TextIntervalTrend = 5624,
-    TextAlarmTrend = 5625,
     TextTextFilter = 5701,
     TextBitmapFilter = 5712,
 };
@@ -46,8 +47,6 @@ enum Text : int {
 enum Command : int { Print = 0, ToClipboard = 1, Export = 2, Summary = 3, Return = 4 };
 
 constexpr int IntervalKind = 1, AlarmKind = 2;
-// A trend of fewer samples is shown as a table only.
-constexpr int GraphSamples = 5;
 
 QString res(int id) {
     return core::LoadResText(id);
@@ -57,17 +56,9 @@ double twips(int pixels) {
     return platform::pixelsToTwips(pixels);
 }
 
-int pixels(double twips) {
-    return static_cast<int>(std::lround(platform::twipsToPixels(twips)));
-}
-
 // One step of the opening: a step that fails is noted and the next one runs.
 void step(const char* name, const std::function<void()>& work) {
-    try {
-        work();
-    } catch (const std::exception& e) {
-        qWarning("Alarm-trend window, %s: %s", name, e.what());
-    }
+    rt::RunStep("Alarm-trend window", name, work);
 }
 
 }  // namespace
@@ -142,22 +133,16 @@ void FrmIntermittence::Form_Load() {
     step("view", [this] { takeOverView(); });
     step("trend", [this] { LoadTrend(); });
     step("shown view", [this] { optBrowse_Click(0); });
+    graphFresh_ = false;
 }
 
 void FrmIntermittence::applyDisplayFont() {
     const core::StdFont& d = core::SettingsFont;
-    QFont font = platform::DisplayFont(d.name, d.size, d.bold);
-    // Every attribute set, so that the frame's bold title does not pass to its controls.
-    font.setWeight(d.bold ? QFont::Bold : QFont::Normal);
-    font.setItalic(d.italic);
-    font.setUnderline(d.underline);
-    font.setStrikeOut(d.strikethrough);
-    setFont(font);
-    for (QWidget* child : findChildren<QWidget*>())
-        child->setFont(font);
-    QFont bold = font;
-    bold.setWeight(QFont::Bold);
-    fraMenu->setFont(bold);
+    const QList<QWidget*> children = findChildren<QWidget*>();
+    platform::ApplyWindowFont(
+        *this,
+        platform::DisplayFont(d.name, d.size, d.bold, d.italic, d.underline, d.strikethrough),
+        {children.begin(), children.end()}, {fraMenu});
 }
 
 void FrmIntermittence::placeOnScreen(double outerWidth, double outerHeight) {
@@ -166,10 +151,10 @@ void FrmIntermittence::placeOnScreen(double outerWidth, double outerHeight) {
     QSize frame = frameGeometry().size() - size();
     if (!isVisible() && parentWidget())
         frame = parentWidget()->window()->frameGeometry().size() - parentWidget()->window()->size();
-    const int outerW = std::max(pixels(outerWidth), pixels(MinimumWidth));
-    const int outerH = std::max(pixels(outerHeight), pixels(MinimumHeight));
-    setMinimumSize(std::max(0, pixels(MinimumWidth) - frame.width()),
-                   std::max(0, pixels(MinimumHeight) - frame.height()));
+    const int outerW = std::max(platform::toPixels(outerWidth), platform::toPixels(MinimumWidth));
+    const int outerH = std::max(platform::toPixels(outerHeight), platform::toPixels(MinimumHeight));
+    setMinimumSize(std::max(0, platform::toPixels(MinimumWidth) - frame.width()),
+                   std::max(0, platform::toPixels(MinimumHeight) - frame.height()));
     resize(outerW - frame.width(), outerH - frame.height());
     const QScreen* screen =
         parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
@@ -196,11 +181,8 @@ void FrmIntermittence::setCaptions() {
 }
 
 void FrmIntermittence::takeOverView() {
+    // Which of table and graph shows, and the zoom, follow from the view (optBrowse_Click).
     const bool table = main_.optBrowse(0), graphView = main_.optBrowse(1);
-    vfgBrowse->setVisible(table);
-    zvdGraph->setVisible(graphView);
-    lblTitle1->setVisible(graphView);
-    cmbBrowse->setVisible(graphView);
     for (int i = 0; i < 7; ++i)
         chkBrowse[i]->setChecked(main_.chkBrowse(i));
     // Neither may be chosen when the data page had neither: both unchecked then.
@@ -218,36 +200,33 @@ void FrmIntermittence::LoadTrend() {
     for (int gas = 0; gas < 5; ++gas)
         chkBrowse[gas]->setChecked(false);
     TrendKind = core::TrendSelMode;
+    if (TrendKind != IntervalKind && TrendKind != AlarmKind) return;
+    for (int i = Print; i <= Summary; ++i)
+        cmdBrowse[i]->setEnabled(true);
+    chkEvent->setEnabled(TrendKind == IntervalKind);
+    const auto caption = [this](int kind) {
+        fraMenu->setTitle(res(TextDataView) + QLatin1Char('(') + res(kind) + QLatin1Char(')'));
+    };
     int32_t samples = 0;
     if (TrendKind == AlarmKind) {
         AlarmRecord.ClearDatas();
-        for (int i = Print; i <= Summary; ++i)
-            cmdBrowse[i]->setEnabled(true);
-        chkEvent->setEnabled(false);
         AlarmRecord.setSeqNo(core::TrendSelSeqNo);
         AlarmRecord.ReLoad();
-        const int kind =
-            AlarmRecord.GasBaseInfo(7).toLong() == 2 ? TextIntervalTrend : TextAlarmTrend;
-        fraMenu->setTitle(res(TextDataView) + QLatin1Char('(') + res(kind) + QLatin1Char(')'));
+        caption(AlarmRecord.KeptAsInterval() ? core::TextIntervalTrend : core::TextAlarmTrend);
         samples = AlarmRecord.DataCount();
-    } else if (TrendKind == IntervalKind) {
-        fraMenu->setTitle(res(TextDataView) + QLatin1Char('(') + res(TextIntervalTrend) +
-                          QLatin1Char(')'));
+    } else {
+        caption(core::TextIntervalTrend);
         IntervalRecord.ClearDatas();
-        for (int i = Print; i <= Summary; ++i)
-            cmdBrowse[i]->setEnabled(true);
-        chkEvent->setEnabled(true);
         IntervalRecord.setSeqNo(core::TrendSelSeqNo);
         IntervalRecord.setBaseDate(core::TrendSelBaseDate);
         IntervalRecord.ReLoad();
         samples = trendview::ValidSampleCount(IntervalRecord);
-    } else {
-        return;
     }
-    if (samples >= GraphSamples) {
+    if (samples >= trendview::GraphSamples) {
         optBrowse[1]->setEnabled(true);
         ShowBrowseTable();
         ShowBrowseGraph();
+        graphFresh_ = true;
     } else {
         optBrowse[0]->setChecked(true);
         optBrowse[1]->setEnabled(false);
@@ -269,9 +248,11 @@ void FrmIntermittence::ShowBrowseTable() {
     options.debug = core::DebugMode;
     options.trendWindow = true;
     trendview::ShowBrowseTable(source, options, *vfgSummary, *vfgBrowse);
-    // A new interval table starts at its top, not where the last table was left.
+    // A new interval table starts at its top, not where the last table was left; an alarm
+    // table is scrolled to its alarm once it has its size on screen.
     if (TrendKind == IntervalKind) vfgBrowse->setTopRow(1);
-    centrePending_ = TrendKind == AlarmKind && !isVisible();
+    centrePending_ = TrendKind == AlarmKind;
+    centreAlarmRowLater();
 }
 
 void FrmIntermittence::chkEvent_Click() {
@@ -298,7 +279,7 @@ void FrmIntermittence::cmbBrowse_Click() {
 
 void FrmIntermittence::optBrowse_Click(int) {
     const platform::WaitCursor wait;
-    const bool sampled = AlarmRecord.GasBaseInfo(7).toLong() == 2;
+    const bool sampled = AlarmRecord.KeptAsInterval();
     if (tableView()) {
         zvdGraph->hide();
         vfgBrowse->show();
@@ -308,7 +289,8 @@ void FrmIntermittence::optBrowse_Click(int) {
     } else {
         vfgBrowse->hide();
         zvdGraph->show();
-        ShowBrowseGraph();
+        // The graph the trend was just loaded into is not filled a second time.
+        if (!std::exchange(graphFresh_, false)) ShowBrowseGraph();
         setWindowIcon(
             main_.picture(sampled ? QStringLiteral("Interval0") : QStringLiteral("Alarm0")));
     }
@@ -338,7 +320,7 @@ void FrmIntermittence::centreAlarmRowLater() {
     QTimer::singleShot(0, this, [this] {
         if (!centrePending_ || !isVisible() || vfgBrowse->isHidden()) return;
         centrePending_ = false;
-        trendview::CentreAlarmRow(AlarmRecord, *vfgBrowse);
+        trendview::ScrollToAlarm(AlarmRecord, *vfgBrowse, true);
     });
 }
 
@@ -373,7 +355,8 @@ void FrmIntermittence::Form_Resize() {
     if (!l.laidOut) return;
     // Below the minimum size: the window grows to it first.
     if (l.width > in.width + 1 || l.height > in.height + 1) {
-        resize(pixels(l.width - in.borderWidth), pixels(l.height - in.borderHeight));
+        resize(platform::toPixels(l.width - in.borderWidth),
+               platform::toPixels(l.height - in.borderHeight));
         in = measured();
         l = LayOutTrendWindow(in);
     }
@@ -475,35 +458,24 @@ void FrmIntermittence::copyToClipboard() {
 }
 
 bool FrmIntermittence::exportText() {
-    const std::optional<trendview::ExportChoice> choice = trendview::AskExportFile(
-        services_.dialogs,
-        trendview::ProposedExportName(LastExportFile, services_.programFolder,
-                                      QStringLiteral("csv")),
-        TextTextFilter);
-    if (!choice) return false;
-    if (!trendview::MayReplace(services_.dialogs, choice->path)) return true;
-    const platform::WaitCursor wait;
-    const QString separator = trendview::ExportSeparator(choice->filter);
-    const bool written =
-        trendview::WriteExportFile(services_.dialogs, choice->path, [&](trendview::LineSink& sink) {
-            sink.write(ExportBrowseData(separator) + QStringLiteral("\r\n"));
+    return trendview::RunExport(
+        services_.dialogs, LastExportFile, services_.programFolder, QStringLiteral("csv"),
+        TextTextFilter, [this](const QString& path, int filter) {
+            const platform::WaitCursor wait;
+            const QString separator = trendview::ExportSeparator(filter);
+            return trendview::WriteExportFile(
+                services_.dialogs, path, [&](trendview::LineSink& sink) {
+                    sink.write(ExportBrowseData(separator) + QStringLiteral("\r\n"));
+                });
         });
-    if (written) LastExportFile = choice->path;
-    return written;
 }
 
 bool FrmIntermittence::exportBitmap() {
-    const std::optional<trendview::ExportChoice> choice = trendview::AskExportFile(
-        services_.dialogs,
-        trendview::ProposedExportName(LastExportFile, services_.programFolder,
-                                      QStringLiteral("bmp")),
-        TextBitmapFilter);
-    if (!choice) return false;
-    if (!trendview::MayReplace(services_.dialogs, choice->path)) return true;
-    if (!trendview::WriteBitmapFile(services_.dialogs, choice->path, zvdGraph->Picture()))
-        return false;
-    LastExportFile = choice->path;
-    return true;
+    return trendview::RunExport(
+        services_.dialogs, LastExportFile, services_.programFolder, QStringLiteral("bmp"),
+        TextBitmapFilter, [this](const QString& path, int) {
+            return trendview::WriteBitmapFile(services_.dialogs, path, zvdGraph->Picture());
+        });
 }
 
 }  // namespace alarmtrend

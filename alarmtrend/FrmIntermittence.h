@@ -133,6 +133,8 @@ class FrmIntermittence : public QDialog {
     // The alarm table was filled before the window was on screen: its rows are centred on the
     // alarm once the table has its size.
     bool centrePending_ = false;
+    // The graph was filled as the trend loaded, and has not been shown since.
+    bool graphFresh_ = false;
 };
 
 }  // namespace alarmtrend

@@ -23,6 +23,8 @@ enum LogText : int {
     TextDate = 5621,
     TextType = 5622,
     TextFolder = 5623,
+    TextIntervalTrend = 5624,  // the kinds' names
+    TextAlarmTrend = 5625,
     TextBefore = 5633,
     TextAfter = 5634,
     TextMaximumDate = 5663,

@@ -43,6 +43,8 @@ class clsAlarm : public RecordBase, public core::GasListSource {
     float Value(int gasNo, int index) const;
     void setValue(int gasNo, int index, float value);
     int16_t DataCount() const { return dataCount_; }
+    // Recorded in the short window (sampling flag 2): named and dated as an interval trend.
+    bool KeptAsInterval() const { return sampling_ == 2; }
     void setDataCount(int16_t count);  // at most 720
 
     bool Duplicate() const { return duplicate_; }

@@ -1,5 +1,7 @@
 #include "runtime/RuntimeError.h"
 
+#include <QtGlobal>
+
 namespace rt {
 
 QString RuntimeError::standardDescription(int number) {
@@ -38,5 +40,13 @@ RuntimeError::RuntimeError(int number, const QString& description)
     : std::runtime_error(description.toStdString()), number_(number), description_(description) {}
 
 RuntimeError::RuntimeError(int number) : RuntimeError(number, standardDescription(number)) {}
+
+void RunStep(const char* sequence, const char* step, const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const std::exception& e) {
+        qWarning("%s, %s: %s", sequence, step, e.what());
+    }
+}
 
 }  // namespace rt

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <stdexcept>
 
 namespace rt {
@@ -38,5 +39,9 @@ class RuntimeError : public std::runtime_error {
     int number_;
     QString description_;
 };
+
+// One step of a sequence whose steps each go on after a failed one (a window's loading): a
+// step that raises is noted in the program's warnings, and the caller runs the next.
+void RunStep(const char* sequence, const char* step, const std::function<void()>& work);
 
 }  // namespace rt

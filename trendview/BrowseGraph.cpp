@@ -5,6 +5,7 @@
 #include <array>
 
 #include "core/GasCommon.h"
+#include "core/LogTexts.h"
 #include "core/ModMain.h"
 #include "records/GasInfo.h"
 #include "runtime/Convert.h"
@@ -17,8 +18,6 @@ using records::decimalsOf;
 using records::gasInfo;
 
 namespace {
-
-enum Text : int { TextInterval = 5624, TextAlarm = 5625 };
 
 constexpr int Gases = 5;
 constexpr int EventBox = 5, CursorBox = 6;
@@ -57,7 +56,7 @@ void gasBoxes(const Record& r, GraphView view) {
 
 void intervalGraph(const records::clsInterval& r, GraphView view) {
     graph::uclZvdGraph& g = view.graph;
-    seriesAndTitles(r, TextInterval, view);
+    seriesAndTitles(r, core::TextIntervalTrend, view);
     const int kept = graph::FillIntervalSamples(g, r);
     graph::FillIntervalEvents(g, r);
     g.SampleCount = static_cast<int16_t>(kept);
@@ -68,8 +67,8 @@ void intervalGraph(const records::clsInterval& r, GraphView view) {
 
 void alarmGraph(const records::clsAlarm& r, bool kindBySampling, GraphView view) {
     graph::uclZvdGraph& g = view.graph;
-    const bool sampled = kindBySampling && r.GasBaseInfo(7).toLong() == 2;
-    seriesAndTitles(r, sampled ? TextInterval : TextAlarm, view);
+    const bool sampled = kindBySampling && r.KeptAsInterval();
+    seriesAndTitles(r, sampled ? core::TextIntervalTrend : core::TextAlarmTrend, view);
     g.SampleCount = static_cast<int16_t>(graph::FillAlarmSamples(g, r));
     gasBoxes(r, view);
     view.chkBrowse[EventBox]->hide();

@@ -29,6 +29,9 @@ struct GraphSource {
     bool kindBySampling = false;
 };
 
+// A trend of fewer usable samples is shown as a table only.
+inline constexpr int32_t GraphSamples = 5;
+
 // The usable readings of an interval trend: the most of any enabled gas 0 to 3 (readings of
 // 0 or more and "OVER").
 int32_t ValidSampleCount(const records::clsInterval& record);

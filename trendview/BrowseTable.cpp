@@ -15,7 +15,9 @@
 namespace trendview {
 
 using records::decimalsOf;
+using records::gas3Text;
 using records::gasInfo;
+using records::screenedGas4;
 
 namespace {
 
@@ -49,25 +51,6 @@ void emptyGrid(FlexGrid& grid, int cols) {
     grid.setCell(platform::FlexProperty::BackColor, 0, 0, 0, cols - 1, NoColour);
 }
 
-// ---- value texts ------------------------------------------------------------------------------
-
-// A gas-3 reading: its text, "OVER" below 0 or above the full scale.
-template <class Record>
-QString gas3Text(const Record& r, float value) {
-    return core::OverIfOutOfRange(core::ValueText(value, decimalsOf(r, 3)), gasInfo(r, 3, 1));
-}
-
-// A fifth-gas reading kept within the download's recorded range.
-template <class Record>
-float screenedGas4(const Record& r, float value) {
-    const float maximum = gasInfo(r, 4, 8);
-    if (value > -101 && maximum > -101) {
-        if (value > maximum) return -107;           // OVER
-        if (value < gasInfo(r, 4, 9)) return -119;  // U_OVER
-    }
-    return value;
-}
-
 // ---- summaries ------------------------------------------------------------------------------
 
 void startSummary(FlexGrid& summary, int rows) {
@@ -87,10 +70,7 @@ void intervalSummary(const records::clsInterval& r, bool trendWindow, FlexGrid& 
     startSummary(summary, trendWindow ? 13 : 11);
     const int16_t decimals = decimalsOf(r, 3);
     const int16_t scale = decimals < 0 ? int16_t(0) : decimals;
-    const auto statistic = [&](float raw) {
-        return core::OverIfOutOfRange(core::ValueText(core::ScaleRawValue(raw, scale), decimals),
-                                      gasInfo(r, 3, 1));
-    };
+    const auto statistic = [&](float raw) { return gas3Text(r, core::ScaleRawValue(raw, scale)); };
     const bool noStatistics = gasInfo(r, 3, 8) == -101;
     const QString none = QStringLiteral("-----");
     std::vector<std::vector<Variant>> rows = {
@@ -134,7 +114,7 @@ void intervalSummary(const records::clsInterval& r, bool trendWindow, FlexGrid& 
 void alarmSummary(const records::clsAlarm& r, bool trendWindow, FlexGrid& summary) {
     startSummary(summary, 7);
     // The window names a trend kept as an interval trend by its start.
-    const bool started = trendWindow && r.GasBaseInfo(7).toLong() == 2;
+    const bool started = trendWindow && r.KeptAsInterval();
     const std::vector<std::vector<Variant>> rows = {
         {res(TextProperty), res(TextValue)},
         {res(TextName), r.GasBaseInfo(0)},
@@ -280,18 +260,10 @@ void alarmTable(const records::clsAlarm& r, const TableOptions& options, FlexGri
 
 }  // namespace
 
-void ScrollToAlarm(const records::clsAlarm& r, FlexGrid& grid) {
+void ScrollToAlarm(const records::clsAlarm& r, FlexGrid& grid, bool shortTrends) {
     if (grid.Rows() < 2) return;
     grid.setTopRow(1);
-    if (r.GasBaseInfo(7).toLong() == 2 || r.DataCount() <= AlarmRow) return;
-    const int bottom = grid.BottomRow();
-    grid.setTopRow(std::clamp<int>(rt::CInt(AlarmRow - bottom / 2.0 + 1), 1, grid.Rows() - 1));
-}
-
-void CentreAlarmRow(const records::clsAlarm& r, FlexGrid& grid) {
-    if (grid.Rows() < 2) return;
-    grid.setTopRow(1);
-    if (r.GasBaseInfo(7).toLong() == 2) return;
+    if (r.KeptAsInterval() || (!shortTrends && r.DataCount() <= AlarmRow)) return;
     // Beyond the last top row the grid stops at it.
     const int bottom = grid.BottomRow();
     grid.setTopRow(std::clamp<int>(rt::CInt(AlarmRow - bottom / 2.0 + 1), 1, grid.Rows() - 1));
@@ -475,12 +447,9 @@ void ShowBrowseTable(const BrowseSource& source, const TableOptions& options,
         }
     }
     drawn();
-    if (options.tableShown && type == TypeAlarm) {
-        if (options.trendWindow)
-            CentreAlarmRow(*source.alarm, data);
-        else
-            ScrollToAlarm(*source.alarm, data);
-    }
+    // The alarm-trend window scrolls its table once it is on screen.
+    if (options.tableShown && type == TypeAlarm && !options.trendWindow)
+        ScrollToAlarm(*source.alarm, data);
 }
 
 }  // namespace trendview

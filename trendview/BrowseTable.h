@@ -42,7 +42,7 @@ struct TableOptions {
     bool debug = false;      // shows the trend tables' fifth-gas column
     // The alarm-trend window's look: an alarm trend's summary names its date by the sampling
     // flag, an interval trend's summary ends with the minimum rows, every word of an interval
-    // table stands left, and an alarm table is always scrolled towards its alarm row.
+    // table stands left, and the window scrolls an alarm table itself.
     bool trendWindow = false;
 };
 
@@ -51,12 +51,11 @@ struct TableOptions {
 inline constexpr int AlignedRowsLimit = 5400;
 
 // Scrolls an alarm trend's table so that the row of the alarm (row 361, the 361st sample)
-// stands near the middle of the rows shown; to the top when the trend has no such row or is an
-// interval trend kept as an alarm trend.
-void ScrollToAlarm(const records::clsAlarm& record, platform::FlexGrid& data);
-// The alarm-trend window's scrolling: towards the alarm row whatever the trend's length (a
-// short table stops at its last top row), to the top for a trend kept as an interval trend.
-void CentreAlarmRow(const records::clsAlarm& record, platform::FlexGrid& data);
+// stands near the middle of the rows shown (a short table stops at its last top row); to the
+// top for an interval trend kept as an alarm trend, and, unless `shortTrends`, for a trend
+// without samples beyond the alarm's.
+void ScrollToAlarm(const records::clsAlarm& record, platform::FlexGrid& data,
+                   bool shortTrends = false);
 
 // Fills the summary grid and, while the table is shown, the data grid for one stored
 // download. Database errors reach the caller; the grids keep what was written until then.

@@ -86,6 +86,19 @@ bool MayReplace(platform::Dialogs& dialogs, const QString& path) {
                            platform::MsgButtons::YesNo) == platform::MsgAnswer::Yes;
 }
 
+bool RunExport(platform::Dialogs& dialogs, QString& lastExportFile, const QString& programFolder,
+               const QString& extension, int filterText,
+               const std::function<bool(const QString& path, int filter)>& write) {
+    const std::optional<ExportChoice> choice = AskExportFile(
+        dialogs, ProposedExportName(lastExportFile, programFolder, extension), filterText);
+    if (!choice) return false;
+    // "No" ends the command as done, nothing written.
+    if (!MayReplace(dialogs, choice->path)) return true;
+    if (!write(choice->path, choice->filter)) return false;
+    lastExportFile = choice->path;
+    return true;
+}
+
 QString ExportSeparator(int filter) {
     return filter == TabFilter ? QStringLiteral("\t") : QStringLiteral(",");
 }

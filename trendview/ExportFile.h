@@ -13,6 +13,15 @@
 // replaces an existing file only when the new one is whole.
 namespace trendview {
 
+// The export command: the save dialog (titled "Export", with the filter list of that text id)
+// proposing a name from the last export's, the overwrite question, then `write` with the file
+// and the filter entry taken, which writes it (telling its own failures) and says whether it
+// did. False when the dialog was cancelled or the write failed; `lastExportFile` becomes the
+// file written.
+bool RunExport(platform::Dialogs& dialogs, QString& lastExportFile, const QString& programFolder,
+               const QString& extension, int filterText,
+               const std::function<bool(const QString& path, int filter)>& write);
+
 // The file the save dialog proposes: "Sample.<extension>" in the program folder before the
 // first export, else the last export's name with its last three characters replaced by the
 // extension (kept when they already are it, in any case).

@@ -12,7 +12,9 @@
 namespace trendview {
 
 using records::decimalsOf;
+using records::gas3Text;
 using records::gasInfo;
+using records::screenedGas4;
 
 namespace {
 
@@ -55,22 +57,6 @@ class Lines {
     QString text_;
 };
 
-template <class Record>
-QString gas3Cell(const Record& r, float value) {
-    return core::OverIfOutOfRange(core::ValueText(value, decimalsOf(r, 3)), gasInfo(r, 3, 1));
-}
-
-// The fifth gas's reading kept within the download's recorded range.
-template <class Record>
-float limitedGas4(const Record& r, float value) {
-    const float maximum = gasInfo(r, 4, 8);
-    if (value > -101 && maximum > -101) {
-        if (value > maximum) return -107;
-        if (value < gasInfo(r, 4, 9)) return -119;
-    }
-    return value;
-}
-
 // The cell of an event row: the event's word with the sample of its moment, or the sample's
 // reading when the gas had no event.
 QString eventCell(float code, int16_t decimals, bool hasSample, const QString& reading) {
@@ -86,7 +72,7 @@ QString intervalTrend(const records::clsInterval& r, const QString& sep, bool de
     Lines out(sep);
     const int16_t d3 = decimalsOf(r, 3), d4 = decimalsOf(r, 4);
     const auto statistic = [&](int type) {
-        return gas3Cell(r, core::ScaleRawValue(gasInfo(r, 3, type), d3));
+        return gas3Text(r, core::ScaleRawValue(gasInfo(r, 3, type), d3));
     };
     out.line({QStringLiteral("QM-73 Data Sample (Interval Trend)")});
     out.line({res(TextProperty), res(TextValue)});
@@ -111,9 +97,9 @@ QString intervalTrend(const records::clsInterval& r, const QString& sep, bool de
         line += QString::number(++number) + sep;
         if (!row.event) {
             line += exportDate(r.DateTimes(row.index)) + sep +
-                    gas3Cell(r, r.GasValue(3, row.index).toSingle());
+                    gas3Text(r, r.GasValue(3, row.index).toSingle());
             if (debug)
-                out.add(core::ValueText(limitedGas4(r, r.GasValue(4, row.index).toSingle()), d4));
+                out.add(core::ValueText(screenedGas4(r, r.GasValue(4, row.index).toSingle()), d4));
         } else {
             // Only a sample of exactly the event's moment counts as its reading.
             const rt::OleDate date = r.EventDateTimes(row.index);
@@ -121,12 +107,12 @@ QString intervalTrend(const records::clsInterval& r, const QString& sep, bool de
             const bool has = k >= 0;
             line += exportDate(date) + sep +
                     eventCell(r.GasEvent(3, row.index).toSingle(), d3, has,
-                              has ? gas3Cell(r, r.GasValue(3, k).toSingle()) : QString());
+                              has ? gas3Text(r, r.GasValue(3, k).toSingle()) : QString());
             if (debug)
-                out.add(
-                    eventCell(r.GasEvent(4, row.index).toSingle(), d4, has,
-                              has ? core::ValueText(limitedGas4(r, r.GasValue(4, k).toSingle()), d4)
-                                  : QString()));
+                out.add(eventCell(
+                    r.GasEvent(4, row.index).toSingle(), d4, has,
+                    has ? core::ValueText(screenedGas4(r, r.GasValue(4, k).toSingle()), d4)
+                        : QString()));
         }
         out.end();
         if (sink) sink->write(out.take());
@@ -138,7 +124,7 @@ QString alarmTrend(const records::clsAlarm& r, const QString& sep, bool debug,
                    bool kindBySampling) {
     Lines out(sep);
     const int16_t d4 = decimalsOf(r, 4);
-    out.line({kindBySampling && r.GasBaseInfo(7).toLong() == 2
+    out.line({kindBySampling && r.KeptAsInterval()
                   ? QStringLiteral("QM-73 Data Sample (Interval Trend)")
                   : QStringLiteral("QM-73 Data Sample (Alarm Trend)")});
     out.line({res(TextProperty), res(TextValue)});
@@ -154,8 +140,8 @@ QString alarmTrend(const records::clsAlarm& r, const QString& sep, bool debug,
     out.end();
     for (int i = 0; i < r.DataCount(); ++i) {
         out.text() += QString::number(i + 1) + sep + exportDate(r.DateTimes(i)) + sep +
-                      gas3Cell(r, r.Value(3, i));
-        if (debug) out.add(core::ValueText(limitedGas4(r, r.Value(4, i)), d4));
+                      gas3Text(r, r.Value(3, i));
+        if (debug) out.add(core::ValueText(screenedGas4(r, r.Value(4, i)), d4));
         out.end();
     }
     return out.take();

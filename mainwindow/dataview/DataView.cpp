@@ -25,9 +25,6 @@ enum Text : int {
     TextHistory = 5673,
 };
 
-// The fewest valid samples a trend needs for its graph.
-constexpr int GraphSamples = 5;
-
 template <class T>
 T& made(std::unique_ptr<T>& record) {
     if (!record) record = std::make_unique<T>();
@@ -154,7 +151,7 @@ void DataView::ShowDataView() {
             r.ClearDatas();
             r.setSeqNo(SelectedLogSeqNo);
             r.ReLoad();
-            kindText = r.GasBaseInfo(7).toLong() == 2 ? TextInterval : TextAlarm;
+            kindText = r.KeptAsInterval() ? TextInterval : TextAlarm;
             tableOnlyBoxes();
             graph = r.DataCount() >= GraphSamples;
             break;

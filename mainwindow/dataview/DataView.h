@@ -28,17 +28,15 @@ namespace dataview {
 
 // The shared trend views: the table, the summary and the export text.
 using trendview::AlignedRowsLimit;
-using trendview::AskExportFile;
 using trendview::BrowseSource;
 using trendview::ExportBrowseData;
-using trendview::ExportChoice;
 using trendview::ExportSeparator;
 using trendview::ExportSource;
+using trendview::GraphSamples;
 using trendview::GraphSource;
 using trendview::GraphView;
 using trendview::LineSink;
-using trendview::MayReplace;
-using trendview::ProposedExportName;
+using trendview::RunExport;
 using trendview::ScrollToAlarm;
 using trendview::ShowBrowseTable;
 using trendview::TableOptions;

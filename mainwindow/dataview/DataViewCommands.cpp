@@ -142,46 +142,34 @@ void DataView::copyToClipboard() {
 // ---- export ------------------------------------------------------------------------------------
 
 bool DataView::exportText() {
-    const std::optional<ExportChoice> choice =
-        AskExportFile(w_.dialogs,
-                      ProposedExportName(w_.fields.LastExportFile, w_.paths.programFolder(),
-                                         QStringLiteral("csv")),
-                      TextTextFilter);
-    if (!choice) return false;
-    if (!MayReplace(w_.dialogs, choice->path)) return true;
-
-    const ExportLock lock(w_);
-    const mainwindow::WaitCursor wait;
-    download::ActivityCode = ActivityWriting;
-    w_.progress.Show(ActivityWriting);
-    const auto restore = qScopeGuard([this] {
-        w_.progress.Unload();
-        download::ActivityCode = 0;
-    });
-    const QString separator = ExportSeparator(choice->filter);
-    const bool written = WriteExportFile(w_.dialogs, choice->path, [&](LineSink& sink) {
-        Breather breathe;
-        if (SelectedLogType == TypeInterval)
-            ExportBrowseData(exportSource(), separator, &sink, std::ref(breathe));
-        else
-            sink.write(ExportBrowseData(exportSource(), separator, nullptr) +
-                       QStringLiteral("\r\n"));
-    });
-    if (written) w_.fields.LastExportFile = choice->path;
-    return written;
+    return RunExport(
+        w_.dialogs, w_.fields.LastExportFile, w_.paths.programFolder(), QStringLiteral("csv"),
+        TextTextFilter, [this](const QString& path, int filter) {
+            const ExportLock lock(w_);
+            const mainwindow::WaitCursor wait;
+            download::ActivityCode = ActivityWriting;
+            w_.progress.Show(ActivityWriting);
+            const auto restore = qScopeGuard([this] {
+                w_.progress.Unload();
+                download::ActivityCode = 0;
+            });
+            const QString separator = ExportSeparator(filter);
+            return WriteExportFile(w_.dialogs, path, [&](LineSink& sink) {
+                Breather breathe;
+                if (SelectedLogType == TypeInterval)
+                    ExportBrowseData(exportSource(), separator, &sink, std::ref(breathe));
+                else
+                    sink.write(ExportBrowseData(exportSource(), separator, nullptr) +
+                               QStringLiteral("\r\n"));
+            });
+        });
 }
 
 bool DataView::exportBitmap() {
-    const std::optional<ExportChoice> choice =
-        AskExportFile(w_.dialogs,
-                      ProposedExportName(w_.fields.LastExportFile, w_.paths.programFolder(),
-                                         QStringLiteral("bmp")),
-                      TextBitmapFilter);
-    if (!choice) return false;
-    if (!MayReplace(w_.dialogs, choice->path)) return true;
-    if (!WriteBitmapFile(w_.dialogs, choice->path, w_.page.zvdGraph->Picture())) return false;
-    w_.fields.LastExportFile = choice->path;
-    return true;
+    return RunExport(w_.dialogs, w_.fields.LastExportFile, w_.paths.programFolder(),
+                     QStringLiteral("bmp"), TextBitmapFilter, [this](const QString& path, int) {
+                         return WriteBitmapFile(w_.dialogs, path, w_.page.zvdGraph->Picture());
+                     });
 }
 
 }  // namespace dataview

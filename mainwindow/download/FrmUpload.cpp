@@ -25,10 +25,6 @@ enum UploadText : int {
 
 constexpr double AnimationHeight = 64 * 15;
 
-int pixels(double twips) {
-    return static_cast<int>(std::lround(platform::twipsToPixels(twips)));
-}
-
 void drawFolder(QPainter& p, const QRectF& r) {
     p.setPen(QPen(QColor(150, 110, 20), 1));
     p.setBrush(QColor(240, 200, 80));
@@ -91,7 +87,7 @@ FrmUpload::FrmUpload(comm::uclVyif& link, QWidget* parent)
     // Keeps the window drawn while its caller waits.
     tmrInter.setInterval(500);
     connect(&tmrInter, &QTimer::timeout, this, [this] { update(); });
-    setFixedSize(pixels(WindowWidth), pixels(WindowHeight(false)));
+    setFixedSize(platform::toPixels(WindowWidth), platform::toPixels(WindowHeight(false)));
 }
 
 double FrmUpload::WindowHeight(bool withButton) {
@@ -140,7 +136,8 @@ void FrmUpload::Load(int32_t activityCode) {
     }
     cmdUpload->setEnabled(true);
     canceled_ = false;
-    setFixedSize(pixels(WindowWidth), pixels(WindowHeight(!cmdUpload->isHidden())));
+    setFixedSize(platform::toPixels(WindowWidth),
+                 platform::toPixels(WindowHeight(!cmdUpload->isHidden())));
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
         move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);

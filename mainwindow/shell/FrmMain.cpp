@@ -21,6 +21,7 @@
 #include "platform/Twips.h"
 #include "platform/gui/Fonts.h"
 #include "runtime/Format.h"
+#include "runtime/RuntimeError.h"
 
 namespace shell {
 
@@ -248,11 +249,7 @@ FrmMain::~FrmMain() = default;
 // ---- Form_Load ----------------------------------------------------------------------------
 
 void FrmMain::step(const char* name, const std::function<void()>& work) {
-    try {
-        work();
-    } catch (const std::exception& e) {
-        qWarning("Start-up, %s: %s", name, e.what());
-    }
+    rt::RunStep("Start-up", name, work);
 }
 
 void FrmMain::Form_Load() {
@@ -346,22 +343,13 @@ void FrmMain::ReloadSettings() {
 
 void FrmMain::applyDisplayFont() {
     const core::StdFont& d = core::SettingsFont;
-    QFont font;
-    font.setFamily(d.name.isEmpty() ? QApplication::font().family() : d.name);
-    font.setPointSizeF(d.size > 0 ? d.size : 9.0);
-    // Every attribute set, so that a frame's bold title does not pass to its contents.
-    font.setWeight(d.bold ? QFont::Bold : QFont::Normal);
-    font.setItalic(d.italic);
-    font.setUnderline(d.underline);
-    font.setStrikeOut(d.strikethrough);
-    platform::PreferProportionalJapanese(font.family());
-    setFont(font);
+    std::vector<QWidget*> controls, frames(fraMenu.begin(), fraMenu.end());
     for (const auto& [key, widget] : registry_.all())
-        widget->setFont(font);
-    QFont bold = font;
-    bold.setWeight(QFont::Bold);
-    for (QGroupBox* frame : fraMenu)
-        frame->setFont(bold);
+        controls.push_back(widget);
+    platform::ApplyWindowFont(
+        *this,
+        platform::DisplayFont(d.name, d.size, d.bold, d.italic, d.underline, d.strikethrough),
+        controls, frames);
 }
 
 void FrmMain::Show() {
@@ -437,11 +425,9 @@ void FrmMain::placeOnScreen() {
     const WindowPlace place =
         PlaceWindow({twips(area.width()), twips(area.height())},
                     {twips(outer.width()), twips(outer.height())}, core::ExecuteCount);
-    const auto pixels = [](double t) {
-        return static_cast<int>(std::lround(platform::twipsToPixels(t)));
-    };
-    resize(pixels(place.width) - frame.width(), pixels(place.height) - frame.height());
-    move(area.left() + pixels(place.left), area.top() + pixels(place.top));
+    resize(platform::toPixels(place.width) - frame.width(),
+           platform::toPixels(place.height) - frame.height());
+    move(area.left() + platform::toPixels(place.left), area.top() + platform::toPixels(place.top));
 }
 
 // ---- layout -------------------------------------------------------------------------------
@@ -528,7 +514,7 @@ float FrmMain::Width() const {
 
 void FrmMain::setWidth(float twipsWidth) {
     const int frame = isVisible() ? frameGeometry().width() - width() : 0;
-    resize(static_cast<int>(std::lround(platform::twipsToPixels(twipsWidth))) - frame, height());
+    resize(platform::toPixels(twipsWidth) - frame, height());
 }
 
 float FrmMain::Height() const {
@@ -537,7 +523,7 @@ float FrmMain::Height() const {
 
 void FrmMain::setHeight(float twipsHeight) {
     const int frame = isVisible() ? frameGeometry().height() - height() : 0;
-    resize(width(), static_cast<int>(std::lround(platform::twipsToPixels(twipsHeight))) - frame);
+    resize(width(), platform::toPixels(twipsHeight) - frame);
 }
 
 int16_t FrmMain::chkLog(int index) const {

@@ -7,11 +7,13 @@
 
 namespace platform {
 
+int toPixels(double twips) {
+    return static_cast<int>(std::lround(twipsToPixels(twips)));
+}
+
 QRect toPixels(const TwipsRect& rect) {
-    const auto px = [](double twips) {
-        return static_cast<int>(std::lround(twipsToPixels(twips)));
-    };
-    return QRect(px(rect.left), px(rect.top), px(rect.width), px(rect.height));
+    return QRect(toPixels(rect.left), toPixels(rect.top), toPixels(rect.width),
+                 toPixels(rect.height));
 }
 
 TwipsRect toTwips(const QRect& rect) {

@@ -15,6 +15,8 @@ struct TwipsRect {
     bool operator==(const TwipsRect&) const = default;
 };
 
+// A length in whole pixels, rounded.
+int toPixels(double twips);
 QRect toPixels(const TwipsRect& rect);
 TwipsRect toTwips(const QRect& rect);
 // Places a widget at a twips rectangle of its parent.
