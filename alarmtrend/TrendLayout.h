@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/gui/Geometry.h"
+#include "trendview/BrowseLayout.h"
 
 namespace alarmtrend {
 
@@ -23,23 +24,15 @@ struct TrendLayoutInput {
     double zoomLabelWidth = 0, zoomLabelHeight = 0;
 };
 
-// Where everything goes. Positions inside the frame are relative to it.
-struct TrendLayout {
+// Where everything goes: the frame, and in it the browse panel. Positions inside the frame are
+// relative to it.
+struct TrendLayout : trendview::BrowsePanel {
     bool laidOut = false;          // false: minimised, nothing moves
     double width = 0, height = 0;  // the window's outer size after the minimum
     platform::TwipsRect fraMenu;
-    std::array<platform::TwipsRect, 2> optBrowse;
-    platform::TwipsRect chkEvent;
-    std::optional<platform::TwipsRect> vfgSummary;  // placed only while it is shown
-    platform::TwipsRect vfgBrowse, zvdGraph;
-    std::array<platform::TwipsRect, 7> chkBrowse;
-    platform::TwipsRect lblTitle1, cmbBrowse;
-    std::array<platform::TwipsRect, 5> cmdBrowse;
     // The graph's options: the zoom label and list shown, the check boxes left as the graph
     // view set them (Graph view); all hidden (Table view).
     bool graphOptionsShown = false;
-    // Column widths by column; nullopt keeps a column's width.
-    std::vector<std::optional<double>> browseColWidths, summaryColWidths;
 };
 
 // The window's minimum outer size.

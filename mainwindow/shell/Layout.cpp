@@ -1,5 +1,7 @@
 #include "mainwindow/shell/Layout.h"
 
+#include "trendview/BrowseLayout.h"
+
 #include <cmath>
 #include <optional>
 #include <tuple>
@@ -261,62 +263,41 @@ void Pass::dataPage(const TwipsRect& p) {
     show(chkEvent, -1, table);
     show(chkOutline, -1, table);
 
-    move(opt, 0, 120, 240);
-    move(opt, 1, r(opt, 0).left + r(opt, 0).width + 120, 240);
-    move(chkEvent, -1, r(opt, 1).left + r(opt, 1).width + 120, 240);
-    move(chkOutline, -1, r(chkEvent).left + r(chkEvent).width + 120, 240);
-
-    const TwipsRect o = r(opt, 0);
-    double bottom = o.top + o.height;
-    const bool withSummary = m_.visible(summary);
-    if (withSummary) {
-        move(summary, -1, 120, o.top + o.height + 120, p.width - 240, p.height * 0.3);
-        bottom = r(summary).top + r(summary).height;
-    }
-    move(browse, -1, 120, bottom + 120, p.width - 240, p.height - bottom - 240);
-    move(zvd, -1, 120, r(browse).top, r(browse).width, p.height - bottom - 920);
-
-    const TwipsRect g = r(zvd);
-    const double firstRow = g.top + g.height + 120;
-    move(chk, 0, 120, firstRow);
-    move(chk, 1, p.width / 4, firstRow);
-    move(chk, 2, p.width / 2, firstRow);
-    move(chk, 3, p.width * 3 / 4, firstRow);
-    const double secondRow = r(chk, 0).top + r(chk, 0).height;
-    move(title, 1, 120, secondRow);
-    move(zoom, -1, r(title, 1).left + r(title, 1).width + 240, secondRow);
-    move(chk, 4, p.width / 4, secondRow);
-    move(chk, 5, p.width / 2, secondRow);
-    move(chk, 6, p.width * 3 / 4, secondRow);
-
-    const TwipsRect b = r(browse);
-    const double w = b.width;
-    move(cmd, 4, b.left + w - w * 0.12, 240, w * 0.12, r(chkEvent).height);
-    for (const auto& [button, next, gap] : {std::tuple{3, 4, 240.0}, {2, 3, 0.0}, {0, 2, 0.0}}) {
-        const TwipsRect n = r(cmd, next);
-        move(cmd, button, n.left - n.width - gap, 240, n.width, n.height);
-    }
-
-    const int n = m_.cols(browse);
-    const std::map<int, std::vector<double>> shares = {
-        {2, {0.29}},
-        {3, {0.29, 0.71 / 2}},
-        {4, {0.07, 0.22, 0.71 / 2}},
-        {5, {0.1, 0.3, 0.2, 0.2}},
-        {6, {0.1, 0.3, 0.13, 0.13, 0.13}},
-        {7, {0.07, 0.22, 0.14, 0.14, 0.14, 0.14}},
-        {8, {0.07, 0.19, 0.08, 0.14, 0.14, 0.14, 0.14}}};
-    if (const auto it = shares.find(n); it != shares.end())
-        for (size_t c = 0; c < it->second.size(); ++c)
-            colWidth(browse, static_cast<int>(c), w * it->second[c]);
-
-    if (withSummary) {
-        const double s = r(summary).width;
-        const int m = m_.cols(summary);
-        colWidth(summary, 0, s * 0.29);
-        for (int c = 1; c <= m - 2; ++c)
-            colWidth(summary, c, s * 0.14);
-    }
+    trendview::BrowsePanelInput panel;
+    panel.width = p.width;
+    panel.height = p.height;
+    panel.optBrowse = {r(opt, 0), r(opt, 1)};
+    panel.chkEvent = r(chkEvent);
+    for (int i = 0; i < GraphBoxes; ++i)
+        panel.chkBrowse[static_cast<size_t>(i)] = r(chk, i);
+    panel.lblTitle1 = r(title, 1);
+    panel.cmbBrowse = r(zoom);
+    panel.summaryVisible = m_.visible(summary);
+    panel.browseCols = m_.cols(browse);
+    panel.summaryCols = m_.cols(summary);
+    panel.eightColumnShares = {0.07, 0.19, 0.08, 0.14, 0.14, 0.14, 0.14};
+    const trendview::BrowsePanel b = trendview::LayOutBrowsePanel(panel);
+    const auto place = [this](const QString& name, int index, const TwipsRect& rect) {
+        move(name, index, rect.left, rect.top, rect.width, rect.height);
+    };
+    for (int i = 0; i < 2; ++i)
+        place(opt, i, b.optBrowse[static_cast<size_t>(i)]);
+    place(chkEvent, -1, b.chkEvent);
+    move(chkOutline, -1, b.chkEvent.right() + 120, 240);
+    if (b.vfgSummary) place(summary, -1, *b.vfgSummary);
+    place(browse, -1, b.vfgBrowse);
+    place(zvd, -1, b.zvdGraph);
+    for (int i = 0; i < GraphBoxes; ++i)
+        place(chk, i, b.chkBrowse[static_cast<size_t>(i)]);
+    place(title, 1, b.lblTitle1);
+    place(zoom, -1, b.cmbBrowse);
+    // "To clipboard" keeps its own place on this page.
+    for (int i : {0, 2, 3, 4})
+        place(cmd, i, b.cmdBrowse[static_cast<size_t>(i)]);
+    for (const auto& [grid, widths] :
+         {std::pair{browse, &b.browseColWidths}, std::pair{summary, &b.summaryColWidths}})
+        for (size_t c = 0; c < widths->size(); ++c)
+            if ((*widths)[c]) colWidth(grid, static_cast<int>(c), *(*widths)[c]);
 }
 
 void Pass::libraryPage(const TwipsRect& p) {
