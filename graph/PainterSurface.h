@@ -52,7 +52,8 @@ class PainterSurface : public GraphSurface {
 };
 
 // The printer back end: a page of a print job, in the printer's device units, with its origin
-// at the printable area. The job owns the painter and moves from page to page.
+// at the printable area. The job owns the painter (begun) and moves from page to page; once
+// the painter has ended, nothing more is drawn.
 class PrinterSurface : public PainterSurface {
   public:
     PrinterSurface(QPrinter& printer, QPainter& painter);
@@ -62,7 +63,7 @@ class PrinterSurface : public PainterSurface {
     double ScaleHeight() const override;
 
   protected:
-    QPainter* painter() override { return &painter_; }
+    QPainter* painter() override { return painter_.isActive() ? &painter_ : nullptr; }
     QPaintDevice* metricsDevice() const override { return &printer_; }
 
   private:

@@ -4,61 +4,43 @@
 
 namespace printing {
 
-namespace {
-
-double tpp(const QPrinter& printer) {
-    return 1440.0 / printer.resolution();
-}
-
-}  // namespace
-
-PrintJob::PrintJob(std::unique_ptr<QPrinter> printer)
-    : PainterSurface(tpp(*printer), tpp(*printer)), printer_(std::move(printer)) {
-    if (!painter_.begin(printer_.get()))
+detail::JobDevice::JobDevice(std::unique_ptr<QPrinter> printer) : ownPrinter_(std::move(printer)) {
+    if (!ownPainter_.begin(ownPrinter_.get()))
         throw rt::RuntimeError(
             rt::ErrPathAccess,
             QStringLiteral("The printer %1 cannot start the job")
-                .arg(printer_->outputFileName().isEmpty() ? printer_->printerName()
-                                                          : printer_->outputFileName()));
-    painter_.setRenderHint(QPainter::Antialiasing, false);
-    ForeColor = 0;
-    BackColor = 0xFFFFFF;
+                .arg(ownPrinter_->outputFileName().isEmpty() ? ownPrinter_->printerName()
+                                                             : ownPrinter_->outputFileName()));
 }
+
+PrintJob::PrintJob(std::unique_ptr<QPrinter> printer)
+    : JobDevice(std::move(printer)), PrinterSurface(*ownPrinter_, ownPainter_) {}
 
 PrintJob::~PrintJob() {
     if (ended_) return;
     // Given up: nothing more goes to the printer.
-    printer_->abort();
-    if (painter_.isActive()) painter_.end();
-}
-
-double PrintJob::ScaleWidth() const {
-    return printer_->width() * TwipsPerPixelX();
-}
-
-double PrintJob::ScaleHeight() const {
-    return printer_->height() * TwipsPerPixelY();
+    ownPrinter_->abort();
+    if (ownPainter_.isActive()) ownPainter_.end();
 }
 
 double PrintJob::Width() const {
-    return printer_->pageLayout().fullRectPoints().width() * 20.0;
+    return ownPrinter_->pageLayout().fullRectPoints().width() * 20.0;
 }
 
 double PrintJob::Height() const {
-    return printer_->pageLayout().fullRectPoints().height() * 20.0;
+    return ownPrinter_->pageLayout().fullRectPoints().height() * 20.0;
 }
 
 void PrintJob::NewPage() {
     flush();
-    if (!printer_->newPage())
+    if (!ownPrinter_->newPage())
         throw rt::RuntimeError(rt::ErrPathAccess, QStringLiteral("The printer took no new sheet"));
-    ++pages_;
 }
 
 void PrintJob::EndDoc() {
     flush();
     ended_ = true;
-    if (!painter_.end() || printer_->printerState() == QPrinter::Error)
+    if (!ownPainter_.end() || ownPrinter_->printerState() == QPrinter::Error)
         throw rt::RuntimeError(rt::ErrPathAccess, QStringLiteral("The print job did not finish"));
 }
 

@@ -8,9 +8,21 @@
 
 namespace printing {
 
+namespace detail {
+
+// The printer of a job and its painter, begun before the page surface is built on them.
+struct JobDevice {
+    // Raises rt::RuntimeError (error 75) when the printer cannot start the job.
+    explicit JobDevice(std::unique_ptr<QPrinter> printer);
+    std::unique_ptr<QPrinter> ownPrinter_;
+    QPainter ownPainter_;
+};
+
+}  // namespace detail
+
 // One print job on a printer: the printable area of each sheet as a drawing surface in twips
 // (origin at its top left), sheets added by NewPage and the job sent by EndDoc.
-class PrintJob : public graph::PainterSurface {
+class PrintJob : private detail::JobDevice, public graph::PrinterSurface {
   public:
     // Starts the job; raises rt::RuntimeError (error 75) when the printer cannot start it.
     explicit PrintJob(std::unique_ptr<QPrinter> printer);
@@ -19,26 +31,14 @@ class PrintJob : public graph::PainterSurface {
     PrintJob(const PrintJob&) = delete;
     PrintJob& operator=(const PrintJob&) = delete;
 
-    bool isPrinter() const override { return true; }
-    double ScaleWidth() const override;
-    double ScaleHeight() const override;
     double Width() const override;
     double Height() const override;
     // Raise rt::RuntimeError (error 75) when the printer refuses.
     void NewPage() override;
     void EndDoc() override;
-    bool ended() const { return ended_; }
-    int pages() const { return pages_; }
-
-  protected:
-    QPainter* painter() override { return &painter_; }
-    QPaintDevice* metricsDevice() const override { return printer_.get(); }
 
   private:
-    std::unique_ptr<QPrinter> printer_;
-    QPainter painter_;
     bool ended_ = false;
-    int pages_ = 1;
 };
 
 }  // namespace printing
