@@ -27,16 +27,6 @@ QString titleTime(rt::OleDate date) {
 }
 
 template <class Record>
-void addSeries(uclZvdGraph& g, const Record& r, bool eventsVisible) {
-    for (int gas = 0; gas < Gases; ++gas) {
-        g.AddSample(r.GasListInfo(gas, 0).toText(), core::GraphColors[static_cast<size_t>(gas)],
-                    QStringLiteral("#") + core::DecimalMask(decimalsOf(r, gas)),
-                    gasInfo(r, gas, 1));
-        g.setEventVisible(gas, eventsVisible);
-    }
-}
-
-template <class Record>
 void titles(uclZvdGraph& g, const Record& r, int kindText) {
     g.TitleTop = core::LoadResText(TextTitle, {r.GasBaseInfo(0)}) + QStringLiteral(" - ") +
                  core::LoadResText(kindText);
@@ -51,13 +41,6 @@ void plotSample(const Record& r, uclZvdGraph& g, int index, float gas3, float ga
     g.setValueY(3, index, FullScaleValue(gas3, gasInfo(r, 3, 1), decimalsOf(r, 3)));
     g.setValueY(4, index,
                 FifthGasValue(gas4, gasInfo(r, 4, 8), gasInfo(r, 4, 9), decimalsOf(r, 4)));
-}
-
-template <class Record>
-void showEnabled(uclZvdGraph& g, const Record& r) {
-    for (int gas = 0; gas < Gases; ++gas)
-        g.setSampleVisible(gas, r.GasListInfo(gas, 13).toBool());
-    g.setSampleVisible(4, core::DebugMode);
 }
 
 }  // namespace
@@ -85,12 +68,13 @@ float FifthGasValue(float value, float maximum, float minimum, int16_t decimals)
     return value > -101 ? RoundedAsShown(value, decimals) : GapValue;
 }
 
-void AddTrendSeries(uclZvdGraph& g, const records::clsInterval& r, bool eventsVisible) {
-    addSeries(g, r, eventsVisible);
-}
-
-void AddTrendSeries(uclZvdGraph& g, const records::clsAlarm& r, bool eventsVisible) {
-    addSeries(g, r, eventsVisible);
+void AddTrendSeries(uclZvdGraph& g, const core::GasListSource& r, bool eventsVisible) {
+    for (int gas = 0; gas < Gases; ++gas) {
+        g.AddSample(r.GasListInfo(gas, 0).toText(), core::GraphColors[static_cast<size_t>(gas)],
+                    QStringLiteral("#") + core::DecimalMask(decimalsOf(r, gas)),
+                    gasInfo(r, gas, 1));
+        g.setEventVisible(gas, eventsVisible);
+    }
 }
 
 void SetTrendTitles(uclZvdGraph& g, const records::clsInterval& r, int kindText) {
@@ -162,12 +146,10 @@ void DrawWithAutomaticRanges(uclZvdGraph& g) {
     g.Refresh();
 }
 
-void ShowEnabledSeries(uclZvdGraph& g, const records::clsInterval& r) {
-    showEnabled(g, r);
-}
-
-void ShowEnabledSeries(uclZvdGraph& g, const records::clsAlarm& r) {
-    showEnabled(g, r);
+void ShowEnabledSeries(uclZvdGraph& g, const core::GasListSource& r) {
+    for (int gas = 0; gas < Gases; ++gas)
+        g.setSampleVisible(gas, r.GasListInfo(gas, 13).toBool());
+    g.setSampleVisible(4, core::DebugMode);
 }
 
 }  // namespace graph

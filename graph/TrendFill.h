@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "core/GasCommon.h"
 #include "graph/uclZvdGraph.h"
 #include "records/ClsAlarm.h"
 #include "records/ClsInterval.h"
@@ -21,8 +22,7 @@ float FifthGasValue(float value, float maximum, float minimum, int16_t decimals)
 
 // One series per gas 0 to 4 (name, colour, value format, full scale), each with its event
 // marks shown or hidden; series i is gas i.
-void AddTrendSeries(uclZvdGraph& g, const records::clsInterval& r, bool eventsVisible);
-void AddTrendSeries(uclZvdGraph& g, const records::clsAlarm& r, bool eventsVisible);
+void AddTrendSeries(uclZvdGraph& g, const core::GasListSource& r, bool eventsVisible);
 // "Data Browse (name) - kind" above, the first and last sample times below, the time labels.
 void SetTrendTitles(uclZvdGraph& g, const records::clsInterval& r, int kindText);
 void SetTrendTitles(uclZvdGraph& g, const records::clsAlarm& r, int kindText);
@@ -39,8 +39,7 @@ int FillAlarmSamples(uclZvdGraph& g, const records::clsAlarm& r);
 // was set.
 bool MarkAlarm(uclZvdGraph& g, const records::clsAlarm& r);
 // The series of the enabled gases shown, the fifth only in debug mode.
-void ShowEnabledSeries(uclZvdGraph& g, const records::clsInterval& r);
-void ShowEnabledSeries(uclZvdGraph& g, const records::clsAlarm& r);
+void ShowEnabledSeries(uclZvdGraph& g, const core::GasListSource& r);
 
 // Zoom 1 and every range back to automatic (from the samples), then the graph drawn.
 void DrawWithAutomaticRanges(uclZvdGraph& g);
