@@ -7,21 +7,11 @@ namespace {
 class PrintFormHandle : public mainwindow::PrintForm {
   public:
     explicit PrintFormHandle(printing::FrmPrint& form) : form_(form) {
-        PrintType = form.PrintType;
-        DataType = form.DataType;
-        SeqNo = form.SeqNo;
-        IntervalData = form.IntervalData;
-        AlarmData = form.AlarmData;
-        Table = form.Table;
+        static_cast<printing::PrintProperties&>(*this) = form;
     }
 
     void GoPrinter() override {
-        form_.PrintType = PrintType;
-        form_.DataType = DataType;
-        form_.SeqNo = SeqNo;
-        form_.IntervalData = IntervalData;
-        form_.AlarmData = AlarmData;
-        form_.Table = Table;
+        static_cast<printing::PrintProperties&>(form_) = *this;
         form_.Form_Load();
         form_.GoPrinter();
     }

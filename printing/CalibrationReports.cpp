@@ -21,10 +21,7 @@ void FrmPrint::PrintCalibrationHistory(graph::GraphSurface& target) {
     records::clsHistory r;
     r.setSeqNo(SeqNo);
     r.ReLoad();
-    const double sw = target.ScaleWidth();
-    const double at[] = {0, 0.05, 0.25, 0.40, 0.55, 0.70, 0.85, 1.0};
-    for (size_t i = 0; i < std::size(at); ++i)
-        ColumnX[i] = static_cast<float>(at[i] * sw);
+    setColumns(target, {0, 0.05, 0.25, 0.40, 0.55, 0.70, 0.85, 1.0});
     alignAll(0);
     target.ForeColor = 0;
     target.CurrentY = target.ScaleHeight() / 20;
@@ -37,8 +34,7 @@ void FrmPrint::PrintCalibrationHistory(graph::GraphSurface& target) {
              {res(TextLastDownload), QString(), rt::GeneralDate(r.GasBaseInfo(1).toDate())});
     blankRow(target);
     blankRow(target);
-    for (int i = 0; i <= 3; ++i)
-        ColumnAlign[static_cast<size_t>(i)] = 1;
+    alignFirst(4, 1);
     PrintRow(target, {res(TextNo), res(TextDate), QString(), QString()});
     rule(target, 1);
     blankRow(target);
@@ -64,10 +60,7 @@ void FrmPrint::PrintCalibrationHistory(graph::GraphSurface& target) {
 }
 
 void FrmPrint::PrintLastCalibration(graph::GraphSurface& target) {
-    const double sw = target.ScaleWidth();
-    const double at[] = {0, 0.05, 0.15, 0.25, 1.0};
-    for (size_t i = 0; i < std::size(at); ++i)
-        ColumnX[i] = static_cast<float>(at[i] * sw);
+    setColumns(target, {0, 0.05, 0.15, 0.25, 1.0});
     const auto rowAlign = [this] {
         alignAll(0);
         ColumnAlign[0] = 1;

@@ -30,10 +30,7 @@ QString floatText(const platform::ResultSet& rows, int row, const char* field) {
 }  // namespace
 
 void FrmPrint::PrintEventReport(graph::GraphSurface& target) {
-    const double sw = target.ScaleWidth();
-    const double at[] = {0, 0.10, 0.40, 0.55, 0.70, 0.85, 1.0};
-    for (size_t i = 0; i < std::size(at); ++i)
-        ColumnX[i] = static_cast<float>(at[i] * sw);
+    setColumns(target, {0, 0.10, 0.40, 0.55, 0.70, 0.85, 1.0});
     alignAll(3);
     target.ForeColor = 0;
     blankRow(target);
@@ -48,11 +45,9 @@ void FrmPrint::PrintEventReport(graph::GraphSurface& target) {
     const auto field = [&](const char* name) {
         return found ? head.text(0, QString::fromLatin1(name)) : QString();
     };
-    for (int i = 0; i <= 2; ++i)
-        ColumnAlign[static_cast<size_t>(i)] = 1;
+    alignFirst(3, 1);
     PrintRow(target, {res(TextProperty), QString(), res(TextValue)});
-    for (int i = 0; i <= 2; ++i)
-        ColumnAlign[static_cast<size_t>(i)] = 0;
+    alignFirst(3, 0);
     rule(target, 1);
     blankRow(target);
     PrintRow(target, {res(TextSerial), QString(), field("SerialNo")});
@@ -66,12 +61,6 @@ void FrmPrint::PrintEventReport(graph::GraphSurface& target) {
         const char* table;
         QStringList heading;
         std::function<void()> headingAlign, rowAlign;
-    };
-    const auto centreFirst = [this](int last) {
-        return [this, last] {
-            for (int i = 0; i <= last; ++i)
-                ColumnAlign[static_cast<size_t>(i)] = 1;
-        };
     };
     const auto leftButFirst = [this] {
         alignAll(0);
@@ -92,7 +81,7 @@ void FrmPrint::PrintEventReport(graph::GraphSurface& target) {
         case KindPowerEvents:
             kind = {"Power_Event",
                     {res(TextNo), res(TextDate), QStringLiteral("Power")},
-                    centreFirst(2),
+                    [this] { alignFirst(3, 1); },
                     [this] {
                         ColumnAlign[0] = 1;
                         ColumnAlign[1] = 0;

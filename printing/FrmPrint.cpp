@@ -85,10 +85,14 @@ void FrmPrint::Form_Unload() {
     loaded_ = false;
 }
 
+bool FrmPrint::graphReport() const {
+    return (DataType == KindInterval || DataType == KindAlarm) && PrintType != 0;
+}
+
 void FrmPrint::GoPrinter() {
-    if (!loaded_) Form_Load();
     zvdPrint->hide();
-    if ((DataType == KindInterval || DataType == KindAlarm) && PrintType != 0) LoadGraph();
+    if (graphReport()) LoadGraph();
+    // The job loads the form when it is not.
     cmdPrint_Click();
 }
 
@@ -167,7 +171,7 @@ void FrmPrint::PrintReport(graph::GraphSurface& target) {
         case KindInterval:
         case KindAlarm:
             PrintTrendSummary(target);
-            if (PrintType == 0) {
+            if (!graphReport()) {
                 PrintDataList(target);
             } else {
                 // The graph in its box below the summary.
@@ -199,7 +203,7 @@ void FrmPrint::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     // Form_Activate: the graph report fills its graph first.
     zvdPrint->hide();
-    if ((DataType == KindInterval || DataType == KindAlarm) && PrintType != 0) LoadGraph();
+    if (graphReport()) LoadGraph();
     Form_Resize();
 }
 
@@ -213,11 +217,7 @@ void FrmPrint::Form_Resize() {
     paintGuard_ = false;
     const auto guard = qScopeGuard([this] { paintGuard_ = true; });
     // The page's proportions.
-    const QPageLayout page = s_.printers.pageLayout([this] {
-        for (int i = 0; i < s_.printers.Count(); ++i)
-            if (s_.printers.DeviceName(i) == s_.printers.CurrentName()) return i;
-        return -1;
-    }());
+    const QPageLayout page = s_.printers.pageLayout(s_.printers.currentIndex());
     const QSizeF paper = page.fullRectPoints().size();
     if (paper.width() > 0)
         resize(width(), static_cast<int>(width() * paper.height() / paper.width()));

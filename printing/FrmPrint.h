@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <initializer_list>
 
 #include "core/ClsInstrument.h"
 #include "graph/GraphSurface.h"
@@ -14,6 +15,7 @@
 #include "platform/Dialogs.h"
 #include "platform/gui/CellTable.h"
 #include "platform/gui/PrinterCatalog.h"
+#include "printing/PrintForm.h"
 #include "records/ClsAlarm.h"
 #include "records/ClsInterval.h"
 
@@ -42,22 +44,16 @@ struct PrintServices {
 // the printer the user chooses, or in a PDF file. Callers set the properties, load the form
 // and call GoPrinter; the properties keep their values from one print to the next. Shown, the
 // form is a print preview of the same report.
-class FrmPrint : public QWidget {
+class FrmPrint : public QWidget, public PrintProperties {
     Q_OBJECT
   public:
     explicit FrmPrint(PrintServices services, QWidget* parent = nullptr);
     ~FrmPrint() override;
 
-    // ---- the properties ----
-    int32_t DataType = 0;
-    int16_t PrintType = 0;  // 0 the table report, any other value the graph report
-    int32_t SeqNo = 0;
-    const records::clsInterval* IntervalData = nullptr;
-    const records::clsAlarm* AlarmData = nullptr;
+    // ---- the properties: those of every print (PrintType 0 the table report, any other
+    // value the graph report; Table the caller's sample table for kind 1, the calibration
+    // list for kind 4), and the instrument ----
     const core::clsInstrument* InstrumentData = nullptr;
-    // The table the report copies: the caller's sample table (kind 1), the calibration list
-    // (kind 4).
-    const platform::CellTable* Table = nullptr;
 
     // The printer choice: the index of the chosen entry, or -1. The dialog by default; tests
     // script it.
@@ -108,9 +104,16 @@ class FrmPrint : public QWidget {
     void paintEvent(QPaintEvent* event) override;
 
   private:
+    // A trend's graph report (not its list, nor a report of another kind).
+    bool graphReport() const;
     void blankRow(graph::GraphSurface& target);
     void rule(graph::GraphSurface& target, int width);
     void alignAll(int32_t mode);
+    // Columns first, first + 1... at those fractions of the target's width.
+    void setColumns(const graph::GraphSurface& target, std::initializer_list<double> at,
+                    size_t first = 0);
+    // The first n columns aligned by mode.
+    void alignFirst(size_t n, int32_t mode);
     // The PDF file an entry writes to: asked for; nullopt when the user cancels.
     std::optional<QString> pdfFile();
     // Prints the report on the chosen entry; a job that fails is told, never half-kept.

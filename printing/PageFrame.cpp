@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "core/ModMain.h"
 #include "printing/FrmPrint.h"
 #include "runtime/Format.h"
@@ -117,6 +119,17 @@ void FrmPrint::rule(graph::GraphSurface& target, int width) {
 
 void FrmPrint::alignAll(int32_t mode) {
     ColumnAlign.fill(mode);
+}
+
+void FrmPrint::setColumns(const graph::GraphSurface& target, std::initializer_list<double> at,
+                          size_t first) {
+    const double sw = target.ScaleWidth();
+    for (const double fraction : at)
+        ColumnX[first++] = static_cast<float>(fraction * sw);
+}
+
+void FrmPrint::alignFirst(size_t n, int32_t mode) {
+    std::fill_n(ColumnAlign.begin(), n, mode);
 }
 
 }  // namespace printing

@@ -26,10 +26,7 @@ constexpr int PreviewRows = 30;
 }  // namespace
 
 void FrmPrint::PrintTrendSummary(graph::GraphSurface& target) {
-    const double sw = target.ScaleWidth();
-    const double at[] = {0, 0.25, 0.40, 0.55, 0.70, 0.85, 1.0};
-    for (size_t i = 0; i < std::size(at); ++i)
-        ColumnX[i] = static_cast<float>(at[i] * sw);
+    setColumns(target, {0, 0.25, 0.40, 0.55, 0.70, 0.85, 1.0});
     alignAll(0);
     target.ForeColor = 0;
     target.CurrentY = target.ScaleHeight() / 20;
@@ -79,10 +76,7 @@ void FrmPrint::PrintTrendSummary(graph::GraphSurface& target) {
 }
 
 void FrmPrint::PrintDataList(graph::GraphSurface& target) {
-    const double sw = target.ScaleWidth();
-    const double at[] = {0.05, 0.25, 0.40, 0.55, 0.70, 0.85, 1.0};
-    for (size_t i = 0; i < std::size(at); ++i)
-        ColumnX[i + 1] = static_cast<float>(at[i] * sw);
+    setColumns(target, {0.05, 0.25, 0.40, 0.55, 0.70, 0.85, 1.0}, 1);
     alignAll(1);
     target.ForeColor = 0;
     blankRow(target);

@@ -48,6 +48,12 @@ bool PrinterCatalog::isPdf(int index) const {
     return index >= 0 && index < Count() && entries_[static_cast<size_t>(index)].pdf;
 }
 
+int PrinterCatalog::currentIndex() const {
+    for (int i = 0; i < Count(); ++i)
+        if (DeviceName(i) == current_) return i;
+    return -1;
+}
+
 void PrinterCatalog::setCurrent(int index) {
     if (index >= 0 && index < Count()) current_ = entries_[static_cast<size_t>(index)].name;
 }

@@ -34,6 +34,8 @@ class PrinterCatalog {
     bool isPdf(int index) const;
     // The current printer's name ("" when there is none).
     QString CurrentName() const { return current_; }
+    // The current printer's entry, or -1 when it is not listed.
+    int currentIndex() const;
     // Makes the entry current; an index outside the list changes nothing.
     void setCurrent(int index);
     // Makes the entry of that name current again; a name no longer listed changes nothing.
