@@ -14,9 +14,8 @@ QString kindSuffix(int32_t dataType, const records::clsAlarm* alarm) {
         case KindInterval:
             return QStringLiteral(" (Interval Trend)");
         case KindAlarm:
-            return alarm && alarm->GasBaseInfo(7).toLong() == 2
-                       ? QStringLiteral(" (Interval Trend)")
-                       : QStringLiteral(" (Alarm Trend)");
+            return alarm && alarm->KeptAsInterval() ? QStringLiteral(" (Interval Trend)")
+                                                    : QStringLiteral(" (Alarm Trend)");
         case KindHistory:
             return QStringLiteral(" (Calibration History)");
         case KindLastCalibration:

@@ -1,14 +1,11 @@
+#include "core/LogTexts.h"
 #include "core/ModMain.h"
 #include "graph/TrendFill.h"
 #include "printing/FrmPrint.h"
 
 namespace printing {
 
-namespace {
-
-enum Text : int { TextInterval = 5624, TextAlarm = 5625 };
-
-}  // namespace
+namespace {}  // namespace
 
 void FrmPrint::LoadGraph() {
     graph::uclZvdGraph& g = *zvdPrint;
@@ -25,7 +22,7 @@ void FrmPrint::LoadGraph() {
         const records::clsInterval& r = *IntervalData;
         // The printed graph shows no event marks.
         graph::AddTrendSeries(g, r, false);
-        graph::SetTrendTitles(g, r, TextInterval);
+        graph::SetTrendTitles(g, r, core::TextIntervalTrend);
         samples = graph::FillIntervalSamples(g, r);
         graph::FillIntervalEvents(g, r);
         g.SampleCount = static_cast<int16_t>(samples);
@@ -34,7 +31,8 @@ void FrmPrint::LoadGraph() {
         if (!AlarmData) return;
         const records::clsAlarm& r = *AlarmData;
         graph::AddTrendSeries(g, r, false);
-        graph::SetTrendTitles(g, r, r.GasBaseInfo(7).toLong() == 2 ? TextInterval : TextAlarm);
+        graph::SetTrendTitles(g, r,
+                              r.KeptAsInterval() ? core::TextIntervalTrend : core::TextAlarmTrend);
         samples = graph::FillAlarmSamples(g, r);
         g.SampleCount = static_cast<int16_t>(samples);
         graph::ShowEnabledSeries(g, r);

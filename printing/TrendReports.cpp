@@ -10,6 +10,7 @@ namespace printing {
 namespace {
 
 using records::decimalsOf;
+using records::gas3Text;
 using records::gasInfo;
 
 using enum core::LogText;
@@ -49,8 +50,7 @@ void FrmPrint::PrintTrendSummary(graph::GraphSurface& target) {
         const bool enabled = r.GasListInfo(3, 13).toBool();
         const auto statistic = [&](float raw) {
             if (!enabled) return QStringLiteral("-----");
-            return core::OverIfOutOfRange(core::ValueText(core::ScaleRawValue(raw, d), places),
-                                          gasInfo(r, 3, 1));
+            return gas3Text(r, core::ScaleRawValue(raw, d));
         };
         blankRow(target);
         PrintRow(target, {res(TextGasFullScale), core::GasCaption(&r, 3, true)});
@@ -62,7 +62,7 @@ void FrmPrint::PrintTrendSummary(graph::GraphSurface& target) {
                                                 : QStringLiteral("-----")});
     } else if (AlarmData) {
         const records::clsAlarm& r = *AlarmData;
-        const bool asInterval = r.GasBaseInfo(7).toLong() == 2;
+        const bool asInterval = r.KeptAsInterval();
         PrintRow(target, {res(TextName), r.GasBaseInfo(0).toText()});
         PrintRow(target, {res(asInterval ? TextStart : TextAlarmDate),
                           rt::GeneralDate(r.GasBaseInfo(1).toDate())});
@@ -126,11 +126,9 @@ void FrmPrint::PrintDataList(graph::GraphSurface& target) {
     alignAll(1);
     head();
     for (int32_t i = 0; i < n; ++i) {
-        QStringList cells = {
-            QString::number(i + 1), rt::GeneralDate(alarm->DateTimes(static_cast<int>(i))),
-            core::OverIfOutOfRange(
-                core::ValueText(alarm->Value(3, static_cast<int>(i)), decimalsOf(*alarm, 3)),
-                gasInfo(*alarm, 3, 1))};
+        QStringList cells = {QString::number(i + 1),
+                             rt::GeneralDate(alarm->DateTimes(static_cast<int>(i))),
+                             gas3Text(*alarm, alarm->Value(3, static_cast<int>(i)))};
         if (core::DebugMode)
             cells << core::ValueText(alarm->Value(4, static_cast<int>(i)), decimalsOf(*alarm, 4));
         PrintRow(target, cells);
