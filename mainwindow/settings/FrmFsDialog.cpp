@@ -1,9 +1,7 @@
 #include "mainwindow/settings/FrmFsDialog.h"
 
-#include <QApplication>
-#include <QScopeGuard>
-
 #include "core/ModMain.h"
+#include "mainwindow/settings/SettingsRecord.h"
 #include "platform/gui/Fonts.h"
 #include "runtime/Color.h"
 #include "runtime/Convert.h"
@@ -52,12 +50,6 @@ constexpr int32_t OffLook = rt::RGB(192, 192, 192);
 
 QString res(int id) {
     return core::LoadResText(id);
-}
-
-int number(const QString& text) {
-    bool ok = false;
-    const int n = rt::Trim(text).toInt(&ok);
-    return ok ? n : 0;
 }
 
 }  // namespace
@@ -109,8 +101,7 @@ void FrmFsDialog::showEvent(QShowEvent* event) {
 }
 
 void FrmFsDialog::Form_Activate() {
-    if (activated_ || !Instrument) return;
-    activated_ = true;
+    if (copy_ || !Instrument) return;
     copy_ = std::make_unique<core::clsInstrument>(*Instrument);
     copy_->ClearChangeFlags();
     FillGrid();
@@ -142,9 +133,10 @@ void FrmFsDialog::FillGrid() {
     SetGridRow(
         RowLimitCheck, res(TextLimitCheck), QString::number(c.CalCheck()), KindList,
         res(TextConfirm) + QLatin1Char('|') + res(TextCannot) + QLatin1Char('|') + res(TextNone));
-    SetGridRow(RowDestination, res(TextDestination), QString::number(number(c.SpecType())),
+    SetGridRow(RowDestination, res(TextDestination), QString::number(SettingNumber(c.SpecType())),
                KindList, res(TextDomestic) + QLatin1Char('|') + res(TextForeign));
-    SetGridRow(RowSpan, res(TextSpan), QString::number(number(c.SpanOffset())), KindList, offOn);
+    SetGridRow(RowSpan, res(TextSpan), QString::number(SettingNumber(c.SpanOffset())), KindList,
+               offOn);
     SetGridRow(RowSensor, res(TextSensorSerial), c.SensorID(3), KindText);
     // The sensor's serial number is shown, not edited.
     g.setRow(RowSensor);
@@ -165,12 +157,12 @@ void FrmFsDialog::SetGridRow(int row, const QString& caption, const QString& val
     g.setComboList(QString());
     switch (kind) {
         case KindCheck:
-            g.setCellChecked(row, 1, number(value) != 0 ? 1 : 2);
+            g.setCellChecked(row, 1, SettingNumber(value) != 0 ? 1 : 2);
             break;
         case KindList: {
             g.setTextMatrix(row, 2, list);
             const QStringList items = list.split(QLatin1Char('|'));
-            g.setTextMatrix(row, 1, items.value(number(value)));
+            g.setTextMatrix(row, 1, items.value(SettingNumber(value)));
             break;
         }
         default:
@@ -204,9 +196,9 @@ void FrmFsDialog::GridToInstrument() {
     if (serial != c.DummySerial()) c.setDummySerial(serial);
     if (GridValueCode(RowPattern) != c.AlarmMode())
         c.setAlarmMode(static_cast<int16_t>(GridValueCode(RowPattern)));
-    const int limit = number(g.TextMatrix(RowLimit, 1));
+    const int limit = SettingNumber(g.TextMatrix(RowLimit, 1));
     if (limit != c.CalLimit()) c.setCalLimit(static_cast<int16_t>(limit));
-    const int beep = number(g.TextMatrix(RowBeep, 1));
+    const int beep = SettingNumber(g.TextMatrix(RowBeep, 1));
     if (beep != c.Confermation()) c.setConfermation(static_cast<int16_t>(beep));
     if (GridValueCode(RowOverWrite) != c.LogOverWrite())
         c.setLogOverWrite(static_cast<int16_t>(GridValueCode(RowOverWrite)));
@@ -214,15 +206,15 @@ void FrmFsDialog::GridToInstrument() {
     if ((display != 0) != (c.DispCalLimit() != 0)) c.setDispCalLimit(display);
     if (GridValueCode(RowLimitCheck) != c.CalCheck())
         c.setCalCheck(static_cast<int16_t>(GridValueCode(RowLimitCheck)));
-    if (GridValueCode(RowDestination) != number(c.SpecType()))
+    if (GridValueCode(RowDestination) != SettingNumber(c.SpecType()))
         c.setSpecType(QString::number(GridValueCode(RowDestination)));
-    if (GridValueCode(RowSpan) != number(c.SpanOffset()))
+    if (GridValueCode(RowSpan) != SettingNumber(c.SpanOffset()))
         c.setSpanOffset(QString::number(GridValueCode(RowSpan)));
 }
 
 void FrmFsDialog::cmdOK_Click() {
     if (copy_) {
-        if (vfgDatas->isEditing() && !vfgDatas->FinishEditing()) vfgDatas->CancelEditing();
+        vfgDatas->EndEditing();
         GridToInstrument();
         // Only the options changed here go back, each through its setter (which raises its
         // flag): what the caller held and flagged beside them stays as it was.
@@ -233,10 +225,7 @@ void FrmFsDialog::cmdOK_Click() {
         if (c.Change(F::Change_AlarmMode)) i.setAlarmMode(c.AlarmMode());
         if (c.Change(F::Change_Confermation)) i.setConfermation(c.Confermation());
         if (c.Change(F::Change_LogOverWrite)) i.setLogOverWrite(c.LogOverWrite());
-        if (c.Change(F::Change_CalLimit)) {
-            i.setCalLimit(c.CalLimit());
-            i.setChange(F::Change_CalLimit, true);
-        }
+        if (c.Change(F::Change_CalLimit)) i.setCalLimit(c.CalLimit());
         if (c.Change(F::Change_DispCalLimit)) i.setDispCalLimit(c.DispCalLimit());
         if (c.Change(F::Change_CalCheck)) i.setCalCheck(c.CalCheck());
         if (c.Change(F::Change_SpecType)) i.setSpecType(c.SpecType());
@@ -249,11 +238,8 @@ void FrmFsDialog::cmdCancel_Click() {
     reject();
 }
 
-void FrmFsDialog::vfgDatas_BeforeEdit(int row, int, bool& cancel) {
-    if (row == RowSensor) {
-        cancel = true;
-        return;
-    }
+void FrmFsDialog::vfgDatas_BeforeEdit(int row, int, bool&) {
+    // The sensor's row never gets here: its cell has the fixed cells' colour.
     const QString list = vfgDatas->TextMatrix(row, 2);
     if (!list.isEmpty()) vfgDatas->setComboList(list);
 }
@@ -262,16 +248,12 @@ void FrmFsDialog::vfgDatas_KeyPressEdit(int row, int, int& keyAscii) {
     if (row != RowManufacture) return;
     // Backspace always: a full number must be correctable.
     if (keyAscii == 8) return;
-    if (!core::IsAllowedKeyChar(keyAscii) || vfgDatas->EditText().size() >= 12) {
-        keyAscii = 0;
-        QApplication::beep();
-    }
+    // A dropped key beeps in the grid.
+    if (!core::IsAllowedKeyChar(keyAscii) || vfgDatas->EditText().size() >= 12) keyAscii = 0;
 }
 
 void FrmFsDialog::vfgDatas_ValidateEdit(int row, int col, bool& cancel) {
-    if (validating_ || col != 1 || !copy_) return;
-    validating_ = true;
-    const auto done = qScopeGuard([this] { validating_ = false; });
+    if (col != 1 || !copy_) return;
     const QString text = rt::Trim(vfgDatas->EditText());
     if (text.isEmpty()) return;
     const auto inRange = [&text](int high) {

@@ -58,9 +58,8 @@ class FrmFsDialog : public QDialog {
   private:
     // Rows 6 and 7 look off while the calibration time limit is 0.
     void markLimitRows(bool off);
+    // Made by the first activation.
     std::unique_ptr<core::clsInstrument> copy_;
-    bool activated_ = false;
-    bool validating_ = false;
 };
 
 // Opens the dialog modally on an instrument.

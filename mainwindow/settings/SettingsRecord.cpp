@@ -24,18 +24,17 @@ QString stamp(rt::OleDate date) {
     return rt::FormatDate(date, QStringLiteral("yyyy/mm/dd hh:nn:ss"));
 }
 
-// A value of the instrument as a number, whatever text it is held in.
-int32_t number(const QString& text) {
-    bool ok = false;
-    const int32_t n = rt::Trim(text).toInt(&ok);
-    return ok ? n : 0;
-}
-
 QString onOff(int32_t value) {
     return value != 0 ? QStringLiteral("ON") : QStringLiteral("OFF");
 }
 
 }  // namespace
+
+int32_t SettingNumber(const QString& text) {
+    bool ok = false;
+    const int32_t n = rt::Trim(text).toInt(&ok);
+    return ok ? n : 0;
+}
 
 QString SettingsRecordPath(const QString& programFolder, const QString& suffix) {
     return QDir(programFolder)
@@ -65,10 +64,10 @@ QStringList SettingsRecordFields(const core::clsInstrument& inst, rt::OleDate no
             res(check == 0   ? 8012
                 : check == 1 ? 8013
                              : 8014),
-            res(number(inst.SpecType()) == 0 ? 8016 : 8017), onOff(number(inst.SpanOffset())),
-            QString::number(inst.CalLimit()), core::GasCaption(&inst, Gas, true),
-            value(inst.Warning(Gas)), value(inst.Alarm(Gas)), value(inst.Stel(Gas)),
-            value(inst.Twa(Gas)), value(inst.AutoCalib(Gas)),
+            res(SettingNumber(inst.SpecType()) == 0 ? 8016 : 8017),
+            onOff(SettingNumber(inst.SpanOffset())), QString::number(inst.CalLimit()),
+            core::GasCaption(&inst, Gas, true), value(inst.Warning(Gas)), value(inst.Alarm(Gas)),
+            value(inst.Stel(Gas)), value(inst.Twa(Gas)), value(inst.AutoCalib(Gas)),
             core::FormatValidDate(inst.CalibDate(Gas)), value(inst.CalibBefore(Gas)),
             value(inst.CalibAfter(Gas))};
 }

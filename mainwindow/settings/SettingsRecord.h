@@ -8,6 +8,9 @@
 
 namespace settings {
 
+// A value of the instrument held as text, as a number (0 when it is none).
+int32_t SettingNumber(const QString& text);
+
 // The settings record file of the program folder: "QM-73_Setting" and the record suffix (made a
 // safe file name) and ".csv".
 QString SettingsRecordPath(const QString& programFolder, const QString& suffix);

@@ -126,7 +126,7 @@ int FlexGrid::Row() const {
 void FlexGrid::setRow(int row) {
     model_->checkRow(row);
     // A pending edit is finished first (a refused one is dropped).
-    if (editor_ && !finishing_ && !FinishEditing()) CancelEditing();
+    EndEditing();
     row_ = row;
     syncCurrentCell();
     noteCurrentCell();
@@ -138,7 +138,7 @@ int FlexGrid::Col() const {
 
 void FlexGrid::setCol(int col) {
     model_->checkCol(col);
-    if (editor_ && !finishing_ && !FinishEditing()) CancelEditing();
+    EndEditing();
     col_ = col;
     syncCurrentCell();
     noteCurrentCell();

@@ -158,6 +158,9 @@ class FlexGrid : public QWidget, public CellTable {
     bool FinishEditing();
     // Drops the edit: the cell keeps its text.
     void CancelEditing();
+    // Ends an edit under way: finished, or dropped when the validation refuses. Nothing while
+    // the edit is being validated.
+    void EndEditing();
     // A typed character as the edit sees it (KeyPressEdit may change or drop it).
     void typeIntoEditor(QChar c);
 

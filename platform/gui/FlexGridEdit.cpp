@@ -118,6 +118,10 @@ void FlexGrid::CancelEditing() {
     closeEditor();
 }
 
+void FlexGrid::EndEditing() {
+    if (editor_ && !finishing_ && !FinishEditing()) CancelEditing();
+}
+
 void FlexGrid::typeIntoEditor(QChar c) {
     auto* line = qobject_cast<QLineEdit*>(editor_);
     if (!line) return;
@@ -160,12 +164,10 @@ bool FlexGrid::editorEvent(QEvent* event) {
         case QEvent::FocusOut:
             // A window that closes drops the edit; leaving the cell otherwise finishes it, and
             // a refused text never stays: the old one comes back.
-            if (editor_ && !finishing_) {
-                if (!window()->isVisible())
-                    CancelEditing();
-                else if (!FinishEditing())
-                    CancelEditing();
-            }
+            if (editor_ && !finishing_ && !window()->isVisible())
+                CancelEditing();
+            else
+                EndEditing();
             return false;
         default:
             return false;
