@@ -1,5 +1,7 @@
 #include "core/ClsInstrument.h"
 
+#include <algorithm>
+
 #include "core/ModMain.h"
 #include "runtime/RuntimeError.h"
 
@@ -37,6 +39,16 @@ void clsInstrument::ClearChangeFlags() {
     flags_.fill(false);
     for (int g = 0; g < GasCount; ++g)
         gas_[g].flags.fill(false);
+}
+
+bool clsInstrument::AnyChange() const {
+    const auto raised = [](const auto& flags) {
+        return std::find(flags.begin(), flags.end(), true) != flags.end();
+    };
+    if (raised(flags_)) return true;
+    for (int g = 0; g < GasCount; ++g)
+        if (raised(gas_[g].flags)) return true;
+    return false;
 }
 
 bool clsInstrument::Change(InstrumentFlag flag) const {

@@ -63,6 +63,8 @@ class clsInstrument {
 
     void ClearDatas();
     void ClearChangeFlags();
+    // Whether any change flag is raised, of the instrument or of any gas channel.
+    bool AnyChange() const;
 
     // Fills identity, interval and the gas channels from a stored Log_Head row (no change
     // flag is raised); nothing happens without a database or without that row.

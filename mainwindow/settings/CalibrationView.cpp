@@ -4,8 +4,8 @@
 
 #include "core/GasCommon.h"
 #include "core/ModMain.h"
+#include "link/Frame.h"
 #include "mainwindow/download/StatusLog.h"
-#include "runtime/Format.h"
 
 namespace settings {
 
@@ -19,8 +19,6 @@ enum Text : int {
     TextCalibrationFail = 5413,
     TextSpanStarted = 5515,
     TextZeroFailed = 5516,
-    TextAdjustingZero = 6002,
-    TextAdjustingSpan = 6003,
 };
 
 constexpr int16_t Gas = 3;
@@ -29,10 +27,6 @@ constexpr int SettingsFrame = 1, CalibrationFrame = 2;
 
 QString res(int id, std::initializer_list<rt::Variant> arguments = {}) {
     return core::LoadResText(id, arguments);
-}
-
-QString nowText() {
-    return rt::GeneralDate(rt::OleDate::now());
 }
 
 }  // namespace
@@ -99,12 +93,12 @@ void CalibrationView::endRun() {
     download::ActivityCode = 0;
 }
 
-void CalibrationView::beginRun(int32_t activity, const QString& text) {
+void CalibrationView::beginRun(int32_t activity) {
     for (QWidget* button : w_.page.cmdCal)
         button->setEnabled(false);
     download::ActivityCode = activity;
+    // Loading for an adjustment shows its text already.
     w_.progress.Load(activity);
-    w_.progress.lblUpload->setText(text);
     w_.progress.Show(activity);
     w_.link.setRunDensty(false);
 }
@@ -112,12 +106,12 @@ void CalibrationView::beginRun(int32_t activity, const QString& text) {
 void CalibrationView::zero() {
     const mainwindow::BusyScope running(w_.busy);
     const auto done = qScopeGuard([this] { endRun(); });
-    beginRun(ActivityZero, res(TextAdjustingZero));
+    beginRun(ActivityZero);
     const bool ok = w_.link.ZeroCal(QStringLiteral("1111"));
     w_.progress.Unload();
     if (!ok) {
         w_.host.AppendStatusLog(res(TextCalibrationFail), download::ColorStatusFailed);
-        w_.link.AddLog(res(TextZeroFailed, {nowText()}));
+        w_.link.AddLog(res(TextZeroFailed, {comm::NowText()}));
         return;
     }
     w_.dialogs.message(results(false), res(TextAdjustment), platform::MsgIcon::Information);
@@ -151,8 +145,8 @@ void CalibrationView::span() {
     }
     const mainwindow::BusyScope running(w_.busy);
     const auto done = qScopeGuard([this] { endRun(); });
-    beginRun(ActivitySpan, res(TextAdjustingSpan));
-    w_.link.AddLog(res(TextSpanStarted, {nowText()}));
+    beginRun(ActivitySpan);
+    w_.link.AddLog(res(TextSpanStarted, {comm::NowText()}));
     const bool ok = w_.link.SpanCal(argument);
     const QString text = ok ? results(true) : QString();
     if (!ok) w_.host.AppendStatusLog(res(TextCalibrationFail), download::ColorStatusFailed);

@@ -59,8 +59,9 @@ class CalibrationView {
     void close();
     // The per-gas outcome of a completed adjustment.
     QString results(bool span) const;
-    // Buttons off, the activity, the progress window with its text, the poll stopped.
-    void beginRun(int32_t activity, const QString& text);
+    // Buttons off, the activity, the progress window with the activity's text, the poll
+    // stopped.
+    void beginRun(int32_t activity);
     // Buttons, poll, activity, progress window and busy guard as they were, however a run
     // ends.
     void endRun();

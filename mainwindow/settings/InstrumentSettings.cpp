@@ -36,8 +36,6 @@ constexpr float Off = -101;
 constexpr int SerialBox = 0, UserBox = 2;
 constexpr int32_t Red = rt::RGB(255, 0, 0);
 constexpr int32_t FactoryCell = rt::RGB(192, 255, 255);
-const int Intervals[] = {10, 20, 30, 60, 180, 300, 600};
-const int Intermittences[] = {30, 60, 120, 180, 240, 300};
 
 QString res(int id) {
     return core::LoadResText(id);
@@ -194,9 +192,9 @@ void InstrumentSettings::ShowSettingsGrid() {
          core::ValueText(inst.Twa(Gas), point), core::ValueText(inst.AutoCalib(Gas), point)});
     grid.setColAlignment(-1, 4);
     if (!IsAlarmOrderValid(Gas)) grid.setCell(platform::FlexProperty::BackColor, 2, 1, 2, 2, Red);
+    // The calibration grid shows the span value just saved.
     SaveAutoCalibFlags();
     SetupCalibrationGrid();
-    SaveAutoCalibFlags();
     grid.setRedraw(true);
     grid.Refresh();
 }
@@ -228,14 +226,14 @@ void InstrumentSettings::txtSuffix_Validate() {
 
 void InstrumentSettings::cmbInterval_Click() {
     const int i = w_.page.cmbInterval->currentIndex();
-    if (i >= 0 && i < static_cast<int>(std::size(Intervals)))
-        w_.host.instrument().setIntervals(static_cast<int16_t>(Intervals[i]));
+    if (i >= 0 && i < static_cast<int>(std::size(IntervalSeconds)))
+        w_.host.instrument().setIntervals(static_cast<int16_t>(IntervalSeconds[i]));
 }
 
 void InstrumentSettings::cmbIntermittence_Click() {
     const int i = w_.page.cmbIntermittence->currentIndex();
-    if (i >= 0 && i < static_cast<int>(std::size(Intermittences)))
-        w_.host.instrument().setIntermittence(static_cast<int16_t>(Intermittences[i]));
+    if (i >= 0 && i < static_cast<int>(std::size(IntermittenceSeconds)))
+        w_.host.instrument().setIntermittence(static_cast<int16_t>(IntermittenceSeconds[i]));
 }
 
 // ---- the alarm-point grid ------------------------------------------------------------------
@@ -251,8 +249,8 @@ void InstrumentSettings::vfgOption_BeforeEdit(int row, int col, bool& cancel) {
     platform::FlexGrid& grid = *w_.page.vfgOption;
     grid.setRow(row);
     grid.setCol(col);
-    if (row < 2 || grid.Cell(platform::FlexProperty::BackColor, row, col) == grid.BackColorFixed())
-        cancel = true;
+    // The grid itself refuses the cells in the fixed colour; row 1 scrolls until the first fill.
+    if (row < 2) cancel = true;
 }
 
 void InstrumentSettings::vfgOption_ValidateEdit(int, int col, bool& cancel) {
@@ -261,10 +259,9 @@ void InstrumentSettings::vfgOption_ValidateEdit(int, int col, bool& cancel) {
     busy = true;
     platform::FlexGrid& grid = *w_.page.vfgOption;
     core::clsInstrument& inst = w_.host.instrument();
-    const auto refill = qScopeGuard([this, &busy, &grid] {
+    const auto refill = qScopeGuard([this, &busy] {
         busy = false;
         ShowSettingsGrid();
-        grid.Refresh();
     });
     const auto store = [&inst, col](float v) {
         switch (col) {

@@ -13,12 +13,12 @@ SetPage::SetPage(QWidget* page, mainwindow::ControlFactory& factory) {
     txtOption.make(factory, fraOptionCenter1, QStringLiteral("txtOption"), 3);
     txtOption[1]->hide();
     cmbInterval = factory.make<QComboBox>(fraOptionCenter1, QStringLiteral("cmbInterval"));
-    for (const char* seconds : {"10", "20", "30", "60", "180", "300", "600"})
-        cmbInterval->addItem(QString::fromLatin1(seconds));
+    for (int seconds : IntervalSeconds)
+        cmbInterval->addItem(QString::number(seconds));
     cmbIntermittence =
         factory.make<QComboBox>(fraOptionCenter1, QStringLiteral("cmbIntermittence"));
-    for (const char* seconds : {"30", "60", "120", "180", "240", "300"})
-        cmbIntermittence->addItem(QString::fromLatin1(seconds));
+    for (int seconds : IntermittenceSeconds)
+        cmbIntermittence->addItem(QString::number(seconds));
     cmdOption.make(factory, page, QStringLiteral("cmdOption"), 4);
     vfgOption = factory.make<platform::FlexGrid>(page, QStringLiteral("vfgOption"));
     vfgCal = factory.make<platform::FlexGrid>(fraOption[2], QStringLiteral("vfgCal"));

@@ -14,6 +14,10 @@
 
 namespace settings {
 
+// The periods the trend lists offer (seconds), in list order.
+inline constexpr int IntervalSeconds[] = {10, 20, 30, 60, 180, 300, 600};
+inline constexpr int IntermittenceSeconds[] = {30, 60, 120, 180, 240, 300};
+
 // The Set page (fraMenu(5)): display font and colours with the service lists, the instrument's
 // settings or, in the calibration view, the calibration grid, and the alarm-point grid.
 class SetPage {

@@ -4,9 +4,10 @@
 #include <QScopeGuard>
 
 #include "core/ModMain.h"
+#include "link/Frame.h"
+#include "mainwindow/common/WidgetLock.h"
 #include "mainwindow/download/StatusLog.h"
 #include "mainwindow/settings/FrmFsDialog.h"
-#include "runtime/Format.h"
 
 namespace settings {
 
@@ -27,7 +28,6 @@ enum Text : int {
     TextUploadStart = 5428,
     TextUploadDone = 5429,
     TextUploadSerial = 5535,
-    TextUploading = 6001,
     TextUploadCaption = 6057,
     TextDumpRefused = 5367,
     TextDumpRefusedTitle = 5368,
@@ -42,15 +42,6 @@ constexpr int32_t ActivityWrite = 1;
 
 QString res(int id, std::initializer_list<rt::Variant> arguments = {}) {
     return core::LoadResText(id, arguments);
-}
-
-bool anyChange(const core::clsInstrument& inst) {
-    for (int f = 0; f < static_cast<int>(core::InstrumentFlag::Count); ++f)
-        if (inst.Change(static_cast<core::InstrumentFlag>(f))) return true;
-    for (int gas = 0; gas < 5; ++gas)
-        for (int f = 0; f < static_cast<int>(core::GasFlag::Count); ++f)
-            if (inst.Change(static_cast<core::GasFlag>(f), gas)) return true;
-    return false;
 }
 
 }  // namespace
@@ -87,14 +78,14 @@ void SettingsCommands::cmdOption_Click(int index) {
                 return;
             }
             if (!ask(TextUpdateReady, TextUpdate)) return;
-            const bool changes = anyChange(inst);
+            const bool changes = inst.AnyChange();
             runWrite(
                 [this, &inst] {
                     const bool ok = w_.link.SetInstrument(inst);
                     if (ok && core::SwitchR) w_.host.deviceUpdateLog(inst);
                     return ok;
                 },
-                [changes] { return changes; });
+                changes);
             return;
         }
         case 1:
@@ -105,7 +96,7 @@ void SettingsCommands::cmdOption_Click(int index) {
                     inst.setSysDateOffset(rt::OleDate(0));
                     return w_.link.SetDateTime(rt::OleDate::now());
                 },
-                [] { return true; });
+                true);
             return;
         case 2:
             w_.calibration.Open();
@@ -119,53 +110,38 @@ void SettingsCommands::cmdOption_Click(int index) {
                     w_.host.RefreshInstrumentPages();
                     return ok;
                 },
-                [] { return true; });
+                true);
             return;
         default:
             return;
     }
 }
 
-std::vector<std::pair<QWidget*, bool>> SettingsCommands::lockButtons() {
-    std::vector<std::pair<QWidget*, bool>> buttons;
-    for (QWidget* b : w_.page.cmdOption)
-        buttons.emplace_back(b, b->isEnabled());
-    for (QWidget* b : w_.page.cmdOptionDisp)
-        buttons.emplace_back(b, b->isEnabled());
-    for (QWidget* b : w_.cmdInst)
-        buttons.emplace_back(b, b->isEnabled());
-    for (auto& [b, enabled] : buttons)
-        b->setEnabled(false);
-    return buttons;
+mainwindow::WidgetLock SettingsCommands::lockButtons() const {
+    return mainwindow::WidgetLock(w_.page.cmdOption, w_.page.cmdOptionDisp, w_.cmdInst);
 }
 
-void SettingsCommands::unlockButtons(const std::vector<std::pair<QWidget*, bool>>& buttons) {
-    for (const auto& [b, enabled] : buttons)
-        b->setEnabled(enabled);
-}
-
-void SettingsCommands::runWrite(const std::function<bool()>& write,
-                                const std::function<bool()>& sent) {
+void SettingsCommands::runWrite(const std::function<bool()>& write, bool sent) {
     const mainwindow::BusyScope running(w_.busy);
-    // The page's buttons and the menu wait for the write; all comes back however it ends.
-    const auto buttons = lockButtons();
     bool keepProgress = false;
     const auto restore = qScopeGuard([&] {
-        unlockButtons(buttons);
         if (!keepProgress) w_.progress.Unload();
         if (download::ActivityCode == ActivityWrite) download::ActivityCode = 0;
     });
+    // The page's buttons and the menu wait for the write; all comes back however it ends
+    // (before the progress window goes).
+    const mainwindow::WidgetLock buttons = lockButtons();
     download::ActivityCode = ActivityWrite;
+    // Loading for a write shows the uploading text already.
     w_.progress.Load(ActivityWrite);
-    w_.progress.lblUpload->setText(res(TextUploading));
     w_.progress.setCaption(res(TextUploadCaption));
     w_.progress.Show(ActivityWrite);
-    w_.link.AddLog(res(TextUploadSerial, {rt::GeneralDate(rt::OleDate::now())}));
+    w_.link.AddLog(res(TextUploadSerial, {comm::NowText()}));
     w_.host.AppendStatusLog(res(TextUploadStart), download::ColorStatusProgress);
     const bool ok = write();
     if (ok)
         w_.host.AppendStatusLog(res(TextUploadDone), download::ColorStatusProgress);
-    else if (sent())
+    else if (sent)
         w_.host.AppendStatusLog(res(TextNoResponse), download::ColorStatusFailed);
     if (download::ActivityCode == 4 || download::ActivityCode == 7) {
         keepProgress = true;
@@ -216,23 +192,18 @@ void SettingsCommands::dumpList(int index) {
                            platform::MsgButtons::YesNo) != platform::MsgAnswer::Yes)
         return;
     const mainwindow::BusyScope running(w_.busy);
-    const auto buttons = lockButtons();
     const auto restore = qScopeGuard([&] {
-        unlockButtons(buttons);
         w_.progress.Unload();
         download::ActivityCode = 0;
     });
+    const mainwindow::WidgetLock buttons = lockButtons();
     download::ActivityCode = ActivityWrite;
     w_.progress.Load(ActivityWrite);
     w_.progress.lblUpload->setText(res(TextDumpProgress));
     w_.progress.Show(ActivityWrite);
-    const QString now = rt::GeneralDate(rt::OleDate::now());
-    w_.host.AppendStatusLog(res(TextDumpStart, {now}), download::ColorStatusProgress);
-    const QElapsedTimer started = [] {
-        QElapsedTimer t;
-        t.start();
-        return t;
-    }();
+    w_.host.AppendStatusLog(res(TextDumpStart, {comm::NowText()}), download::ColorStatusProgress);
+    QElapsedTimer started;
+    started.start();
     const QString file = w_.paths.file(index == 6 ? QStringLiteral("Dump.dat")
                                                   : QStringLiteral("Dump%1.dat").arg(kind));
     // The link writes its own start line into the serial log.
@@ -240,14 +211,10 @@ void SettingsCommands::dumpList(int index) {
         w_.host.AppendStatusLog(res(TextNoResponse), download::ColorStatusFailed);
         return;
     }
-    const qint64 seconds = started.elapsed() / 1000;
-    const QString elapsed = QStringLiteral("%1:%2:%3")
-                                .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
-                                .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
-                                .arg(seconds % 60, 2, 10, QLatin1Char('0'));
-    w_.link.AddLog(res(TextDumpFinishedSerial, {rt::GeneralDate(rt::OleDate::now()), elapsed}));
+    w_.link.AddLog(
+        res(TextDumpFinishedSerial, {comm::NowText(), comm::ElapsedText(started.elapsed())}));
     if (index == 8)
-        w_.host.AppendStatusLog(res(TextDumpFinished, {rt::GeneralDate(rt::OleDate::now())}),
+        w_.host.AppendStatusLog(res(TextDumpFinished, {comm::NowText()}),
                                 download::ColorStatusProgress);
 }
 

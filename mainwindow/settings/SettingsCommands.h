@@ -2,6 +2,7 @@
 
 #include "link/uclVyif.h"
 #include "mainwindow/common/Controls.h"
+#include "mainwindow/common/WidgetLock.h"
 #include "mainwindow/common/WindowState.h"
 #include "mainwindow/download/FrmUpload.h"
 #include "mainwindow/download/WindowLogs.h"
@@ -52,14 +53,13 @@ class SettingsCommands {
 
   private:
     // The frame of the three writes: the question, the progress window, the log lines, the
-    // write itself and its result. `write` returns whether it succeeded; `sent` whether it
-    // sent anything at all.
-    void runWrite(const std::function<bool()>& write, const std::function<bool()>& sent);
+    // write itself and its result. `write` returns whether it succeeded; `sent` is whether it
+    // sends anything at all.
+    void runWrite(const std::function<bool()>& write, bool sent);
     bool ask(int text, int title);
     void dumpList(int index);
-    // The page's buttons and the menu off for as long as the returned guard lives.
-    std::vector<std::pair<QWidget*, bool>> lockButtons();
-    void unlockButtons(const std::vector<std::pair<QWidget*, bool>>& buttons);
+    // The page's buttons and the menu off for as long as the returned lock lives.
+    mainwindow::WidgetLock lockButtons() const;
 
     SettingsCommandsWiring w_;
 };
