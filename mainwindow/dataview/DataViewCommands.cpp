@@ -6,6 +6,7 @@
 
 #include "core/ModMain.h"
 #include "mainwindow/common/WaitCursor.h"
+#include "mainwindow/common/WidgetLock.h"
 #include "mainwindow/dataview/DataView.h"
 #include "mainwindow/download/WindowLogs.h"
 #include "runtime/RuntimeError.h"
@@ -41,28 +42,12 @@ class Breather {
 // library and the menu are off, and the window counts as busy.
 class ExportLock {
   public:
-    ExportLock(DataViewWiring& w) : w_(w), busy_(w.busy) {
-        for (QWidget* button : w_.page.cmdBrowse)
-            keep(button);
-        for (QWidget* button : w_.menu)
-            keep(button);
-        keep(w_.library);
-    }
-    ~ExportLock() {
-        for (const auto& [widget, enabled] : former_)
-            widget->setEnabled(enabled);
-    }
-    ExportLock(const ExportLock&) = delete;
-    ExportLock& operator=(const ExportLock&) = delete;
+    explicit ExportLock(DataViewWiring& w)
+        : busy_(w.busy), widgets_(w.page.cmdBrowse, w.menu, std::array<QWidget*, 1>{w.library}) {}
 
   private:
-    void keep(QWidget* widget) {
-        former_.emplace_back(widget, widget->isEnabled());
-        widget->setEnabled(false);
-    }
-    DataViewWiring& w_;
     mainwindow::BusyScope busy_;
-    std::vector<std::pair<QWidget*, bool>> former_;
+    mainwindow::WidgetLock widgets_;
 };
 
 }  // namespace
