@@ -19,6 +19,10 @@ bool plausible(rt::OleDate date) {
 
 CalDueInfo CalDueOf(rt::OleDate calibrationDate, int32_t calLimit) {
     if (!plausible(calibrationDate)) return {};
+    return CalDueOfAnyDate(calibrationDate, calLimit);
+}
+
+CalDueInfo CalDueOfAnyDate(rt::OleDate calibrationDate, int32_t calLimit) {
     const double due = calibrationDate.value() + calLimit;
     const double now = rt::OleDate::now().value();
     if (due < now) return {CalDue::Overdue, 0};
@@ -30,8 +34,8 @@ QString FormatValidDate(rt::OleDate date) {
     return plausible(date) ? rt::GeneralDate(date) : QString();
 }
 
-int32_t CalDueColor(rt::OleDate calibrationDate, int32_t calLimit) {
-    switch (CalDueOf(calibrationDate, calLimit).state) {
+int32_t CalDueColor(const CalDueInfo& due) {
+    switch (due.state) {
         case CalDue::Overdue:
             return rt::RGB(255, 0, 0);
         case CalDue::DueSoon:
@@ -41,8 +45,7 @@ int32_t CalDueColor(rt::OleDate calibrationDate, int32_t calLimit) {
     }
 }
 
-QString CalDueText(rt::OleDate calibrationDate, int32_t calLimit) {
-    const CalDueInfo due = CalDueOf(calibrationDate, calLimit);
+QString CalDueText(const CalDueInfo& due) {
     switch (due.state) {
         case CalDue::None:
             return QString();

@@ -17,12 +17,14 @@ struct CalDueInfo {
     int32_t remainingDays = 0;  // rounded to whole days, halves to even (Valid and DueSoon)
 };
 CalDueInfo CalDueOf(rt::OleDate calibrationDate, int32_t calLimit);
+// The same without the guard: an unset or old date is simply long past its due moment.
+CalDueInfo CalDueOfAnyDate(rt::OleDate calibrationDate, int32_t calLimit);
 
 // The date in the "General Date" form, or "" for an unset or implausible date (before 2000).
 QString FormatValidDate(rt::OleDate date);
 // Red when overdue, orange when due soon, else 0 (no colour).
-int32_t CalDueColor(rt::OleDate calibrationDate, int32_t calLimit);
+int32_t CalDueColor(const CalDueInfo& due);
 // "Now" when overdue, "Remaining n Days" otherwise, "" without a due state.
-QString CalDueText(rt::OleDate calibrationDate, int32_t calLimit);
+QString CalDueText(const CalDueInfo& due);
 
 }  // namespace core

@@ -68,8 +68,10 @@ void CalibrationList::ShowCalibrationHistory() {
         const rt::OleDate calibrated = rows.date(r, f("Gas4CalDate"));
         const int32_t calLimit = rows.longValue(r, f("CalLimit"));
         const bool enabled = rows.boolean(r, f("Gas4Enable"));
-        const int32_t colour = core::CalDueColor(calibrated, calLimit);
-        if (shown == ViewDue && (!enabled || colour == 0)) continue;
+        const core::CalDueInfo due = core::CalDueOf(calibrated, calLimit);
+        if (shown == ViewDue && (!enabled || (due.state != core::CalDue::Overdue &&
+                                              due.state != core::CalDue::DueSoon)))
+            continue;
         ++row;
         std::vector<rt::Variant> cells = {row, rows.text(r, f("SerialNo")),
                                           rows.text(r, f("UserID"))};
@@ -81,8 +83,7 @@ void CalibrationList::ShowCalibrationHistory() {
             };
             cells.insert(cells.end(), {rows.text(r, f("Gas4Name")), value("Gas4Before"),
                                        value("Gas4After"), value("Gas4AutoCal"),
-                                       enabled ? core::CalDueText(calibrated, calLimit)
-                                               : QStringLiteral("-----")});
+                                       enabled ? core::CalDueText(due) : QStringLiteral("-----")});
         } else {
             cells.insert(cells.end(), {core::FormatValidDate(calibrated),
                                        rt::GeneralDate(rows.date(r, f("WriteDates")))});
@@ -90,7 +91,8 @@ void CalibrationList::ShowCalibrationHistory() {
         grid.setRows(row + 1);
         trendview::FillGridRow(grid, row, 0, false, cells);
         // The due state colours the row; the row number keeps the fixed column's look.
-        grid.setCell(platform::FlexProperty::BackColor, row, 1, row, grid.Cols() - 1, colour);
+        grid.setCell(platform::FlexProperty::BackColor, row, 1, row, grid.Cols() - 1,
+                     core::CalDueColor(due));
     }
     if (rows.rowCount() < 1)
         w_.dialogs.message(core::LoadResText(TextNotFound), core::LoadResText(TextNotFoundTitle),

@@ -3,8 +3,6 @@
 #include "core/CalDue.h"
 #include "core/GasCommon.h"
 #include "core/ModMain.h"
-#include "runtime/Color.h"
-#include "runtime/Convert.h"
 #include "trendview/GridHelpers.h"
 
 namespace settings {
@@ -22,8 +20,6 @@ enum Text : int {
     TextAfter = 5634,
     TextAutoCal = 5635,
     TextDue = 5636,
-    TextNow = 5637,
-    TextRemaining = 5638,
     TextSensorGas = 5640,
     TextWarning = 5642,
     TextAlarm = 5643,
@@ -66,18 +62,6 @@ void layOutGrid(platform::FlexGrid& grid, const QString& title, const QStringLis
 
 InstrumentInfo::InstrumentInfo(InstrumentInfoWiring wiring) : w_(std::move(wiring)) {}
 
-int32_t InstrumentInfo::daysLeft(rt::OleDate calibrationDate) {
-    return rt::CLng(calibrationDate.value() + w_.host.instrument().CalLimit() -
-                    rt::OleDate::now().value());
-}
-
-int InstrumentInfo::GetCalDueState(rt::OleDate calibrationDate) {
-    // No guard for an unset date: a never calibrated instrument is overdue.
-    if (calibrationDate.value() + w_.host.instrument().CalLimit() < rt::OleDate::now().value())
-        return DueOverdue;
-    return daysLeft(calibrationDate) < core::LimitDays ? DueSoon : DueValid;
-}
-
 void InstrumentInfo::ShowInstrumentInfo(const core::clsInstrument& inst) {
     InstrumentPage& p = w_.page;
     QGroupBox* title = w_.fraMenu[1];
@@ -114,18 +98,16 @@ void InstrumentInfo::ShowInstrumentInfo(const core::clsInstrument& inst) {
     const int16_t point = inst.GasPoint(Gas);
     const QString caption = core::GasCaption(&inst, Gas, true);
     const rt::OleDate calibrated = inst.CalibDate(Gas);
-    const int state = GetCalDueState(calibrated);
-    const QString dueText = state == DueOverdue
-                                ? res(TextNow)
-                                : core::LoadResText(TextRemaining, {daysLeft(calibrated)});
+    // By the connected instrument's calibration interval, without the guard of the Last
+    // Calibration page: a never calibrated instrument is overdue.
+    const core::CalDueInfo due = core::CalDueOfAnyDate(calibrated, w_.host.instrument().CalLimit());
     trendview::FillGridRow(
         *p.vfgInst, 2, 0, false,
         {caption, core::FormatValidDate(calibrated), core::ValueText(inst.CalibBefore(Gas), point),
          core::ValueText(inst.CalibAfter(Gas), point), core::ValueText(inst.AutoCalib(Gas), point),
-         dueText});
+         core::CalDueText(due)});
     // The due cell in the Last Calibration page's colours.
-    const int32_t colours[] = {0, rt::RGB(255, 128, 0), rt::RGB(255, 0, 0)};
-    p.vfgInst->setCell(platform::FlexProperty::BackColor, 2, 5, 2, 5, colours[state]);
+    p.vfgInst->setCell(platform::FlexProperty::BackColor, 2, 5, 2, 5, core::CalDueColor(due));
     trendview::FillGridRow(
         *p.vfgInstSensor, 2, 0, false,
         {caption, core::ValueText(inst.Warning(Gas), point),

@@ -26,9 +26,6 @@ struct InstrumentInfoWiring {
     InstrumentInfoHost& host;
 };
 
-// Due states of a calibration date.
-enum CalDueState : int { DueValid = 0, DueSoon = 1, DueOverdue = 2 };
-
 // The Instrument Information page: one instrument's identity, the calibration of gas 3 with
 // its due state, and its alarm points.
 class InstrumentInfo {
@@ -42,14 +39,10 @@ class InstrumentInfo {
     // Fills the page from `inst`: "[Sample data]" for the stored instrument, "[Connected]"
     // for the connected one when it has answered, "[No connected]" otherwise.
     void ShowInstrumentInfo(const core::clsInstrument& inst);
-    // By the connected instrument's calibration interval.
-    int GetCalDueState(rt::OleDate calibrationDate);
     // Both instrument pages again, after the instrument's data changed.
     void RefreshInstrumentPages();
 
   private:
-    // Whole days from now to the due moment, rounded halves to even.
-    int32_t daysLeft(rt::OleDate calibrationDate);
     InstrumentInfoWiring w_;
 };
 

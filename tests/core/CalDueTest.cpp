@@ -37,8 +37,8 @@ TEST(CalDue, AroundTheDueSoonThresholdAndTheDueMoment) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.back);
         const rt::OleDate calibrated(now.value() - c.back);
-        EXPECT_EQ(core::CalDueText(calibrated, c.calLimit), c.text);
-        EXPECT_EQ(core::CalDueColor(calibrated, c.calLimit), c.colour);
+        EXPECT_EQ(core::CalDueText(core::CalDueOf(calibrated, c.calLimit)), c.text);
+        EXPECT_EQ(core::CalDueColor(core::CalDueOf(calibrated, c.calLimit)), c.colour);
         EXPECT_EQ(core::FormatValidDate(calibrated), rt::GeneralDate(calibrated));
     }
 }
@@ -48,12 +48,12 @@ TEST(CalDue, DatesBefore2000HaveNoDueState) {
     for (const rt::OleDate date :
          {rt::OleDate(), rt::OleDate(-5.5), *rt::OleDate::fromCivil(1999, 12, 31, 23, 59, 59)}) {
         EXPECT_EQ(core::FormatValidDate(date), "");
-        EXPECT_EQ(core::CalDueText(date, 180), "");
-        EXPECT_EQ(core::CalDueColor(date, 180), 0);
+        EXPECT_EQ(core::CalDueText(core::CalDueOf(date, 180)), "");
+        EXPECT_EQ(core::CalDueColor(core::CalDueOf(date, 180)), 0);
         EXPECT_EQ(core::CalDueOf(date, 180).state, core::CalDue::None);
     }
     const rt::OleDate first = *rt::OleDate::fromCivil(2000, 1, 1);
-    EXPECT_EQ(core::CalDueText(first, 180), "Now");
+    EXPECT_EQ(core::CalDueText(core::CalDueOf(first, 180)), "Now");
 }
 
 }  // namespace
