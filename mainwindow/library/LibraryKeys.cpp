@@ -14,13 +14,13 @@ const std::array<LevelInfo, 4> LevelTable = {{
 }};
 
 const std::array<KindInfo, 7> KindTable = {{
-    {QLatin1Char('I'), 1, 5624, QLatin1Char('G')},
-    {QLatin1Char('A'), 2, 5625, QLatin1Char('K')},
-    {QLatin1Char('D'), 3, 5673, QLatin1Char('H')},
-    {QLatin1Char('E'), 5, 5627, QLatin1Char('V')},
-    {QLatin1Char('B'), 6, 5628, QLatin1Char('W')},
-    {QLatin1Char('R'), 7, 5629, QLatin1Char('P')},
-    {QLatin1Char('X'), 8, 5630, QLatin1Char('Q')},
+    {QLatin1Char('I'), 1, 5624, QLatin1Char('G'), {"Interval_Data", "Interval_Event"}, nullptr},
+    {QLatin1Char('A'), 2, 5625, QLatin1Char('K'), {"Alarm_Data", nullptr}, nullptr},
+    {QLatin1Char('D'), 3, 5673, QLatin1Char('H'), {"cHistory", nullptr}, "History"},
+    {QLatin1Char('E'), 5, 5627, QLatin1Char('V'), {"Alarm_Event", nullptr}, "AEvent"},
+    {QLatin1Char('B'), 6, 5628, QLatin1Char('W'), {"Trouble_Event", nullptr}, "TEvent"},
+    {QLatin1Char('R'), 7, 5629, QLatin1Char('P'), {"Power_Event", nullptr}, "PEvent"},
+    {QLatin1Char('X'), 8, 5630, QLatin1Char('Q'), {"SensorHistory", nullptr}, "Change"},
 }};
 
 }  // namespace
@@ -62,6 +62,13 @@ QString KeyValue(const QString& key) {
 
 QString MakeKey(const QString& value, QChar letter) {
     return value + QLatin1Char(' ') + letter;
+}
+
+std::optional<int32_t> KeySeqNo(const QString& key) {
+    bool ok = false;
+    const qlonglong n = KeyValue(key).trimmed().toLongLong(&ok);
+    if (!ok || n < INT32_MIN || n > INT32_MAX) return std::nullopt;
+    return static_cast<int32_t>(n);
 }
 
 bool IsGroupLetter(QChar letter) {

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <array>
+#include <cstdint>
 #include <optional>
 
 namespace library {
@@ -33,6 +34,11 @@ struct KindInfo {
     int types;             // Log_Head.Types
     int text;              // the kind's name
     QChar downloadLetter;  // of a stored download in the list: G K H V W P Q
+    // The tables that hold a download's rows, linked by RelNo to its SeqNo (the second may be
+    // none); the details show the rows of the first.
+    std::array<const char*, 2> tables;
+    // The picture of a download in the list; none for the trends, whose sampling chooses it.
+    const char* image;
 };
 const std::array<KindInfo, 7>& Kinds();
 const KindInfo* KindOfLetter(QChar letter);
@@ -42,6 +48,8 @@ const KindInfo* KindOfDownloadLetter(QChar letter);
 QChar KeyLetter(const QString& key);
 QString KeyValue(const QString& key);
 QString MakeKey(const QString& value, QChar letter);
+// The SeqNo a stored download's key names; nullopt when its value is no number.
+std::optional<int32_t> KeySeqNo(const QString& key);
 
 // The root, a grouping level or a kind: what the list shows as groups or downloads.
 bool IsGroupLetter(QChar letter);

@@ -21,31 +21,23 @@ enum Text : int {
     TextFileKept = 5793,
 };
 
-// The tables that hold the rows of a download, linked by RelNo to its SeqNo.
-const QStringList& detailTables() {
-    static const QStringList tables = {"Interval_Data",  "Alarm_Data",   "cHistory",
-                                       "Interval_Event", "Alarm_Event",  "Trouble_Event",
-                                       "Power_Event",    "SensorHistory"};
+// The tables of a kind's downloads.
+QStringList detailTablesOf(const KindInfo& kind) {
+    QStringList tables;
+    for (const char* table : kind.tables)
+        if (table) tables << QString::fromLatin1(table);
     return tables;
 }
 
-QStringList detailTablesOf(int types) {
-    switch (types) {
-        case 1:
-            return {"Interval_Data", "Interval_Event"};
-        case 2:
-            return {"Alarm_Data"};
-        case 3:
-            return {"cHistory"};
-        case 5:
-            return {"Alarm_Event"};
-        case 6:
-            return {"Trouble_Event"};
-        case 7:
-            return {"Power_Event"};
-        default:
-            return {"SensorHistory"};
-    }
+// The tables that hold the rows of every download.
+const QStringList& detailTables() {
+    static const QStringList tables = [] {
+        QStringList all;
+        for (const KindInfo& kind : Kinds())
+            all << detailTablesOf(kind);
+        return all;
+    }();
+    return tables;
 }
 
 bool ask(platform::Dialogs& dialogs, const QString& text, int title) {
@@ -112,9 +104,9 @@ void LogLibrary::deleteNode(const QString& key) {
 
 void LogLibrary::deleteDownload(const QString& key) {
     const KindInfo& kind = *KindOfDownloadLetter(KeyLetter(key));
-    bool numeric = false;
-    const int32_t seqNo = KeyValue(key).trimmed().toInt(&numeric);
-    if (!numeric) return;
+    const std::optional<int32_t> number = KeySeqNo(key);
+    if (!number) return;
+    const int32_t seqNo = *number;
     platform::KeyedList& list = *w_.page.lvwLog;
     QTreeWidgetItem* item = list.ItemOf(key);
     const QString name = item ? item->text(0) : QString();
@@ -129,7 +121,7 @@ void LogLibrary::deleteDownload(const QString& key) {
                          which);
         platform::Transaction transaction(db);
         db.exec(QStringLiteral("Delete From Log_Head Where Types = ? And SeqNo = ?"), which);
-        for (const QString& table : detailTablesOf(kind.types))
+        for (const QString& table : detailTablesOf(kind))
             db.exec(QStringLiteral("Delete From %1 Where RelNo = ?").arg(table), {seqNo});
         transaction.commit();
     };

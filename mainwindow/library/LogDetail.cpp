@@ -55,14 +55,6 @@ void centreRow(FlexGrid& grid, int row) {
     grid.setCell(Alignment, row, 0, row, grid.Cols() - 1, AlignCentre);
 }
 
-// The SeqNo a key's value names; nullopt when it is no number.
-std::optional<int32_t> seqNoOf(const QString& numberText) {
-    bool ok = false;
-    const qlonglong n = numberText.trimmed().toLongLong(&ok);
-    if (!ok || n < INT32_MIN || n > INT32_MAX) return std::nullopt;
-    return static_cast<int32_t>(n);
-}
-
 platform::ResultSet headerRow(const platform::Database& db, std::optional<int32_t> seqNo) {
     if (!seqNo) return {};
     return db.query(QStringLiteral("Select * From Log_Head Where SeqNo = ?"), {*seqNo});
@@ -70,15 +62,15 @@ platform::ResultSet headerRow(const platform::Database& db, std::optional<int32_
 
 // ---- the trend header views ---------------------------------------------------------------
 
-void trendHeader(FlexGrid& grid, const platform::Database& db, std::optional<int32_t> seqNo,
-                 bool alarm, const std::array<float, 6>& alarmPoints) {
+// `h`: the download's Log_Head row (none when it is gone).
+void trendHeader(FlexGrid& grid, const platform::ResultSet& h, bool alarm,
+                 const std::array<float, 6>& alarmPoints) {
     grid.setMergeCells(2);
     grid.setRows(alarm ? 9 : 11);
     FillGridRow(
         grid, 0, 0, false,
         {res(TextProperty), res(TextValue), res(TextValue), res(TextValue), res(TextValue)});
     grid.setMergeRow(0, true);
-    const platform::ResultSet h = headerRow(db, seqNo);
     if (h.rowCount() == 0) return;
 
     const auto field = [&h](const char* name) { return QString::fromLatin1(name); };
@@ -140,8 +132,7 @@ void trendHeader(FlexGrid& grid, const platform::Database& db, std::optional<int
 // ---- the detail-row views -----------------------------------------------------------------
 
 struct DetailView {
-    QChar letter;
-    const char* table;
+    QChar letter;  // of the download, whose kind's first table holds the rows
     QStringList captions;
     int manyAbove;  // more rows than this show only the newest and the total
     int shownWhenMany;
@@ -149,11 +140,11 @@ struct DetailView {
 
 const std::array<DetailView, 5>& detailViews() {
     static const std::array<DetailView, 5> views = {{
-        {QLatin1Char('H'), "cHistory", {"DateTime", "Gas", "Before", "After"}, 9, 9},
-        {QLatin1Char('V'), "Alarm_Event", {"DateTime", "Gas", "Event"}, 10, 8},
-        {QLatin1Char('W'), "Trouble_Event", {"DateTime", "Gas/Body", "Event"}, 10, 8},
-        {QLatin1Char('P'), "Power_Event", {"DateTime", "Power"}, 10, 8},
-        {QLatin1Char('Q'), "SensorHistory", {"DateTime", "SensorNO", "Gas", "FullScale"}, 10, 8},
+        {QLatin1Char('H'), {"DateTime", "Gas", "Before", "After"}, 9, 9},
+        {QLatin1Char('V'), {"DateTime", "Gas", "Event"}, 10, 8},
+        {QLatin1Char('W'), {"DateTime", "Gas/Body", "Event"}, 10, 8},
+        {QLatin1Char('P'), {"DateTime", "Power"}, 10, 8},
+        {QLatin1Char('Q'), {"DateTime", "SensorNO", "Gas", "FullScale"}, 10, 8},
     }};
     return views;
 }
@@ -181,7 +172,7 @@ std::vector<Variant> detailRow(QChar letter, const platform::ResultSet& r, int r
     }
 }
 
-void detailRows(FlexGrid& grid, const platform::Database& db, std::optional<int32_t> seqNo,
+void detailRows(FlexGrid& grid, const platform::Database& db, const platform::ResultSet& h,
                 const DetailView& view) {
     grid.setMergeCells(2);
     grid.setCols(static_cast<int>(view.captions.size()));
@@ -193,9 +184,8 @@ void detailRows(FlexGrid& grid, const platform::Database& db, std::optional<int3
         grid.setColAlignment(2, AlignCentre);
         grid.setColAlignment(3, AlignCentre);
     }
-    const platform::ResultSet h = headerRow(db, seqNo);
     const int32_t relNo = h.rowCount() > 0 ? h.longValue(0, QStringLiteral("SeqNo")) : 0;
-    const QString table = QString::fromLatin1(view.table);
+    const QString table = QString::fromLatin1(KindOfDownloadLetter(view.letter)->tables[0]);
     // Only the number of rows and the newest ones that show are read: an event log of a
     // hundred thousand rows shows as fast as one of ten.
     const int32_t count =
@@ -224,14 +214,13 @@ void detailRows(FlexGrid& grid, const platform::Database& db, std::optional<int3
     FillGridRow(grid, 10, 0, false, totalRow);
 }
 
-}  // namespace
-
-std::array<float, 6> AlarmPointValues(const platform::Database& db, int32_t seqNo) {
+// The five gas readings at the alarm of the alarm trend whose Log_Head row is `h` (index 0 to
+// 4; index 5 stays 0): sample 361 of its trend file; -101 each when the download or its file is
+// gone or the file is shorter.
+std::array<float, 6> alarmPointValues(const platform::ResultSet& h) {
     std::array<float, 6> values{};
     for (int gas = 0; gas < 5; ++gas)
         values[static_cast<size_t>(gas)] = NoValue;
-    const platform::ResultSet h =
-        db.query(QStringLiteral("Select FolderID, Names From Log_Head Where SeqNo = ?"), {seqNo});
     if (h.rowCount() == 0) return values;
     const QString path = records::TrendFileOf(h.text(0, QStringLiteral("FolderID")),
                                               h.text(0, QStringLiteral("Names")));
@@ -251,6 +240,8 @@ std::array<float, 6> AlarmPointValues(const platform::Database& db, int32_t seqN
     }
     return values;
 }
+
+}  // namespace
 
 void LogLibrary::placeholderDetail() {
     FlexGrid& grid = *w_.page.vfgLog;
@@ -278,17 +269,21 @@ void LogLibrary::ShowLogDetail(const QString& key) {
     FillGridRow(grid, 0, 0, false, {res(TextGridProperty), res(TextGridValue)});
 
     const platform::Database db = platform::Database::open(w_.paths.database());
-    const std::optional<int32_t> seqNo = seqNoOf(KeyValue(key));
     if (IsGroupLetter(letter) || IsKindLetter(letter)) {
         placeholderDetail();
-    } else if (letter == QLatin1Char('G')) {
-        trendHeader(grid, db, seqNo, false, AlarmPoints);
+        return;
+    }
+    // The download's Log_Head row, read once for all that is shown of it.
+    const std::optional<int32_t> seqNo = KeySeqNo(key);
+    const platform::ResultSet head = headerRow(db, seqNo);
+    if (letter == QLatin1Char('G')) {
+        trendHeader(grid, head, false, AlarmPoints);
     } else if (letter == QLatin1Char('K')) {
-        if (seqNo) AlarmPoints = AlarmPointValues(db, *seqNo);
-        trendHeader(grid, db, seqNo, true, AlarmPoints);
+        if (seqNo) AlarmPoints = alarmPointValues(head);
+        trendHeader(grid, head, true, AlarmPoints);
     } else {
         for (const DetailView& view : detailViews())
-            if (view.letter == letter) detailRows(grid, db, seqNo, view);
+            if (view.letter == letter) detailRows(grid, db, head, view);
     }
 }
 

@@ -63,11 +63,6 @@ struct LogHeadIndex {
 };
 LogHeadIndex ReadLogHeadIndex(const platform::Database& db);
 
-// The five gas readings at the alarm of the alarm trend with this SeqNo (index 0 to 4; index 5
-// stays 0): sample 361 of its trend file; -101 each when the download or its file is gone or
-// the file is shorter.
-std::array<float, 6> AlarmPointValues(const platform::Database& db, int32_t seqNo);
-
 // The Data page's library: the tree of stored downloads, the list under a node, the details
 // of one item, and the command that opens the selected download in the data view.
 class LogLibrary {

@@ -11,23 +11,15 @@ constexpr int TextKindHeader = 5667;
 
 // The picture of a stored download by its kind and sampling; empty: the download is not
 // listed (an interval trend of an unknown sampling).
-QString downloadImage(int types, int32_t sampling) {
-    switch (types) {
+QString downloadImage(const KindInfo& kind, int32_t sampling) {
+    switch (kind.types) {
         case 1:
             if (sampling >= 0 && sampling <= 2) return QStringLiteral("Interval%1").arg(sampling);
             return QString();
         case 2:
             return sampling == 2 ? QStringLiteral("Interval0") : QStringLiteral("Alarm0");
-        case 3:
-            return QStringLiteral("History");
-        case 5:
-            return QStringLiteral("AEvent");
-        case 6:
-            return QStringLiteral("TEvent");
-        case 7:
-            return QStringLiteral("PEvent");
         default:
-            return QStringLiteral("Change");
+            return QString::fromLatin1(kind.image);
     }
 }
 
@@ -99,7 +91,7 @@ void LogLibrary::downloadList(const QString& key) {
         // An alarm trend kept with the interval sampling is a working copy, shown only when
         // debugging.
         if (kind.types == 2 && sampling == 2 && !core::DebugMode) continue;
-        const QString image = downloadImage(kind.types, sampling);
+        const QString image = downloadImage(kind, sampling);
         if (image.isEmpty()) continue;
         QTreeWidgetItem* item =
             list.AddItem(MakeKey(QString::number(rows.longValue(row, QStringLiteral("SeqNo"))),
