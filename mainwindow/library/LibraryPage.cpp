@@ -7,14 +7,15 @@
 namespace library {
 
 LibraryPage::LibraryPage(QWidget* page, mainwindow::ControlFactory& factory) {
+    const platform::ImageList images = LibraryImages();
     tvwLog = factory.make<platform::KeyedTree>(page, QStringLiteral("tvwLog"));
-    tvwLog->images = LibraryImages();
+    tvwLog->images = images;
     fraLog = factory.make<QGroupBox>(page, QStringLiteral("fraLog"));
     fraLogCenter = factory.make<QFrame>(fraLog, QStringLiteral("fraLogCenter"));
     chkLog.make(factory, fraLogCenter, QStringLiteral("chkLog"), 3);
     cmdLogInst = factory.make<platform::CommandButton>(fraLogCenter, QStringLiteral("cmdLogInst"));
     lvwLog = factory.make<platform::KeyedList>(page, QStringLiteral("lvwLog"));
-    lvwLog->images = LibraryImages();
+    lvwLog->images = images;
     mnuDeletes = new QMenu(page);
     mnuDeletes->setObjectName(QStringLiteral("mnuDeletes"));
     mnuDelete = mnuDeletes->addAction(QString());

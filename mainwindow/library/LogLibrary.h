@@ -78,9 +78,10 @@ class LogLibrary {
     QString DeleteMenuKey() const;
 
     void BuildLogTree();
-    // Adds the children of the node of `key` made of the rows `rows` of `db`, and theirs.
+    // Adds the children of the node of `key` made of the rows `rows` of `db`, and theirs,
+    // grouped by `levels` (the chosen grouping levels).
     void AddLogTreeChildren(const LogHeadIndex& db, const QString& key,
-                            const std::vector<int>& rows);
+                            const std::vector<int>& rows, const std::vector<Level>& levels);
     // Raises rt::RuntimeError (ErrKeyNotFound) for a group or kind key that names no node.
     NodeCondition NodeWhereClause(const QString& key) const;
 
@@ -112,6 +113,8 @@ class LogLibrary {
     void selectDownload(const QString& key);
     void offerDeleteMenu(const QString& key, QWidget* where, const QPoint& point);
     void placeholderDetail();
+    // That page of the window (fraMenu) shown in place of the others.
+    void showOnly(int frame);
     void deleteEverything();
     void deleteNode(const QString& key);
     void deleteDownload(const QString& key);

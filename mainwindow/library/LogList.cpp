@@ -43,25 +43,26 @@ void LogLibrary::groupList(const QString& key) {
     const auto shown = qScopeGuard([&list] { list.setUpdatesEnabled(true); });
     list.ClearItems();
     list.ClearColumns();
-    list.AddColumn(QStringLiteral("1 C"), QStringLiteral("DataName"), 0.3);
-    list.AddColumn(QStringLiteral("2 C"), QStringLiteral("Type"), 0.25);
-    list.AddColumn(QStringLiteral("3 C"), QStringLiteral("Date/Time"), 0.44);
+    list.AddColumn(QStringLiteral("DataName"), 0.3);
+    list.AddColumn(QStringLiteral("Type"), 0.25);
+    list.AddColumn(QStringLiteral("Date/Time"), 0.44);
     const QTreeWidgetItem* node = tree.Node(key);
     if (!node || node->childCount() == 0) return;
     list.setSorted(false);  // the items keep the tree's order
+    // A node's children are all of one grouping level, or all kinds: one header over them.
+    const QChar childrenLetter = KeyLetter(tree.KeyOf(node->child(0)));
+    if (const std::optional<Level> level = LevelOfLetter(childrenLetter)) {
+        const int header = InfoOf(*level).headerText;
+        list.setColumnText(0, header ? core::LoadResText(header) : QStringLiteral("(MM/YY)"));
+    } else if (KindOfLetter(childrenLetter)) {
+        list.setColumnText(0, core::LoadResText(TextKindHeader));
+    }
     for (int i = 0; i < node->childCount(); ++i) {
         const QTreeWidgetItem* child = node->child(i);
         const QString childKey = tree.KeyOf(child);
-        const QChar childLetter = KeyLetter(childKey);
-        QString text = child->text(0);
-        if (const std::optional<Level> level = LevelOfLetter(childLetter)) {
-            const int header = InfoOf(*level).headerText;
-            list.setColumnText(0, header ? core::LoadResText(header) : QStringLiteral("(MM/YY)"));
-        } else if (const KindInfo* kind = KindOfLetter(childLetter)) {
-            list.setColumnText(0, core::LoadResText(TextKindHeader));
-            text = core::LoadResText(kind->text);
-        }
-        list.AddItem(childKey, text, QStringLiteral("OpenFolder"), QStringLiteral("CloseFolder"));
+        const KindInfo* kind = KindOfLetter(KeyLetter(childKey));
+        list.AddItem(childKey, kind ? core::LoadResText(kind->text) : child->text(0),
+                     QStringLiteral("OpenFolder"), QStringLiteral("CloseFolder"));
     }
 }
 
@@ -73,10 +74,10 @@ void LogLibrary::downloadList(const QString& key) {
     const auto shown = qScopeGuard([&list] { list.setUpdatesEnabled(true); });
     list.ClearItems();
     list.ClearColumns();
-    list.AddColumn(QStringLiteral("1 C"), QStringLiteral("Name"), 0.25);
-    list.AddColumn(QStringLiteral("2 C"), QStringLiteral("SerialNo"), 0.25);
-    list.AddColumn(QStringLiteral("3 C"), QStringLiteral("UserID"), 0.25);
-    list.AddColumn(QStringLiteral("4 C"), QStringLiteral("Date/Time"), 0.24);
+    list.AddColumn(QStringLiteral("Name"), 0.25);
+    list.AddColumn(QStringLiteral("SerialNo"), 0.25);
+    list.AddColumn(QStringLiteral("UserID"), 0.25);
+    list.AddColumn(QStringLiteral("Date/Time"), 0.24);
 
     const platform::Database db = platform::Database::open(w_.paths.database());
     const platform::ResultSet rows = db.query(

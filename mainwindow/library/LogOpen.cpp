@@ -35,10 +35,7 @@ void LogLibrary::cmdDetail_Click() {
     // Interval trends open condensed unless the settings ask for every sample.
     core::OutlineMode = !core::CompletelyView;
     view.ShowDataView();
-    for (QGroupBox* frame : w_.fraMenu)
-        frame->hide();
-    w_.fraMenu[DataViewFrame]->show();
-    w_.host.Form_Resize();
+    showOnly(DataViewFrame);
     if (view.SelectedLogType == TypeAlarm)
         dataview::ScrollToAlarm(view.records.alarm(), *p.vfgBrowse);
 }
@@ -55,9 +52,13 @@ void LogLibrary::cmdLogInst_Click() {
     core::clsInstrument& stored = w_.host.storedInstrument();
     stored.LoadDatabase(view.SelectedLogSeqNo);
     w_.host.ShowInstrumentInfo(stored);
-    for (QGroupBox* frame : w_.fraMenu)
-        frame->hide();
-    w_.fraMenu[InstrumentFrame]->show();
+    showOnly(InstrumentFrame);
+}
+
+void LogLibrary::showOnly(int frame) {
+    for (QGroupBox* each : w_.fraMenu)
+        each->hide();
+    w_.fraMenu[frame]->show();
     w_.host.Form_Resize();
 }
 

@@ -65,14 +65,15 @@ void LogLibrary::BuildLogTree() {
     std::vector<int> all(db.entries.size());
     for (size_t i = 0; i < all.size(); ++i)
         all[i] = static_cast<int>(i);
-    AddLogTreeChildren(db, RootKey, all);
+    AddLogTreeChildren(db, RootKey, all, chosenLevels());
     tree.Node(RootKey)->setExpanded(true);
     w_.fields.LogTreeDirty = false;
     tree.update();
 }
 
 void LogLibrary::AddLogTreeChildren(const LogHeadIndex& db, const QString& key,
-                                    const std::vector<int>& rows) {
+                                    const std::vector<int>& rows,
+                                    const std::vector<Level>& levels) {
     platform::KeyedTree& tree = *w_.page.tvwLog;
     const QChar letter = KeyLetter(key);
     const QString value = KeyValue(key);
@@ -89,7 +90,6 @@ void LogLibrary::AddLogTreeChildren(const LogHeadIndex& db, const QString& key,
         return;
     }
     // The next grouping level below this node's.
-    const std::vector<Level> levels = chosenLevels();
     auto next = levels.begin();
     if (letter != QLatin1Char('#')) {
         const std::optional<Level> own = LevelOfLetter(letter);
@@ -128,7 +128,7 @@ void LogLibrary::AddLogTreeChildren(const LogHeadIndex& db, const QString& key,
         const QString childKey = MakeKey(prefix + group.text, childLetter);
         if (tree.AddNode(key, childKey, group.text, QStringLiteral("CloseFolder"),
                          QStringLiteral("OpenFolder")))
-            AddLogTreeChildren(db, childKey, group.rows);
+            AddLogTreeChildren(db, childKey, group.rows, levels);
     }
 }
 

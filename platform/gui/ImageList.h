@@ -12,7 +12,6 @@ class ImageList {
     void add(const QString& key, const QIcon& icon) { icons_.insert(key, icon); }
     // An empty picture for a key the list does not hold.
     QIcon icon(const QString& key) const { return icons_.value(key); }
-    bool contains(const QString& key) const { return icons_.contains(key); }
 
   private:
     QHash<QString, QIcon> icons_;

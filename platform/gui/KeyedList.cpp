@@ -34,9 +34,14 @@ void KeyedList::ClearColumns() {
     setHeaderLabels({});
 }
 
-void KeyedList::AddColumn(const QString& key, const QString& text, double fraction) {
-    columns_.push_back({key, text, fraction});
-    applyColumns();
+void KeyedList::AddColumn(const QString& text, double fraction) {
+    columns_.push_back({text, fraction});
+    setColumnCount(ColumnCount());
+    QStringList labels;
+    for (const Column& c : columns_)
+        labels << c.text;
+    setHeaderLabels(labels);
+    applyWidths();
 }
 
 void KeyedList::setColumnText(int column, const QString& text) {
@@ -50,12 +55,7 @@ QString KeyedList::ColumnText(int column) const {
                                                  : QString();
 }
 
-void KeyedList::applyColumns() {
-    setColumnCount(ColumnCount());
-    QStringList labels;
-    for (const Column& c : columns_)
-        labels << c.text;
-    setHeaderLabels(labels);
+void KeyedList::applyWidths() {
     const int width = viewport()->width();
     for (int i = 0; i < ColumnCount(); ++i)
         setColumnWidth(i, static_cast<int>(width * columns_[static_cast<size_t>(i)].fraction));
@@ -63,7 +63,7 @@ void KeyedList::applyColumns() {
 
 void KeyedList::resizeEvent(QResizeEvent* event) {
     QTreeWidget::resizeEvent(event);
-    applyColumns();  // the widths follow the list's width
+    applyWidths();
 }
 
 void KeyedList::ClearItems() {

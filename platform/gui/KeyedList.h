@@ -8,7 +8,7 @@
 
 namespace platform {
 
-// A list in report style whose items are found by key: keyed column headers whose widths are
+// A list in report style whose items are found by key: column headers whose widths are
 // fractions of the list's width, items with a picture and sub-items, and a sort by the first
 // column, ignoring case, ascending or descending; unsorted, the items keep the order in which
 // they were added. A mouse press reaches `MouseDown` before the item's click is handled.
@@ -23,7 +23,7 @@ class KeyedList : public QTreeWidget {
 
     void ClearColumns();
     // A column whose width is `fraction` of the list's width.
-    void AddColumn(const QString& key, const QString& text, double fraction);
+    void AddColumn(const QString& text, double fraction);
     void setColumnText(int column, const QString& text);
     QString ColumnText(int column) const;
     int ColumnCount() const { return static_cast<int>(columns_.size()); }
@@ -63,10 +63,11 @@ class KeyedList : public QTreeWidget {
 
   private:
     struct Column {
-        QString key, text;
+        QString text;
         double fraction;
     };
-    void applyColumns();
+    // The widths follow the list's width.
+    void applyWidths();
     void sortNow();
     // Whether item a goes before item b in the present order.
     bool before(const QTreeWidgetItem* a, const QTreeWidgetItem* b) const;
