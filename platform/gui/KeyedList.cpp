@@ -4,17 +4,16 @@
 #include <QMouseEvent>
 #include <algorithm>
 
-#include "platform/gui/KeyCodes.h"
-
 namespace platform {
 
 namespace {
 
-enum Role : int { KeyRole = Qt::UserRole + 1, IconRole, SmallIconRole };
+// After the key's role (KeyedView::KeyRole).
+enum Role : int { IconRole = Qt::UserRole + 2, SmallIconRole };
 
 }  // namespace
 
-KeyedList::KeyedList(QWidget* parent) : QTreeWidget(parent) {
+KeyedList::KeyedList(QWidget* parent) : KeyedView(parent) {
     setRootIsDecorated(false);
     setUniformRowHeights(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -105,26 +104,12 @@ void KeyedList::setSubItem(QTreeWidgetItem* item, int index, const QString& text
     if (item && index >= 1) item->setText(index, text);
 }
 
-QString KeyedList::KeyOf(const QTreeWidgetItem* item) const {
-    return item ? item->data(0, KeyRole).toString() : QString();
-}
-
 QString KeyedList::IconOf(const QTreeWidgetItem* item) const {
     return item ? item->data(0, IconRole).toString() : QString();
 }
 
 QString KeyedList::SmallIconOf(const QTreeWidgetItem* item) const {
     return item ? item->data(0, SmallIconRole).toString() : QString();
-}
-
-QTreeWidgetItem* KeyedList::SelectedItem() const {
-    const QList<QTreeWidgetItem*> selected = selectedItems();
-    return selected.isEmpty() ? nullptr : selected.first();
-}
-
-void KeyedList::SelectItem(QTreeWidgetItem* item) {
-    setCurrentItem(item);
-    if (item) item->setSelected(true);
 }
 
 bool KeyedList::before(const QTreeWidgetItem* a, const QTreeWidgetItem* b) const {
@@ -152,12 +137,6 @@ void KeyedList::setSorted(bool sorted) {
 void KeyedList::setSortOrder(SortOrders order) {
     order_ = order;
     if (sorted_) sortNow();
-}
-
-void KeyedList::mousePressEvent(QMouseEvent* event) {
-    emit MouseDown(ButtonOf(event->button()), ShiftOf(event->modifiers()),
-                   event->position().toPoint());
-    QTreeWidget::mousePressEvent(event);
 }
 
 void KeyedList::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -1,10 +1,10 @@
 #pragma once
 
 #include <QHash>
-#include <QTreeWidget>
 #include <vector>
 
 #include "platform/gui/ImageList.h"
+#include "platform/gui/KeyedTree.h"
 
 namespace platform {
 
@@ -12,7 +12,7 @@ namespace platform {
 // fractions of the list's width, items with a picture and sub-items, and a sort by the first
 // column, ignoring case, ascending or descending; unsorted, the items keep the order in which
 // they were added. A mouse press reaches `MouseDown` before the item's click is handled.
-class KeyedList : public QTreeWidget {
+class KeyedList : public KeyedView {
     Q_OBJECT
   public:
     enum SortOrders { Ascending = 0, Descending = 1 };
@@ -38,12 +38,10 @@ class KeyedList : public QTreeWidget {
     QTreeWidgetItem* ItemOf(const QString& key) const { return items_.value(key); }
     // Removes the item of this key (nothing when there is none).
     void RemoveItem(const QString& key);
-    QString KeyOf(const QTreeWidgetItem* item) const;
     QString IconOf(const QTreeWidgetItem* item) const;
     QString SmallIconOf(const QTreeWidgetItem* item) const;
-    QTreeWidgetItem* HitTest(const QPoint& point) const { return itemAt(point); }
-    QTreeWidgetItem* SelectedItem() const;
-    void SelectItem(QTreeWidgetItem* item);
+    QTreeWidgetItem* SelectedItem() const { return selected(); }
+    void SelectItem(QTreeWidgetItem* item) { select(item); }
 
     bool Sorted() const { return sorted_; }
     void setSorted(bool sorted);
@@ -51,13 +49,11 @@ class KeyedList : public QTreeWidget {
     void setSortOrder(SortOrders order);
 
   signals:
-    void MouseDown(int button, int shift, const QPoint& point);
     void ItemClick(QTreeWidgetItem* item);
     void DblClick();
     void ColumnClick(int column);
 
   protected:
-    void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 

@@ -9,11 +9,32 @@ namespace platform {
 
 namespace {
 
-enum Role : int { KeyRole = Qt::UserRole + 1, ImageRole, SelectedImageRole };
+// After the key's role (KeyedView::KeyRole).
+enum Role : int { ImageRole = Qt::UserRole + 2, SelectedImageRole };
 
 }  // namespace
 
-KeyedTree::KeyedTree(QWidget* parent) : QTreeWidget(parent) {
+QString KeyedView::KeyOf(const QTreeWidgetItem* item) const {
+    return item ? item->data(0, KeyRole).toString() : QString();
+}
+
+QTreeWidgetItem* KeyedView::selected() const {
+    const QList<QTreeWidgetItem*> items = selectedItems();
+    return items.isEmpty() ? nullptr : items.first();
+}
+
+void KeyedView::select(QTreeWidgetItem* item) {
+    setCurrentItem(item);
+    if (item) item->setSelected(true);
+}
+
+void KeyedView::mousePressEvent(QMouseEvent* event) {
+    emit MouseDown(ButtonOf(event->button()), ShiftOf(event->modifiers()),
+                   event->position().toPoint());
+    QTreeWidget::mousePressEvent(event);
+}
+
+KeyedTree::KeyedTree(QWidget* parent) : KeyedView(parent) {
     setColumnCount(1);
     setHeaderHidden(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -52,23 +73,9 @@ bool KeyedTree::AddNode(const QString& parentKey, const QString& key, const QStr
     return true;
 }
 
-QString KeyedTree::KeyOf(const QTreeWidgetItem* node) const {
-    return node ? node->data(0, KeyRole).toString() : QString();
-}
-
 QString KeyedTree::ParentKey(const QString& key) const {
     const QTreeWidgetItem* node = Node(key);
     return node && node->parent() ? KeyOf(node->parent()) : QString();
-}
-
-QTreeWidgetItem* KeyedTree::SelectedNode() const {
-    const QList<QTreeWidgetItem*> selected = selectedItems();
-    return selected.isEmpty() ? nullptr : selected.first();
-}
-
-void KeyedTree::SelectNode(QTreeWidgetItem* node) {
-    setCurrentItem(node);
-    if (node) node->setSelected(true);
 }
 
 void KeyedTree::setIndentationTwips(int twips) {
@@ -84,12 +91,6 @@ void KeyedTree::showSelection() {
     if (shownSelected_ != now) show(shownSelected_, ImageRole);
     show(now, SelectedImageRole);
     shownSelected_ = now;
-}
-
-void KeyedTree::mousePressEvent(QMouseEvent* event) {
-    emit MouseDown(ButtonOf(event->button()), ShiftOf(event->modifiers()),
-                   event->position().toPoint());
-    QTreeWidget::mousePressEvent(event);
 }
 
 }  // namespace platform
