@@ -98,6 +98,10 @@ void InstrumentSettings::connectControls() {
         p.txtOption[index]->installEventFilter(keyFilter_.get());
         QObject::connect(p.txtOption[index], &QLineEdit::editingFinished, p.txtOption[index],
                          [this, index] { txtOption_Validate(index); });
+        // The key handler runs before the key lands; the text as typed is taken here, so an
+        // upload started while the box has the focus sends its last key too.
+        QObject::connect(p.txtOption[index], &QLineEdit::textEdited, p.txtOption[index],
+                         [this, index] { txtOption_Validate(index); });
     }
     QObject::connect(w_.txtSuffix, &QLineEdit::editingFinished, w_.txtSuffix,
                      [this] { txtSuffix_Validate(); });

@@ -208,6 +208,24 @@ TEST(SetPage, TextBoxesKeepToTheirCharactersAndLengths) {
     EXPECT_EQ(core::FactoryRecordSuffix, "_lab");
 }
 
+// The instrument takes every key typed, the last one too, while the box still has the focus (an
+// upload started from the keyboard does not move it).
+TEST(SetPage, TypedTextReachesTheInstrumentAsItIsTyped) {
+    SetWindow w;
+    QLineEdit* user = w.page().txtOption[2];
+    user->clear();
+    user->setFocus();
+    QTest::keyClicks(user, "LAB7");
+    EXPECT_EQ(w.inst().UserID(), "LAB7");
+    QTest::keyClick(user, Qt::Key_Backspace);
+    EXPECT_EQ(w.inst().UserID(), "LAB");
+    QLineEdit* serial = w.page().txtOption[0];
+    serial->setFocus();
+    serial->selectAll();
+    QTest::keyClicks(serial, "SN9");
+    EXPECT_EQ(w.inst().SerialNo(), "SN9");
+}
+
 TEST(SetPage, ThePeriodListsBothWays) {
     SetWindow w;
     core::clsInstrument& i = w.inst();
