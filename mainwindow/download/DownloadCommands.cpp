@@ -336,6 +336,9 @@ void DownloadCommands::ResetAfterPowerOff() {
 
 void DownloadCommands::chkAutoLoad_Click(int index) {
     if (!w_.fields.AutoLoadClickEnabled) return;
+    // An instrument that connects while the question is open is handled once it is answered,
+    // in the mode the answer chose.
+    mainwindow::BusyScope asking(w_.busy);
     w_.fields.AutoLoadClickEnabled = false;
     const auto armed = qScopeGuard([this] { w_.fields.AutoLoadClickEnabled = true; });
     QCheckBox* load = w_.page.chkAutoLoad[0];
@@ -402,10 +405,14 @@ void DownloadCommands::RunAutomaticDownload() {
         ok = (downloads_.*step)();
         if (w_.progress.Canceled()) ok = false;
     }
-    // The instrument's data are erased only after everything was downloaded and stored whole.
+    // The instrument's data are erased only after everything was downloaded and stored whole,
+    // and only when no Cancel came, in the pause before the removal too: the removal lowers the
+    // link's cancel flag as it starts, so the progress window's flag is the one that tells.
     if (ok && core::AutoRemoveData && downloads_.RunWhole()) {
         waitTwoSeconds();
-        if (w_.link.BodyDataClear()) {
+        if (w_.progress.Canceled()) {
+            ok = false;
+        } else if (w_.link.BodyDataClear()) {
             log(TextRemovalComplete, ColorStatusProgress);
             serial(TextRemovalFinishedSerial);
         } else {
@@ -414,9 +421,10 @@ void DownloadCommands::RunAutomaticDownload() {
             ok = false;
         }
     }
-    if (w_.progress.Canceled()) ok = false;
     waitTwoSeconds();
     w_.link.BodyPowerOff();
+    // A Cancel at any moment of the run, the pauses included, fails it.
+    if (w_.progress.Canceled()) ok = false;
     ResetAfterPowerOff();
     if (ok) {
         log(TextAutomaticComplete, ColorStatusDone);

@@ -76,8 +76,6 @@ void LinkEvents::uclVY5103_OnConnect() {
     if (!w_.link.Connected()) return;
     w_.page.statusLog().append(core::LoadResText(TextConnected), ColorStatusConnected);
     light(1, w_.fields.LampGreen);
-    // A connection arms the automatic-mode boxes again (a line loss disarmed them).
-    w_.fields.AutoLoadClickEnabled = true;
     if (!core::AutoLoadMode) {
         std::vector<int> buttons = {0, 1, 8};
         if (core::SwitchR) buttons.insert(buttons.end(), {9, 10});
@@ -127,7 +125,9 @@ void LinkEvents::uclVY5103_CommLost() {
     for (QWidget* button : w_.page.cmdDown)
         button->setEnabled(false);
     w_.setPageButtons[0]->setEnabled(false);
-    w_.fields.AutoLoadClickEnabled = false;
+    // The automatic-mode boxes stay live and keep asking: a box the user changes while no
+    // instrument is there must change the mode too, or the next connection would run a mode
+    // the box no longer shows.
     w_.page.shpStatus[2]->hide();
     w_.page.shpStatus[3]->hide();
     w_.page.lblStatus[8]->hide();

@@ -135,6 +135,75 @@ TEST(AutomaticBoxes, EachChangeIsConfirmedAndSetsTheMode) {
     }
 }
 
+// What the boxes show is the mode in force, also when they were changed while no instrument
+// was there: the next connection runs an automatic download only when box 0 shows it.
+TEST(AutomaticBoxes, ABoxChangedWhileTheLineIsLostChangesTheMode) {
+    struct Case {
+        const char* name;
+        MsgAnswer answer;  // to the question of the untick
+        bool automatic;    // the mode, box 0 and the run at the next connection
+    };
+    const std::vector<Case> cases = {
+        {"untick confirmed", MsgAnswer::Yes, false},
+        {"untick refused", MsgAnswer::No, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        InstrumentWindow w;
+        ASSERT_TRUE(w.connect());
+        QCheckBox* load = w.window->downloadPage->chkAutoLoad[0];
+        w.rig.dialogs.answers = {MsgAnswer::Yes};
+        load->click();
+        ASSERT_TRUE(core::AutoLoadMode);
+        w.rig.serial.plugged = false;
+        w.tick(3);
+        ASSERT_FALSE(w.window->uclVY5103.Connected());
+
+        w.rig.dialogs.messages.clear();
+        w.rig.dialogs.answers = {c.answer};
+        EXPECT_TRUE(load->isEnabled());
+        load->click();
+        ASSERT_EQ(w.rig.dialogs.messages.size(), 1u);
+        EXPECT_EQ(w.rig.dialogs.messages[0].title, "Automatic Load");
+        EXPECT_EQ(load->isChecked(), c.automatic);
+        EXPECT_EQ(core::AutoLoadMode, c.automatic);
+
+        w.rig.serial.plugged = true;
+        w.tick(60);
+        ASSERT_EQ(w.statusTexts().count(Connected), 2);
+        EXPECT_EQ(w.statusTexts().contains(AutoStart), c.automatic);
+        EXPECT_EQ(w.fake.poweredOff, c.automatic);
+        EXPECT_EQ(load->isChecked(), c.automatic);
+        EXPECT_EQ(core::AutoLoadMode, c.automatic);
+    }
+}
+
+// A connection while a box's question is open waits for the answer: the run follows the mode
+// the user chose, not the one in force when the instrument came.
+TEST(AutomaticBoxes, AConnectionDuringTheQuestionFollowsTheAnswer) {
+    InstrumentWindow w;
+    w.rig.serial.plugged = false;
+    w.tick(3);
+    QCheckBox* load = w.window->downloadPage->chkAutoLoad[0];
+    w.rig.dialogs.answers = {MsgAnswer::Yes, MsgAnswer::No};
+    load->click();
+    ASSERT_TRUE(core::AutoLoadMode);
+    // The instrument connects while the question to switch the mode off is open; the answer
+    // keeps the mode on.
+    w.rig.dialogs.onMessage = [&w](const testsupport::ScriptedDialogs::Message&) {
+        w.rig.serial.plugged = true;
+        for (int i = 0; i < 30 && !w.window->uclVY5103.Connected(); ++i)
+            w.tick();
+        EXPECT_TRUE(w.window->uclVY5103.Connected());
+        EXPECT_FALSE(w.statusTexts().contains(AutoStart));
+    };
+    load->click();
+    w.rig.dialogs.onMessage = nullptr;
+    EXPECT_TRUE(load->isChecked());
+    w.tick(30);
+    EXPECT_TRUE(w.statusTexts().contains(AutoStart));
+}
+
 TEST(AutomaticBoxes, TheQuestionsSayWhatTheModeDoes) {
     InstrumentWindow w;
     w.rig.dialogs.answers = {MsgAnswer::Yes, MsgAnswer::Yes};
@@ -337,4 +406,67 @@ TEST(AutomaticRun, UnderTheRealEventLoopTheRunAndItsWaitsEnd) {
     EXPECT_TRUE(w.fake.poweredOff);
     EXPECT_TRUE(w.fake.intervals.empty());
     EXPECT_FALSE(w.window->busy.busy());
+}
+
+// Cancel is looked at whenever the run could stop: between two downloads, in the pauses and
+// during the removal.
+TEST(AutomaticRun, ACancelAtAnyMomentFailsTheRunAndStopsWhatHasNotStarted) {
+    struct Case {
+        const char* name;
+        // Whether to press Cancel now: looked at before every tick and after every status line.
+        std::function<bool(AutomaticWindow&)> when;
+        bool erased;
+        const char* notAsked;  // a request the run must not send after the Cancel
+    };
+    const std::vector<Case> cases = {
+        {"between two downloads, when no exchange waits",
+         [](AutomaticWindow& w) {
+             return w.statusTexts().contains("QM-73 Interval Trend Download Complete.");
+         },
+         false, "DJ,R,"},
+        {"in the pause before the removal",
+         [](AutomaticWindow& w) {
+             return w.statusTexts().contains("QM-73 Trouble Events Download Complete.") &&
+                    w.window->fields.TimerTicks >= 5;
+         },
+         false, "XC,W,"},
+        {"while the removal waits for the instrument",
+         [](AutomaticWindow& w) { return w.rig.serial.engine.requests.contains("XC,C,"); }, false,
+         nullptr},
+        {"as the removal is asked for",
+         [](AutomaticWindow& w) { return w.rig.serial.engine.requests.contains("XC,W,"); }, false,
+         nullptr},
+        {"in the pause before the power off",
+         [](AutomaticWindow& w) {
+             return w.statusTexts().contains(RemovalComplete) && w.window->fields.TimerTicks >= 5;
+         },
+         true, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        AutomaticWindow w(true);
+        bool pressed = false;
+        const auto pressWhenDue = [&] {
+            if (!pressed && w.window->frmUpload->isVisible() && c.when(w)) {
+                pressed = true;
+                w.window->frmUpload->cmdUpload->click();
+            }
+        };
+        QObject::connect(w.window->downloadPage->rtbLog->document(),
+                         &QTextDocument::contentsChanged, pressWhenDue);
+        const auto tick = w.rig.pump.tick;
+        w.rig.pump.tick = [&] {
+            pressWhenDue();
+            tick();
+        };
+        ASSERT_TRUE(w.runOnce());
+        EXPECT_TRUE(pressed);
+        if (c.notAsked) {
+            EXPECT_FALSE(w.rig.serial.engine.requests.contains(c.notAsked));
+        }
+        EXPECT_EQ(w.fake.intervals.empty(), c.erased);
+        EXPECT_EQ(w.statusTexts().contains(RemovalComplete), c.erased);
+        EXPECT_EQ(w.statusLines().back(), std::make_pair(AutoFailed, Red));
+        EXPECT_TRUE(w.fake.poweredOff);
+    }
 }

@@ -81,21 +81,11 @@ TEST(LinkEvents, ALostLineDisablesTheCommandsUntilTheNextConnection) {
         EXPECT_TRUE(w.window->downloadPage->shpStatus[i]->isHidden());
     for (int i : {8, 9})
         EXPECT_TRUE(w.window->downloadPage->lblStatus[i]->isHidden());
-    // Meanwhile a click on the automatic-mode box changes the box only.
-    EXPECT_FALSE(w.window->fields.AutoLoadClickEnabled);
-    w.window->downloadPage->chkAutoLoad[0]->click();
-    EXPECT_TRUE(w.rig.dialogs.messages.empty());
-    EXPECT_FALSE(core::AutoLoadMode);
-    w.window->downloadPage->chkAutoLoad[0]->click();
 
-    // Plugged in again: connected, and the boxes ask again.
+    // Plugged in again: connected, the commands back.
     w.rig.serial.plugged = true;
     ASSERT_TRUE(w.connect());
-    EXPECT_TRUE(w.window->fields.AutoLoadClickEnabled);
     EXPECT_TRUE(w.enabledDownloadButtons()[0]);
-    w.rig.dialogs.answers = {MsgAnswer::No};
-    w.window->downloadPage->chkAutoLoad[0]->click();
-    EXPECT_EQ(w.rig.dialogs.messages.size(), 1u);
 }
 
 TEST(LinkEvents, AUnlockAfterALostLineLeavesTheDownloadButtonsOff) {
