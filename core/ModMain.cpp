@@ -108,15 +108,15 @@ void SetDefaultCommSettings() {
 void FindAdapterPort(const QString& hardwareId, platform::UsbPortFinder& finder,
                      platform::Dialogs& dialogs) {
     const std::vector<platform::PortRecord> found = finder.find(hardwareId);
-    if (found.size() == 1) {
-        QString name = found.front().portName;
-        IrCommNum = rt::CInt(name.remove(QStringLiteral("COM"), Qt::CaseSensitive));
-    } else if (found.empty()) {
-        IrCommNum = 0;
-    } else {
+    if (found.size() > 1)
         dialogs.message(LoadResText(20014), LoadResText(20015), platform::MsgIcon::Critical);
-        IrCommNum = 0;
-    }
+    IrCommNum = AdapterPortNumber(found);
+}
+
+int AdapterPortNumber(const std::vector<platform::PortRecord>& found) {
+    if (found.size() != 1) return 0;
+    QString name = found.front().portName;
+    return rt::CInt(name.remove(QStringLiteral("COM"), Qt::CaseSensitive));
 }
 
 QString ProgramTitle() {

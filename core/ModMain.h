@@ -173,5 +173,7 @@ void SetDefaultCommSettings();
 // plugged in (several: one message box). Finder errors reach the caller; IrCommNum stays.
 void FindAdapterPort(const QString& hardwareId, platform::UsbPortFinder& finder,
                      platform::Dialogs& dialogs);
+// The port number of the one adapter found; 0 when none or several were found.
+int AdapterPortNumber(const std::vector<platform::PortRecord>& found);
 
 }  // namespace core

@@ -29,6 +29,8 @@ enum LinkText : int {
     TextDeviceControl = 21012,
     TextIrDAConnected = 21013,
     TextPortOpenFailed = 21014,
+    TextPortLost = 21027,
+    TextPortReopened = 21028,
 };
 
 }  // namespace
@@ -113,17 +115,27 @@ void uclVyif::setPortOpen(bool open) {
     } else if (open) {
         openSerialPort();
     } else {
+        // Closed on purpose: a lost port is no longer waited for.
+        portLost_ = false;
         serial_.close();
         serial_.resetModemLines();
     }
 }
 
-bool uclVyif::openSerialPort() {
+bool uclVyif::openSerialPort(bool quiet) {
     if (serial_.portOpen()) return true;
     QString reason;
     lastOpenError_.clear();
-    if (serial_.open(&reason)) return true;
+    if (serial_.open(&reason)) {
+        if (portLost_) {
+            portLost_ = false;
+            WriteLog(core::LoadResText(TextPortReopened, {NowText()}));
+            raise([this] { emit PortReopened(); });
+        }
+        return true;
+    }
     lastOpenError_ = reason.isEmpty() ? QStringLiteral("?") : reason;
+    if (quiet) return false;
     // The caller is not told, as before; the log says why (a missing device, no permission).
     try {
         WriteLog(core::LoadResText(TextPortOpenFailed, {serial_.commPort(), reason}));
@@ -434,6 +446,12 @@ void uclVyif::tmrTimer_Timer() {
                 AnswerSeen = false;
             }
         }
+        if (portLost_ && !serial_.portOpen()) {
+            if (reopenCountdown_ > 0)
+                --reopenCountdown_;
+            else
+                reopenLostPort();
+        }
         if (keepAliveCountdown_ > 0) {
             --keepAliveCountdown_;
         } else {
@@ -447,11 +465,49 @@ void uclVyif::tmrTimer_Timer() {
 
 // ---- port notifications --------------------------------------------------------------------
 
+void uclVyif::serialPortLost() {
+    WriteLog(core::LoadResText(TextPortLost, {serial_.lostReason(), NowText()}));
+    // Whatever an exchange got before, it cannot know what the instrument did.
+    if (exchangeRunning()) status_ = StatusFailed;
+    linkState_ = LinkNone;
+    retryCount_ = 0;
+    if (!linesOff_) {
+        linesOff_ = true;
+        raise([this] { emit CommLost(); });
+    }
+    // The lines of the next opening are news: an instrument found there connects anew.
+    serial_.resetModemLines();
+    portLost_ = true;
+    reopenCountdown_ = ReopenTicks - 1;
+    reopenFailureLogged_ = false;
+    const QString reason = serial_.lostReason();
+    raise([this, reason] { emit PortLost(reason); });
+}
+
+void uclVyif::reopenLostPort() {
+    reopenCountdown_ = ReopenTicks - 1;
+    // A re-plugged adapter may come back under another device name.
+    if (portLocator_) {
+        bool found = false;
+        try {
+            found = portLocator_();
+        } catch (const std::exception& e) {
+            qWarning("Looking for the instrument's adapter: %s", e.what());
+        }
+        if (!found) return;
+    }
+    if (!openSerialPort(reopenFailureLogged_)) reopenFailureLogged_ = true;
+}
+
 void uclVyif::mscComm_OnComm(int code) {
     const HandlerScope handling(handlerDepth_);
-    if (!serial_.portOpen()) return;
+    // The loss of the port is reported once it is closed; every other event only while open.
+    if (code != platform::CommEventPortLost && !serial_.portOpen()) return;
     try {
         switch (code) {
+            case platform::CommEventPortLost:
+                serialPortLost();
+                break;
             case platform::CommEvReceive:
                 receive(FrameText(serial_.input()), false);
                 break;

@@ -74,6 +74,13 @@ class uclVyif : public QObject {
     // Why the last opening of the serial port failed ("" after one that succeeded): the host
     // tells the user, since opening reports nothing to its caller.
     QString LastOpenError() const { return lastOpenError_; }
+    // After the serial port was lost (a pulled adapter) the link opens it again by itself, one
+    // attempt per connect interval, until it opens. Before each attempt the locator, when set,
+    // looks the adapter up and sets the port number; false when no adapter is there (no attempt).
+    void setPortLocator(std::function<bool()> locator) { portLocator_ = std::move(locator); }
+    bool PortLostState() const { return portLost_; }
+    // Ticks between two attempts to reopen a lost port: the spacing of the connect attempts.
+    static constexpr int ReopenTicks = 13;
     bool DTREnable() const;
     void setDTREnable(bool on);
     int Handshaking() const;
@@ -195,6 +202,9 @@ class uclVyif : public QObject {
     void IrDAError(int16_t detail);
     void StsTransmit();
     void StsIdle();
+    // The serial port was lost, with the reason; and opened again.
+    void PortLost(const QString& reason);
+    void PortReopened();
 
   private:
     // What became of one received frame.
@@ -232,7 +242,11 @@ class uclVyif : public QObject {
     // Received text that no request waits for.
     void dropReceived(const QString& text);
     QString ackPrefix() const;
-    bool openSerialPort();
+    // A failure is logged unless `quiet`.
+    bool openSerialPort(bool quiet = false);
+    // The port went away under the link: the connection is lost and the port reopened later.
+    void serialPortLost();
+    void reopenLostPort();
     Verdict ParseResponse(QString& frame);
     bool parseAnswer(const QString& key, const QString& frame, QChar resultChar);
     bool parseConnect(const QString& frame);
@@ -304,6 +318,10 @@ class uclVyif : public QObject {
     bool enabled_ = true;
     QString serialLogPath_;
     QString lastOpenError_;
+    bool portLost_ = false;
+    int16_t reopenCountdown_ = 0;
+    bool reopenFailureLogged_ = false;  // one log line for the failed attempts of one loss
+    std::function<bool()> portLocator_;
     bool logFailed_ = false;
     QStringList answerFields_;
     platform::QtEventPump ownPump_;

@@ -89,6 +89,7 @@ bool QtSerialPort::open(QString* error) {
         return false;
     }
     denied_ = false;
+    lostReason_.clear();
     applySettings();
     port_.clearError();
     pending_.clear();
@@ -161,11 +162,17 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error) {
     }
     if (failing_) return;
     failing_ = true;
+    lostReason_ = QStringLiteral("%1: %2").arg(port_.portName(), port_.errorString());
     // The lines go off first, so the link learns of the loss while the port still counts as
-    // open; the port closes after those notifications.
+    // open; the port closes after those notifications, and then the loss is reported.
     setLines(0);
     QMetaObject::invokeMethod(
-        this, [this] { close(); }, Qt::QueuedConnection);
+        this,
+        [this] {
+            close();
+            emit commEvent(CommEventPortLost);
+        },
+        Qt::QueuedConnection);
 }
 
 }  // namespace platform

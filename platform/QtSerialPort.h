@@ -10,7 +10,7 @@ namespace platform {
 // The serial port on QSerialPort. Port n is the device that `deviceForPort` names (by default
 // /dev/ttyUSB(n-1)). Modem lines are read when the link polls them; a device without modem
 // lines (a pseudo-terminal) reports CTS and DSR on while open. A read or resource error (the
-// adapter was pulled) reports the lines off and then closes the port.
+// adapter was pulled) reports the lines off, then closes the port and reports it lost.
 class QtSerialPort : public SerialPort {
     Q_OBJECT
   public:
@@ -22,6 +22,7 @@ class QtSerialPort : public SerialPort {
     bool open(QString* error) override;
     bool lastOpenDenied() const override { return denied_; }
     void close() override;
+    QString lostReason() const override { return lostReason_; }
 
     int inBufferCount() const override { return static_cast<int>(pending_.size()); }
     QByteArray input() override;
@@ -51,6 +52,7 @@ class QtSerialPort : public SerialPort {
     int lines_ = 0;
     bool failing_ = false;
     bool denied_ = false;
+    QString lostReason_;
 };
 
 struct LineSettings {

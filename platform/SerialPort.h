@@ -19,6 +19,9 @@ enum CommEventCode : int {
     CommEventRxParity = 1009,
     CommEventTxFull = 1010,
     CommEventDCB = 1011,
+    // The device failed or went away (a pulled USB adapter, a hang-up): the port has been
+    // closed. Reported after the modem lines went off.
+    CommEventPortLost = 1100,
 };
 
 // Modem line bits as the link reads them.
@@ -74,6 +77,8 @@ class SerialPort : public LinePort {
     // Whether the last failed open was refused for want of permission on the device.
     virtual bool lastOpenDenied() const { return false; }
     virtual void close() = 0;
+    // Why the port was lost, for the log ("" when it was not).
+    virtual QString lostReason() const { return QString(); }
 
     virtual int inBufferCount() const = 0;
     // Takes every byte that is waiting.

@@ -9,6 +9,7 @@ namespace {
 enum Text : int {
     TextPortsError = 5371,
     TextPortsErrorTitle = 5372,
+    TextPortLost = 5495,
     TextConnectRetry = 5412,
     TextConnected = 5432,
 };
@@ -51,6 +52,10 @@ LinkEvents::LinkEvents(DownloadWiring wiring, DownloadCommands& commands, QObjec
             [this, &d] { guarded(d, [this] { uclVY5103_CommLost(); }); });
     connect(link, &comm::uclVyif::IrDAError, this,
             [this, &d](int16_t code) { guarded(d, [&] { uclVY5103_IrDAError(code); }); });
+    connect(link, &comm::uclVyif::PortLost, this,
+            [this, &d] { guarded(d, [this] { uclVY5103_PortLost(); }); });
+    connect(link, &comm::uclVyif::PortReopened, this,
+            [this, &d] { guarded(d, [this] { uclVY5103_PortReopened(); }); });
     w_.busy.whenIdle = [this] { connectWhenIdle(); };
 }
 
@@ -141,6 +146,17 @@ void LinkEvents::uclVY5103_IrDAError(int16_t code) {
     light(1, w_.fields.LampGrey);
     w_.dialogs.message(core::LoadResText(TextPortsError), core::LoadResText(TextPortsErrorTitle),
                        platform::MsgIcon::None, platform::MsgButtons::OK);
+}
+
+void LinkEvents::uclVY5103_PortLost() {
+    w_.page.statusLog().append(core::LoadResText(TextPortLost), ColorStatusFailed);
+    light(0, w_.fields.LampRed);
+    light(1, w_.fields.LampGrey);
+}
+
+void LinkEvents::uclVY5103_PortReopened() {
+    // As at start-up: the port lamp green, the instrument connects when its lines come on.
+    light(0, w_.fields.LampGreen);
 }
 
 }  // namespace download

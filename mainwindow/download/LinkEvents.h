@@ -7,7 +7,7 @@
 
 namespace download {
 
-// What the window does with the link's eleven events: status lines, the lamps, the commands a
+// What the window does with the link's events: status lines, the lamps, the commands a
 // connection enables, the live readings, the dump list's progress text, and in automatic mode
 // the download of a connected instrument.
 class LinkEvents : public QObject {
@@ -24,6 +24,9 @@ class LinkEvents : public QObject {
     void uclVY5103_DumpMessage(const QString& text);
     void uclVY5103_CommLost();
     void uclVY5103_IrDAError(int16_t code);
+    // The serial port went away (a pulled adapter); the link opens it again by itself.
+    void uclVY5103_PortLost();
+    void uclVY5103_PortReopened();
     void uclVY5103_StsTransmit() {}
     void uclVY5103_StsIdle() {}
 

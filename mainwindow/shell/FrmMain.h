@@ -72,6 +72,9 @@ class FrmMain : public QMainWindow,
     void Form_Activate() override;
     void SetDefaults() override;
     void OpenInstrumentPort() override;
+    // Looks the instrument's adapter up again (a lost port is reopened where it is now); false
+    // when not exactly one is plugged in.
+    bool LocateInstrumentPort();
     void RotateSerialLogs();
 
     // ---- the menu ----
@@ -201,6 +204,8 @@ class FrmMain : public QMainWindow,
     // Runs a handler; an error is shown and the window goes on.
     void guarded(const std::function<void()>& handler);
     void lightPortLamp();
+    // The link's port properties for the adapter found (IrCommNum), or no serial link.
+    void configureInstrumentPort();
     void sessionCommitData(QSessionManager& manager);
     // Runs one step of the start-up; an error is noted and the next step runs.
     void step(const char* name, const std::function<void()>& work);

@@ -14,8 +14,7 @@ enum PortText : int {
 
 }  // namespace
 
-void FrmMain::OpenInstrumentPort() {
-    core::FindAdapterPort(core::AdapterHardwareId, services_.finder, services_.dialogs);
+void FrmMain::configureInstrumentPort() {
     if (core::IrCommNum != 0) {
         uclVY5103.setSerialComm(true);
         uclVY5103.setCommPort(core::IrCommNum);
@@ -26,6 +25,21 @@ void FrmMain::OpenInstrumentPort() {
     } else {
         uclVY5103.setSerialComm(false);
     }
+}
+
+bool FrmMain::LocateInstrumentPort() {
+    // Asked again at every attempt while the adapter is away: no message box here, the status
+    // log has told the user already.
+    const int port = core::AdapterPortNumber(services_.finder.find(core::AdapterHardwareId));
+    if (port == 0) return false;
+    core::IrCommNum = port;
+    configureInstrumentPort();
+    return true;
+}
+
+void FrmMain::OpenInstrumentPort() {
+    core::FindAdapterPort(core::AdapterHardwareId, services_.finder, services_.dialogs);
+    configureInstrumentPort();
     uclVY5103.setPortOpen(true);
 
     // The link says nothing of a port that would not open; the user is told here, so that it

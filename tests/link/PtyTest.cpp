@@ -36,31 +36,50 @@ TEST(Pty, ConnectsThroughTheRealSerialPort) {
     EXPECT_EQ(instrument.engine.requests.value(0), "RC,R,");
 }
 
-// Pulling the cable (the other end goes away) reports the lines off and closes the port.
-TEST(Pty, LostDeviceReportsTheLinesOff) {
+// Pulling the cable (the other end goes away) reports the lines off, closes the port and
+// reports it lost; the link then opens it again once the device is back, here under another
+// name, and the instrument connects anew.
+TEST(Pty, ALostDeviceIsReopenedWhenItIsBack) {
     auto instrument = std::make_unique<testsupport::PtyInstrument>();
     ASSERT_TRUE(instrument->isOpen());
-    const QString device = instrument->slavePath();
-    platform::QtSerialPort port([device](int) { return device; });
+    QString device = instrument->slavePath();
+    platform::QtSerialPort port([&device](int) { return device; });
     platform::NoInfraredPort infrared;
     comm::uclVyif link(port, infrared);
     link.ReadProperties({});
     link.setRetry(3);
     link.setTimeout(3);
     link.setPortOpen(true);
-    bool connected = false, lost = false, expired = false;
-    QObject::connect(&link, &comm::uclVyif::OnConnect, [&] { connected = true; });
+    int connects = 0;
+    bool lost = false, portLost = false, reopened = false, expired = false;
+    QObject::connect(&link, &comm::uclVyif::OnConnect, [&] { ++connects; });
     QObject::connect(&link, &comm::uclVyif::CommLost, [&] { lost = true; });
-    QTimer::singleShot(10000, &link, [&] { expired = true; });
+    QObject::connect(&link, &comm::uclVyif::PortLost, [&] { portLost = true; });
+    QObject::connect(&link, &comm::uclVyif::PortReopened, [&] { reopened = true; });
+    QTimer::singleShot(20000, &link, [&] { expired = true; });
     platform::QtEventPump pump;
-    pump.waitWhile([&] { return !connected && !expired; });
-    ASSERT_TRUE(connected);
+    pump.waitWhile([&] { return connects == 0 && !expired; });
+    ASSERT_EQ(connects, 1);
     instrument.reset();
-    pump.waitWhile([&] { return !lost && !expired; });
+    pump.waitWhile([&] { return !(lost && portLost) && !expired; });
     EXPECT_TRUE(lost);
+    EXPECT_TRUE(portLost);
     EXPECT_EQ(link.LinkState(), 0);
-    pump.waitWhile([&] { return port.portOpen() && !expired; });
     EXPECT_FALSE(port.portOpen());
+    EXPECT_TRUE(link.PortLostState());
+
+    // The device is back under another name; the locator finds it.
+    bool present = false;
+    link.setPortLocator([&present] { return present; });
+    instrument = std::make_unique<testsupport::PtyInstrument>();
+    ASSERT_TRUE(instrument->isOpen());
+    device = instrument->slavePath();
+    present = true;
+    pump.waitWhile([&] { return connects < 2 && !expired; });
+    EXPECT_TRUE(reopened);
+    EXPECT_EQ(connects, 2);
+    EXPECT_TRUE(link.Connected());
+    EXPECT_FALSE(link.PortLostState());
 }
 
 TEST(Pty, SettingsStrings) {

@@ -102,6 +102,84 @@ TEST(LinkEvents, AUnlockAfterALostLineLeavesTheDownloadButtonsOff) {
     EXPECT_EQ(w.statusLines().back().second, ColorStatusFailed);
 }
 
+// A pulled adapter: the download that ran fails and stores nothing, the user is told, and the
+// port is looked up and opened again, one attempt per connect interval, until the adapter is
+// back, also under another device name; then the instrument connects as at the start.
+TEST(LinkEvents, APortLostMidDownloadComesBackWithoutARestart) {
+    struct Case {
+        const char* name;
+        platform::PortRecord replugged;
+        int port;
+    };
+    const std::vector<Case> cases = {
+        {"the same device", {"/dev/ttyUSB0", "CP2102", "COM1"}, 1},
+        {"another device", {"/dev/ttyUSB1", "CP2102", "COM2"}, 2},
+    };
+    const QString lost =
+        "The connection to the instrument's USB serial adapter was lost. The port is opened "
+        "again as soon as the adapter is plugged in.";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        InstrumentWindow w;
+        ASSERT_TRUE(w.connect());
+        w.click(1);  // the instrument read: the log downloads enabled
+        const int logHeads = w.rows("Log_Head");
+        // The adapter goes while the interval trends are asked for.
+        w.onRequest = [&w](const QString& body) {
+            if (body != "DR,R,") return;
+            w.onRequest = nullptr;
+            w.rig.serial.engine.faults.assign(1, Fault{Fault::Late, 5});
+            w.rig.finder.ports.clear();
+            w.rig.serial.openFailure = "No such device";
+            w.rig.serial.fail("/dev/ttyUSB0: Input/output error");
+        };
+        const size_t from = w.statusLines().size();
+        w.click(2);
+        w.settle();
+        const Lines lines = testsupport::ownLines(w.statusLines(from));
+        EXPECT_TRUE(std::find(lines.begin(), lines.end(),
+                              std::make_pair(QString("QM-73 Interval Trend Download Failed."),
+                                             ColorStatusFailed)) != lines.end());
+        EXPECT_TRUE(std::find(lines.begin(), lines.end(),
+                              std::make_pair(lost, ColorStatusFailed)) != lines.end());
+        EXPECT_EQ(w.rows("Log_Head"), logHeads);
+        EXPECT_EQ(lamp(w, 0), std::make_pair(LampErrorFill, LampErrorBorder));
+        EXPECT_EQ(lamp(w, 1), std::make_pair(LampIdleFill, LampIdleBorder));
+        EXPECT_EQ(w.enabledDownloadButtons(), std::vector<bool>(11, false));
+        EXPECT_FALSE(w.rig.serial.portOpen());
+
+        // While the adapter is away the finder is asked once per connect interval, and the log
+        // says once that the port cannot be opened.
+        w.rig.finder.finds = 0;
+        w.tick(10 * comm::uclVyif::ReopenTicks);
+        EXPECT_GE(w.rig.finder.finds, 9);
+        EXPECT_LE(w.rig.finder.finds, 11);
+        w.rig.finder.ports = {{"/dev/ttyUSB9", "CP2102", "COM10"}};
+        w.tick(3 * comm::uclVyif::ReopenTicks);
+        EXPECT_LE(w.serialLog().count("cannot be opened"), 1);
+        EXPECT_FALSE(w.window->uclVY5103.Connected());
+
+        // Plugged in again.
+        w.rig.finder.ports = {c.replugged};
+        w.rig.serial.openFailure.clear();
+        w.rig.serial.onlyPort = c.port;
+        const size_t back = w.statusLines().size();
+        ASSERT_TRUE(w.connect(3 * comm::uclVyif::ReopenTicks));
+        EXPECT_EQ(w.rig.serial.openedPorts.back(), c.port);
+        EXPECT_EQ(w.statusLines(back).back(),
+                  std::make_pair(QString("QM-73...Connection Successful."), ColorStatusConnected));
+        EXPECT_EQ(lamp(w, 0), std::make_pair(LampOnFill, LampOnBorder));
+        EXPECT_EQ(lamp(w, 1), std::make_pair(LampOnFill, LampOnBorder));
+        EXPECT_TRUE(w.enabledDownloadButtons()[0]);
+        EXPECT_TRUE(w.serialLog().contains("The serial port is open again."));
+        // And the instrument downloads as before.
+        w.click(1);
+        w.click(2);
+        EXPECT_EQ(w.statusTexts().last(), "QM-73 Interval Trend Download Complete.");
+        EXPECT_GT(w.rows("Log_Head"), logHeads);
+    }
+}
+
 TEST(LinkEvents, OnlyTheInfraredPortErrorsThatStopTheProgramAreShown) {
     for (const int code : {10048, 10060, 10049}) {
         SCOPED_TRACE(code);

@@ -124,13 +124,35 @@ void FakeSerialPort::inject(const QByteArray& bytes) {
 }
 
 bool FakeSerialPort::open(QString* error) {
-    if (!openFailure.isEmpty()) {
-        if (error) *error = openFailure;
+    if (!openFailure.isEmpty() || (onlyPort != 0 && commPort() != onlyPort)) {
+        if (error) *error = openFailure.isEmpty() ? QStringLiteral("No such device") : openFailure;
         return false;
     }
     open_ = true;
     ++opens;
+    openedPorts.push_back(commPort());
+    lostReason_.clear();
     return true;
+}
+
+void FakeSerialPort::post(int code) {
+    QMetaObject::invokeMethod(
+        this, [this, code] { emit commEvent(code); }, Qt::QueuedConnection);
+}
+
+void FakeSerialPort::fail(const QString& reason) {
+    if (!open_) return;
+    lostReason_ = reason;
+    if (lines_ & platform::ModemCts) post(platform::CommEvCts);
+    if (lines_ & platform::ModemDsr) post(platform::CommEvDsr);
+    lines_ = 0;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            close();
+            emit commEvent(platform::CommEventPortLost);
+        },
+        Qt::QueuedConnection);
 }
 
 void FakeSerialPort::close() {
@@ -156,9 +178,7 @@ void FakeSerialPort::pollModemLines() {
     lines_ = lines;
     for (int code : {platform::CommEvCts, platform::CommEvDsr}) {
         const int bit = code == platform::CommEvCts ? platform::ModemCts : platform::ModemDsr;
-        if (changed & bit)
-            QMetaObject::invokeMethod(
-                this, [this, code] { emit commEvent(code); }, Qt::QueuedConnection);
+        if (changed & bit) post(code);
     }
 }
 

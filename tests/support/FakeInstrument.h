@@ -80,7 +80,16 @@ class FakeSerialPort : public platform::SerialPort {
     // A reason makes open() fail with it; openDenied says that it was a refused permission.
     QString openFailure;
     bool openDenied = false;
+    // When set, only this port number opens (the device the adapter is at now).
+    int onlyPort = 0;
     int opens = 0, closes = 0;
+    // The port numbers of every opening that succeeded.
+    std::vector<int> openedPorts;
+
+    // The device fails under the open port (an adapter pulled out): the lines go off, then the
+    // port closes and reports itself lost, as the real port does.
+    void fail(const QString& reason);
+    QString lostReason() const override { return lostReason_; }
 
     void tick() { engine.tick(); }
     // Puts bytes on the line as if the instrument had sent them.
@@ -98,9 +107,12 @@ class FakeSerialPort : public platform::SerialPort {
     void resetModemLines() override { lines_ = 0; }
 
   private:
+    void post(int code);
+
     bool open_ = false;
     QByteArray pending_;
     int lines_ = 0;
+    QString lostReason_;
 };
 
 // The fake instrument on the master side of a pseudo-terminal pair; the program opens the

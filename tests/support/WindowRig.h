@@ -20,7 +20,11 @@ namespace testsupport {
 class FakePortFinder : public platform::UsbPortFinder {
   public:
     std::vector<platform::PortRecord> ports;
-    std::vector<platform::PortRecord> find(const QString&) override { return ports; }
+    int finds = 0;
+    std::vector<platform::PortRecord> find(const QString&) override {
+        ++finds;
+        return ports;
+    }
 };
 
 // The window's event pump. Without a tick it is the real one; with a tick, every pass of events
