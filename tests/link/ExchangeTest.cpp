@@ -173,6 +173,21 @@ TEST(Exchange, OnlyTheAnswerToTheWaitingRequestEndsIt) {
         EXPECT_EQ(statusAfterForeign, uclVyif::StatusWrite);
         EXPECT_EQ(s.port.engine.requests, QStringList{"HC,W,261209140509"});
     }
+    // A late read answer of the same command does not end its write: the access letter counts.
+    {
+        ScriptedLink s;
+        s.connect();
+        s.inst.setIntervals(30);
+        int32_t statusAfterRead = -1;
+        s.pump.steps = {[&] { s.put(frame("XP,R,001E")); },
+                        [&] { statusAfterRead = s.link.Status(); },
+                        [&] { s.put(comm::FrameBytes(s.link.LastFrame())); },
+                        [&] { s.put(frame(QString("DW,W,") + comm::ACK)); }};
+        EXPECT_TRUE(s.link.SetInstrument(s.inst));
+        EXPECT_EQ(statusAfterRead, uclVyif::StatusWrite);
+        EXPECT_EQ(s.port.engine.requests.count("XP,W,001E"), 1);
+        EXPECT_TRUE(s.log().contains("<<< Answer XP,R is not for the request XP,W: ignored >>>"));
+    }
     // The acknowledged request's key holds for every later block of a download.
     {
         ScriptedLink s;

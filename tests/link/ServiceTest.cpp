@@ -94,6 +94,10 @@ TEST(Upload, RowParametersHaveTheirFixedWidths) {
         {"alarm mode", [](auto& i) { i.setAlarmMode(3); }, "AP,W,3"},
         {"display ID as a flag", [](auto& i) { i.setDispID(5); }, "XI,W,1"},
         {"interval in hex", [](auto& i) { i.setIntervals(300); }, "XP,W,012C"},
+        {"confirmation beep in hex", [](auto& i) { i.setConfermation(300); }, "XB,W,012C"},
+        {"back light in hex", [](auto& i) { i.setLcdBackLight(300); }, "XT,W,012C"},
+        {"calibration limit in hex", [](auto& i) { i.setCalLimit(300); }, "SC,W,012C"},
+        {"contrast in two hex digits", [](auto& i) { i.setLcdContrast(12); }, "UL,W,0C"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -327,6 +327,11 @@ TEST(AutomaticRun, NothingIsErasedThatWasNotStoredWhole) {
              w.fake.powerEvents.push_back({"241399", "250000", true});
          },
          AutoComplete},
+        {"a calibration-history line that did not decode",
+         [](AutomaticWindow& w) {
+             w.fake.history.push_back({"241399", "250000", "  0.0", " 50.0", "CH4"});
+         },
+         AutoComplete},
         {"a latest calibration that did not arrive",
          [](AutomaticWindow& w) {
              w.onRequest = [&w](const QString& body) {
