@@ -1,9 +1,16 @@
 #include "core/Settings.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QDir>
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QStringList>
+#include <cerrno>
+#include <cstring>
 #include <limits>
 #include <optional>
 
@@ -216,6 +223,25 @@ QString SettingsBackupPath(const QString& path) {
     return path + QStringLiteral(".bak");
 }
 
+QString SettingsTemporaryPath(const QString& path) {
+    return path + QStringLiteral(".tmp");
+}
+
+void RemoveTemporarySettingsFiles(const QString& path) {
+    const QFileInfo settings(path);
+    const QString name = QRegularExpression::escape(settings.fileName());
+    // The save's own temporary file, and the names QSaveFile gave its temporary files.
+    const QRegularExpression temporary(QStringLiteral("^%1\\.(tmp|[A-Za-z0-9]{6})$").arg(name));
+    QDir folder = settings.absoluteDir();
+    const QStringList files = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& file : files) {
+        if (!temporary.match(file).hasMatch()) continue;
+        if (!folder.remove(file))
+            qWarning("The temporary settings file %s cannot be removed",
+                     qPrintable(folder.filePath(file)));
+    }
+}
+
 std::optional<SettingsDamage> LoadSettings(const QString& path, SettingsWindow& window) {
     clsToken token;
     token.ClearComments();
@@ -304,6 +330,47 @@ void keepDamagedFile(const QString& path) {
                                    .arg(path, backup, source.errorString()));
 }
 
+rt::RuntimeError writeError(const QString& path, const QString& reason) {
+    return rt::RuntimeError(
+        rt::ErrPathAccess,
+        QStringLiteral("Cannot write the settings file %1: %2").arg(path, reason));
+}
+
+QString systemReason() {
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// Replaces the file at `path` with `content` so that the file is, whatever happens, either the
+// old one or the new one whole: the content goes to the temporary file beside it, reaches the
+// disk, and only then is renamed over the file. On failure the temporary file is removed.
+void replaceFile(const QString& path, const QByteArray& content) {
+    const QString temporaryPath = SettingsTemporaryPath(path);
+    QFile temporary(temporaryPath);
+    const auto fail = [&](const QString& reason) {
+        temporary.close();
+        QFile::remove(temporaryPath);
+        return writeError(path, reason);
+    };
+    if (!temporary.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw writeError(path, temporary.errorString());
+    // The file keeps the access the user gave it.
+    if (QFile::exists(path)) temporary.setPermissions(QFile::permissions(path));
+    if (temporary.write(content) != content.size() || !temporary.flush())
+        throw fail(temporary.errorString());
+    if (::fsync(temporary.handle()) != 0) throw fail(systemReason());
+    temporary.close();
+    if (::rename(QFile::encodeName(temporaryPath).constData(),
+                 QFile::encodeName(path).constData()) != 0)
+        throw fail(systemReason());
+    // The rename itself reaches the disk with the folder.
+    const int folder = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(),
+                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0 || ::fsync(folder) != 0)
+        qWarning("The folder of the settings file %s cannot be synced: %s", qPrintable(path),
+                 std::strerror(errno));
+    if (folder >= 0) ::close(folder);
+}
+
 }  // namespace
 
 void SaveSettings(const QString& path, SettingsWindow& window, rt::OleDate now) {
@@ -385,11 +452,7 @@ void SaveSettings(const QString& path, SettingsWindow& window, rt::OleDate now) 
         keepDamagedFile(path);
         damagedFile.clear();
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(w.content()) < 0 || !file.commit())
-        throw rt::RuntimeError(
-            rt::ErrPathAccess,
-            QStringLiteral("Cannot write the settings file %1: %2").arg(path, file.errorString()));
+    replaceFile(path, w.content());
 }
 
 }  // namespace core

@@ -56,7 +56,18 @@ std::optional<SettingsDamage> LoadSettings(const QString& path, SettingsWindow& 
 // The file in which the next save keeps a damaged settings file before replacing it.
 QString SettingsBackupPath(const QString& path);
 
-// Replaces the settings file whole (atomically: a failure leaves the old file) with every key.
+// The file a save writes before it replaces the settings file with it.
+QString SettingsTemporaryPath(const QString& path);
+
+// Removes what saves that were cut short left beside the settings file: its temporary file and
+// the files "<file>.XXXXXX" (six letters or digits) that earlier versions of the program left.
+// Only those names, only in the settings file's folder; a file that cannot be removed is noted
+// in the program's warnings.
+void RemoveTemporarySettingsFiles(const QString& path);
+
+// Replaces the settings file whole with every key, atomically: the content is written to
+// SettingsTemporaryPath and synced to the disk before it is renamed over the file, so that a
+// failure, a kill or a power loss leaves the old file or the new one.
 // After a read that stopped at a damaged line, the first save copies the file as it was to
 // SettingsBackupPath first. Raises rt::RuntimeError when a file cannot be written.
 void SaveSettings(const QString& path, SettingsWindow& window,

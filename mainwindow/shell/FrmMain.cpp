@@ -286,6 +286,9 @@ void FrmMain::Form_Load() {
         core::RetryLimit = 3;
         core::TimeoutSeconds = 3;
     });
+    // A save that was cut short (the program killed, the power lost) leaves its temporary file.
+    step("temporary settings files",
+         [this] { core::RemoveTemporarySettingsFiles(services_.paths.settingsFile()); });
     step("settings file", [this] { readSettingsFile(); });
     step("display settings", [this] { showDisplaySettings(); });
     step("fonts", [this] { applyDisplayFont(); });

@@ -476,3 +476,26 @@ TEST_F(SettingsFile, FailedSaveLeavesTheOldFile) {
     }
     EXPECT_EQ(read(), "Retry\t9\r\n");
 }
+
+TEST_F(SettingsFile, SaveReplacesTheFileWholeAndLeavesNoTemporaryFile) {
+    write("Retry\t9\r\n");
+    ASSERT_TRUE(QFile::setPermissions(path(), QFile::ReadOwner | QFile::WriteOwner));
+    // A save that was cut short left its temporary file, half written.
+    QFile stale(SettingsTemporaryPath(path()));
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    stale.write("Retry\t");
+    stale.close();
+
+    TimeoutSeconds = 7;
+    SaveSettings(path(), window);
+    const QByteArray saved = read();
+    EXPECT_TRUE(saved.startsWith(";\r\n")) << saved.toStdString();
+    EXPECT_TRUE(saved.contains("\r\nTimeout\t7\r\n"));
+    EXPECT_TRUE(saved.endsWith("\r\nQM-73\t" + EncodePassword(SettingsPassword).toUtf8() + "\r\n"));
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"QM73.ini"});
+    // The file keeps the access the user gave it.
+    const QFile::Permissions everyone = {QFile::ReadOwner, QFile::WriteOwner, QFile::ExeOwner,
+                                         QFile::ReadGroup, QFile::WriteGroup, QFile::ExeGroup,
+                                         QFile::ReadOther, QFile::WriteOther, QFile::ExeOther};
+    EXPECT_EQ(QFile::permissions(path()) & everyone, QFile::ReadOwner | QFile::WriteOwner);
+}

@@ -143,6 +143,29 @@ TEST(Startup, LoadGoesOnPastAFailingStep) {
     EXPECT_EQ(s.shownPages(), std::vector<int>{0});
 }
 
+TEST(Startup, TemporarySettingsFilesOfACutShortSaveAreRemovedAndNothingElse) {
+    const struct {
+        const char* name;
+        bool removed;
+    } files[] = {
+        {"QM73.ini.tmp", true},          {"QM73.ini.a1B2c3", true},
+        {"QM73.ini.XyZ789", true},       {"QM73.ini", false},
+        {"QM73.ini.bak", false},         {"QM73.ini.a1B2c", false},
+        {"QM73.ini.a1B2c3d", false},     {"QM73.ini.a1-2c3", false},
+        {"QM73.ini.tmp.txt", false},     {"Other.ini.tmp", false},
+        {"QM73.ini.tmp2", false},        {"Data/QM73.ini.tmp", false},
+        {"Data/QM73.ini.a1B2c3", false},
+    };
+    StartedWindow s([&files](WindowRig& rig) {
+        QDir().mkpath(rig.folder.paths().dataFolder());
+        for (const auto& f : files)
+            writeFile(rig.folder.path() + "/" + f.name, "Retry\t3\r\n");
+    });
+    for (const auto& f : files)
+        EXPECT_EQ(QFile::exists(s.file(f.name)), !f.removed) << f.name;
+    EXPECT_EQ(readFile(s.file("QM73.ini.bak")), "Retry\t3\r\n");
+}
+
 TEST(Startup, FirstActivationShowsTheDownloadPageAndStartsTheSerialLog) {
     StartedWindow s;
     EXPECT_EQ(s.shownPages(), std::vector<int>{0});
