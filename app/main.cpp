@@ -9,6 +9,7 @@
 #include "platform/AppPaths.h"
 #include "platform/EventPump.h"
 #include "platform/SingleInstance.h"
+#include "platform/TerminationSignals.h"
 #include "platform/gui/Fonts.h"
 #include "platform/gui/PrinterCatalog.h"
 #include "platform/gui/QtDialogs.h"
@@ -35,6 +36,10 @@ int main(int argc, char* argv[]) {
         shell::FrmMain mainWindow(bundle);
         // The alarm-trend window lives as long as the main window.
         app::AlarmTrendWindow trendWindow(mainWindow, dialogs, bundle.printForms);
+        // A logout, a shutdown or Ctrl+C ends the program as its own close does, settings saved.
+        platform::TerminationSignals termination;
+        QObject::connect(&termination, &platform::TerminationSignals::received, &mainWindow,
+                         &shell::FrmMain::Terminate);
 
         const QStringList arguments = QApplication::arguments().mid(1);
         app::FrmOpen open(

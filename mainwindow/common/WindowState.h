@@ -3,6 +3,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 // What the main window's pages share beside their controls: the window's own fields and the
 // count of the long commands that run.
@@ -23,6 +24,9 @@ struct WindowFields {
     bool LogTreeDirty = false;  // the library rebuilds its tree when next shown
     QString LastExportFile;
     bool StoredInfoShown = false;
+    // The system ends the program (a termination signal): the window closes as soon as no
+    // command runs, and nothing new starts meanwhile.
+    bool Terminating = false;
     bool CalibrationViewOpen = false;  // the calibration view shows live readings
     // The start-up block of the window's activation runs once per arming.
     bool ActivationPending = false;
@@ -37,12 +41,18 @@ class BusyCounter {
   public:
     bool busy() const { return count_ > 0; }
     int count() const { return count_; }
-    // Called when the last command has ended.
-    std::function<void()> whenIdle;
+    // Adds a listener, called (in the order they were added) each time the last command has
+    // ended.
+    void whenIdle(std::function<void()> listener) { idleListeners_.push_back(std::move(listener)); }
 
   private:
     friend class BusyScope;
+    void ended() const {
+        for (const auto& listener : idleListeners_)
+            listener();
+    }
     int count_ = 0;
+    std::vector<std::function<void()>> idleListeners_;
 };
 
 // Held by every long command for as long as it runs.
@@ -50,7 +60,7 @@ class BusyScope {
   public:
     explicit BusyScope(BusyCounter& counter) : counter_(counter) { ++counter_.count_; }
     ~BusyScope() {
-        if (--counter_.count_ == 0 && counter_.whenIdle) counter_.whenIdle();
+        if (--counter_.count_ == 0) counter_.ended();
     }
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;

@@ -45,6 +45,8 @@ class FrmUpload : public QWidget {
     // True once Cancel was pressed during this load.
     bool Canceled() const { return canceled_; }
     void setCaption(const QString& text) { setWindowTitle(text); }
+    // Cancel: the link stops waiting, and the operation sees Canceled.
+    void cmdUpload_Click();
 
     QLabel* lblUpload;
     platform::CommandButton* cmdUpload;
@@ -61,7 +63,6 @@ class FrmUpload : public QWidget {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
-    void cmdUpload_Click();
     void layOut();
 
     comm::uclVyif& link_;

@@ -56,7 +56,7 @@ LinkEvents::LinkEvents(DownloadWiring wiring, DownloadCommands& commands, QObjec
             [this, &d] { guarded(d, [this] { uclVY5103_PortLost(); }); });
     connect(link, &comm::uclVyif::PortReopened, this,
             [this, &d] { guarded(d, [this] { uclVY5103_PortReopened(); }); });
-    w_.busy.whenIdle = [this] { connectWhenIdle(); };
+    w_.busy.whenIdle([this] { connectWhenIdle(); });
 }
 
 void LinkEvents::light(int lamp, const mainwindow::LampColors& colors) {
@@ -74,6 +74,8 @@ void LinkEvents::connectWhenIdle() {
 }
 
 void LinkEvents::uclVY5103_OnConnect() {
+    // The program is ending: an instrument that connects now is left alone.
+    if (w_.fields.Terminating) return;
     if (w_.busy.busy()) {
         connectPending_ = true;
         return;

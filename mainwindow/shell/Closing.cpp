@@ -1,4 +1,6 @@
+#include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QSessionManager>
 
 #include "core/ModMain.h"
@@ -59,6 +61,54 @@ void FrmMain::closeEvent(QCloseEvent* event) {
         unloaded_ = true;
     }
     event->accept();
+}
+
+void FrmMain::Terminate() {
+    // A second request (Ctrl+C pressed again) changes nothing: ending at once would lose the
+    // settings, and a cancelled command ends by itself.
+    if (fields.Terminating) return;
+    fields.Terminating = true;
+    dismissOpenDialogs();
+    if (busy.busy()) cancelRunningCommand();
+    // From the event loop, so that a dialog just dismissed returns to its caller first; while
+    // a command runs, the busy counter's idle listener calls again when it has ended.
+    QMetaObject::invokeMethod(
+        this, [this] { finishTermination(); }, Qt::QueuedConnection);
+}
+
+void FrmMain::finishTermination() {
+    if (!fields.Terminating || busy.busy()) return;
+    if (loaded_ && !unloaded_) {
+        try {
+            Form_Unload();
+        } catch (const std::exception& e) {
+            // Nobody is there to answer a box: the reason goes to the program's warnings.
+            qWarning("The settings could not be saved at the end: %s", e.what());
+        }
+    }
+    unloaded_ = true;
+    close();
+    QCoreApplication::exit(0);
+}
+
+void FrmMain::cancelRunningCommand() {
+    if (frmUpload->isLoaded()) frmUpload->cmdUpload_Click();
+    uclVY5103.setCancel(true);
+}
+
+void FrmMain::dismissOpenDialogs() {
+    // Innermost first; a dismissed dialog answers as if the user had closed it. A window that
+    // refuses to close is left as it is.
+    for (QWidget *popup = nullptr, *last = nullptr;
+         (popup = QApplication::activePopupWidget()) && popup != last; last = popup)
+        popup->close();
+    for (QWidget *modal = nullptr, *last = nullptr;
+         (modal = QApplication::activeModalWidget()) && modal != last; last = modal) {
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        else
+            modal->close();
+    }
 }
 
 void FrmMain::sessionCommitData(QSessionManager& manager) {

@@ -115,6 +115,11 @@ FrmMain::FrmMain(WindowServices services, QWidget* parent)
         logs,          fields,     busy,       services_.dialogs,  services_.pump, *this};
     downloadCommands = std::make_unique<download::DownloadCommands>(wiring, *downloads);
     linkEvents = std::make_unique<download::LinkEvents>(wiring, *downloadCommands, this);
+    busy.whenIdle([this] {
+        if (fields.Terminating)
+            QMetaObject::invokeMethod(
+                this, [this] { finishTermination(); }, Qt::QueuedConnection);
+    });
     downloadPage->cmdDown.onClicked(this, [this](int index) {
         guarded([this, index] { downloadCommands->cmdDown_Click(index); });
     });

@@ -100,6 +100,12 @@ class FrmMain : public QMainWindow,
     // The accepted close: the link's timer stops, then the display settings are saved.
     void Form_Unload();
     void SaveDisplaySettings() override;
+    // The end the system asks for (a termination signal): the window closes as its accepted
+    // close does, without the question. A running command is cancelled first, and the window
+    // waits (through the event loop) until it has ended; then the settings are saved and the
+    // application quits. A second request while the first one's end is under way changes
+    // nothing.
+    void Terminate();
     // The settings file read again, with the fonts, colours and automatic-mode boxes it holds.
     void ReloadSettings() override;
 
@@ -207,6 +213,12 @@ class FrmMain : public QMainWindow,
     // The link's port properties for the adapter found (IrCommNum), or no serial link.
     void configureInstrumentPort();
     void sessionCommitData(QSessionManager& manager);
+    // The end of Terminate() once no command runs.
+    void finishTermination();
+    // As the progress window's Cancel does; a command without that button stops at the link.
+    void cancelRunningCommand();
+    // The popup menus and modal dialogs that are open, dismissed so that their callers go on.
+    void dismissOpenDialogs();
     // Runs one step of the start-up; an error is noted and the next step runs.
     void step(const char* name, const std::function<void()>& work);
 

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QObject>
+#include <QSocketNotifier>
+#include <array>
+#include <csignal>
+#include <memory>
+
+namespace platform {
+
+// Turns the signals by which the system or the user ends the program (SIGTERM at a shutdown,
+// SIGHUP when the terminal or the session goes, SIGINT for Ctrl+C) into a Qt signal on the
+// thread that made this object, so that the program can end as its own close does. The handler
+// only writes the signal's number to a pipe; everything else runs from the event loop.
+// One object at a time; the dispositions it found are put back when it goes.
+class TerminationSignals : public QObject {
+    Q_OBJECT
+  public:
+    // Raises rt::RuntimeError when the pipe or a handler cannot be set up, or when another
+    // object already handles the signals.
+    explicit TerminationSignals(QObject* parent = nullptr);
+    ~TerminationSignals() override;
+
+    TerminationSignals(const TerminationSignals&) = delete;
+    TerminationSignals& operator=(const TerminationSignals&) = delete;
+
+    // The signals handled.
+    static constexpr std::array<int, 3> Handled = {SIGTERM, SIGINT, SIGHUP};
+
+  signals:
+    // One of the handled signals arrived (once for each delivery).
+    void received(int signal);
+
+  private:
+    void readPipe();
+    void restore();
+
+    int pipe_[2] = {-1, -1};
+    // The dispositions found, of the first `installed_` signals.
+    std::array<struct sigaction, Handled.size()> previous_ = {};
+    int installed_ = 0;
+    std::unique_ptr<QSocketNotifier> notifier_;
+};
+
+}  // namespace platform
