@@ -1,14 +1,17 @@
 #include "platform/Database.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QUrl>
 #include <cmath>
+#include <utility>
 
 #include "runtime/Convert.h"
 #include "runtime/RuntimeError.h"
@@ -108,6 +111,70 @@ rt::OleDate ResultSet::date(int row, const QString& name, rt::OleDate fallback) 
     return ok ? rt::OleDate(days) : fallback;
 }
 
+// ---- waiting for a locked database -------------------------------------------------------
+
+namespace {
+
+// SQLite waits this long inside one call for another connection's lock: the window thread is
+// never held up longer than that at a time.
+constexpr int LockSliceMs = 20;
+// The whole wait of one statement for a lock, as long as the driver used to wait in one call.
+constexpr qint64 LockWaitMs = 5000;
+
+DatabaseWaiter& waiter() {
+    static DatabaseWaiter installed;
+    return installed;
+}
+
+// The connections inside a transaction of their own. A statement there that finds the file
+// locked is not tried again: SQLite asks for the transaction to be rolled back then. Only its
+// COMMIT may be tried again, the transaction staying open while it is refused.
+QSet<QString>& inTransaction() {
+    static QSet<QString> names;
+    return names;
+}
+
+// SQLITE_BUSY, with its extended codes (the driver turns them on): another connection holds
+// the lock. SQLITE_LOCKED is a conflict inside this connection, which no wait resolves.
+bool isBusy(const QSqlError& error) {
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok);
+    return ok && (code & 0xff) == 5;
+}
+
+// Runs one step of a statement (its preparation or its execution) and, while another connection
+// keeps the file locked, tries it again until it went through or the statement's wait is up.
+// True when the step went through; the query holds the error otherwise.
+bool stepWaiting(QSqlQuery& q, bool mayWait, QElapsedTimer& waited,
+                 const std::function<bool()>& step) {
+    if (step()) return true;
+    if (!mayWait || !isBusy(q.lastError())) return false;
+    if (!waited.isValid()) waited.start();
+    bool done = false;
+    // The first call only tells what the first attempt met, so that events go through before
+    // the next slice is spent.
+    bool tried = true;
+    const auto retry = [&] {
+        if (std::exchange(tried, false)) return true;
+        if (done || !isBusy(q.lastError()) || waited.hasExpired(LockWaitMs)) return false;
+        done = step();
+        return !done && isBusy(q.lastError());
+    };
+    if (const DatabaseWaiter wait = waiter()) {
+        wait(retry);
+    } else {
+        while (retry()) {
+        }
+    }
+    return done;
+}
+
+}  // namespace
+
+void setDatabaseWaiter(DatabaseWaiter wait) {
+    waiter() = std::move(wait);
+}
+
 // ---- connections -------------------------------------------------------------------------
 
 namespace {
@@ -130,7 +197,8 @@ QSqlDatabase connect(const QString& key, const QString& mode) {
     static int counter = 0;
     const QString name = QStringLiteral("qm73-db-%1").arg(++counter);
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
+    db.setConnectOptions(
+        QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(LockSliceMs));
     db.setDatabaseName(QUrl::fromLocalFile(key).toString(QUrl::FullyEncoded) +
                        QStringLiteral("?mode=") + mode);
     if (!db.open()) {
@@ -143,14 +211,28 @@ QSqlDatabase connect(const QString& key, const QString& mode) {
     return db;
 }
 
-QSqlQuery run(const QString& connection, const QString& sql, const std::vector<DbParam>& params) {
-    QSqlQuery q(QSqlDatabase::database(connection, false));
+// Prepares and runs a statement; false with the query's error when it cannot run. `mayWait`
+// allows waiting for another connection's lock.
+bool tryRun(QSqlQuery& q, const QString& sql, const std::vector<DbParam>& params, bool mayWait) {
     q.setForwardOnly(true);
-    if (!q.prepare(sql)) fail(sql, q.lastError());
+    QElapsedTimer waited;
+    if (!stepWaiting(q, mayWait, waited, [&] { return q.prepare(sql); })) return false;
     for (const DbParam& p : params)
         q.addBindValue(p.value());
-    if (!q.exec()) fail(sql, q.lastError());
+    // The driver binds the values again on every execution.
+    return stepWaiting(q, mayWait, waited, [&] { return q.exec(); });
+}
+
+QSqlQuery run(const QString& connection, const QString& sql, const std::vector<DbParam>& params,
+              bool mayWait) {
+    QSqlQuery q(QSqlDatabase::database(connection, false));
+    if (!tryRun(q, sql, params, mayWait)) fail(sql, q.lastError());
     return q;
+}
+
+// A statement of a connection outside its own transaction may wait for a lock.
+bool mayWaitOn(const QString& connection) {
+    return !inTransaction().contains(connection);
 }
 
 }  // namespace
@@ -197,6 +279,7 @@ void Database::close(const QString& path) {
     const QString key = keyOf(path);
     const QString name = connections().take(key);
     if (name.isEmpty()) return;
+    inTransaction().remove(name);
     {
         QSqlDatabase db = QSqlDatabase::database(name, false);
         db.close();
@@ -209,7 +292,7 @@ void Database::exec(const QString& sql, std::initializer_list<DbParam> params) c
 }
 
 void Database::exec(const QString& sql, const std::vector<DbParam>& params) const {
-    run(connection_, sql, params);
+    run(connection_, sql, params, mayWaitOn(connection_));
 }
 
 ResultSet Database::query(const QString& sql, std::initializer_list<DbParam> params) const {
@@ -217,7 +300,7 @@ ResultSet Database::query(const QString& sql, std::initializer_list<DbParam> par
 }
 
 ResultSet Database::query(const QString& sql, const std::vector<DbParam>& params) const {
-    QSqlQuery q = run(connection_, sql, params);
+    QSqlQuery q = run(connection_, sql, params, mayWaitOn(connection_));
     const QSqlRecord record = q.record();
     QStringList columns;
     for (int i = 0; i < record.count(); ++i)
@@ -235,7 +318,7 @@ ResultSet Database::query(const QString& sql, const std::vector<DbParam>& params
 
 bool Database::probe(const QString& sql) const {
     QSqlQuery q(QSqlDatabase::database(connection_, false));
-    return q.exec(sql);
+    return tryRun(q, sql, {}, mayWaitOn(connection_));
 }
 
 int32_t Database::MaxSeq(const QString& table) const {
@@ -248,6 +331,7 @@ int32_t Database::MaxSeq(const QString& table) const {
 
 Transaction::Transaction(const Database& db) : db_(db) {
     db_.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    inTransaction().insert(db_.connectionName());
 }
 
 Transaction::~Transaction() {
@@ -257,10 +341,13 @@ Transaction::~Transaction() {
     } catch (const rt::RuntimeError& e) {
         qWarning("Rollback failed: %s", qPrintable(e.description()));
     }
+    inTransaction().remove(db_.connectionName());
 }
 
 void Transaction::commit() {
-    db_.exec(QStringLiteral("COMMIT"));
+    // A refused COMMIT leaves the transaction open, so it may wait and be tried again.
+    run(db_.connectionName(), QStringLiteral("COMMIT"), {}, true);
+    inTransaction().remove(db_.connectionName());
     done_ = true;
 }
 

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <vector>
 
@@ -65,6 +66,15 @@ class ResultSet {
     QStringList columns_;
     std::vector<std::vector<QVariant>> rows_;
 };
+
+// A statement that finds the database locked by another program waits for it in short slices,
+// about 5 s in all, then fails as any statement does. `retry` is true while the database stays
+// locked and the time is not up; every call but the first tries once more, blocking for one
+// slice at most. A waiter calls it until it is false and lets events through between the calls,
+// so that the window stays alive; without one the slices follow each other. An empty waiter
+// removes the one set.
+using DatabaseWaiter = std::function<void(const std::function<bool()>& retry)>;
+void setDatabaseWaiter(DatabaseWaiter waiter);
 
 // The program's database. Handles are cheap: every handle of one file shares one connection.
 // Errors are raised as rt::RuntimeError (number rt::ErrDatabase) naming the statement.

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 
 #include "platform/Database.h"
 #include "runtime/RuntimeError.h"
@@ -36,7 +40,137 @@ int errorOf(const std::function<void()>& f) {
     return 0;
 }
 
+// Another program's connection to the same file, holding a lock while a test says so.
+class OtherConnection {
+  public:
+    explicit OtherConnection(const QString& path) {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "other");
+        db.setDatabaseName(path);
+        EXPECT_TRUE(db.open());
+    }
+    ~OtherConnection() {
+        QSqlDatabase::database("other", false).close();
+        QSqlDatabase::removeDatabase("other");
+    }
+    void run(const QStringList& statements) {
+        QSqlQuery q(QSqlDatabase::database("other", false));
+        for (const QString& sql : statements)
+            ASSERT_TRUE(q.exec(sql))
+                << sql.toStdString() << ": " << q.lastError().text().toStdString();
+    }
+    void release() { run({"Rollback"}); }
+};
+
+// A waiter that lets the posted events through between the attempts and counts them.
+struct CountingWaiter {
+    int retries = 0;
+    CountingWaiter() {
+        platform::setDatabaseWaiter([this](const std::function<bool()>& retry) {
+            while (retry()) {
+                ++retries;
+                QCoreApplication::processEvents();
+            }
+        });
+    }
+    ~CountingWaiter() { platform::setDatabaseWaiter({}); }
+};
+
 }  // namespace
+
+TEST_F(DatabaseFile, ALockedDatabaseIsWaitedForWhileEventsGoThrough) {
+    const QStringList writeLock = {"Begin Immediate"};
+    const QStringList readLock = {"Begin", "Select Count(*) From Log_head"};
+    const QStringList exclusiveLock = {"Begin Exclusive"};
+    const Database db = Database::open(path());
+    const auto insert = [&db] { db.exec("Insert Into Log_head (SeqNo) Values (?)", {1}); };
+    // Each case takes the other program's lock through `lock` where it says.
+    const struct {
+        const char* name;
+        QStringList held;
+        std::function<void(const std::function<void()>& lock)> work;
+        int rows;
+    } cases[] = {
+        {"a write", writeLock,
+         [&](const auto& lock) {
+             lock();
+             insert();
+         },
+         1},
+        {"a transaction's start", writeLock,
+         [&](const auto& lock) {
+             lock();
+             Transaction t(db);
+             insert();
+             t.commit();
+         },
+         1},
+        // A reader keeps the commit from writing the file.
+        {"a commit", readLock,
+         [&](const auto& lock) {
+             Transaction t(db);
+             insert();
+             lock();
+             t.commit();
+         },
+         1},
+        {"a read", exclusiveLock,
+         [&](const auto& lock) {
+             lock();
+             EXPECT_EQ(db.query("Select * From Log_head").rowCount(), 0);
+         },
+         0},
+        {"a probe", exclusiveLock,
+         [&](const auto& lock) {
+             lock();
+             EXPECT_TRUE(db.probe("Select count(*) From Log_head"));
+         },
+         0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        db.exec("Delete From Log_head");
+        OtherConnection other(path());
+        CountingWaiter waiter;
+        QObject context;
+        c.work([&] {
+            other.run(c.held);
+            // The other program lets go once the waiting statement lets events through.
+            QMetaObject::invokeMethod(
+                &context, [&] { other.release(); }, Qt::QueuedConnection);
+        });
+        EXPECT_GT(waiter.retries, 0);
+        EXPECT_EQ(db.query("Select * From Log_head").rowCount(), c.rows);
+    }
+}
+
+TEST_F(DatabaseFile, ALockHeldPastTheWaitFailsTheStatement) {
+    const Database db = Database::open(path());
+    OtherConnection other(path());
+    other.run({"Begin Immediate"});
+    CountingWaiter waiter;
+    try {
+        db.exec("Insert Into Log_head (SeqNo) Values (1)");
+        FAIL();
+    } catch (const rt::RuntimeError& e) {
+        EXPECT_EQ(e.number(), rt::ErrDatabase);
+        EXPECT_TRUE(e.description().contains("database is locked"));
+        EXPECT_TRUE(e.description().contains("Insert Into Log_head"));
+    }
+    EXPECT_GT(waiter.retries, 1);
+    other.release();
+    EXPECT_EQ(db.query("Select * From Log_head").rowCount(), 0);
+}
+
+TEST_F(DatabaseFile, AnErrorOtherThanALockIsNotWaitedFor) {
+    const Database db = Database::open(path());
+    CountingWaiter waiter;
+    db.exec("Insert Into Log_head (SeqNo) Values (1)");
+    EXPECT_EQ(errorOf([&] { db.exec("Insert Into Log_head (SeqNo) Values (1)"); }),
+              rt::ErrDatabase);
+    EXPECT_EQ(errorOf([&] { db.query("Select Nothing From Log_head"); }), rt::ErrDatabase);
+    EXPECT_FALSE(db.probe("Select count(*) From SensorHistory"));
+    EXPECT_EQ(waiter.retries, 0);
+}
 
 TEST_F(DatabaseFile, ValuesRoundTripThroughBoundParameters) {
     const Database db = Database::open(path());
