@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QResizeEvent>
 #include <QScopeGuard>
 #include <QScreen>
@@ -107,6 +108,7 @@ FrmMain::FrmMain(WindowServices services, QWidget* parent)
     // Download page's commands.
     uclVY5103.setEventPump(&services_.pump);
     uclVY5103.setPortLocator([this] { return LocateInstrumentPort(); });
+    waitForLockedDatabase();
     frmUpload = std::make_unique<download::FrmUpload>(uclVY5103, this);
     downloads = std::make_unique<download::Downloads>(
         uclVY5103, logs, fields, downloadPage->statusLog(), *this, services_.paths);
@@ -250,7 +252,24 @@ void FrmMain::guarded(const std::function<void()>& handler) {
     }
 }
 
-FrmMain::~FrmMain() = default;
+FrmMain::~FrmMain() {
+    platform::setDatabaseWaiter({});
+}
+
+void FrmMain::waitForLockedDatabase() {
+    platform::setDatabaseWaiter([this](const std::function<bool()>& retry) {
+        // A running command has locked its controls, and its progress window's Cancel must
+        // work: everything goes through. Otherwise the user's input waits until the statement
+        // is done, so that no handler starts a statement in the middle of this one.
+        const QEventLoop::ProcessEventsFlags flags =
+            busy.busy() ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents;
+        // Counted as a command: the instrument's connection, which may start an automatic
+        // download, waits for it, and the window is not closed under it.
+        const mainwindow::BusyScope waiting(busy);
+        while (retry())
+            QCoreApplication::processEvents(flags);
+    });
+}
 
 // ---- Form_Load ----------------------------------------------------------------------------
 

@@ -212,6 +212,8 @@ class FrmMain : public QMainWindow,
     void lightPortLamp();
     // The link's port properties for the adapter found (IrCommNum), or no serial link.
     void configureInstrumentPort();
+    // Statements that find the database locked by another program wait with the window alive.
+    void waitForLockedDatabase();
     void sessionCommitData(QSessionManager& manager);
     // The end of Terminate() once no command runs.
     void finishTermination();

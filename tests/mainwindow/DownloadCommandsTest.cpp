@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTimer>
 
 #include "core/ModMain.h"
 #include "link/Frame.h"
@@ -184,34 +186,116 @@ TEST(SingleDownload, ATransferThatFailsAfterTheInstrumentAnsweredIsShownAsAFailu
     }
 }
 
-TEST(SingleDownload, ARecordThatCannotBeStoredFailsTheDownload) {
-    // Another program holds the database's write lock while the alarm trend comes in.
-    ReadWindow w;
-    QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "locker");
-    other.setDatabaseName(w.rig.folder.paths().database());
-    ASSERT_TRUE(other.open());
-    {
-        QSqlQuery lock(other);
-        ASSERT_TRUE(lock.exec("Begin Immediate"));
-    }
-    const size_t from = w.statusLines().size();
-    const qsizetype serialFrom = serialLines(w.serialLog()).size();
-    const Kind& k = kinds()[1];
-    w.click(k.button);
-    {
-        QSqlQuery unlock(other);
-        ASSERT_TRUE(unlock.exec("Rollback"));
-    }
-    other.close();
-    other = QSqlDatabase();
-    QSqlDatabase::removeDatabase("locker");
+namespace {
 
-    EXPECT_EQ(ownLines(w.statusLines(from)),
-              (Lines{{k.start, Green}, {k.update, Green}, {k.failed, Red}}));
-    const QStringList serial = serialLines(w.serialLog()).mid(serialFrom);
-    EXPECT_TRUE(inOrder(serial, {k.serialStart, k.serialFailed}));
-    EXPECT_FALSE(serial.contains(k.serialFinished));
-    EXPECT_EQ(logHeads(w, k.types), 0);
+// Another program's connection to the window's database.
+struct OtherProgram {
+    explicit OtherProgram(const QString& path) {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "other");
+        db.setDatabaseName(path);
+        EXPECT_TRUE(db.open());
+    }
+    ~OtherProgram() {
+        QSqlDatabase::database("other", false).close();
+        QSqlDatabase::removeDatabase("other");
+    }
+    bool run(const QString& sql) {
+        return QSqlQuery(QSqlDatabase::database("other", false)).exec(sql);
+    }
+};
+
+// The longest time the window's event loop went without a pass while it is watched.
+class LoopWatch {
+  public:
+    // Runs on every pass.
+    std::function<void()> onPass;
+
+    LoopWatch() {
+        timer_.setInterval(0);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            pass();
+            if (onPass) onPass();
+        });
+        since_.start();
+        timer_.start();
+    }
+    qint64 longestMs() {
+        pass();
+        return longest_;
+    }
+
+  private:
+    void pass() { longest_ = std::max(longest_, since_.restart()); }
+    QTimer timer_;
+    QElapsedTimer since_;
+    qint64 longest_ = 0;
+};
+
+}  // namespace
+
+TEST(SingleDownload, AStoreThatFindsTheDatabaseLockedWaitsWithoutFreezingTheWindow) {
+    // Another program holds the database's write lock while the alarm trend comes in: for longer
+    // than the store waits, or only for a few passes of the window's events.
+    const Kind& k = kinds()[1];
+    const struct {
+        const char* name;
+        bool released;
+        Lines lines;
+        int heads;
+    } cases[] = {
+        {"held throughout", false, {{k.start, Green}, {k.update, Green}, {k.failed, Red}}, 0},
+        {"released during the wait",
+         true,
+         {{k.start, Green}, {k.update, Green}, {k.complete, Green}},
+         1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ReadWindow w;
+        OtherProgram other(w.rig.folder.paths().database());
+        ASSERT_TRUE(other.run("Begin Immediate"));
+        const size_t from = w.statusLines().size();
+        const qsizetype serialFrom = serialLines(w.serialLog()).size();
+
+        LoopWatch watch;
+        int passesWhileStoring = 0;
+        bool held = true;
+        watch.onPass = [&] {
+            if (!w.statusTexts(from).contains(k.update)) return;
+            if (++passesWhileStoring == 3 && c.released) held = !other.run("Rollback");
+        };
+        w.click(k.button);
+        EXPECT_LT(watch.longestMs(), 100);
+        EXPECT_GT(passesWhileStoring, 0);
+        if (held) other.run("Rollback");
+
+        EXPECT_EQ(ownLines(w.statusLines(from)), c.lines);
+        const QStringList serial = serialLines(w.serialLog()).mid(serialFrom);
+        EXPECT_TRUE(
+            inOrder(serial, {k.serialStart, c.released ? k.serialFinished : k.serialFailed}));
+        EXPECT_EQ(serial.contains(k.serialFinished), c.released);
+        EXPECT_EQ(logHeads(w, k.types), c.heads);
+    }
+}
+
+TEST(SingleDownload, AWaitForTheLockedDatabaseOutsideACommandCountsAsOne) {
+    // Until the statement has run, an instrument that connects waits, and the window stays.
+    InstrumentWindow w;
+    OtherProgram other(w.rig.folder.paths().database());
+    ASSERT_TRUE(other.run("Begin Immediate"));
+    bool busyWhileWaiting = false;
+    QObject context;
+    QMetaObject::invokeMethod(
+        &context,
+        [&] {
+            busyWhileWaiting = w.window->busy.busy();
+            other.run("Rollback");
+        },
+        Qt::QueuedConnection);
+    ASSERT_FALSE(w.window->busy.busy());
+    w.db().exec("Delete From Log_Head");
+    EXPECT_TRUE(busyWhileWaiting);
+    EXPECT_FALSE(w.window->busy.busy());
 }
 
 TEST(SingleDownload, CancelInTheProgressWindowEndsTheTransferAndStoresNothing) {
