@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QtEndian>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 
@@ -82,8 +84,11 @@ QString RunLengthDecode(const QString& text, qsizetype maxWords) {
 
 // ---- trend files --------------------------------------------------------------------------
 
-TrendFile::TrendFile(const QString& path) : file_(path) {
-    if (!file_.open(QIODevice::ReadWrite))
+TrendFile::TrendFile(const QString& path, Mode mode)
+    : file_(path), readOnly_(mode == Mode::ReadOnly) {
+    QIODevice::OpenMode how = readOnly_ ? QIODevice::ReadOnly : QIODevice::ReadWrite;
+    if (mode == Mode::Restart) how |= QIODevice::Truncate;
+    if (!file_.open(how))
         throw rt::RuntimeError(
             rt::ErrPathAccess,
             QStringLiteral("Cannot open the trend file %1: %2").arg(path, file_.errorString()));
@@ -136,6 +141,10 @@ void TrendFile::cover(qint64 begin, qint64 end) {
 }
 
 void TrendFile::write(qint64 position, const void* data, int size) {
+    if (readOnly_)
+        throw rt::RuntimeError(
+            rt::ErrPathAccess,
+            QStringLiteral("The trend file %1 is open for reading only").arg(file_.fileName()));
     cover(position, position + size);
     std::memcpy(buffer_.data() + (position - bufferStart_), data, size);
     if (dirtyBegin_ == dirtyEnd_) {
@@ -173,11 +182,21 @@ void TrendFile::close() {
     file_.close();
 }
 
+QString TrendTempPath(const QString& trendPath) {
+    return trendPath + QLatin1String(TrendTempSuffix);
+}
+
+TrendWriter::~TrendWriter() {
+    discard();
+}
+
 TrendFile& TrendWriter::open(const QString& path) {
-    if (!file_ || path_ != path) {
-        closeQuietly();
-        file_ = std::make_unique<TrendFile>(path);
+    if (path_ != path) {
+        discard();
+        file_ = std::make_unique<TrendFile>(TrendTempPath(path), TrendFile::Mode::Restart);
         path_ = path;
+    } else if (!file_) {
+        file_ = std::make_unique<TrendFile>(TrendTempPath(path));
     }
     return *file_;
 }
@@ -191,7 +210,41 @@ void TrendWriter::closeQuietly() noexcept {
         file_.reset();  // the file's own close writes what is pending and reports a failure
     } catch (...) {
     }
+}
+
+void TrendWriter::commit() {
+    if (path_.isEmpty()) return;
+    try {
+        if (file_) file_->close();
+    } catch (...) {
+        discard();
+        throw;
+    }
+    file_.reset();
+    const QByteArray from = QFile::encodeName(TrendTempPath(path_));
+    const QByteArray to = QFile::encodeName(path_);
+    // The system's rename replaces the trend file in one step: a reader or a kill sees the
+    // old file or the new one, never a part of either.
+    if (std::rename(from.constData(), to.constData()) != 0) {
+        const QString reason = qt_error_string(errno);
+        const QString target = path_;
+        discard();
+        throw rt::RuntimeError(
+            rt::ErrPathAccess,
+            QStringLiteral("Cannot put the trend file %1 in place: %2").arg(target, reason));
+    }
     path_.clear();
+}
+
+void TrendWriter::discard() noexcept {
+    closeQuietly();
+    if (path_.isEmpty()) return;
+    const QString temp = TrendTempPath(path_);
+    path_.clear();
+    QFile file(temp);
+    if (!file.remove() && file.exists())
+        qWarning("The temporary trend file %s could not be removed: %s", qPrintable(temp),
+                 qPrintable(file.errorString()));
 }
 
 namespace {
@@ -316,6 +369,32 @@ bool EmptyDataFolder(const QString& dataFolder, const QString& programFolder) {
     // Gone already: made again, inside the program folder only.
     if (QFileInfo(data.absolutePath()).canonicalFilePath() != program) return false;
     return QDir().mkpath(data.absoluteFilePath());
+}
+
+bool RemoveTrendLeftovers(const QString& dataFolder) {
+    if (dataFolder.isEmpty() || QDir::isRelativePath(dataFolder)) return false;
+    const auto folders = [](const QString& in) {
+        return QDir(in).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks |
+                                      QDir::Hidden);
+    };
+    const QString suffix = QLatin1String(TrendTempSuffix);
+    bool all = true;
+    for (const QFileInfo& year : folders(dataFolder))
+        for (const QFileInfo& month : folders(year.filePath())) {
+            const QFileInfoList files =
+                QDir(month.filePath())
+                    .entryInfoList({QLatin1Char('*') + suffix},
+                                   QDir::Files | QDir::NoSymLinks | QDir::Hidden | QDir::System);
+            for (const QFileInfo& file : files) {
+                if (!file.fileName().endsWith(suffix) || file.isSymLink()) continue;
+                if (!QFile::remove(file.filePath())) {
+                    qWarning("The temporary trend file %s could not be removed",
+                             qPrintable(file.filePath()));
+                    all = false;
+                }
+            }
+        }
+    return all;
 }
 
 }  // namespace core

@@ -30,15 +30,22 @@ struct TrendRecord {
     std::array<uint8_t, 2> status{};
 };
 
-// A trend file opened for reading and writing (created when missing). Writes are collected in
-// memory and written in one piece when the file is flushed or closed, so that decoding a data
-// line costs one write, not one per sample; what was read or written stays in memory after a
-// flush, so the next line of the same file reads nothing again. Writing past the end extends
-// the file; reading past it gives zeros. Only one object may write a file at a time.
+// A trend file opened for reading and writing (created when missing), or for reading only.
+// Writes are collected in memory and written in one piece when the file is flushed or closed,
+// so that decoding a data line costs one write, not one per sample; what was read or written
+// stays in memory after a flush, so the next line of the same file reads nothing again.
+// Writing past the end extends the file; reading past it gives zeros. Only one object may
+// write a file at a time.
 class TrendFile {
   public:
+    enum class Mode {
+        ReadWrite,  // created when missing, kept as it is
+        Restart,    // created when missing, emptied when present
+        ReadOnly,   // never created nor changed: a write raises error 75
+    };
+
     // Raises error 75 when the file cannot be opened.
-    explicit TrendFile(const QString& path);
+    explicit TrendFile(const QString& path, Mode mode = Mode::ReadWrite);
     ~TrendFile();
     TrendFile(const TrendFile&) = delete;
     TrendFile& operator=(const TrendFile&) = delete;
@@ -55,6 +62,7 @@ class TrendFile {
     void cover(qint64 begin, qint64 end);
 
     QFile file_;
+    bool readOnly_ = false;
     // The file's length on disk: known at open and moved only by this object's own writes, so
     // the system is asked once per open, not once per sample.
     qint64 fileLength_ = 0;
@@ -79,20 +87,44 @@ QString TrendFolder(const QString& dataFolder, rt::OleDate start);
 // DataFolder/yy/mm/<name>.Dat
 QString TrendFilePath(const QString& dataFolder, rt::OleDate start, const QString& recordName);
 
+// The suffix of the temporary file a trend file is written as, beside it.
+inline constexpr char TrendTempSuffix[] = ".part";
+// The temporary file of the trend file at `trendPath`.
+QString TrendTempPath(const QString& trendPath);
+
 // The trend file a record writes while its data lines arrive: opened on the first line and
-// kept open for the next, so a download costs no open, read and close per line.
+// kept open for the next, so a download costs no open, read and close per line. The samples
+// go to the trend file's temporary file, which takes the trend file's name only when the
+// record is stored: a stored trend file is never opened for writing, and a download that
+// ends without storing the record leaves no file behind.
 class TrendWriter {
   public:
-    // The open file at `path` (the one already open when the path is the same).
+    TrendWriter() = default;
+    // What was not put in place is removed.
+    ~TrendWriter();
+    TrendWriter(const TrendWriter&) = delete;
+    TrendWriter& operator=(const TrendWriter&) = delete;
+
+    // The open temporary file of the trend file at `path` (the one already open when the path
+    // is the same). The first open of a trend file starts its temporary file empty, so that
+    // nothing of an earlier attempt mixes in; a temporary file of another trend file that
+    // was started before is removed.
     TrendFile& open(const QString& path);
     // Writes what is pending; raises error 75 when the file system refuses.
     void flush();
-    // Writes what is pending and closes the file; a failure is only reported (for the way out
-    // of an error that is already on its way).
+    // Writes what is pending and closes the file, keeping what was written for the next
+    // open; a failure is only reported (for the way out of an error that is already on its
+    // way).
     void closeQuietly() noexcept;
+    // Closes the temporary file and renames it over the trend file (one there is replaced
+    // whole, never cut); nothing when nothing was written. Raises error 75 when that fails,
+    // with the temporary file removed.
+    void commit();
+    // Closes and removes the temporary file; nothing when nothing was written.
+    void discard() noexcept;
 
   private:
-    QString path_;
+    QString path_;  // the trend file whose temporary file was started, until committed
     std::unique_ptr<TrendFile> file_;
 };
 // Creates DataFolder/yy and DataFolder/yy/mm when missing; false when that fails.
@@ -106,5 +138,9 @@ void DeleteFolder(const QString& path);
 // path, or the program folder itself, is refused (false, nothing removed). Links inside are
 // removed as links, never followed. False as well when something could not be removed.
 bool EmptyDataFolder(const QString& dataFolder, const QString& programFolder);
+// Removes the temporary trend files a killed program left in DataFolder/yy/mm. Nothing else
+// is touched: only files with the temporary suffix, two folder levels down, links neither
+// followed nor removed. False when one could not be removed.
+bool RemoveTrendLeftovers(const QString& dataFolder);
 
 }  // namespace core

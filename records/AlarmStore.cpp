@@ -1,4 +1,5 @@
 #include <QFileInfo>
+#include <QScopeGuard>
 
 #include "core/ClsInstrument.h"
 #include "core/ModMain.h"
@@ -13,6 +14,8 @@
 namespace records {
 
 void clsAlarm::Update() {
+    // Every way out but a stored header removes what the data lines wrote.
+    auto unstored = qScopeGuard([this] { trend_.discard(); });
     const core::clsInstrument* inst = instrument_;
     if (!inst)
         throw rt::RuntimeError(rt::ErrInvalidCall, QStringLiteral("The record has no instrument"));
@@ -62,6 +65,10 @@ void clsAlarm::Update() {
                             row.values[2], row.values[3], row.values[4] - gas_[4].fullScale});
     }
     transaction.commit();
+    // Only now may the samples take the trend file's name: a header row never points at a
+    // file that is still being written.
+    unstored.dismiss();
+    trend_.commit();
 }
 
 void clsAlarm::ReLoad() {
@@ -86,7 +93,7 @@ void clsAlarm::ReLoad() {
     dataCount_ = 0;
     const QString path = TrendFilePath();
     if (!QFileInfo::exists(path)) return;
-    core::TrendFile file(path);
+    core::TrendFile file(path, core::TrendFile::Mode::ReadOnly);
     const int32_t n =
         std::min<int32_t>(rt::CLng(static_cast<double>(file.size()) / core::TrendRecordSize), Rows);
     for (int32_t i = 0; i < n; ++i) {

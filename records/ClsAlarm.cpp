@@ -22,7 +22,7 @@ clsAlarm::clsAlarm() {
 }
 
 void clsAlarm::ClearDatas() {
-    trend_.closeQuietly();
+    trend_.discard();
     sampleCount_.fill(0);
     error_ = false;
     duplicate_ = false;

@@ -26,6 +26,9 @@ class clsAlarm : public RecordBase, public core::GasListSource {
     void ClearDatas();
     // Writes what the data lines left pending and lets the trend file go.
     void closeTrendFile() { trend_.closeQuietly(); }
+    // Removes what the data lines wrote while the record is not stored; a stored record's
+    // trend file stays.
+    void discardTrendFile() noexcept { trend_.discard(); }
 
     // Header: 0 name, 1 date, 2 user ID, 4 serial number, 5 folder ID, 6 interval,
     // 7 sampling (window mode), 8 spare; Empty for 3 and outside 0..8.
@@ -59,6 +62,9 @@ class clsAlarm : public RecordBase, public core::GasListSource {
     bool SetData96(const QString& vData, bool testFlag);
 
     // Stores the header (Log_Head kind 2) and the held rows (Alarm_Data) in one transaction.
+    // Once it is committed, the samples take the trend file's name; a record not stored
+    // leaves no trend file. Raises error 75 when the trend file cannot take its name: the
+    // rows stay stored, without the samples.
     void Update();
     // Rebuilds the record stored under SeqNo from its header row and its trend file.
     void ReLoad();

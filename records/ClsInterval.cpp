@@ -23,7 +23,7 @@ clsInterval::clsInterval() {
 }
 
 void clsInterval::ClearDatas() {
-    trend_.closeQuietly();
+    trend_.discard();
     error_ = false;
     duplicate_ = false;
     key_.clear();

@@ -31,6 +31,9 @@ class clsInterval : public RecordBase, public core::GasListSource {
     void ClearDatas();
     // Writes what the data lines left pending and lets the trend file go.
     void closeTrendFile() { trend_.closeQuietly(); }
+    // Removes what the data lines wrote while the record is not stored; a stored record's
+    // trend file stays.
+    void discardTrendFile() noexcept { trend_.discard(); }
 
     // Header: 0 name, 1 date, 2 user ID, 3 station ID, 4 serial number, 5 folder ID,
     // 6 interval, 7 sampling; Null outside 0..7.
@@ -88,6 +91,9 @@ class clsInterval : public RecordBase, public core::GasListSource {
     bool SetDataAC(const QString& vData, bool testFlag);
 
     // Stores the record (header, value and event rows, sensor history) in one transaction.
+    // Once a stored header is committed, the samples take the trend file's name; a record
+    // not stored leaves no trend file. Raises error 75 when the trend file cannot take its
+    // name: the rows stay stored, without the samples.
     void Update();
     // Rebuilds the record stored under SeqNo from the database and its trend file.
     void ReLoad();

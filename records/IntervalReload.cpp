@@ -39,7 +39,7 @@ void clsInterval::reloadSamples() {
     const QString path = TrendFilePath();
     // A missing trend file loads the recording without value rows.
     if (!QFileInfo::exists(path)) return;
-    core::TrendFile file(path);
+    core::TrendFile file(path, core::TrendFile::Mode::ReadOnly);
     // Whole records, a half record rounding to the even count; a last record cut short reads
     // as zeros where it ends.
     const int32_t n = rt::CLng(static_cast<double>(file.size()) / core::TrendRecordSize);

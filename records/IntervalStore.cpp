@@ -1,4 +1,5 @@
 #include <QFileInfo>
+#include <QScopeGuard>
 
 #include "core/ClsInstrument.h"
 #include "core/ModMain.h"
@@ -35,6 +36,8 @@ int32_t clsInterval::FindSensorHead() const {
 }
 
 void clsInterval::Update() {
+    // Every way out but a stored header removes what the data lines wrote.
+    auto unstored = qScopeGuard([this] { trend_.discard(); });
     const core::clsInstrument* inst = instrument_;
     if (!inst)
         throw rt::RuntimeError(rt::ErrInvalidCall, QStringLiteral("The record has no instrument"));
@@ -52,7 +55,8 @@ void clsInterval::Update() {
     // Nothing of a record is stored unless all of it is.
     platform::Transaction transaction(db);
 
-    if (!FindDuplicate() && !error_) {
+    const bool storesHeader = !FindDuplicate() && !error_;
+    if (storesHeader) {
         const int32_t headerSeq = db.MaxSeq(QStringLiteral("Log_Head"));
         gas_[4].maximum = inst->HighTemp();
         gas_[4].minimum = inst->LowTemp();
@@ -158,6 +162,13 @@ void clsInterval::Update() {
                  stationKey, gas4.name, gas4.fullScale});
     }
     transaction.commit();
+    // Only now may the samples take the trend file's name: a header row never points at a
+    // file that is still being written.
+    unstored.dismiss();
+    if (storesHeader)
+        trend_.commit();
+    else
+        trend_.discard();
 }
 
 }  // namespace records

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QScopeGuard>
 
 #include "core/ModMain.h"
 #include "link/Frame.h"
@@ -111,6 +112,17 @@ core::RecordLines& collectionOf(LogDownload kind, WindowLogs& logs) {
     return logs.powerEvents;
 }
 
+// The trend files the records of a download wrote and did not store are removed: a download
+// that ends early or fails leaves no file behind.
+void discardTrendFiles(LogDownload kind, WindowLogs& logs) {
+    if (kind == LogDownload::IntervalTrend)
+        for (const auto& record : logs.intervals)
+            record->discardTrendFile();
+    else if (kind == LogDownload::AlarmTrend)
+        for (const auto& record : logs.alarms)
+            record->discardTrendFile();
+}
+
 int recordCount(LogDownload kind, WindowLogs& logs) {
     switch (kind) {
         case LogDownload::IntervalTrend:
@@ -150,6 +162,8 @@ bool Downloads::DownloadLog(LogDownload kind) {
     QElapsedTimer started;
     started.start();
     core::RecordLines& collection = collectionOf(kind, logs_);
+    // Stored records have put their trend files in place; whatever else was written goes.
+    const auto unstored = qScopeGuard([this, kind] { discardTrendFiles(kind, logs_); });
 
     bool result = (link_.*t.transfer)(collection);
     Stored stored;

@@ -228,7 +228,7 @@ std::array<float, 6> alarmPointValues(const platform::ResultSet& h) {
     // one; the trend file is never made here.
     if (!QFileInfo(path).isFile()) return values;
     try {
-        core::TrendFile file(path);
+        core::TrendFile file(path, core::TrendFile::Mode::ReadOnly);
         // The length in records, rounded: a last record without its status bytes counts.
         const int32_t records = rt::CLng(static_cast<double>(file.size()) / core::TrendRecordSize);
         if (records < AlarmRecord) return values;

@@ -12,6 +12,7 @@
 
 #include "core/ModMain.h"
 #include "core/Schema.h"
+#include "core/TrendFile.h"
 #include "link/Frame.h"
 #include "mainwindow/shell/Captions.h"
 #include "mainwindow/shell/DesignTable.h"
@@ -285,6 +286,8 @@ void FrmMain::Form_Load() {
         if (!QDir(services_.paths.dataFolder()).exists())
             QDir().mkpath(services_.paths.dataFolder());
     });
+    // A program killed during a download left the trend files it was writing.
+    step("trend leftovers", [this] { core::RemoveTrendLeftovers(services_.paths.dataFolder()); });
     step("database", [this] {
         const QString path = services_.paths.database();
         if (!QFile::exists(path)) {

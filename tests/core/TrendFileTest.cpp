@@ -254,3 +254,39 @@ TEST(EmptyDataFolder, RefusesEveryOtherFolder) {
     EXPECT_TRUE(QFileInfo::exists(program + "/Real/x.Dat"));
     EXPECT_TRUE(QFileInfo::exists(elsewhere.path() + "/Data/y.Dat"));
 }
+
+TEST(RemoveTrendLeftovers, RemovesOnlyTemporaryTrendFilesOfTheMonthFolders) {
+    testsupport::TempProgramFolder folder;
+    const QString program = folder.path();
+    const QString data = program + "/Data";
+    const QString temp = TrendTempPath("a.Dat");
+    touch(data + "/26/05/" + temp);
+    touch(data + "/26/05/.hidden" + temp);
+    touch(data + "/25/12/" + temp);
+    for (const QString& kept :
+         QStringList{"26/05/a.Dat", "26/05/a.DAT.PART", "26/05/a.Dat.partial",
+                     QString("x") + TrendTempSuffix, "26/" + temp, "26/05/deeper/" + temp})
+        touch(data + "/" + kept);
+    touch(program + "/Outside/" + temp);
+    touch(program + "/Elsewhere/05/" + temp);
+    ASSERT_TRUE(QFile::link(program + "/Outside", data + "/26/linked"));
+    ASSERT_TRUE(QFile::link(program + "/Elsewhere", data + "/27"));
+    ASSERT_TRUE(QFile::link(program + "/Outside/" + temp, data + "/26/05/link" + temp));
+
+    EXPECT_TRUE(RemoveTrendLeftovers(data));
+    QStringList left;
+    for (const QString& month : QStringList{"26/05", "25/12"})
+        for (const QString& name :
+             QDir(data + "/" + month)
+                 .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System))
+            left << month + "/" + name;
+    left.sort();
+    EXPECT_EQ(left, (QStringList{"26/05/a.DAT.PART", "26/05/a.Dat", "26/05/a.Dat.partial",
+                                 "26/05/deeper", "26/05/link" + temp}));
+    for (const QString& kept :
+         {data + "/x" + TrendTempSuffix, data + "/26/" + temp, data + "/26/05/deeper/" + temp,
+          program + "/Outside/" + temp, program + "/Elsewhere/05/" + temp})
+        EXPECT_TRUE(QFileInfo::exists(kept)) << kept.toStdString();
+    EXPECT_FALSE(RemoveTrendLeftovers(""));
+    EXPECT_FALSE(RemoveTrendLeftovers("Data"));
+}

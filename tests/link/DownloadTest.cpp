@@ -261,7 +261,7 @@ TEST(Download, ManyTrendsHoldOneFileAtATime) {
         for (const QFileInfo& fd :
              QDir("/proc/self/fd")
                  .entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
-            count += fd.symLinkTarget().endsWith(".Dat") ? 1 : 0;
+            count += fd.symLinkTarget().endsWith(core::TrendTempPath(".Dat")) ? 1 : 0;
         return count;
     };
     ASSERT_TRUE(host.link.GetInterval(host.intervals));

@@ -165,7 +165,8 @@ TEST_F(Alarm, FullWindowSamples) {
               "/01B1", L::words({"0001", "FEFE"}), "/01B6", L::words({"0100", "FFFF", "0201"})}));
     const clsAlarm& r = *c.Item(1);
     ASSERT_FALSE(r.Error());
-    core::TrendFile f(r.TrendFilePath());
+    // Until the record is stored, its samples are in the trend file's temporary file.
+    core::TrendFile f(core::TrendTempPath(r.TrendFilePath()), core::TrendFile::Mode::ReadOnly);
     EXPECT_EQ(r.TrendFilePath(), core::DataFolder + "/24/03/al15143000_S1.Dat");
     EXPECT_EQ(core::GetSampleValue(1, f, 4), 1.6f);
     EXPECT_EQ(core::GetSampleValue(2, f, 4), -118.0f);
@@ -190,7 +191,7 @@ TEST_F(Alarm, ShortWindowKeepsSamples361To540) {
         words << QString("%1").arg(n, 4, 16, QChar('0')).toUpper();
     ASSERT_TRUE(feed({"/01B4", L::words(words)}));
     const clsAlarm& r = *c.Item(1);
-    core::TrendFile f(r.TrendFilePath());
+    core::TrendFile f(core::TrendTempPath(r.TrendFilePath()), core::TrendFile::Mode::ReadOnly);
     EXPECT_GT(f.size(), 179 * 30);  // sample 540 is the last one written, as record 180
     EXPECT_LE(f.size(), 180 * 30);
     EXPECT_EQ(core::GetSampleValue(1, f, 4), 36.1f);  // sample 361
@@ -253,7 +254,8 @@ TEST_F(Alarm, SamplesStopAtTheCapacityOfTheRecord) {
         EXPECT_EQ(r.Error(), k.error) << recording;
         EXPECT_EQ(r.SampleCount(3), 721) << recording;
         // Records begun: the file ends after the last sample's gas 4 value.
-        EXPECT_EQ((QFileInfo(r.TrendFilePath()).size() + 29) / 30, 721) << recording;
+        EXPECT_EQ((QFileInfo(core::TrendTempPath(r.TrendFilePath())).size() + 29) / 30, 721)
+            << recording;
     }
     EXPECT_EQ(serialLog().count("<<< error catch in SetDataB0() >>> 9:"), 3);
 }
@@ -281,10 +283,10 @@ TEST_F(Alarm, OverflowingFieldsRaiseNothingAndLeaveTheOtherRecordsWhole) {
         // The other record of the block has all its samples.
         clsAlarm& other = *one.Item("02 L");
         ASSERT_FALSE(other.Error());
-        core::TrendFile f(other.TrendFilePath());
+        other.Update();
+        core::TrendFile f(other.TrendFilePath(), core::TrendFile::Mode::ReadOnly);
         ASSERT_EQ((f.size() + 29) / 30, 3);  // records begun
         EXPECT_EQ(core::GetSampleValue(3, f, 4), 4.8f);
-        other.Update();
         EXPECT_EQ(
             db().query("Select SeqNo From Log_Head Where Names=?", {other.GasBaseInfo(0).toText()})
                 .rowCount(),

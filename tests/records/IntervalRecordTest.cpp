@@ -194,7 +194,8 @@ TEST_F(IntervalRecord, CompressedSamplesGoToTheTrendFile) {
     feedWords(r, {"0102"});
     ASSERT_FALSE(r.Error());
 
-    core::TrendFile f(r.TrendFilePath());
+    // Until the record is stored, its samples are in the trend file's temporary file.
+    core::TrendFile f(core::TrendTempPath(r.TrendFilePath()), core::TrendFile::Mode::ReadOnly);
     EXPECT_EQ(r.TrendFilePath(), core::DataFolder + "/05/12/iv31235959_S1.Dat");
     EXPECT_EQ(core::GetSampleValue(1, f, 4), 25.0f);
     EXPECT_EQ(core::GetSampleValue(2, f, 4), -118.0f);
@@ -273,13 +274,12 @@ TEST_F(IntervalRecord, SamplesStopAtTheCapacityOfTheRecord) {
     for (const auto& c : cases) {
         clsInterval r;
         header(r);
-        QFile::remove(r.TrendFilePath());
         feed(r, L::data("01", "A4", "00", "0000"));
         r.SetDataA0(c.line, false, true);
         EXPECT_EQ(r.Error(), c.error) << c.line.size();
         EXPECT_EQ(r.SampleCount(3), 54001);
         // The file ends inside the last sample's record (after its gas 4 value).
-        EXPECT_EQ((QFileInfo(r.TrendFilePath()).size() + 29) / 30, 54001);
+        EXPECT_EQ((QFileInfo(core::TrendTempPath(r.TrendFilePath())).size() + 29) / 30, 54001);
     }
     EXPECT_EQ(serialLog().count("<<< error catch in SetDataA0() >>> 9:"), 2);
 }
@@ -307,6 +307,7 @@ TEST_F(IntervalRecord, DuplicateOrFaultyRecordDecodesNoData) {
     feed(r, L::data("01", "A4", "00", "0000"));
     feedWords(r, {"0001"});
     EXPECT_FALSE(QFileInfo::exists(r.TrendFilePath()));
+    EXPECT_FALSE(QFileInfo::exists(core::TrendTempPath(r.TrendFilePath())));
     EXPECT_EQ(r.SampleCount(3), 0);
 }
 
@@ -327,5 +328,6 @@ TEST_F(IntervalRecord, SerialNumberCannotLeaveTheDataFolder) {
     feed(r, L::data("01", "A4", "00", "0000"));
     feedWords(r, {"0001"});
     EXPECT_EQ(r.GasBaseInfo(0).toText(), "iv31235959_../../x");
-    EXPECT_TRUE(QFileInfo::exists(core::DataFolder + "/05/12/iv31235959_.._.._x.Dat"));
+    EXPECT_TRUE(
+        QFileInfo::exists(core::TrendTempPath(core::DataFolder + "/05/12/iv31235959_.._.._x.Dat")));
 }

@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QDirIterator>
+#include <functional>
+
+#include "core/ClsInstrument.h"
+#include "records/ClsAlarms.h"
+#include "records/ClsIntervals.h"
+#include "runtime/RuntimeError.h"
+#include "tests/records/RecordFixture.h"
+
+namespace L = testsupport::lines;
+
+namespace {
+
+enum class Spoil { None, DropDetailTable, FlagError };
+
+struct TrendFileCase {
+    const char* name;
+    bool interval;
+    Spoil spoil;
+    QStringList files;  // what the data folder holds afterwards
+};
+
+void PrintTo(const TrendFileCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class TrendFiles : public testsupport::RecordFixture {
+  protected:
+    void SetUp() override {
+        RecordFixture::SetUp();
+        inst.setRomNumber(1);
+        intervals.setInstruments(&inst);
+        alarms.setInstruments(&inst);
+    }
+
+    // Every file under the data folder, by its path inside it.
+    QStringList dataFiles() const {
+        QStringList files;
+        QDirIterator it(core::DataFolder, QDir::Files | QDir::Hidden | QDir::System,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext())
+            files << QDir(core::DataFolder).relativeFilePath(it.next());
+        files.sort();
+        return files;
+    }
+
+    // A recording with its samples decoded (both passes, as the link feeds them).
+    records::RecordBase& decodeInterval() {
+        EXPECT_TRUE(testsupport::FeedBlock(
+            intervals,
+            {L::AA("01", "U1", "ST1"), L::AB("01", "S1"), L::AD("01", "240531", "130509", "0060"),
+             L::AC("01", "CH4", "100", "0.1", "TMP", "20", "0.1"),
+             L::data("01", "A4", "00", "0000"), L::words({"0001", "0002", "0003"})}));
+        return *intervals.Item(1);
+    }
+    records::RecordBase& decodeAlarm() {
+        QString gasList = L::AC("01", "H2S", "30.0", " 0.1", "TEMP", "50", "  1");
+        gasList.replace(3, 2, "BC");
+        EXPECT_TRUE(testsupport::FeedBlock(
+            alarms,
+            {"/01BA" + L::pad("U1", 20), "/01BB" + L::pad("S1", 12) + "0000000",
+             "/01BD2403151430000010000", gasList, "/01B4", L::words({"0010", "0011", "0012"})}));
+        return *alarms.Item(1);
+    }
+    core::clsInstrument inst;
+    records::clsIntervals intervals;
+    records::clsAlarms alarms;
+};
+
+class TrendFileCases : public TrendFiles, public ::testing::WithParamInterface<TrendFileCase> {
+  protected:
+    void update() {
+        if (GetParam().interval)
+            intervals.Item(1)->Update();
+        else
+            alarms.Item(1)->Update();
+    }
+};
+
+}  // namespace
+
+TEST_P(TrendFileCases, ARecordLeavesItsTrendFileOnlyWhenItIsStored) {
+    const TrendFileCase& c = GetParam();
+    records::RecordBase& record = c.interval ? decodeInterval() : decodeAlarm();
+    ASSERT_FALSE(record.Error());
+    ASSERT_FALSE(dataFiles().isEmpty());  // the samples went to disk as they came
+    if (c.spoil == Spoil::DropDetailTable) {
+        db().exec(c.interval ? "Drop Table Interval_Data" : "Drop Table Alarm_Data");
+        EXPECT_THROW(update(), rt::RuntimeError);
+    } else {
+        if (c.spoil == Spoil::FlagError) record.setError(true);
+        update();
+    }
+    EXPECT_EQ(dataFiles(), c.files);
+    const int trendHeads =
+        db().query("Select SeqNo From Log_Head Where Types=1 Or Types=2").rowCount();
+    EXPECT_EQ(trendHeads, c.spoil == Spoil::None ? 1 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TrendFileCases,
+    ::testing::Values(
+        TrendFileCase{"interval stored", true, Spoil::None, {"24/05/iv31130509_S1.Dat"}},
+        TrendFileCase{"interval whose store fails", true, Spoil::DropDetailTable, {}},
+        TrendFileCase{"interval with an error", true, Spoil::FlagError, {}},
+        TrendFileCase{"alarm stored", false, Spoil::None, {"24/03/al15143000_S1.Dat"}},
+        TrendFileCase{"alarm whose store fails", false, Spoil::DropDetailTable, {}},
+        TrendFileCase{"alarm with an error", false, Spoil::FlagError, {}}));
+
+TEST_F(TrendFiles, ATrendFileThatCannotTakeItsNameFailsTheStore) {
+    // A folder stands where the trend file goes: the rename after the commit fails.
+    const QString trendFile = core::DataFolder + "/24/05/iv31130509_S1.Dat";
+    ASSERT_TRUE(QDir().mkpath(trendFile));
+    records::clsInterval& record = static_cast<records::clsInterval&>(decodeInterval());
+    ASSERT_FALSE(record.Error());
+    EXPECT_THROW(record.Update(), rt::RuntimeError);
+    // The rows are committed and stay; their trend file is not there, and nothing else is.
+    EXPECT_EQ(db().query("Select SeqNo From Log_Head Where Types=1").rowCount(), 1);
+    EXPECT_EQ(dataFiles(), QStringList());
+    EXPECT_TRUE(QFileInfo(trendFile).isDir());
+}
