@@ -10,6 +10,7 @@
 #include "core/ModMain.h"
 #include "link/Frame.h"
 #include "tests/support/InstrumentWindow.h"
+#include "tests/support/OtherConnection.h"
 
 using download::ColorStatusConnected;
 using download::ColorStatusFailed;
@@ -188,22 +189,6 @@ TEST(SingleDownload, ATransferThatFailsAfterTheInstrumentAnsweredIsShownAsAFailu
 
 namespace {
 
-// Another program's connection to the window's database.
-struct OtherProgram {
-    explicit OtherProgram(const QString& path) {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "other");
-        db.setDatabaseName(path);
-        EXPECT_TRUE(db.open());
-    }
-    ~OtherProgram() {
-        QSqlDatabase::database("other", false).close();
-        QSqlDatabase::removeDatabase("other");
-    }
-    bool run(const QString& sql) {
-        return QSqlQuery(QSqlDatabase::database("other", false)).exec(sql);
-    }
-};
-
 // The longest time the window's event loop went without a pass while it is watched.
 class LoopWatch {
   public:
@@ -252,7 +237,7 @@ TEST(SingleDownload, AStoreThatFindsTheDatabaseLockedWaitsWithoutFreezingTheWind
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ReadWindow w;
-        OtherProgram other(w.rig.folder.paths().database());
+        testsupport::OtherConnection other(w.rig.folder.paths().database());
         ASSERT_TRUE(other.run("Begin Immediate"));
         const size_t from = w.statusLines().size();
         const qsizetype serialFrom = serialLines(w.serialLog()).size();
@@ -281,7 +266,7 @@ TEST(SingleDownload, AStoreThatFindsTheDatabaseLockedWaitsWithoutFreezingTheWind
 TEST(SingleDownload, AWaitForTheLockedDatabaseOutsideACommandCountsAsOne) {
     // Until the statement has run, an instrument that connects waits, and the window stays.
     InstrumentWindow w;
-    OtherProgram other(w.rig.folder.paths().database());
+    testsupport::OtherConnection other(w.rig.folder.paths().database());
     ASSERT_TRUE(other.run("Begin Immediate"));
     bool busyWhileWaiting = false;
     QObject context;

@@ -9,11 +9,13 @@
 
 #include "platform/Database.h"
 #include "runtime/RuntimeError.h"
+#include "tests/support/OtherConnection.h"
 #include "tests/support/TempProgramFolder.h"
 
 using platform::Database;
 using platform::DbParam;
 using platform::Transaction;
+using testsupport::OtherConnection;
 
 namespace {
 
@@ -39,27 +41,6 @@ int errorOf(const std::function<void()>& f) {
     }
     return 0;
 }
-
-// Another program's connection to the same file, holding a lock while a test says so.
-class OtherConnection {
-  public:
-    explicit OtherConnection(const QString& path) {
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "other");
-        db.setDatabaseName(path);
-        EXPECT_TRUE(db.open());
-    }
-    ~OtherConnection() {
-        QSqlDatabase::database("other", false).close();
-        QSqlDatabase::removeDatabase("other");
-    }
-    void run(const QStringList& statements) {
-        QSqlQuery q(QSqlDatabase::database("other", false));
-        for (const QString& sql : statements)
-            ASSERT_TRUE(q.exec(sql))
-                << sql.toStdString() << ": " << q.lastError().text().toStdString();
-    }
-    void release() { run({"Rollback"}); }
-};
 
 // A waiter that lets the posted events through between the attempts and counts them.
 struct CountingWaiter {
@@ -133,7 +114,7 @@ TEST_F(DatabaseFile, ALockedDatabaseIsWaitedForWhileEventsGoThrough) {
         CountingWaiter waiter;
         QObject context;
         c.work([&] {
-            other.run(c.held);
+            ASSERT_TRUE(other.run(c.held)) << other.lastError().toStdString();
             // The other program lets go once the waiting statement lets events through.
             QMetaObject::invokeMethod(
                 &context, [&] { other.release(); }, Qt::QueuedConnection);
@@ -146,7 +127,7 @@ TEST_F(DatabaseFile, ALockedDatabaseIsWaitedForWhileEventsGoThrough) {
 TEST_F(DatabaseFile, ALockHeldPastTheWaitFailsTheStatement) {
     const Database db = Database::open(path());
     OtherConnection other(path());
-    other.run({"Begin Immediate"});
+    ASSERT_TRUE(other.run("Begin Immediate")) << other.lastError().toStdString();
     CountingWaiter waiter;
     try {
         db.exec("Insert Into Log_head (SeqNo) Values (1)");
