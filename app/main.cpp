@@ -40,6 +40,8 @@ int main(int argc, char* argv[]) {
         platform::TerminationSignals termination;
         QObject::connect(&termination, &platform::TerminationSignals::received, &mainWindow,
                          &shell::FrmMain::Terminate);
+        QObject::connect(&mainWindow, &shell::FrmMain::terminated, &application,
+                         &QCoreApplication::quit, Qt::QueuedConnection);
 
         const QStringList arguments = QApplication::arguments().mid(1);
         app::FrmOpen open(

@@ -88,7 +88,7 @@ void FrmMain::finishTermination() {
     }
     unloaded_ = true;
     close();
-    QCoreApplication::exit(0);
+    emit terminated();
 }
 
 void FrmMain::cancelRunningCommand() {

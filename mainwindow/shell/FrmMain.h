@@ -184,6 +184,8 @@ class FrmMain : public QMainWindow,
     void activated();
     // The display settings are taken; the settings file is written next.
     void aboutToSaveSettings();
+    // The window has ended at the system's request (Terminate): the program ends with it.
+    void terminated();
 
   protected:
     void resizeEvent(QResizeEvent* event) override;

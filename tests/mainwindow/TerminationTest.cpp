@@ -38,9 +38,13 @@ struct TerminatedWindow : InstrumentWindow {
     // Every time the settings file was written: whether a command ran and showed its progress.
     std::vector<Save> saves;
 
+    // How often the window told the program to end.
+    int ends = 0;
+
     explicit TerminatedWindow(bool removal = true) {
         QObject::connect(&termination, &platform::TerminationSignals::received, window.get(),
                          &shell::FrmMain::Terminate);
+        QObject::connect(window.get(), &shell::FrmMain::terminated, [this] { ++ends; });
         rig.dialogs.answers = {MsgAnswer::Yes, MsgAnswer::Yes};
         window->downloadPage->chkAutoLoad[0]->click();
         if (removal) window->downloadPage->chkAutoLoad[1]->click();
@@ -69,6 +73,7 @@ TEST(Termination, EachSignalSavesTheSettingsAndClosesWithoutAQuestion) {
             EXPECT_TRUE(w.rig.dialogs.messages.empty());
             ASSERT_EQ(w.saves.size(), 1u);
             EXPECT_TRUE(w.unloaded());
+            EXPECT_EQ(w.ends, 1);
             EXPECT_TRUE(w.settingsFile().contains("\r\nAuto Load Mode\tFalse\tTrue\tTrue\r\n"))
                 << w.settingsFile().toStdString();
         }
