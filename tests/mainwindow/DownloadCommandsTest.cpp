@@ -250,7 +250,9 @@ TEST(SingleDownload, AStoreThatFindsTheDatabaseLockedWaitsWithoutFreezingTheWind
             if (++passesWhileStoring == 3 && c.released) held = !other.run("Rollback");
         };
         w.click(k.button);
-        EXPECT_LT(watch.longestMs(), 100);
+        // A statement used to hold the window for the whole 5 s; the slices are 20 ms. The
+        // bound leaves room for a loaded machine without letting a whole wait through.
+        EXPECT_LT(watch.longestMs(), 500);
         EXPECT_GT(passesWhileStoring, 0);
         if (held) other.run("Rollback");
 
