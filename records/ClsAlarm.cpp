@@ -12,7 +12,7 @@ namespace records {
 namespace {
 
 bool rowInRange(int index) {
-    return index >= 0 && index < clsAlarm::AddressedRows;
+    return index >= 0 && index < clsAlarm::Rows;
 }
 
 }  // namespace
@@ -31,7 +31,7 @@ void clsAlarm::ClearDatas() {
     dataCount_ = 0;
     for (int g = 0; g < 5; ++g)
         ClearTrendGas(gas_[g], true);
-    for (int i = 0; i < AddressedRows; ++i) {
+    for (int i = 0; i < Rows; ++i) {
         rows_[i].rowNo = 0;
         rows_[i].values.fill(0.0f);
     }
@@ -117,7 +117,7 @@ void clsAlarm::setValue(int gasNo, int i, float value) {
 }
 
 void clsAlarm::setDataCount(int16_t count) {
-    dataCount_ = std::min<int16_t>(count, AddressedRows);
+    dataCount_ = std::min<int16_t>(count, Rows);
 }
 
 QString clsAlarm::TrendFilePath() const {

@@ -18,8 +18,9 @@ namespace records {
 // go straight to the trend file; ReLoad brings them back into the 721 sample rows.
 class clsAlarm : public RecordBase, public core::GasListSource {
   public:
-    static constexpr int Rows = 721;           // rows 0..720
-    static constexpr int AddressedRows = 720;  // the accessors reach rows 0..719
+    // The samples a recording holds, the alarm's in the middle: what the decoders write, the
+    // reload reads, the accessors reach and DataCount counts.
+    static constexpr int Rows = 721;  // rows 0..720
 
     clsAlarm();
 
@@ -40,7 +41,7 @@ class clsAlarm : public RecordBase, public core::GasListSource {
     rt::Variant GasListInfo(int gasNo, int types) const override;
     void setGasListInfo(int gasNo, int types, const rt::Variant& value);
 
-    // Rows 0..719: outside, reads give the zero date or 0 and writes are ignored.
+    // Rows 0..720: outside, reads give the zero date or 0 and writes are ignored.
     rt::OleDate DateTimes(int index) const;
     void setDateTimes(int index, rt::OleDate date);
     float Value(int gasNo, int index) const;
@@ -48,7 +49,7 @@ class clsAlarm : public RecordBase, public core::GasListSource {
     int16_t DataCount() const { return dataCount_; }
     // Recorded in the short window (sampling flag 2): named and dated as an interval trend.
     bool KeptAsInterval() const { return sampling_ == 2; }
-    void setDataCount(int16_t count);  // at most 720
+    void setDataCount(int16_t count);  // at most 721
 
     bool Duplicate() const { return duplicate_; }
     void setDuplicate(bool duplicate) { duplicate_ = duplicate; }

@@ -13,6 +13,7 @@
 #include "core/ModMain.h"
 #include "platform/Twips.h"
 #include "runtime/Color.h"
+#include "runtime/Format.h"
 #include "runtime/Strings.h"
 #include "tests/app/TrendWindowRig.h"
 #include "tests/support/FileSizeLimit.h"
@@ -191,6 +192,60 @@ TEST(AlarmTrendWindow, FiveSamplesOfferTheGraph) {
         EXPECT_EQ(f.vfgBrowse->isVisible(), !graph);
         EXPECT_EQ(f.zvdGraph->SampleCount, graph ? 5 : 0);
         EXPECT_EQ(f.vfgBrowse->Rows(), samples + 1);
+        w.close();
+    }
+}
+
+// A full alarm trend holds 721 samples, the one at the alarm in the middle: the data page and
+// the window show every one of them in the table, the graph and the exported text.
+TEST(AlarmTrendWindow, AFullTrendShowsEverySampleOnTheDataPageAndInTheWindow) {
+    TrendWindowRig w;
+    w.dataPageView(false, false);
+    AlarmTrend t;
+    t.samples = 721;
+    t.name = "al0721";
+    t.gas3 = [](int i) { return i == 720 ? 99.5f : 10.0f; };
+    const int32_t seqNo = w.storeAlarm(t);
+    const rt::OleDate last = t.start.addSeconds(720 * t.interval);
+    const size_t told = w.rig.dialogs.messages.size();
+
+    const auto check = [&](platform::FlexGrid& table, graph::uclZvdGraph& graph,
+                           QAbstractButton& exportButton, const QString& file) {
+        ASSERT_EQ(table.Rows(), 722);
+        EXPECT_EQ(table.TextMatrix(721, 0), "721");
+        EXPECT_EQ(table.TextMatrix(721, 1), rt::GeneralDate(last));
+        EXPECT_EQ(table.TextMatrix(721, 2), "99.5");
+        EXPECT_EQ(graph.SampleCount, 721);
+        EXPECT_EQ(graph.valueX(720), last);
+        EXPECT_FLOAT_EQ(graph.valueY(3, 720), 99.5f);
+
+        const QString path = w.rig.folder.path() + "/" + file;
+        w.rig.dialogs.fileNames.push_back(path);
+        w.rig.dialogs.filterIndexes.push_back(1);
+        exportButton.click();
+        const QStringList text = QString::fromLatin1(readFile(path)).split("\r\n");
+        const qsizetype head = text.indexOf("No,Date/Time,H2S(100.0ppm)");
+        ASSERT_GE(head, 0);
+        QStringList samples = text.mid(head + 1);
+        samples.removeAll(QString());
+        ASSERT_EQ(samples.size(), 721);
+        EXPECT_EQ(samples.last(), "721," + rt::FormatDate(last, "yyyy/mm/dd hh:nn:ss") + ",99.5");
+        EXPECT_EQ(w.rig.dialogs.messages.size(), told);
+    };
+
+    {
+        SCOPED_TRACE("data page");
+        w.window->dataView->SelectedLogType = 2;
+        w.window->dataView->SelectedLogSeqNo = seqNo;
+        w.window->dataView->ShowDataView();
+        w.settle();
+        check(*w.page().vfgBrowse, *w.page().zvdGraph, *w.page().cmdBrowse[2], "page.csv");
+    }
+    {
+        SCOPED_TRACE("alarm-trend window");
+        w.openTrend(seqNo);
+        alarmtrend::FrmIntermittence& f = w.form();
+        check(*f.vfgBrowse, *f.zvdGraph, *f.cmdBrowse[2], "window.csv");
         w.close();
     }
 }
@@ -522,6 +577,42 @@ TEST(AlarmTrendWindow, Pictures) {
     w.form().resize(1300, 850);
     w.settle();
     testsupport::savePicture(w.form(), "alarmtrend-interval-en");
+}
+
+// A full trend on the data page and in the window: the graph to its last sample, the table
+// scrolled to its last row.
+TEST(AlarmTrendWindow, PicturesOfAFullTrend) {
+    for (const auto language :
+         {platform::StringTable::Language::English, platform::StringTable::Language::Japanese}) {
+        testsupport::LanguageScope scope(language);
+        const QString suffix = language == platform::StringTable::Language::English ? "en" : "ja";
+        TrendWindowRig w;
+        w.window->resize(1200, 800);
+        AlarmTrend t;
+        t.samples = 721;
+        t.gas3 = [](int i) { return i == 720 ? 60.0f : 10.0f + static_cast<float>(i % 10); };
+        const int32_t seqNo = w.storeAlarm(t);
+        for (const bool graph : {false, true}) {
+            const QString view = graph ? "graph" : "table";
+            w.dataPageView(graph, false);
+            w.window->dataView->SelectedLogType = 2;
+            w.window->dataView->SelectedLogSeqNo = seqNo;
+            w.window->dataView->ShowDataView();
+            w.window->Form_Resize();
+            w.page().vfgBrowse->setTopRow(721);
+            w.settle();
+            testsupport::savePicture(*w.window,
+                                     QStringLiteral("fulltrend-page-%1-%2").arg(view, suffix));
+            w.openTrend(seqNo);
+            w.form().resize(platform::toPixels({0, 0, 11640, 8250}).size());
+            w.settle();
+            w.form().vfgBrowse->setTopRow(721);
+            w.settle();
+            testsupport::savePicture(w.form(),
+                                     QStringLiteral("fulltrend-window-%1-%2").arg(view, suffix));
+            w.close();
+        }
+    }
 }
 
 // ---- export and clipboard ----------------------------------------------------------------------

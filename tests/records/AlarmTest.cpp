@@ -72,14 +72,18 @@ TEST_F(Alarm, RecordModel) {
     EXPECT_EQ(r.GasListInfo(0, 1).toSingle(), 12.5f);  // no rounding here
     r.setGasBaseInfo(2, "  U 1 ");
     EXPECT_EQ(r.GasBaseInfo(2).toText(), "U 1");
+    // One count of rows for the count, the reads and the writes: 721.
     r.setDataCount(800);
-    EXPECT_EQ(r.DataCount(), 720);
+    EXPECT_EQ(r.DataCount(), 721);
     EXPECT_EQ(r.DateTimes(-1).value(), 0.0);
     EXPECT_EQ(r.Value(5, 0), 0.0f);
     r.setValue(2, 10, 3.5f);
     EXPECT_EQ(r.Value(2, 10), 3.5f);
-    r.setValue(2, 720, 3.5f);
-    EXPECT_EQ(r.Value(2, 720), 0.0f);
+    r.setValue(2, 720, 4.5f);
+    EXPECT_EQ(r.Value(2, 720), 4.5f);
+    r.setValue(2, 721, 3.5f);
+    EXPECT_EQ(r.Value(2, 721), 0.0f);
+    EXPECT_EQ(r.DateTimes(721).value(), 0.0);
 }
 
 TEST_F(Alarm, CollectionRouting) {
@@ -402,8 +406,9 @@ TEST_F(Alarm, Reload) {
     EXPECT_EQ(r.Value(3, 0), 0.1f);
     EXPECT_EQ(r.Value(3, 719), 72.0f);
     EXPECT_EQ(r.DateTimes(360), moment());
-    EXPECT_EQ(r.DateTimes(720).value(), 0.0);
-    EXPECT_EQ(r.Value(3, 720), 0.0f);
+    // Every row the reload filled can be read, the last one too.
+    EXPECT_EQ(r.DateTimes(720), moment().addSeconds(360 * 10));
+    EXPECT_EQ(r.Value(3, 720), 72.1f);
 
     // A short file: 3.5 records round to 4, the last one padded with zeros.
     const QString path = r.TrendFilePath();
