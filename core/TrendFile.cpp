@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QtEndian>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -86,7 +87,9 @@ QString RunLengthDecode(const QString& text, qsizetype maxWords) {
 
 TrendFile::TrendFile(const QString& path, Mode mode)
     : file_(path), readOnly_(mode == Mode::ReadOnly) {
-    QIODevice::OpenMode how = readOnly_ ? QIODevice::ReadOnly : QIODevice::ReadWrite;
+    // A reader asks for exactly the bytes it needs; a buffered file would read ahead of them.
+    QIODevice::OpenMode how =
+        readOnly_ ? QIODevice::ReadOnly | QIODevice::Unbuffered : QIODevice::ReadWrite;
     if (mode == Mode::Restart) how |= QIODevice::Truncate;
     if (!file_.open(how))
         throw rt::RuntimeError(
@@ -106,6 +109,10 @@ TrendFile::~TrendFile() {
 qint64 TrendFile::size() const {
     const qint64 onDisk = file_.isOpen() ? fileLength_ : 0;
     return std::max(onDisk, dirtyEnd_);
+}
+
+void TrendFile::limitTo(qint64 length) {
+    if (readOnly_) fileLength_ = std::clamp<qint64>(length, 0, fileLength_);
 }
 
 // Makes the buffer hold [begin, end), loading from the file what it did not hold yet. The
@@ -245,6 +252,22 @@ void TrendWriter::discard() noexcept {
     if (!file.remove() && file.exists())
         qWarning("The temporary trend file %s could not be removed: %s", qPrintable(temp),
                  qPrintable(file.errorString()));
+}
+
+qint64 TrendRecordsIn(qint64 bytes) {
+    const qint64 whole = bytes / TrendRecordSize, rest = bytes % TrendRecordSize;
+    const bool half = 2 * rest == TrendRecordSize;
+    return whole + ((2 * rest > TrendRecordSize || (half && whole % 2 == 1)) ? 1 : 0);
+}
+
+int32_t ReadableRecords(TrendFile& file, int32_t capacity) {
+    const qint64 inFile = TrendRecordsIn(file.size());
+    const int32_t taken = static_cast<int32_t>(std::clamp<qint64>(inFile, 0, capacity));
+    if (inFile > taken)
+        qWarning("The trend file %s holds %lld records; the first %d are read, the rest ignored",
+                 qPrintable(file.fileName()), static_cast<long long>(inFile), taken);
+    file.limitTo(static_cast<qint64>(taken) * TrendRecordSize);
+    return taken;
 }
 
 namespace {

@@ -53,6 +53,11 @@ class TrendFile {
     void write(qint64 position, const void* data, int size);
     void read(qint64 position, void* data, int size);
     qint64 size() const;
+    QString fileName() const { return file_.fileName(); }
+    // For a file opened for reading only, before its first read: the file ends, for this
+    // object, after `length` bytes. Nothing beyond is ever read from the disk; a read there
+    // gives zeros as past the end.
+    void limitTo(qint64 length);
     int32_t RecordCount() const { return static_cast<int32_t>(size() / TrendRecordSize); }
     // Writes what is pending; raises error 75 when the file system refuses.
     void flush();
@@ -72,6 +77,14 @@ class TrendFile {
     // never extends it.
     qint64 dirtyBegin_ = 0, dirtyEnd_ = 0;
 };
+
+// The records of a trend file of `bytes` bytes: a last record cut short counts when more than
+// half of it is there, exactly half of it when that makes the count even.
+qint64 TrendRecordsIn(qint64 bytes);
+// The records a reader takes from a trend file opened for reading only: those of the file, up
+// to `capacity`. The file is then read no further than those records: a damaged file of any
+// length costs no more than the record can hold, and its length is reported once.
+int32_t ReadableRecords(TrendFile& file, int32_t capacity);
 
 // Byte positions; error 63 for a record below 1, error 6 beyond 32-bit positions.
 void PutSample(int32_t record, TrendFile& file, int16_t gas, float value, rt::OleDate time);

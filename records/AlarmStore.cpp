@@ -89,13 +89,13 @@ void clsAlarm::ReLoad() {
             LoadTrendGas(r, g, true, gas_[g]);
     }
 
-    // A missing trend file loads the recording without rows; a longer one fills the 721 rows.
+    // A missing trend file loads the recording without rows; a longer one fills the 721 rows
+    // and is read no further.
     dataCount_ = 0;
     const QString path = TrendFilePath();
     if (!QFileInfo::exists(path)) return;
     core::TrendFile file(path, core::TrendFile::Mode::ReadOnly);
-    const int32_t n =
-        std::min<int32_t>(rt::CLng(static_cast<double>(file.size()) / core::TrendRecordSize), Rows);
+    const int32_t n = core::ReadableRecords(file, Rows);
     for (int32_t i = 0; i < n; ++i) {
         const core::TrendRecord record = core::GetTrendRecord(i + 1, file);
         Row& row = rows_[i];

@@ -41,8 +41,9 @@ void clsInterval::reloadSamples() {
     if (!QFileInfo::exists(path)) return;
     core::TrendFile file(path, core::TrendFile::Mode::ReadOnly);
     // Whole records, a half record rounding to the even count; a last record cut short reads
-    // as zeros where it ends.
-    const int32_t n = rt::CLng(static_cast<double>(file.size()) / core::TrendRecordSize);
+    // as zeros where it ends. A longer file than the rows can take is read only that far: the
+    // last record read ends the recording, in outline mode too.
+    const int32_t n = core::ReadableRecords(file, MaxValueRow + 1);
 
     int32_t rows = 0;
     core::TrendRecord previous;
