@@ -1,5 +1,7 @@
 #include "mainwindow/settings/FrmFsDialog.h"
 
+#include <algorithm>
+
 #include "core/ModMain.h"
 #include "mainwindow/settings/SettingsRecord.h"
 #include "platform/gui/Fonts.h"
@@ -50,6 +52,15 @@ constexpr int32_t OffLook = rt::RGB(192, 192, 192);
 
 QString res(int id) {
     return core::LoadResText(id);
+}
+
+// The value of a number row (seconds, days): its numeric text rounded to a whole number as the
+// runtime's CInt rounds (halves to even), so that "120.0" is 120; an empty cell is 0. The
+// validation has kept the text numeric and in range.
+int16_t wholeNumber(const QString& text) {
+    const QString trimmed = rt::Trim(text);
+    if (!rt::IsNumeric(trimmed)) return 0;
+    return rt::CInt(rt::CDbl(trimmed));
 }
 
 }  // namespace
@@ -196,10 +207,10 @@ void FrmFsDialog::GridToInstrument() {
     if (serial != c.DummySerial()) c.setDummySerial(serial);
     if (GridValueCode(RowPattern) != c.AlarmMode())
         c.setAlarmMode(static_cast<int16_t>(GridValueCode(RowPattern)));
-    const int limit = SettingNumber(g.TextMatrix(RowLimit, 1));
-    if (limit != c.CalLimit()) c.setCalLimit(static_cast<int16_t>(limit));
-    const int beep = SettingNumber(g.TextMatrix(RowBeep, 1));
-    if (beep != c.Confermation()) c.setConfermation(static_cast<int16_t>(beep));
+    const int16_t limit = wholeNumber(g.TextMatrix(RowLimit, 1));
+    if (limit != c.CalLimit()) c.setCalLimit(limit);
+    const int16_t beep = wholeNumber(g.TextMatrix(RowBeep, 1));
+    if (beep != c.Confermation()) c.setConfermation(beep);
     if (GridValueCode(RowOverWrite) != c.LogOverWrite())
         c.setLogOverWrite(static_cast<int16_t>(GridValueCode(RowOverWrite)));
     const int16_t display = g.CellChecked(RowLimitDisplay, 1) == 1 ? 1 : 0;
@@ -261,12 +272,25 @@ void FrmFsDialog::vfgDatas_ValidateEdit(int row, int col, bool& cancel) {
         const double v = rt::CDbl(text);
         return v >= 0 && v <= high;
     };
+    // A number row shows the whole number that is stored and sent.
+    const auto showWhole = [this, &text] {
+        vfgDatas->setEditText(QString::number(wholeNumber(text)));
+    };
     switch (row) {
-        case RowManufacture:
-            if (text.size() >= 13) cancel = true;
+        case RowManufacture: {
+            // Pasted text gets past the key filter: the same characters are checked here.
+            const bool allowed = std::all_of(text.begin(), text.end(), [](QChar c) {
+                return c.unicode() != 8 && core::IsAllowedKeyChar(c.unicode());
+            });
+            if (text.size() >= 13 || !allowed) cancel = true;
             break;
+        }
         case RowBeep:
-            if (!inRange(3600)) cancel = true;
+            if (!inRange(3600)) {
+                cancel = true;
+                break;
+            }
+            showWhole();
             break;
         case RowLimit:
             if (!inRange(365)) {
@@ -274,7 +298,8 @@ void FrmFsDialog::vfgDatas_ValidateEdit(int row, int col, bool& cancel) {
                 break;
             }
             copy_->setChange(core::InstrumentFlag::Change_CalLimit, true);
-            markLimitRows(rt::CDbl(text) == 0);
+            showWhole();
+            markLimitRows(wholeNumber(text) == 0);
             break;
         default:
             break;

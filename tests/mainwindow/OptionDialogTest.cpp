@@ -7,6 +7,7 @@
 
 #include "mainwindow/settings/FrmFsDialog.h"
 #include "runtime/Color.h"
+#include "tests/mainwindow/SetPageWindow.h"
 #include "tests/support/GlobalsSnapshot.h"
 #include "tests/support/InstrumentWindow.h"
 #include "tests/support/Pictures.h"
@@ -77,6 +78,7 @@ TEST(OptionDialog, EntriesAcceptedAndRefused) {
         bool taken;
     } cases[] = {
         {1, "ABCDEFGHIJKL", true}, {1, "ABCDEFGHIJKLM", false},
+        {1, "AB_CD", false},       {1, "AB/CD", false},  // pasted past the key filter
         {3, "3600", true},         {3, "3601", false},
         {3, "abc", false},         {3, "0", true},
         {5, "365", true},          {5, "366", false},
@@ -93,6 +95,66 @@ TEST(OptionDialog, EntriesAcceptedAndRefused) {
     d.grid().setRow(10);
     d.grid().setCol(1);
     EXPECT_FALSE(d.grid().EditCell());
+}
+
+// A number row takes a number written with a decimal point as the whole number it rounds to
+// (halves to even): the cell shows it, OK stores it.
+TEST(OptionDialog, NumbersWithADecimalPointAreStoredAsTheyRound) {
+    const struct {
+        int row;
+        const char* text;
+        int16_t stored;
+    } cases[] = {
+        {3, "45.0", 45},   {3, "45.5", 46},   {3, "44.5", 44},  {3, "3600.0", 3600},
+        {5, "120.0", 120}, {5, "364.5", 364}, {5, " 7.25 ", 7}, {5, "0.4", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.row << " '" << c.text << "'");
+        Dialog d;
+        ASSERT_TRUE(d.enter(c.row, c.text));
+        EXPECT_EQ(d.grid().TextMatrix(c.row, 1), QString::number(c.stored));
+        d.dialog.cmdOK->click();
+        EXPECT_EQ(c.row == 3 ? d.inst.Confermation() : d.inst.CalLimit(), c.stored);
+        EXPECT_TRUE(d.inst.Change(c.row == 3 ? F::Change_Confermation : F::Change_CalLimit));
+    }
+    // A limit that rounds to 0 switches the check off: the rows that then have no effect look so.
+    Dialog d;
+    ASSERT_TRUE(d.enter(5, "0.4"));
+    EXPECT_NE(d.grid().Cell(platform::FlexProperty::BackColor, 6, 1), 0);
+}
+
+// Typed into the real dialog opened from the Set page, a limit of "120.0" and a beep of "45.0"
+// reach the instrument as 120 and 45.
+TEST(OptionDialog, ANumberWithADecimalPointIsTheNumberSent) {
+    testsupport::SetPageWindow w(true);
+    QTimer::singleShot(0, [] {
+        auto* d = qobject_cast<FrmFsDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        platform::FlexGrid& g = *d->vfgDatas;
+        for (const auto& [row, text] : {std::pair{5, "120.0"}, std::pair{3, "45.0"}}) {
+            g.setRow(row);
+            g.setCol(1);
+            QTest::keyClicks(g.focusProxy(), QString(text).left(1));
+            ASSERT_TRUE(g.isEditing());
+            QLineEdit* editor = nullptr;
+            for (QLineEdit* e : g.findChildren<QLineEdit*>())
+                if (e->isVisible()) editor = e;
+            ASSERT_NE(editor, nullptr);
+            QTest::keyClicks(editor, QString(text).mid(1));
+            QTest::keyClick(editor, Qt::Key_Return);
+            EXPECT_FALSE(g.isEditing());
+        }
+        d->cmdOK->click();
+    });
+    w.page().cmdOptionDisp[7]->click();
+    EXPECT_EQ(w.inst().CalLimit(), 120);
+    EXPECT_EQ(w.inst().Confermation(), 45);
+    w.rig.dialogs.answers.push_back(platform::MsgAnswer::Yes);
+    w.page().cmdOption[0]->click();
+    w.settle();
+    EXPECT_EQ(w.requests.filter("SC,W,"), QStringList({"SC,W,0078"}));
+    EXPECT_EQ(w.requests.filter("XB,W,"), QStringList({"XB,W,002D"}));
+    EXPECT_EQ(w.fake.calLimit, "0078");
 }
 
 TEST(OptionDialog, KeysOfTheManufactureNumber) {
