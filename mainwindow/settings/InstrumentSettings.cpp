@@ -98,6 +98,9 @@ void InstrumentSettings::connectControls() {
         p.txtOption[index]->installEventFilter(keyFilter_.get());
         QObject::connect(p.txtOption[index], &QLineEdit::editingFinished, p.txtOption[index],
                          [this, index] { txtOption_Validate(index); });
+        // Before the text is taken: pasted, dropped or composed text passes the key filter too.
+        QObject::connect(p.txtOption[index], &QLineEdit::textEdited, p.txtOption[index],
+                         [this, index] { txtOption_Change(index); });
         // The key handler runs before the key lands; the text as typed is taken here, so an
         // upload started while the box has the focus sends its last key too.
         QObject::connect(p.txtOption[index], &QLineEdit::textEdited, p.txtOption[index],
@@ -216,6 +219,27 @@ void InstrumentSettings::txtOption_KeyPress(int index, int& keyAscii) {
         return;
     }
     txtOption_Validate(index);
+}
+
+void InstrumentSettings::txtOption_Change(int index) {
+    if (index != SerialBox && index != UserBox) return;
+    QLineEdit* box = w_.page.txtOption[index];
+    const int limit = index == SerialBox ? 12 : 10;
+    const QString text = box->text();
+    const int cursor = box->cursorPosition();
+    QString kept;
+    int keptCursor = 0;
+    for (int i = 0; i < text.size(); ++i) {
+        const int code = text.at(i).unicode();
+        // Backspace passes as a key, never as a character of the text.
+        if (code == 8 || !core::IsAllowedKeyChar(code) || kept.size() >= limit) continue;
+        kept += text.at(i);
+        if (i < cursor) ++keptCursor;
+    }
+    if (kept == text) return;
+    box->setText(kept);
+    box->setCursorPosition(keptCursor);
+    QApplication::beep();
 }
 
 void InstrumentSettings::txtOption_Validate(int index) {

@@ -45,6 +45,10 @@ class InstrumentSettings {
     bool IsAtWarningLevel(int16_t gas, float value);
 
     void txtOption_KeyPress(int index, int& keyAscii);
+    // Every change of the serial number's or the user ID's text, whatever its way (keys, paste,
+    // drop, input method): characters a key may not give are dropped and the text is cut at the
+    // box's length, with one beep.
+    void txtOption_Change(int index);
     void txtOption_Validate(int index);
     void txtSuffix_Validate();
     void cmbInterval_Click();

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
+#include <QInputMethodEvent>
+#include <QMimeData>
 #include <QTest>
 
 #include "core/GasCommon.h"
@@ -67,6 +70,8 @@ TEST(SetPage, TheAlarmPointGridTakesOnlyValuesItCanStore) {
         {1, "12.25", true, 12, "12.0"},  // 24.5 steps: halves to even, 24
         {1, "12.75", true, 13, "13.0"},  // 25.5 steps: 26
         {4, " 7 ", true, 7, "7.0"},
+        {4, "120.0", true, 120, "120.0"},  // numbers as the runtime reads them
+        {4, "1.2E2", true, 120, "120.0"},
         {5, "10", false, 100, "100.0"},  // a span value below the warning
         {5, "13", true, 13, "13.0"},     // at the warning or above
     };
@@ -206,6 +211,62 @@ TEST(SetPage, TextBoxesKeepToTheirCharactersAndLengths) {
     w.window->downloadPage->txtSuffix->setText("_lab");
     emit w.window->downloadPage->txtSuffix->editingFinished();
     EXPECT_EQ(core::FactoryRecordSuffix, "_lab");
+}
+
+// Whatever way text comes into the serial number or the user ID, the box and the instrument keep
+// only the characters a key may give, at most as many as the box takes.
+TEST(SetPage, TextBoxesKeepToTheirCharactersWhateverTheWay) {
+    SetWindow w;
+    const QString offered = "AB_CD/EF-12*34 XYZ890QQ";  // 23 characters, "_" and "/" refused
+    const std::vector<std::pair<const char*, std::function<void(QLineEdit*)>>> ways = {
+        {"Ctrl+V",
+         [](QLineEdit* box) {
+             QApplication::clipboard()->setText("AB_CD/EF-12*34 XYZ890QQ");
+             box->setFocus();
+             QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+         }},
+        {"paste",
+         [](QLineEdit* box) {
+             QApplication::clipboard()->setText("AB_CD/EF-12*34 XYZ890QQ");
+             box->paste();
+         }},
+        {"insert", [&offered](QLineEdit* box) { box->insert(offered); }},
+        {"drop",
+         [&offered](QLineEdit* box) {
+             QMimeData data;
+             data.setText(offered);
+             // The drop goes to the widget that took the drag when it entered.
+             QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, &data, Qt::LeftButton,
+                                   Qt::NoModifier);
+             QApplication::sendEvent(box, &enter);
+             QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+             QApplication::sendEvent(box, &drop);
+         }},
+        {"input method",
+         [&offered](QLineEdit* box) {
+             QInputMethodEvent commit;
+             commit.setCommitString(offered);
+             QApplication::sendEvent(box, &commit);
+         }},
+    };
+    for (const auto& [way, put] : ways) {
+        for (const auto& [index, limit] : {std::pair{0, 12}, std::pair{2, 10}}) {
+            SCOPED_TRACE(testing::Message() << way << " into box " << index);
+            QLineEdit* box = w.page().txtOption[index];
+            box->clear();
+            put(box);
+            const QString kept = QString("ABCDEF-12*34 XYZ890QQ").left(limit);
+            EXPECT_EQ(box->text(), kept);
+            EXPECT_EQ(index == 0 ? w.inst().SerialNo() : w.inst().UserID(), kept);
+        }
+    }
+    // Text added to what the box holds stops at the limit too.
+    QLineEdit* user = w.page().txtOption[2];
+    user->setText("LAB");
+    user->setCursorPosition(3);
+    user->insert("_7/8901234");
+    EXPECT_EQ(user->text(), "LAB7890123");
+    EXPECT_EQ(w.inst().UserID(), "LAB7890123");
 }
 
 // The instrument takes every key typed, the last one too, while the box still has the focus (an
