@@ -32,6 +32,15 @@ struct DownloadWiring {
     DownloadHost& host;
 };
 
+// The Set page's writes to the instrument ("Update", "Date/Time Set", "Default Set") are usable
+// only while an instrument is connected. "Calibration" is not among them: its view also serves
+// without an instrument.
+inline void EnableSetPageWrites(mainwindow::ControlArray<platform::CommandButton>& buttons,
+                                bool connected) {
+    for (int i : {0, 1, 3})
+        buttons[i]->setEnabled(connected);
+}
+
 // The commands of the Download page, the reset after a power off and the automatic mode. Each
 // command runs to its end inside its handler, holding the window's busy counter; the link waits
 // for the instrument in a loop that lets events run, so the progress window's Cancel works.

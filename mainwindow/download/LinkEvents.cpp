@@ -92,9 +92,12 @@ void LinkEvents::uclVY5103_OnConnect() {
         commands_.RunAutomaticDownload();
     }
     // The Set page's writes need the instrument: after an automatic run it is switched off.
-    if (w_.link.Connected())
-        for (int i = 0; i < 3; ++i)
-            w_.setPageButtons[i]->setEnabled(true);
+    // The calibration view keeps the page's buttons off until it closes, and then sets them by
+    // the link.
+    if (w_.link.Connected() && !w_.fields.CalibrationViewOpen) {
+        EnableSetPageWrites(w_.setPageButtons, true);
+        w_.setPageButtons[2]->setEnabled(true);
+    }
 }
 
 void LinkEvents::uclVY5103_Densty(float r0, float r1, float r2, float r3, float r4) {
@@ -131,7 +134,7 @@ void LinkEvents::uclVY5103_CommLost() {
     light(1, w_.fields.LampGrey);
     for (QWidget* button : w_.page.cmdDown)
         button->setEnabled(false);
-    w_.setPageButtons[0]->setEnabled(false);
+    EnableSetPageWrites(w_.setPageButtons, false);
     // The automatic-mode boxes stay live and keep asking: a box the user changes while no
     // instrument is there must change the mode too, or the next connection would run a mode
     // the box no longer shows.

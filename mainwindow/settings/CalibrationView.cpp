@@ -5,6 +5,8 @@
 #include "core/GasCommon.h"
 #include "core/ModMain.h"
 #include "link/Frame.h"
+#include "mainwindow/common/WidgetLock.h"
+#include "mainwindow/download/DownloadCommands.h"
 #include "mainwindow/download/StatusLog.h"
 
 namespace settings {
@@ -94,6 +96,7 @@ void CalibrationView::endRun() {
 }
 
 void CalibrationView::beginRun(int32_t activity) {
+    CalibrationBusy = true;
     for (QWidget* button : w_.page.cmdCal)
         button->setEnabled(false);
     download::ActivityCode = activity;
@@ -106,6 +109,8 @@ void CalibrationView::beginRun(int32_t activity) {
 void CalibrationView::zero() {
     const mainwindow::BusyScope running(w_.busy);
     const auto done = qScopeGuard([this] { endRun(); });
+    // The page's other buttons wait for the adjustment, as the menu does.
+    const mainwindow::WidgetLock others(w_.page.cmdOptionDisp);
     beginRun(ActivityZero);
     const bool ok = w_.link.ZeroCal(QStringLiteral("1111"));
     w_.progress.Unload();
@@ -145,6 +150,7 @@ void CalibrationView::span() {
     }
     const mainwindow::BusyScope running(w_.busy);
     const auto done = qScopeGuard([this] { endRun(); });
+    const mainwindow::WidgetLock others(w_.page.cmdOptionDisp);
     beginRun(ActivitySpan);
     w_.link.AddLog(res(TextSpanStarted, {comm::NowText()}));
     const bool ok = w_.link.SpanCal(argument);
@@ -174,12 +180,14 @@ void CalibrationView::close() {
     SetPage& p = w_.page;
     w_.link.setRunDensty(false);
     p.fraOption[SettingsFrame]->show();
-    for (QWidget* button : p.cmdOption) {
+    for (QWidget* button : p.cmdOption)
         button->show();
-        button->setEnabled(true);
-    }
     // "Default Set" belongs to "-R", as on the Set page.
     p.cmdOption[3]->setVisible(core::SwitchR);
+    // The writes as the link has them: an instrument lost while the view was open leaves them
+    // off.
+    p.cmdOption[2]->setEnabled(true);
+    download::EnableSetPageWrites(p.cmdOption, w_.link.Connected());
     for (QWidget* button : w_.cmdInst)
         button->setEnabled(true);
     w_.fields.CalibrationViewOpen = false;

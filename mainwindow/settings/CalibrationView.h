@@ -44,6 +44,7 @@ class CalibrationView {
 
     // The gases a span adjusts (0 to 5).
     std::array<bool, 6> SpanSelect{};
+    // True while a zero or span adjustment runs.
     bool CalibrationBusy = false;
 
     // The Set page's "Calibration": the view opens and the live readings start.

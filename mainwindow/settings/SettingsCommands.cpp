@@ -6,6 +6,7 @@
 #include "core/ModMain.h"
 #include "link/Frame.h"
 #include "mainwindow/common/WidgetLock.h"
+#include "mainwindow/download/DownloadCommands.h"
 #include "mainwindow/download/StatusLog.h"
 #include "mainwindow/settings/FrmFsDialog.h"
 
@@ -117,6 +118,10 @@ void SettingsCommands::cmdOption_Click(int index) {
     }
 }
 
+void SettingsCommands::keepWritesToTheLink() {
+    if (!w_.link.Connected()) download::EnableSetPageWrites(w_.page.cmdOption, false);
+}
+
 mainwindow::WidgetLock SettingsCommands::lockButtons() const {
     return mainwindow::WidgetLock(w_.page.cmdOption, w_.page.cmdOptionDisp, w_.cmdInst);
 }
@@ -127,6 +132,7 @@ void SettingsCommands::runWrite(const std::function<bool()>& write, bool sent) {
     const auto restore = qScopeGuard([&] {
         if (!keepProgress) w_.progress.Unload();
         if (download::ActivityCode == ActivityWrite) download::ActivityCode = 0;
+        keepWritesToTheLink();
     });
     // The page's buttons and the menu wait for the write; all comes back however it ends
     // (before the progress window goes).
@@ -154,6 +160,8 @@ void SettingsCommands::runWrite(const std::function<bool()>& write, bool sent) {
 }
 
 void SettingsCommands::cmdOptionDisp_Click(int index) {
+    // Off while an adjustment runs; a click that got through all the same is refused.
+    if (w_.calibration.CalibrationBusy) return;
     platform::ColorButton* button = index >= 0 && index < w_.page.cmdOptionDisp.count()
                                         ? w_.page.cmdOptionDisp[index]
                                         : nullptr;
@@ -195,6 +203,7 @@ void SettingsCommands::dumpList(int index) {
     const auto restore = qScopeGuard([&] {
         w_.progress.Unload();
         download::ActivityCode = 0;
+        keepWritesToTheLink();
     });
     const mainwindow::WidgetLock buttons = lockButtons();
     download::ActivityCode = ActivityWrite;

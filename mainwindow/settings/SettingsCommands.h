@@ -60,6 +60,8 @@ class SettingsCommands {
     void dumpList(int index);
     // The page's buttons and the menu off for as long as the returned lock lives.
     mainwindow::WidgetLock lockButtons() const;
+    // After the lock: an instrument lost meanwhile leaves the writes off.
+    void keepWritesToTheLink();
 
     SettingsCommandsWiring w_;
 };

@@ -62,7 +62,8 @@ void FrmMain::SetDefaults() {
     step("commands", [this] {
         for (QWidget* button : downloadPage->cmdDown)
             button->setEnabled(false);
-        setPage->cmdOption[0]->setEnabled(false);
+        // No instrument yet (or it was just switched off): nothing to write to.
+        download::EnableSetPageWrites(setPage->cmdOption, false);
     });
     step("lamps 2 and 3", [this] {
         downloadPage->shpStatus[2]->hide();

@@ -10,6 +10,7 @@ using testsupport::InstrumentWindow;
 
 // The Set page of a connected window, with the calibration view's steps.
 struct CalibrationWindow : testsupport::SetPageWindow {
+    using SetPageWindow::SetPageWindow;
     void open() {
         ASSERT_TRUE(page().cmdOption[2]->isEnabled());
         page().cmdOption[2]->click();
@@ -69,6 +70,71 @@ TEST(CalibrationView, OpensWithLiveReadingsAndCloses) {
     for (QWidget* b : w.window->cmdInst)
         EXPECT_TRUE(b->isEnabled());
     EXPECT_TRUE(w.page().cmdOption[3]->isHidden());  // only with "-R"
+}
+
+// The Set page's writes follow the link, also through the calibration view: a lost instrument
+// leaves "Update", "Date/Time Set" and "Default Set" off after the view closes, and they come
+// back with the next connection.
+TEST(CalibrationView, ClosingAfterALostLinkLeavesTheWritesOff) {
+    CalibrationWindow w(true);
+    const auto writesEnabled = [&w] {
+        std::vector<bool> enabled;
+        for (int i : {0, 1, 3})
+            enabled.push_back(w.page().cmdOption[i]->isEnabled());
+        return enabled;
+    };
+    ASSERT_EQ(writesEnabled(), std::vector<bool>(3, true));
+    w.rig.serial.plugged = false;
+    w.tick(2);
+    ASSERT_FALSE(w.window->uclVY5103.Connected());
+    EXPECT_EQ(writesEnabled(), std::vector<bool>(3, false));
+    w.open();
+    w.page().cmdCal[2]->click();
+    w.settle();
+    EXPECT_EQ(writesEnabled(), std::vector<bool>(3, false));
+    EXPECT_TRUE(w.page().cmdOption[2]->isEnabled());
+    for (int i = 0; i < 4; ++i)
+        EXPECT_FALSE(w.page().cmdOption[i]->isHidden()) << i;  // "-R": all four shown
+    // The instrument back: the writes too.
+    w.rig.serial.plugged = true;
+    ASSERT_TRUE(w.connect());
+    EXPECT_EQ(writesEnabled(), std::vector<bool>(3, true));
+}
+
+// While an adjustment runs, the Set page's other buttons (font, colours, dump lists, option
+// dialog) wait as the menu does.
+TEST(CalibrationView, TheOtherButtonsWaitForAnAdjustment) {
+    for (int run : {0, 1}) {
+        SCOPED_TRACE(run == 0 ? "zero" : "span");
+        CalibrationWindow w(true);
+        w.inst().setGasEnabled(3, true);
+        int dialogs = 0;
+        w.window->settingsCommands->optionDialog = [&dialogs](core::clsInstrument&) { ++dialogs; };
+        w.open();
+        std::vector<bool> enabledDuring;
+        w.onRequest = [&](const QString& body) {
+            if (!body.startsWith(run == 0 ? "SZ,W," : "S2,W,") || !enabledDuring.empty()) return;
+            for (QWidget* b : w.page().cmdOptionDisp)
+                enabledDuring.push_back(b->isEnabled());
+            // Clicked all the same (a click already queued): refused.
+            w.rig.dialogs.fonts.push_back(QFont("Serif"));
+            for (int i : {0, 4, 6, 7})
+                w.window->settingsCommands->cmdOptionDisp_Click(i);
+        };
+        w.page().cmdCal[run]->click();
+        w.settle();
+        EXPECT_EQ(enabledDuring, std::vector<bool>(10, false));
+        EXPECT_EQ(dialogs, 0);
+        EXPECT_EQ(w.rig.dialogs.messages.size(), 1u);  // the adjustment's outcome only
+        EXPECT_EQ(w.rig.dialogs.fontRequests, 0);
+        EXPECT_EQ(w.rig.dialogs.colorRequests, 0);
+        for (QWidget* b : w.page().cmdOptionDisp)
+            EXPECT_TRUE(b->isEnabled());
+        w.expectIdle();
+        // Between the runs they work.
+        w.window->settingsCommands->cmdOptionDisp_Click(7);
+        EXPECT_EQ(dialogs, 1);
+    }
 }
 
 TEST(CalibrationView, ZeroListsEachEnabledGas) {

@@ -122,6 +122,33 @@ TEST(SettingsCommands, AFailedUploadIsToldAndKeepsTheFlags) {
     EXPECT_EQ(w.messageTexts(), QStringList({"Update Ready?"}));
 }
 
+// A write during which the instrument goes away gives the page's buttons back as the link
+// leaves them: the writes stay off.
+TEST(SettingsCommands, AnInstrumentLostDuringAWriteLeavesTheWritesOff) {
+    CommandsWindow w(true);
+    w.inst().setWarning(3, 15);
+    bool lostDuringTheWrite = false;
+    w.onRequest = [&w, &lostDuringTheWrite](const QString& body) {
+        if (!body.startsWith("A1,W,")) return;
+        // The lines go, and the link tells it, while the write still waits.
+        w.rig.serial.plugged = false;
+        w.rig.serial.pollModemLines();
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::processEvents();
+        lostDuringTheWrite = !w.window->uclVY5103.Connected() &&
+                             !w.page().cmdOption[0]->isEnabled() && w.window->busy.busy();
+    };
+    w.press(0, {MsgAnswer::Yes});
+    ASSERT_TRUE(lostDuringTheWrite);
+    ASSERT_FALSE(w.window->uclVY5103.Connected());
+    for (int i : {0, 1, 3})
+        EXPECT_FALSE(w.page().cmdOption[i]->isEnabled()) << i;
+    EXPECT_TRUE(w.page().cmdOption[2]->isEnabled());
+    for (QWidget* b : w.page().cmdOptionDisp)
+        EXPECT_TRUE(b->isEnabled());
+    EXPECT_FALSE(w.window->busy.busy());
+}
+
 TEST(SettingsCommands, AnUploadWithTheFactorySwitchRecordsTheSettings) {
     CommandsWindow w(true);
     w.inst().setWarning(3, 15);
