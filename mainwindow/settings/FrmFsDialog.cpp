@@ -1,9 +1,12 @@
 #include "mainwindow/settings/FrmFsDialog.h"
 
+#include <QFontMetrics>
+#include <QStyle>
 #include <algorithm>
 
 #include "core/ModMain.h"
 #include "mainwindow/settings/SettingsRecord.h"
+#include "platform/Twips.h"
 #include "platform/gui/Fonts.h"
 #include "runtime/Color.h"
 #include "runtime/Convert.h"
@@ -32,7 +35,16 @@ enum Text : int {
     TextForeign = 8017,
     TextSpan = 8018,
     TextTitle = 5797,
+    TextProperty = 5604,
+    TextValue = 5605,
+    TextOK = 7003,
+    TextCancel = 7004,
 };
+
+// The texts of the caption column: the title row's and those of rows 1 to 10.
+constexpr int CaptionTexts[] = {TextProperty,    TextManufacture, TextAlarmPattern, TextBeep,
+                                TextOverWrite,   TextCalLimit,    TextLimitDisplay, TextLimitCheck,
+                                TextDestination, TextSpan,        TextSensorSerial};
 
 enum Row : int {
     RowManufacture = 1,
@@ -65,16 +77,18 @@ int16_t wholeNumber(const QString& text) {
 
 }  // namespace
 
-FsDialogLayout LayOutFsDialog() {
+FsDialogLayout LayOutFsDialog(double captionWidth) {
     FsDialogLayout l;
-    l.width = 5640;
+    // A caption column wider than the design's widens the dialog by as much: the value column
+    // keeps its width.
+    l.captionWidth = std::max(captionWidth, 2900.0);
+    l.width = 5640 + (l.captionWidth - 2900);
     l.grid = {120, 120, l.width - 240, 3500};
     constexpr double buttonWidth = 1215, buttonHeight = 375;
     const double top = l.grid.bottom() + 180;
     l.cancel = {l.width - 120 - buttonWidth, top, buttonWidth, buttonHeight};
     l.ok = {l.cancel.left - 120 - buttonWidth, top, buttonWidth, buttonHeight};
     l.height = top + buttonHeight + 150;
-    l.captionWidth = 2900;
     l.valueWidth = l.grid.width - l.captionWidth - 100;
     return l;
 }
@@ -88,9 +102,9 @@ FrmFsDialog::FrmFsDialog(QWidget* parent) : QDialog(parent) {
     vfgDatas = new platform::FlexGrid(this);
     vfgDatas->setObjectName(QStringLiteral("vfgDatas"));
     vfgDatas->setEditable(true);
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    const FsDialogLayout l = LayOutFsDialog();
+    cmdOK = new QPushButton(res(TextOK), this);
+    cmdCancel = new QPushButton(res(TextCancel), this);
+    const FsDialogLayout l = LayOutFsDialog(captionColumnWidth());
     platform::placeWidget(vfgDatas, l.grid);
     platform::placeWidget(cmdOK, l.ok);
     platform::placeWidget(cmdCancel, l.cancel);
@@ -104,6 +118,16 @@ FrmFsDialog::FrmFsDialog(QWidget* parent) : QDialog(parent) {
 
 FrmFsDialog::~FrmFsDialog() {
     vfgDatas->CancelEditing();
+}
+
+double FrmFsDialog::captionColumnWidth() const {
+    // The longest caption in the grid's font, with the cell's text margins and its grid line.
+    const QFontMetrics metrics = vfgDatas->fontMetrics();
+    int widest = 0;
+    for (int id : CaptionTexts)
+        widest = std::max(widest, metrics.horizontalAdvance(res(id)));
+    const int margin = vfgDatas->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1;
+    return platform::pixelsToTwips(widest + 2 * margin + 2);
 }
 
 void FrmFsDialog::showEvent(QShowEvent* event) {
@@ -128,7 +152,9 @@ void FrmFsDialog::FillGrid() {
     g.setFixedRows(1);
     g.setFixedCols(1);
     g.setColHidden(2, true);
-    const FsDialogLayout l = LayOutFsDialog();
+    const FsDialogLayout l = LayOutFsDialog(captionColumnWidth());
+    g.setTextMatrix(0, 0, res(TextProperty));
+    g.setTextMatrix(0, 1, res(TextValue));
     g.setColWidth(0, static_cast<int>(l.captionWidth));
     g.setColWidth(1, static_cast<int>(l.valueWidth));
     const QString offOn = QStringLiteral("Off|On");

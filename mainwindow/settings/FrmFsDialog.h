@@ -16,7 +16,8 @@ struct FsDialogLayout {
     double width = 0, height = 0;
     double captionWidth = 0, valueWidth = 0;
 };
-FsDialogLayout LayOutFsDialog();
+// `captionWidth`: what the longest caption needs (twips); the design's width when less.
+FsDialogLayout LayOutFsDialog(double captionWidth = 0);
 
 // The option dialog: the instrument's option settings edited on a working copy; OK writes the
 // options changed here into the instrument (raising their change flags), Cancel drops them.
@@ -56,6 +57,8 @@ class FrmFsDialog : public QDialog {
     void showEvent(QShowEvent* event) override;
 
   private:
+    // The width (twips) the caption column needs for its longest text in the dialog's font.
+    double captionColumnWidth() const;
     // Rows 6 and 7 look off while the calibration time limit is 0.
     void markLimitRows(bool off);
     // Made by the first activation.

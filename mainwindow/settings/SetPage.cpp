@@ -11,7 +11,9 @@ SetPage::SetPage(QWidget* page, mainwindow::ControlFactory& factory) {
     for (int clock : {5, 6})
         lblOption[clock]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     txtOption.make(factory, fraOptionCenter1, QStringLiteral("txtOption"), 3);
+    // The station is not edited here: its caption goes with its box.
     txtOption[1]->hide();
+    lblOption[1]->hide();
     cmbInterval = factory.make<QComboBox>(fraOptionCenter1, QStringLiteral("cmbInterval"));
     for (int seconds : IntervalSeconds)
         cmbInterval->addItem(QString::number(seconds));

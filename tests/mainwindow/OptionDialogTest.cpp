@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
@@ -229,6 +230,21 @@ TEST(OptionDialog, Pictures) {
         const testsupport::LanguageScope scope(language);
         Dialog d;
         QApplication::processEvents();
+        const bool english = language == platform::StringTable::Language::English;
+        // The buttons in the dialog's language; the title row names its columns.
+        EXPECT_EQ(d.dialog.cmdOK->text(), "OK");
+        EXPECT_EQ(d.dialog.cmdCancel->text(), english ? "Cancel" : "キャンセル");
+        EXPECT_EQ(d.grid().TextMatrix(0, 0), english ? "Property" : "項目");
+        EXPECT_EQ(d.grid().TextMatrix(0, 1), english ? "Value" : "値");
+        // Every caption fits its column, and the values keep their room.
+        const QFontMetrics metrics = d.grid().fontMetrics();
+        const int captionColumn = platform::toPixels(d.grid().ColWidth(0));
+        for (int row = 0; row <= 10; ++row)
+            EXPECT_LT(metrics.horizontalAdvance(d.grid().TextMatrix(row, 0)), captionColumn - 4)
+                << d.grid().TextMatrix(row, 0).toStdString();
+        EXPECT_GE(d.grid().ColWidth(1), 2400);
+        EXPECT_LE(platform::toPixels(d.grid().ColWidth(0) + d.grid().ColWidth(1)),
+                  d.grid().width());
         testsupport::savePicture(
             d.dialog, QStringLiteral("frmFsDialog-%1")
                           .arg(language == platform::StringTable::Language::English ? "en" : "ja"));

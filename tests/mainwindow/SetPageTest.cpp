@@ -343,6 +343,9 @@ TEST(SetPage, Pictures) {
         w.window->resize(1100, 760);
         w.window->cmdInst_Click(4);
         w.settle();
+        // The station's caption goes with its box, which the page does not show.
+        EXPECT_TRUE(w.page().txtOption[1]->isHidden());
+        EXPECT_TRUE(w.page().lblOption[1]->isHidden());
         testsupport::savePicture(
             *w.window,
             QStringLiteral("frmMain-set-%1")
