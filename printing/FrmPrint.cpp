@@ -132,9 +132,14 @@ void FrmPrint::printOn(int index) {
         const std::optional<QString> file = pdfFile();
         if (!file) return;
         target = *file;
-        // Written beside the file and put in its place only when the job is whole: a failed
-        // job leaves the file as it was.
-        QTemporaryFile temporary(target + QStringLiteral(".XXXXXX"));
+    }
+    {
+        // A PDF is written beside its file and put in its place only when the job is whole: a
+        // failed job leaves the file as it was. A printer's job is spooled in the temporary
+        // folder until the print system takes it.
+        QTemporaryFile temporary(target.isEmpty()
+                                     ? QDir::temp().filePath(QStringLiteral("QM73-print-XXXXXX"))
+                                     : target + QStringLiteral(".XXXXXX"));
         temporary.setAutoRemove(false);
         if (!temporary.open()) {
             s_.dialogs.message(core::LoadResText(TextNotPrinted, {device, temporary.errorString()}),
@@ -147,11 +152,12 @@ void FrmPrint::printOn(int index) {
         if (!partial.isEmpty()) QFile::remove(partial);
     });
     try {
-        PrintJob job(s_.printers.makePrinter(index, partial));
+        PrintJob job(s_.printers.makePrinter(index, partial),
+                     [this, index](const QPrinter& p) { return s_.printers.handOver(index, p); });
         PrintPageHeader(job);
         PrintReport(job);
         job.EndDoc();
-        if (!partial.isEmpty()) {
+        if (!target.isEmpty()) {
             if (QFileInfo::exists(target) && !QFile::remove(target))
                 throw rt::RuntimeError(rt::ErrPathAccess,
                                        QStringLiteral("%1 cannot be replaced").arg(target));

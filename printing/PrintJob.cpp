@@ -6,15 +6,17 @@ namespace printing {
 
 detail::JobDevice::JobDevice(std::unique_ptr<QPrinter> printer) : ownPrinter_(std::move(printer)) {
     if (!ownPainter_.begin(ownPrinter_.get()))
-        throw rt::RuntimeError(
-            rt::ErrPathAccess,
-            QStringLiteral("The printer %1 cannot start the job")
-                .arg(ownPrinter_->outputFileName().isEmpty() ? ownPrinter_->printerName()
-                                                             : ownPrinter_->outputFileName()));
+        throw rt::RuntimeError(rt::ErrPathAccess,
+                               QStringLiteral("The printer %1 cannot start the job")
+                                   .arg(ownPrinter_->outputFormat() == QPrinter::PdfFormat
+                                            ? ownPrinter_->outputFileName()
+                                            : ownPrinter_->printerName()));
 }
 
-PrintJob::PrintJob(std::unique_ptr<QPrinter> printer)
-    : JobDevice(std::move(printer)), PrinterSurface(*ownPrinter_, ownPainter_) {}
+PrintJob::PrintJob(std::unique_ptr<QPrinter> printer, HandOver handOver)
+    : JobDevice(std::move(printer)),
+      PrinterSurface(*ownPrinter_, ownPainter_),
+      handOver_(std::move(handOver)) {}
 
 PrintJob::~PrintJob() {
     if (ended_) return;
@@ -42,6 +44,11 @@ void PrintJob::EndDoc() {
     ended_ = true;
     if (!ownPainter_.end() || ownPrinter_->printerState() == QPrinter::Error)
         throw rt::RuntimeError(rt::ErrPathAccess, QStringLiteral("The print job did not finish"));
+    // The painter's end only closes the document; whether the print system took the job is
+    // known once it is handed over.
+    if (handOver_)
+        if (const std::optional<QString> refusal = handOver_(*ownPrinter_))
+            throw rt::RuntimeError(rt::ErrPathAccess, *refusal);
 }
 
 }  // namespace printing

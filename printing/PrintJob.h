@@ -2,7 +2,9 @@
 
 #include <QPainter>
 #include <QPrinter>
+#include <functional>
 #include <memory>
+#include <optional>
 
 #include "graph/PainterSurface.h"
 
@@ -24,8 +26,12 @@ struct JobDevice {
 // (origin at its top left), sheets added by NewPage and the job sent by EndDoc.
 class PrintJob : private detail::JobDevice, public graph::PrinterSurface {
   public:
+    // What sends the finished pages on (to the print system, or checks the file they went
+    // to): the reason when they were not taken.
+    using HandOver = std::function<std::optional<QString>(const QPrinter&)>;
+
     // Starts the job; raises rt::RuntimeError (error 75) when the printer cannot start it.
-    explicit PrintJob(std::unique_ptr<QPrinter> printer);
+    explicit PrintJob(std::unique_ptr<QPrinter> printer, HandOver handOver = {});
     // A job that was not ended is given up.
     ~PrintJob() override;
     PrintJob(const PrintJob&) = delete;
@@ -33,11 +39,13 @@ class PrintJob : private detail::JobDevice, public graph::PrinterSurface {
 
     double Width() const override;
     double Height() const override;
-    // Raise rt::RuntimeError (error 75) when the printer refuses.
+    // Raise rt::RuntimeError (error 75) when the printer refuses; EndDoc also when the pages
+    // were not handed over (with the reason given).
     void NewPage() override;
     void EndDoc() override;
 
   private:
+    HandOver handOver_;
     bool ended_ = false;
 };
 

@@ -1,5 +1,8 @@
 #include "platform/gui/PrinterCatalog.h"
 
+#include <cups/cups.h>
+
+#include <QFile>
 #include <QPageSize>
 #include <QPrinterInfo>
 
@@ -8,6 +11,49 @@ namespace platform {
 namespace {
 
 constexpr int Resolution = 600;
+
+QPageLayout pdfLayout() {
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(18, 18, 18, 18),
+                       QPageLayout::Point);
+}
+
+// Whether a PDF document was written to its end: a write that failed part-way (a full disk)
+// leaves it without its end-of-file mark.
+bool wholePdf(const QString& file) {
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly) || f.size() < 16) return false;
+    f.seek(f.size() - 16);
+    return f.read(16).contains("%%EOF");
+}
+
+// The job goes to the CUPS scheduler, which answers with the job's number or its refusal.
+PrinterCatalog::Submission submitToScheduler(const QString& printer, const QString& file,
+                                             const QString& title,
+                                             const PrinterCatalog::Options& options) {
+    cups_option_t* list = nullptr;
+    int count = 0;
+    for (const auto& [name, value] : options)
+        count = cupsAddOption(name.constData(), value.constData(), count, &list);
+    // An instance ("queue/instance") prints on its queue.
+    const QByteArray queue = printer.section(QLatin1Char('/'), 0, 0).toLocal8Bit();
+    const int job = cupsPrintFile(queue.constData(), QFile::encodeName(file).constData(),
+                                  title.toUtf8().constData(), count, list);
+    cupsFreeOptions(count, list);
+    if (job > 0) return {job, {}};
+    return {0, QString::fromUtf8(cupsLastErrorString())};
+}
+
+QByteArray sides(const QPrinter& printer) {
+    switch (printer.duplex()) {
+        case QPrinter::DuplexAuto:
+        case QPrinter::DuplexLongSide:
+            return "two-sided-long-edge";
+        case QPrinter::DuplexShortSide:
+            return "two-sided-short-edge";
+        default:
+            return "one-sided";
+    }
+}
 
 std::vector<PrinterCatalog::Entry> systemEntries() {
     std::vector<PrinterCatalog::Entry> entries;
@@ -64,33 +110,47 @@ void PrinterCatalog::restoreCurrent(const QString& name) {
 }
 
 QPageLayout PrinterCatalog::pageLayout(int index) const {
-    if (!isPdf(index)) {
-        const QPrinterInfo info = QPrinterInfo::printerInfo(DeviceName(index));
-        if (!info.isNull()) {
-            QPrinter printer(info, QPrinter::HighResolution);
-            return printer.pageLayout();
-        }
-    }
-    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(18, 18, 18, 18),
-                       QPageLayout::Point);
+    if (!isPdf(index) && !QPrinterInfo::printerInfo(DeviceName(index)).isNull())
+        return makePrinter(index, QString())->pageLayout();
+    return pdfLayout();
 }
 
-std::unique_ptr<QPrinter> PrinterCatalog::makePrinter(int index, const QString& pdfFile) const {
+std::unique_ptr<QPrinter> PrinterCatalog::makePrinter(int index, const QString& file) const {
     std::unique_ptr<QPrinter> printer;
     if (isPdf(index)) {
         printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
         printer->setOutputFormat(QPrinter::PdfFormat);
-        printer->setOutputFileName(pdfFile);
-        printer->setPageLayout(pageLayout(index));
+        printer->setOutputFileName(file);
+        printer->setPageLayout(pdfLayout());
     } else {
-        printer = std::make_unique<QPrinter>(QPrinterInfo::printerInfo(DeviceName(index)),
-                                             QPrinter::HighResolution);
+        const QPrinterInfo info = QPrinterInfo::printerInfo(DeviceName(index));
+        printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+        // Qt starts every printer on the same paper; the report goes on the paper the printer
+        // is set up with.
+        if (info.defaultPageSize().isValid()) printer->setPageSize(info.defaultPageSize());
+        // The printer's own engine writes the job into the spool file (whose name must not end
+        // in ".pdf", which would make it a plain PDF printer); handOver submits it, so that the
+        // print system's answer is seen.
+        printer->setOutputFileName(file);
     }
     printer->setResolution(Resolution);
     printer->setPageOrientation(QPageLayout::Portrait);
     printer->setCopyCount(1);
     printer->setDocName(QStringLiteral("QM-73 Data Logger"));
     return printer;
+}
+
+std::optional<QString> PrinterCatalog::handOver(int index, const QPrinter& printer) const {
+    const QString file = printer.outputFileName();
+    if (!wholePdf(file)) return QStringLiteral("The pages could not be written whole.");
+    if (isPdf(index)) return std::nullopt;
+    const Options options = {{"media", printer.pageLayout().pageSize().key().toUtf8()},
+                             {"sides", sides(printer)}};
+    const Submission answer = (submit_ ? submit_ : submitToScheduler)(DeviceName(index), file,
+                                                                      printer.docName(), options);
+    if (answer.job > 0) return std::nullopt;
+    return answer.refusal.isEmpty() ? QStringLiteral("The print system did not take the job.")
+                                    : answer.refusal;
 }
 
 }  // namespace platform

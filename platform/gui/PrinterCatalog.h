@@ -1,10 +1,14 @@
 #pragma once
 
+#include <QByteArray>
 #include <QPageLayout>
 #include <QPrinter>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -43,14 +47,35 @@ class PrinterCatalog {
     // The paper of an entry (the printer's default, A4 portrait for the PDF entry), in
     // twips, and its printable area within it.
     QPageLayout pageLayout(int index) const;
-    // A printer for the entry: 600 dots per inch, portrait, one copy, its default paper; the
-    // PDF entry writes `pdfFile`.
-    std::unique_ptr<QPrinter> makePrinter(int index, const QString& pdfFile) const;
+    // A printer for the entry: 600 dots per inch, portrait, one copy, its default paper. The
+    // pages go into `file`: the PDF entry's output; a system printer's job, spooled there until
+    // handOver gives it to the print system.
+    std::unique_ptr<QPrinter> makePrinter(int index, const QString& file) const;
+    // Ends a job whose pages `printer` (made by makePrinter for the entry) has finished: a
+    // system printer's job goes to the print system, the PDF entry's file is checked. The
+    // reason when the print system refused the job or the file was not written whole; nothing
+    // when the job was taken.
+    std::optional<QString> handOver(int index, const QPrinter& printer) const;
+
+    // What the print system answered to a job: its number (above 0), or its reason for
+    // refusing the job.
+    struct Submission {
+        int job = 0;
+        QString refusal;
+    };
+    using Options = std::vector<std::pair<QByteArray, QByteArray>>;
+    // Gives a spooled document to the print system for a printer, with the job's title and
+    // options.
+    using Submitter = std::function<Submission(const QString& printer, const QString& file,
+                                               const QString& title, const Options& options)>;
+    // The print system's scheduler (CUPS) takes the jobs unless another submitter is set.
+    void setSubmitter(Submitter submit) { submit_ = std::move(submit); }
 
   private:
     bool system_ = false;
     std::vector<Entry> entries_;
     QString current_;
+    Submitter submit_;
 };
 
 }  // namespace platform
