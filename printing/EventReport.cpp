@@ -45,18 +45,6 @@ void FrmPrint::PrintEventReport(graph::GraphSurface& target) {
     const auto field = [&](const char* name) {
         return found ? head.text(0, QString::fromLatin1(name)) : QString();
     };
-    alignFirst(3, 1);
-    PrintRow(target, {res(TextProperty), QString(), res(TextValue)});
-    alignFirst(3, 0);
-    rule(target, 1);
-    blankRow(target);
-    PrintRow(target, {res(TextSerial), QString(), field("SerialNo")});
-    PrintRow(target, {res(TextUser), QString(), field("UserID")});
-    PrintRow(target,
-             {res(TextLastDownload), QString(), found ? generalDate(head, 0, "Dates") : QString()});
-    blankRow(target);
-    blankRow(target);
-
     struct Kind {
         const char* table;
         QStringList heading;
@@ -105,14 +93,10 @@ void FrmPrint::PrintEventReport(graph::GraphSurface& target) {
                      .arg(QString::fromLatin1(kind.table)),
                  {relNo});
     const int count = rows.rowCount();
-    if (count == 0) return;
-    const auto heading = [&] {
-        kind.headingAlign();
-        PrintRow(target, kind.heading);
-        kind.rowAlign();
-        rule(target, 1);
-    };
-    heading();
+    // The table's heading and rows: the columns are widened first where a cell would not fit
+    // (the property block's values, in the third column, move with it).
+    std::vector<QStringList> table = {kind.heading};
+    table.reserve(static_cast<size_t>(count) + 1);
     for (int i = 0; i < count; ++i) {
         QStringList cells = {QString::number(i + 1), generalDate(rows, i, "Dates")};
         switch (DataType) {
@@ -130,7 +114,32 @@ void FrmPrint::PrintEventReport(graph::GraphSurface& target) {
                       << rows.text(i, QStringLiteral("GasName")) << floatText(rows, i, "FullScale");
                 break;
         }
-        PrintRow(target, cells);
+        table.push_back(cells);
+    }
+    if (count > 0) fitColumns(target, table);
+
+    alignFirst(3, 1);
+    PrintRow(target, {res(TextProperty), QString(), res(TextValue)});
+    alignFirst(3, 0);
+    rule(target, 1);
+    blankRow(target);
+    PrintRow(target, {res(TextSerial), QString(), field("SerialNo")});
+    PrintRow(target, {res(TextUser), QString(), field("UserID")});
+    PrintRow(target,
+             {res(TextLastDownload), QString(), found ? generalDate(head, 0, "Dates") : QString()});
+    blankRow(target);
+    blankRow(target);
+
+    if (count == 0) return;
+    const auto heading = [&] {
+        kind.headingAlign();
+        PrintRow(target, kind.heading);
+        kind.rowAlign();
+        rule(target, 1);
+    };
+    heading();
+    for (int i = 0; i < count; ++i) {
+        PrintRow(target, table[static_cast<size_t>(i) + 1]);
         if (BreakPage(target, i == count - 1)) heading();
     }
 }

@@ -7,6 +7,7 @@
 #include <array>
 #include <functional>
 #include <initializer_list>
+#include <vector>
 
 #include "core/ClsInstrument.h"
 #include "graph/GraphSurface.h"
@@ -114,6 +115,11 @@ class FrmPrint : public QWidget, public PrintProperties {
                     size_t first = 0);
     // The first n columns aligned by mode.
     void alignFirst(size_t n, int32_t mode);
+    // Where a column of a table is narrower than its widest cell (and a gap), the columns after
+    // it move right by what is missing (never past the printable width), so that no cell
+    // reaches the next; columns wide enough stay where they are. `rows` are the cells the
+    // table prints, headings included, cell i in column i.
+    void fitColumns(const graph::GraphSurface& target, const std::vector<QStringList>& rows);
     // The PDF file an entry writes to: asked for; nullopt when the user cancels.
     std::optional<QString> pdfFile();
     // Prints the report on the chosen entry; a job that fails is told, never half-kept.

@@ -131,4 +131,27 @@ void FrmPrint::alignFirst(size_t n, int32_t mode) {
     std::fill_n(ColumnAlign.begin(), n, mode);
 }
 
+void FrmPrint::fitColumns(const graph::GraphSurface& target, const std::vector<QStringList>& rows) {
+    size_t columns = 0;
+    for (const QStringList& row : rows)
+        columns = std::max(columns, static_cast<size_t>(row.size()));
+    columns = std::min(columns, ColumnX.size() - 1);
+    std::vector<double> widest(columns, 0.0);
+    for (const QStringList& row : rows)
+        for (size_t i = 0; i < columns && i < static_cast<size_t>(row.size()); ++i)
+            if (!row[static_cast<qsizetype>(i)].isEmpty())
+                widest[i] = std::max(widest[i], target.TextWidth(row[static_cast<qsizetype>(i)]));
+    // Two spaces keep neighbouring cells apart, left-aligned or centred.
+    const double gap = target.TextWidth(QStringLiteral("  "));
+    const double right = target.ScaleWidth();
+    // The last column has no cell after it; its right edge (which centres its cells) moves
+    // with it.
+    for (size_t i = 0; i + 1 < columns; ++i) {
+        const double missing = widest[i] + gap - (ColumnX[i + 1] - ColumnX[i]);
+        if (missing <= 0) continue;
+        for (size_t j = i + 1; j <= columns; ++j)
+            ColumnX[j] = static_cast<float>(std::min(right, ColumnX[j] + missing));
+    }
+}
+
 }  // namespace printing

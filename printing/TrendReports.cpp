@@ -89,11 +89,21 @@ void FrmPrint::PrintDataList(graph::GraphSurface& target) {
     if (core::DebugMode) heading << core::GasCaption(record, 4, true);
     const int columns = core::DebugMode ? 4 : 3;
 
+    // The heading and the rows first: the columns are widened where a cell would not fit.
+    std::vector<QStringList> rows = {heading};
     if (interval) {
         const platform::CellTable* table = Table;
         int32_t n = table ? table->Rows() - 1 : 0;
         if (!target.isPrinter() && IntervalData && IntervalData->DataCount() > PreviewRows)
             n = std::min(n, PreviewRows);
+        rows.reserve(static_cast<size_t>(std::max(n, 0)) + 1);
+        for (int32_t r = 0; r < n; ++r) {
+            QStringList cells;
+            for (int c = 0; c < columns; ++c)
+                cells << (c < table->Cols() ? table->TextMatrix(r + 1, c) : QString());
+            rows.push_back(cells);
+        }
+        fitColumns(target, rows);
         const auto head = [&] {
             PrintRow(target, heading);
             alignAll(4);
@@ -101,12 +111,9 @@ void FrmPrint::PrintDataList(graph::GraphSurface& target) {
         };
         head();
         for (int32_t r = 0; r < n; ++r) {
-            QStringList cells;
             for (int c = 0; c < table->Cols() && c < static_cast<int>(ColumnAlign.size()); ++c)
                 ColumnAlign[static_cast<size_t>(c)] = table->CellBackColor(r + 1, c) != 0 ? 0 : 1;
-            for (int c = 0; c < columns; ++c)
-                cells << (c < table->Cols() ? table->TextMatrix(r + 1, c) : QString());
-            PrintRow(target, cells);
+            PrintRow(target, rows[static_cast<size_t>(r) + 1]);
             if (BreakPage(target, r == n - 1)) {
                 alignAll(1);
                 head();
@@ -118,6 +125,16 @@ void FrmPrint::PrintDataList(graph::GraphSurface& target) {
     const records::clsAlarm* alarm = AlarmData;
     int32_t n = alarm ? alarm->DataCount() : 0;
     if (!target.isPrinter() && n > PreviewRows) n = PreviewRows;
+    rows.reserve(static_cast<size_t>(std::max(n, 0)) + 1);
+    for (int32_t i = 0; i < n; ++i) {
+        QStringList cells = {QString::number(i + 1),
+                             rt::GeneralDate(alarm->DateTimes(static_cast<int>(i))),
+                             gas3Text(*alarm, alarm->Value(3, static_cast<int>(i)))};
+        if (core::DebugMode)
+            cells << core::ValueText(alarm->Value(4, static_cast<int>(i)), decimalsOf(*alarm, 4));
+        rows.push_back(cells);
+    }
+    fitColumns(target, rows);
     const auto head = [&] {
         PrintRow(target, heading);
         rule(target, 1);
@@ -126,12 +143,7 @@ void FrmPrint::PrintDataList(graph::GraphSurface& target) {
     alignAll(1);
     head();
     for (int32_t i = 0; i < n; ++i) {
-        QStringList cells = {QString::number(i + 1),
-                             rt::GeneralDate(alarm->DateTimes(static_cast<int>(i))),
-                             gas3Text(*alarm, alarm->Value(3, static_cast<int>(i)))};
-        if (core::DebugMode)
-            cells << core::ValueText(alarm->Value(4, static_cast<int>(i)), decimalsOf(*alarm, 4));
-        PrintRow(target, cells);
+        PrintRow(target, rows[static_cast<size_t>(i) + 1]);
         if (i == AlarmSample) {
             target.CurrentX = 0;
             target.Line(0, target.CurrentY, target.ScaleWidth(), target.CurrentY, 0);
