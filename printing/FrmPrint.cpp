@@ -228,19 +228,23 @@ void FrmPrint::Form_Resize() {
     if (paper.width() > 0)
         resize(width(), static_cast<int>(width() * paper.height() / paper.width()));
     const double sw = platform::pixelsToTwips(width());
-    platform::placeWidget(cmdPrint, {sw * 3 / 4, 0, sw / 5, 360});
-    paintPreview();
+    // The button stands right below the print time, which it would hide at the top; the
+    // reports begin lower still.
+    const double headerBottom = paintPreview();
+    platform::placeWidget(cmdPrint, {sw * 3 / 4, headerBottom, sw / 5, 360});
 }
 
-void FrmPrint::paintPreview() {
+double FrmPrint::paintPreview() {
     graph::ScreenSurface surface;
     surface.resize(size(), devicePixelRatioF());
     surface.Cls();
     PrintPageHeader(surface);
+    const double headerBottom = surface.CurrentY;
     PrintReport(surface);
     surface.flush();
     preview_ = surface.image();
     update();
+    return headerBottom;
 }
 
 void FrmPrint::paintEvent(QPaintEvent*) {

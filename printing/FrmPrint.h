@@ -126,7 +126,8 @@ class FrmPrint : public QWidget, public PrintProperties {
     void printOn(int index);
     // The preview: the report painted on the form.
     void Form_Resize();
-    void paintPreview();
+    // Paints the report on the form; where the page header ends (the print time's bottom).
+    double paintPreview();
 
     PrintServices s_;
     bool loaded_ = false;

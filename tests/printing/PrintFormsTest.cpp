@@ -10,6 +10,7 @@
 
 namespace {
 
+using testsupport::MemoryTable;
 using testsupport::PrintRig;
 
 TEST(PrinterChoice, TheLastEntryOfTheCurrentNameIsPreselected) {
@@ -97,6 +98,51 @@ TEST(PrintPreview, ShowsTheWholeReportOnOnePage) {
                           .arg(language == platform::StringTable::Language::English ? "en" : "ja"));
         rig.form.Form_Unload();
         EXPECT_TRUE(rig.form.isHidden());
+    }
+}
+
+// The preview's "Print" button stands where the report paints nothing: not over the print
+// time at the top right, nor over the first rows, whatever the report.
+TEST(PrintPreview, ThePrintButtonCoversNothingOfTheReport) {
+    PrintRig rig;
+    rig.db().exec(
+        "Insert Into Log_Head (SeqNo, SerialNo, UserID, Types, Dates) Values "
+        "(9, 'A1', 'U1', 3, '2026-05-20 08:00:00')");
+    MemoryTable list;
+    list.rows = {{"No.", "SerialNo", "UserID", "Last Calib.Date"}, {"1", "QM73-0001234", "U", "d"}};
+    rig.form.Table = &list;
+    rig.form.SeqNo = 9;
+    for (auto language :
+         {platform::StringTable::Language::English, platform::StringTable::Language::Japanese}) {
+        const testsupport::LanguageScope scope(language);
+        for (const int32_t kind : {3, 4, 5, 9}) {
+            SCOPED_TRACE(kind);
+            rig.form.DataType = kind;
+            rig.form.Form_Load();
+            rig.form.show();
+            QApplication::processEvents();
+            const QImage& shown = rig.form.previewImage();
+            ASSERT_FALSE(shown.isNull());
+            const qreal ratio = shown.devicePixelRatio();
+            const QRect button = rig.form.cmdPrint->geometry();
+            EXPECT_GT(button.width(), 0);
+            int covered = 0;
+            for (int y = int(button.top() * ratio); y <= int(button.bottom() * ratio); ++y)
+                for (int x = int(button.left() * ratio); x <= int(button.right() * ratio); ++x)
+                    if (qGray(shown.pixel(x, y)) < 160) ++covered;
+            EXPECT_EQ(covered, 0);
+            // Its place and size otherwise as before: at three quarters of the width, a fifth
+            // of it wide, near the top.
+            EXPECT_NEAR(button.x(), rig.form.width() * 3 / 4, 1.0);
+            EXPECT_NEAR(button.width(), rig.form.width() / 5, 1.0);
+            EXPECT_LT(button.bottom(), rig.form.height() / 10);
+            if (kind == 4)
+                testsupport::savePicture(
+                    rig.form,
+                    QStringLiteral("frmPrint-preview-last-calibration-%1")
+                        .arg(language == platform::StringTable::Language::English ? "en" : "ja"));
+            rig.form.Form_Unload();
+        }
     }
 }
 
