@@ -320,7 +320,7 @@ void FrmIntermittence::centreAlarmRowLater() {
     QTimer::singleShot(0, this, [this] {
         if (!centrePending_ || !isVisible() || vfgBrowse->isHidden()) return;
         centrePending_ = false;
-        trendview::ScrollToAlarm(AlarmRecord, *vfgBrowse, true);
+        trendview::ScrollToAlarm(AlarmRecord, *vfgBrowse);
     });
 }
 

@@ -260,11 +260,12 @@ void alarmTable(const records::clsAlarm& r, const TableOptions& options, FlexGri
 
 }  // namespace
 
-void ScrollToAlarm(const records::clsAlarm& r, FlexGrid& grid, bool shortTrends) {
+void ScrollToAlarm(const records::clsAlarm& r, FlexGrid& grid) {
     if (grid.Rows() < 2) return;
     grid.setTopRow(1);
-    if (r.KeptAsInterval() || (!shortTrends && r.DataCount() <= AlarmRow)) return;
-    // Beyond the last top row the grid stops at it.
+    if (r.KeptAsInterval()) return;
+    // Beyond the last top row the grid stops at it: a trend without the alarm's row opens at
+    // its last rows.
     const int bottom = grid.BottomRow();
     grid.setTopRow(std::clamp<int>(rt::CInt(AlarmRow - bottom / 2.0 + 1), 1, grid.Rows() - 1));
 }

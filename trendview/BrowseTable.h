@@ -52,10 +52,8 @@ inline constexpr int AlignedRowsLimit = 5400;
 
 // Scrolls an alarm trend's table so that the row of the alarm (row 361, the 361st sample)
 // stands near the middle of the rows shown (a short table stops at its last top row); to the
-// top for an interval trend kept as an alarm trend, and, unless `shortTrends`, for a trend
-// without samples beyond the alarm's.
-void ScrollToAlarm(const records::clsAlarm& record, platform::FlexGrid& data,
-                   bool shortTrends = false);
+// top for an interval trend kept as an alarm trend.
+void ScrollToAlarm(const records::clsAlarm& record, platform::FlexGrid& data);
 
 // Fills the summary grid and, while the table is shown, the data grid for one stored
 // download. Database errors reach the caller; the grids keep what was written until then.

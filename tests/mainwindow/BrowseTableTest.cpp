@@ -286,6 +286,34 @@ TEST(BrowseTable, AlarmTrendWithoutTheAlarmRowOrKeptAsIntervalTrend) {
     EXPECT_EQ(data.Cell(BackColor, 361, 1), rt::RGB(255, 0, 0));
 }
 
+// A short alarm trend scrolls towards the alarm's row as far as the table goes: it opens at its
+// last rows, the alarm's row (its last) in view when it has one.
+TEST(BrowseTable, ShortAlarmTrendOpensAtItsLastRows) {
+    for (const int samples : {10, 100, 300, 360, 361}) {
+        SCOPED_TRACE(samples);
+        records::clsAlarm r;
+        r.setDataCount(samples);
+        for (int i = 0; i < samples; ++i)
+            r.setDateTimes(i, rt::OleDate::fromCivil(2024, 3, 15, 14, 0, 0)->addSeconds(i * 10));
+        BrowseSource s;
+        s.type = 2;
+        s.alarm = &r;
+        FlexGrid summary, data;
+        data.resize(600, 400);
+        data.show();
+        QCoreApplication::processEvents();
+        trendview::ShowBrowseTable(s, {}, summary, data);
+        ASSERT_EQ(data.Rows(), samples + 1);
+        EXPECT_EQ(data.BottomRow(), samples);  // the last row in view
+        const int top = data.TopRow();
+        data.setTopRow(data.Rows());  // as far as the table scrolls
+        EXPECT_EQ(top, data.TopRow());
+        if (samples >= 361) {
+            EXPECT_LE(top, 361);
+        }
+    }
+}
+
 TEST(BrowseTable, CalibrationHistoryTwoRowsPerCalibration) {
     Stored s;
     s.show(3);
