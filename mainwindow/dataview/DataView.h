@@ -145,8 +145,8 @@ class DataView {
     bool exportBitmap();
     ExportSource exportSource();
     // The trend behind an event at that moment: opened in the alarm-trend window, or the user
-    // is told there is none.
-    void openTrend(rt::OleDate eventDate);
+    // is told there is none. `setPointer` sets the pointer of the control clicked.
+    void openTrend(rt::OleDate eventDate, const std::function<void(int)>& setPointer);
     void finalRefresh();
 
     DataViewWiring w_;

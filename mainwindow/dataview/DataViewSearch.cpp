@@ -28,11 +28,16 @@ bool leadsToTrendCell(const QString& prefix) {
 
 }  // namespace
 
-void DataView::openTrend(rt::OleDate eventDate) {
+void DataView::openTrend(rt::OleDate eventDate, const std::function<void(int)>& setPointer) {
+    // The hourglass while the search runs and the trend's window is open; the pointer is back
+    // on every way out, and before the user is told that there is nothing to open.
+    setPointer(PointerWait);
+    const auto pointer = qScopeGuard([&setPointer] { setPointer(PointerDefault); });
     const int32_t found = TrendSearch(w_.paths.database(), SelectedLogSeqNo,
                                       records.interval().GasBaseInfo(4).toText(), eventDate,
                                       core::TrendSearchBefore, core::TrendSearchAfter);
     if (found < 0) {
+        setPointer(PointerDefault);
         w_.dialogs.message(core::LoadResText(TextNotFound), core::LoadResText(TextNotFoundTitle),
                            platform::MsgIcon::Information, platform::MsgButtons::OK);
         return;
@@ -55,9 +60,7 @@ void DataView::zvdGraph_MouseDown(int, int, float x, float y) {
     QString name;
     g.SearchEvent(g.xData(x), rt::CLng(y), date, name);
     if (!leadsToTrend(name)) return;
-    g.setMousePointer(PointerWait);
-    const auto pointer = qScopeGuard([&g] { g.setMousePointer(PointerDefault); });
-    openTrend(date);
+    openTrend(date, [&g](int pointer) { g.setMousePointer(static_cast<int16_t>(pointer)); });
 }
 
 void DataView::zvdGraph_MouseMove(int, int, float x, float y) {
@@ -99,10 +102,8 @@ QString eventCellUnderPointer(const platform::FlexGrid& g, int32_t type) {
 void DataView::vfgBrowse_MouseDown() {
     platform::FlexGrid& g = *w_.page.vfgBrowse;
     if (eventCellUnderPointer(g, SelectedLogType).isEmpty()) return;
-    g.setMousePointer(PointerWait);
-    const auto pointer = qScopeGuard([&g] { g.setMousePointer(PointerDefault); });
     // The row's own date: the text shown is the locale's, the date is the row's.
-    openTrend(g.RowDate(g.MouseRow()));
+    openTrend(g.RowDate(g.MouseRow()), [&g](int pointer) { g.setMousePointer(pointer); });
 }
 
 void DataView::vfgBrowse_MouseMove() {

@@ -19,7 +19,7 @@ namespace platform {
 
 namespace {
 
-constexpr int CustomPointer = 99;
+constexpr int WaitPointer = 11, CustomPointer = 99;
 
 int toPixels(int twips) {
     return twips < 0 ? FlexGridModel::DefaultSize
@@ -437,6 +437,8 @@ void FlexGrid::applyCursor() {
     for (QWidget* surface : view_->mouseSurfaces()) {
         if (custom) {
             surface->setCursor(QCursor(mouseIcon_));
+        } else if (mousePointer_ == WaitPointer) {
+            surface->setCursor(Qt::WaitCursor);
         } else {
             surface->unsetCursor();
         }

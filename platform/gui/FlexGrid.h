@@ -114,7 +114,7 @@ class FlexGrid : public QWidget, public CellTable {
     // Row and column under a point of this widget.
     std::pair<int, int> cellAt(const QPoint& point) const;
 
-    // 0: the default pointer; 99: MouseIcon.
+    // 0: the default pointer; 11: the hourglass; 99: MouseIcon.
     int MousePointer() const { return mousePointer_; }
     void setMousePointer(int pointer);
     QPixmap MouseIcon() const { return mouseIcon_; }

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QMouseEvent>
+#include <QTableView>
 #include <QTimer>
 
 #include "core/ModMain.h"
@@ -390,6 +391,71 @@ TEST(DataViewSearch, NoTrendNearTheEventIsTold) {
     EXPECT_EQ(w.rig.dialogs.messages[0].title, "Trend search");
     EXPECT_EQ(w.rig.dialogs.messages[0].icon, platform::MsgIcon::Information);
     EXPECT_EQ(g.MousePointer(), 0);
+}
+
+// The hourglass shows while the trend is searched and opened, and is gone before the user is
+// told that there is none: from the table and from the graph alike.
+TEST(DataViewSearch, ThePointerIsBackBeforeNotFoundIsToldAndWaitsWhileATrendOpens) {
+    const auto shape = [](const QWidget& surface) { return surface.cursor().shape(); };
+    for (const bool graph : {false, true}) {
+        SCOPED_TRACE(graph ? "graph" : "table");
+        DataWindow w;
+        core::TrendSearchBefore = -30;
+        core::TrendSearchAfter = 45;
+        w.window->resize(1200, 800);
+        w.open(1);
+        platform::FlexGrid& table = *w.page().vfgBrowse;
+        graph::uclZvdGraph& g = *w.page().zvdGraph;
+        if (graph) {
+            w.page().optBrowse[1]->setChecked(true);
+            w.page().chkBrowse[5]->setChecked(true);  // the marks shown
+            w.settle();
+        }
+        // What the user's pointer is over the control clicked.
+        QWidget& surface = graph ? static_cast<QWidget&>(*g.picGraph)
+                                 : *table.findChild<QTableView*>()->viewport();
+        const auto pointer = [&] { return graph ? int(g.MousePointer()) : table.MousePointer(); };
+        const auto press = [&] {
+            if (!graph) {
+                pointAt(table, alarmRow(table), 2, true);
+                return;
+            }
+            const int32_t seconds = g.SecondsFromStart(AlarmEvent);
+            const QPointF at(g.xPos(static_cast<float>(seconds)) / 15,
+                             g.EventData[3].EventRowY / 15);
+            QMouseEvent e(QEvent::MouseButtonPress, at, g.picGraph->mapToGlobal(at), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(g.picGraph, &e);
+        };
+
+        std::vector<std::pair<int, Qt::CursorShape>> told;
+        w.rig.dialogs.onMessage = [&](const testsupport::ScriptedDialogs::Message&) {
+            told.emplace_back(pointer(), shape(surface));
+        };
+        press();
+        ASSERT_EQ(w.rig.dialogs.messages.size(), 1u);
+        EXPECT_EQ(w.rig.dialogs.messages[0].text, "Trend data not found");
+        ASSERT_EQ(told.size(), 1u);
+        EXPECT_EQ(told[0].first, 0);
+        EXPECT_NE(told[0].second, Qt::WaitCursor);
+
+        // Found: the hourglass while the trend's window is open, the pointer back after it.
+        storeAlarmTrendNear(w, 3);
+        std::vector<std::pair<int, Qt::CursorShape>> opening;
+        struct Watching : mainwindow::TrendWindow {
+            std::function<void()> shown;
+            void ShowModal() override { shown(); }
+        } watching;
+        watching.shown = [&] { opening.emplace_back(pointer(), shape(surface)); };
+        w.window->dataView->trendWindow = &watching;
+        press();
+        ASSERT_EQ(opening.size(), 1u);
+        EXPECT_EQ(opening[0].first, 11);
+        EXPECT_EQ(opening[0].second, Qt::WaitCursor);
+        EXPECT_EQ(pointer(), 0);
+        EXPECT_NE(shape(surface), Qt::WaitCursor);
+        w.window->dataView->trendWindow = &w.trends;
+    }
 }
 
 TEST(DataViewSearch, AnEventMarkOfTheGraphOpensItsTrend) {
