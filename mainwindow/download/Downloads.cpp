@@ -279,12 +279,18 @@ void Downloads::LogAnalogValues() {
     static const char* const channels[] = {
         "ch0 POS.  AMP(L)", "ch1 POS.  AMP(H)", "ch2 NEG.  AMP(L)", "ch3 NEG.  AMP(H)",
         "ch4 BATT.",        "ch5 TEMP.",        "ch6 NOT USED",     "ch7 NOT USED"};
+    QStringList names;
+    for (const char* name : channels)
+        names << QString::fromLatin1(name);
+    // The names are set in the box's proportional font: the values line up after the TAB only
+    // with a tab stop beyond the longest name.
+    status_.alignTabsAfter(names);
     status_.append(QStringLiteral("QM-73 Analog to Digital Converter Values List"),
                    ColorStatusAnalog);
     core::clsInstrument& inst = logs_.instrument();
     for (int channel = 0; channel < 8; ++channel)
         status_.append(
-            QString::fromLatin1(channels[channel]) + QStringLiteral("\t: ") +
+            names[channel] + QStringLiteral("\t: ") +
                 rt::FormatNumber(inst.AnalogValue(channel) / 1000.0, QStringLiteral("0.000")) +
                 QLatin1Char('V'),
             ColorStatusAnalog);

@@ -1,10 +1,49 @@
 #include "mainwindow/download/StatusLog.h"
 
+#include <QEvent>
+#include <QFontMetricsF>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <cmath>
 
 namespace download {
+
+namespace {
+
+// Keeps a box's tab stops beyond the widest of its texts whenever the box's font changes.
+class TabStops : public QObject {
+  public:
+    explicit TabStops(QTextEdit* box) : QObject(box), box_(box) {
+        setObjectName(QStringLiteral("statusLogTabStops"));
+        box->installEventFilter(this);
+    }
+    void setTexts(const QStringList& texts) {
+        texts_ = texts;
+        apply();
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == box_ && event->type() == QEvent::FontChange) apply();
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    void apply() {
+        const QFontMetricsF metrics(box_->font());
+        qreal widest = 0;
+        for (const QString& text : texts_)
+            widest = std::max(widest, metrics.horizontalAdvance(text));
+        // A blank's width of room after the widest text.
+        box_->setTabStopDistance(std::ceil(widest + metrics.horizontalAdvance(QLatin1Char(' '))));
+    }
+
+    QTextEdit* box_;
+    QStringList texts_;
+};
+
+}  // namespace
 
 void StatusLog::append(const QString& text, int32_t color) {
     // A cursor of the document's own, at its end: the user's selection and caret are not used.
@@ -19,6 +58,13 @@ void StatusLog::append(const QString& text, int32_t color) {
     cursor.setBlockCharFormat(format);
     cursor.insertText(shown, format);
     box_->verticalScrollBar()->setValue(box_->verticalScrollBar()->maximum());
+}
+
+void StatusLog::alignTabsAfter(const QStringList& texts) {
+    auto* stops =
+        box_->findChild<TabStops*>(QStringLiteral("statusLogTabStops"), Qt::FindDirectChildrenOnly);
+    if (!stops) stops = new TabStops(box_);
+    stops->setTexts(texts);
 }
 
 std::vector<std::pair<QString, int32_t>> StatusLog::lines() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QTextEdit>
 #include <cstdint>
 #include <utility>
@@ -30,6 +31,10 @@ class StatusLog {
     void append(const QString& text, int32_t color);
     // Every line with the colour it was written in.
     std::vector<std::pair<QString, int32_t>> lines() const;
+    // Puts the box's tab stops just beyond the widest of these texts, in the box's font now
+    // and in any font it is given later: what follows a TAB after any of them starts at one
+    // place, as in a list of names and values.
+    void alignTabsAfter(const QStringList& texts);
 
   private:
     QTextEdit* box_;

@@ -1,16 +1,23 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractTextDocumentLayout>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFontMetricsF>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTextLayout>
 #include <QTimer>
 
 #include "core/ModMain.h"
 #include "link/Frame.h"
 #include "tests/support/InstrumentWindow.h"
 #include "tests/support/OtherConnection.h"
+#include "tests/support/Pictures.h"
 
 using download::ColorStatusConnected;
 using download::ColorStatusFailed;
@@ -757,5 +764,59 @@ TEST(Initialize, WritesTheDefaultsAndSaysSoOnlyWhenItDid) {
                 w.rig.serial.engine.requests.filter(QRegularExpression("^HC,W,")).isEmpty());
         }
         EXPECT_FALSE(w.window->frmUpload->isVisible());
+    }
+}
+
+// ---- the converter list ------------------------------------------------------------------------
+
+namespace {
+
+// Where the colon of each converter line of the status log stands, in pixels from the line's
+// start, as the box lays the text out.
+std::vector<qreal> converterColons(const QTextEdit& box) {
+    std::vector<qreal> colons;
+    QTextDocument& document = *box.document();
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const int at = static_cast<int>(block.text().indexOf(QStringLiteral("\t: ")));
+        if (!block.text().startsWith(QStringLiteral("ch")) || at < 0) continue;
+        document.documentLayout()->blockBoundingRect(block);  // laid out now
+        const QTextLine line = block.layout()->lineForTextPosition(at + 1);
+        colons.push_back(line.isValid() ? line.cursorToX(at + 1) : -1);
+    }
+    return colons;
+}
+
+}  // namespace
+
+// The channel names are followed by a TAB: the box's tab stops lie beyond the longest name, so
+// the colons stand one under the other whatever the language and the font.
+TEST(ConverterList, ColonsLineUpInTheStatusLog) {
+    for (auto language :
+         {platform::StringTable::Language::English, platform::StringTable::Language::Japanese}) {
+        const testsupport::LanguageScope scope(language);
+        const QString suffix = language == platform::StringTable::Language::English ? "en" : "ja";
+        SCOPED_TRACE(suffix.toStdString());
+        InstrumentWindow w(FakeQM73::Typical(),
+                           [](testsupport::WindowRig&) { core::SwitchR = true; });
+        w.window->resize(1100, 760);
+        ASSERT_TRUE(w.connect());
+        w.click(1);
+        w.settle();
+        QTextEdit& box = *w.window->downloadPage->rtbLog;
+        const QFont original = box.font();
+        for (const int points : {0, 20}) {
+            if (points) box.setFont(QFont(box.font().family(), points));  // another font
+            const std::vector<qreal> colons = converterColons(box);
+            ASSERT_EQ(colons.size(), 8u);
+            for (size_t i = 0; i < colons.size(); ++i)
+                EXPECT_NEAR(colons[i], colons[0], 0.5) << "channel " << i << ", " << points;
+            // Past the longest name.
+            const QFontMetricsF metrics(box.font());
+            EXPECT_GT(colons[0], metrics.horizontalAdvance(QStringLiteral("ch2 NEG.  AMP(L)")));
+        }
+        box.setFont(original);
+        w.settle();
+        EXPECT_NEAR(converterColons(box).back(), converterColons(box).front(), 0.5);
+        testsupport::savePicture(*w.window, "frmMain-download-switchR-" + suffix);
     }
 }
