@@ -87,11 +87,28 @@ FrmUpload::FrmUpload(comm::uclVyif& link, QWidget* parent)
     // Keeps the window drawn while its caller waits.
     tmrInter.setInterval(500);
     connect(&tmrInter, &QTimer::timeout, this, [this] { update(); });
-    setFixedSize(platform::toPixels(WindowWidth), platform::toPixels(WindowHeight(false)));
+    setFixedSize(InsideSize(false, QSize(0, 0)));
 }
 
 double FrmUpload::WindowHeight(bool withButton) {
     return AnimationHeight + (withButton ? 2.6 : 2.0) * LabelHeight;
+}
+
+QSize FrmUpload::InsideSize(bool withButton, QSize frame) {
+    return QSize(std::max(0, platform::toPixels(WindowWidth) - frame.width()),
+                 std::max(0, platform::toPixels(WindowHeight(withButton)) - frame.height()));
+}
+
+QSize FrmUpload::frame() const {
+    if (isVisible()) return frameGeometry().size() - size();
+    const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+    if (owner && owner->isVisible()) return owner->frameGeometry().size() - owner->size();
+    return QSize(0, 0);
+}
+
+void FrmUpload::applySize() {
+    sizedFor_ = frame();
+    setFixedSize(InsideSize(!cmdUpload->isHidden(), sizedFor_));
 }
 
 void FrmUpload::Load(int32_t activityCode) {
@@ -136,11 +153,14 @@ void FrmUpload::Load(int32_t activityCode) {
     }
     cmdUpload->setEnabled(true);
     canceled_ = false;
-    setFixedSize(platform::toPixels(WindowWidth),
-                 platform::toPixels(WindowHeight(!cmdUpload->isHidden())));
+    applySize();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        // Centred by its outer frame: a window's position is its frame's.
         const QRect area = screen->availableGeometry();
-        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+        const int outerWidth = platform::toPixels(WindowWidth);
+        const int outerHeight = platform::toPixels(WindowHeight(!cmdUpload->isHidden()));
+        move(area.x() + (area.width() - outerWidth) / 2,
+             area.y() + (area.height() - outerHeight) / 2);
     }
     layOut();
     amnUpload->Play();
@@ -183,6 +203,18 @@ void FrmUpload::layOut() {
 void FrmUpload::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     layOut();
+}
+
+// The platform reports the frame once the window is on screen (with or after its first
+// move): the size follows it.
+void FrmUpload::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (frame() != sizedFor_) applySize();
+}
+
+void FrmUpload::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    if (isVisible() && frame() != sizedFor_) applySize();
 }
 
 }  // namespace download

@@ -58,16 +58,27 @@ class FrmUpload : public QWidget {
     static constexpr double WindowWidth = 288 * 15 + 240;
     // The window's height with and without the Cancel button.
     static double WindowHeight(bool withButton);
+    // The sizes above are the window's outer frame: its inside is smaller by the frame the
+    // platform draws around it (the outer size less the inside, pixels).
+    static QSize InsideSize(bool withButton, QSize frame);
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
   private:
     void layOut();
+    // The window's size for its frame as the platform reports it now.
+    void applySize();
+    // The frame around the window: its own once it is shown, else its owner's, the best guess.
+    QSize frame() const;
 
     comm::uclVyif& link_;
     bool loaded_ = false;
     bool canceled_ = false;
+    // The frame the window's size was last given for.
+    QSize sizedFor_{-1, -1};
 };
 
 }  // namespace download

@@ -46,10 +46,13 @@ TEST(ProgressWindow, TextsButtonAndSizeFollowTheActivity) {
             EXPECT_TRUE(f.cmdUpload->isEnabled());
             EXPECT_GT(f.cmdUpload->height(), 0);
         }
-        EXPECT_EQ(f.size(), QSize(Width, c.cancel ? HeightWith : HeightWithout));
+        // The size of the window with its frame, the frame being whatever the platform draws.
+        const QRect outer = f.frameGeometry();
+        EXPECT_EQ(outer.size(), QSize(Width, c.cancel ? HeightWith : HeightWithout));
+        EXPECT_EQ(f.size(), FrmUpload::InsideSize(c.cancel, outer.size() - f.size()));
         EXPECT_EQ(f.minimumSize(), f.maximumSize());  // the user cannot change it
-        EXPECT_NEAR(f.x() + f.width() / 2.0, screen.center().x(), 1.0);
-        EXPECT_NEAR(f.y() + f.height() / 2.0, screen.center().y(), 1.0);
+        EXPECT_NEAR(outer.center().x(), screen.center().x(), 1.0);
+        EXPECT_NEAR(outer.center().y(), screen.center().y(), 1.0);
         EXPECT_TRUE(f.amnUpload->playing());
         EXPECT_FALSE(f.Canceled());
         f.Unload();
@@ -63,6 +66,25 @@ TEST(ProgressWindow, TextsButtonAndSizeFollowTheActivity) {
     EXPECT_EQ(f.lblUpload->text(), "Now Uploading");
     EXPECT_TRUE(f.cmdUpload->isVisible());
     f.Unload();
+}
+
+// The window's size is that of its outer frame: the inside is smaller by the frame the
+// platform draws around it (none offscreen).
+TEST(ProgressWindow, TheSizeIsTheOuterFramesWhereThereIsOne) {
+    const struct {
+        bool withButton;
+        QSize frame, inside;
+    } cases[] = {
+        {false, {0, 0}, {Width, HeightWithout}},
+        {true, {0, 0}, {Width, HeightWith}},
+        {false, {8, 31}, {Width - 8, HeightWithout - 31}},
+        {true, {2, 26}, {Width - 2, HeightWith - 26}},
+        {true, {400, 200}, {0, 0}},  // no inside to speak of
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.frame.width() * 1000 + c.frame.height());
+        EXPECT_EQ(FrmUpload::InsideSize(c.withButton, c.frame), c.inside);
+    }
 }
 
 TEST(ProgressWindow, CancelStopsTheLinkAndTheNextLoadStartsClean) {
