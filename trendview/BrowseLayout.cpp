@@ -68,12 +68,13 @@ BrowsePanel LayOutBrowsePanel(const BrowsePanelInput& in) {
     if (in.browseCols >= 2 && in.browseCols <= 8) {
         out.browseColWidths.assign(static_cast<size_t>(in.browseCols), std::nullopt);
         const std::vector<double>& f = shares[static_cast<size_t>(in.browseCols - 2)];
+        const double inside = t.width - in.browseInsideMargin;
         for (size_t c = 0; c < f.size() && c < out.browseColWidths.size(); ++c)
-            out.browseColWidths[c] = whole(f[c] * t.width);
+            out.browseColWidths[c] = whole(f[c] * inside);
     }
     if (in.summaryVisible && in.summaryCols >= 1) {
         out.summaryColWidths.assign(static_cast<size_t>(in.summaryCols), std::nullopt);
-        const double width = out.vfgSummary->width;
+        const double width = out.vfgSummary->width - in.summaryInsideMargin;
         if (in.summaryCols >= 2) out.summaryColWidths[0] = whole(0.29 * width);
         for (int c = 1; c <= in.summaryCols - 2; ++c)
             out.summaryColWidths[static_cast<size_t>(c)] = whole(0.14 * width);

@@ -21,6 +21,9 @@ struct BrowsePanelInput {
     bool summaryVisible = false;
     int browseCols = 0, summaryCols = 0;
     std::vector<double> eightColumnShares;
+    // How much narrower each grid's inside is than the grid (its border, a vertical scroll
+    // bar): the columns' shares are of the inside.
+    double browseInsideMargin = 0, summaryInsideMargin = 0;
 };
 
 // Where everything goes: the view options and "Event Only" on the top row, the summary (while

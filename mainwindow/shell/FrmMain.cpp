@@ -103,6 +103,25 @@ FrmMain::FrmMain(WindowServices services, QWidget* parent)
 
     cmdInst.onClicked(this,
                       [this](int index) { guarded([this, index] { cmdInst_Click(index); }); });
+    // A grid's columns are shares of its inside: a vertical scroll bar that comes or goes
+    // lays the window out again, once the grid has settled.
+    for (const char* name : LaidOutGrids)
+        connect(registry_.get<platform::FlexGrid>(QString::fromLatin1(name)),
+                &platform::FlexGrid::clientWidthChanged, this, [this] {
+                    if (relayoutPending_) return;
+                    relayoutPending_ = true;
+                    QMetaObject::invokeMethod(
+                        this,
+                        [this] {
+                            relayoutPending_ = false;
+                            try {
+                                Form_Resize();
+                            } catch (const std::exception& e) {
+                                qWarning("Layout: %s", e.what());
+                            }
+                        },
+                        Qt::QueuedConnection);
+                });
     connect(qApp, &QGuiApplication::commitDataRequest, this, &FrmMain::sessionCommitData);
 
     // The link waits through the window's pump; its events, the progress window and the
@@ -487,7 +506,9 @@ void FrmMain::readLayoutState() {
     geometry_.setVisible(QStringLiteral("fraOption"), 1, !setPage->fraOption[1]->isHidden());
     for (const char* name : LaidOutGrids) {
         const QString grid = QString::fromLatin1(name);
-        geometry_.setCols(grid, registry_.get<platform::FlexGrid>(grid)->Cols());
+        const platform::FlexGrid* flexGrid = registry_.get<platform::FlexGrid>(grid);
+        geometry_.setCols(grid, flexGrid->Cols());
+        geometry_.setInsideMargin(grid, twips(flexGrid->width()) - flexGrid->ClientWidth());
     }
 }
 

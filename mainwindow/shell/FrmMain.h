@@ -230,6 +230,7 @@ class FrmMain : public QMainWindow,
     LayoutModel geometry_;
     bool loaded_ = false;
     bool layingOut_ = false;
+    bool relayoutPending_ = false;
     bool placed_ = false;
     bool unloaded_ = false;
 };

@@ -45,6 +45,15 @@ void LayoutModel::setColumnWidth(const QString& grid, int column, double twips) 
     widths_[grid][column] = twips;
 }
 
+double LayoutModel::insideMargin(const QString& grid) const {
+    const auto it = insideMargins_.find(grid);
+    return it == insideMargins_.end() ? 0 : it->second;
+}
+
+void LayoutModel::setInsideMargin(const QString& grid, double twips) {
+    insideMargins_[grid] = twips;
+}
+
 namespace {
 
 using platform::TwipsRect;
@@ -67,6 +76,9 @@ class Pass {
 
   private:
     TwipsRect& r(const QString& name, int index = -1) { return m_.rect(name, index); }
+    // The width a grid's columns share: its inside, so that columns that add up to the whole
+    // need no scrolling sideways.
+    double inside(const QString& grid) { return r(grid).width - m_.insideMargin(grid); }
     // One combined move: left and top always, width and height only where given.
     void move(const QString& name, int index, double left, double top, Size width = {},
               Size height = {}) {
@@ -168,7 +180,7 @@ void Pass::instrumentPage(const TwipsRect& p) {
     move(sensor, -1, 120, f.top + f.height + 120, p.width - 240, p.height - f.top - f.height - 360);
 
     if (in_.language == QLatin1String("EN") || in_.language == QLatin1String("JP")) {
-        const double g = r(vfgInst).width;
+        const double g = inside(vfgInst);
         const int n = m_.cols(vfgInst);
         if (n == 5 || n == 6) {
             const double shares[] = {0.19, 0.25, 0.12, 0.12, 0.12};
@@ -176,7 +188,7 @@ void Pass::instrumentPage(const TwipsRect& p) {
                 colWidth(vfgInst, c, g * shares[c]);
         }
     }
-    const double g = r(sensor).width;
+    const double g = inside(sensor);
     const int n = m_.cols(sensor);
     colWidth(sensor, 0, g * 0.25);
     for (int c = 1; c <= n - 1; ++c)
@@ -194,9 +206,10 @@ void Pass::calibrationHistoryPage(const TwipsRect& p) {
     move(grid, -1, 60, o.top + o.height + 60, p.width - 120, p.height - o.top - o.height - 120);
     const TwipsRect g = r(grid);
     const int n = m_.cols(grid);
-    colWidth(grid, 0, g.width * 0.06);
+    const double columns = inside(grid);
+    colWidth(grid, 0, columns * 0.06);
     for (int c = 1; c <= n - 1; ++c)
-        colWidth(grid, c, g.width * 0.94 / (n - 1));
+        colWidth(grid, c, columns * 0.94 / (n - 1));
     move(QStringLiteral("cmdLastCal"), -1, g.left + g.width - g.width * 0.142, 240, g.width * 0.142,
          o.height);
 }
@@ -231,7 +244,7 @@ void Pass::settingsPage(const TwipsRect& p) {
     }
     move(grid, -1, 120, f0.top + f0.height + 120, p.width - 240,
          p.height - f0.top - f0.height - 360);
-    const double g = r(grid).width;
+    const double g = inside(grid);
     const int n = m_.cols(grid);
     std::optional<std::pair<double, double>> shares;
     if (in_.language == QLatin1String("EN")) shares = {{0.15, 0.85}};
@@ -243,7 +256,7 @@ void Pass::settingsPage(const TwipsRect& p) {
         colWidth(grid, n - 1, 100);
     }
     for (int c = 0; c < 3; ++c)
-        colWidth(cal, c, r(cal).width * 0.3);
+        colWidth(cal, c, inside(cal) * 0.3);
 }
 
 void Pass::dataPage(const TwipsRect& p) {
@@ -276,6 +289,8 @@ void Pass::dataPage(const TwipsRect& p) {
     panel.browseCols = m_.cols(browse);
     panel.summaryCols = m_.cols(summary);
     panel.eightColumnShares = {0.07, 0.19, 0.08, 0.14, 0.14, 0.14, 0.14};
+    panel.browseInsideMargin = m_.insideMargin(browse);
+    panel.summaryInsideMargin = m_.insideMargin(summary);
     const trendview::BrowsePanel b = trendview::LayOutBrowsePanel(panel);
     const auto place = [this](const QString& name, int index, const TwipsRect& rect) {
         move(name, index, rect.left, rect.top, rect.width, rect.height);
@@ -314,7 +329,7 @@ void Pass::libraryPage(const TwipsRect& p) {
     move(QStringLiteral("cmdDetail"), -1, (0.48 * g.width) / 2 + (t.left + t.width + 180),
          g.top + g.height + 240, 0.48 * g.width, p.height - g.top - g.height - 480);
 
-    const double w = g.width;
+    const double w = inside(grid);
     switch (m_.cols(grid)) {
         case 2:
             colWidth(grid, 0, 0.3 * w);

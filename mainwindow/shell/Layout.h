@@ -28,6 +28,10 @@ class LayoutModel {
     // The widths the last pass gave a grid's columns (rounded twips), by column.
     std::map<int, double> columnWidths(const QString& grid) const;
     void setColumnWidth(const QString& grid, int column, double twips);
+    // How much narrower a grid's inside, where its columns go, is than the grid: its border
+    // and a vertical scroll bar while one shows. The columns' shares are of the inside.
+    double insideMargin(const QString& grid) const;
+    void setInsideMargin(const QString& grid, double twips);
 
     const std::map<ControlKey, platform::TwipsRect>& rects() const { return rects_; }
 
@@ -36,6 +40,7 @@ class LayoutModel {
     std::map<ControlKey, bool> visible_;
     std::map<QString, int> cols_;
     std::map<QString, std::map<int, double>> widths_;
+    std::map<QString, double> insideMargins_;
 };
 
 struct LayoutInput {

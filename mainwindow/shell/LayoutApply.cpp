@@ -6,6 +6,26 @@
 
 namespace shell {
 
+namespace {
+
+// Columns that add up to the grid's inside must not need scrolling sideways after all: not
+// through the rounding to whole pixels, nor through a column the layout leaves alone that was
+// sized for another table or another width. The last column shown gives up what is missing.
+void keepColumnsInside(platform::FlexGrid& grid) {
+    if (grid.ExtendLastCol()) return;  // the last column takes what is there
+    int total = 0, last = -1;
+    for (int c = 0; c < grid.Cols(); ++c) {
+        if (grid.ColHidden(c)) continue;
+        total += grid.ColWidth(c);
+        last = c;
+    }
+    const int excess = total - grid.ClientWidth();
+    if (last < 0 || excess <= 0) return;
+    grid.setColWidth(last, std::max(0, grid.ColWidth(last) - excess));
+}
+
+}  // namespace
+
 void ApplyLayout(const LayoutModel& model, const LayoutResult& result,
                  const mainwindow::ControlRegistry& controls) {
     for (const auto& [key, rect] : model.rects()) {
@@ -20,6 +40,7 @@ void ApplyLayout(const LayoutModel& model, const LayoutResult& result,
         auto* flexGrid = controls.get<platform::FlexGrid>(grid);
         for (const auto& [column, width] : widths)
             flexGrid->setColWidth(column, static_cast<int>(width));
+        keepColumnsInside(*flexGrid);
     }
 }
 

@@ -6,6 +6,7 @@
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
@@ -49,6 +50,8 @@ FlexGrid::FlexGrid(QWidget* parent) : QWidget(parent), model_(new FlexGridModel(
         surface->installEventFilter(this);
     }
     view_->installEventFilter(this);  // keys that start an edit
+    connect(view_->verticalScrollBar(), &QScrollBar::rangeChanged, this,
+            [this] { noteClientWidth(); });
     connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
                 if (!current.isValid()) return;
@@ -215,6 +218,30 @@ void FlexGrid::setColWidth(int col, int twips) {
     if (!model_->batching()) view_->applyColumn(col);
 }
 
+int FlexGrid::clientWidthPixels() const {
+    // The grid's own width: the table follows it only once the grid is shown. Whether the
+    // vertical scroll bar is needed by its range, which follows the rows at once: the bar
+    // itself shows or hides a moment later.
+    const QScrollBar* bar = view_->verticalScrollBar();
+    const bool scrolls = view_->verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOn ||
+                         (view_->verticalScrollBarPolicy() == Qt::ScrollBarAsNeeded &&
+                          bar->maximum() > bar->minimum());
+    const int scrollBar = scrolls ? bar->sizeHint().width() : 0;
+    return std::max(0, width() - 2 * view_->frameWidth() - scrollBar);
+}
+
+void FlexGrid::noteClientWidth() {
+    const int margin = width() - clientWidthPixels();
+    if (margin == clientMargin_) return;
+    const bool told = clientMargin_ >= 0;
+    clientMargin_ = margin;
+    if (told) emit clientWidthChanged();
+}
+
+int FlexGrid::ClientWidth() const {
+    return toTwips(clientWidthPixels());
+}
+
 bool FlexGrid::ExtendLastCol() const {
     return view_->horizontalHeader()->stretchLastSection();
 }
@@ -366,6 +393,7 @@ QAbstractItemModel* FlexGrid::model() const {
 bool FlexGrid::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     if (editor_ && watched == editor_) return editorEvent(event);
+    if (watched == view_->viewport() && type == QEvent::Resize) noteClientWidth();
     if (watched == view_ && type == QEvent::KeyPress && editable_ && !editor_) {
         // F2 or a character starts an edit of the current cell; the character goes in.
         auto* key = static_cast<QKeyEvent*>(event);

@@ -84,6 +84,9 @@ class FlexGrid : public QWidget, public CellTable {
     void setColWidth(int col, int twips);
     int RowHeight(int row) const;
     void setRowHeight(int row, int twips);
+    // The width the columns have without scrolling sideways: the grid's width less its border
+    // and a vertical scroll bar while one shows. Twips.
+    int ClientWidth() const;
     // The last column widens to fill the grid's width (the others keep theirs).
     bool ExtendLastCol() const;
     void setExtendLastCol(bool extend);
@@ -180,6 +183,9 @@ class FlexGrid : public QWidget, public CellTable {
     void clicked();
     void mouseMoved(int row, int col);
     void mousePressed(Qt::MouseButton button, int row, int col);
+    // ClientWidth changed otherwise than with the grid's own width: a vertical scroll bar came
+    // or went.
+    void clientWidthChanged();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -191,6 +197,9 @@ class FlexGrid : public QWidget, public CellTable {
     // Tells RowColChange when the current cell is not the one last told.
     void noteCurrentCell();
     void applyCursor();
+    int clientWidthPixels() const;
+    // Tells clientWidthChanged when the border and scroll bar take another share of the width.
+    void noteClientWidth();
 
     FlexGridModel* model_;
     FlexGridView* view_;
@@ -212,6 +221,8 @@ class FlexGrid : public QWidget, public CellTable {
     bool editorEvent(QEvent* event);
     // The current cell last told through RowColChange.
     std::pair<int, int> toldCell_{-1, -1};
+    // What the grid's border and scroll bar took of its width when last told.
+    int clientMargin_ = -1;
 };
 
 }  // namespace platform

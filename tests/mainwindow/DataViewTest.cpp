@@ -4,6 +4,7 @@
 
 #include "core/ModMain.h"
 #include "runtime/Color.h"
+#include "tests/mainwindow/GridRoom.h"
 #include "tests/mainwindow/StoredWindow.h"
 #include "tests/support/InstrumentWindow.h"
 #include "tests/support/Pictures.h"
@@ -223,5 +224,39 @@ TEST(DataView, Pictures) {
         w.settle();
         testsupport::savePicture(*w.window,
                                  QStringLiteral("frmMain-dataview-alarmevents-%1").arg(suffix));
+    }
+}
+
+// The power events' columns fit the table's inside: no scroll bar sideways, at every size,
+// opened at that size or laid out again when the window changes size. (Their last column keeps
+// the width the table before gave it.)
+TEST(DataView, PowerEventsNeedNoScrollingSideways) {
+    using testsupport::sideways;
+    using testsupport::WindowSizes;
+    for (auto language :
+         {platform::StringTable::Language::English, platform::StringTable::Language::Japanese}) {
+        const testsupport::LanguageScope scope(language);
+        const QString suffix = language == platform::StringTable::Language::English ? "en" : "ja";
+        SCOPED_TRACE(suffix.toStdString());
+        StoredWindow w;
+        const platform::FlexGrid& table = *w.page().vfgBrowse;
+        for (const QSize size : WindowSizes) {
+            SCOPED_TRACE(size.width());
+            w.window->resize(size);
+            w.settle();
+            w.open(1);
+            w.open(7);
+            ASSERT_EQ(table.Cols(), 3);
+            EXPECT_FALSE(sideways(table).scrollBar);
+            EXPECT_GE(sideways(table).room, 0);
+        }
+        testsupport::savePicture(*w.window, "frmMain-dataview-powerevents-" + suffix);
+        for (const QSize size : {WindowSizes[1], WindowSizes[0]}) {
+            SCOPED_TRACE(size.width());
+            w.window->resize(size);
+            w.settle();
+            EXPECT_FALSE(sideways(table).scrollBar);
+            EXPECT_GE(sideways(table).room, 0);
+        }
     }
 }

@@ -6,6 +6,7 @@
 #include "core/CalDue.h"
 #include "mainwindow/library/FrmPassword.h"
 #include "runtime/Color.h"
+#include "tests/mainwindow/GridRoom.h"
 #include "tests/mainwindow/LibraryWindow.h"
 #include "tests/support/Pictures.h"
 
@@ -171,6 +172,39 @@ TEST(LastCalibration, AnEmptyListIsToldAndTheStartUpFillsNothing) {
     EXPECT_TRUE(w.rig.dialogs.messages.empty());
     w.window->cmdInst_Click(3);
     EXPECT_EQ(w.rig.dialogs.messages.size(), 1u);
+}
+
+// Both lists fill the grid's inside without scrolling sideways, at every window size.
+TEST(LastCalibration, NoScrollingSidewaysInEitherView) {
+    CalibrationWindow w;
+    w.storeFour();
+    w.window->cmdInst_Click(3);
+    w.settle();
+    for (const QSize size : testsupport::WindowSizes) {
+        for (const int view : {0, 1, 0}) {
+            SCOPED_TRACE(
+                QStringLiteral("%1 wide, view %2").arg(size.width()).arg(view).toStdString());
+            w.window->resize(size);
+            w.view(view);
+            const testsupport::Sideways s = testsupport::sideways(w.hist());
+            EXPECT_FALSE(s.scrollBar);
+            EXPECT_GE(s.room, 0);
+            EXPECT_LE(s.room, 3);  // no more than rounding leaves free
+        }
+    }
+    // A list longer than the grid: the columns share what the vertical scroll bar leaves.
+    for (int i = 0; i < 60; ++i)
+        w.addLatest(qPrintable(QStringLiteral("S%1").arg(i)), "U", Now, 10, true);
+    for (const int view : {1, 0}) {
+        SCOPED_TRACE(view);
+        w.view(view);
+        w.settle();
+        EXPECT_TRUE(w.hist().findChild<QTableView*>()->verticalScrollBar()->isVisible());
+        const testsupport::Sideways s = testsupport::sideways(w.hist());
+        EXPECT_FALSE(s.scrollBar);
+        EXPECT_GE(s.room, 0);
+        EXPECT_LE(s.room, 3);
+    }
 }
 
 TEST(LastCalibration, Pictures) {

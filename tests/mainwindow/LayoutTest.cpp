@@ -440,6 +440,23 @@ TEST(Layout, DataTableColumnsForEveryCount) {
     EXPECT_EQ(m.columnWidths("vfgBrowse"), widths({{0, 1000}, {1, 3000}, {2, 2000}, {3, 2000}}));
 }
 
+// The shares are of the grid's inside: its width less its border and a vertical scroll bar.
+TEST(Layout, ColumnSharesAreOfTheGridsInside) {
+    LayoutModel m = pageModel(3);
+    m.setCols("vfgBrowse", 3);
+    m.setInsideMargin("vfgBrowse", 30);
+    layOutDataPage(m, {true, false, false}, 10240, 6000);
+    EXPECT_EQ(m.columnWidths("vfgBrowse"), widths({{0, 2891}, {1, 3539}}));  // of 9970
+
+    LayoutModel h = pageModel(4);
+    h.setCols("vfgHistory", 6);
+    h.setInsideMargin("vfgHistory", 255);
+    FormResizeLayout(windowFor(10120, 6000), h);
+    ASSERT_NEAR(h.rect("vfgHistory").width, 10000, 1e-9);
+    EXPECT_EQ(h.columnWidths("vfgHistory"),
+              widths({{0, 585}, {1, 1832}, {2, 1832}, {3, 1832}, {4, 1832}, {5, 1832}}));
+}
+
 TEST(Layout, SummaryColumnsOnlyWhenTheSummaryShows) {
     for (const bool summary : {true, false}) {
         LayoutModel m = pageModel(3);
