@@ -10,7 +10,9 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QUrl>
+#include <climits>
 #include <cmath>
+#include <limits>
 #include <utility>
 
 #include "runtime/Convert.h"
@@ -50,8 +52,57 @@ QString InsertStatement(const QString& table, const QStringList& columns) {
 
 // ---- result sets -------------------------------------------------------------------------
 
+namespace {
+
+// The range of a Date: the years 100 to 9999.
+constexpr double FirstDay = -657434.0;
+constexpr double DayAfterLast = 2958466.0;
+
+// Text with nothing in it stands for no value, as Null does.
+bool isBlank(const QVariant& v) {
+    return v.typeId() == QMetaType::QString && v.toString().trimmed().isEmpty();
+}
+
+// The number a value holds; nullopt for text that is no number.
+std::optional<double> numberOf(const QVariant& v) {
+    bool ok = false;
+    const double d = v.toDouble(&ok);
+    return ok ? std::optional<double>(d) : std::nullopt;
+}
+
+// The whole number of that range a stored number rounds to (half to even, as the
+// conversions do); nullopt beyond it.
+std::optional<double> roundedWithin(double d, double lowest, double highest) {
+    if (!std::isfinite(d)) return std::nullopt;
+    const double r = rt::RoundHalfEven(d);
+    return r >= lowest && r <= highest ? std::optional<double>(r) : std::nullopt;
+}
+
+}  // namespace
+
 ResultSet::ResultSet(QStringList columns, std::vector<std::vector<QVariant>> rows)
     : columns_(std::move(columns)), rows_(std::move(rows)) {}
+
+ResultSet ResultSet::lenient() && {
+    lenient_ = true;
+    return std::move(*this);
+}
+
+bool ResultSet::unreadableIn(int row) const {
+    const auto first = unreadable_.lower_bound({row, INT_MIN});
+    return first != unreadable_.end() && first->first == row;
+}
+
+bool ResultSet::unreadable(int row, const QString& name) const {
+    return unreadable_.count({row, column(name)}) > 0;
+}
+
+template <class T>
+T ResultSet::unreadableValue(int row, const QString& name, T fallback, int error) const {
+    if (!lenient_) throw rt::RuntimeError(error);
+    unreadable_.insert({row, column(name)});
+    return fallback;
+}
 
 int ResultSet::column(const QString& name) const {
     for (int i = 0; i < columns_.size(); ++i)
@@ -77,38 +128,75 @@ QString ResultSet::text(int row, const QString& name, const QString& fallback) c
 int32_t ResultSet::longValue(int row, const QString& name, int32_t fallback) const {
     const QVariant v = value(row, name);
     if (v.isNull()) return fallback;
+    const std::optional<double> d = numberOf(v);
+    if (!lenient_) return d ? rt::CLng(*d) : fallback;
+    if (isBlank(v)) return fallback;
+    if (const auto r = d ? roundedWithin(*d, INT32_MIN, INT32_MAX) : std::nullopt)
+        return static_cast<int32_t>(*r);
+    return unreadableValue(row, name, fallback, rt::ErrOverflow);
+}
+
+int16_t ResultSet::integer(int row, const QString& name, int16_t fallback) const {
+    const QVariant v = value(row, name);
+    if (v.isNull()) return fallback;
+    const std::optional<double> d = numberOf(v);
+    if (!lenient_) return d ? rt::CInt(*d) : fallback;
+    if (isBlank(v)) return fallback;
+    if (const auto r = d ? roundedWithin(*d, INT16_MIN, INT16_MAX) : std::nullopt)
+        return static_cast<int16_t>(*r);
+    return unreadableValue(row, name, fallback, rt::ErrOverflow);
+}
+
+std::optional<int64_t> ResultSet::wholeNumber(int row, const QString& name) const {
+    const QVariant v = value(row, name);
+    if (v.isNull()) return std::nullopt;
     bool ok = false;
-    const double d = v.toDouble(&ok);
-    return ok ? rt::CLng(d) : fallback;
+    const qlonglong n = v.toLongLong(&ok);
+    if (ok && (v.typeId() != QMetaType::Double || v.toDouble() == static_cast<double>(n)))
+        return static_cast<int64_t>(n);
+    // A whole number kept as a Double, within the range where a Double holds every one.
+    const std::optional<double> d = numberOf(v);
+    if (d && std::isfinite(*d) && std::trunc(*d) == *d && std::abs(*d) <= 9007199254740992.0)
+        return static_cast<int64_t>(*d);
+    return std::nullopt;
 }
 
 double ResultSet::doubleValue(int row, const QString& name, double fallback) const {
     const QVariant v = value(row, name);
     if (v.isNull()) return fallback;
-    bool ok = false;
-    const double d = v.toDouble(&ok);
-    return ok ? d : fallback;
+    const std::optional<double> d = numberOf(v);
+    if (!lenient_) return d ? *d : fallback;
+    if (isBlank(v)) return fallback;
+    if (d && std::isfinite(*d)) return *d;
+    return unreadableValue(row, name, fallback, rt::ErrOverflow);
 }
 
 float ResultSet::single(int row, const QString& name, float fallback) const {
-    return static_cast<float>(doubleValue(row, name, fallback));
+    if (!lenient_) return static_cast<float>(doubleValue(row, name, fallback));
+    const double d = doubleValue(row, name, fallback);
+    if (std::abs(d) <= std::numeric_limits<float>::max()) return static_cast<float>(d);
+    return unreadableValue(row, name, fallback, rt::ErrOverflow);
 }
 
 bool ResultSet::boolean(int row, const QString& name, bool fallback) const {
     const QVariant v = value(row, name);
     if (v.isNull()) return fallback;
-    bool ok = false;
-    const double d = v.toDouble(&ok);
-    return ok ? d != 0.0 : fallback;
+    const std::optional<double> d = numberOf(v);
+    if (!lenient_) return d ? *d != 0.0 : fallback;
+    if (isBlank(v)) return fallback;
+    if (d) return *d != 0.0;
+    return unreadableValue(row, name, fallback, rt::ErrTypeMismatch);
 }
 
 rt::OleDate ResultSet::date(int row, const QString& name, rt::OleDate fallback) const {
     const QVariant v = value(row, name);
     if (v.isNull()) return fallback;
     if (const auto d = dateOfDbText(v.toString())) return *d;
-    bool ok = false;
-    const double days = v.toDouble(&ok);
-    return ok ? rt::OleDate(days) : fallback;
+    const std::optional<double> days = numberOf(v);
+    if (!lenient_) return days ? rt::OleDate(*days) : fallback;
+    if (isBlank(v)) return fallback;
+    if (days && *days >= FirstDay && *days < DayAfterLast) return rt::OleDate(*days);
+    return unreadableValue(row, name, fallback, rt::ErrOverflow);
 }
 
 // ---- waiting for a locked database -------------------------------------------------------

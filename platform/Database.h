@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <optional>
+#include <set>
+#include <utility>
 #include <vector>
 
 #include "runtime/OleDate.h"
@@ -48,6 +51,17 @@ class ResultSet {
     ResultSet() = default;
     ResultSet(QStringList columns, std::vector<std::vector<QVariant>> rows);
 
+    // The same rows read leniently, as what a download stored is read to be shown: a value
+    // that the getter's type cannot hold (a number beyond its range, an infinite number, text
+    // that is no number or date) gives the getter's fallback instead of raising, and is
+    // remembered as unreadable. Otherwise a number beyond a Long or an Integer raises
+    // error 6, as the conversion does.
+    ResultSet lenient() &&;
+    // Whether a lenient getter met a value it could not read: anywhere, in one cell.
+    bool anyUnreadable() const { return !unreadable_.empty(); }
+    bool unreadableIn(int row) const;
+    bool unreadable(int row, const QString& column) const;
+
     int rowCount() const { return static_cast<int>(rows_.size()); }
     int columnCount() const { return static_cast<int>(columns_.size()); }
     QStringList columns() const { return columns_; }
@@ -57,14 +71,25 @@ class ResultSet {
     QVariant value(int row, const QString& column) const;
     QString text(int row, const QString& column, const QString& fallback = QString()) const;
     int32_t longValue(int row, const QString& column, int32_t fallback = 0) const;
+    // A Long column read into an Integer (decimal places, sampling flags).
+    int16_t integer(int row, const QString& column, int16_t fallback = 0) const;
+    // A whole number as stored, 64 bits wide (a key); nullopt for Null, a missing column or
+    // a value that is no whole number.
+    std::optional<int64_t> wholeNumber(int row, const QString& column) const;
     double doubleValue(int row, const QString& column, double fallback = 0.0) const;
     float single(int row, const QString& column, float fallback = 0.0f) const;
     bool boolean(int row, const QString& column, bool fallback = false) const;
     rt::OleDate date(int row, const QString& column, rt::OleDate fallback = rt::OleDate()) const;
 
   private:
+    // The fallback of a lenient getter for a value it cannot read; a strict one raises `error`.
+    template <class T>
+    T unreadableValue(int row, const QString& column, T fallback, int error) const;
+
     QStringList columns_;
     std::vector<std::vector<QVariant>> rows_;
+    bool lenient_ = false;
+    mutable std::set<std::pair<int, int>> unreadable_;  // row, column
 };
 
 // A statement that finds the database locked by another program waits for it in short slices,

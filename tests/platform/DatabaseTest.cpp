@@ -182,6 +182,69 @@ TEST_F(DatabaseFile, ValuesRoundTripThroughBoundParameters) {
               2);
 }
 
+TEST_F(DatabaseFile, StoredValuesBeyondTheirTypeAreUnreadableWhenReadLeniently) {
+    const Database db = Database::open(path());
+    // Each stored value as the lenient getter of its type reads it, with the fallback 7 (a
+    // date: day 7) when it cannot be read; the strict getters raise error 6 or keep to the
+    // fallback as before.
+    struct Case {
+        const char* stored;  // an SQL literal
+        const char* as;
+        double read;
+        bool unreadable;
+        int strictError;  // 0: the strict getter reads it too
+    };
+    const std::vector<Case> cases = {
+        {"2147483647", "long", 2147483647, false, 0},
+        {"2147483648", "long", 7, true, rt::ErrOverflow},
+        {"-4294967296", "long", 7, true, rt::ErrOverflow},
+        {"1e300", "long", 7, true, rt::ErrOverflow},
+        {"'12'", "long", 12, false, 0},
+        {"'abc'", "long", 7, true, 0},
+        {"' '", "long", 7, false, 0},
+        {"32767", "integer", 32767, false, 0},
+        {"70000", "integer", 7, true, rt::ErrOverflow},
+        {"3.4e38", "single", 3.4e38f, false, 0},
+        {"1e300", "single", 7, true, 0},
+        {"9e999", "double", 7, true, 0},
+        {"'x'", "boolean", 7, true, 0},
+        {"45000.5", "date", 45000.5, false, 0},
+        {"1e300", "date", 7, true, 0},
+        {"'2026-13-45 00:00:00'", "date", 7, true, 0},
+    };
+    int seqNo = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.stored) + " as " + c.as);
+        db.exec(QStringLiteral("Insert Into Log_head (SeqNo, Gas1Full) Values (%1, %2)")
+                    .arg(++seqNo)
+                    .arg(QString::fromLatin1(c.stored)));
+        const QString sql = QStringLiteral("Select * From Log_head Where SeqNo = %1").arg(seqNo);
+        const QString as = QString::fromLatin1(c.as);
+        const auto read = [&as](const platform::ResultSet& r) -> double {
+            if (as == "long") return r.longValue(0, "Gas1Full", 7);
+            if (as == "integer") return r.integer(0, "Gas1Full", 7);
+            if (as == "single") return r.single(0, "Gas1Full", 7);
+            if (as == "double") return r.doubleValue(0, "Gas1Full", 7);
+            if (as == "boolean") return r.boolean(0, "Gas1Full", true) ? 7 : 0;
+            return r.date(0, "Gas1Full", rt::OleDate(7)).value();
+        };
+        const platform::ResultSet lenient = db.query(sql).lenient();
+        EXPECT_EQ(read(lenient), c.read);
+        EXPECT_EQ(lenient.unreadable(0, "Gas1Full"), c.unreadable);
+        EXPECT_EQ(lenient.unreadableIn(0), c.unreadable);
+        EXPECT_EQ(lenient.anyUnreadable(), c.unreadable);
+        EXPECT_FALSE(lenient.unreadable(0, "Names"));
+        const platform::ResultSet strict = db.query(sql);
+        EXPECT_EQ(errorOf([&] { read(strict); }), c.strictError);
+        EXPECT_FALSE(strict.anyUnreadable());
+    }
+    // A key is read whole, however large.
+    db.exec("Insert Into Log_head (SeqNo) Values (4294967296)");
+    const platform::ResultSet keys = db.query("Select SeqNo From Log_head Where SeqNo > 100");
+    EXPECT_EQ(keys.wholeNumber(0, "SeqNo"), std::optional<int64_t>(4294967296LL));
+    EXPECT_EQ(keys.wholeNumber(0, "Nothing"), std::nullopt);
+}
+
 TEST_F(DatabaseFile, EmptyTextsBindAsEmptyTextAndOnlyNullptrAsNull) {
     const Database db = Database::open(path());
     const struct {
