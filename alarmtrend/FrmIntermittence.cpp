@@ -14,6 +14,7 @@
 
 #include "core/LogTexts.h"
 #include "core/ModMain.h"
+#include "core/StoredDamage.h"
 #include "platform/Twips.h"
 #include "platform/gui/Fonts.h"
 #include "platform/gui/Geometry.h"
@@ -113,7 +114,15 @@ FrmIntermittence::FrmIntermittence(MainWindowView& main, TrendWindowServices ser
 FrmIntermittence::~FrmIntermittence() = default;
 
 void FrmIntermittence::ShowModal() {
-    Form_Load();
+    {
+        // What the trend's loading found damaged is told once, before the window opens with
+        // the rest.
+        core::DamageFindings findings;
+        Form_Load();
+        const QString damage = findings.take();
+        if (!damage.isEmpty())
+            services_.dialogs.message(damage, core::DamageTitle(), platform::MsgIcon::Exclamation);
+    }
     exec();
 }
 

@@ -1,8 +1,10 @@
 #include <QFileInfo>
+#include <QScopeGuard>
 
 #include "core/ClsInstrument.h"
 #include "core/ModMain.h"
 #include "core/SerialLog.h"
+#include "core/StoredDamage.h"
 #include "platform/Database.h"
 #include "runtime/Convert.h"
 #include "runtime/RuntimeError.h"
@@ -13,14 +15,18 @@ namespace core {
 void clsInstrument::LoadDatabase(int32_t seqNo) {
     if (!QFileInfo::exists(DatabasePath())) return;
     const platform::Database db = platform::Database::open(DatabasePath());
+    // What cannot be read is left as when nothing is stored, and the download is told
+    // damaged; the rest loads.
     const platform::ResultSet r =
-        db.query(QStringLiteral("Select * From Log_Head Where SeqNo=?;"), {seqNo});
+        db.query(QStringLiteral("Select * From Log_Head Where SeqNo=?;"), {seqNo}).lenient();
     if (r.rowCount() == 0) return;
+    const auto told = qScopeGuard([&r] {
+        if (r.anyUnreadable()) NoteDamagedDownload(r.text(0, QStringLiteral("Names")));
+    });
     // Straight into the fields: loading a stored header raises no change flag.
     userID_ = EmptyToAsterisk(r.text(0, QStringLiteral("UserID"), QStringLiteral("*")));
     serialNo_ = EmptyToAsterisk(r.text(0, QStringLiteral("SerialNo"), QStringLiteral("*")));
-    const QString interval = rt::Trim(r.text(0, QStringLiteral("Interval"), QStringLiteral("0")));
-    intervals_ = rt::CInt(interval);
+    intervals_ = r.integer(0, QStringLiteral("Interval"), 0);
     for (int g = 0; g < GasCount; ++g) {
         const auto column = [g](const char* suffix) {
             return QStringLiteral("Gas%1").arg(g + 1) + QLatin1String(suffix);
@@ -28,7 +34,7 @@ void clsInstrument::LoadDatabase(int32_t seqNo) {
         GasChannel& gas = gas_[g];
         gas.GasName = EmptyToAsterisk(r.text(0, column("Name"), QStringLiteral("*")));
         gas.GasDesit = r.single(0, column("Desit"), 0.0f);
-        gas.GasPoint = rt::CInt(r.longValue(0, column("Point"), 0));
+        gas.GasPoint = r.integer(0, column("Point"), 0);
         gas.GasUnit = r.text(0, column("Unit"), QStringLiteral(" "));
         gas.GasFullScale = r.single(0, column("Full"), 0.0f);
         gas.GasEnabled = r.boolean(0, column("Enable"), true);

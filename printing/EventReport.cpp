@@ -1,6 +1,9 @@
+#include <QScopeGuard>
+
 #include "core/GasCommon.h"
 #include "core/LogTexts.h"
 #include "core/ModMain.h"
+#include "core/StoredDamage.h"
 #include "platform/Database.h"
 #include "printing/FrmPrint.h"
 #include "runtime/Format.h"
@@ -15,16 +18,24 @@ QString res(int id) {
     return core::LoadResText(id);
 }
 
+// A value that cannot be read (the sets are read leniently) prints as an empty cell.
+QString unlessUnreadable(const platform::ResultSet& rows, int row, const char* field,
+                         const QString& text) {
+    return rows.unreadable(row, QString::fromLatin1(field)) ? QString() : text;
+}
+
 QString generalDate(const platform::ResultSet& rows, int row, const char* field) {
-    return rows.isNull(row, QString::fromLatin1(field))
-               ? QString()
-               : rt::GeneralDate(rows.date(row, QString::fromLatin1(field)));
+    if (rows.isNull(row, QString::fromLatin1(field))) return QString();
+    const QString text = rt::GeneralDate(rows.date(row, QString::fromLatin1(field)));
+    return unlessUnreadable(rows, row, field, text);
 }
 
 // A Float field as its shortest decimal (100, 20.9); Null as an empty cell.
 QString floatText(const platform::ResultSet& rows, int row, const char* field) {
     const QString name = QString::fromLatin1(field);
-    return rows.isNull(row, name) ? QString() : rt::Variant(rows.single(row, name)).toText();
+    if (rows.isNull(row, name)) return QString();
+    const QString text = rt::Variant(rows.single(row, name)).toText();
+    return unlessUnreadable(rows, row, field, text);
 }
 
 }  // namespace
@@ -39,7 +50,7 @@ void FrmPrint::PrintEventReport(graph::GraphSurface& target) {
 
     const platform::Database db = platform::Database::open(s_.paths.database());
     const platform::ResultSet head =
-        db.query(QStringLiteral("Select * From Log_Head Where SeqNo = ?"), {SeqNo});
+        db.query(QStringLiteral("Select * From Log_Head Where SeqNo = ?"), {SeqNo}).lenient();
     const bool found = head.rowCount() > 0;
     const int32_t relNo = found ? head.longValue(0, QStringLiteral("SeqNo")) : 0;
     const auto field = [&](const char* name) {
@@ -91,7 +102,11 @@ void FrmPrint::PrintEventReport(graph::GraphSurface& target) {
     const platform::ResultSet rows =
         db.query(QStringLiteral("Select * From %1 Where RelNo = ? Order By Dates DESC")
                      .arg(QString::fromLatin1(kind.table)),
-                 {relNo});
+                 {relNo})
+            .lenient();
+    const auto told = qScopeGuard([&] {
+        if (head.anyUnreadable() || rows.anyUnreadable()) core::NoteDamagedDownload(field("Names"));
+    });
     const int count = rows.rowCount();
     // The table's heading and rows: the columns are widened first where a cell would not fit
     // (the property block's values, in the third column, move with it).
@@ -103,11 +118,15 @@ void FrmPrint::PrintEventReport(graph::GraphSurface& target) {
             case KindAlarmEvents:
             case KindTroubleEvents:
                 cells << rows.text(i, QStringLiteral("GasName"))
-                      << core::EventCodeText(rows.longValue(i, QStringLiteral("Alarm_Type")));
+                      << unlessUnreadable(
+                             rows, i, "Alarm_Type",
+                             core::EventCodeText(rows.longValue(i, QStringLiteral("Alarm_Type"))));
                 break;
             case KindPowerEvents:
-                cells << (rows.boolean(i, QStringLiteral("Power_Type")) ? QStringLiteral("ON")
-                                                                        : QStringLiteral("OFF"));
+                cells << unlessUnreadable(rows, i, "Power_Type",
+                                          rows.boolean(i, QStringLiteral("Power_Type"))
+                                              ? QStringLiteral("ON")
+                                              : QStringLiteral("OFF"));
                 break;
             default:
                 cells << rows.text(i, QStringLiteral("SensorNo"))

@@ -4,6 +4,7 @@
 #include "core/ClsInstrument.h"
 #include "core/ModMain.h"
 #include "core/SerialLog.h"
+#include "core/StoredDamage.h"
 #include "core/TrendFile.h"
 #include "platform/Database.h"
 #include "records/ClsAlarm.h"
@@ -74,8 +75,10 @@ void clsAlarm::Update() {
 void clsAlarm::ReLoad() {
     if (!QFileInfo::exists(core::DatabasePath())) return;
     const platform::Database db = platform::Database::open(core::DatabasePath());
+    // What cannot be read is left as when nothing is stored, and the download is told
+    // damaged; the rest loads.
     const platform::ResultSet r =
-        db.query(QStringLiteral("Select * From Log_Head Where SeqNo=?;"), {seqNo_});
+        db.query(QStringLiteral("Select * From Log_Head Where SeqNo=?;"), {seqNo_}).lenient();
     if (r.rowCount() > 0) {
         name_ = r.text(0, QStringLiteral("Names"), QStringLiteral("Name None"));
         date_ = r.date(0, QStringLiteral("Dates"), rt::OleDate::now());
@@ -83,11 +86,12 @@ void clsAlarm::ReLoad() {
         serialNo_ =
             core::EmptyToAsterisk(r.text(0, QStringLiteral("SerialNo"), QStringLiteral(" ")));
         interval_ = r.longValue(0, QStringLiteral("Interval"), 0);
-        sampling_ = rt::CInt(r.longValue(0, QStringLiteral("Sampling"), 0));
+        sampling_ = r.integer(0, QStringLiteral("Sampling"), 0);
         folderID_ = r.text(0, QStringLiteral("FolderID"), QStringLiteral("00/00"));
         for (int g = 0; g < 5; ++g)
             LoadTrendGas(r, g, true, gas_[g]);
     }
+    if (r.anyUnreadable()) core::NoteDamagedDownload(name_);
 
     // A missing trend file loads the recording without rows; a longer one fills the 721 rows
     // and is read no further.
@@ -96,15 +100,21 @@ void clsAlarm::ReLoad() {
     if (!QFileInfo::exists(path)) return;
     core::TrendFile file(path, core::TrendFile::Mode::ReadOnly);
     const int32_t n = core::ReadableRecords(file, Rows);
+    // Records that are no samples (a damaged file) are left out, and the file is told.
+    TrendScreen screen;
+    if (r.rowCount() > 0) screen.around = date_;
+    int32_t kept = 0;
     for (int32_t i = 0; i < n; ++i) {
-        const core::TrendRecord record = core::GetTrendRecord(i + 1, file);
-        Row& row = rows_[i];
-        row.rowNo = i;
+        core::TrendRecord record = core::GetTrendRecord(i + 1, file);
+        if (!screen.accept(record)) continue;
+        Row& row = rows_[kept];
+        row.rowNo = kept++;
         row.date = record.time;
         for (int g = 0; g < 5; ++g)
             row.values[g] = record.values[g];
     }
-    dataCount_ = static_cast<int16_t>(n);
+    dataCount_ = static_cast<int16_t>(kept);
+    if (screen.damaged) core::NoteDamagedDownload(name_, path);
 }
 
 }  // namespace records

@@ -6,6 +6,7 @@
 #include "core/ModMain.h"
 #include "core/Schema.h"
 #include "core/SerialLog.h"
+#include "core/StoredDamage.h"
 #include "platform/Database.h"
 #include "records/TrendLines.h"
 #include "runtime/Convert.h"
@@ -258,8 +259,11 @@ void clsHistory::HistoryUpdate() {
 void clsHistory::ReLoad() {
     if (!QFileInfo::exists(core::DatabasePath())) return;
     const platform::Database db = platform::Database::open(core::DatabasePath());
+    // What cannot be read is left as when nothing is stored, and the download is told
+    // damaged; the rest loads.
     const platform::ResultSet head =
-        db.query(QStringLiteral("Select * From Log_Head Where SeqNo=?;"), {seqNo_});
+        db.query(QStringLiteral("Select * From Log_Head Where SeqNo=?;"), {seqNo_}).lenient();
+    const QString name = head.text(0, QStringLiteral("Names"));
     if (head.rowCount() > 0) {
         userID_ =
             core::EmptyToAsterisk(head.text(0, QStringLiteral("UserID"), QStringLiteral("*")));
@@ -275,13 +279,16 @@ void clsHistory::ReLoad() {
             gas.name = head.text(0, column("Name"));
             gas.fullScale = head.single(0, column("Full"), core::CodeNoValue);
             gas.desit = head.single(0, column("Desit"), core::CodeNoValue);
-            gas.point = rt::CInt(head.longValue(0, column("Point"), -101));
+            gas.point = head.integer(0, column("Point"), -101);
             gas.enabled = head.boolean(0, column("Enable"), true);
             gas.unit = head.text(0, column("Unit"));
         }
     }
-    const platform::ResultSet rows = db.query(
-        QStringLiteral("Select * From cHistory Where RelNo = ? Order By Dates DESC;"), {seqNo_});
+    if (head.anyUnreadable()) core::NoteDamagedDownload(name);
+    const platform::ResultSet rows =
+        db.query(QStringLiteral("Select * From cHistory Where RelNo = ? Order By Dates DESC;"),
+                 {seqNo_})
+            .lenient();
     if (rows.rowCount() == 0) return;
     // Rows come newest first; the record holds the newest 301.
     const int count = std::min(rows.rowCount(), Rows);
@@ -296,10 +303,11 @@ void clsHistory::ReLoad() {
             c.before = rows.single(i, column("Before"), core::CodeNoValue);
             c.after = rows.single(i, column("After"), core::CodeNoValue);
             c.gasName = rows.text(i, column("GasName"));
-            c.points = rt::CInt(rows.longValue(i, column("Point"), 0));
+            c.points = rows.integer(i, column("Point"), 0);
         }
     }
     dataCount_ = count;
+    if (rows.anyUnreadable()) core::NoteDamagedDownload(name);
 }
 
 }  // namespace records

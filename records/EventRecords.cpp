@@ -3,8 +3,10 @@
 #include <QFileInfo>
 
 #include "core/ClsInstrument.h"
+#include "core/GasCommon.h"
 #include "core/ModMain.h"
 #include "core/SerialLog.h"
+#include "core/StoredDamage.h"
 #include "platform/Database.h"
 #include "records/TrendLines.h"
 #include "runtime/Convert.h"
@@ -219,8 +221,10 @@ void EventRecord::Update() {
 void EventRecord::ReLoad() {
     if (!QFileInfo::exists(core::DatabasePath())) return;
     const platform::Database db = platform::Database::open(core::DatabasePath());
+    // What cannot be read is left as when nothing is stored, and the download is told
+    // damaged; the rest loads.
     const platform::ResultSet r =
-        db.query(QStringLiteral("Select * From Log_Head Where SeqNo=?;"), {seqNo_});
+        db.query(QStringLiteral("Select * From Log_Head Where SeqNo=?;"), {seqNo_}).lenient();
     if (r.rowCount() == 0) return;
     name_ = r.text(0, QStringLiteral("Names"), QStringLiteral("Name None"));
     date_ = r.date(0, QStringLiteral("Dates"), rt::OleDate::now());
@@ -228,12 +232,18 @@ void EventRecord::ReLoad() {
     serialNo_ = core::EmptyToAsterisk(r.text(0, QStringLiteral("SerialNo"), QStringLiteral(" ")));
     interval_ = r.longValue(0, QStringLiteral("Interval"), 0);
     folderID_ = r.text(0, QStringLiteral("FolderID"), QStringLiteral("00/00"));
+    bool damaged = false;
     for (int g = 0; g < 4; ++g) {
         const QString unit = gas_[g].unit;  // not read back
         LoadTrendGas(r, g, true, gas_[g]);
         gas_[g].unit = unit;
-        if (wholeDesit()) gas_[g].desit = rt::CInt(gas_[g].desit);
+        // A step that is no Integer cannot be read either.
+        if (!wholeDesit()) continue;
+        const std::optional<int16_t> desit = IntegerValue(gas_[g].desit);
+        gas_[g].desit = desit ? *desit : core::CodeNoValue;
+        damaged = damaged || !desit;
     }
+    if (damaged || r.anyUnreadable()) core::NoteDamagedDownload(name_);
 }
 
 // ---- single events -----------------------------------------------------------------------

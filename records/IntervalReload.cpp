@@ -3,9 +3,11 @@
 #include "core/GasCommon.h"
 #include "core/ModMain.h"
 #include "core/SerialLog.h"
+#include "core/StoredDamage.h"
 #include "core/TrendFile.h"
 #include "platform/Database.h"
 #include "records/ClsInterval.h"
+#include "records/TrendLines.h"
 #include "runtime/Convert.h"
 
 namespace records {
@@ -13,9 +15,12 @@ namespace records {
 void clsInterval::ReLoad() {
     if (!QFileInfo::exists(core::DatabasePath())) return;
     const platform::Database db = platform::Database::open(core::DatabasePath());
+    // What cannot be read is left as when nothing is stored, and the download is told
+    // damaged; the rest loads.
     const platform::ResultSet head =
-        db.query(QStringLiteral("Select * From Log_Head Where SeqNo=?;"), {seqNo_});
+        db.query(QStringLiteral("Select * From Log_Head Where SeqNo=?;"), {seqNo_}).lenient();
     if (head.rowCount() > 0) reloadHeader(head);
+    if (head.anyUnreadable()) core::NoteDamagedDownload(name_);
     reloadSamples();
     reloadEvents();
 }
@@ -27,7 +32,7 @@ void clsInterval::reloadHeader(const platform::ResultSet& r) {
     stationID_ = core::EmptyToAsterisk(r.text(0, QStringLiteral("StationID"), QStringLiteral(" ")));
     serialNo_ = core::EmptyToAsterisk(r.text(0, QStringLiteral("SerialNo"), QStringLiteral(" ")));
     interval_ = r.longValue(0, QStringLiteral("Interval"), 0);
-    sampling_ = rt::CInt(r.longValue(0, QStringLiteral("Sampling"), 0));
+    sampling_ = r.integer(0, QStringLiteral("Sampling"), 0);
     folderID_ = r.text(0, QStringLiteral("FolderID"), QStringLiteral("00/00"));
     for (int g = 0; g < 5; ++g)
         LoadTrendGas(r, g, false, gas_[g]);
@@ -45,6 +50,9 @@ void clsInterval::reloadSamples() {
     // last record read ends the recording, in outline mode too.
     const int32_t n = core::ReadableRecords(file, MaxValueRow + 1);
 
+    // Records that are no samples (a damaged file) are left out, and the file is told.
+    TrendScreen screen;
+    if (date_.value() != 0) screen.around = date_;
     int32_t rows = 0;
     core::TrendRecord previous;
     bool previousChanged = false;
@@ -61,7 +69,8 @@ void clsInterval::reloadSamples() {
         ++rows;
     };
     for (int32_t k = 0; k < n; ++k) {
-        const core::TrendRecord record = core::GetTrendRecord(k + 1, file);
+        core::TrendRecord record = core::GetTrendRecord(k + 1, file);
+        if (!screen.accept(record)) continue;
         bool changed;
         if (rows == 0 || k == n - 1) {
             changed = true;
@@ -78,6 +87,7 @@ void clsInterval::reloadSamples() {
         previousChanged = changed;
     }
     dataCount_ = valueCount_ = rows;
+    if (screen.damaged) core::NoteDamagedDownload(name_, path);
 }
 
 void clsInterval::reloadEvents() {
@@ -85,17 +95,25 @@ void clsInterval::reloadEvents() {
     const platform::ResultSet r =
         db.query(QStringLiteral("Select * From Interval_Event Where RelNo=? AND BaseDate=? Order "
                                 "by SeqNo;"),
-                 {seqNo_, date_});
+                 {seqNo_, date_})
+            .lenient();
     if (r.rowCount() == 0) return;
-    const int32_t count = std::min(r.rowCount(), MaxEventRow + 1);
-    for (int32_t i = 0; i < count; ++i) {
-        EventRow& row = eventRow(i);
+    // An event whose time cannot be one of the trend's is left out; what else cannot be read
+    // is none.
+    TrendScreen screen;
+    if (date_.value() != 0) screen.around = date_;
+    int32_t count = 0;
+    for (int32_t i = 0; i < r.rowCount() && count <= MaxEventRow; ++i) {
+        const rt::OleDate date = r.date(i, QStringLiteral("Datetimes"), rt::OleDate::now());
+        if (!screen.acceptTime(date)) continue;
+        EventRow& row = eventRow(count++);
         row.seqNo = r.longValue(i, QStringLiteral("SeqNo"));
-        row.date = r.date(i, QStringLiteral("Datetimes"), rt::OleDate::now());
+        row.date = date;
         for (int g = 0; g < 5; ++g)
             row.codes[g] = r.single(i, QStringLiteral("Gas%1Event").arg(g + 1), core::CodeNoValue);
     }
     eventCount_ = count;
+    if (r.anyUnreadable() || screen.damaged) core::NoteDamagedDownload(name_);
 }
 
 }  // namespace records

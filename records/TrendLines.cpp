@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QStringList>
+#include <cmath>
 
 #include "core/GasCommon.h"
 #include "core/ModMain.h"
@@ -137,7 +138,7 @@ void LoadTrendGas(const platform::ResultSet& r, int g, bool levels, TrendGas& ga
     gas.name = r.text(0, column("Name"));
     gas.fullScale = r.single(0, column("Full"), none);
     gas.desit = r.single(0, column("Desit"), none);
-    gas.point = rt::CInt(r.longValue(0, column("Point"), -101));
+    gas.point = r.integer(0, column("Point"), -101);
     if (levels) {
         gas.warning = r.single(0, column("Warn"), none);
         gas.alarm = r.single(0, column("Alarm"), none);
@@ -224,6 +225,39 @@ QStringList GasColumns(int gas, const QStringList& suffixes) {
     for (const QString& s : suffixes)
         names << QStringLiteral("Gas%1").arg(gas) + s;
     return names;
+}
+
+namespace {
+
+// The range of a Date: the years 100 to 9999.
+constexpr double FirstDay = -657434.0;
+constexpr double DayAfterLast = 2958466.0;
+// How far a sample may lie from its trend's time: 2^30 seconds, so that the seconds between
+// any two samples fit a Long.
+constexpr double FarthestDays = 1073741824.0 / 86400.0;
+// Beyond any reading: a sample is a 16-bit count scaled down, less at most a five-digit full
+// scale.
+constexpr float LargestReading = 1e7f;
+
+}  // namespace
+
+bool TrendScreen::acceptTime(rt::OleDate time) {
+    const double day = time.value();
+    const bool date = std::isfinite(day) && day >= FirstDay && day < DayAfterLast;
+    if (date && !around) around = time;
+    if (date && std::abs(day - around->value()) <= FarthestDays) return true;
+    damaged = true;
+    return false;
+}
+
+bool TrendScreen::accept(core::TrendRecord& record) {
+    if (!acceptTime(record.time)) return false;
+    for (float& value : record.values)
+        if (!std::isfinite(value) || std::abs(value) > LargestReading) {
+            value = core::CodeNoValue;
+            damaged = true;
+        }
+    return true;
 }
 
 }  // namespace records

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "core/Schema.h"
+#include "core/TrendFile.h"
 #include "runtime/OleDate.h"
 #include "runtime/Variant.h"
 
@@ -109,5 +110,21 @@ inline QString OrBlank(const QString& text) {
 using platform::InsertStatement;
 // Gas<n><suffix> for each suffix.
 QStringList GasColumns(int gas, const QStringList& suffixes);
+
+// Tells the records of a stored trend from what a damaged trend file holds instead.
+struct TrendScreen {
+    // The trend's stored time (its start or its alarm); with none, the first sound record's.
+    std::optional<rt::OleDate> around;
+    // Set once a record was not sound.
+    bool damaged = false;
+
+    // False for a record that is no sample of the trend: its time no date, or further from
+    // the trend's time than a trend reaches (the graph counts the seconds from the first
+    // sample as a Long). A reading that is no number, or none an instrument can give,
+    // becomes none (-101).
+    bool accept(core::TrendRecord& record);
+    // The same for the time of an event of the trend.
+    bool acceptTime(rt::OleDate time);
+};
 
 }  // namespace records

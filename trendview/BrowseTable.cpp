@@ -3,6 +3,7 @@
 #include "core/GasCommon.h"
 #include "core/LogTexts.h"
 #include "core/ModMain.h"
+#include "core/StoredDamage.h"
 #include "platform/Database.h"
 #include "records/GasInfo.h"
 #include "runtime/Color.h"
@@ -299,7 +300,23 @@ void historyTable(const records::clsHistory& r, FlexGrid& grid) {
 
 // The download's relation number: its Log_Head row's SeqNo, 0 when the row is missing.
 platform::ResultSet headRow(const platform::Database& db, int32_t seqNo) {
-    return db.query(QStringLiteral("Select * From Log_Head Where SeqNo = ?;"), {seqNo});
+    return db.query(QStringLiteral("Select * From Log_Head Where SeqNo = ?;"), {seqNo}).lenient();
+}
+
+// The rows of a download read to be shown: a value that cannot be read shows empty, and the
+// download is told damaged.
+platform::ResultSet detailRows(const platform::Database& db, const QString& sql, int32_t relation) {
+    return db.query(sql, {relation}).lenient();
+}
+
+Variant unlessUnreadable(const platform::ResultSet& r, int row, const char* column,
+                         const Variant& value) {
+    return r.unreadable(row, QString::fromLatin1(column)) ? Variant(QString()) : value;
+}
+
+void tellUnreadable(const platform::ResultSet& head, const platform::ResultSet& rows) {
+    if (head.anyUnreadable() || rows.anyUnreadable())
+        core::NoteDamagedDownload(head.text(0, QStringLiteral("Names")));
 }
 
 void eventTable(int32_t type, int32_t seqNo, const QString& database, FlexGrid& grid) {
@@ -321,26 +338,30 @@ void eventTable(int32_t type, int32_t seqNo, const QString& database, FlexGrid& 
     const QString table = type == TypeAlarmEvents     ? QStringLiteral("Alarm_Event")
                           : type == TypeTroubleEvents ? QStringLiteral("Trouble_Event")
                                                       : QStringLiteral("Power_Event");
-    const platform::ResultSet rows =
-        db.query(QStringLiteral("Select * From %1 Where RelNo = ? Order By Dates DESC;").arg(table),
-                 {relation});
+    const platform::ResultSet rows = detailRows(
+        db, QStringLiteral("Select * From %1 Where RelNo = ? Order By Dates DESC;").arg(table),
+        relation);
     if (rows.rowCount() > 0) {
         grid.setRows(rows.rowCount() + 1);
         for (int k = 0; k < rows.rowCount(); ++k) {
             const rt::OleDate date = rows.date(k, QStringLiteral("Dates"));
-            if (power)
-                FillGridRow(
-                    grid, k + 1, 0, false,
-                    {k + 1, generalDate(date),
-                     rows.longValue(k, QStringLiteral("Power_Type")) != 0 ? QStringLiteral("ON")
-                                                                          : QStringLiteral("OFF")});
-            else
+            const Variant dateText = unlessUnreadable(rows, k, "Dates", generalDate(date));
+            if (power) {
+                const bool on = rows.longValue(k, QStringLiteral("Power_Type")) != 0;
                 FillGridRow(grid, k + 1, 0, false,
-                            {k + 1, generalDate(date), rows.text(k, QStringLiteral("GasName")),
-                             core::EventCodeText(rows.longValue(k, QStringLiteral("Alarm_type")))});
+                            {k + 1, dateText,
+                             unlessUnreadable(rows, k, "Power_Type",
+                                              on ? QStringLiteral("ON") : QStringLiteral("OFF"))});
+            } else {
+                const int32_t code = rows.longValue(k, QStringLiteral("Alarm_type"));
+                FillGridRow(grid, k + 1, 0, false,
+                            {k + 1, dateText, rows.text(k, QStringLiteral("GasName")),
+                             unlessUnreadable(rows, k, "Alarm_type", core::EventCodeText(code))});
+            }
             grid.setRowDate(k + 1, date);
         }
     }
+    tellUnreadable(head, rows);
     grid.setColAlignment(-1, AlignLeft);
     grid.setColAlignment(0, AlignCentre);
     alignRow(grid, 0, AlignCentre);
@@ -359,24 +380,28 @@ void sensorHistoryTable(int32_t seqNo, const QString& database, FlexGrid& summar
     const bool found = head.rowCount() > 0;
     const int32_t relation = found ? head.longValue(0, QStringLiteral("SeqNo")) : 0;
     // A download whose header row is gone shows empty values.
+    const rt::OleDate date = head.date(0, QStringLiteral("Dates"));
+    const bool dateRead = found && !head.unreadable(0, QStringLiteral("Dates"));
     downloadSummary(found ? Variant(head.text(0, QStringLiteral("SerialNo"))) : Variant(),
                     found ? Variant(head.text(0, QStringLiteral("UserID"))) : Variant(),
-                    found ? generalDate(head.date(0, QStringLiteral("Dates"))) : QString(),
-                    summary);
-    const platform::ResultSet rows =
-        db.query(QStringLiteral("Select * From SensorHistory Where RelNo = ? Order By Dates DESC;"),
-                 {relation});
+                    dateRead ? generalDate(date) : QString(), summary);
+    const platform::ResultSet rows = detailRows(
+        db, QStringLiteral("Select * From SensorHistory Where RelNo = ? Order By Dates DESC;"),
+        relation);
     if (rows.rowCount() > 0) {
         grid.setRows(rows.rowCount() + 1);
         for (int k = 0; k < rows.rowCount(); ++k) {
             const rt::OleDate date = rows.date(k, QStringLiteral("Dates"));
-            FillGridRow(grid, k + 1, 0, false,
-                        {k + 1, generalDate(date), rows.text(k, QStringLiteral("SensorNo")),
-                         rows.text(k, QStringLiteral("GasName")),
-                         Variant(rows.doubleValue(k, QStringLiteral("FullScale")))});
+            const double fullScale = rows.doubleValue(k, QStringLiteral("FullScale"));
+            FillGridRow(
+                grid, k + 1, 0, false,
+                {k + 1, unlessUnreadable(rows, k, "Dates", generalDate(date)),
+                 rows.text(k, QStringLiteral("SensorNo")), rows.text(k, QStringLiteral("GasName")),
+                 unlessUnreadable(rows, k, "FullScale", Variant(fullScale))});
             grid.setRowDate(k + 1, date);
         }
     }
+    tellUnreadable(head, rows);
     grid.setColAlignment(-1, AlignLeft);
     grid.setColAlignment(0, AlignCentre);
     grid.setColAlignment(4, AlignCentre);

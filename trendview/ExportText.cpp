@@ -3,6 +3,7 @@
 #include "core/GasCommon.h"
 #include "core/LogTexts.h"
 #include "core/ModMain.h"
+#include "core/StoredDamage.h"
 #include "platform/Database.h"
 #include "records/GasInfo.h"
 #include "runtime/RuntimeError.h"
@@ -189,18 +190,26 @@ QString databaseLog(const ExportSource& source, const QString& sep) {
             break;
     }
     const platform::Database db = platform::Database::open(source.database);
+    // Read to be written out: a value that cannot be read is written empty, and the download
+    // is told damaged.
     const platform::ResultSet head =
-        db.query(QStringLiteral("Select * From Log_Head Where SeqNo = ?;"), {source.seqNo});
+        db.query(QStringLiteral("Select * From Log_Head Where SeqNo = ?;"), {source.seqNo})
+            .lenient();
     if (head.rowCount() == 0)
         throw rt::RuntimeError(rt::ErrInvalidCall,
                                QStringLiteral("The stored download %1 is gone").arg(source.seqNo));
     const int32_t relation = head.longValue(0, QStringLiteral("SeqNo"));
+    const auto shown = [](const platform::ResultSet& r, int row, const char* column,
+                          const QString& text) {
+        return r.unreadable(row, QString::fromLatin1(column)) ? QString() : text;
+    };
 
     Lines out(sep);
     out.line({QString::fromLatin1(layout.title)});
     out.line({res(TextSerial), head.text(0, QStringLiteral("SerialNo"))});
     out.line({res(TextUser), head.text(0, QStringLiteral("UserID"))});
-    out.line({res(TextLastDownload), exportDate(head.date(0, QStringLiteral("Dates")))});
+    const QString lastDownload = exportDate(head.date(0, QStringLiteral("Dates")));
+    out.line({res(TextLastDownload), shown(head, 0, "Dates", lastDownload)});
     out.line({QString()});
     out.text() += res(TextNo) + sep + res(TextDate);
     for (const QString& column : layout.columns)
@@ -210,29 +219,40 @@ QString databaseLog(const ExportSource& source, const QString& sep) {
     const platform::ResultSet rows =
         db.query(QStringLiteral("Select * From %1 Where RelNo = ? Order By Dates DESC;")
                      .arg(QString::fromLatin1(layout.table)),
-                 {relation});
+                 {relation})
+            .lenient();
     for (int k = 0; k < rows.rowCount(); ++k) {
-        out.text() +=
-            QString::number(k + 1) + sep + exportDate(rows.date(k, QStringLiteral("Dates")));
+        const QString date = exportDate(rows.date(k, QStringLiteral("Dates")));
+        out.text() += QString::number(k + 1) + sep + shown(rows, k, "Dates", date);
         switch (source.type) {
             case 5:
-            case 6:
+            case 6: {
                 out.add(rows.text(k, QStringLiteral("GasName")));
-                out.add(core::EventCodeText(rows.longValue(k, QStringLiteral("Alarm_type"))));
+                const QString code =
+                    core::EventCodeText(rows.longValue(k, QStringLiteral("Alarm_type")));
+                out.add(shown(rows, k, "Alarm_type", code));
                 break;
-            case 7:
-                out.add(rows.longValue(k, QStringLiteral("Power_Type")) != 0
-                            ? QStringLiteral("ON")
-                            : QStringLiteral("OFF"));
+            }
+            case 7: {
+                const QString power = rows.longValue(k, QStringLiteral("Power_Type")) != 0
+                                          ? QStringLiteral("ON")
+                                          : QStringLiteral("OFF");
+                out.add(shown(rows, k, "Power_Type", power));
                 break;
-            default:
+            }
+            default: {
                 out.add(rows.text(k, QStringLiteral("SensorNo")));
                 out.add(rows.text(k, QStringLiteral("GasName")));
-                out.add(rt::Variant(rows.doubleValue(k, QStringLiteral("FullScale"))).toText());
+                const QString full =
+                    rt::Variant(rows.doubleValue(k, QStringLiteral("FullScale"))).toText();
+                out.add(shown(rows, k, "FullScale", full));
                 break;
+            }
         }
         out.end();
     }
+    if (head.anyUnreadable() || rows.anyUnreadable())
+        core::NoteDamagedDownload(head.text(0, QStringLiteral("Names")));
     return out.take();
 }
 

@@ -21,17 +21,22 @@ int32_t TrendSearch(const QString& database, int32_t currentSeqNo, const QString
     int32_t found = -1;
     qint64 best = 600;
     const platform::Database db = platform::Database::open(database);
-    const platform::ResultSet rows = db.query(
-        QStringLiteral("Select SeqNo, Dates From Log_Head Where Types = 2 And SerialNo = ? And "
-                       "SeqNo <> ? And Dates >= ? And Dates <= ? Order By Dates;"),
-        {serialNo, currentSeqNo, eventDate.addSeconds(before), eventDate.addSeconds(after)});
+    const platform::ResultSet rows =
+        db.query(
+              QStringLiteral("Select SeqNo, Dates From Log_Head Where Types = 2 And SerialNo = ? "
+                             "And SeqNo <> ? And Dates >= ? And Dates <= ? Order By Dates;"),
+              {serialNo, currentSeqNo, eventDate.addSeconds(before), eventDate.addSeconds(after)})
+            .lenient();
     const qint64 event = wholeSeconds(eventDate);
     for (int i = 0; i < rows.rowCount(); ++i) {
-        const qint64 distance =
-            std::llabs(wholeSeconds(rows.date(i, QStringLiteral("Dates"))) - event);
+        const rt::OleDate date = rows.date(i, QStringLiteral("Dates"));
+        const int32_t seqNo = rows.longValue(i, QStringLiteral("SeqNo"));
+        // A trend whose number or time cannot be read is none that can be opened.
+        if (rows.unreadableIn(i)) continue;
+        const qint64 distance = std::llabs(wholeSeconds(date) - event);
         if (distance < best) {
             best = distance;
-            found = rows.longValue(i, QStringLiteral("SeqNo"));
+            found = seqNo;
         }
     }
     return found;

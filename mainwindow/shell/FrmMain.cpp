@@ -12,6 +12,7 @@
 
 #include "core/ModMain.h"
 #include "core/Schema.h"
+#include "core/StoredDamage.h"
 #include "core/TrendFile.h"
 #include "link/Frame.h"
 #include "mainwindow/shell/Captions.h"
@@ -263,13 +264,31 @@ void FrmMain::connectLibrary() {
 }
 
 void FrmMain::guarded(const std::function<void()>& handler) {
-    try {
-        handler();
-    } catch (const std::exception& e) {
-        // A failing command is told, and the window goes on.
-        services_.dialogs.message(QString::fromUtf8(e.what()), QStringLiteral("QM-73"),
-                                  platform::MsgIcon::Critical);
+    core::DamageFindings findings;
+    const bool outermost = handlersRunning_++ == 0;
+    {
+        const auto done = qScopeGuard([this] { --handlersRunning_; });
+        try {
+            handler();
+        } catch (const std::exception& e) {
+            const QString error = QString::fromUtf8(e.what());
+            if (!handlerErrors_.contains(error)) handlerErrors_ << error;
+        }
     }
+    // What a handler inside another found is told with the action's own.
+    if (!outermost) return;
+    const QString damage = findings.take();
+    const QStringList errors = std::exchange(handlerErrors_, {});
+    if (errors.isEmpty() && damage.isEmpty()) return;
+    // A failing command is told, and the window goes on; so is the damage in the stored data
+    // that the action came upon, which the readers went past.
+    QStringList lines;
+    if (!damage.isEmpty()) lines << damage;
+    lines << errors;
+    services_.dialogs.message(
+        lines.join(QStringLiteral("\r\n")),
+        errors.isEmpty() ? core::DamageTitle() : QStringLiteral("QM-73"),
+        errors.isEmpty() ? platform::MsgIcon::Exclamation : platform::MsgIcon::Critical);
 }
 
 FrmMain::~FrmMain() {

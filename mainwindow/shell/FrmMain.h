@@ -209,7 +209,9 @@ class FrmMain : public QMainWindow,
     void showDisplaySettings();
     void connectDataView();
     void connectLibrary();
-    // Runs a handler; an error is shown and the window goes on.
+    // Runs a handler of a user's action; an error, and the damaged stored data it came upon,
+    // are told in one message when the action ends, and the window goes on. A handler that
+    // runs inside another (a box that the first one sets) counts as part of that action.
     void guarded(const std::function<void()>& handler);
     void lightPortLamp();
     // The link's port properties for the adapter found (IrCommNum), or no serial link.
@@ -233,6 +235,9 @@ class FrmMain : public QMainWindow,
     bool relayoutPending_ = false;
     bool placed_ = false;
     bool unloaded_ = false;
+    // The handlers running, one inside the other, and the errors of those inside the first.
+    int handlersRunning_ = 0;
+    QStringList handlerErrors_;
 };
 
 }  // namespace shell

@@ -93,6 +93,47 @@ TEST(AlarmTrendWindow, TheTrendSearchOpensItModallyAndReturnClosesIt) {
     EXPECT_EQ(w.window->dataView->SelectedLogType, 1);
 }
 
+// A trend file with records that are no samples: the window tells it once, naming the
+// download and the file, before it opens with the samples there are.
+TEST(AlarmTrendWindow, ADamagedTrendFileIsToldOnceAsItOpens) {
+    TrendWindowRig w;
+    AlarmTrend t;
+    t.name = "al0009";
+    const int32_t seqNo = w.storeAlarm(t);
+    {
+        // Every other record's time is no number.
+        QFile f(records::TrendFileOf("05/24", t.name));
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        for (int record = 1; record < t.samples; record += 2) {
+            f.seek(qint64(record) * core::TrendRecordSize);
+            f.write(QByteArray(8, '\xff'));
+        }
+    }
+    core::TrendSelSeqNo = seqNo;
+    core::TrendSelMode = 2;
+    w.rig.dialogs.messages.clear();
+    size_t toldBeforeShown = 0;
+    int32_t samples = 0;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, &w.form(), [&] {
+        if (!w.form().isVisible()) return;
+        watch.stop();
+        toldBeforeShown = w.rig.dialogs.messages.size();
+        samples = w.form().AlarmRecord.DataCount();
+        w.form().cmdBrowse[4]->click();
+    });
+    watch.start(5);
+    w.form().ShowModal();
+    watch.stop();
+    EXPECT_EQ(toldBeforeShown, 1u);
+    ASSERT_EQ(w.rig.dialogs.messages.size(), 1u);
+    EXPECT_EQ(w.rig.dialogs.messages[0].text,
+              "The trend file Data/24/05/al0009.Dat of \"al0009\" is damaged: what cannot be "
+              "read is left out.");
+    EXPECT_EQ(w.rig.dialogs.messages[0].title, "Damaged Data");
+    EXPECT_EQ(samples, 360);
+}
+
 TEST(AlarmTrendWindow, CaptionsByKindAndSamplingFlag) {
     TrendWindowRig w;
     AlarmTrend sampled;

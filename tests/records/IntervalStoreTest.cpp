@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QtEndian>
 
 #include "core/ClsInstrument.h"
 #include "core/TrendFile.h"
@@ -318,9 +319,14 @@ void storeTrend(const platform::Database& db, const std::vector<std::array<float
             core::PutRecordTail(static_cast<int32_t>(k + 1), f, {0, 0});
     }
     if (extraBytes) {
+        // The first bytes of one more record, as a write cut short leaves them: its time first.
+        QByteArray next(core::TrendRecordSize, '\x01');
+        qToLittleEndian(start.addSeconds(60 * static_cast<int>(readings.size())).value(),
+                        next.data());
+        qToLittleEndian(3.0f, next.data() + 8);
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::Append));
-        f.write(QByteArray(extraBytes, '\x01'));
+        f.write(next.left(extraBytes));
     }
 }
 

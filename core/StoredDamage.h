@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <utility>
+#include <vector>
+
+namespace core {
+
+// What one user action found damaged among the stored downloads: values of a download that
+// cannot be read as what they stand for, or a trend file that holds records which are no
+// samples. The readers note what they find and go on with the rest; the window tells the user
+// once, when the action ends, in one message.
+class DamageFindings {
+  public:
+    // From now on what the readers note is kept here; findings opened before wait for it.
+    DamageFindings();
+    // What was not taken goes on to the findings opened before, or, with none, to the log.
+    ~DamageFindings();
+    DamageFindings(const DamageFindings&) = delete;
+    DamageFindings& operator=(const DamageFindings&) = delete;
+
+    bool empty() const { return found_.empty(); }
+    // One line per download (and trend file) found damaged, "" when nothing was; what it
+    // tells is forgotten.
+    QString take();
+
+  private:
+    friend void NoteDamagedDownload(const QString& name, const QString& file);
+    DamageFindings* outer_;
+    std::vector<std::pair<QString, QString>> found_;  // the download's name, the file
+};
+
+// The title of the message that tells the findings.
+QString DamageTitle();
+
+// Notes that a stored download whose name is `name` holds values that cannot be read (`file`
+// empty), or that its trend file `file` holds records which are no samples.
+void NoteDamagedDownload(const QString& name, const QString& file = QString());
+
+}  // namespace core
