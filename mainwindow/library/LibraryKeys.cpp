@@ -65,10 +65,15 @@ QString MakeKey(const QString& value, QChar letter) {
 }
 
 std::optional<int32_t> KeySeqNo(const QString& key) {
+    const std::optional<int64_t> n = KeyWholeNumber(key);
+    if (!n || *n < INT32_MIN || *n > INT32_MAX) return std::nullopt;
+    return static_cast<int32_t>(*n);
+}
+
+std::optional<int64_t> KeyWholeNumber(const QString& key) {
     bool ok = false;
     const qlonglong n = KeyValue(key).trimmed().toLongLong(&ok);
-    if (!ok || n < INT32_MIN || n > INT32_MAX) return std::nullopt;
-    return static_cast<int32_t>(n);
+    return ok ? std::optional<int64_t>(n) : std::nullopt;
 }
 
 bool IsGroupLetter(QChar letter) {

@@ -48,8 +48,12 @@ const KindInfo* KindOfDownloadLetter(QChar letter);
 QChar KeyLetter(const QString& key);
 QString KeyValue(const QString& key);
 QString MakeKey(const QString& value, QChar letter);
-// The SeqNo a stored download's key names; nullopt when its value is no number.
+// The SeqNo a stored download's key names; nullopt when its value is no number or lies beyond
+// a Long.
 std::optional<int32_t> KeySeqNo(const QString& key);
+// The number a stored download's key names, however large: the key of a download whose
+// SeqNo lies beyond a Long, which can be listed and deleted but not opened.
+std::optional<int64_t> KeyWholeNumber(const QString& key);
 
 // The root, a grouping level or a kind: what the list shows as groups or downloads.
 bool IsGroupLetter(QChar letter);

@@ -85,7 +85,8 @@ void LogLibrary::deleteNode(const QString& key) {
         heads =
             db.query(QStringLiteral("Select SeqNo, Types, Names, FolderID From Log_Head Where ") +
                          condition.sql,
-                     condition.values);
+                     condition.values)
+                .lenient();
         platform::Transaction transaction(db);
         const QString under =
             QStringLiteral(" Where RelNo In (Select SeqNo From Log_Head Where %1)")
@@ -94,9 +95,10 @@ void LogLibrary::deleteNode(const QString& key) {
             db.exec(QStringLiteral("Delete From ") + table + under, condition.values);
         db.exec(QStringLiteral("Delete From Log_Head Where ") + condition.sql, condition.values);
         transaction.commit();
-        std::vector<int32_t> deleted;
+        std::vector<int64_t> deleted;
         for (int row = 0; row < heads.rowCount(); ++row)
-            deleted.push_back(heads.longValue(row, QStringLiteral("SeqNo")));
+            if (const auto seqNo = heads.wholeNumber(row, QStringLiteral("SeqNo")))
+                deleted.push_back(*seqNo);
         forgetSelection(deleted);
     });
     removeTrendFiles(heads, TextDeleteNodeTitle);
@@ -104,9 +106,11 @@ void LogLibrary::deleteNode(const QString& key) {
 
 void LogLibrary::deleteDownload(const QString& key) {
     const KindInfo& kind = *KindOfDownloadLetter(KeyLetter(key));
-    const std::optional<int32_t> number = KeySeqNo(key);
+    // The row of this key, however large its number: one whose SeqNo lies beyond a Long
+    // cannot be opened, but it can be deleted.
+    const std::optional<int64_t> number = KeyWholeNumber(key);
     if (!number) return;
-    const int32_t seqNo = *number;
+    const int64_t seqNo = *number;
     platform::KeyedList& list = *w_.page.lvwLog;
     QTreeWidgetItem* item = list.ItemOf(key);
     const QString name = item ? item->text(0) : QString();
@@ -118,7 +122,8 @@ void LogLibrary::deleteDownload(const QString& key) {
         const std::vector<platform::DbParam> which = {static_cast<int32_t>(kind.types), seqNo};
         heads = db.query(QStringLiteral("Select SeqNo, Types, Names, FolderID From Log_Head "
                                         "Where Types = ? And SeqNo = ?"),
-                         which);
+                         which)
+                    .lenient();
         platform::Transaction transaction(db);
         db.exec(QStringLiteral("Delete From Log_Head Where Types = ? And SeqNo = ?"), which);
         for (const QString& table : detailTablesOf(kind))
@@ -127,7 +132,7 @@ void LogLibrary::deleteDownload(const QString& key) {
     };
     // On success only the list loses the item; on failure the library shows what is stored.
     rebuildingAfter(listedKey_, work, false);
-    forgetSelection(std::vector<int32_t>{seqNo});
+    forgetSelection(std::vector<int64_t>{seqNo});
     list.RemoveItem(key);
     list.update();
     // The tree stays as it is; the next opening of the page builds it again.
@@ -184,15 +189,18 @@ void LogLibrary::showTreeAfterDeletion(const QString& parentKey) {
     }
 }
 
-void LogLibrary::forgetSelection(const std::optional<std::vector<int32_t>>& deleted) {
+void LogLibrary::forgetSelection(const std::optional<std::vector<int64_t>>& deleted) {
     dataview::DataView& view = w_.dataView;
-    if (view.SelectedLogSeqNo == 0) return;
-    if (deleted &&
-        std::find(deleted->begin(), deleted->end(), view.SelectedLogSeqNo) == deleted->end())
-        return;
+    const auto gone = [&deleted](int64_t seqNo) {
+        return !deleted || std::find(deleted->begin(), deleted->end(), seqNo) != deleted->end();
+    };
+    const bool selectedGone = view.SelectedLogSeqNo != 0 && gone(view.SelectedLogSeqNo);
+    const bool unusableGone = unusable_ && gone(unusable_->seqNo);
+    if (!selectedGone && !unusableGone) return;
     // The selected download is gone: nothing can be opened until another is chosen.
     view.SelectedLogType = 0;
     view.SelectedLogSeqNo = 0;
+    unusable_.reset();
     placeholderDetail();
 }
 

@@ -1,8 +1,10 @@
 #include <QFileInfo>
+#include <cmath>
 
 #include "core/GasCommon.h"
 #include "core/LogTexts.h"
 #include "core/ModMain.h"
+#include "core/StoredDamage.h"
 #include "core/TrendFile.h"
 #include "mainwindow/library/LogLibrary.h"
 #include "records/TrendLines.h"
@@ -55,9 +57,33 @@ void centreRow(FlexGrid& grid, int row) {
     grid.setCell(Alignment, row, 0, row, grid.Cols() - 1, AlignCentre);
 }
 
+enum Text : int {
+    TextState = 5834,
+    TextCannotRead = 5835,
+};
+
+// Read to be shown: a value that cannot be read shows empty.
 platform::ResultSet headerRow(const platform::Database& db, std::optional<int32_t> seqNo) {
     if (!seqNo) return {};
-    return db.query(QStringLiteral("Select * From Log_Head Where SeqNo = ?"), {*seqNo});
+    return db.query(QStringLiteral("Select * From Log_Head Where SeqNo = ?"), {*seqNo}).lenient();
+}
+
+// A value of row `row`, or nothing when that of `column` could not be read.
+Variant unlessUnreadable(const platform::ResultSet& r, int row, const char* column,
+                         const Variant& value) {
+    return r.unreadable(row, QString::fromLatin1(column)) ? Variant(QString()) : value;
+}
+
+// A download whose SeqNo lies beyond a Long: its name, and that it cannot be read.
+void unusableView(FlexGrid& grid, const platform::Database& db, int64_t seqNo) {
+    const platform::ResultSet h =
+        db.query(QStringLiteral("Select Names From Log_Head Where SeqNo = ?"), {seqNo});
+    grid.setRows(3);
+    FillGridRow(grid, 1, 0, false, {res(TextName), h.text(0, QStringLiteral("Names"))});
+    FillGridRow(grid, 2, 0, false,
+                {res(TextState), core::LoadResText(TextCannotRead, {QString::number(seqNo)})});
+    grid.setColAlignment(-1, AlignLeft);
+    centreRow(grid, 0);
 }
 
 // ---- the trend header views ---------------------------------------------------------------
@@ -73,40 +99,58 @@ void trendHeader(FlexGrid& grid, const platform::ResultSet& h, bool alarm,
     grid.setMergeRow(0, true);
     if (h.rowCount() == 0) return;
 
-    const auto field = [&h](const char* name) { return QString::fromLatin1(name); };
-    const int16_t point = static_cast<int16_t>(h.longValue(0, field("Gas4Point")));
+    const auto field = [](const char* name) { return QString::fromLatin1(name); };
+    const auto shown = [&h](const char* name, const Variant& value) {
+        return unlessUnreadable(h, 0, name, value);
+    };
+    const int16_t point = h.integer(0, field("Gas4Point"));
     const int16_t dp = point < 0 ? int16_t(0) : point;
     const float full = h.single(0, field("Gas4Full"));
     const bool enabled = h.boolean(0, field("Gas4Enable"));
+    // What the decimals and the full scale shape shows empty when either cannot be read.
+    const bool scaleRead =
+        !h.unreadable(0, field("Gas4Point")) && !h.unreadable(0, field("Gas4Full"));
     const QString none = QStringLiteral("-----");
-    const auto statistic = [&](const char* name) {
+    const auto statistic = [&](const char* name) -> Variant {
         if (!enabled) return none;
-        return core::OverIfOutOfRange(
-            core::ValueText(core::ScaleRawValue(h.single(0, field(name)), dp), dp), full);
+        const float value = h.single(0, field(name));
+        if (!scaleRead) return QString();
+        return shown(name, core::OverIfOutOfRange(
+                               core::ValueText(core::ScaleRawValue(value, dp), dp), full));
     };
 
     std::vector<std::vector<Variant>> rows = {
         {res(TextName), h.text(0, field("Names"))},
-        {res(alarm ? TextAlarmDate : TextStart), generalDate(h.date(0, field("Dates")))},
+        {res(alarm ? TextAlarmDate : TextStart),
+         shown("Dates", generalDate(h.date(0, field("Dates"))))},
         {res(TextSerial), core::EmptyToAsterisk(h.text(0, field("SerialNo")))},
         {res(TextUser), core::EmptyToAsterisk(h.text(0, field("UserID")))},
-        {res(TextCount), h.longValue(0, field("DCount"))},
-        {res(TextInterval), h.longValue(0, field("Interval"))},
-        {res(TextGasFullScale), core::GasCaptionFrom(h.text(0, field("Gas4Name")),
-                                                     h.text(0, field("Gas4Unit")), full, dp)},
+        {res(TextCount), shown("DCount", h.longValue(0, field("DCount")))},
+        {res(TextInterval), shown("Interval", h.longValue(0, field("Interval")))},
+        {res(TextGasFullScale),
+         scaleRead ? Variant(core::GasCaptionFrom(h.text(0, field("Gas4Name")),
+                                                  h.text(0, field("Gas4Unit")), full, dp))
+                   : Variant(QString())},
     };
     if (alarm) {
-        rows.push_back(
-            {res(TextValue), core::OverIfOutOfRange(core::ValueText(alarmPoints[3], point), full)});
+        rows.push_back({res(TextValue), scaleRead
+                                            ? Variant(core::OverIfOutOfRange(
+                                                  core::ValueText(alarmPoints[3], point), full))
+                                            : Variant(QString())});
     } else {
-        const bool maximumKnown = enabled && h.single(0, field("Gas4Max")) != NoValue;
+        const float maximum = h.single(0, field("Gas4Max"));
+        const bool maximumKnown =
+            enabled && !h.unreadable(0, field("Gas4Max")) && maximum != NoValue;
         rows.push_back({res(TextAverage), statistic("Gas4Avr")});
         rows.push_back({res(TextMaximum), statistic("Gas4Max")});
-        rows.push_back({res(TextMaximumDate), maximumKnown
-                                                  ? rt::FormatDate(h.date(0, field("Gas4MaxDate")),
-                                                                   QStringLiteral("mm/dd hh:nn:ss"))
-                                                  : none});
+        const rt::OleDate maximumDate = h.date(0, field("Gas4MaxDate"));
+        rows.push_back({res(TextMaximumDate),
+                        maximumKnown
+                            ? shown("Gas4MaxDate",
+                                    rt::FormatDate(maximumDate, QStringLiteral("mm/dd hh:nn:ss")))
+                            : Variant(none)});
     }
+    if (h.anyUnreadable()) core::NoteDamagedDownload(h.text(0, field("Names")));
     for (size_t i = 0; i < rows.size(); ++i) {
         const int row = static_cast<int>(i) + 1;
         FillGridRow(grid, row, 0, row <= 6, rows[i]);
@@ -149,26 +193,34 @@ const std::array<DetailView, 5>& detailViews() {
     return views;
 }
 
+// A value that cannot be read shows empty.
 std::vector<Variant> detailRow(QChar letter, const platform::ResultSet& r, int row) {
     const auto f = [](const char* name) { return QString::fromLatin1(name); };
-    const QString date = generalDate(r.date(row, f("Dates")));
+    const auto shown = [&r, row](const char* name, const Variant& value) {
+        return unlessUnreadable(r, row, name, value);
+    };
+    const Variant date = shown("Dates", generalDate(r.date(row, f("Dates"))));
     switch (letter.toLatin1()) {
         case 'H': {
-            const auto point = static_cast<int16_t>(r.longValue(row, f("Gas4Point")));
+            const int16_t point = r.integer(row, f("Gas4Point"));
+            const float before = r.single(row, f("Gas4Before"));
+            const float after = r.single(row, f("Gas4After"));
+            const bool pointRead = !r.unreadable(row, f("Gas4Point"));
             return {date, r.text(row, f("Gas4GasName")),
-                    core::ValueText(r.single(row, f("Gas4Before")), point),
-                    core::ValueText(r.single(row, f("Gas4After")), point)};
+                    pointRead ? shown("Gas4Before", core::ValueText(before, point)) : QString(),
+                    pointRead ? shown("Gas4After", core::ValueText(after, point)) : QString()};
         }
         case 'V':
         case 'W':
             return {date, r.text(row, f("GasName")),
-                    core::EventCodeText(r.longValue(row, f("Alarm_Type")))};
-        case 'P':
-            return {date,
-                    r.boolean(row, f("Power_Type")) ? QStringLiteral("ON") : QStringLiteral("OFF")};
+                    shown("Alarm_Type", core::EventCodeText(r.longValue(row, f("Alarm_Type"))))};
+        case 'P': {
+            const bool on = r.boolean(row, f("Power_Type"));
+            return {date, shown("Power_Type", on ? QStringLiteral("ON") : QStringLiteral("OFF"))};
+        }
         default:
             return {date, r.text(row, f("SensorNo")), r.text(row, f("GasName")),
-                    r.doubleValue(row, f("FullScale"))};
+                    shown("FullScale", r.doubleValue(row, f("FullScale")))};
     }
 }
 
@@ -194,13 +246,16 @@ void detailRows(FlexGrid& grid, const platform::Database& db, const platform::Re
     if (count == 0) return;
     const bool many = count > view.manyAbove;
     const int shown = many ? view.shownWhenMany : count;
-    const platform::ResultSet rows = db.query(
-        QStringLiteral("Select * From %1 Where RelNo = ? Order By Dates DESC, SeqNo DESC Limit ?")
-            .arg(table),
-        {relNo, static_cast<int32_t>(shown)});
+    const platform::ResultSet rows =
+        db.query(QStringLiteral(
+                     "Select * From %1 Where RelNo = ? Order By Dates DESC, SeqNo DESC Limit ?")
+                     .arg(table),
+                 {relNo, static_cast<int32_t>(shown)})
+            .lenient();
     grid.setRows(many ? 11 : count + 1);
     for (int row = 0; row < rows.rowCount(); ++row)
         FillGridRow(grid, row + 1, 0, false, detailRow(view.letter, rows, row));
+    if (rows.anyUnreadable()) core::NoteDamagedDownload(h.text(0, QStringLiteral("Names")));
     if (!many) return;
     const QString dots = QStringLiteral("...");
     const QString total = QStringLiteral("Total");
@@ -232,8 +287,13 @@ std::array<float, 6> alarmPointValues(const platform::ResultSet& h) {
         // The length in records, rounded: a last record without its status bytes counts.
         const int32_t records = rt::CLng(static_cast<double>(file.size()) / core::TrendRecordSize);
         if (records < AlarmRecord) return values;
-        for (int16_t gas = 1; gas <= 5; ++gas)
-            values[static_cast<size_t>(gas - 1)] = core::GetSampleValue(AlarmRecord, file, gas);
+        for (int16_t gas = 1; gas <= 5; ++gas) {
+            const float value = core::GetSampleValue(AlarmRecord, file, gas);
+            // A reading that is no number shows as none, and the file is told damaged.
+            if (!std::isfinite(value))
+                core::NoteDamagedDownload(h.text(0, QStringLiteral("Names")), path);
+            values[static_cast<size_t>(gas - 1)] = std::isfinite(value) ? value : NoValue;
+        }
     } catch (const rt::RuntimeError& e) {
         qWarning("The alarm trend file %s cannot be read: %s", qPrintable(path),
                  qPrintable(e.description()));
@@ -275,6 +335,13 @@ void LogLibrary::ShowLogDetail(const QString& key) {
     }
     // The download's Log_Head row, read once for all that is shown of it.
     const std::optional<int32_t> seqNo = KeySeqNo(key);
+    if (!seqNo) {
+        if (const std::optional<int64_t> number = KeyWholeNumber(key);
+            number && KindOfDownloadLetter(letter)) {
+            unusableView(grid, db, *number);
+            return;
+        }
+    }
     const platform::ResultSet head = headerRow(db, seqNo);
     if (letter == QLatin1Char('G')) {
         trendHeader(grid, head, false, AlarmPoints);

@@ -127,12 +127,22 @@ class LogLibrary {
     // The tree built again with the node of `parentKey` listed (the root when it is gone).
     void showTreeAfterDeletion(const QString& parentKey);
     // The selection let go when its download is among `deleted` (every download: nullopt).
-    void forgetSelection(const std::optional<std::vector<int32_t>>& deleted);
+    void forgetSelection(const std::optional<std::vector<int64_t>>& deleted);
+    // When the download chosen in the list cannot be used, the user is told why (under the
+    // title `title`) and true is returned.
+    bool refuseUnusable(int title);
     // The grouping levels the boxes choose, in their order; the folder level always last.
     std::vector<Level> chosenLevels() const;
 
     LibraryWiring w_;
     QString listedKey_ = RootKey;  // the node the list shows
+    // The download chosen in the list when its SeqNo lies beyond a Long: listed and shown as
+    // one that cannot be read, while nothing counts as selected.
+    struct UnusableDownload {
+        QString name;
+        int64_t seqNo = 0;
+    };
+    std::optional<UnusableDownload> unusable_;
 };
 
 }  // namespace library

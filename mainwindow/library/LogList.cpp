@@ -1,4 +1,5 @@
 #include "core/ModMain.h"
+#include "core/StoredDamage.h"
 #include "mainwindow/library/LogLibrary.h"
 #include "runtime/Format.h"
 #include "runtime/RuntimeError.h"
@@ -80,27 +81,38 @@ void LogLibrary::downloadList(const QString& key) {
     list.AddColumn(QStringLiteral("Date/Time"), 0.24);
 
     const platform::Database db = platform::Database::open(w_.paths.database());
-    const platform::ResultSet rows = db.query(
-        QStringLiteral("Select SeqNo, Names, SerialNo, UserID, Dates, Sampling From Log_Head "
-                       "Where ") +
-            condition.sql + QStringLiteral(" Order By SeqNo"),
-        condition.values);
+    // A value that cannot be read shows empty, and the downloads after it are listed all the
+    // same.
+    const platform::ResultSet rows =
+        db.query(QStringLiteral("Select SeqNo, Names, SerialNo, UserID, Dates, Sampling From "
+                                "Log_Head Where ") +
+                     condition.sql + QStringLiteral(" Order By SeqNo"),
+                 condition.values)
+            .lenient();
     // Filled unsorted and sorted once: a sorted insertion per item costs more.
     list.setSorted(false);
     for (int row = 0; row < rows.rowCount(); ++row) {
-        const int32_t sampling = rows.longValue(row, QStringLiteral("Sampling"));
+        const QString name = rows.text(row, QStringLiteral("Names"));
+        int32_t sampling = rows.longValue(row, QStringLiteral("Sampling"));
+        // A sampling that cannot be read is none of those a picture stands for.
+        if (rows.unreadable(row, QStringLiteral("Sampling"))) sampling = -1;
+        const rt::OleDate date = rows.date(row, QStringLiteral("Dates"));
+        const bool dateRead = !rows.unreadable(row, QStringLiteral("Dates"));
+        if (rows.unreadableIn(row)) core::NoteDamagedDownload(name);
+        // The key names the row, however large its number: a download whose SeqNo lies
+        // beyond a Long is listed, and shown as one that cannot be read.
+        const std::optional<int64_t> seqNo = rows.wholeNumber(row, QStringLiteral("SeqNo"));
+        if (!seqNo) continue;
         // An alarm trend kept with the interval sampling is a working copy, shown only when
         // debugging.
         if (kind.types == 2 && sampling == 2 && !core::DebugMode) continue;
         const QString image = downloadImage(kind, sampling);
         if (image.isEmpty()) continue;
         QTreeWidgetItem* item =
-            list.AddItem(MakeKey(QString::number(rows.longValue(row, QStringLiteral("SeqNo"))),
-                                 kind.downloadLetter),
-                         rows.text(row, QStringLiteral("Names")), image, image);
+            list.AddItem(MakeKey(QString::number(*seqNo), kind.downloadLetter), name, image, image);
         list.setSubItem(item, 1, rows.text(row, QStringLiteral("SerialNo")));
         list.setSubItem(item, 2, rows.text(row, QStringLiteral("UserID")));
-        list.setSubItem(item, 3, rt::GeneralDate(rows.date(row, QStringLiteral("Dates"))));
+        list.setSubItem(item, 3, dateRead ? rt::GeneralDate(date) : QString());
     }
     list.setSortOrder(platform::KeyedList::Ascending);
     list.setSorted(true);
@@ -149,7 +161,9 @@ void LogLibrary::lvwLog_DblClick() {
         if (list.Count() > 0) ShowLogDetail(list.KeyOf(list.Item(0)));
         return;
     }
-    if (w_.dataView.SelectedLogType != 0 && w_.dataView.SelectedLogSeqNo != 0) cmdDetail_Click();
+    // A download that cannot be opened is told why.
+    if ((w_.dataView.SelectedLogType != 0 && w_.dataView.SelectedLogSeqNo != 0) || unusable_)
+        cmdDetail_Click();
 }
 
 void LogLibrary::lvwLog_MouseDown(int button, int, const QPoint& point) {

@@ -12,6 +12,7 @@ enum Text : int {
     TextNoInstrument = 5359,
     TextNoInstrumentTitle = 5360,
     TextDelete = 5792,
+    TextUnusable = 5833,
 };
 constexpr int InstrumentFrame = 1, DataViewFrame = 3;
 constexpr int TypeAlarm = 2;
@@ -22,8 +23,17 @@ LogLibrary::LogLibrary(LibraryWiring wiring) : w_(std::move(wiring)) {
     w_.page.mnuDelete->setText(core::LoadResText(TextDelete));
 }
 
+bool LogLibrary::refuseUnusable(int title) {
+    if (!unusable_ || w_.dataView.SelectedLogType != 0) return false;
+    w_.dialogs.message(
+        core::LoadResText(TextUnusable, {unusable_->name, QString::number(unusable_->seqNo)}),
+        core::LoadResText(title), platform::MsgIcon::Exclamation);
+    return true;
+}
+
 void LogLibrary::cmdDetail_Click() {
     dataview::DataView& view = w_.dataView;
+    if (refuseUnusable(TextNoDataTitle)) return;
     if (view.SelectedLogType == 0) {
         w_.dialogs.message(core::LoadResText(TextNoData), core::LoadResText(TextNoDataTitle),
                            platform::MsgIcon::Information);
@@ -42,6 +52,7 @@ void LogLibrary::cmdDetail_Click() {
 
 void LogLibrary::cmdLogInst_Click() {
     dataview::DataView& view = w_.dataView;
+    if (refuseUnusable(TextNoInstrumentTitle)) return;
     if (view.SelectedLogType == 0 || view.SelectedLogSeqNo == 0) {
         w_.dialogs.message(core::LoadResText(TextNoInstrument),
                            core::LoadResText(TextNoInstrumentTitle),

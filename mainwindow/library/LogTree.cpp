@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "core/ModMain.h"
+#include "core/StoredDamage.h"
 #include "mainwindow/library/LogLibrary.h"
 #include "runtime/RuntimeError.h"
 
@@ -26,8 +27,10 @@ QString groupingValue(const platform::ResultSet& rows, int row, const char* colu
 }  // namespace
 
 LogHeadIndex ReadLogHeadIndex(const platform::Database& db) {
-    const platform::ResultSet rows = db.query(QStringLiteral(
-        "Select SerialNo, StationID, UserID, FolderID, Types From Log_Head Order By SeqNo"));
+    const platform::ResultSet rows =
+        db.query(QStringLiteral("Select SerialNo, StationID, UserID, FolderID, Types, Names From "
+                                "Log_Head Order By SeqNo"))
+            .lenient();
     LogHeadIndex index;
     index.entries.reserve(static_cast<size_t>(rows.rowCount()));
     for (int row = 0; row < rows.rowCount(); ++row) {
@@ -35,7 +38,10 @@ LogHeadIndex ReadLogHeadIndex(const platform::Database& db) {
         for (Level level : {Level::Serial, Level::Station, Level::User, Level::Folder})
             entry.values[static_cast<size_t>(level)] =
                 groupingValue(rows, row, InfoOf(level).column);
+        // A kind that cannot be read is none: the download shows under no folder.
         entry.types = rows.longValue(row, QStringLiteral("Types"));
+        if (rows.unreadableIn(row))
+            core::NoteDamagedDownload(rows.text(row, QStringLiteral("Names")));
         index.entries.push_back(std::move(entry));
     }
     return index;
@@ -134,8 +140,12 @@ void LogLibrary::AddLogTreeChildren(const LogHeadIndex& db, const QString& key,
 
 NodeCondition LogLibrary::NodeWhereClause(const QString& key) const {
     const QChar letter = KeyLetter(key);
-    if (KindOfDownloadLetter(letter))
+    if (KindOfDownloadLetter(letter)) {
+        // However large the number: a download beyond a Long is found by its key too.
+        if (const std::optional<int64_t> seqNo = KeyWholeNumber(key))
+            return {QStringLiteral("SeqNo = ?"), {platform::DbParam(*seqNo)}};
         return {QStringLiteral("SeqNo = ?"), {core::LeadingNumber(key)}};
+    }
     const platform::KeyedTree& tree = *w_.page.tvwLog;
     const QTreeWidgetItem* node = tree.Node(key);
     if (!node) throw rt::RuntimeError(rt::ErrKeyNotFound, QStringLiteral("No node ") + key);
@@ -192,10 +202,26 @@ void LogLibrary::tvwLog_NodeClick(QTreeWidgetItem* node) {
 }
 
 void LogLibrary::selectDownload(const QString& key) {
-    if (const KindInfo* kind = KindOfDownloadLetter(KeyLetter(key))) {
-        w_.dataView.SelectedLogType = kind->types;
-        w_.dataView.SelectedLogSeqNo = core::LeadingNumber(key);
+    const KindInfo* kind = KindOfDownloadLetter(KeyLetter(key));
+    if (!kind) return;
+    dataview::DataView& view = w_.dataView;
+    // Both halves of the selection come from this one key, or neither: never the kind of one
+    // download with the number of another.
+    if (const std::optional<int32_t> seqNo = KeySeqNo(key)) {
+        view.SelectedLogType = kind->types;
+        view.SelectedLogSeqNo = *seqNo;
+        unusable_.reset();
+        return;
     }
+    view.SelectedLogType = 0;
+    view.SelectedLogSeqNo = 0;
+    unusable_.reset();
+    const std::optional<int64_t> seqNo = KeyWholeNumber(key);
+    if (!seqNo) return;
+    const platform::Database db = platform::Database::open(w_.paths.database());
+    const platform::ResultSet head =
+        db.query(QStringLiteral("Select Names From Log_Head Where SeqNo = ?"), {*seqNo});
+    unusable_ = UnusableDownload{head.text(0, QStringLiteral("Names")), *seqNo};
 }
 
 void LogLibrary::offerDeleteMenu(const QString& key, QWidget* where, const QPoint& point) {

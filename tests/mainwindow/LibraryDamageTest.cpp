@@ -1,0 +1,379 @@
+#include <gtest/gtest.h>
+
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <cstring>
+
+#include "core/TrendFile.h"
+#include "records/TrendLines.h"
+#include "tests/mainwindow/LibraryWindow.h"
+#include "tests/support/Pictures.h"
+
+namespace {
+
+using testsupport::LanguageScope;
+using testsupport::LibraryWindow;
+using testsupport::lines;
+using testsupport::ScriptedDialogs;
+using testsupport::StoredHead;
+
+const rt::OleDate Start = rt::OleDate::DateSerial(2026, 5, 14);
+
+// What a trend file holds.
+enum class TrendBytes { Samples, Garbage, GarbageReadings };
+
+void writeTrendFile(const QString& name, TrendBytes bytes, int records = 200) {
+    const QString path = records::TrendFileOf(QStringLiteral("05/26"), name);
+    QDir().mkpath(QFileInfo(path).path());
+    QRandomGenerator random(33);
+    if (bytes == TrendBytes::Garbage) {
+        QByteArray noise(records * core::TrendRecordSize, '\0');
+        for (char& b : noise)
+            b = static_cast<char>(random.bounded(256));
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(noise);
+        return;
+    }
+    core::TrendFile file(path, core::TrendFile::Mode::Restart);
+    for (int i = 1; i <= records; ++i)
+        for (int16_t gas = 1; gas <= 5; ++gas) {
+            float value = static_cast<float>(i % 50);
+            if (bytes == TrendBytes::GarbageReadings) {
+                const quint32 bits = random.generate();
+                std::memcpy(&value, &bits, sizeof value);
+            }
+            core::PutSample(i, file, gas, value, Start.addSeconds(10 * i));
+        }
+    file.close();
+}
+
+// A library window whose user acts through the window's own handlers, as clicks run them,
+// so that every message box an action shows is counted.
+struct DamageWindow : LibraryWindow {
+    // A stored download of that kind under folder 05/26: a trend with its trend file, the
+    // other kinds with three detail rows.
+    void store(int64_t seqNo, const QString& name, int types,
+               TrendBytes bytes = TrendBytes::Samples) {
+        const platform::Database d = db();
+        d.exec(
+            "Insert Into Log_Head (SeqNo, Names, SerialNo, UserID, FolderID, Types, Sampling, "
+            "Dates, DCount, Interval, Gas4Name, Gas4Unit, Gas4Full, Gas4Avr, Gas4Max, "
+            "Gas4Point, Gas4Enable, Gas4MaxDate) Values "
+            "(?,?,'A1','U1','05/26',?,0,?,200,10,'CO','ppm',500,12,34,0,1,?)",
+            {seqNo, name, static_cast<int32_t>(types), Start, Start.addSeconds(600)});
+        if (types == 1 || types == 2) {
+            writeTrendFile(name, bytes);
+            return;
+        }
+        const QString table = types == 3 ? "cHistory" : types == 5 ? "Alarm_Event" : "Power_Event";
+        for (int i = 0; i < 3; ++i)
+            d.exec(QStringLiteral("Insert Into %1 (RelNo, Dates) Values (?, ?)").arg(table),
+                   {seqNo, Start.addSeconds(60 * i)});
+        if (types == 5) d.exec("Update Alarm_Event Set GasName = 'CO', Alarm_Type = -104");
+    }
+
+    // The Data page opened from the menu, the tree built again.
+    void openDataPage() {
+        window->fields.LogTreeDirty = true;
+        window->cmdInst[2]->click();
+        settle();
+    }
+    // The boxes shown since the last look.
+    std::vector<ScriptedDialogs::Message> boxes() {
+        return std::exchange(rig.dialogs.messages, {});
+    }
+    void clickNode(const QStringList& path) {
+        QTreeWidgetItem* n = node(path);
+        ASSERT_NE(n, nullptr) << path.join('/').toStdString();
+        emit tree().NodeClick(n);
+        settle();
+    }
+    // The list's item of that name.
+    QTreeWidgetItem* item(const QString& name) {
+        for (int i = 0; i < list().Count(); ++i)
+            if (list().Item(i)->text(0) == name) return list().Item(i);
+        return nullptr;
+    }
+    QString keyOf(const QString& name) {
+        QTreeWidgetItem* i = item(name);
+        return i ? list().KeyOf(i) : QString();
+    }
+    void clickItem(const QString& name) {
+        QTreeWidgetItem* i = item(name);
+        ASSERT_NE(i, nullptr) << name.toStdString();
+        emit list().ItemClick(i);
+        settle();
+    }
+    void doubleClick(const QString& name) {
+        lib().RememberedLogKey = keyOf(name);
+        emit list().DblClick();
+        settle();
+    }
+    void viewData() {
+        page().cmdDetail->click();
+        settle();
+    }
+    void returnToLibrary() {
+        window->cmdInst_Click(2);
+        settle();
+    }
+    dataview::DataViewPage& dataPage() { return *window->dataPage; }
+    int64_t rowsOf(const char* table, const char* where, std::vector<platform::DbParam> values) {
+        return db()
+            .query(QStringLiteral("Select Count(*) As n From %1 Where %2").arg(table, where),
+                   values)
+            .longValue(0, "n");
+    }
+};
+
+// At most one box, and the one there is names the download and tells its data damaged.
+::testing::AssertionResult atMostOneNaming(const std::vector<ScriptedDialogs::Message>& boxes,
+                                           const QString& name) {
+    if (boxes.size() > 1) {
+        QStringList texts;
+        for (const auto& b : boxes)
+            texts << b.text;
+        return ::testing::AssertionFailure()
+               << boxes.size() << " boxes: " << texts.join(" || ").toStdString();
+    }
+    for (const auto& b : boxes)
+        if (!b.text.contains('"' + name + '"') || b.text.contains("Overflow") ||
+            b.title != "Damaged Data")
+            return ::testing::AssertionFailure()
+                   << "box [" << b.title.toStdString() << "] " << b.text.toStdString();
+    return ::testing::AssertionSuccess();
+}
+
+TEST(LibraryDamage, ADownloadNumberedBeyondALongIsListedShownAsUnreadableAndNeverSelected) {
+    DamageWindow w;
+    w.store(1, "Iv", 1);
+    w.store(-4294967296LL, "Low", 2);
+    w.store(2, "A2", 2);
+    w.store(3, "A3", 2);
+    w.store(4294967296LL, "Huge", 2);
+    for (int i = 0; i < 2; ++i)
+        w.db().exec("Insert Into Alarm_Data (RelNo) Values (?)", {int64_t(4294967296LL)});
+    w.db().exec("Insert Into Alarm_Data (RelNo) Values (2)");
+    w.answerPassword(true);
+    w.openDataPage();
+    EXPECT_TRUE(w.boxes().empty());
+
+    // An interval trend selected first: nothing of it may stay in the selection.
+    w.clickNode({"05/26", "Interval Trend"});
+    EXPECT_EQ(w.window->dataView->SelectedLogType, 1);
+    EXPECT_EQ(w.window->dataView->SelectedLogSeqNo, 1);
+    w.clickNode({"05/26", "Alarm Trend"});
+    EXPECT_TRUE(w.boxes().empty());
+    EXPECT_EQ(w.listLines(),
+              lines({"A2 | A1 | U1 | 14 May 2026", "A3 | A1 | U1 | 14 May 2026",
+                     "Huge | A1 | U1 | 14 May 2026", "Low | A1 | U1 | 14 May 2026"}));
+    EXPECT_EQ(w.keyOf("Huge"), "4294967296 K");
+    EXPECT_EQ(w.keyOf("Low"), "-4294967296 K");
+
+    struct Case {
+        QString name, number;
+    };
+    for (const Case& c : {Case{"Huge", "4294967296"}, Case{"Low", "-4294967296"}}) {
+        SCOPED_TRACE(c.name.toStdString());
+        w.clickItem("A2");
+        w.clickItem(c.name);
+        EXPECT_TRUE(w.boxes().empty());
+        // Shown as one that cannot be read, and nothing selected: never the kind of this one
+        // with the number of the one before.
+        EXPECT_EQ(w.gridRow(1), lines({"Name", c.name.toUtf8().constData()}));
+        EXPECT_EQ(w.gridRow(2),
+                  QStringList({"State", "Cannot be read (No. " + c.number + " out of range)"}));
+        EXPECT_EQ(w.window->dataView->SelectedLogType, 0);
+        EXPECT_EQ(w.window->dataView->SelectedLogSeqNo, 0);
+        EXPECT_TRUE(w.page().cmdDetail->isEnabled());
+
+        // Each command on it says why it cannot run, once, and opens nothing.
+        const QString why =
+            '"' + c.name + "\" cannot be used: its stored number " + c.number + " is out of range.";
+        const std::vector<std::pair<const char*, std::function<void()>>> commands = {
+            {"View Data", [&] { w.viewData(); }},
+            {"Instrument", [&] { w.page().cmdLogInst->click(); }},
+            {"double click", [&] { w.doubleClick(c.name); }},
+        };
+        for (const auto& [command, run] : commands) {
+            SCOPED_TRACE(command);
+            run();
+            const auto boxes = w.boxes();
+            ASSERT_EQ(boxes.size(), 1u);
+            EXPECT_EQ(boxes[0].text, why);
+            EXPECT_TRUE(w.fraMenuHidden(3));
+            EXPECT_TRUE(w.fraMenuHidden(1));
+            EXPECT_FALSE(w.fraMenuHidden(2));
+        }
+    }
+
+    // Deleting it by its key takes exactly its row, its rows and its trend file.
+    w.lib().tvwLog_NodeClick(w.node({"05/26", "Alarm Trend"}));
+    w.page().mnuDelete->setData(w.keyOf("Huge"));
+    w.rig.dialogs.answers.push_back(platform::MsgAnswer::Yes);
+    w.page().mnuDelete->trigger();
+    w.settle();
+    ASSERT_EQ(w.boxes().size(), 1u);  // the question
+    EXPECT_EQ(w.rowsOf("Log_Head", "SeqNo = ?", {int64_t(4294967296LL)}), 0);
+    EXPECT_EQ(w.rowsOf("Alarm_Data", "RelNo = ?", {int64_t(4294967296LL)}), 0);
+    EXPECT_EQ(w.rowsOf("Log_Head", "1 = 1", {}), 4);
+    EXPECT_EQ(w.rowsOf("Alarm_Data", "RelNo = 2", {}), 1);
+    EXPECT_FALSE(QFileInfo::exists(records::TrendFileOf("05/26", "Huge")));
+    EXPECT_TRUE(QFileInfo::exists(records::TrendFileOf("05/26", "Low")));
+    EXPECT_EQ(w.item("Huge"), nullptr);
+
+    // The kind node with the other one goes whole, told by nothing but its question.
+    w.page().mnuDelete->setData(w.tree().KeyOf(w.node({"05/26", "Alarm Trend"})));
+    w.rig.dialogs.answers.push_back(platform::MsgAnswer::Yes);
+    w.page().mnuDelete->trigger();
+    w.settle();
+    EXPECT_EQ(w.boxes().size(), 1u);
+    EXPECT_EQ(w.rowsOf("Log_Head", "Types = 2", {}), 0);
+    EXPECT_EQ(w.rowsOf("Log_Head", "Types = 1", {}), 1);
+    EXPECT_FALSE(QFileInfo::exists(records::TrendFileOf("05/26", "Low")));
+}
+
+TEST(LibraryDamage, DamagedStoredDataAreToldOncePerActionAndTheRestStaysUsable) {
+    struct Case {
+        const char* what;
+        int types;
+        // Run on the stored database after the three downloads are stored.
+        const char* damage;
+        TrendBytes bytes;
+        // The detail row of the damaged download that shows empty (-1: none), and whether the
+        // download is listed (a kind or sampling that cannot be read is none).
+        int emptyDetailRow;
+        bool listed, inTree;
+        // The one message of viewing its data, "" when that shows none.
+        const char* viewMessage;
+    };
+    const QString valuesDamaged =
+        "The stored data of \"Bad\" are damaged: what cannot be read shows empty.";
+    const QString fileDamaged =
+        "The trend file Data/26/05/Bad.Dat of \"Bad\" is damaged: what cannot be read is left out.";
+    const std::vector<Case> cases = {
+        {"interval", 1, "Update Log_Head Set Interval = 1e12 Where SeqNo = 5", TrendBytes::Samples,
+         6, true, true, "values"},
+        {"count", 1, "Update Log_Head Set DCount = 1e12 Where SeqNo = 5", TrendBytes::Samples, 5,
+         true, true, ""},
+        {"decimals", 1, "Update Log_Head Set Gas4Point = 100000 Where SeqNo = 5",
+         TrendBytes::Samples, 7, true, true, "values"},
+        {"date", 1, "Update Log_Head Set Dates = 1e300 Where SeqNo = 5", TrendBytes::Samples, 2,
+         true, true, "values"},
+        {"maximum", 1, "Update Log_Head Set Gas4Max = 1e300 Where SeqNo = 5", TrendBytes::Samples,
+         9, true, true, "values"},
+        {"other gas", 1, "Update Log_Head Set Gas2Point = 70000 Where SeqNo = 5",
+         TrendBytes::Samples, -1, true, true, "values"},
+        {"sampling", 1, "Update Log_Head Set Sampling = 1e12 Where SeqNo = 5", TrendBytes::Samples,
+         -1, false, true, ""},
+        {"kind", 1, "Update Log_Head Set Types = 1e12 Where SeqNo = 5", TrendBytes::Samples, -1,
+         false, false, ""},
+        {"garbage file", 1, "", TrendBytes::Garbage, -1, true, true, "file"},
+        {"garbage readings", 1, "", TrendBytes::GarbageReadings, -1, true, true, "file"},
+        {"alarm trend file", 2, "", TrendBytes::Garbage, -1, true, true, "file"},
+        {"event code", 5, "Update Alarm_Event Set Alarm_Type = 1e12 Where RelNo = 5",
+         TrendBytes::Samples, -1, true, true, "values"},
+        {"history decimals", 3, "Update cHistory Set Gas4Point = 1e6 Where RelNo = 5",
+         TrendBytes::Samples, -1, true, true, "values"},
+    };
+    const std::map<int, const char*> kindName = {
+        {1, "Interval Trend"}, {2, "Alarm Trend"}, {3, "Calibration History"}, {5, "Alarm Events"}};
+    QTemporaryDir exports;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DamageWindow w;
+        // The damaged download between two sound ones, in the order of their numbers.
+        w.store(1, "Before", c.types);
+        w.store(5, "Bad", c.types, c.bytes);
+        w.store(9, "After", c.types);
+        if (*c.damage) w.db().exec(c.damage);
+        const QByteArray stored = w.bytes();
+
+        w.openDataPage();
+        const auto opened = w.boxes();
+        EXPECT_TRUE(atMostOneNaming(opened, "Bad"));
+        EXPECT_EQ(opened.size(), c.inTree ? 0u : 1u);
+        w.clickNode({"05/26", kindName.at(c.types)});
+        EXPECT_TRUE(atMostOneNaming(w.boxes(), "Bad"));
+        // The downloads after the damaged one are listed all the same.
+        EXPECT_NE(w.item("Before"), nullptr);
+        EXPECT_NE(w.item("After"), nullptr);
+        EXPECT_EQ(w.item("Bad") != nullptr, c.listed);
+        if (!c.listed) {
+            EXPECT_EQ(w.list().Count(), 2);
+            continue;
+        }
+
+        w.clickItem("Bad");
+        EXPECT_TRUE(atMostOneNaming(w.boxes(), "Bad"));
+        if (c.emptyDetailRow >= 0) {
+            EXPECT_EQ(w.gridRow(c.emptyDetailRow).value(1), "") << c.emptyDetailRow;
+            EXPECT_NE(w.gridRow(1).value(1), "");  // the rest shows
+        }
+        if (c.types == 5) {
+            EXPECT_EQ(w.gridRow(1).value(2), "");  // the event that cannot be read
+        }
+
+        // Its data: one message, the rest shown.
+        w.viewData();
+        const auto viewed = w.boxes();
+        EXPECT_TRUE(atMostOneNaming(viewed, "Bad"));
+        const QString expected = QString::fromLatin1(c.viewMessage) == "values" ? valuesDamaged
+                                 : QString::fromLatin1(c.viewMessage) == "file" ? fileDamaged
+                                                                                : QString();
+        EXPECT_EQ(viewed.empty() ? QString() : viewed[0].text, expected);
+        EXPECT_FALSE(w.fraMenuHidden(3));
+        if (w.dataPage().optBrowse[1]->isEnabled()) {
+            w.dataPage().optBrowse[1]->setChecked(true);
+            w.settle();
+            EXPECT_TRUE(atMostOneNaming(w.boxes(), "Bad"));
+            w.dataPage().optBrowse[0]->setChecked(true);
+            w.settle();
+            EXPECT_TRUE(atMostOneNaming(w.boxes(), "Bad"));
+        }
+        if (c.types == 5) {
+            EXPECT_EQ(w.dataPage().vfgBrowse->TextMatrix(1, 3), "");
+            EXPECT_EQ(w.dataPage().vfgBrowse->TextMatrix(1, 2), "CO");
+        }
+        const QString file = exports.filePath(QStringLiteral("%1.csv").arg(c.what));
+        w.rig.dialogs.fileNames = {file};
+        w.dataPage().cmdBrowse[2]->click();
+        w.settle();
+        EXPECT_TRUE(atMostOneNaming(w.boxes(), "Bad"));
+        EXPECT_TRUE(QFileInfo::exists(file));
+
+        // The others open as ever.
+        w.returnToLibrary();
+        w.clickItem("After");
+        w.viewData();
+        EXPECT_TRUE(w.boxes().empty());
+        EXPECT_FALSE(w.fraMenuHidden(3));
+        // Browsing, opening and exporting changed no stored byte.
+        EXPECT_EQ(w.bytes(), stored);
+    }
+}
+
+TEST(LibraryDamage, PicturesOfADownloadThatCannotBeRead) {
+    for (const auto language :
+         {platform::StringTable::Language::English, platform::StringTable::Language::Japanese}) {
+        const LanguageScope scope(language);
+        DamageWindow w;
+        w.store(2, "A2", 2);
+        w.store(4294967296LL, "Huge", 2);
+        w.store(5, "Bad", 2);
+        w.db().exec("Update Log_Head Set Interval = 1e12, Dates = 1e300 Where SeqNo = 5");
+        w.openDataPage();
+        emit w.tree().NodeClick(w.node({"05/26"})->child(0));
+        w.settle();
+        const QString suffix = language == platform::StringTable::Language::English ? "en" : "ja";
+        w.clickItem("Huge");
+        testsupport::savePicture(*w.window, "library-unreadable-download-" + suffix);
+        w.clickItem("Bad");
+        testsupport::savePicture(*w.window, "library-damaged-values-" + suffix);
+        w.boxes();
+    }
+}
+
+}  // namespace
