@@ -331,6 +331,9 @@ Database Database::open(const QString& path) {
         if (QFileInfo::exists(key)) return Database(key, *it);
         close(key);  // the file went away under the connection
     }
+    if (QFileInfo(key).isDir())
+        throw rt::RuntimeError(rt::ErrPathAccess,
+                               QStringLiteral("The database %1 is a folder").arg(key));
     if (!QFileInfo(key).isFile())
         throw rt::RuntimeError(rt::ErrFileNotFound,
                                QStringLiteral("The database %1 does not exist").arg(key));
@@ -351,6 +354,44 @@ Database Database::open(const QString& path) {
                                QStringLiteral("%1 is not a database of this program").arg(key));
     }
     return db;
+}
+
+DatabaseFileCheck CheckDatabaseFile(const QString& path) {
+    const QFileInfo info(path);
+    if (info.isDir()) return {DatabaseFile::Folder, {}};
+    if (!info.exists()) return {DatabaseFile::Missing, {}};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {DatabaseFile::Damaged, file.errorString()};
+    // Every database file of the engine begins so (the text and its terminating zero).
+    static const QByteArray magic("SQLite format 3", 16);
+    if (file.read(magic.size()) != magic) return {DatabaseFile::NotDatabase, {}};
+    file.close();
+
+    // The engine's file: ours when its list of tables can be read and holds the headers.
+    static int counter = 0;
+    const QString name = QStringLiteral("qm73-check-%1").arg(++counter);
+    DatabaseFileCheck result;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY"));
+        db.setDatabaseName(
+            QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded) +
+            QStringLiteral("?mode=ro"));
+        if (!db.open()) {
+            result = {DatabaseFile::Damaged, db.lastError().databaseText()};
+        } else {
+            QSqlQuery q(db);
+            if (!q.exec(QStringLiteral("Select name From sqlite_master Where type = 'table' And "
+                                       "name = 'Log_head' Collate Nocase")))
+                result = {DatabaseFile::Damaged, q.lastError().databaseText()};
+            else
+                result = {q.next() ? DatabaseFile::Ours : DatabaseFile::NotDatabase, {}};
+            q.finish();
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return result;
 }
 
 Database Database::create(const QString& path) {

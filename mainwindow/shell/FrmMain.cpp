@@ -42,6 +42,9 @@ double twips(int pixels) {
 enum ShellText : int {
     TextSerialPortStandby = 5541,
     TextSettingsDamaged = 5490,
+    TextDatabaseNotOurs = 5496,
+    TextDatabaseFolder = 5497,
+    TextDatabaseDamaged = 5498,
 };
 
 }  // namespace
@@ -331,7 +334,13 @@ void FrmMain::Form_Load() {
         if (!QFile::exists(path)) {
             core::CreateDatabase(path);
         } else {
-            core::UpgradeDatabase(platform::Database::open(path));
+            // A file of that name that is not our database is never replaced: it is told.
+            try {
+                core::UpgradeDatabase(platform::Database::open(path));
+            } catch (const rt::RuntimeError&) {
+                tellUnusableDatabase(path);
+                throw;
+            }
         }
     });
     fields.ActivationPending = true;
@@ -391,6 +400,26 @@ void FrmMain::readSettingsFile() {
         AppendStatusLog(core::LoadResText(TextSettingsDamaged,
                                           {damage->lineNumber, damage->line, damage->reason}),
                         download::ColorStatusFailed);
+}
+
+void FrmMain::tellUnusableDatabase(const QString& path) {
+    const platform::DatabaseFileCheck check = platform::CheckDatabaseFile(path);
+    int text = 0;
+    switch (check.state) {
+        case platform::DatabaseFile::NotDatabase:
+            text = TextDatabaseNotOurs;
+            break;
+        case platform::DatabaseFile::Folder:
+            text = TextDatabaseFolder;
+            break;
+        case platform::DatabaseFile::Damaged:
+            text = TextDatabaseDamaged;
+            break;
+        case platform::DatabaseFile::Missing:
+        case platform::DatabaseFile::Ours:
+            return;  // gone meanwhile, or refused for a passing reason: the log line tells it
+    }
+    AppendStatusLog(core::LoadResText(text, {path, check.reason}), download::ColorStatusFailed);
 }
 
 void FrmMain::showDisplaySettings() {

@@ -206,6 +206,8 @@ class FrmMain : public QMainWindow,
     // The automatic-mode boxes from the settings, without asking the user.
     void showAutomaticMode();
     void readSettingsFile();
+    // A database file that cannot be opened is told in red, with what is wrong with it.
+    void tellUnusableDatabase(const QString& path);
     void showDisplaySettings();
     void connectDataView();
     void connectLibrary();

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -17,6 +18,7 @@
 #include "platform/Database.h"
 #include "platform/StringTable.h"
 #include "runtime/Color.h"
+#include "tests/support/Pictures.h"
 #include "tests/support/WindowRig.h"
 
 using download::ColorStatusFailed;
@@ -295,6 +297,68 @@ TEST(Startup, ADamagedSettingsLineIsToldInRed) {
     EXPECT_TRUE(text.contains("IrCOMM Num\t40000")) << text.toStdString();
     EXPECT_EQ(color, ColorStatusFailed);
     EXPECT_EQ(core::RetryLimit, 5);
+}
+
+TEST(Startup, ADatabaseFileThatIsNotOursIsToldInRedAndLeftAsItIs) {
+    const struct {
+        const char* what;
+        std::function<void(const QString&)> make;
+        QString told;  // after the file's path
+    } cases[] = {
+        {"text", [](const QString& path) { writeFile(path, "Serial No.,User ID\r\nA1,U1\r\n"); },
+         " is not a database of this program. It is left unchanged; stored data cannot be read or "
+         "saved."},
+        {"empty", [](const QString& path) { writeFile(path, ""); },
+         " is not a database of this program. It is left unchanged; stored data cannot be read or "
+         "saved."},
+        {"damaged",
+         [](const QString& path) {
+             core::CreateDatabase(path);
+             platform::Database::close(path);
+             QFile f(path);
+             ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+             ASSERT_TRUE(f.seek(100));  // the first page's header: what the tables are
+             f.write(QByteArray(8, '\xff'));
+         },
+         " is damaged (database disk image is malformed). It is left unchanged; stored data "
+         "cannot be read or saved."},
+        {"folder",
+         [](const QString& path) {
+             QDir().mkpath(path);
+             writeFile(path + "/inside.txt", "kept");
+         },
+         " is a folder, not a file. It is left unchanged; stored data cannot be read or saved."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QByteArray before;
+        QString path;
+        StartedWindow s([&](WindowRig& rig) {
+            path = rig.folder.paths().database();
+            c.make(path);
+            before = readFile(path) + readFile(path + "/inside.txt");
+        });
+        const auto lines = s.statusLines();
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.front().first, "The database " + path + c.told);
+        EXPECT_EQ(lines.front().second, ColorStatusFailed);
+        s.window.reset();
+        EXPECT_EQ(readFile(path) + readFile(path + "/inside.txt"), before);
+        EXPECT_EQ(QFileInfo(path).isDir(), QString(c.what) == "folder");
+        platform::Database::close(path);
+    }
+    // How the line shows on the Download page, in both languages.
+    for (const auto& [language, suffix] :
+         {std::pair{platform::StringTable::Language::English, "en"},
+          std::pair{platform::StringTable::Language::Japanese, "ja"}}) {
+        const testsupport::LanguageScope scope(language);
+        StartedWindow s([&](WindowRig& rig) { cases[2].make(rig.folder.paths().database()); });
+        s.window->resize(1024, 720);
+        settle();
+        testsupport::savePicture(
+            *s.window, QStringLiteral("frmMain-startup-database-damaged-") + QLatin1String(suffix));
+        platform::Database::close(s.file("QM73.mdb"));
+    }
 }
 
 TEST(Startup, WindowSizeAndPlace) {
