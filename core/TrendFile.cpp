@@ -8,6 +8,8 @@
 #include <cstring>
 #include <limits>
 
+#include <unistd.h>
+
 #include "runtime/Format.h"
 #include "runtime/RuntimeError.h"
 
@@ -351,18 +353,31 @@ void DeleteFolder(const QString& path) {
 namespace {
 
 // Removes a folder's entries: links and files are removed themselves, sub-folders with all
-// they hold. False when anything stays.
-bool removeEntries(const QString& folder) {
+// they hold. False when anything stays; each entry that stayed for a reason of its own goes to
+// `kept`.
+bool removeEntries(const QString& folder, std::vector<RemovalFailure>& kept) {
     bool all = true;
     const QFileInfoList entries = QDir(folder).entryInfoList(
         QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
     for (const QFileInfo& entry : entries) {
         const QString path = entry.absoluteFilePath();
         if (entry.isDir() && !entry.isSymLink()) {
-            all = removeEntries(path) && all;
-            all = QDir().rmdir(path) && all;
+            // A folder that keeps something stays because of it: what it keeps is named.
+            if (!removeEntries(path, kept)) {
+                all = false;
+                continue;
+            }
+            // The system's own call, so that its reason can be told.
+            if (::rmdir(QFile::encodeName(path).constData()) != 0) {
+                kept.push_back({path, qt_error_string(errno)});
+                all = false;
+            }
         } else {
-            all = QFile::remove(path) && all;
+            QFile file(path);
+            if (!file.remove()) {
+                kept.push_back({path, file.errorString()});
+                all = false;
+            }
         }
     }
     return all;
@@ -370,7 +385,8 @@ bool removeEntries(const QString& folder) {
 
 }  // namespace
 
-bool EmptyDataFolder(const QString& dataFolder, const QString& programFolder) {
+bool EmptyDataFolder(const QString& dataFolder, const QString& programFolder,
+                     std::vector<RemovalFailure>* kept) {
     if (dataFolder.isEmpty() || programFolder.isEmpty() || QDir::isRelativePath(dataFolder) ||
         QDir::isRelativePath(programFolder))
         return false;
@@ -383,8 +399,10 @@ bool EmptyDataFolder(const QString& dataFolder, const QString& programFolder) {
         if (!data.isDir() || canonical == program ||
             !canonical.startsWith(program + QLatin1Char('/')))
             return false;
-        if (!removeEntries(canonical)) {
+        std::vector<RemovalFailure> stayed;
+        if (!removeEntries(canonical, stayed)) {
             qWarning("The data folder %s could not be emptied whole", qPrintable(canonical));
+            if (kept) kept->insert(kept->end(), stayed.begin(), stayed.end());
             return false;
         }
         return true;

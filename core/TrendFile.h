@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "runtime/OleDate.h"
 
@@ -146,11 +147,19 @@ bool CreateTrendFolders(const QString& dataFolder, rt::OleDate start);
 // a filesystem root are refused (nothing is deleted): an empty path would name the folder the
 // program was started from.
 void DeleteFolder(const QString& path);
+// An entry that could not be removed, with the system's reason.
+struct RemovalFailure {
+    QString path;
+    QString reason;
+};
 // Removes everything in the data folder and leaves it empty (made again when missing). Only a
 // data folder inside the program folder is touched: an empty, relative, linked or misplaced
-// path, or the program folder itself, is refused (false, nothing removed). Links inside are
-// removed as links, never followed. False as well when something could not be removed.
-bool EmptyDataFolder(const QString& dataFolder, const QString& programFolder);
+// path, or the program folder itself, is refused (false, nothing removed, nothing in `kept`).
+// Links inside are removed as links, never followed. False as well when something could not be
+// removed; `kept`, when given, then receives each entry that stayed for a reason of its own (a
+// folder that stays only because something in it stayed is not named again).
+bool EmptyDataFolder(const QString& dataFolder, const QString& programFolder,
+                     std::vector<RemovalFailure>* kept = nullptr);
 // Removes the temporary trend files a killed program left in DataFolder/yy/mm. Nothing else
 // is touched: only files with the temporary suffix, two folder levels down, links neither
 // followed nor removed. False when one could not be removed.

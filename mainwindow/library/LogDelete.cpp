@@ -19,7 +19,11 @@ enum Text : int {
     TextDeleteNode = 5339,
     TextDeleteNodeTitle = 5340,
     TextFileKept = 5793,
+    TextNotOwnDataFolder = 5781,
 };
+
+// At most this many lines of what stayed are shown; the rest is summed up by "...".
+constexpr int KeptLinesShown = 20;
 
 // The tables of a kind's downloads.
 QStringList detailTablesOf(const KindInfo& kind) {
@@ -72,7 +76,15 @@ void LogLibrary::deleteEverything() {
         forgetSelection(std::nullopt);
     });
     // The trend files go only once their downloads are gone from the database.
-    core::EmptyDataFolder(core::DataFolder, core::AppPath);
+    std::vector<core::RemovalFailure> stayed;
+    if (core::EmptyDataFolder(core::DataFolder, core::AppPath, &stayed)) return;
+    // Nothing named: the data folder itself was not one to empty.
+    if (stayed.empty())
+        stayed.push_back({core::DataFolder, core::LoadResText(TextNotOwnDataFolder)});
+    QStringList kept;
+    for (const core::RemovalFailure& entry : stayed)
+        kept << core::LoadResText(TextFileKept, {entry.path, entry.reason});
+    tellKept(kept, TextDeleteAllTitle);
 }
 
 void LogLibrary::deleteNode(const QString& key) {
@@ -153,9 +165,17 @@ void LogLibrary::removeTrendFiles(const platform::ResultSet& heads, int title) {
         if (!file.remove())
             kept << core::LoadResText(TextFileKept, {file.fileName(), file.errorString()});
     }
-    if (!kept.isEmpty())
-        w_.dialogs.message(kept.join(QStringLiteral("\r\n")), core::LoadResText(title),
-                           platform::MsgIcon::Exclamation);
+    tellKept(kept, title);
+}
+
+void LogLibrary::tellKept(QStringList kept, int title) {
+    if (kept.isEmpty()) return;
+    if (kept.size() > KeptLinesShown) {
+        kept.erase(kept.begin() + KeptLinesShown, kept.end());
+        kept << QStringLiteral("...");
+    }
+    w_.dialogs.message(kept.join(QStringLiteral("\r\n")), core::LoadResText(title),
+                       platform::MsgIcon::Exclamation);
 }
 
 void LogLibrary::rebuildingAfter(const QString& parentKey, const std::function<void()>& work,

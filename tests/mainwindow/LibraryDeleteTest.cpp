@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QFile>
 
 #include "tests/mainwindow/LibraryWindow.h"
@@ -236,6 +240,66 @@ TEST(LibraryDelete, AFailurePartWayLeavesEverythingAsItWas) {
         w.openDataPage();
         EXPECT_NE(w.node({"A1", "05/26", "Power Events"}), nullptr);
     }
+}
+
+// Folders nested below `parent`, one in another, until their path is longer than the system
+// takes: nobody, the superuser included, can remove the deepest one by its path. They are made
+// and removed through the folder handles, one level at a time.
+class TooDeepFolders {
+  public:
+    explicit TooDeepFolders(const QString& parent) : parent_(parent) {
+        int at = ::open(QFile::encodeName(parent).constData(), O_RDONLY | O_DIRECTORY);
+        for (int level = 0; level < Levels && at >= 0; ++level) {
+            EXPECT_EQ(::mkdirat(at, name().constData(), 0755), 0);
+            const int next = ::openat(at, name().constData(), O_RDONLY | O_DIRECTORY);
+            ::close(at);
+            at = next;
+        }
+        EXPECT_GE(at, 0);
+        if (at >= 0) ::close(at);
+    }
+    ~TooDeepFolders() {
+        std::vector<int> handles{
+            ::open(QFile::encodeName(parent_).constData(), O_RDONLY | O_DIRECTORY)};
+        while (handles.back() >= 0 && static_cast<int>(handles.size()) < Levels)
+            handles.push_back(::openat(handles.back(), name().constData(), O_RDONLY | O_DIRECTORY));
+        for (auto it = handles.rbegin(); it != handles.rend(); ++it) {
+            if (*it < 0) continue;
+            ::unlinkat(*it, name().constData(), AT_REMOVEDIR);
+            ::close(*it);
+        }
+    }
+    // The first folder below the parent.
+    QString top() const { return parent_ + '/' + QString::fromLatin1(name()); }
+
+  private:
+    static constexpr int Levels = 24;  // 24 x 201 characters: beyond the 4096 of a path
+    static QByteArray name() { return QByteArray(200, 'd'); }
+    QString parent_;
+};
+
+TEST(LibraryDelete, EverythingTellsWhatStayedInTheDataFolder) {
+    DeleteFixture w;
+    const QString data = w.rig.folder.paths().dataFolder();
+    const TooDeepFolders deep(data + "/26");
+    w.deleteAt("0 #");
+    const LibraryWindow::Stored after = w.stored();
+    for (const auto& [table, count] : after.rows)
+        EXPECT_EQ(count, table == "cLatestHist" ? 2 : 0) << table.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(data + "/26/05/k1_A1.Dat"));
+    EXPECT_TRUE(QFileInfo(deep.top()).isDir());
+    // The question, then what stayed: the deepest folder, by its path, with the system's reason.
+    ASSERT_EQ(w.rig.dialogs.messages.size(), 2u);
+    const auto& told = w.rig.dialogs.messages[1];
+    EXPECT_TRUE(told.text.startsWith("The trend file " + deep.top() + "/"))
+        << told.text.toStdString();
+    EXPECT_TRUE(told.text.contains(" could not be removed: File name too long\r\n"))
+        << told.text.right(200).toStdString();
+    EXPECT_TRUE(told.text.endsWith("Its stored data are deleted."))
+        << told.text.right(200).toStdString();
+    EXPECT_EQ(told.title, "Delete Samples");
+    EXPECT_EQ(told.icon, platform::MsgIcon::Exclamation);
+    EXPECT_EQ(w.treeLines(), lines({"QM-73 Data"}));
 }
 
 // ---- the calibration list's row ----------------------------------------------------------
