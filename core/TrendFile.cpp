@@ -200,6 +200,9 @@ TrendWriter::~TrendWriter() {
 }
 
 TrendFile& TrendWriter::open(const QString& path) {
+    // A record that names no trend file has nowhere to write: never a file of the working folder.
+    if (path.isEmpty())
+        throw rt::RuntimeError(rt::ErrPathAccess, QStringLiteral("The record names no trend file"));
     if (path_ != path) {
         discard();
         file_ = std::make_unique<TrendFile>(TrendTempPath(path), TrendFile::Mode::Restart);

@@ -122,7 +122,7 @@ class TrendWriter {
     // The open temporary file of the trend file at `path` (the one already open when the path
     // is the same). The first open of a trend file starts its temporary file empty, so that
     // nothing of an earlier attempt mixes in; a temporary file of another trend file that
-    // was started before is removed.
+    // was started before is removed. An empty path (no trend file) raises error 75.
     TrendFile& open(const QString& path);
     // Writes what is pending; raises error 75 when the file system refuses.
     void flush();

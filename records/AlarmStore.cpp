@@ -73,6 +73,7 @@ void clsAlarm::Update() {
 }
 
 void clsAlarm::ReLoad() {
+    trendPathDamaged_ = false;
     if (!QFileInfo::exists(core::DatabasePath())) return;
     const platform::Database db = platform::Database::open(core::DatabasePath());
     // What cannot be read is left as when nothing is stored, and the download is told
@@ -94,10 +95,13 @@ void clsAlarm::ReLoad() {
     if (r.anyUnreadable()) core::NoteDamagedDownload(name_);
 
     // A missing trend file loads the recording without rows; a longer one fills the 721 rows
-    // and is read no further.
+    // and is read no further. The stored values, not the defaults the header takes for a Null:
+    // the path deletion takes.
     dataCount_ = 0;
-    const QString path = TrendFilePath();
-    if (!QFileInfo::exists(path)) return;
+    const QString path = TrendFileOf(r, 0);
+    trendPathDamaged_ = r.rowCount() > 0 && path.isEmpty();
+    if (trendPathDamaged_) core::NoteDamagedDownload(name_);
+    if (path.isEmpty() || !QFileInfo::exists(path)) return;
     core::TrendFile file(path, core::TrendFile::Mode::ReadOnly);
     const int32_t n = core::ReadableRecords(file, Rows);
     // Records that are no samples (a damaged file) are left out, and the file is told.

@@ -25,6 +25,7 @@ void clsAlarm::ClearDatas() {
     trend_.discard();
     sampleCount_.fill(0);
     error_ = false;
+    trendPathDamaged_ = false;
     duplicate_ = false;
     key_.clear();
     clearHeader();

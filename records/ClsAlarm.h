@@ -73,7 +73,11 @@ class clsAlarm : public RecordBase, public core::GasListSource {
     QString previousDataCode() const { return dataLineCode_; }
     void setPreviousDataCode(const QString& code) { dataLineCode_ = code; }
     int16_t SampleCount(int channel) const { return sampleCount_.at(channel); }
+    // The trend file its data lines write, as clsInterval's.
     QString TrendFilePath() const;
+    // True after a reload whose header names no trend file inside the data folder (its folder
+    // ID or name is missing, or would lead out of it): no trend file was read.
+    bool TrendPathDamaged() const { return trendPathDamaged_; }
 
   private:
     using Gas = TrendGas;
@@ -94,6 +98,7 @@ class clsAlarm : public RecordBase, public core::GasListSource {
     int16_t dataCount_ = 0;
     bool duplicate_ = false;
     std::array<int16_t, 6> sampleCount_{};
+    bool trendPathDamaged_ = false;
     core::TrendWriter trend_;  // the trend file while data lines arrive
     QString dataLineCode_;
 };

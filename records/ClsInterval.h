@@ -103,8 +103,13 @@ class clsInterval : public RecordBase, public core::GasListSource {
     void setPreviousDataCode(const QString& code) { previousDataCode_ = code; }
     // Samples of a channel placed by the current download.
     int32_t SampleCount(int channel) const { return sampleCounters_.at(channel); }
-    // The trend file of this record (DataFolder/yy/mm/<name>.Dat).
+    // The trend file of this record (DataFolder/yy/mm/<name>.Dat) that its data lines write;
+    // empty when its folder ID or name gives none inside the data folder. A reload reads the
+    // file that the stored header names (TrendFileOf of the row), as deletion removes it.
     QString TrendFilePath() const;
+    // True after a reload whose header names no trend file inside the data folder (its folder
+    // ID or name is missing, or would lead out of it): no trend file was read.
+    bool TrendPathDamaged() const { return trendPathDamaged_; }
 
   private:
     using Gas = TrendGas;
@@ -130,7 +135,8 @@ class clsInterval : public RecordBase, public core::GasListSource {
     void writeSamples(const QString& words, int channel);
     void addPlainEvent(const QString& line, int channel);
     void reloadHeader(const platform::ResultSet& row);
-    void reloadSamples();
+    // The samples of the trend file at `path`; none when it is empty or missing.
+    void reloadSamples(const QString& path);
     void reloadEvents();
 
     std::array<Gas, 6> gas_{};
@@ -143,6 +149,7 @@ class clsInterval : public RecordBase, public core::GasListSource {
     core::TrendWriter trend_;  // the trend file while data lines arrive
     bool duplicate_ = false;
     QString previousDataCode_;
+    bool trendPathDamaged_ = false;
 };
 
 }  // namespace records

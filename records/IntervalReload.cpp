@@ -13,6 +13,7 @@
 namespace records {
 
 void clsInterval::ReLoad() {
+    trendPathDamaged_ = false;
     if (!QFileInfo::exists(core::DatabasePath())) return;
     const platform::Database db = platform::Database::open(core::DatabasePath());
     // What cannot be read is left as when nothing is stored, and the download is told
@@ -21,7 +22,11 @@ void clsInterval::ReLoad() {
         db.query(QStringLiteral("Select * From Log_Head Where SeqNo=?;"), {seqNo_}).lenient();
     if (head.rowCount() > 0) reloadHeader(head);
     if (head.anyUnreadable()) core::NoteDamagedDownload(name_);
-    reloadSamples();
+    // The stored values, not the defaults the header takes for a Null: the path deletion takes.
+    const QString path = TrendFileOf(head, 0);
+    trendPathDamaged_ = head.rowCount() > 0 && path.isEmpty();
+    if (trendPathDamaged_) core::NoteDamagedDownload(name_);
+    reloadSamples(path);
     reloadEvents();
 }
 
@@ -38,12 +43,10 @@ void clsInterval::reloadHeader(const platform::ResultSet& r) {
         LoadTrendGas(r, g, false, gas_[g]);
 }
 
-void clsInterval::reloadSamples() {
+void clsInterval::reloadSamples(const QString& path) {
     dataCount_ = valueCount_ = 0;
-    if (name_.isEmpty()) return;
-    const QString path = TrendFilePath();
     // A missing trend file loads the recording without value rows.
-    if (!QFileInfo::exists(path)) return;
+    if (path.isEmpty() || !QFileInfo::exists(path)) return;
     core::TrendFile file(path, core::TrendFile::Mode::ReadOnly);
     // Whole records, a half record rounding to the even count; a last record cut short reads
     // as zeros where it ends. A longer file than the rows can take is read only that far: the

@@ -1,5 +1,6 @@
 #include "records/TrendLines.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QStringList>
 #include <cmath>
@@ -214,10 +215,34 @@ bool TrendHeaderStored(rt::OleDate date, const QString& userID, const QString& s
                .rowCount() > 0;
 }
 
+namespace {
+
+// A folder level of a trend path: a name of its own that neither climbs nor roots nor
+// separates.
+bool isFolderName(const QString& piece) {
+    return !piece.isEmpty() && core::SanitizeFileName(piece) == piece;
+}
+
+}  // namespace
+
 QString TrendFileOf(const QString& folderID, const QString& name) {
-    return core::DataFolder + QLatin1Char('/') + rt::Right(folderID, 2) + QLatin1Char('/') +
-           rt::Left(folderID, 2) + QLatin1Char('/') + core::SanitizeFileName(name) +
-           QStringLiteral(".Dat");
+    const QString year = rt::Right(folderID, 2);
+    const QString month = rt::Left(folderID, 2);
+    const QString file = core::SanitizeFileName(name);
+    if (!isFolderName(year) || !isFolderName(month) || file.isEmpty()) return {};
+    const QString path = core::DataFolder + QLatin1Char('/') + year + QLatin1Char('/') + month +
+                         QLatin1Char('/') + file + QStringLiteral(".Dat");
+    // What the pieces give lies inside the data folder, whatever they held.
+    const QString inside = QDir::cleanPath(core::DataFolder) + QLatin1Char('/');
+    if (!QDir::cleanPath(path).startsWith(inside)) return {};
+    return path;
+}
+
+QString TrendFileOf(const platform::ResultSet& head, int row) {
+    const QString folderID = QStringLiteral("FolderID"), names = QStringLiteral("Names");
+    if (row < 0 || row >= head.rowCount() || head.isNull(row, folderID) || head.isNull(row, names))
+        return {};
+    return TrendFileOf(head.text(row, folderID), head.text(row, names));
 }
 
 QStringList GasColumns(int gas, const QStringList& suffixes) {

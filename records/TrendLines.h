@@ -61,8 +61,15 @@ bool TrendHeaderStored(rt::OleDate date, const QString& userID, const QString& s
                        core::LogKind kind);
 
 // DataFolder/yy/mm/<name>.Dat of a folder ID "mm/yy"; the name goes through the one
-// sanitizing function of trend-file names.
+// sanitizing function of trend-file names. Empty when the pieces give no file inside the data
+// folder: a year or month piece that is empty, climbs ("." or "..") or holds a separator or
+// any other character a file name may not hold, or a name that is empty. A stored folder ID is
+// text of the database, so a damaged one must not lead the reader or the deletion elsewhere.
 QString TrendFileOf(const QString& folderID, const QString& name);
+// The trend file of a stored header row, from its FolderID and Names: the one path the reload,
+// the library's alarm-point lookup and the deletion all take. Empty when either is Null (or the
+// row is missing): such a download has no trend file, and none is read or removed for it.
+QString TrendFileOf(const platform::ResultSet& head, int row);
 
 // One gas channel of a trend record's gas table.
 struct TrendGas {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QScopeGuard>
 
+#include "core/LogTexts.h"
 #include "core/ModMain.h"
 #include "mainwindow/common/WaitCursor.h"
 

@@ -158,9 +158,11 @@ void LogLibrary::removeTrendFiles(const platform::ResultSet& heads, int title) {
         const int32_t types = heads.longValue(row, QStringLiteral("Types"));
         if (types != 1 && types != 2) continue;
         // Exactly the file the trend was written to: never a pattern, never a name that
-        // only begins the same way.
-        QFile file(records::TrendFileOf(heads.text(row, QStringLiteral("FolderID")),
-                                        heads.text(row, QStringLiteral("Names"))));
+        // only begins the same way. A header that names no trend file inside the data folder
+        // (a Null or damaged folder ID or name) has none: nothing outside is ever touched.
+        const QString path = records::TrendFileOf(heads, row);
+        if (path.isEmpty()) continue;
+        QFile file(path);
         if (!file.exists() && !QFileInfo(file.fileName()).isSymLink()) continue;
         if (!file.remove())
             kept << core::LoadResText(TextFileKept, {file.fileName(), file.errorString()});

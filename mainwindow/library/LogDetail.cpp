@@ -277,11 +277,11 @@ std::array<float, 6> alarmPointValues(const platform::ResultSet& h) {
     for (int gas = 0; gas < 5; ++gas)
         values[static_cast<size_t>(gas)] = NoValue;
     if (h.rowCount() == 0) return values;
-    const QString path = records::TrendFileOf(h.text(0, QStringLiteral("FolderID")),
-                                              h.text(0, QStringLiteral("Names")));
+    const QString path = records::TrendFileOf(h, 0);
     // A trend file that is gone or cannot be opened has no alarm point to show, like a short
-    // one; the trend file is never made here.
-    if (!QFileInfo(path).isFile()) return values;
+    // one, and so has a header that names none inside the data folder; the trend file is never
+    // made here.
+    if (path.isEmpty() || !QFileInfo(path).isFile()) return values;
     try {
         core::TrendFile file(path, core::TrendFile::Mode::ReadOnly);
         // The length in records, rounded: a last record without its status bytes counts.

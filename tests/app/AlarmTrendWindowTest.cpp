@@ -6,11 +6,13 @@
 #include <QImage>
 #include <QMimeData>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include "app/PrintForms.h"
 #include "core/ModMain.h"
+#include "core/StoredDamage.h"
 #include "platform/Twips.h"
 #include "runtime/Color.h"
 #include "runtime/Format.h"
@@ -132,6 +134,40 @@ TEST(AlarmTrendWindow, ADamagedTrendFileIsToldOnceAsItOpens) {
               "read is left out.");
     EXPECT_EQ(w.rig.dialogs.messages[0].title, "Damaged Data");
     EXPECT_EQ(samples, 360);
+}
+
+TEST(AlarmTrendWindow, ATrendFileOutsideTheDataFolderIsNotReadAndTheTrendShowsAsDamaged) {
+    TrendWindowRig w;
+    const int32_t good = w.storeAlarm({});
+    // The same trend file, and a copy where the folder ID ".." would lead.
+    AlarmTrend outside;
+    outside.name = QFileInfo(w.rig.folder.path()).fileName() + "_up";
+    const int32_t seqNo = w.storeAlarm(outside);
+    const QString planted = w.rig.folder.paths().dataFolder() + "/../../" + outside.name + ".Dat";
+    ASSERT_TRUE(QFile::copy(records::TrendFileOf("05/24", outside.name), planted));
+    const auto removePlanted = qScopeGuard([&planted] { QFile::remove(planted); });
+    w.db().exec("Update Log_Head Set FolderID = '..' Where SeqNo = ?", {seqNo});
+
+    w.openTrend(good);
+    EXPECT_TRUE(w.rig.dialogs.messages.empty());
+    EXPECT_EQ(w.form().AlarmRecord.DataCount(), 720);
+    w.close();
+    // What the window's loading finds is told as it opens.
+    for (const int32_t trend : {seqNo, good}) {
+        core::DamageFindings findings;
+        w.openTrend(trend);
+        const QString told = findings.take();
+        if (trend == good) {
+            EXPECT_TRUE(told.isEmpty());
+            EXPECT_EQ(w.form().AlarmRecord.DataCount(), 720);
+        } else {
+            EXPECT_EQ(w.form().AlarmRecord.DataCount(), 0);
+            EXPECT_EQ(told, "The stored data of \"" + outside.name +
+                                "\" are damaged: what cannot be read shows empty.");
+        }
+        w.close();
+    }
+    EXPECT_TRUE(w.rig.dialogs.messages.empty());
 }
 
 TEST(AlarmTrendWindow, CaptionsByKindAndSamplingFlag) {

@@ -190,6 +190,19 @@ TEST(TrendFolders, PathsAndNames) {
     DeleteFolder(data);  // a missing folder is no error
 }
 
+TEST(TrendFolders, AWriterWithoutATrendFileWritesNothing) {
+    testsupport::TempProgramFolder folder;
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(folder.path()));
+    TrendWriter writer;
+    EXPECT_THROW(writer.open(""), rt::RuntimeError);
+    writer.discard();
+    EXPECT_TRUE(QDir(folder.path())
+                    .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)
+                    .isEmpty());
+    QDir::setCurrent(before);
+}
+
 namespace {
 
 void touch(const QString& path, const QByteArray& bytes = "x") {

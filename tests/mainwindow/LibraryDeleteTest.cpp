@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <QScopeGuard>
 
 #include "tests/mainwindow/LibraryWindow.h"
 
@@ -300,6 +301,73 @@ TEST(LibraryDelete, EverythingTellsWhatStayedInTheDataFolder) {
     EXPECT_EQ(told.title, "Delete Samples");
     EXPECT_EQ(told.icon, platform::MsgIcon::Exclamation);
     EXPECT_EQ(w.treeLines(), lines({"QM-73 Data"}));
+}
+
+TEST(LibraryDelete, AStoredPathOutsideTheDataFolderOrNoneRemovesNoFile) {
+    for (const int types : {1, 2}) {
+        SCOPED_TRACE(types);
+        LibraryWindow w;
+        w.answerPassword(true);
+        const QString data = w.rig.folder.paths().dataFolder();
+        // Beside the program folder: a name of its own.
+        const QString own = QFileInfo(w.rig.folder.path()).fileName();
+        const struct {
+            const char* what;
+            std::optional<QString> folder, name;
+            QStringList planted;  // where the pieces, joined as they are, would lead
+        } cases[] = {
+            {"folder ..", "..", own + "_up1", {data + "/../../" + own + "_up1.Dat"}},
+            {"folder ../..", "../..", own + "_up2", {data + "/../../" + own + "_up2.Dat"}},
+            {"folder /x", "/x", "abs", {data + "//x//x/abs.Dat"}},
+            {"folder a/b", "a/b", "sep", {data + "//b/a//sep.Dat"}},
+            {"name with a separator", "05/26", "a/b", {data + "/26/05/a/b.Dat"}},
+            // The reload took "00/00" and "Name None" for a Null; deletion took the empty text.
+            {"Null folder",
+             std::nullopt,
+             "nofolder",
+             {data + "/00/00/nofolder.Dat", data + "/nofolder.Dat"}},
+            {"Null name",
+             "05/26",
+             std::nullopt,
+             {data + "/26/05/Name None.Dat", data + "/26/05/.Dat"}},
+            {"Null folder and name",
+             std::nullopt,
+             std::nullopt,
+             {data + "/00/00/Name None.Dat", data + "/.Dat"}},
+        };
+        const auto removePlanted = qScopeGuard([&cases] {
+            for (const auto& c : cases)
+                for (const QString& path : c.planted)
+                    QFile::remove(path);
+        });
+        std::vector<int32_t> seqNos;
+        for (const auto& c : cases) {
+            const int32_t seqNo =
+                w.add({.names = c.name.value_or(""), .folder = c.folder, .types = types});
+            if (!c.name) w.db().exec("Update Log_Head Set Names = Null Where SeqNo = ?", {seqNo});
+            seqNos.push_back(seqNo);
+            for (const QString& path : c.planted) {
+                QDir().mkpath(QFileInfo(path).path());
+                QFile f(path);
+                ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+                f.write("planted");
+            }
+        }
+        w.openDataPage();
+        for (size_t i = 0; i < seqNos.size(); ++i) {
+            SCOPED_TRACE(cases[i].what);
+            w.rig.dialogs.messages.clear();
+            w.page().mnuDelete->setData(QString::number(seqNos[i]) + (types == 1 ? " G" : " K"));
+            w.rig.dialogs.answers.push_back(platform::MsgAnswer::Yes);
+            w.page().mnuDelete->trigger();
+            w.settle();
+            EXPECT_EQ(w.rig.dialogs.messages.size(), 1u);  // the question alone
+            EXPECT_EQ(
+                w.db().query("Select * From Log_Head Where SeqNo = ?", {seqNos[i]}).rowCount(), 0);
+            for (const QString& path : cases[i].planted)
+                EXPECT_TRUE(QFileInfo::exists(path)) << path.toStdString();
+        }
+    }
 }
 
 // ---- the calibration list's row ----------------------------------------------------------

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
+#include <QScopeGuard>
+#include <optional>
 
 #include "core/GasCommon.h"
 #include "core/TrendFile.h"
@@ -336,6 +338,77 @@ TEST(LibraryOpen, AStoredTrendOpensInTheDataView) {
     EXPECT_GT(table.TopRow(), 1);
     EXPECT_LE(table.TopRow(), 361);
     EXPECT_GE(table.BottomRow(), 361);
+}
+
+TEST(LibraryOpen, ATrendFileOutsideTheDataFolderIsNotReadAndTheDownloadShowsAsDamaged) {
+    for (const int types : {1, 2}) {
+        SCOPED_TRACE(types);
+        LibraryWindow w;
+        const QString data = w.rig.folder.paths().dataFolder();
+        const QString own = QFileInfo(w.rig.folder.path()).fileName();
+        const struct {
+            const char* what;
+            std::optional<QString> folder, name;
+            QString shownName;
+            QStringList planted;  // where the pieces, joined as they are, would lead
+        } cases[] = {
+            {"folder ..", "..", own + "_up", own + "_up", {data + "/../../" + own + "_up.Dat"}},
+            {"folder /x", "/x", "abs", "abs", {data + "//x//x/abs.Dat"}},
+            {"folder a/b", "a/b", "sep", "sep", {data + "//b/a//sep.Dat"}},
+            {"Null folder",
+             std::nullopt,
+             "nofolder",
+             "nofolder",
+             {data + "/00/00/nofolder.Dat", data + "/nofolder.Dat"}},
+            {"Null name",
+             "05/26",
+             std::nullopt,
+             "Name None",
+             {data + "/26/05/Name None.Dat", data + "/26/05/.Dat"}},
+        };
+        const auto removePlanted = qScopeGuard([&cases] {
+            for (const auto& c : cases)
+                for (const QString& path : c.planted)
+                    QFile::remove(path);
+        });
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.what);
+            for (const QString& path : c.planted) {
+                QDir().mkpath(QFileInfo(path).path());
+                core::TrendFile file(path);
+                for (int r = 1; r <= 721; ++r)
+                    for (int16_t gas = 1; gas <= 5; ++gas)
+                        core::PutSample(r, file, gas, 12.5f, rt::OleDate::DateSerial(2026, 5, 14));
+                file.close();
+            }
+            const int32_t seqNo = w.add({.names = c.name.value_or(""),
+                                         .folder = c.folder,
+                                         .types = types,
+                                         .count = 721,
+                                         .interval = 1});
+            if (!c.name) w.db().exec("Update Log_Head Set Names = Null Where SeqNo = ?", {seqNo});
+            w.openDataPage();
+            w.rig.dialogs.messages.clear();
+            w.lib().ShowLogDetail(key(seqNo, types == 1 ? "G" : "K"));
+            if (types == 2) {
+                EXPECT_EQ(w.grid().TextMatrix(8, 1), "-----");
+            }
+            w.window->libraryPage->cmdDetail->click();
+            w.settle();
+            ASSERT_EQ(w.rig.dialogs.messages.size(), 1u);
+            EXPECT_EQ(w.rig.dialogs.messages[0].text,
+                      "The stored data of \"" + c.shownName +
+                          "\" are damaged: what cannot be read shows empty.");
+            EXPECT_EQ(w.rig.dialogs.messages[0].title, "Damaged Data");
+            EXPECT_EQ(w.rig.dialogs.messages[0].icon, platform::MsgIcon::Exclamation);
+            dataview::BrowseRecords& stored = w.window->dataView->records;
+            EXPECT_EQ(types == 1 ? stored.interval().DataCount() : stored.alarm().DataCount(), 0);
+            EXPECT_FALSE(w.window->fraMenu[3]->isHidden());
+            for (const QString& path : c.planted)
+                EXPECT_EQ(QFileInfo(path).size(), 721 * 30 - 2)  // no status bytes written
+                    << path.toStdString();
+        }
+    }
 }
 
 }  // namespace

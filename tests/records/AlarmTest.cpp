@@ -432,6 +432,7 @@ TEST_F(Alarm, ReloadDefaults) {
     EXPECT_EQ(r.GasListInfo(1, 4).toSingle(), -101.0f);
     EXPECT_EQ(r.GasListInfo(1, 12).toDate().value(), -101.0);
     EXPECT_TRUE(r.GasListInfo(1, 13).toBool());
-    EXPECT_EQ(r.TrendFilePath(), core::DataFolder + "/00/00/Name None.Dat");
+    // No stored name or folder: no trend file is read, and the trend shows as damaged.
+    EXPECT_TRUE(r.TrendPathDamaged());
     EXPECT_EQ(r.DataCount(), 0);
 }

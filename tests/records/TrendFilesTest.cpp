@@ -3,8 +3,10 @@
 #include <QDir>
 #include <QDirIterator>
 #include <functional>
+#include <optional>
 
 #include "core/ClsInstrument.h"
+#include "core/TrendFile.h"
 #include "records/ClsAlarms.h"
 #include "records/ClsIntervals.h"
 #include "runtime/RuntimeError.h"
@@ -121,4 +123,93 @@ TEST_F(TrendFiles, ATrendFileThatCannotTakeItsNameFailsTheStore) {
     EXPECT_EQ(db().query("Select SeqNo From Log_Head Where Types=1").rowCount(), 1);
     EXPECT_EQ(dataFiles(), QStringList());
     EXPECT_TRUE(QFileInfo(trendFile).isDir());
+}
+
+// ---- stored header rows that name no trend file of the data folder ---------------------------
+
+namespace {
+
+// A header row of a stored trend; a missing value is stored as Null.
+int32_t storeTrendHead(const platform::Database& db, int types,
+                       const std::optional<QString>& folder, const std::optional<QString>& name) {
+    const auto text = [](const std::optional<QString>& v) {
+        return v ? platform::DbParam(*v) : platform::DbParam(nullptr);
+    };
+    const int32_t seqNo = db.MaxSeq("Log_Head");
+    db.exec("Insert Into Log_Head (SeqNo, Names, FolderID, Types, Dates) Values (?,?,?,?,?)",
+            {seqNo, text(name), text(folder), int32_t(types), rt::OleDate::DateSerial(2026, 5, 1)});
+    return seqNo;
+}
+
+// A trend file of three samples, 7.5 each.
+void plantTrendFile(const QString& path) {
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path())) << path.toStdString();
+    core::TrendFile file(path);
+    for (int32_t r = 1; r <= 3; ++r)
+        for (int16_t gas = 1; gas <= 5; ++gas)
+            core::PutSample(r, file, gas, 7.5f, rt::OleDate::DateSerial(2026, 5, 1));
+    file.close();
+}
+
+}  // namespace
+
+TEST_F(TrendFiles, AStoredPathOutsideTheDataFolderOrNoneIsNeverRead) {
+    // The data folder two levels down, so that a way out of it stays inside this test's folder.
+    const QString program = folder.path() + "/p/q";
+    core::DataFolder = program + "/Data";
+    const QString data = core::DataFolder;
+    QDir().mkpath(data);
+    const struct {
+        const char* what;
+        std::optional<QString> folder, name;
+        QStringList planted;  // where the pieces, joined as they are, would lead
+        bool damaged;
+    } cases[] = {
+        {"a stored folder and name", "05/26", "good", {data + "/26/05/good.Dat"}, false},
+        {"folder ..", "..", "up1", {data + "/../../up1.Dat"}, true},
+        {"folder ../..", "../..", "up2", {data + "/../../up2.Dat"}, true},
+        {"folder /x", "/x", "abs", {data + "//x//x/abs.Dat"}, true},
+        {"folder a/b", "a/b", "sep", {data + "//b/a//sep.Dat"}, true},
+        {"folder empty", "", "none", {data + "////none.Dat"}, true},
+        {"name with a separator", "05/26", "../../x/y", {data + "/26/05/../../x/y.Dat"}, false},
+        {"name with a separator inside", "05/26", "a/b", {data + "/26/05/a/b.Dat"}, false},
+        // The reload took "00/00" and "Name None" for a Null; deletion took the empty text.
+        {"Null folder",
+         std::nullopt,
+         "nofolder",
+         {data + "/00/00/nofolder.Dat", data + "/nofolder.Dat"},
+         true},
+        {"Null name",
+         "05/26",
+         std::nullopt,
+         {data + "/26/05/Name None.Dat", data + "/26/05/.Dat"},
+         true},
+        {"Null folder and name",
+         std::nullopt,
+         std::nullopt,
+         {data + "/00/00/Name None.Dat", data + "/.Dat"},
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const QString& path : c.planted)
+            plantTrendFile(path);
+        const int32_t interval = storeTrendHead(db(), 1, c.folder, c.name);
+        const int32_t alarm = storeTrendHead(db(), 2, c.folder, c.name);
+        records::clsInterval i;
+        i.setSeqNo(interval);
+        i.ReLoad();
+        records::clsAlarm a;
+        a.setSeqNo(alarm);
+        a.ReLoad();
+        const int expected = QString(c.what).startsWith("a stored") ? 3 : 0;
+        EXPECT_EQ(i.DataCount(), expected);
+        EXPECT_EQ(a.DataCount(), expected);
+        EXPECT_EQ(i.TrendPathDamaged(), c.damaged);
+        EXPECT_EQ(a.TrendPathDamaged(), c.damaged);
+        for (const QString& path : c.planted) {
+            EXPECT_TRUE(QFileInfo::exists(path)) << path.toStdString();
+            QFile::remove(path);
+        }
+    }
 }
