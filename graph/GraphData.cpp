@@ -1,5 +1,6 @@
 #include "graph/GraphData.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "runtime/Convert.h"
@@ -11,9 +12,42 @@ GraphData::GraphData() {
     resetSeries();
 }
 
+void SeriesRecord::reset() {
+    // Every write of a value raises LastSample: the values above it are zero still.
+    std::fill_n(Value.begin(), std::min<size_t>(Value.size(), size_t(LastSample) + 1), 0.0f);
+    ValueName = QString();
+    ValueColor = 0;
+    LastSample = 0;
+    FormatY = QString();
+    MinY = MaxY = 0;
+    FullScale = 0;
+    PosYStp = 0;
+    YScale = 0;
+    SampleVisible = false;
+}
+
+void EventBlock::reset() {
+    EventVisible = false;
+    std::fill_n(Event.begin(), usedEvents, AxisTime());
+    std::fill_n(EventText.begin(), usedTexts, QString());
+    usedEvents = usedTexts = 0;
+    EventRowY = 0;
+}
+
 void GraphData::resetSeries() {
-    SampleData.assign(2, SeriesRecord());
-    EventData.assign(2, EventBlock());
+    // Two records (the first series and the spare one) as new; the others wait for reuse.
+    const auto keepTwo = [](auto& records, auto& spares) {
+        while (records.size() > 2) {
+            records.back().reset();
+            spares.push_back(std::move(records.back()));
+            records.pop_back();
+        }
+        for (auto& record : records)
+            record.reset();
+        records.resize(2);
+    };
+    keepTwo(SampleData, spareSeries_);
+    keepTwo(EventData, spareEvents_);
     EventCounts.assign(2, 0);
     seriesAdded_ = false;
 }
@@ -34,8 +68,16 @@ int16_t GraphData::AddSample(const QString& names, int32_t colors, const QString
     // the series by gas, and an unnamed gas must not take the place of the next one.
     if (seriesAdded_) {
         target = upper();
-        SampleData.emplace_back();
-        EventData.emplace_back();
+        const auto append = [](auto& records, auto& spares) {
+            if (spares.empty()) {
+                records.emplace_back();
+                return;
+            }
+            records.push_back(std::move(spares.back()));
+            spares.pop_back();
+        };
+        append(SampleData, spareSeries_);
+        append(EventData, spareEvents_);
         EventCounts.push_back(0);
     }
     seriesAdded_ = true;
@@ -69,9 +111,11 @@ void GraphData::setEventFlag(int sampleNum, int index, const QString& text) {
     checkBounds(index, MaxEventIndex);
     const bool series = realSeries(sampleNum);
     if (index == MaxEventIndex) return;
-    if (series)
-        EventData[static_cast<size_t>(sampleNum)].EventText[static_cast<size_t>(index)] = text;
-    else
+    if (series) {
+        EventBlock& block = EventData[static_cast<size_t>(sampleNum)];
+        block.EventText[static_cast<size_t>(index)] = text;
+        block.usedTexts = std::max(block.usedTexts, index + 1);
+    } else
         CommonFlag[static_cast<size_t>(index)] = text;
 }
 
@@ -175,7 +219,9 @@ void GraphData::setEventX(int gasNo, int number, rt::OleDate date) {
     checkBounds(gasNo, upper());
     checkBounds(number, MaxEventIndex);
     if (number == MaxEventIndex) return;
-    AxisTime& t = EventData[static_cast<size_t>(gasNo)].Event[static_cast<size_t>(number)];
+    EventBlock& block = EventData[static_cast<size_t>(gasNo)];
+    block.usedEvents = std::max(block.usedEvents, number + 1);
+    AxisTime& t = block.Event[static_cast<size_t>(number)];
     t.date = date;
     // Without a time of sample 0 there is nothing to count the seconds from.
     if (rt::RoundHalfEven(Sample[0].date.value()) != 0) {

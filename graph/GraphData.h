@@ -36,6 +36,9 @@ struct SeriesRecord {
     bool SampleVisible = false;
     // Reserved whole: loading a trend never grows it.
     std::vector<float> Value = std::vector<float>(MaxSampleIndex + 1, 0.0f);
+
+    // Back to a new record's state, keeping the storage: only the values written are zeroed.
+    void reset();
 };
 
 // The events of one series.
@@ -44,6 +47,12 @@ struct EventBlock {
     std::vector<AxisTime> Event = std::vector<AxisTime>(MaxEventIndex + 1);
     std::vector<QString> EventText = std::vector<QString>(MaxEventIndex + 1);
     float EventRowY = 0;
+
+    // Back to a new block's state, keeping the storage: only the entries written are reset.
+    void reset();
+    // One past the highest entry of Event and of EventText ever written since the last reset.
+    int usedEvents = 0;
+    int usedTexts = 0;
 };
 
 // The state of the trend graph: the series, their events, the shared time axis, the window,
@@ -147,6 +156,12 @@ class GraphData {
     // A real series: false at or above the upper bound (the write is ignored); error 9 below 0.
     bool realSeries(int sampleNum) const;
     void resetSeries();
+
+  private:
+    // Series records dropped by Clear, kept (reset) for the next AddSample: a trend is drawn
+    // again and again, and each record's arrays are large.
+    std::vector<SeriesRecord> spareSeries_;
+    std::vector<EventBlock> spareEvents_;
 };
 
 }  // namespace graph

@@ -293,3 +293,54 @@ TEST(GraphInterface, CoordinatesFollowTheLastLayout) {
     EXPECT_EQ(g.xData(5000), 60);
     EXPECT_EQ(g.yData(5000, 0), 10);
 }
+
+// A trend drawn again after Clear finds every series as new: nothing of the one before shows
+// through, in the first records nor in the ones added again.
+TEST(GraphInterface, SeriesAddedAfterClearAreAsNew) {
+    Graph graph;
+    uclZvdGraph& g = graph.g;
+    const auto fillSeries = [&g](int series, int values, int events) {
+        g.setValueX(0, at(10, 0, 0));
+        for (int s = 0; s < series; ++s) {
+            g.AddSample(QStringLiteral("G%1").arg(s), s + 1, "##0.0", 100);
+            g.setMinY(s, -5);
+            g.setMaxY(s, 50);
+            g.setEventVisible(s, true);
+            for (int i = 0; i < values; ++i)
+                g.setValueY(s, i, float(i + s + 1));
+            for (int k = 0; k < events; ++k) {
+                g.setEventX(s, k, at(10, 1, k));
+                g.setEventFlag(s, k, QStringLiteral("E%1").arg(k));
+            }
+        }
+    };
+    fillSeries(6, 700, 30);
+    g.setValueY(2, 16360, 9.5f);
+    g.Clear();
+    fillSeries(3, 0, 0);
+    const Graph fresh(3);
+    for (int s = 0; s <= 3; ++s) {
+        SCOPED_TRACE(s);
+        const graph::SeriesRecord& record = g.SampleData[static_cast<size_t>(s)];
+        const graph::SeriesRecord& newRecord = fresh.g.SampleData[static_cast<size_t>(s)];
+        EXPECT_EQ(record.Value, newRecord.Value);
+        EXPECT_EQ(record.LastSample, 0);
+        EXPECT_EQ(record.ValueName, newRecord.ValueName);
+        EXPECT_EQ(record.ValueColor, newRecord.ValueColor);
+        EXPECT_EQ(record.FormatY, newRecord.FormatY);
+        EXPECT_EQ(record.FullScale, newRecord.FullScale);
+        EXPECT_EQ(record.SampleVisible, newRecord.SampleVisible);
+        EXPECT_EQ(g.EventCount(s), 0);
+        for (int k = 0; k < 30; ++k) {
+            EXPECT_EQ(g.EventX(s, k), rt::OleDate());
+            EXPECT_EQ(g.EventData[static_cast<size_t>(s)].Event[static_cast<size_t>(k)].seconds, 0);
+            if (s < 3) {
+                EXPECT_EQ(g.EventFlag(s, k), "");
+            }
+        }
+    }
+    EXPECT_EQ(g.MinY(0), -5);  // set again by the second fill
+    EXPECT_EQ(g.MinY(3), 0);
+    EXPECT_EQ(g.MaxY(3), 0);
+    EXPECT_FALSE(g.EventData[3].EventVisible);
+}
