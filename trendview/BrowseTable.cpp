@@ -1,5 +1,7 @@
 #include "trendview/BrowseTable.h"
 
+#include <memory>
+
 #include "core/GasCommon.h"
 #include "core/LogTexts.h"
 #include "core/ModMain.h"
@@ -165,18 +167,66 @@ void trendLook(FlexGrid& grid, bool debug) {
 
 // The gas cell of an event row: the event's word (on its colour) with the reading of the
 // sample of its second, or the reading alone when the gas had no event.
-struct EventCell {
-    QString text;
-    int32_t colour = NoColour;
-};
-
-EventCell eventCell(float code, int16_t decimals, const QString& reading, bool hasSample) {
+QString eventText(float code, int16_t decimals, const QString& reading, bool hasSample) {
     if (code < -101) {
         const QString word = core::ValueText(code, decimals);
-        return {hasSample ? word + QLatin1Char('(') + reading + QLatin1Char(')') : word,
-                ReadingCodeColor(static_cast<int32_t>(code), NoColour)};
+        return hasSample ? word + QLatin1Char('(') + reading + QLatin1Char(')') : word;
     }
-    return {hasSample ? reading : core::ValueText(code, decimals), NoColour};
+    return hasSample ? reading : core::ValueText(code, decimals);
+}
+
+int32_t eventColour(float code) {
+    return code < -101 ? ReadingCodeColor(static_cast<int32_t>(code), NoColour) : NoColour;
+}
+
+// What a trend table's row shows, kept so that its texts are made only when they are read:
+// a sample's readings, or an event's codes with the readings of the sample of its second.
+struct TrendCells {
+    rt::OleDate date;
+    float value3 = 0, value4 = 0;  // the fifth gas already held to its range
+    float code3 = 0, code4 = 0;
+    bool event = false;
+    bool hasSample = false;
+};
+
+// The texts of the readings of a trend's third and fifth gas, as the tables show them.
+struct ReadingTexts {
+    int16_t decimals3 = 0, decimals4 = 0;
+    float fullScale3 = 0;
+
+    template <class Record>
+    explicit ReadingTexts(const Record& r)
+        : decimals3(decimalsOf(r, 3)),
+          decimals4(decimalsOf(r, 4)),
+          fullScale3(records::gasInfo(r, 3, 1)) {}
+    QString gas3(float value) const {
+        return core::OverIfOutOfRange(core::ValueText(value, decimals3), fullScale3);
+    }
+    QString gas4(float screened) const { return core::ValueText(screened, decimals4); }
+};
+
+// Columns 0 to 3 of rows 1.. of a trend table made from `rows` as they are read.
+void setTrendTexts(FlexGrid& grid, std::vector<TrendCells> rows, const ReadingTexts& texts) {
+    if (rows.empty()) return;
+    const int last = static_cast<int>(rows.size());
+    const auto cells = std::make_shared<const std::vector<TrendCells>>(std::move(rows));
+    const auto cell = [cells](int row) -> const TrendCells& {
+        return (*cells)[static_cast<size_t>(row - 1)];
+    };
+    grid.setTextSource(0, 1, last, [](int row) { return QString::number(row); });
+    grid.setTextSource(1, 1, last, [cell](int row) { return generalDate(cell(row).date); });
+    grid.setTextSource(2, 1, last, [cell, texts](int row) {
+        const TrendCells& c = cell(row);
+        if (!c.event) return texts.gas3(c.value3);
+        return eventText(c.code3, texts.decimals3, c.hasSample ? texts.gas3(c.value3) : QString(),
+                         c.hasSample);
+    });
+    grid.setTextSource(3, 1, last, [cell, texts](int row) {
+        const TrendCells& c = cell(row);
+        if (!c.event) return texts.gas4(c.value4);
+        return eventText(c.code4, texts.decimals4, c.hasSample ? texts.gas4(c.value4) : QString(),
+                         c.hasSample);
+    });
 }
 
 void intervalTable(const records::clsInterval& r, const TableOptions& options, FlexGrid& grid) {
@@ -186,39 +236,40 @@ void intervalTable(const records::clsInterval& r, const TableOptions& options, F
         {res(TextNo), res(TextDate), core::GasCaption(&r, 3, true), core::GasCaption(&r, 4, true)});
     const std::vector<TrendRow> rows = MergeTrendRows(r, options.eventOnly);
     grid.setRows(static_cast<int>(rows.size()) + 1);
-    const int16_t d3 = decimalsOf(r, 3), d4 = decimalsOf(r, 4);
-    const auto sample3 = [&](int32_t i) { return gas3Text(r, r.GasValue(3, i).toSingle()); };
-    const auto sample4 = [&](int32_t i) {
-        return core::ValueText(screenedGas4(r, r.GasValue(4, i).toSingle()), d4);
+    const ReadingTexts texts(r);
+    const auto sample = [&](TrendCells& c, int32_t i) {
+        c.value3 = r.GasValue(3, i).toSingle();
+        c.value4 = screenedGas4(r, r.GasValue(4, i).toSingle());
     };
+    std::vector<TrendCells> cells(rows.size());
     std::vector<std::pair<int, int>> coloured;
     int n = 0;
     for (const TrendRow& row : rows) {
         const int gridRow = n + 1;
+        TrendCells& c = cells[static_cast<size_t>(n)];
         if (!row.event) {
-            const rt::OleDate date = r.DateTimes(row.index);
-            FillGridRow(grid, gridRow, 0, false,
-                        {gridRow, generalDate(date), sample3(row.index), sample4(row.index)});
-            grid.setRowDate(gridRow, date);
+            c.date = r.DateTimes(row.index);
+            sample(c, row.index);
         } else {
-            const rt::OleDate date = r.EventDateTimes(row.index);
-            const bool has = row.sample >= 0;
-            const EventCell c3 = eventCell(r.GasEvent(3, row.index).toSingle(), d3,
-                                           has ? sample3(row.sample) : QString(), has);
-            const EventCell c4 = eventCell(r.GasEvent(4, row.index).toSingle(), d4,
-                                           has ? sample4(row.sample) : QString(), has);
-            FillGridRow(grid, gridRow, 0, false,
-                        {QString::number(gridRow), generalDate(date), c3.text, c4.text});
-            grid.setRowDate(gridRow, date);
-            for (const auto& [col, cell] : {std::pair{2, c3}, std::pair{3, c4}})
-                if (cell.colour != NoColour) {
+            c.date = r.EventDateTimes(row.index);
+            c.event = true;
+            c.hasSample = row.sample >= 0;
+            c.code3 = r.GasEvent(3, row.index).toSingle();
+            c.code4 = r.GasEvent(4, row.index).toSingle();
+            if (c.hasSample) sample(c, row.sample);
+            for (const auto& [col, code] : {std::pair{2, c.code3}, std::pair{3, c.code4}}) {
+                const int32_t colour = eventColour(code);
+                if (colour != NoColour) {
                     grid.setCell(platform::FlexProperty::BackColor, gridRow, col, gridRow, col,
-                                 cell.colour);
+                                 colour);
                     coloured.emplace_back(gridRow, col);
                 }
+            }
         }
+        grid.setRowDate(gridRow, c.date);
         ++n;
     }
+    setTrendTexts(grid, std::move(cells), texts);
     trendLook(grid, options.debug);
     if (options.trendWindow) {
         // Words stand left, numbers and "-----" centred.
@@ -245,13 +296,15 @@ void alarmTable(const records::clsAlarm& r, const TableOptions& options, FlexGri
     FillGridRow(
         grid, 0, 0, false,
         {res(TextNo), res(TextDate), core::GasCaption(&r, 3, true), core::GasCaption(&r, 4, true)});
-    const int16_t d4 = decimalsOf(r, 4);
+    std::vector<TrendCells> cells(static_cast<size_t>(std::max<int>(r.DataCount(), 0)));
     for (int i = 0; i < r.DataCount(); ++i) {
-        FillGridRow(grid, i + 1, 0, false,
-                    {i + 1, generalDate(r.DateTimes(i)), gas3Text(r, r.Value(3, i)),
-                     core::ValueText(screenedGas4(r, r.Value(4, i)), d4)});
-        grid.setRowDate(i + 1, r.DateTimes(i));
+        TrendCells& c = cells[static_cast<size_t>(i)];
+        c.date = r.DateTimes(i);
+        c.value3 = r.Value(3, i);
+        c.value4 = screenedGas4(r, r.Value(4, i));
+        grid.setRowDate(i + 1, c.date);
     }
+    setTrendTexts(grid, std::move(cells), ReadingTexts(r));
     // The sample of the alarm, red.
     if (grid.Rows() > AlarmRow)
         grid.setCell(platform::FlexProperty::BackColor, AlarmRow, 1, AlarmRow, 3,

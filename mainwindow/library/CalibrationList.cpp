@@ -62,38 +62,58 @@ void CalibrationList::ShowCalibrationHistory() {
     grid.setCell(platform::FlexProperty::BackColor, 0, 0, 0, grid.Cols() - 1, 0);
     grid.FormatString(header);
 
-    const auto f = [](const char* name) { return QString::fromLatin1(name); };
-    int row = 0;
-    for (int r = 0; r < rows.rowCount(); ++r) {
-        const rt::OleDate calibrated = rows.date(r, f("Gas4CalDate"));
-        const int32_t calLimit = rows.longValue(r, f("CalLimit"));
-        const bool enabled = rows.boolean(r, f("Gas4Enable"));
-        const core::CalDueInfo due = core::CalDueOf(calibrated, calLimit);
-        if (shown == ViewDue && (!enabled || (due.state != core::CalDue::Overdue &&
-                                              due.state != core::CalDue::DueSoon)))
-            continue;
-        ++row;
-        std::vector<rt::Variant> cells = {row, rows.text(r, f("SerialNo")),
-                                          rows.text(r, f("UserID"))};
-        if (shown == ViewValues) {
-            const auto point = static_cast<int16_t>(rows.longValue(r, f("Gas4Point")));
-            const auto value = [&](const char* name) {
-                return enabled ? core::ValueText(rows.single(r, f(name)), point)
-                               : QStringLiteral("-----");
-            };
-            cells.insert(cells.end(), {rows.text(r, f("Gas4Name")), value("Gas4Before"),
-                                       value("Gas4After"), value("Gas4AutoCal"),
-                                       enabled ? core::CalDueText(due) : QStringLiteral("-----")});
-        } else {
-            cells.insert(cells.end(), {core::FormatValidDate(calibrated),
-                                       rt::GeneralDate(rows.date(r, f("WriteDates")))});
+    // The rows are gathered first and the grid sized once: growing it a row at a time would
+    // cost the whole grid at every row.
+    struct Line {
+        std::vector<rt::Variant> cells;
+        int32_t colour;
+    };
+    std::vector<Line> lines;
+    const auto fill = [&grid, &lines] {
+        grid.setRows(static_cast<int>(lines.size()) + 1);
+        for (size_t i = 0; i < lines.size(); ++i) {
+            const int row = static_cast<int>(i) + 1;
+            trendview::FillGridRow(grid, row, 0, false, lines[i].cells);
+            // The due state colours the row; the row number keeps the fixed column's look.
+            grid.setCell(platform::FlexProperty::BackColor, row, 1, row, grid.Cols() - 1,
+                         lines[i].colour);
         }
-        grid.setRows(row + 1);
-        trendview::FillGridRow(grid, row, 0, false, cells);
-        // The due state colours the row; the row number keeps the fixed column's look.
-        grid.setCell(platform::FlexProperty::BackColor, row, 1, row, grid.Cols() - 1,
-                     core::CalDueColor(due));
+    };
+    const auto f = [](const char* name) { return QString::fromLatin1(name); };
+    try {
+        for (int r = 0; r < rows.rowCount(); ++r) {
+            const rt::OleDate calibrated = rows.date(r, f("Gas4CalDate"));
+            const int32_t calLimit = rows.longValue(r, f("CalLimit"));
+            const bool enabled = rows.boolean(r, f("Gas4Enable"));
+            const core::CalDueInfo due = core::CalDueOf(calibrated, calLimit);
+            if (shown == ViewDue && (!enabled || (due.state != core::CalDue::Overdue &&
+                                                  due.state != core::CalDue::DueSoon)))
+                continue;
+            const int row = static_cast<int>(lines.size()) + 1;
+            std::vector<rt::Variant> cells = {row, rows.text(r, f("SerialNo")),
+                                              rows.text(r, f("UserID"))};
+            if (shown == ViewValues) {
+                const auto point = static_cast<int16_t>(rows.longValue(r, f("Gas4Point")));
+                const auto value = [&](const char* name) {
+                    return enabled ? core::ValueText(rows.single(r, f(name)), point)
+                                   : QStringLiteral("-----");
+                };
+                cells.insert(cells.end(),
+                             {rows.text(r, f("Gas4Name")), value("Gas4Before"), value("Gas4After"),
+                              value("Gas4AutoCal"),
+                              enabled ? core::CalDueText(due) : QStringLiteral("-----")});
+            } else {
+                cells.insert(cells.end(), {core::FormatValidDate(calibrated),
+                                           rt::GeneralDate(rows.date(r, f("WriteDates")))});
+            }
+            lines.push_back({std::move(cells), core::CalDueColor(due)});
+        }
+    } catch (...) {
+        // The rows read before the fault stay shown.
+        fill();
+        throw;
     }
+    fill();
     if (rows.rowCount() < 1)
         w_.dialogs.message(core::LoadResText(TextNotFound), core::LoadResText(TextNotFoundTitle),
                            platform::MsgIcon::Critical);

@@ -122,6 +122,10 @@ void FlexGrid::Clear() {
     model_->clearTexts();
 }
 
+void FlexGrid::setTextSource(int col, int first, int last, std::function<QString(int row)> source) {
+    model_->setTextSource(col, first, last, std::move(source));
+}
+
 int FlexGrid::Row() const {
     return row_;
 }

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <utility>
 
 #include "platform/gui/CellTable.h"
@@ -55,6 +56,10 @@ class FlexGrid : public QWidget, public CellTable {
     void FormatString(const QString& format);
     // Empties every cell's text; counts, colours and sizes stay.
     void Clear();
+    // The texts of rows first..last of a column, made by `source` from the row the first time
+    // anything reads them (the view, TextMatrix), so that a large table formats only what is
+    // looked at. Setting a cell's text, Clear or another source of the column replaces them.
+    void setTextSource(int col, int first, int last, std::function<QString(int row)> source);
 
     // The current cell and what belongs to it.
     int Row() const;

@@ -117,13 +117,17 @@ void FlexGridModel::setRows(int rows) {
     if (tell && rows > rows_) beginInsertRows({}, rows_, rows - 1);
     if (tell && rows < rows_) beginRemoveRows({}, rows, rows_ - 1);
     const bool growing = rows > rows_;
-    for (Column& column : columns_)
+    for (Column& column : columns_) {
         column.texts.resize(rows);
+        if (!column.pending.empty()) column.pending.resize(rows, false);
+    }
     rowDates_.resize(rows);
     rows_ = rows;
     fixedRows_ = std::min(fixedRows_, rows);
-    dropCells(backColors_);
-    dropCells(alignments_);
+    if (!growing) {
+        dropRows(backColors_, rows);
+        dropRows(alignments_, rows);
+    }
     rowHeights_.erase(rowHeights_.lower_bound(rows), rowHeights_.end());
     mergeRows_.erase(mergeRows_.lower_bound(rows), mergeRows_.end());
     if (tell && growing) endInsertRows();
@@ -141,8 +145,10 @@ void FlexGridModel::setCols(int cols) {
     for (int c = old; c < cols; ++c)
         columns_[c].texts.resize(rows_);
     fixedCols_ = std::min(fixedCols_, cols);
-    dropCells(backColors_);
-    dropCells(alignments_);
+    if (cols < old) {
+        dropCols(backColors_, cols);
+        dropCols(alignments_, cols);
+    }
     if (tell && cols > old) endInsertColumns();
     if (tell && cols < old) endRemoveColumns();
 }
@@ -181,19 +187,50 @@ CellRange FlexGridModel::checkedRange(int row1, int col1, int row2, int col2) co
 
 const QString& FlexGridModel::text(int row, int col) const {
     checkCell(row, col);
-    return columns_[col].texts[row];
+    const Column& column = columns_[col];
+    if (!column.pending.empty() && column.pending[row]) {
+        column.texts[row] = column.source(row);
+        column.pending[row] = false;
+    }
+    return column.texts[row];
 }
 
 void FlexGridModel::setText(int row, int col, const QString& text) {
     checkCell(row, col);
-    columns_[col].texts[row] = text;
+    Column& column = columns_[col];
+    column.texts[row] = text;
+    if (!column.pending.empty()) column.pending[row] = false;
     changed({row, col, row, col}, TextRoles);
 }
 
 void FlexGridModel::clearTexts() {
-    for (Column& column : columns_)
+    for (Column& column : columns_) {
         std::fill(column.texts.begin(), column.texts.end(), QString());
+        column.pending.clear();
+        column.source = nullptr;
+    }
     changedAll(TextRoles);
+}
+
+void FlexGridModel::makePending(const Column& column) const {
+    for (size_t row = 0; row < column.pending.size(); ++row)
+        if (column.pending[row]) {
+            column.texts[row] = column.source(static_cast<int>(row));
+            column.pending[row] = false;
+        }
+}
+
+void FlexGridModel::setTextSource(int col, int first, int last, TextSource source) {
+    checkCol(col);
+    if (first > last) return;
+    checkRow(first);
+    checkRow(last);
+    Column& column = columns_[col];
+    makePending(column);
+    column.source = std::move(source);
+    column.pending.assign(rows_, false);
+    std::fill(column.pending.begin() + first, column.pending.begin() + last + 1, true);
+    changed({first, col, last, col}, TextRoles);
 }
 
 rt::OleDate FlexGridModel::rowDate(int row) const {
@@ -216,22 +253,26 @@ int32_t FlexGridModel::lookUp(const CellMap& map, int row, int col, int32_t miss
 }
 
 void FlexGridModel::setInRange(CellMap& map, const CellRange& range, int32_t value, int32_t none) {
-    for (int r = range.row1; r <= range.row2; ++r) {
-        for (int c = range.col1; c <= range.col2; ++c) {
-            if (value == none) {
-                map.erase(cellKey(r, c));
-            } else {
-                map[cellKey(r, c)] = value;
-            }
-        }
+    if (value == none) {
+        for (int r = range.row1; r <= range.row2; ++r)
+            map.erase(map.lower_bound(cellKey(r, range.col1)),
+                      map.upper_bound(cellKey(r, range.col2)));
+        return;
     }
+    // The keys come in their order: each goes in next to the one before.
+    auto hint = map.lower_bound(cellKey(range.row1, range.col1));
+    for (int r = range.row1; r <= range.row2; ++r)
+        for (int c = range.col1; c <= range.col2; ++c)
+            hint = std::next(map.insert_or_assign(hint, cellKey(r, c), value));
 }
 
-void FlexGridModel::dropCells(CellMap& map) {
-    std::erase_if(map, [this](const auto& entry) {
-        const auto row = static_cast<int>(entry.first >> 32);
-        const auto col = static_cast<int>(entry.first & 0xFFFFFFFFu);
-        return row >= rows_ || col >= cols();
+void FlexGridModel::dropRows(CellMap& map, int rows) {
+    map.erase(map.lower_bound(cellKey(rows, 0)), map.end());
+}
+
+void FlexGridModel::dropCols(CellMap& map, int cols) {
+    std::erase_if(map, [cols](const auto& entry) {
+        return static_cast<int>(entry.first & 0xFFFFFFFFu) >= cols;
     });
 }
 
@@ -353,9 +394,9 @@ std::pair<int, int> FlexGridModel::mergedColumns(int row, int col) const {
     const int lowest = fixed ? 0 : fixedCols_;
     const int highest = fixed ? fixedCols_ - 1 : cols() - 1;
     int first = col, last = col;
-    while (first > lowest && columns_[first - 1].texts[row] == own)
+    while (first > lowest && text(row, first - 1) == own)
         --first;
-    while (last < highest && columns_[last + 1].texts[row] == own)
+    while (last < highest && text(row, last + 1) == own)
         ++last;
     return {first, last};
 }

@@ -3,9 +3,9 @@
 #include <QAbstractTableModel>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -21,7 +21,11 @@ struct CellRange {
 // Everything a FlexGrid holds, fixed rows and columns included, indexed as the program's code
 // indexes it. Texts are stored a column at a time with no object per cell, so a table of tens
 // of thousands of rows stays cheap; what few cells have of their own (colour, alignment) lies in
-// sparse maps.
+// sparse maps ordered by row, which shrink with the rows.
+//
+// A column's texts may also be given as a function of the row: each such text is made the first
+// time anything reads it (the view painting it, a copy, an export) and kept, so a table of tens
+// of thousands of rows formats only what is looked at.
 //
 // While a batch is open no signal is sent; closing it sends one model reset. Outside a batch a
 // change sends dataChanged with the roles it touched (no roles: the display as a whole).
@@ -67,6 +71,10 @@ class FlexGridModel : public QAbstractTableModel {
     const QString& text(int row, int col) const;
     void setText(int row, int col, const QString& text);
     void clearTexts();
+    // The texts of rows first..last of a column, made by `source` from the row when first
+    // read. A later setText of a cell, clearTexts or a new source of the column replaces them.
+    using TextSource = std::function<QString(int row)>;
+    void setTextSource(int col, int first, int last, TextSource source);
 
     rt::OleDate rowDate(int row) const;
     void setRowDate(int row, rt::OleDate date);
@@ -110,17 +118,25 @@ class FlexGridModel : public QAbstractTableModel {
 
   private:
     struct Column {
-        std::vector<QString> texts;
+        // Texts still to be made by the source are marked in `pending` (empty when none is).
+        mutable std::vector<QString> texts;
+        mutable std::vector<bool> pending;
+        TextSource source;
         int alignment = AlignGeneral;
         int width = DefaultSize;
         bool hidden = false;
     };
-    using CellMap = std::unordered_map<uint64_t, int32_t>;
+    // Keyed by row, then column: the cells of the rows a grid drops are one range.
+    using CellMap = std::map<uint64_t, int32_t>;
 
     static uint64_t cellKey(int row, int col);
     static int32_t lookUp(const CellMap& map, int row, int col, int32_t missing);
     void setInRange(CellMap& map, const CellRange& range, int32_t value, int32_t none);
-    void dropCells(CellMap& map);
+    // Forgets the cells of rows from `rows` on, and of columns from `cols` on.
+    static void dropRows(CellMap& map, int rows);
+    static void dropCols(CellMap& map, int cols);
+    // Makes the pending texts of a column (before its source is replaced).
+    void makePending(const Column& column) const;
     QVariant alignmentData(int row, int col) const;
     void changed(const CellRange& range, const QList<int>& roles);
     void changedAll(const QList<int>& roles);

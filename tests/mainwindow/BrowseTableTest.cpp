@@ -242,6 +242,47 @@ TEST(BrowseTable, EventCellsStandLeftOnlyUpToTheRowLimitUnlessCondensed) {
     }
 }
 
+// A large table's texts are made as they are read: they stay those of the trend as it was
+// shown, whatever becomes of the record afterwards (another download loaded into it).
+TEST(BrowseTable, TextsReadLaterAreThoseOfTheTrendShown) {
+    const auto shown = [](records::clsInterval& r, FlexGrid& data) {
+        BrowseSource s;
+        s.type = 1;
+        s.interval = &r;
+        FlexGrid summary;
+        trendview::ShowBrowseTable(s, {}, summary, data);
+    };
+    records::clsInterval first, second;
+    for (records::clsInterval* r : {&first, &second}) {
+        makeTrend(*r, 40, 12);
+        r->setGasListInfo(4, 3, 2);
+        r->setGasListInfo(4, 8, 3.5f);
+        r->setGasListInfo(4, 9, 0.25f);
+        for (int i = 0; i < 40; ++i)
+            r->setGasValue(4, i, float(i) / 8);
+        r->setEventCount(2);
+        r->setEventDateTimes(1, r->DateTimes(20).addSeconds(30));
+        r->setGasEvent(3, 1, -103.0f);
+        r->setGasEvent(4, 1, -104.0f);
+    }
+    FlexGrid read, later;
+    shown(first, read);
+    shown(second, later);
+    // Every text of the first read at once; the second's record changed before any is read.
+    std::vector<QStringList> expected;
+    for (int row = 0; row < read.Rows(); ++row)
+        expected.push_back(rowOf(read, row));
+    second.ClearDatas();
+    makeTrend(second, 3, 1);
+    ASSERT_EQ(later.Rows(), read.Rows());
+    for (int row = 0; row < later.Rows(); ++row)
+        EXPECT_EQ(rowOf(later, row), expected[static_cast<size_t>(row)]) << row;
+    EXPECT_EQ(expected[13],
+              (QStringList{"13", generalDate(2024, 5, 31, 10, 12, 0), "ALARM(1.2)", "1.50"}));
+    EXPECT_EQ(expected[22][0], "22");
+    EXPECT_EQ(expected[41][3], "OVER");
+}
+
 TEST(BrowseTable, AlarmTrendSummaryRedRowAndScroll) {
     Stored s;
     s.show(2);

@@ -636,3 +636,84 @@ TEST(FlexGrid, PictureOfAFilledGrid) {
     EXPECT_EQ(picture.pixelColor(body + QPoint(-37, 3)), QColor(224, 224, 224));
     EXPECT_EQ(picture.pixelColor(body + QPoint(3, -3)), QColor(224, 224, 224));
 }
+
+// Texts given by a function of the row are made once, when first read, and read as any text.
+TEST(FlexGrid, TextsFromASourceAreMadeWhenFirstRead) {
+    FlexGrid grid;
+    fill(grid, 6, 3);
+    show(grid, 300, 200);
+    std::vector<int> made;
+    grid.setRedraw(false);
+    grid.setTextSource(1, 1, 4, [&made](int row) {
+        made.push_back(row);
+        return QStringLiteral("made%1").arg(row);
+    });
+    EXPECT_TRUE(made.empty());
+    EXPECT_EQ(grid.TextMatrix(2, 1), "made2");
+    EXPECT_EQ(grid.TextMatrix(2, 1), "made2");
+    EXPECT_EQ(made, std::vector<int>{2});
+    // Rows outside the source keep their own texts; the view reads the same texts.
+    EXPECT_EQ(grid.TextMatrix(0, 1), "r0c1");
+    EXPECT_EQ(grid.TextMatrix(5, 1), "r5c1");
+    EXPECT_EQ(roleData(grid, 3, 1, Qt::DisplayRole).toString(), "made3");
+    grid.setRedraw(true);
+    QApplication::processEvents();
+
+    struct Case {
+        const char* what;
+        std::function<void()> change;
+        std::vector<QString> column;  // rows 0..rows-1 of column 1 afterwards
+    };
+    const std::vector<Case> cases = {
+        {"a cell set",
+         [&] { grid.setTextMatrix(4, 1, "own"); },
+         {"r0c1", "made1", "made2", "made3", "own", "r5c1"}},
+        {"rows dropped and added",
+         [&] {
+             grid.setRows(3);
+             grid.setRows(6);
+         },
+         {"r0c1", "made1", "made2", "", "", ""}},
+        {"cleared", [&] { grid.Clear(); }, {"", "", "", "", "", ""}},
+        {"another source",
+         [&] { grid.setTextSource(1, 3, 5, [](int row) { return QString::number(-row); }); },
+         {"r0c1", "made1", "made2", "-3", "-4", "-5"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fill(grid, 6, 3);
+        grid.setTextSource(1, 1, 4, [](int row) { return QStringLiteral("made%1").arg(row); });
+        EXPECT_EQ(grid.TextMatrix(2, 1), "made2");
+        c.change();
+        std::vector<QString> column;
+        for (int r = 0; r < grid.Rows(); ++r)
+            column.push_back(grid.TextMatrix(r, 1));
+        EXPECT_EQ(column, c.column);
+    }
+    EXPECT_EQ(errorNumberOf([&] { grid.setTextSource(1, 1, 9, {}); }), 9);
+}
+
+// Colours and alignments of dropped rows are gone, also when the grid grows again, and setting
+// a block keeps the cells around it.
+TEST(FlexGrid, CellPropertiesGoWithTheirRows) {
+    FlexGrid grid;
+    fill(grid, 8, 4);
+    grid.setCell(FlexProperty::BackColor, 1, 0, 7, 3, Red);
+    grid.setCell(FlexProperty::Alignment, 2, 1, 6, 2, 7);
+    grid.setCell(FlexProperty::BackColor, 3, 1, 4, 2, 0);
+    EXPECT_EQ(grid.Cell(FlexProperty::BackColor, 3, 0), Red);
+    EXPECT_EQ(grid.Cell(FlexProperty::BackColor, 3, 1), 0);
+    EXPECT_EQ(grid.Cell(FlexProperty::BackColor, 4, 2), 0);
+    EXPECT_EQ(grid.Cell(FlexProperty::BackColor, 4, 3), Red);
+    grid.setRows(4);
+    grid.setCols(3);
+    grid.setRows(8);
+    grid.setCols(4);
+    for (int r = 0; r < 8; ++r)
+        for (int c = 0; c < 4; ++c) {
+            const bool kept = r >= 1 && r <= 3 && c <= 2 && !(r == 3 && c >= 1);
+            EXPECT_EQ(grid.Cell(FlexProperty::BackColor, r, c), kept ? Red : 0) << r << "," << c;
+            const bool aligned = r >= 2 && r <= 3 && c >= 1 && c <= 2;
+            EXPECT_EQ(grid.Cell(FlexProperty::Alignment, r, c), aligned ? 7 : 9) << r << "," << c;
+        }
+}
