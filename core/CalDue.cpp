@@ -17,17 +17,30 @@ bool plausible(rt::OleDate date) {
 
 }  // namespace
 
-CalDueInfo CalDueOf(rt::OleDate calibrationDate, int32_t calLimit) {
-    if (!plausible(calibrationDate)) return {};
-    return CalDueOfAnyDate(calibrationDate, calLimit);
-}
+namespace {
 
-CalDueInfo CalDueOfAnyDate(rt::OleDate calibrationDate, int32_t calLimit) {
+CalDueInfo dueAt(rt::OleDate calibrationDate, int32_t calLimit, rt::OleDate moment) {
     const double due = calibrationDate.value() + calLimit;
-    const double now = rt::OleDate::now().value();
+    const double now = moment.value();
     if (due < now) return {CalDue::Overdue, 0};
     const int32_t days = rt::CLng(due - now);
     return {days < LimitDays ? CalDue::DueSoon : CalDue::Valid, days};
+}
+
+}  // namespace
+
+CalDueInfo CalDueOf(rt::OleDate calibrationDate, int32_t calLimit) {
+    if (!plausible(calibrationDate)) return {};
+    return dueAt(calibrationDate, calLimit, rt::OleDate::now());
+}
+
+CalDueInfo CalDueOf(rt::OleDate calibrationDate, int32_t calLimit, rt::OleDate now) {
+    if (!plausible(calibrationDate)) return {};
+    return dueAt(calibrationDate, calLimit, now);
+}
+
+CalDueInfo CalDueOfAnyDate(rt::OleDate calibrationDate, int32_t calLimit) {
+    return dueAt(calibrationDate, calLimit, rt::OleDate::now());
 }
 
 QString FormatValidDate(rt::OleDate date) {

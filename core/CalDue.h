@@ -17,6 +17,8 @@ struct CalDueInfo {
     int32_t remainingDays = 0;  // rounded to whole days, halves to even (Valid and DueSoon)
 };
 CalDueInfo CalDueOf(rt::OleDate calibrationDate, int32_t calLimit);
+// The same at a given moment: a list judges all its rows by one reading of the clock.
+CalDueInfo CalDueOf(rt::OleDate calibrationDate, int32_t calLimit, rt::OleDate now);
 // The same without the guard: an unset or old date is simply long past its due moment.
 CalDueInfo CalDueOfAnyDate(rt::OleDate calibrationDate, int32_t calLimit);
 

@@ -1,13 +1,15 @@
 #include "mainwindow/library/CalibrationList.h"
 
 #include <QScopeGuard>
+#include <array>
+#include <functional>
+#include <memory>
 
 #include "core/CalDue.h"
 #include "core/GasCommon.h"
 #include "core/ModMain.h"
 #include "mainwindow/common/WaitCursor.h"
 #include "runtime/Format.h"
-#include "trendview/GridHelpers.h"
 
 namespace library {
 
@@ -26,6 +28,40 @@ enum Text : int {
 
 constexpr int ViewDates = 0, ViewValues = 1, ViewDue = 2;
 
+const QString Dashes = QStringLiteral("-----");
+
+// What a row of the list shows, read from the database; its texts are made from it.
+struct Line {
+    QString serial, user, gasName, dueText;
+    rt::OleDate calibrated, written;
+    std::array<float, 3> values{};  // before, after, automatic (read when the gas is enabled)
+    int16_t point = 0;
+    bool enabled = false;
+    core::CalDueInfo due;
+    int32_t colour = 0;
+};
+
+using LineText = std::function<QString(const Line&)>;
+
+// The texts of columns 1.. of the dates view and of the values view.
+std::vector<LineText> dateTexts() {
+    return {[](const Line& l) { return l.serial; }, [](const Line& l) { return l.user; },
+            [](const Line& l) { return core::FormatValidDate(l.calibrated); },
+            [](const Line& l) { return rt::GeneralDate(l.written); }};
+}
+
+std::vector<LineText> valueTexts() {
+    std::vector<LineText> texts = {[](const Line& l) { return l.serial; },
+                                   [](const Line& l) { return l.user; },
+                                   [](const Line& l) { return l.gasName; }};
+    for (size_t i = 0; i < 3; ++i)
+        texts.push_back([i](const Line& l) {
+            return l.enabled ? core::ValueText(l.values[i], l.point) : Dashes;
+        });
+    texts.push_back([](const Line& l) { return l.dueText; });
+    return texts;
+}
+
 }  // namespace
 
 CalibrationList::CalibrationList(CalibrationListWiring wiring) : w_(std::move(wiring)) {
@@ -43,7 +79,10 @@ void CalibrationList::ShowCalibrationHistory() {
     const int shown = view();
     const platform::ResultSet rows =
         platform::Database::open(w_.paths.database())
-            .query(QStringLiteral("Select * From cLatestHist Order By WriteDates DESC"));
+            .query(QStringLiteral(
+                "Select SerialNo, UserID, WriteDates, CalLimit, Gas4Name, Gas4Enable, Gas4CalDate, "
+                "Gas4Before, Gas4After, Gas4AutoCal, Gas4Point From cLatestHist "
+                "Order By WriteDates DESC"));
 
     grid.setRedraw(false);
     const auto drawn = qScopeGuard([this, &grid] {
@@ -63,50 +102,56 @@ void CalibrationList::ShowCalibrationHistory() {
     grid.FormatString(header);
 
     // The rows are gathered first and the grid sized once: growing it a row at a time would
-    // cost the whole grid at every row.
-    struct Line {
-        std::vector<rt::Variant> cells;
-        int32_t colour;
-    };
-    std::vector<Line> lines;
-    const auto fill = [&grid, &lines] {
-        grid.setRows(static_cast<int>(lines.size()) + 1);
-        for (size_t i = 0; i < lines.size(); ++i) {
-            const int row = static_cast<int>(i) + 1;
-            trendview::FillGridRow(grid, row, 0, false, lines[i].cells);
-            // The due state colours the row; the row number keeps the fixed column's look.
+    // cost the whole grid at every row. Their texts are made as the grid's cells are read.
+    auto lines = std::make_shared<std::vector<Line>>();
+    const auto fill = [&grid, &lines, shown] {
+        const int count = static_cast<int>(lines->size());
+        grid.setRows(count + 1);
+        if (count == 0) return;
+        const std::shared_ptr<const std::vector<Line>> kept = std::move(lines);
+        const std::vector<std::function<QString(const Line&)>> texts =
+            shown == ViewValues ? valueTexts() : dateTexts();
+        grid.setTextSource(0, 1, count, [](int row) { return QString::number(row); });
+        for (int col = 1; col < grid.Cols() && col <= static_cast<int>(texts.size()); ++col)
+            grid.setTextSource(col, 1, count, [kept, text = texts[col - 1]](int row) {
+                return text((*kept)[static_cast<size_t>(row - 1)]);
+            });
+        // The due state colours the row; the row number keeps the fixed column's look.
+        for (int row = 1; row <= count; ++row)
             grid.setCell(platform::FlexProperty::BackColor, row, 1, row, grid.Cols() - 1,
-                         lines[i].colour);
-        }
+                         (*kept)[static_cast<size_t>(row - 1)].colour);
     };
-    const auto f = [](const char* name) { return QString::fromLatin1(name); };
+    const QString serialNo = QStringLiteral("SerialNo"), userID = QStringLiteral("UserID"),
+                  calDate = QStringLiteral("Gas4CalDate"), calLimit = QStringLiteral("CalLimit"),
+                  gasEnabled = QStringLiteral("Gas4Enable"), point = QStringLiteral("Gas4Point"),
+                  gasName = QStringLiteral("Gas4Name"), written = QStringLiteral("WriteDates");
+    const std::array<QString, 3> valueColumns = {
+        QStringLiteral("Gas4Before"), QStringLiteral("Gas4After"), QStringLiteral("Gas4AutoCal")};
+    const rt::OleDate now = rt::OleDate::now();
     try {
         for (int r = 0; r < rows.rowCount(); ++r) {
-            const rt::OleDate calibrated = rows.date(r, f("Gas4CalDate"));
-            const int32_t calLimit = rows.longValue(r, f("CalLimit"));
-            const bool enabled = rows.boolean(r, f("Gas4Enable"));
-            const core::CalDueInfo due = core::CalDueOf(calibrated, calLimit);
-            if (shown == ViewDue && (!enabled || (due.state != core::CalDue::Overdue &&
-                                                  due.state != core::CalDue::DueSoon)))
+            Line line;
+            line.calibrated = rows.date(r, calDate);
+            const int32_t limit = rows.longValue(r, calLimit);
+            line.enabled = rows.boolean(r, gasEnabled);
+            line.due = core::CalDueOf(line.calibrated, limit, now);
+            if (shown == ViewDue && (!line.enabled || (line.due.state != core::CalDue::Overdue &&
+                                                       line.due.state != core::CalDue::DueSoon)))
                 continue;
-            const int row = static_cast<int>(lines.size()) + 1;
-            std::vector<rt::Variant> cells = {row, rows.text(r, f("SerialNo")),
-                                              rows.text(r, f("UserID"))};
+            line.serial = rows.text(r, serialNo);
+            line.user = rows.text(r, userID);
             if (shown == ViewValues) {
-                const auto point = static_cast<int16_t>(rows.longValue(r, f("Gas4Point")));
-                const auto value = [&](const char* name) {
-                    return enabled ? core::ValueText(rows.single(r, f(name)), point)
-                                   : QStringLiteral("-----");
-                };
-                cells.insert(cells.end(),
-                             {rows.text(r, f("Gas4Name")), value("Gas4Before"), value("Gas4After"),
-                              value("Gas4AutoCal"),
-                              enabled ? core::CalDueText(due) : QStringLiteral("-----")});
+                line.point = static_cast<int16_t>(rows.longValue(r, point));
+                line.gasName = rows.text(r, gasName);
+                if (line.enabled)
+                    for (size_t i = 0; i < valueColumns.size(); ++i)
+                        line.values[i] = rows.single(r, valueColumns[i]);
+                line.dueText = line.enabled ? core::CalDueText(line.due) : Dashes;
             } else {
-                cells.insert(cells.end(), {core::FormatValidDate(calibrated),
-                                           rt::GeneralDate(rows.date(r, f("WriteDates")))});
+                line.written = rows.date(r, written);
             }
-            lines.push_back({std::move(cells), core::CalDueColor(due)});
+            line.colour = core::CalDueColor(line.due);
+            lines->push_back(std::move(line));
         }
     } catch (...) {
         // The rows read before the fault stay shown.

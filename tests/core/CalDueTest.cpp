@@ -56,4 +56,26 @@ TEST(CalDue, DatesBefore2000HaveNoDueState) {
     EXPECT_EQ(core::CalDueText(core::CalDueOf(first, 180)), "Now");
 }
 
+// A moment given judges as the clock would at that moment, whatever the clock says now.
+TEST(CalDue, AtAGivenMoment) {
+    testsupport::GlobalsSnapshot globals;
+    core::LimitDays = 30;
+    const rt::OleDate moment = *rt::OleDate::fromCivil(2026, 6, 15, 12, 0, 0);
+    const rt::FixedClock clock(*rt::OleDate::fromCivil(2030, 1, 1));
+    for (const double back : {0.0, 100.0, 150.6, 179.4, 180.5, 400.0}) {
+        SCOPED_TRACE(back);
+        const rt::OleDate calibrated(moment.value() - back);
+        const core::CalDueInfo at = core::CalDueOf(calibrated, 180, moment);
+        core::CalDueInfo then;
+        {
+            const rt::FixedClock past(moment);
+            then = core::CalDueOf(calibrated, 180);
+        }
+        EXPECT_EQ(at.state, then.state);
+        EXPECT_EQ(at.remainingDays, then.remainingDays);
+        EXPECT_EQ(core::CalDueOf(calibrated, 180).state, core::CalDue::Overdue);
+    }
+    EXPECT_EQ(core::CalDueOf(rt::OleDate(), 180, moment).state, core::CalDue::None);
+}
+
 }  // namespace

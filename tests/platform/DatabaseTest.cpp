@@ -326,3 +326,48 @@ TEST(Database, ForeignFileIsNotADatabaseOfThisProgram) {
         EXPECT_EQ(check.readAll(), content);  // left as it was
     }
 }
+
+// Stored dates are read as the general parse of their form reads them, the odd ones included.
+TEST(DbDateText, ReadsAsTheGeneralParseOfItsForm) {
+    const auto generalParse = [](const QString& text) -> std::optional<rt::OleDate> {
+        if (text.size() != 19 || text.at(10) != QLatin1Char(' ')) return std::nullopt;
+        const QDate date = QDate::fromString(text.left(10), QStringLiteral("yyyy-MM-dd"));
+        const QTime time = QTime::fromString(text.mid(11), QStringLiteral("HH:mm:ss"));
+        if (!date.isValid() || !time.isValid()) return std::nullopt;
+        return rt::OleDate::fromDateTime(date, time);
+    };
+    QStringList texts = {
+        "2024-05-31 14:45:09",
+        "2024-02-29 00:00:00",
+        "2023-02-29 10:00:00",
+        "2024-13-01 10:00:00",
+        "2024-00-10 10:00:00",
+        "2024-05-00 10:00:00",
+        "2024-05-31 24:00:00",
+        "2024-05-31 23:60:00",
+        "2024-05-31 23:59:60",
+        "0000-01-01 00:00:00",
+        "0100-01-01 00:00:00",
+        "9999-12-31 23:59:59",
+        "1899-12-30 12:00:00",
+        "2024-05-31T14:45:09",
+        "2024/05/31 14:45:09",
+        "2024-5-31  14:45:09",
+        "2024-05-31 4:45:09 ",
+        "+024-05-31 14:45:09",
+        "２０２４-05-31 14:45:09",
+        "2024-05-31 14:45",
+        "",
+        "45000.5",
+    };
+    for (int day = 0; day < 800; day += 7)
+        texts << QDate(2023, 1, 1).addDays(day).toString("yyyy-MM-dd") +
+                     QStringLiteral(" %1:%2:%3")
+                         .arg(day % 24, 2, 10, QLatin1Char('0'))
+                         .arg(day % 60, 2, 10, QLatin1Char('0'))
+                         .arg((day * 7) % 60, 2, 10, QLatin1Char('0'));
+    for (const QString& text : texts) {
+        SCOPED_TRACE(text.toStdString());
+        EXPECT_EQ(platform::dateOfDbText(text), generalParse(text));
+    }
+}
