@@ -1,6 +1,7 @@
 #include "graph/GraphSurface.h"
 
 #include <QStringList>
+#include <algorithm>
 
 namespace graph {
 
@@ -64,6 +65,8 @@ void GraphSurface::PrintStay(const QString& text) {
 }
 
 double GraphSurface::TextWidth(const QString& text) const {
+    // Nearly every text is one line: it is measured as it is, not split.
+    if (!text.contains(QLatin1Char('\n'))) return std::max(0.0, measureWidth(text));
     double widest = 0;
     for (const QString& line : text.split(QLatin1Char('\n')))
         widest = std::max(widest, measureWidth(line));

@@ -7,6 +7,13 @@
 
 namespace graph {
 
+namespace {
+
+// The widths a printer surface keeps at most (a list of 54 000 rows has some 110 000 texts).
+constexpr qsizetype MaxCachedWidths = qsizetype(1) << 18;
+
+}  // namespace
+
 // ---- painter ---------------------------------------------------------------------------------
 
 void PainterSurface::setUnits(double tppX, double tppY) {
@@ -136,12 +143,30 @@ PrinterSurface::PrinterSurface(QPrinter& printer, QPainter& painter)
       printer_(printer),
       painter_(painter) {
     painter_.setRenderHint(QPainter::Antialiasing, false);
+    fontWidths_ = &widths_[font().key()];
     ForeColor = 0;
     BackColor = 0xFFFFFF;
 }
 
 PrinterSurface::~PrinterSurface() {
     flush();
+}
+
+void PrinterSurface::fontChanged() {
+    PainterSurface::fontChanged();
+    fontWidths_ = &widths_[font().key()];
+}
+
+double PrinterSurface::measureWidth(const QString& text) const {
+    const auto found = fontWidths_->constFind(text);
+    if (found != fontWidths_->cend()) return *found;
+    if (cachedWidths_ >= MaxCachedWidths) {
+        for (auto& [key, widths] : widths_)
+            widths.clear();
+        cachedWidths_ = 0;
+    }
+    ++cachedWidths_;
+    return *fontWidths_->insert(text, PainterSurface::measureWidth(text));
 }
 
 double PrinterSurface::ScaleWidth() const {

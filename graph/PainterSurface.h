@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QFontMetricsF>
+#include <QHash>
 #include <QPainter>
 #include <QPrinter>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -65,10 +67,20 @@ class PrinterSurface : public PainterSurface {
   protected:
     QPainter* painter() override { return painter_.isActive() ? &painter_ : nullptr; }
     QPaintDevice* metricsDevice() const override { return &printer_; }
+    // A report measures each of its cells more than once (to fit its columns, to place the
+    // cell, to move past it), in a few fonts that it switches between on every sheet: the
+    // widths are kept per font.
+    double measureWidth(const QString& text) const override;
+    void fontChanged() override;
 
   private:
     QPrinter& printer_;
     QPainter& painter_;
+    // The widths measured so far, by the font's key (a map: the present font's entry stays
+    // where it is when another font comes), and the present font's.
+    mutable std::map<QString, QHash<QString, double>> widths_;
+    QHash<QString, double>* fontWidths_ = nullptr;
+    mutable qsizetype cachedWidths_ = 0;
 };
 
 }  // namespace graph
