@@ -11,6 +11,8 @@ class PrintFormHandle : public mainwindow::PrintForm {
     }
 
     void GoPrinter() override {
+        // The form is the running job's until it has ended: another print is refused.
+        if (form_.isPrinting()) return;
         static_cast<printing::PrintProperties&>(form_) = *this;
         form_.Form_Load();
         form_.GoPrinter();

@@ -34,8 +34,9 @@ int main(int argc, char* argv[]) {
         shell::WindowServices bundle = services.bundle();
         bundle.printForms = app::PrintFormsOf(frmPrint);
         shell::FrmMain mainWindow(bundle);
-        // The alarm-trend window lives as long as the main window.
-        app::AlarmTrendWindow trendWindow(mainWindow, dialogs, bundle.printForms);
+        // The alarm-trend window lives as long as the main window; its prints are the main
+        // window's long commands too.
+        app::AlarmTrendWindow trendWindow(mainWindow, dialogs, mainWindow.services().printForms);
         // A logout, a shutdown or Ctrl+C ends the program as its own close does, settings saved.
         platform::TerminationSignals termination;
         QObject::connect(&termination, &platform::TerminationSignals::received, &mainWindow,

@@ -31,6 +31,7 @@ void FrmPrint::PrintCalibrationHistory(graph::GraphSurface& target) {
     std::vector<QStringList> rows = {heading, continued};
     rows.reserve(2 + 2 * static_cast<size_t>(std::max(count, 0)));
     for (int32_t i = 0; i < count; ++i) {
+        letEventsThrough();
         const int index = static_cast<int>(i);
         const int16_t points = r.Points(3, index);
         rows.push_back({QString::number(i + 1), rt::GeneralDate(r.Dates(index)), res(TextBefore),
@@ -89,6 +90,7 @@ void FrmPrint::PrintLastCalibration(graph::GraphSurface& target) {
     std::vector<QStringList> cells;
     cells.reserve(static_cast<size_t>(std::max(rows, 1)));
     for (int r = 0; r < std::max(rows, 1); ++r) {
+        letEventsThrough();
         QStringList texts;
         for (int c = 0; c < 4; ++c)
             texts << (table && r < rows && c < table->Cols() ? table->TextMatrix(r, c) : QString());

@@ -113,6 +113,7 @@ void FrmPrint::PrintEventReport(graph::GraphSurface& target) {
     std::vector<QStringList> table = {kind.heading};
     table.reserve(static_cast<size_t>(count) + 1);
     for (int i = 0; i < count; ++i) {
+        letEventsThrough();
         QStringList cells = {QString::number(i + 1), generalDate(rows, i, "Dates")};
         switch (DataType) {
             case KindAlarmEvents:

@@ -25,6 +25,9 @@ enum Text : int {
     TextPdfTitle = 5795,
 };
 
+// How long a job holds the window at most between two looks at its events, in ms.
+constexpr int JobBreathMs = 20;
+
 // The preview's client area when the form opens, in twips.
 constexpr double PreviewWidth = 8565, PreviewHeight = 5520;
 
@@ -90,6 +93,7 @@ bool FrmPrint::graphReport() const {
 }
 
 void FrmPrint::GoPrinter() {
+    if (printing_) return;
     zvdPrint->hide();
     if (graphReport()) LoadGraph();
     // The job loads the form when it is not.
@@ -97,6 +101,9 @@ void FrmPrint::GoPrinter() {
 }
 
 void FrmPrint::cmdPrint_Click() {
+    if (printing_) return;
+    printing_ = true;
+    const auto ended = qScopeGuard([this] { printing_ = false; });
     if (!loaded_) Form_Load();
     const auto unload = qScopeGuard([this] { Form_Unload(); });
     QStringList names;
@@ -151,11 +158,17 @@ void FrmPrint::printOn(int index) {
     const auto dropPartial = qScopeGuard([&partial] {
         if (!partial.isEmpty()) QFile::remove(partial);
     });
+    // The window's events go through while the pages are made, the user's input excepted: the
+    // commands that started the print, and the window's close, wait until the job has ended.
+    platform::Breather breathe(JobBreathMs, QEventLoop::ExcludeUserInputEvents);
+    breathe_ = &breathe;
+    const auto breathed = qScopeGuard([this] { breathe_ = nullptr; });
     try {
         PrintJob job(s_.printers.makePrinter(index, partial),
                      [this, index](const QPrinter& p) { return s_.printers.handOver(index, p); });
         PrintPageHeader(job);
         PrintReport(job);
+        letEventsThrough();
         job.EndDoc();
         if (!target.isEmpty()) {
             if (QFileInfo::exists(target) && !QFile::remove(target))
@@ -170,6 +183,10 @@ void FrmPrint::printOn(int index) {
         s_.dialogs.message(core::LoadResText(TextNotPrinted, {device, e.description()}), device,
                            platform::MsgIcon::Critical);
     }
+}
+
+void FrmPrint::letEventsThrough() {
+    if (breathe_) (*breathe_)();
 }
 
 void FrmPrint::PrintReport(graph::GraphSurface& target) {
@@ -207,6 +224,8 @@ void FrmPrint::PrintReport(graph::GraphSurface& target) {
 
 void FrmPrint::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    // The job's graph and columns stay the job's.
+    if (printing_) return;
     // Form_Activate: the graph report fills its graph first.
     zvdPrint->hide();
     if (graphReport()) LoadGraph();
@@ -219,7 +238,8 @@ void FrmPrint::resizeEvent(QResizeEvent* event) {
 }
 
 void FrmPrint::Form_Resize() {
-    if ((windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)) || !paintGuard_) return;
+    if ((windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)) || !paintGuard_ || printing_)
+        return;
     paintGuard_ = false;
     const auto guard = qScopeGuard([this] { paintGuard_ = true; });
     // The page's proportions.

@@ -13,6 +13,7 @@
 #include "graph/GraphSurface.h"
 #include "graph/uclZvdGraph.h"
 #include "platform/AppPaths.h"
+#include "platform/Breather.h"
 #include "platform/Dialogs.h"
 #include "platform/gui/CellTable.h"
 #include "platform/gui/PrinterCatalog.h"
@@ -68,9 +69,14 @@ class FrmPrint : public QWidget, public PrintProperties {
     bool isLoaded() const { return loaded_; }
     // Prints now (loading the form when it is not): the graph filled first for a trend's
     // graph report, then the job. Returns when the job is sent or given up, the form unloaded.
+    // While a job runs, another print is refused (the call returns at once).
     void GoPrinter();
-    // The job: the printer choice, the page header, the report, the end of the document.
+    // The job: the printer choice, the page header, the report, the end of the document. The
+    // job lets the window's events through now and then, all but the user's input, which
+    // waits until the job has ended.
     void cmdPrint_Click();
+    // A job runs: the form's properties, columns and graph are the job's.
+    bool isPrinting() const { return printing_; }
 
     // ---- the page frame ----
     std::array<float, 11> ColumnX{};
@@ -128,12 +134,17 @@ class FrmPrint : public QWidget, public PrintProperties {
     void Form_Resize();
     // Paints the report on the form; where the page header ends (the print time's bottom).
     double paintPreview();
+    // Within a job, lets the window's events through when it is time to.
+    void letEventsThrough();
 
     PrintServices s_;
     bool loaded_ = false;
     QString remembered_;  // the printer current when the form loaded
     bool paintGuard_ = true;
     QImage preview_;
+    bool printing_ = false;
+    // The running job's breather (none outside a job).
+    platform::Breather* breathe_ = nullptr;
 };
 
 // The chooser of the program: the printer dialog, shown modally.

@@ -97,6 +97,8 @@ void FrmPrint::PrintRow(graph::GraphSurface& target, const QStringList& cells, i
 }
 
 bool FrmPrint::BreakPage(graph::GraphSurface& target, bool lastRow) {
+    // After every row of a table: the place where a long job lets the window's events through.
+    letEventsThrough();
     if (!target.isPrinter() || lastRow || !(target.CurrentY > 0.95 * target.ScaleHeight()))
         return false;
     target.NewPage();
@@ -137,10 +139,12 @@ void FrmPrint::fitColumns(const graph::GraphSurface& target, const std::vector<Q
         columns = std::max(columns, static_cast<size_t>(row.size()));
     columns = std::min(columns, ColumnX.size() - 1);
     std::vector<double> widest(columns, 0.0);
-    for (const QStringList& row : rows)
+    for (const QStringList& row : rows) {
+        letEventsThrough();
         for (size_t i = 0; i < columns && i < static_cast<size_t>(row.size()); ++i)
             if (!row[static_cast<qsizetype>(i)].isEmpty())
                 widest[i] = std::max(widest[i], target.TextWidth(row[static_cast<qsizetype>(i)]));
+    }
     // Two spaces keep neighbouring cells apart, left-aligned or centred.
     const double gap = target.TextWidth(QStringLiteral("  "));
     const double right = target.ScaleWidth();

@@ -98,6 +98,7 @@ void FrmPrint::PrintDataList(graph::GraphSurface& target) {
             n = std::min(n, PreviewRows);
         rows.reserve(static_cast<size_t>(std::max(n, 0)) + 1);
         for (int32_t r = 0; r < n; ++r) {
+            letEventsThrough();
             QStringList cells;
             for (int c = 0; c < columns; ++c)
                 cells << (c < table->Cols() ? table->TextMatrix(r + 1, c) : QString());
@@ -127,6 +128,7 @@ void FrmPrint::PrintDataList(graph::GraphSurface& target) {
     if (!target.isPrinter() && n > PreviewRows) n = PreviewRows;
     rows.reserve(static_cast<size_t>(std::max(n, 0)) + 1);
     for (int32_t i = 0; i < n; ++i) {
+        letEventsThrough();
         QStringList cells = {QString::number(i + 1),
                              rt::GeneralDate(alarm->DateTimes(static_cast<int>(i))),
                              gas3Text(*alarm, alarm->Value(3, static_cast<int>(i)))};

@@ -1,6 +1,4 @@
 #include <QClipboard>
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QScopeGuard>
 
@@ -9,6 +7,7 @@
 #include "mainwindow/common/WidgetLock.h"
 #include "mainwindow/dataview/DataView.h"
 #include "mainwindow/download/WindowLogs.h"
+#include "platform/Breather.h"
 #include "runtime/RuntimeError.h"
 #include "trendview/ExportFile.h"
 
@@ -23,26 +22,12 @@ enum Text : int {
 
 constexpr int ActivityWriting = 8;
 
-// Lets the window's events through now and then while a long export runs: often enough to
-// keep the progress window drawn, seldom enough not to slow the export down.
-class Breather {
+// While an export or a print runs (each lets the window's events through), nothing else can
+// start from the window: the page's buttons, the library and the menu are off, and the window
+// counts as busy.
+class CommandLock {
   public:
-    Breather() { since_.start(); }
-    void operator()() {
-        if (since_.elapsed() < 30) return;
-        QCoreApplication::processEvents();
-        since_.restart();
-    }
-
-  private:
-    QElapsedTimer since_;
-};
-
-// While an export runs, nothing else can start from the window: the page's buttons, the
-// library and the menu are off, and the window counts as busy.
-class ExportLock {
-  public:
-    explicit ExportLock(DataViewWiring& w)
+    explicit CommandLock(DataViewWiring& w)
         : busy_(w.busy), widgets_(w.page.cmdBrowse, w.menu, std::array<QWidget*, 1>{w.library}) {}
 
   private:
@@ -89,6 +74,7 @@ void DataView::finalRefresh() {
 void DataView::print() {
     const mainwindow::WaitCursor wait;
     if (!w_.printForms) return;
+    const CommandLock lock(w_);
     const std::unique_ptr<mainwindow::PrintForm> form = w_.printForms();
     form->PrintType = w_.page.optBrowse[0]->isChecked() ? 0 : -1;
     form->DataType = SelectedLogType;
@@ -130,7 +116,7 @@ bool DataView::exportText() {
     return RunExport(
         w_.dialogs, w_.fields.LastExportFile, w_.paths.programFolder(), QStringLiteral("csv"),
         TextTextFilter, [this](const QString& path, int filter) {
-            const ExportLock lock(w_);
+            const CommandLock lock(w_);
             const mainwindow::WaitCursor wait;
             download::ActivityCode = ActivityWriting;
             w_.progress.Show(ActivityWriting);
@@ -140,7 +126,7 @@ bool DataView::exportText() {
             });
             const QString separator = ExportSeparator(filter);
             return WriteExportFile(w_.dialogs, path, [&](LineSink& sink) {
-                Breather breathe;
+                platform::Breather breathe;
                 if (SelectedLogType == TypeInterval)
                     ExportBrowseData(exportSource(), separator, &sink, std::ref(breathe));
                 else

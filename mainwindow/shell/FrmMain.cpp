@@ -57,6 +57,9 @@ FrmMain::FrmMain(WindowServices services, QWidget* parent)
       tmrInter(this),
       uclVY5103(services_.serial, services_.infrared, this) {
     setObjectName(QStringLiteral("frmMain"));
+    // Every print made from the window, the alarm-trend window's included, is one of its long
+    // commands.
+    services_.printForms = mainwindow::CountedAsCommands(std::move(services_.printForms), busy);
     core::SetDefaultCommSettings();
     core::AppPath = services_.paths.programFolder();
     QFont font = QApplication::font();
