@@ -92,18 +92,46 @@ bool FrmPrint::graphReport() const {
     return (DataType == KindInterval || DataType == KindAlarm) && PrintType != 0;
 }
 
+// The form is the job's, and the job has its breather, for as long as the scope lives. The
+// window's events go through while the graph is filled and the pages are made, the user's input
+// excepted: the commands that started the print, and the window's close, wait until the job has
+// ended.
+class FrmPrint::JobScope {
+  public:
+    explicit JobScope(FrmPrint& form)
+        : form_(form), breathe_(JobBreathMs, QEventLoop::ExcludeUserInputEvents) {
+        form_.printing_ = true;
+        form_.breathe_ = &breathe_;
+    }
+    ~JobScope() {
+        form_.breathe_ = nullptr;
+        form_.printing_ = false;
+    }
+    JobScope(const JobScope&) = delete;
+    JobScope& operator=(const JobScope&) = delete;
+
+  private:
+    FrmPrint& form_;
+    platform::Breather breathe_;
+};
+
 void FrmPrint::GoPrinter() {
     if (printing_) return;
+    const JobScope scope(*this);
     zvdPrint->hide();
     if (graphReport()) LoadGraph();
+    letEventsThrough();
     // The job loads the form when it is not.
-    cmdPrint_Click();
+    printJob();
 }
 
 void FrmPrint::cmdPrint_Click() {
     if (printing_) return;
-    printing_ = true;
-    const auto ended = qScopeGuard([this] { printing_ = false; });
+    const JobScope scope(*this);
+    printJob();
+}
+
+void FrmPrint::printJob() {
     if (!loaded_) Form_Load();
     const auto unload = qScopeGuard([this] { Form_Unload(); });
     QStringList names;
@@ -158,11 +186,6 @@ void FrmPrint::printOn(int index) {
     const auto dropPartial = qScopeGuard([&partial] {
         if (!partial.isEmpty()) QFile::remove(partial);
     });
-    // The window's events go through while the pages are made, the user's input excepted: the
-    // commands that started the print, and the window's close, wait until the job has ended.
-    platform::Breather breathe(JobBreathMs, QEventLoop::ExcludeUserInputEvents);
-    breathe_ = &breathe;
-    const auto breathed = qScopeGuard([this] { breathe_ = nullptr; });
     try {
         PrintJob job(s_.printers.makePrinter(index, partial),
                      [this, index](const QPrinter& p) { return s_.printers.handOver(index, p); });
@@ -197,6 +220,7 @@ void FrmPrint::PrintReport(graph::GraphSurface& target) {
             if (!graphReport()) {
                 PrintDataList(target);
             } else {
+                letEventsThrough();
                 // The graph in its box below the summary.
                 const double sw = target.ScaleWidth(), sh = target.ScaleHeight();
                 zvdPrint->SetDrawLeft = static_cast<float>(0.02 * sw);

@@ -111,6 +111,9 @@ class FrmPrint : public QWidget, public PrintProperties {
     void paintEvent(QPaintEvent* event) override;
 
   private:
+    class JobScope;
+    // The job itself, the form the job's: the printer choice, the report, the form unloaded.
+    void printJob();
     // A trend's graph report (not its list, nor a report of another kind).
     bool graphReport() const;
     void blankRow(graph::GraphSurface& target);
