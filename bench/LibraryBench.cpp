@@ -2,13 +2,17 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QTemporaryDir>
+#include <map>
 #include <memory>
 
 #include "core/ModMain.h"
 #include "mainwindow/shell/FrmMain.h"
 #include "platform/Database.h"
 #include "records/TrendLines.h"
+#include "tests/support/EndToEndHost.h"
 #include "tests/support/WindowRig.h"
 
 namespace {
@@ -18,7 +22,9 @@ struct LibraryRig {
     testsupport::WindowRig rig;
     std::unique_ptr<shell::FrmMain> window;
 
-    LibraryRig() {
+    // `prepare` fills the program folder before the window starts.
+    explicit LibraryRig(const std::function<void(testsupport::WindowRig&)>& prepare = {}) {
+        if (prepare) prepare(rig);
         window = std::make_unique<shell::FrmMain>(rig.services());
         window->uclVY5103.setTimerEnabled(false);
         window->Show();
@@ -40,14 +46,15 @@ struct LibraryRig {
     // interval trends have one, as the writers store them), 5 users, 24 month folders. With
     // `oneKind`, all are alarm-event logs of one folder; with `firstKind`, the first 1 000 are
     // interval trends of the folder 01/24 and the others in the other folders.
-    void storeDownloads(bool oneKind, bool firstKind = false) {
+    // `count` downloads instead of 10 000: the kinds, values and folders repeat as they do.
+    void storeDownloads(bool oneKind, bool firstKind = false, int32_t count = 10000) {
         static const int kinds[] = {1, 2, 3, 5, 6, 7, 8};
         const platform::Database d = db();
         platform::Transaction t(d);
         const QString insert = QStringLiteral(
             "Insert Into Log_Head (SeqNo, Names, SerialNo, StationID, UserID, FolderID, Types, "
             "Sampling, Dates) Values (?,?,?,?,?,?,?,?,?)");
-        for (int32_t i = 1; i <= 10000; ++i) {
+        for (int32_t i = 1; i <= count; ++i) {
             const bool first = oneKind || (firstKind && i <= 1000);
             const int types = oneKind ? 5 : first ? 1 : kinds[i % 7];
             const int month = first ? 1 : firstKind ? 2 + i % 23 : 1 + i % 24;
@@ -154,5 +161,123 @@ void BM_DeleteKindNode(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_DeleteKindNode)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The tree of 10 000 and of 100 000 downloads, without grouping (arg 2 = 0) and under all three
+// groupings (7). Goal: 10 000 under 25 ms, 100 000 under 250 ms (growing linearly).
+void BM_BuildLogTreeOfDownloads(benchmark::State& state) {
+    LibraryRig r;
+    r.storeDownloads(false, false, static_cast<int32_t>(state.range(0)));
+    r.group(static_cast<int>(state.range(1)));
+    for (auto _ : state) {
+        r.window->fields.LogTreeDirty = true;
+        r.lib().BuildLogTree();
+    }
+    state.counters["nodes"] = static_cast<double>(
+        r.window->libraryPage->tvwLog->findItems("*", Qt::MatchWildcard | Qt::MatchRecursive)
+            .size());
+}
+BENCHMARK(BM_BuildLogTreeOfDownloads)
+    ->ArgsProduct({{10000, 100000}, {0, 7}})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
+
+// Copies what a folder holds into another, sub-folders included; what is there is replaced.
+void copyInto(const QString& from, const QString& to) {
+    QDirIterator it(from, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString source = it.next();
+        const QString target = to + source.mid(from.size());
+        QDir().mkpath(QFileInfo(target).absolutePath());
+        QFile::remove(target);
+        QFile::copy(source, target);
+    }
+}
+
+// The record lines of one interval trend of 5 400 samples whose gas 4 has an event after every
+// fourth line of its samples.
+QStringList storedTrendLines() {
+    testsupport::FakeQM73 fake = testsupport::FakeQM73::Typical();
+    testsupport::FakeQM73::IntervalRecording rec = fake.intervals[0];
+    rec.gas4.clear();
+    rec.gas5.clear();
+    rec.status.clear();
+    rec.gas4Events.clear();
+    for (int k = 0; k < 5400; ++k) {
+        rec.gas4.push_back(static_cast<uint16_t>(k % 1000));
+        rec.gas5.push_back(static_cast<uint16_t>(250));
+        rec.status.push_back({0, k % 50 == 0 ? 1 : 0});
+    }
+    fake.intervals = {rec};
+    QStringList lines;
+    int channel = 0, sampleLines = 0;
+    for (const QString& line : fake.intervalLines()) {
+        lines << line;
+        if (line.startsWith(QLatin1String("/01A")) && line.size() > 4 && line.at(4).isDigit()) {
+            channel = line.at(4).digitValue();
+        } else if (channel == 4 && !line.startsWith(QLatin1Char('/')) && ++sampleLines % 4 == 0) {
+            const char* codes[] = {"02", "03", "00"};
+            lines << QStringLiteral("/01A4") + QLatin1String(codes[sampleLines / 4 % 3]) +
+                         QString(17, QLatin1Char('0')) + QStringLiteral("0000");
+        }
+    }
+    return lines;
+}
+
+// A program folder, made once a process for each number of rows: the database with the interval
+// trend above stored as download 1 with its events, and `otherEvents` event rows of 1 000 other
+// downloads; the data folder with the trend's file.
+QString storedTrendFolder(int otherEvents) {
+    static std::map<int, std::unique_ptr<QTemporaryDir>> made;
+    std::unique_ptr<QTemporaryDir>& dir = made[otherEvents];
+    if (dir) return dir->path();
+    dir = std::make_unique<QTemporaryDir>();
+    const testsupport::GlobalsSnapshot globals;
+    testsupport::EndToEndHost host;
+    const QStringList lines = storedTrendLines();
+    for (qsizetype first = 0; first < lines.size(); first += 20) {
+        const QStringList block = lines.mid(first, 20);
+        host.intervals.SaveRoutingState();
+        bool all = true;
+        for (const QString& l : block)
+            all = host.intervals.SetDatas(l, true) && all;
+        host.intervals.RestoreRoutingState();
+        if (all)
+            for (const QString& l : block)
+                host.intervals.SetDatas(l, false);
+    }
+    host.storeAll(host.intervals);
+    if (otherEvents > 0)
+        host.db().exec(
+            QStringLiteral("With Recursive n(i) As (Select 0 Union All Select i + 1 From n Where "
+                           "i < ?) Insert Into Interval_Event (RelNo, Datetimes, BaseDate, "
+                           "Gas4Event) Select 2 + i % 1000, datetime('2024-01-01', '+' || i || ' "
+                           "minutes'), '2024-01-01 00:00:00', -104 From n"),
+            {static_cast<int32_t>(otherEvents - 1)});
+    platform::Database::close(host.folder.paths().database());
+    copyInto(host.folder.path(), dir->path());
+    return dir->path();
+}
+
+// The open of a stored interval trend of 5 400 samples from the library's View Data to the
+// table shown, with no (arg 0) or 2 000 000 stored event rows of other downloads. Goal: the
+// two within 10 % of each other.
+void BM_OpenIntervalTrendAmongEvents(benchmark::State& state) {
+    const QString fixture = storedTrendFolder(static_cast<int>(state.range(0)));
+    LibraryRig r([&](testsupport::WindowRig& rig) { copyInto(fixture, rig.folder.path()); });
+    dataview::DataView& view = *r.window->dataView;
+    for (auto _ : state) {
+        view.SelectedLogType = 1;
+        view.SelectedLogSeqNo = 1;
+        r.lib().cmdDetail_Click();
+        QApplication::processEvents();
+    }
+    state.counters["rows"] = r.window->dataPage->vfgBrowse->Rows();
+    state.counters["events"] = view.records.interval().EventCount();
+}
+BENCHMARK(BM_OpenIntervalTrendAmongEvents)
+    ->Arg(0)
+    ->Arg(2000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10);
 
 }  // namespace
