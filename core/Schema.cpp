@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <functional>
 
 #include "runtime/RuntimeError.h"
@@ -150,12 +151,41 @@ QStringList CreateTableStatements() {
             sensorHistoryStatement()};
 }
 
+QStringList DetailTables() {
+    return {QStringLiteral("Interval_Data"), QStringLiteral("Interval_Event"),
+            QStringLiteral("Alarm_Data"),    QStringLiteral("cHistory"),
+            QStringLiteral("Alarm_Event"),   QStringLiteral("Trouble_Event"),
+            QStringLiteral("Power_Event"),   QStringLiteral("SensorHistory")};
+}
+
+namespace {
+
+QString relNoIndexName(const QString& table) {
+    return table + QStringLiteral("_RelNo");
+}
+
+// Every read of a download's rows asks for its RelNo: without an index each one walks the
+// whole table, however many rows other downloads have there.
+QString relNoIndexStatement(const QString& table) {
+    return QStringLiteral("Create Index If Not Exists %1 On %2 (RelNo);")
+        .arg(relNoIndexName(table), table);
+}
+
+}  // namespace
+
+QStringList CreateIndexStatements() {
+    QStringList statements;
+    for (const QString& table : DetailTables())
+        statements << relNoIndexStatement(table);
+    return statements;
+}
+
 void CreateDatabase(const QString& path) {
     if (QFileInfo::exists(path)) return;
     try {
         const platform::Database db = platform::Database::create(path);
         platform::Transaction transaction(db);
-        for (const QString& statement : CreateTableStatements())
+        for (const QString& statement : CreateTableStatements() + CreateIndexStatements())
             db.exec(statement);
         transaction.commit();
     } catch (const rt::RuntimeError&) {
@@ -194,6 +224,21 @@ void UpgradeDatabase(const platform::Database& db) {
                         QLatin1Char(';'));
         });
     }
+    // Only what is missing is made: a database that has its indexes is not written to at all,
+    // so one that may only be read starts as it always did.
+    QSet<QString> indexes;
+    try {
+        const platform::ResultSet rows =
+            db.query(QStringLiteral("Select name From sqlite_master Where type = 'index'"));
+        for (int row = 0; row < rows.rowCount(); ++row)
+            indexes.insert(rows.text(row, QStringLiteral("name")).toLower());
+    } catch (const rt::RuntimeError& e) {
+        qWarning("The indexes of the database cannot be read: %s", qPrintable(e.description()));
+        return;
+    }
+    for (const QString& table : DetailTables())
+        if (!indexes.contains(relNoIndexName(table).toLower()))
+            upgradeStep(db, [&db, &table] { db.exec(relNoIndexStatement(table)); });
 }
 
 }  // namespace core

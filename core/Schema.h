@@ -25,14 +25,21 @@ QString LogKindHeaderName(LogKind kind);
 // The statements that create the ten tables, in creation order.
 QStringList CreateTableStatements();
 
-// Creates the database with its ten tables unless a file of that name exists (whose content is
-// then not looked at). The creation runs in one transaction; when it fails the new file is
-// removed again and the error reaches the caller.
+// The tables whose rows belong to a download (or a calibration) by their RelNo.
+QStringList DetailTables();
+// The statements that create the index on RelNo of each detail table, when it is missing.
+QStringList CreateIndexStatements();
+
+// Creates the database with its ten tables and their indexes unless a file of that name exists
+// (whose content is then not looked at). The creation runs in one transaction; when it fails the
+// new file is removed again and the error reaches the caller.
 void CreateDatabase(const QString& path);
 
 // Brings a database to the current schema: adds SensorHistory and the cHistory columns
-// Gas1SensorNo..Gas5SensorNo when they are missing; each of the two steps is done whole or
-// not at all, and a failed step is reported without stopping the other.
+// Gas1SensorNo..Gas5SensorNo when they are missing, then each missing index on RelNo. Each step
+// is done whole or not at all, and a failed step is reported without stopping the others. An
+// index only adds a lookup: no stored row changes, and a database that cannot take it (read
+// only, full disk) is used without it.
 void UpgradeDatabase(const platform::Database& db);
 
 }  // namespace core

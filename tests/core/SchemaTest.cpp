@@ -18,6 +18,50 @@ int columnCount(const Database& db, const QString& table) {
     return db.query(QStringLiteral("Select * From %1").arg(table)).columnCount();
 }
 
+// The index a read of one download's rows of the table goes through ("" when it walks the
+// whole table).
+QString indexOfRelNoRead(const Database& db, const QString& table) {
+    const platform::ResultSet plan = db.query(
+        QStringLiteral("Explain Query Plan Select * From %1 Where RelNo = ?").arg(table), {7});
+    const QString detail = plan.text(0, "detail");
+    const qsizetype at = detail.indexOf("USING INDEX ");
+    return at < 0 ? QString() : detail.mid(at + 12).section(' ', 0, 0);
+}
+
+// The database as the former schema left it: the same tables and columns, no index.
+void dropIndexes(const Database& db) {
+    core::UpgradeDatabase(db);
+    for (const QString& table : core::DetailTables())
+        db.exec(QStringLiteral("Drop Index %1_RelNo").arg(table));
+}
+
+// A header and one row in each detail table that has a RelNo.
+void storeRows(const Database& db) {
+    db.exec("Insert Into Log_Head (SeqNo, Names, Types) Values (7, 'iv01', 1)");
+    for (const QString& table : core::DetailTables())
+        if (db.probe(QStringLiteral("Select RelNo From %1").arg(table)))
+            db.exec(QStringLiteral("Insert Into %1 (SeqNo, RelNo) Values (3, 7)").arg(table));
+    db.exec(
+        "Insert Into Interval_Event (SeqNo, RelNo, Datetimes, Gas4Event) Values "
+        "(4, 7, '2024-05-31 13:05:09', -104)");
+}
+
+// Every row of every table, as text.
+QStringList allRows(const Database& db) {
+    QStringList out;
+    for (const QString& table : QStringList{"Log_Head", "cLatestHist"} + core::DetailTables()) {
+        const platform::ResultSet rows =
+            db.query(QStringLiteral("Select * From %1 Order By SeqNo").arg(table));
+        for (int row = 0; row < rows.rowCount(); ++row) {
+            QStringList values;
+            for (const QString& column : rows.columns())
+                values << rows.text(row, column, "<null>");
+            out << table + ": " + values.join('|');
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 TEST(Schema, FreshDatabaseHasTheTenEmptyTables) {
@@ -118,6 +162,77 @@ TEST(Schema, UpgradeAddsWhatAnOldDatabaseLacks) {
     // A second run finds both and changes nothing.
     core::UpgradeDatabase(db);
     EXPECT_EQ(columnCount(db, "cHistory"), 58);
+    Database::close(path);
+}
+
+TEST(Schema, EveryDetailTableIsReadByDownloadThroughItsIndex) {
+    testsupport::TempProgramFolder folder;
+    const QString path = folder.paths().database();
+    core::CreateDatabase(path);
+    const Database db = Database::open(path);
+    const QStringList tables = core::DetailTables();
+    EXPECT_EQ(tables,
+              (QStringList{"Interval_Data", "Interval_Event", "Alarm_Data", "cHistory",
+                           "Alarm_Event", "Trouble_Event", "Power_Event", "SensorHistory"}));
+    for (const QString& table : tables)
+        EXPECT_EQ(indexOfRelNoRead(db, table), table + "_RelNo") << table.toStdString();
+    // The headers are found by their key, the last calibrations by their instrument: no index.
+    EXPECT_EQ(db.query("Select name From sqlite_master Where type = 'index' And name Not Like "
+                       "'sqlite_%'")
+                  .rowCount(),
+              tables.size());
+    Database::close(path);
+}
+
+TEST(Schema, UpgradeIndexesAnOlderDatabaseAndKeepsEveryRow) {
+    testsupport::TempProgramFolder folder;
+    const QString path = folder.paths().database();
+    core::CreateDatabase(path);
+    const Database db = Database::open(path);
+    dropIndexes(db);
+    storeRows(db);
+    const QStringList before = allRows(db);
+    ASSERT_EQ(before.size(), 10);
+    for (const QString& table : core::DetailTables())
+        ASSERT_EQ(indexOfRelNoRead(db, table), "") << table.toStdString();
+
+    core::UpgradeDatabase(db);
+    for (const QString& table : core::DetailTables())
+        EXPECT_EQ(indexOfRelNoRead(db, table), table + "_RelNo") << table.toStdString();
+    EXPECT_EQ(allRows(db), before);
+    // A second run finds them all and changes nothing.
+    core::UpgradeDatabase(db);
+    EXPECT_EQ(allRows(db), before);
+    Database::close(path);
+}
+
+TEST(Schema, ADatabaseThatTakesNoWriteIsUsedWithoutItsIndexes) {
+    testsupport::TempProgramFolder folder;
+    const QString path = folder.paths().database();
+    core::CreateDatabase(path);
+    const Database db = Database::open(path);
+    dropIndexes(db);
+    // A table that lost its RelNo cannot take the index; the others still do.
+    db.exec("Drop Table Power_Event");
+    db.exec("Create Table Power_Event (SeqNo Integer, Dates Date)");
+    storeRows(db);
+    const QStringList before = allRows(db);
+
+    // Any write is refused, as for a file that may only be read.
+    db.exec("PRAGMA query_only = 1");
+    EXPECT_NO_THROW(core::UpgradeDatabase(db));
+    EXPECT_EQ(allRows(db), before);
+    EXPECT_EQ(indexOfRelNoRead(db, "Interval_Event"), "");
+
+    db.exec("PRAGMA query_only = 0");
+    EXPECT_NO_THROW(core::UpgradeDatabase(db));
+    EXPECT_EQ(allRows(db), before);
+    EXPECT_EQ(indexOfRelNoRead(db, "Interval_Event"), "Interval_Event_RelNo");
+    EXPECT_EQ(db.query("Select name From sqlite_master Where tbl_name = 'Power_Event' And type = "
+                       "'index'")
+                  .rowCount(),
+              0);
+    EXPECT_EQ(indexOfRelNoRead(db, "SensorHistory"), "SensorHistory_RelNo");
     Database::close(path);
 }
 

@@ -135,6 +135,58 @@ TEST(Startup, AnOlderDatabaseGetsTheSensorHistory) {
     platform::Database::close(s.file("QM73.mdb"));
 }
 
+TEST(Startup, AnOlderDatabaseGetsItsIndexesUnlessItTakesNoWrite) {
+    // Every row of the tables with downloads in them, as text.
+    const auto rowsOf = [](const platform::Database& db) {
+        QStringList out;
+        for (const QString& table : QStringList{"Log_Head"} + core::DetailTables()) {
+            const platform::ResultSet rows =
+                db.query(QStringLiteral("Select * From %1 Order By SeqNo").arg(table));
+            for (int row = 0; row < rows.rowCount(); ++row)
+                for (const QString& column : rows.columns())
+                    out << table + "." + column + "=" + rows.text(row, column, "<null>");
+        }
+        return out;
+    };
+    const auto indexes = [](const platform::Database& db) {
+        return db
+            .query(
+                "Select name From sqlite_master Where type = 'index' And name Not Like "
+                "'sqlite_%'")
+            .rowCount();
+    };
+    for (const bool writable : {true, false}) {
+        SCOPED_TRACE(writable ? "writable" : "read only");
+        QStringList before;
+        StartedWindow s([&](WindowRig& rig) {
+            const QString path = rig.folder.paths().database();
+            core::CreateDatabase(path);
+            const platform::Database db = platform::Database::open(path);
+            core::UpgradeDatabase(db);  // the tables and columns of today, without the indexes
+            for (const QString& table : core::DetailTables()) {
+                db.exec(QStringLiteral("Drop Index %1_RelNo").arg(table));
+                db.exec(QStringLiteral("Insert Into %1 (RelNo) Values (1)").arg(table));
+            }
+            db.exec(
+                "Insert Into Log_Head (SeqNo, Names, Types, Dates) Values (1, 'iv31130509_SN1', "
+                "1, '2024-05-31 13:05:09')");
+            before = rowsOf(db);
+            ASSERT_EQ(indexes(db), 0);
+            // The window goes on with this connection, which refuses any write.
+            if (!writable) db.exec("PRAGMA query_only = 1");
+        });
+        const platform::Database db = platform::Database::open(s.file("QM73.mdb"));
+        EXPECT_EQ(rowsOf(db), before);
+        EXPECT_EQ(indexes(db), writable ? core::DetailTables().size() : 0);
+        // Nothing is told: the database is used as it is.
+        for (const auto& [line, colour] : s.statusLines())
+            EXPECT_FALSE(line.contains("database", Qt::CaseInsensitive)) << line.toStdString();
+        EXPECT_EQ(s.shownPages(), std::vector<int>{0});
+        s.window.reset();
+        platform::Database::close(s.file("QM73.mdb"));
+    }
+}
+
 TEST(Startup, LoadGoesOnPastAFailingStep) {
     // A folder in the database's place: the database steps fail, the rest of the start-up runs.
     StartedWindow s([](WindowRig& rig) { QDir().mkpath(rig.folder.paths().database()); });
