@@ -38,18 +38,24 @@ QString ByteCode(QChar c) {
     }
 }
 
-QString RunLengthDecode(const QString& text, qsizetype maxWords) {
+std::vector<TrendRun> RunLengthRuns(const QString& text, qsizetype maxWords) {
     static const char hex[] = "0123456789ABCDEF";
-    QString out;
-    out.reserve(text.size() * 2);
+    std::vector<TrendRun> runs;
     QString word;
     int repeat = 1;
     qsizetype words = 0;
     const auto full = [&] { return maxWords >= 0 && words >= maxWords; };
     const auto emitIfComplete = [&] {
         if (word.size() != 4) return;
-        for (int i = 0; i < repeat && !full(); ++i, ++words)
-            out += word;
+        const qsizetype count = maxWords >= 0 ? std::min<qsizetype>(repeat, maxWords - words)
+                                              : static_cast<qsizetype>(repeat);
+        if (count > 0) {
+            TrendRun run;
+            std::copy(word.cbegin(), word.cend(), run.word.begin());
+            run.count = count;
+            runs.push_back(run);
+            words += count;
+        }
         word.clear();
         repeat = 1;
     };
@@ -82,6 +88,20 @@ QString RunLengthDecode(const QString& text, qsizetype maxWords) {
             }
         }
     }
+    return runs;
+}
+
+QString RunLengthDecode(const QString& text, qsizetype maxWords) {
+    const std::vector<TrendRun> runs = RunLengthRuns(text, maxWords);
+    qsizetype words = 0;
+    for (const TrendRun& run : runs)
+        words += run.count;
+    QString out;
+    out.resize(4 * words);
+    QChar* into = out.data();
+    for (const TrendRun& run : runs)
+        for (qsizetype i = 0; i < run.count; ++i, into += 4)
+            std::copy(run.word.begin(), run.word.end(), into);
     return out;
 }
 
@@ -149,19 +169,32 @@ void TrendFile::cover(qint64 begin, qint64 end) {
     }
 }
 
-void TrendFile::write(qint64 position, const void* data, int size) {
+void TrendFile::refuseReadOnly() const {
     if (readOnly_)
         throw rt::RuntimeError(
             rt::ErrPathAccess,
             QStringLiteral("The trend file %1 is open for reading only").arg(file_.fileName()));
+}
+
+void TrendFile::write(qint64 position, const void* data, int size) {
+    std::memcpy(bytesToChange(position, size), data, size);
+    changed(position, position + size);
+}
+
+char* TrendFile::bytesToChange(qint64 position, qint64 size) {
+    refuseReadOnly();
     cover(position, position + size);
-    std::memcpy(buffer_.data() + (position - bufferStart_), data, size);
+    return buffer_.data() + (position - bufferStart_);
+}
+
+void TrendFile::changed(qint64 begin, qint64 end) {
+    if (end <= begin) return;
     if (dirtyBegin_ == dirtyEnd_) {
-        dirtyBegin_ = position;
-        dirtyEnd_ = position + size;
+        dirtyBegin_ = begin;
+        dirtyEnd_ = end;
     } else {
-        dirtyBegin_ = std::min(dirtyBegin_, position);
-        dirtyEnd_ = std::max(dirtyEnd_, position + size);
+        dirtyBegin_ = std::min(dirtyBegin_, begin);
+        dirtyEnd_ = std::max(dirtyEnd_, end);
     }
 }
 
@@ -302,6 +335,46 @@ void PutSample(int32_t record, TrendFile& file, int16_t gas, float value, rt::Ol
 
 void PutRecordTail(int32_t record, TrendFile& file, std::array<uint8_t, 2> digits) {
     file.write(position(record, 28), digits.data(), 2);
+}
+
+TrendRecordRange::TrendRecordRange(TrendFile& file, int32_t first, int32_t count)
+    : file_(file), start_(position(first, 0)) {
+    if (count <= 0) return;
+    position(first + count - 1, TrendRecordSize - 1);
+    size_ = static_cast<qint64>(count) * TrendRecordSize;
+    bytes_ = file_.bytesToChange(start_, size_);
+}
+
+void TrendRecordRange::put(int32_t index, int offset, const uchar* data, int size) {
+    const qint64 at = static_cast<qint64>(index) * TrendRecordSize + offset;
+    if (index < 0 || at + size > size_)
+        throw rt::RuntimeError(63, QStringLiteral("Bad record number"));
+    std::memcpy(bytes_ + at, data, size);
+    if (changedBegin_ == changedEnd_) {
+        changedBegin_ = at;
+        changedEnd_ = at + size;
+    } else {
+        changedBegin_ = std::min(changedBegin_, at);
+        changedEnd_ = std::max(changedEnd_, at + size);
+    }
+}
+
+void TrendRecordRange::putSample(int32_t index, int16_t gas, float value, rt::OleDate time) {
+    checkGas(gas);
+    uchar bytes[8];
+    qToLittleEndian(time.value(), bytes);
+    put(index, 0, bytes, 8);
+    qToLittleEndian(value, bytes);
+    put(index, 8 + (gas - 1) * 4, bytes, 4);
+}
+
+void TrendRecordRange::putRecordTail(int32_t index, std::array<uint8_t, 2> digits) {
+    put(index, 28, digits.data(), 2);
+}
+
+void TrendRecordRange::write() {
+    file_.changed(start_ + changedBegin_, start_ + changedEnd_);
+    changedBegin_ = changedEnd_ = 0;
 }
 
 float GetSampleValue(int32_t record, TrendFile& file, int16_t gas) {

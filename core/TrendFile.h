@@ -19,6 +19,15 @@ QString ByteCode(QChar c);
 // the text ends in a repeat-count character. With `maxWords` set (0 or more), expansion stops
 // after that many words: a garbled repeat count cannot blow a short line up into millions.
 QString RunLengthDecode(const QString& text, qsizetype maxWords = -1);
+// One word of the compact trend text and how many times in a row it stands there.
+struct TrendRun {
+    std::array<QChar, 4> word{};
+    qsizetype count = 0;
+    QString text() const { return QString(word.data(), 4); }
+};
+// The words RunLengthDecode gives, the same ones in the same order, with the same limit and
+// the same error, as runs: a run of thousands of samples stays one entry.
+std::vector<TrendRun> RunLengthRuns(const QString& text, qsizetype maxWords = -1);
 
 // ---- trend files --------------------------------------------------------------------------
 
@@ -53,6 +62,11 @@ class TrendFile {
 
     void write(qint64 position, const void* data, int size);
     void read(qint64 position, void* data, int size);
+    // The bytes [position, position + size) in memory (what lies past the end reads as zeros),
+    // to be changed in place; changed() then tells which of them were, and only those count as
+    // written. Valid until the next call on the file.
+    char* bytesToChange(qint64 position, qint64 size);
+    void changed(qint64 begin, qint64 end);
     qint64 size() const;
     QString fileName() const { return file_.fileName(); }
     // For a file opened for reading only, before its first read: the file ends, for this
@@ -66,6 +80,7 @@ class TrendFile {
 
   private:
     void cover(qint64 begin, qint64 end);
+    void refuseReadOnly() const;
 
     QFile file_;
     bool readOnly_ = false;
@@ -91,6 +106,31 @@ int32_t ReadableRecords(TrendFile& file, int32_t capacity);
 void PutSample(int32_t record, TrendFile& file, int16_t gas, float value, rt::OleDate time);
 void PutRecordTail(int32_t record, TrendFile& file, std::array<uint8_t, 2> digits);
 float GetSampleValue(int32_t record, TrendFile& file, int16_t gas);
+
+// Consecutive records of a trend file, changed in memory and written back in one piece: a
+// line of thousands of samples costs one write, not one a sample. The file gets exactly the
+// bytes PutSample and PutRecordTail would give it, record by record.
+class TrendRecordRange {
+  public:
+    // Records `first` to `first + count - 1`, read once; raises as PutSample does for a
+    // record outside the file's positions.
+    TrendRecordRange(TrendFile& file, int32_t first, int32_t count);
+    // Record `first + index` (index within the range).
+    void putSample(int32_t index, int16_t gas, float value, rt::OleDate time);
+    void putRecordTail(int32_t index, std::array<uint8_t, 2> digits);
+    // Writes what was put, from the first byte changed to the last; nothing when nothing was.
+    // Nothing else may be done with the file before.
+    void write();
+
+  private:
+    void put(int32_t index, int offset, const uchar* data, int size);
+
+    TrendFile& file_;
+    qint64 start_;
+    char* bytes_ = nullptr;  // the file's own bytes of the records, in memory
+    qint64 size_ = 0;
+    qint64 changedBegin_ = 0, changedEnd_ = 0;  // within bytes_
+};
 TrendRecord GetTrendRecord(int32_t record, TrendFile& file);
 
 // Names made from instrument text become safe file names (the writer, the reader and the

@@ -132,7 +132,7 @@ class clsInterval : public RecordBase, public core::GasListSource {
     void WriteSerialLog(const QString& text) const;
     ValueRow& valueRow(int32_t index);
     EventRow& eventRow(int32_t index);
-    void writeSamples(const QString& words, int channel);
+    void writeSamples(const std::vector<core::TrendRun>& runs, int channel);
     void addPlainEvent(const QString& line, int channel);
     void reloadHeader(const platform::ResultSet& row);
     // The samples of the trend file at `path`; none when it is empty or missing.

@@ -1,5 +1,6 @@
 #include <QDir>
 #include <QScopeGuard>
+#include <algorithm>
 
 #include "core/GasCommon.h"
 #include "core/ModMain.h"
@@ -82,7 +83,7 @@ bool clsInterval::SetDataAC(const QString& vData, bool testFlag) {
     return true;
 }
 
-void clsInterval::writeSamples(const QString& words, int channel) {
+void clsInterval::writeSamples(const std::vector<core::TrendRun>& runs, int channel) {
     // A record whose header line never came has no name, date or folder: its samples have
     // nowhere to go.
     if (name_.isEmpty())
@@ -91,27 +92,54 @@ void clsInterval::writeSamples(const QString& words, int channel) {
     core::TrendFile& file = trend_.open(TrendFilePath());
     // Whatever the line wrote reaches the file, also when it fails half way.
     auto written = qScopeGuard([this] { trend_.closeQuietly(); });
-    for (qsizetype at = 0; at + 4 <= words.size(); at += 4) {
-        const QString word = words.mid(at, 4);
-        const int32_t k = sampleCounters_[channel] =
-            NextSample(sampleCounters_[channel], MaxValueRow + 1);
-        const rt::OleDate time = date_.addSeconds(static_cast<qint64>(k) * interval_);
-        if (channel < 5) {
-            const Gas& g = gas_[channel];
-            core::PutSample(k, file, static_cast<int16_t>(channel + 1),
-                            SampleWordValue(word, g.name, g.point, g.fullScale, channel == 4),
-                            time);
-        } else {
-            const QChar first = word.at(1), second = word.at(3);
-            if (!first.isDigit() || !second.isDigit() || first.unicode() > 127 ||
-                second.unicode() > 127)
-                throw rt::RuntimeError(rt::ErrTypeMismatch,
-                                       QStringLiteral("Bad status word ") + word);
-            core::PutRecordTail(k, file,
-                                {static_cast<uint8_t>(first.digitValue()),
-                                 static_cast<uint8_t>(second.digitValue())});
+    int32_t& counter = sampleCounters_[channel];
+    qsizetype count = 0;
+    for (const core::TrendRun& run : runs)
+        count += run.count;
+    // The line's samples go to consecutive records, changed in memory and written in one
+    // piece: one compressed run fills tens of thousands of them, and the window waits for the
+    // line. A word past what the record can take fails the line.
+    const int32_t room = MaxValueRow + 1 - counter;
+    core::TrendRecordRange records(file, counter + 1,
+                                   static_cast<int32_t>(std::clamp<qsizetype>(count, 0, room)));
+    const int16_t gas = static_cast<int16_t>(channel + 1);
+    int32_t index = 0;
+    try {
+        for (const core::TrendRun& run : runs) {
+            // A run is one word: its value (or its status digits) is worked out once, at its
+            // first sample, and fails there when the word is faulty.
+            float value = 0;
+            std::array<uint8_t, 2> digits{};
+            for (qsizetype i = 0; i < run.count; ++i, ++index) {
+                const int32_t k = counter = NextSample(counter, MaxValueRow + 1);
+                if (channel < 5) {
+                    if (i == 0) {
+                        const Gas& g = gas_[channel];
+                        value =
+                            SampleWordValue(run.text(), g.name, g.point, g.fullScale, channel == 4);
+                    }
+                    records.putSample(index, gas, value,
+                                      date_.addSeconds(static_cast<qint64>(k) * interval_));
+                } else {
+                    if (i == 0) {
+                        const QChar first = run.word[1], second = run.word[3];
+                        if (!first.isDigit() || !second.isDigit() || first.unicode() > 127 ||
+                            second.unicode() > 127)
+                            throw rt::RuntimeError(rt::ErrTypeMismatch,
+                                                   QStringLiteral("Bad status word ") + run.text());
+                        digits = {static_cast<uint8_t>(first.digitValue()),
+                                  static_cast<uint8_t>(second.digitValue())};
+                    }
+                    records.putRecordTail(index, digits);
+                }
+            }
         }
+    } catch (...) {
+        // What came before a faulty word is kept, as the record holds it.
+        records.write();
+        throw;
     }
+    records.write();
     file.flush();
     written.dismiss();
 }
@@ -149,7 +177,7 @@ bool clsInterval::SetDataA0(const QString& vData, bool testFlag, bool compress) 
             if (channel < 0 || channel > 5)
                 throw rt::RuntimeError(rt::ErrSubscript, QStringLiteral("Subscript out of range"));
             // One word past what the record can still take is enough to fail the line.
-            writeSamples(core::RunLengthDecode(vData, MaxValueRow + 2 - sampleCounters_[channel]),
+            writeSamples(core::RunLengthRuns(vData, MaxValueRow + 2 - sampleCounters_[channel]),
                          channel);
         } else if (channel != 5) {
             addPlainEvent(vData, channel);

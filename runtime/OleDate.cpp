@@ -71,7 +71,27 @@ OleDate OleDate::addMonths(int months) const {
 }
 
 OleDate OleDate::addSeconds(qint64 seconds) const {
-    return fromDateTime(toDateTime().addSecs(seconds));
+    // A civil clock without a time zone counts every day as 86 400 seconds, so the sum is
+    // plain arithmetic on whole seconds (a trend's every sample time is one of these, so it
+    // must be cheap). Far outside the calendar of any stored date the calendar's own
+    // arithmetic decides, as it always did.
+    constexpr double Days = 3000000.0;
+    constexpr qint64 Seconds = 3000000LL * 86400;
+    if (!(std::fabs(value_) < Days) || seconds > Seconds || seconds < -Seconds)
+        return fromDateTime(toDateTime().addSecs(seconds));
+    qint64 days;
+    int secs;
+    split(days, secs);
+    const qint64 total = days * 86400 + secs + seconds;
+    qint64 day = total / 86400;
+    qint64 second = total % 86400;
+    if (second < 0) {
+        second += 86400;
+        --day;
+    }
+    const double fraction = static_cast<int>(second) / 86400.0;
+    return OleDate(day >= 0 ? static_cast<double>(day) + fraction
+                            : static_cast<double>(day) - fraction);
 }
 
 void OleDate::split(qint64& days, int& seconds) const {

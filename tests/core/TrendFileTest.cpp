@@ -50,9 +50,35 @@ TEST(RunLengthDecode, ExpansionStopsAtTheWordsAsked) {
     EXPECT_EQ(RunLengthDecode("AB!!", -1), QString("0000").repeated(66));
 }
 
+TEST(RunLengthDecode, RunsKeepEachRepeatedWordInOnePiece) {
+    const auto runsOf = [](const QString& text, qsizetype maxWords) {
+        QStringList out;
+        for (const TrendRun& run : RunLengthRuns(text, maxWords))
+            out << run.text() + "x" + QString::number(run.count);
+        return out.join(' ');
+    };
+    const struct {
+        QString text;
+        qsizetype maxWords;
+        const char* runs;
+    } cases[] = {
+        {"AB!!!!C$!", -1, "0000x66 0000x1 0100x3"},
+        {QString("\x7F\x7F!!").repeated(13) + "YK\"\"", -1,
+         "0000x4095 0000x4095 0000x4095 0000x4095 0000x4095 0000x4095 0000x4095 0000x4095 "
+         "0000x4095 0000x4095 0000x4095 0000x4095 0000x4095 FFFFx1611"},
+        {"AB!!C$!", 67, "0000x66 0100x1"},  // cut at the words asked
+        {"@!!!\"", -1, "00FFx1"},           // a count of 0 gives no run
+        {"!!C", 1, "0000x1"},               // full before the repeat count at the end
+        {"", -1, ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(runsOf(c.text, c.maxWords), c.runs) << c.text.toStdString();
+}
+
 TEST(RunLengthDecode, TextEndingInARepeatCountIsAnError) {
     EXPECT_THROW(RunLengthDecode("!!C"), rt::RuntimeError);
     EXPECT_THROW(RunLengthDecode("~"), rt::RuntimeError);
+    EXPECT_THROW(RunLengthRuns("\x7F\x7F!!~", -1), rt::RuntimeError);
 }
 
 TEST(RunLengthDecode, ByteCodes) {

@@ -2,6 +2,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QtEndian>
+#include <functional>
 
 #include "core/TrendFile.h"
 #include "records/ClsInterval.h"
@@ -208,6 +210,80 @@ TEST_F(IntervalRecord, CompressedSamplesGoToTheTrendFile) {
     EXPECT_EQ(first.status[1], 2);
     EXPECT_EQ(core::GetTrendRecord(3, f).time, start().addSeconds(180));
     EXPECT_EQ(core::GetTrendRecord(4, f).time, start().addSeconds(240));
+}
+
+TEST_F(IntervalRecord, FullRecordOfCompressedRunsGivesEveryByteOfItsTrendFile) {
+    // The bytes of the trend file, built record by record: each channel's value at its place,
+    // the sample's time in front (from the calendar's own arithmetic), the status digits last.
+    struct Expected {
+        int32_t records;
+        std::function<float(int32_t)> gas4, gas5;
+        std::function<std::array<uint8_t, 2>(int32_t)> status;
+    };
+    const auto bytesOf = [this](const Expected& e) {
+        QByteArray file(e.records * core::TrendRecordSize, '\0');
+        for (int32_t k = 1; k <= e.records; ++k) {
+            uchar* at = reinterpret_cast<uchar*>(file.data()) + (k - 1) * core::TrendRecordSize;
+            if (e.gas4) {
+                const rt::OleDate time =
+                    rt::OleDate::fromDateTime(start().toDateTime().addSecs(60LL * k));
+                qToLittleEndian(time.value(), at);
+                qToLittleEndian(-101.0f, at + 8);  // gas 1 has no name
+                qToLittleEndian(e.gas4(k), at + 8 + 3 * 4);
+                qToLittleEndian(e.gas5(k), at + 8 + 4 * 4);
+            }
+            at[28] = e.status(k)[0];
+            at[29] = e.status(k)[1];
+        }
+        return file;
+    };
+    const QString fullRuns = QString("~~%1").repeated(13) + "YK%1";  // 54 001 words
+    const struct {
+        const char* what;
+        std::vector<std::pair<QString, QString>> lines;  // channel code, compact text
+        bool error;
+        Expected expected;
+    } cases[] = {
+        {"full",
+         {{"A4", "A!$" + QString("~~!?:").repeated(13) + "YJ!?:"},  // 0001, then 00FA
+          {"A5", fullRuns.arg("!?:")},                              // 00FA
+          {"A1", fullRuns.arg("\"\"")},                             // FFFF
+          {"A6", QString("~~!!").repeated(6) + "A!$" + QString("~~!!").repeated(7) + "YJ!!"}},
+         false,
+         {54001, [](int32_t k) { return k == 1 ? 0.1f : 25.0f; }, [](int32_t) { return 5.0f; },
+          [](int32_t k) {
+              return std::array<uint8_t, 2>{0, static_cast<uint8_t>(k == 6 * 4030 + 1)};
+          }}},
+        // A faulty status word ends the line; the samples before it stay.
+        {"fails half way",
+         {{"A6", "~~$$0:%!!"}},
+         true,
+         {4030,
+          {},
+          {},
+          [](int32_t) {
+              return std::array<uint8_t, 2>{1, 1};
+          }}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        clsInterval r;
+        header(r);
+        for (const auto& [code, text] : c.lines) {
+            feed(r, L::data("01", code, "00", "0000"));
+            for (bool test : {true, false})
+                r.SetDataA0(text, test, true);
+        }
+        EXPECT_EQ(r.Error(), c.error);
+        r.closeTrendFile();
+        QFile f(core::TrendTempPath(r.TrendFilePath()));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray expected = bytesOf(c.expected);
+        const QByteArray got = f.readAll();
+        ASSERT_EQ(got.size(), expected.size());
+        EXPECT_TRUE(got == expected);
+        r.discardTrendFile();
+    }
 }
 
 TEST_F(IntervalRecord, FaultyDataLines) {

@@ -77,6 +77,43 @@ TEST(OleDate, AddSeconds) {
               QDateTime(QDate(1899, 9, 20), QTime(1, 0), Qt::UTC).toString(Qt::ISODate));
 }
 
+TEST(OleDate, AddSecondsGivesTheBitsOfTheCalendarsOwnSum) {
+    // Whatever the date (before and after day 0, times that round, the far calendar) and
+    // however many seconds, forwards and back: the same value as the calendar's arithmetic.
+    const double dates[] = {0.0,
+                            0.5,
+                            -0.5,
+                            -1.25,
+                            1.0 / 3.0,
+                            45443.5479166,
+                            45443.99999,
+                            -101.0,
+                            -657434.0,
+                            2958465.99999,
+                            73051.0 + 86399.4 / 86400,
+                            36526.000005787,
+                            5.0e6,
+                            -5.0e6};
+    const qint64 steps[] = {0,
+                            1,
+                            -1,
+                            59,
+                            86399,
+                            86400,
+                            -86401,
+                            54001LL * 9999,
+                            -54001LL * 60,
+                            3600 * 24 * 365 * 30LL,
+                            -7777777};
+    for (const double value : dates)
+        for (const qint64 step : steps) {
+            const OleDate d(value);
+            EXPECT_EQ(d.addSeconds(step).value(),
+                      OleDate::fromDateTime(d.toDateTime().addSecs(step)).value())
+                << value << " + " << step;
+        }
+}
+
 TEST(OleDate, AddMonthsKeepsTheDayOrTakesTheMonthsLast) {
     const struct {
         int y, m, d, months;
