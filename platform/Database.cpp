@@ -126,8 +126,13 @@ bool ResultSet::unreadable(int row, const QString& name) const {
 
 template <class T>
 T ResultSet::unreadableValue(int row, const QString& name, T fallback, int error) const {
+    return unreadableValue(row, column(name), fallback, error);
+}
+
+template <class T>
+T ResultSet::unreadableValue(int row, int c, T fallback, int error) const {
     if (!lenient_) throw rt::RuntimeError(error);
-    unreadable_.insert({row, column(name)});
+    unreadable_.insert({row, c});
     return fallback;
 }
 
@@ -138,8 +143,11 @@ int ResultSet::column(const QString& name) const {
 }
 
 QVariant ResultSet::value(int row, const QString& name) const {
-    const int c = column(name);
-    if (row < 0 || row >= rowCount() || c < 0) return QVariant();
+    return value(row, column(name));
+}
+
+QVariant ResultSet::value(int row, int c) const {
+    if (row < 0 || row >= rowCount() || c < 0 || c >= columnCount()) return QVariant();
     return rows_[row][c];
 }
 
@@ -148,19 +156,27 @@ bool ResultSet::isNull(int row, const QString& name) const {
 }
 
 QString ResultSet::text(int row, const QString& name, const QString& fallback) const {
-    const QVariant v = value(row, name);
+    return text(row, column(name), fallback);
+}
+
+QString ResultSet::text(int row, int c, const QString& fallback) const {
+    const QVariant v = value(row, c);
     return v.isNull() ? fallback : v.toString();
 }
 
 int32_t ResultSet::longValue(int row, const QString& name, int32_t fallback) const {
-    const QVariant v = value(row, name);
+    return longValue(row, column(name), fallback);
+}
+
+int32_t ResultSet::longValue(int row, int c, int32_t fallback) const {
+    const QVariant v = value(row, c);
     if (v.isNull()) return fallback;
     const std::optional<double> d = numberOf(v);
     if (!lenient_) return d ? rt::CLng(*d) : fallback;
     if (isBlank(v)) return fallback;
     if (const auto r = d ? roundedWithin(*d, INT32_MIN, INT32_MAX) : std::nullopt)
         return static_cast<int32_t>(*r);
-    return unreadableValue(row, name, fallback, rt::ErrOverflow);
+    return unreadableValue(row, c, fallback, rt::ErrOverflow);
 }
 
 int16_t ResultSet::integer(int row, const QString& name, int16_t fallback) const {
@@ -175,7 +191,11 @@ int16_t ResultSet::integer(int row, const QString& name, int16_t fallback) const
 }
 
 std::optional<int64_t> ResultSet::wholeNumber(int row, const QString& name) const {
-    const QVariant v = value(row, name);
+    return wholeNumber(row, column(name));
+}
+
+std::optional<int64_t> ResultSet::wholeNumber(int row, int c) const {
+    const QVariant v = value(row, c);
     if (v.isNull()) return std::nullopt;
     bool ok = false;
     const qlonglong n = v.toLongLong(&ok);
@@ -470,6 +490,26 @@ ResultSet Database::query(const QString& sql, const std::vector<DbParam>& params
     }
     if (q.lastError().isValid()) fail(sql, q.lastError());
     return ResultSet(columns, std::move(rows));
+}
+
+void Database::forEachRow(const QString& sql, const std::vector<DbParam>& params, bool lenient,
+                          const std::function<void(const ResultSet& row)>& each) const {
+    QSqlQuery q = run(connection_, sql, params, mayWaitOn(connection_));
+    const QSqlRecord record = q.record();
+    QStringList columns;
+    for (int i = 0; i < record.count(); ++i)
+        columns << record.fieldName(i);
+    // One result set for all the rows: each takes the place of the one before.
+    ResultSet row(columns, {std::vector<QVariant>(columns.size())});
+    row.lenient_ = lenient;
+    std::vector<QVariant>& values = row.rows_.front();
+    while (q.next()) {
+        for (int i = 0; i < columns.size(); ++i)
+            values[i] = q.value(i);
+        row.unreadable_.clear();
+        each(row);
+    }
+    if (q.lastError().isValid()) fail(sql, q.lastError());
 }
 
 bool Database::probe(const QString& sql) const {

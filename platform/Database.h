@@ -71,6 +71,12 @@ class ResultSet {
     QVariant value(int row, const QString& column) const;
     QString text(int row, const QString& column, const QString& fallback = QString()) const;
     int32_t longValue(int row, const QString& column, int32_t fallback = 0) const;
+    // The same getters by the column's index (see column()), for a reader of many rows that
+    // looks each name up once.
+    QVariant value(int row, int column) const;
+    QString text(int row, int column, const QString& fallback = QString()) const;
+    int32_t longValue(int row, int column, int32_t fallback = 0) const;
+    std::optional<int64_t> wholeNumber(int row, int column) const;
     // A Long column read into an Integer (decimal places, sampling flags).
     int16_t integer(int row, const QString& column, int16_t fallback = 0) const;
     // A whole number as stored, 64 bits wide (a key); nullopt for Null, a missing column or
@@ -82,9 +88,13 @@ class ResultSet {
     rt::OleDate date(int row, const QString& column, rt::OleDate fallback = rt::OleDate()) const;
 
   private:
+    friend class Database;  // hands over the rows of a query one at a time
+
     // The fallback of a lenient getter for a value it cannot read; a strict one raises `error`.
     template <class T>
     T unreadableValue(int row, const QString& column, T fallback, int error) const;
+    template <class T>
+    T unreadableValue(int row, int column, T fallback, int error) const;
 
     QStringList columns_;
     std::vector<std::vector<QVariant>> rows_;
@@ -117,6 +127,12 @@ class Database {
     void exec(const QString& sql, const std::vector<DbParam>& params) const;
     ResultSet query(const QString& sql, std::initializer_list<DbParam> params = {}) const;
     ResultSet query(const QString& sql, const std::vector<DbParam>& params) const;
+    // Runs a query and hands its rows to `each` one at a time, as they are read, keeping none:
+    // a large table is read once without a copy of it in memory. `each` reads row 0 of the
+    // result set it is given (leniently when `lenient`), which holds that row during the call
+    // only.
+    void forEachRow(const QString& sql, const std::vector<DbParam>& params, bool lenient,
+                    const std::function<void(const ResultSet& row)>& each) const;
     // False when the statement cannot run (a probe for a missing table or column).
     bool probe(const QString& sql) const;
 

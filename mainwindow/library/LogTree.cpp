@@ -14,36 +14,54 @@ namespace {
 // (COLLATE NOCASE); the tree groups and sorts them the same way, so that a node's condition
 // finds exactly the rows it was made of.
 QString foldAscii(const QString& text) {
+    const auto upper = [](QChar c) { return c >= QLatin1Char('A') && c <= QLatin1Char('Z'); };
+    // Most texts have nothing to fold: they are shared, not copied.
+    if (std::none_of(text.cbegin(), text.cend(), upper)) return text;
     QString folded = text;
     for (QChar& c : folded)
-        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) c = QChar(c.unicode() + 32);
+        if (upper(c)) c = QChar(c.unicode() + 32);
     return folded;
 }
 
-QString groupingValue(const platform::ResultSet& rows, int row, const char* column) {
-    return core::EmptyToAsterisk(rows.text(row, QString::fromLatin1(column)));
+QString groupingValue(const platform::ResultSet& rows, int row, int column) {
+    return core::EmptyToAsterisk(rows.text(row, column));
 }
 
 }  // namespace
 
 LogHeadIndex ReadLogHeadIndex(const platform::Database& db) {
-    const platform::ResultSet rows =
-        db.query(QStringLiteral("Select SerialNo, StationID, UserID, FolderID, Types, Names From "
-                                "Log_Head Order By SeqNo"))
-            .lenient();
     LogHeadIndex index;
-    index.entries.reserve(static_cast<size_t>(rows.rowCount()));
-    for (int row = 0; row < rows.rowCount(); ++row) {
-        LogHeadIndex::Entry entry;
-        for (Level level : {Level::Serial, Level::Station, Level::User, Level::Folder})
-            entry.values[static_cast<size_t>(level)] =
-                groupingValue(rows, row, InfoOf(level).column);
-        // A kind that cannot be read is none: the download shows under no folder.
-        entry.types = rows.longValue(row, QStringLiteral("Types"));
-        if (rows.unreadableIn(row))
-            core::NoteDamagedDownload(rows.text(row, QStringLiteral("Names")));
-        index.entries.push_back(std::move(entry));
-    }
+    std::vector<int64_t> damaged;
+    // The columns' places, looked up at the first row.
+    std::array<int, 4> columns{};
+    int types = -1, seqNo = -1;
+    // Row by row as the database reads them, only the columns the tree is made of: the tree of a
+    // large library is built while the window waits.
+    db.forEachRow(
+        QStringLiteral("Select SerialNo, StationID, UserID, FolderID, Types, SeqNo From "
+                       "Log_Head Order By SeqNo"),
+        {}, true, [&](const platform::ResultSet& row) {
+            if (types < 0) {
+                for (Level level : {Level::Serial, Level::Station, Level::User, Level::Folder})
+                    columns[static_cast<size_t>(level)] =
+                        row.column(QString::fromLatin1(InfoOf(level).column));
+                types = row.column(QStringLiteral("Types"));
+                seqNo = row.column(QStringLiteral("SeqNo"));
+            }
+            LogHeadIndex::Entry entry;
+            for (size_t level = 0; level < columns.size(); ++level)
+                entry.values[level] = groupingValue(row, 0, columns[level]);
+            // A kind that cannot be read is none: the download shows under no folder.
+            entry.types = row.longValue(0, types);
+            if (row.unreadableIn(0))
+                if (const auto number = row.wholeNumber(0, seqNo)) damaged.push_back(*number);
+            index.entries.push_back(std::move(entry));
+        });
+    // Such a download is told by its name.
+    for (const int64_t number : damaged)
+        core::NoteDamagedDownload(
+            db.query(QStringLiteral("Select Names From Log_Head Where SeqNo = ?"), {number})
+                .text(0, QStringLiteral("Names")));
     return index;
 }
 

@@ -63,12 +63,18 @@ bool KeyedTree::AddNode(const QString& parentKey, const QString& key, const QStr
             return false;
         }
     }
-    auto* node = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
+    // Made whole before it joins the tree: a node of a tree of thousands then costs one
+    // insertion, not one change of the shown tree for each of its values.
+    auto* node = new QTreeWidgetItem();
     node->setText(0, text);
     node->setData(0, KeyRole, key);
     node->setData(0, ImageRole, image);
     node->setData(0, SelectedImageRole, selectedImage);
     node->setIcon(0, images.icon(image));
+    if (parent)
+        parent->addChild(node);
+    else
+        addTopLevelItem(node);
     nodes_.insert(key, node);
     return true;
 }

@@ -245,6 +245,60 @@ TEST_F(DatabaseFile, StoredValuesBeyondTheirTypeAreUnreadableWhenReadLeniently) 
     EXPECT_EQ(keys.wholeNumber(0, "Nothing"), std::nullopt);
 }
 
+TEST_F(DatabaseFile, RowsHandedOverOneByOneReadAsTheWholeResult) {
+    const Database db = Database::open(path());
+    db.exec(
+        "Insert Into Log_head (SeqNo, Names, Gas1Full) Values (3, 'a', 12), (1, 'd', 5), "
+        "(4294967296, ' b ', 'x'), (2, Null, 1e300)");
+    const QString sql =
+        "Select SeqNo, Names, Gas1Full From Log_head Where SeqNo > ? Order By SeqNo";
+    // Each row as the getters by name and by place read it, and what they found unreadable.
+    const auto describe = [](const platform::ResultSet& r, int row) {
+        const int names = r.column("NAMES"), full = r.column("Gas1Full"), key = r.column("SeqNo");
+        QString line = r.text(row, "Names", "-") + "|" + r.text(row, names, "-") + "|" +
+                       QString::number(r.longValue(row, "Gas1Full", 7)) + "|" +
+                       QString::number(r.longValue(row, full, 7)) + "|" +
+                       QString::number(r.wholeNumber(row, key).value_or(-1)) + "|" +
+                       QString::number(r.wholeNumber(row, "SeqNo").value_or(-1)) + "|" +
+                       (r.value(row, full) == r.value(row, "Gas1Full") ? "same" : "differs");
+        return line + (r.unreadableIn(row) ? "|unreadable" : "");
+    };
+    for (const bool lenient : {true, false}) {
+        SCOPED_TRACE(lenient ? "lenient" : "strict");
+        platform::ResultSet whole = db.query(sql, {1});
+        if (lenient) whole = std::move(whole).lenient();
+        QStringList expected;
+        for (int row = 0; row < whole.rowCount(); ++row) {
+            try {
+                expected << describe(whole, row);
+            } catch (const rt::RuntimeError& e) {
+                expected << QString::number(e.number());
+            }
+        }
+        QStringList got;
+        db.forEachRow(sql, {1}, lenient, [&](const platform::ResultSet& row) {
+            EXPECT_EQ(row.rowCount(), 1);
+            try {
+                got << describe(row, 0);
+            } catch (const rt::RuntimeError& e) {
+                got << QString::number(e.number());
+            }
+        });
+        EXPECT_EQ(got, expected);
+        EXPECT_EQ(got.size(), 3);
+    }
+    // Outside the columns, by place: nothing.
+    const platform::ResultSet r = db.query("Select Names From Log_head Where SeqNo = 3");
+    EXPECT_TRUE(r.value(0, 1).isNull());
+    EXPECT_TRUE(r.value(0, -1).isNull());
+    EXPECT_EQ(r.text(0, 0), "a");
+    EXPECT_EQ(errorOf([&] {
+                  db.forEachRow("Select Nothing From Log_head", {}, false,
+                                [](const platform::ResultSet&) {});
+              }),
+              rt::ErrDatabase);
+}
+
 TEST_F(DatabaseFile, EmptyTextsBindAsEmptyTextAndOnlyNullptrAsNull) {
     const Database db = Database::open(path());
     const struct {
