@@ -106,6 +106,7 @@ int32_t ReadableRecords(TrendFile& file, int32_t capacity);
 void PutSample(int32_t record, TrendFile& file, int16_t gas, float value, rt::OleDate time);
 void PutRecordTail(int32_t record, TrendFile& file, std::array<uint8_t, 2> digits);
 float GetSampleValue(int32_t record, TrendFile& file, int16_t gas);
+TrendRecord GetTrendRecord(int32_t record, TrendFile& file);
 
 // Consecutive records of a trend file, changed in memory and written back in one piece: a
 // line of thousands of samples costs one write, not one a sample. The file gets exactly the
@@ -131,7 +132,6 @@ class TrendRecordRange {
     qint64 size_ = 0;
     qint64 changedBegin_ = 0, changedEnd_ = 0;  // within bytes_
 };
-TrendRecord GetTrendRecord(int32_t record, TrendFile& file);
 
 // Names made from instrument text become safe file names (the writer, the reader and the
 // deletion all go through this one function).

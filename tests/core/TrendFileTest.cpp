@@ -185,6 +185,70 @@ TEST_F(TrendFileTest, FileEndsAtTheLastWrittenByte) {
     EXPECT_EQ(f.RecordCount(), 1);
 }
 
+TEST_F(TrendFileTest, ARangeOfRecordsGivesTheBytesOfOneWriteASample) {
+    // The same changes through a range and sample by sample, on a file that holds some bytes
+    // already: what was put, and only what was put, lands; the file ends at the last byte put.
+    struct Change {
+        int index;
+        int gas;  // 0: the status digits
+    };
+    const struct {
+        const char* what;
+        int32_t first, count;
+        std::vector<Change> changes;
+    } cases[] = {
+        {"samples past the end", 3, 4, {{0, 4}, {1, 4}, {2, 4}, {3, 4}}},
+        {"status digits inside", 1, 3, {{0, 0}, {1, 0}, {2, 0}}},
+        {"cut short", 2, 5, {{0, 2}, {1, 2}}},
+        {"nothing put", 2, 3, {}},
+    };
+    const QByteArray before(95, '\x11');
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto fresh = [&](const QString& name) {
+            QFile f(folder.path() + "/" + name);
+            EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(before);
+            return folder.path() + "/" + name;
+        };
+        const auto valueOf = [](const Change& ch) { return 0.5f * ch.index - ch.gas; };
+        const rt::OleDate time(45000.25);
+        {
+            TrendFile one(fresh("one.Dat"));
+            for (const Change& ch : c.changes) {
+                if (ch.gas)
+                    PutSample(c.first + ch.index, one, static_cast<int16_t>(ch.gas), valueOf(ch),
+                              time);
+                else
+                    PutRecordTail(c.first + ch.index, one, {1, static_cast<uint8_t>(ch.index)});
+            }
+            TrendFile range(fresh("range.Dat"));
+            TrendRecordRange records(range, c.first, c.count);
+            for (const Change& ch : c.changes) {
+                if (ch.gas)
+                    records.putSample(ch.index, static_cast<int16_t>(ch.gas), valueOf(ch), time);
+                else
+                    records.putRecordTail(ch.index, {1, static_cast<uint8_t>(ch.index)});
+            }
+            records.write();
+        }
+        QFile one(folder.path() + "/one.Dat"), range(folder.path() + "/range.Dat");
+        ASSERT_TRUE(one.open(QIODevice::ReadOnly));
+        ASSERT_TRUE(range.open(QIODevice::ReadOnly));
+        const QByteArray expected = one.readAll();
+        EXPECT_EQ(range.readAll(), expected);
+        if (c.changes.empty()) {
+            EXPECT_EQ(expected, before);
+        }
+    }
+    // Outside the range: refused.
+    TrendFile f(path());
+    TrendRecordRange records(f, 1, 2);
+    EXPECT_THROW(records.putRecordTail(2, {0, 0}), rt::RuntimeError);
+    EXPECT_THROW(records.putSample(-1, 1, 0, rt::OleDate()), rt::RuntimeError);
+    EXPECT_THROW(TrendRecordRange(f, 0, 1), rt::RuntimeError);
+}
+
 TEST_F(TrendFileTest, BadPositions) {
     TrendFile f(path());
     EXPECT_THROW(PutSample(0, f, 1, 1, rt::OleDate()), rt::RuntimeError);
