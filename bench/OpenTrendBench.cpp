@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "alarmtrend/FrmIntermittence.h"
+#include "bench/LibraryWindow.h"
 #include "core/ModMain.h"
 #include "core/TrendFile.h"
 #include "mainwindow/shell/FrmMain.h"
@@ -15,29 +16,8 @@
 
 namespace {
 
-// A started main window over a program folder of its own, on its library page.
-struct OpenRig {
-    testsupport::WindowRig rig;
-    std::unique_ptr<shell::FrmMain> window;
-
-    OpenRig() {
-        window = std::make_unique<shell::FrmMain>(rig.services());
-        window->uclVY5103.setTimerEnabled(false);
-        window->Show();
-        for (int i = 0; i < 100 && window->fields.ActivationPending; ++i)
-            QApplication::processEvents();
-        window->resize(1200, 800);
-        window->cmdInst_Click(2);
-        QApplication::processEvents();
-    }
-    ~OpenRig() {
-        window.reset();
-        platform::Database::close(rig.folder.paths().database());
-    }
-    platform::Database db() const {
-        return platform::Database::open(rig.folder.paths().database());
-    }
-
+// The library's window with the trends a benchmark stores.
+struct OpenRig : LibraryWindow {
     // A stored trend of that kind (1 interval, 2 alarm): its header row, its trend file of
     // `samples` records a second apart with readings that change at every sample, and `events`
     // events of the interval trend spread over it.

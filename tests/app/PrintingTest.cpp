@@ -1,20 +1,15 @@
 #include <gtest/gtest.h>
 
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "app/PrintForms.h"
 #include "tests/mainwindow/StoredWindow.h"
+#include "tests/support/PdfText.h"
 
 namespace {
 
-QString pdfText(const QString& pdf) {
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {"-layout", pdf, "-"});
-    EXPECT_TRUE(p.waitForFinished(60000));
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
+using testsupport::pdfText;
 
 // The program's main window with the instrument's downloads stored, printing through the one
 // print form of the program into PDF files.

@@ -1,20 +1,15 @@
 #include <gtest/gtest.h>
 
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include "app/PrintForms.h"
 #include "tests/app/TrendWindowRig.h"
+#include "tests/support/PdfText.h"
 
 namespace {
 
-QString pdfText(const QString& pdf) {
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {"-layout", pdf, "-"});
-    EXPECT_TRUE(p.waitForFinished(60000));
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
+using testsupport::pdfText;
 
 // The typical downloads with a long first interval trend: its list takes many pages.
 testsupport::FakeQM73 longTrend() {
