@@ -59,6 +59,10 @@ bool IsAllowedKeyChar(int keyCode) {
            (keyCode >= 'a' && keyCode <= 'z');
 }
 
+bool IsAllowedTextChar(QChar c) {
+    return c.unicode() != 8 && IsAllowedKeyChar(c.unicode());
+}
+
 QString EmptyToAsterisk(const QString& text) {
     const QString trimmed = rt::Trim(text);
     return trimmed.isEmpty() ? QStringLiteral("*") : trimmed;

@@ -130,6 +130,8 @@ QString GetLocaleText(int32_t lcType, const QLocale& locale = QLocale::system())
 // ---- Text helpers -------------------------------------------------------------------------
 // Key filter of identifier fields: Backspace, space, "*", "-", digits and ASCII letters.
 bool IsAllowedKeyChar(int keyCode);
+// A character such a field may hold: one of those keys, Backspace excepted (a key, never text).
+bool IsAllowedTextChar(QChar c);
 // The key form of user IDs and serial numbers: trimmed, "*" when nothing is left.
 QString EmptyToAsterisk(const QString& text);
 // The number in front of a list text: the text up to its first space, rounded to a Long.

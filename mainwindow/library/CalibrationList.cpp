@@ -109,8 +109,7 @@ void CalibrationList::ShowCalibrationHistory() {
         grid.setRows(count + 1);
         if (count == 0) return;
         const std::shared_ptr<const std::vector<Line>> kept = std::move(lines);
-        const std::vector<std::function<QString(const Line&)>> texts =
-            shown == ViewValues ? valueTexts() : dateTexts();
+        const std::vector<LineText> texts = shown == ViewValues ? valueTexts() : dateTexts();
         grid.setTextSource(0, 1, count, [](int row) { return QString::number(row); });
         for (int col = 1; col < grid.Cols() && col <= static_cast<int>(texts.size()); ++col)
             grid.setTextSource(col, 1, count, [kept, text = texts[col - 1]](int row) {

@@ -76,10 +76,8 @@ Variant unlessUnreadable(const platform::ResultSet& r, int row, const char* colu
 
 // A download whose SeqNo lies beyond a Long: its name, and that it cannot be read.
 void unusableView(FlexGrid& grid, const platform::Database& db, int64_t seqNo) {
-    const platform::ResultSet h =
-        db.query(QStringLiteral("Select Names From Log_Head Where SeqNo = ?"), {seqNo});
     grid.setRows(3);
-    FillGridRow(grid, 1, 0, false, {res(TextName), h.text(0, QStringLiteral("Names"))});
+    FillGridRow(grid, 1, 0, false, {res(TextName), DownloadName(db, seqNo)});
     FillGridRow(grid, 2, 0, false,
                 {res(TextState), core::LoadResText(TextCannotRead, {QString::number(seqNo)})});
     grid.setColAlignment(-1, AlignLeft);

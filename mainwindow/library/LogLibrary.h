@@ -63,6 +63,9 @@ struct LogHeadIndex {
 };
 LogHeadIndex ReadLogHeadIndex(const platform::Database& db);
 
+// The stored name of download `seqNo` (its key read whole, however large).
+QString DownloadName(const platform::Database& db, int64_t seqNo);
+
 // The Data page's library: the tree of stored downloads, the list under a node, the details
 // of one item, and the command that opens the selected download in the data view.
 class LogLibrary {

@@ -59,10 +59,13 @@ LogHeadIndex ReadLogHeadIndex(const platform::Database& db) {
         });
     // Such a download is told by its name.
     for (const int64_t number : damaged)
-        core::NoteDamagedDownload(
-            db.query(QStringLiteral("Select Names From Log_Head Where SeqNo = ?"), {number})
-                .text(0, QStringLiteral("Names")));
+        core::NoteDamagedDownload(DownloadName(db, number));
     return index;
+}
+
+QString DownloadName(const platform::Database& db, int64_t seqNo) {
+    return db.query(QStringLiteral("Select Names From Log_Head Where SeqNo = ?"), {seqNo})
+        .text(0, QStringLiteral("Names"));
 }
 
 std::vector<Level> LogLibrary::chosenLevels() const {
@@ -236,10 +239,8 @@ void LogLibrary::selectDownload(const QString& key) {
     unusable_.reset();
     const std::optional<int64_t> seqNo = KeyWholeNumber(key);
     if (!seqNo) return;
-    const platform::Database db = platform::Database::open(w_.paths.database());
-    const platform::ResultSet head =
-        db.query(QStringLiteral("Select Names From Log_Head Where SeqNo = ?"), {*seqNo});
-    unusable_ = UnusableDownload{head.text(0, QStringLiteral("Names")), *seqNo};
+    unusable_ = UnusableDownload{
+        DownloadName(platform::Database::open(w_.paths.database()), *seqNo), *seqNo};
 }
 
 void LogLibrary::offerDeleteMenu(const QString& key, QWidget* where, const QPoint& point) {

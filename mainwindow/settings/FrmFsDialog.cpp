@@ -305,9 +305,7 @@ void FrmFsDialog::vfgDatas_ValidateEdit(int row, int col, bool& cancel) {
     switch (row) {
         case RowManufacture: {
             // Pasted text gets past the key filter: the same characters are checked here.
-            const bool allowed = std::all_of(text.begin(), text.end(), [](QChar c) {
-                return c.unicode() != 8 && core::IsAllowedKeyChar(c.unicode());
-            });
+            const bool allowed = std::all_of(text.begin(), text.end(), core::IsAllowedTextChar);
             if (text.size() >= 13 || !allowed) cancel = true;
             break;
         }

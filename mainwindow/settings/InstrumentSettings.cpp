@@ -98,13 +98,14 @@ void InstrumentSettings::connectControls() {
         p.txtOption[index]->installEventFilter(keyFilter_.get());
         QObject::connect(p.txtOption[index], &QLineEdit::editingFinished, p.txtOption[index],
                          [this, index] { txtOption_Validate(index); });
-        // Before the text is taken: pasted, dropped or composed text passes the key filter too.
+        // Pasted, dropped or composed text passes the key filter too, before it is taken. The
+        // key handler runs before the key lands; the text as typed is taken here, so an upload
+        // started while the box has the focus sends its last key too.
         QObject::connect(p.txtOption[index], &QLineEdit::textEdited, p.txtOption[index],
-                         [this, index] { txtOption_Change(index); });
-        // The key handler runs before the key lands; the text as typed is taken here, so an
-        // upload started while the box has the focus sends its last key too.
-        QObject::connect(p.txtOption[index], &QLineEdit::textEdited, p.txtOption[index],
-                         [this, index] { txtOption_Validate(index); });
+                         [this, index] {
+                             txtOption_Change(index);
+                             txtOption_Validate(index);
+                         });
     }
     QObject::connect(w_.txtSuffix, &QLineEdit::editingFinished, w_.txtSuffix,
                      [this] { txtSuffix_Validate(); });
@@ -230,9 +231,7 @@ void InstrumentSettings::txtOption_Change(int index) {
     QString kept;
     int keptCursor = 0;
     for (int i = 0; i < text.size(); ++i) {
-        const int code = text.at(i).unicode();
-        // Backspace passes as a key, never as a character of the text.
-        if (code == 8 || !core::IsAllowedKeyChar(code) || kept.size() >= limit) continue;
+        if (!core::IsAllowedTextChar(text.at(i)) || kept.size() >= limit) continue;
         kept += text.at(i);
         if (i < cursor) ++keptCursor;
     }
