@@ -2,9 +2,12 @@
 
 #include <cups/cups.h>
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QPageSize>
 #include <QPrinterInfo>
+#include <chrono>
+#include <future>
 
 namespace platform {
 
@@ -146,8 +149,14 @@ std::optional<QString> PrinterCatalog::handOver(int index, const QPrinter& print
     if (isPdf(index)) return std::nullopt;
     const Options options = {{"media", printer.pageLayout().pageSize().key().toUtf8()},
                              {"sides", sides(printer)}};
-    const Submission answer = (submit_ ? submit_ : submitToScheduler)(DeviceName(index), file,
-                                                                      printer.docName(), options);
+    // The scheduler takes the whole spool file before it answers, which may be many
+    // megabytes: the window's events go on meanwhile (user input waits, as during the job).
+    std::future<Submission> submitted =
+        std::async(std::launch::async, submit_ ? submit_ : Submitter(submitToScheduler),
+                   DeviceName(index), file, printer.docName(), options);
+    while (submitted.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready)
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    const Submission answer = submitted.get();
     if (answer.job > 0) return std::nullopt;
     return answer.refusal.isEmpty() ? QStringLiteral("The print system did not take the job.")
                                     : answer.refusal;

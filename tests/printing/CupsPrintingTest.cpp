@@ -12,8 +12,12 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <optional>
+#include <thread>
 
 #include "tests/printing/PrintRig.h"
 #include "tests/support/FileSizeLimit.h"
@@ -386,6 +390,28 @@ TEST(PrintRefusal, APrintSystemThatRefusesTheJobIsTold) {
     EXPECT_EQ(handed.size(), 2u);
     EXPECT_EQ(rig.dialogs.messages.size(), 1u);
     EXPECT_FALSE(QFileInfo::exists(handed[1].file));
+}
+
+// A print system that takes its time over the spool file does not hold the window: its timers
+// run while the job is handed over, and the answer is still the one it gives.
+TEST(PrintRefusal, TheWindowGoesOnWhileThePrintSystemTakesTheJob) {
+    QueueRig rig({"Slow"});
+    std::atomic<bool> handing{false};
+    rig.printers.setSubmitter([&](const QString&, const QString&, const QString&,
+                                  const platform::PrinterCatalog::Options&) {
+        handing = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        handing = false;
+        return platform::PrinterCatalog::Submission{0, QStringLiteral("Busy.")};
+    });
+    int ticksWhileHanding = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ticksWhileHanding += handing ? 1 : 0; });
+    timer.start(5);
+    rig.print("Slow");
+    EXPECT_GE(ticksWhileHanding, 3);
+    ASSERT_EQ(rig.dialogs.messages.size(), 1u);
+    EXPECT_EQ(rig.dialogs.messages[0].text, "The report could not be printed on Slow.\r\nBusy.");
 }
 
 // The PDF entry's file cut short (a full disk) is told and not put in place.
