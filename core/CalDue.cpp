@@ -30,8 +30,7 @@ CalDueInfo dueAt(rt::OleDate calibrationDate, int32_t calLimit, rt::OleDate mome
 }  // namespace
 
 CalDueInfo CalDueOf(rt::OleDate calibrationDate, int32_t calLimit) {
-    if (!plausible(calibrationDate)) return {};
-    return dueAt(calibrationDate, calLimit, rt::OleDate::now());
+    return CalDueOf(calibrationDate, calLimit, rt::OleDate::now());
 }
 
 CalDueInfo CalDueOf(rt::OleDate calibrationDate, int32_t calLimit, rt::OleDate now) {

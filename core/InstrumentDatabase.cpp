@@ -1,5 +1,4 @@
 #include <QFileInfo>
-#include <QScopeGuard>
 
 #include "core/ClsInstrument.h"
 #include "core/ModMain.h"
@@ -20,9 +19,6 @@ void clsInstrument::LoadDatabase(int32_t seqNo) {
     const platform::ResultSet r =
         db.query(QStringLiteral("Select * From Log_Head Where SeqNo=?;"), {seqNo}).lenient();
     if (r.rowCount() == 0) return;
-    const auto told = qScopeGuard([&r] {
-        if (r.anyUnreadable()) NoteDamagedDownload(r.text(0, QStringLiteral("Names")));
-    });
     // Straight into the fields: loading a stored header raises no change flag.
     userID_ = EmptyToAsterisk(r.text(0, QStringLiteral("UserID"), QStringLiteral("*")));
     serialNo_ = EmptyToAsterisk(r.text(0, QStringLiteral("SerialNo"), QStringLiteral("*")));
@@ -44,6 +40,7 @@ void clsInstrument::LoadDatabase(int32_t seqNo) {
         gas.LogMaxDate = r.date(0, column("MaxDate"), rt::OleDate(EmptyDate));
         gas.LogMinDate = r.date(0, column("MinDate"), rt::OleDate(EmptyDate));
     }
+    if (r.anyUnreadable()) NoteDamagedDownload(r.text(0, QStringLiteral("Names")));
 }
 
 void clsInstrument::HistoryUpdate() const {

@@ -81,10 +81,6 @@ QString InsertStatement(const QString& table, const QStringList& columns) {
 
 namespace {
 
-// The range of a Date: the years 100 to 9999.
-constexpr double FirstDay = -657434.0;
-constexpr double DayAfterLast = 2958466.0;
-
 // Text with nothing in it stands for no value, as Null does.
 bool isBlank(const QVariant& v) {
     return v.typeId() == QMetaType::QString && v.toString().trimmed().isEmpty();
@@ -242,7 +238,7 @@ rt::OleDate ResultSet::date(int row, const QString& name, rt::OleDate fallback) 
     const std::optional<double> days = numberOf(v);
     if (!lenient_) return days ? rt::OleDate(*days) : fallback;
     if (isBlank(v)) return fallback;
-    if (days && *days >= FirstDay && *days < DayAfterLast) return rt::OleDate(*days);
+    if (days && rt::OleDate::inDateRange(*days)) return rt::OleDate(*days);
     return unreadableValue(row, name, fallback, rt::ErrOverflow);
 }
 
@@ -471,16 +467,25 @@ void Database::exec(const QString& sql, const std::vector<DbParam>& params) cons
     run(connection_, sql, params, mayWaitOn(connection_));
 }
 
+namespace {
+
+// The names of a query's columns, in their order.
+QStringList columnsOf(const QSqlRecord& record) {
+    QStringList columns;
+    for (int i = 0; i < record.count(); ++i)
+        columns << record.fieldName(i);
+    return columns;
+}
+
+}  // namespace
+
 ResultSet Database::query(const QString& sql, std::initializer_list<DbParam> params) const {
     return query(sql, std::vector<DbParam>(params));
 }
 
 ResultSet Database::query(const QString& sql, const std::vector<DbParam>& params) const {
     QSqlQuery q = run(connection_, sql, params, mayWaitOn(connection_));
-    const QSqlRecord record = q.record();
-    QStringList columns;
-    for (int i = 0; i < record.count(); ++i)
-        columns << record.fieldName(i);
+    const QStringList columns = columnsOf(q.record());
     std::vector<std::vector<QVariant>> rows;
     while (q.next()) {
         std::vector<QVariant> row(columns.size());
@@ -495,10 +500,7 @@ ResultSet Database::query(const QString& sql, const std::vector<DbParam>& params
 void Database::forEachRow(const QString& sql, const std::vector<DbParam>& params, bool lenient,
                           const std::function<void(const ResultSet& row)>& each) const {
     QSqlQuery q = run(connection_, sql, params, mayWaitOn(connection_));
-    const QSqlRecord record = q.record();
-    QStringList columns;
-    for (int i = 0; i < record.count(); ++i)
-        columns << record.fieldName(i);
+    const QStringList columns = columnsOf(q.record());
     // One result set for all the rows: each takes the place of the one before.
     ResultSet row(columns, {std::vector<QVariant>(columns.size())});
     row.lenient_ = lenient;

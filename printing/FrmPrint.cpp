@@ -100,13 +100,9 @@ class FrmPrint::JobScope {
   public:
     explicit JobScope(FrmPrint& form)
         : form_(form), breathe_(JobBreathMs, QEventLoop::ExcludeUserInputEvents) {
-        form_.printing_ = true;
         form_.breathe_ = &breathe_;
     }
-    ~JobScope() {
-        form_.breathe_ = nullptr;
-        form_.printing_ = false;
-    }
+    ~JobScope() { form_.breathe_ = nullptr; }
     JobScope(const JobScope&) = delete;
     JobScope& operator=(const JobScope&) = delete;
 
@@ -116,7 +112,7 @@ class FrmPrint::JobScope {
 };
 
 void FrmPrint::GoPrinter() {
-    if (printing_) return;
+    if (isPrinting()) return;
     const JobScope scope(*this);
     zvdPrint->hide();
     if (graphReport()) LoadGraph();
@@ -126,7 +122,7 @@ void FrmPrint::GoPrinter() {
 }
 
 void FrmPrint::cmdPrint_Click() {
-    if (printing_) return;
+    if (isPrinting()) return;
     const JobScope scope(*this);
     printJob();
 }
@@ -249,7 +245,7 @@ void FrmPrint::PrintReport(graph::GraphSurface& target) {
 void FrmPrint::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     // The job's graph and columns stay the job's.
-    if (printing_) return;
+    if (isPrinting()) return;
     // Form_Activate: the graph report fills its graph first.
     zvdPrint->hide();
     if (graphReport()) LoadGraph();
@@ -262,7 +258,8 @@ void FrmPrint::resizeEvent(QResizeEvent* event) {
 }
 
 void FrmPrint::Form_Resize() {
-    if ((windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)) || !paintGuard_ || printing_)
+    if ((windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)) || !paintGuard_ ||
+        isPrinting())
         return;
     paintGuard_ = false;
     const auto guard = qScopeGuard([this] { paintGuard_ = true; });

@@ -76,7 +76,7 @@ class FrmPrint : public QWidget, public PrintProperties {
     // waits until the job has ended.
     void cmdPrint_Click();
     // A job runs: the form's properties, columns and graph are the job's.
-    bool isPrinting() const { return printing_; }
+    bool isPrinting() const { return breathe_ != nullptr; }
 
     // ---- the page frame ----
     std::array<float, 11> ColumnX{};
@@ -145,8 +145,7 @@ class FrmPrint : public QWidget, public PrintProperties {
     QString remembered_;  // the printer current when the form loaded
     bool paintGuard_ = true;
     QImage preview_;
-    bool printing_ = false;
-    // The running job's breather (none outside a job).
+    // The running job's breather (none outside a job): set exactly while a job runs.
     platform::Breather* breathe_ = nullptr;
 };
 

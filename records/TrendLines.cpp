@@ -254,9 +254,6 @@ QStringList GasColumns(int gas, const QStringList& suffixes) {
 
 namespace {
 
-// The range of a Date: the years 100 to 9999.
-constexpr double FirstDay = -657434.0;
-constexpr double DayAfterLast = 2958466.0;
 // How far a sample may lie from its trend's time: 2^30 seconds, so that the seconds between
 // any two samples fit a Long.
 constexpr double FarthestDays = 1073741824.0 / 86400.0;
@@ -268,7 +265,7 @@ constexpr float LargestReading = 1e7f;
 
 bool TrendScreen::acceptTime(rt::OleDate time) {
     const double day = time.value();
-    const bool date = std::isfinite(day) && day >= FirstDay && day < DayAfterLast;
+    const bool date = std::isfinite(day) && rt::OleDate::inDateRange(day);
     if (date && !around) around = time;
     if (date && std::abs(day - around->value()) <= FarthestDays) return true;
     damaged = true;

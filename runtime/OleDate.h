@@ -25,6 +25,8 @@ class OleDate {
     // DateSerial: month and day out of range roll over as the Basic runtime does
     // (month 13 is January of the next year, day 0 the last day of the month before).
     static OleDate DateSerial(int year, int month, int day);
+    // Whether `days` is a Date of the years 100 to 9999 (the range a Date can hold).
+    static constexpr bool inDateRange(double days) { return days >= -657434.0 && days < 2958466.0; }
 
     // The date some calendar months later or earlier (DateAdd "m"): the day is kept, or the
     // month's last day when the month is shorter; the time of day stays as it is.

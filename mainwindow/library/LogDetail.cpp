@@ -283,8 +283,7 @@ std::array<float, 6> alarmPointValues(const platform::ResultSet& h) {
     try {
         core::TrendFile file(path, core::TrendFile::Mode::ReadOnly);
         // The length in records, rounded: a last record without its status bytes counts.
-        const int32_t records = rt::CLng(static_cast<double>(file.size()) / core::TrendRecordSize);
-        if (records < AlarmRecord) return values;
+        if (core::TrendRecordsIn(file.size()) < AlarmRecord) return values;
         for (int16_t gas = 1; gas <= 5; ++gas) {
             const float value = core::GetSampleValue(AlarmRecord, file, gas);
             // A reading that is no number shows as none, and the file is told damaged.
