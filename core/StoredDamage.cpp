@@ -60,6 +60,11 @@ QString DamageFindings::take() {
     return lines.join(QStringLiteral("\r\n"));
 }
 
+void NoteUnreadable(const platform::ResultSet& head, const platform::ResultSet& rows) {
+    if (head.anyUnreadable() || rows.anyUnreadable())
+        NoteDamagedDownload(head.text(0, QStringLiteral("Names")));
+}
+
 QString DamageTitle() {
     return LoadResText(TextDamageTitle);
 }

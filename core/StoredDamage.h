@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/Database.h"
+
 namespace core {
 
 // What one user action found damaged among the stored downloads: values of a download that
@@ -36,5 +38,9 @@ QString DamageTitle();
 // Notes that a stored download whose name is `name` holds values that cannot be read (`file`
 // empty), or that its trend file `file` holds records which are no samples.
 void NoteDamagedDownload(const QString& name, const QString& file = QString());
+// Notes the download of header row `head` (its "Names") when it or its detail rows `rows` met
+// values that cannot be read.
+void NoteUnreadable(const platform::ResultSet& head,
+                    const platform::ResultSet& rows = platform::ResultSet());
 
 }  // namespace core

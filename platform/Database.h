@@ -61,6 +61,12 @@ class ResultSet {
     bool anyUnreadable() const { return !unreadable_.empty(); }
     bool unreadableIn(int row) const;
     bool unreadable(int row, const QString& column) const;
+    // `shown`, or an empty text when the cell of `column` could not be read: what a value that
+    // cannot be read shows as.
+    template <class T>
+    T shownIfReadable(int row, const char* column, const T& shown) const {
+        return unreadable(row, QString::fromLatin1(column)) ? T(QString()) : shown;
+    }
 
     int rowCount() const { return static_cast<int>(rows_.size()); }
     int columnCount() const { return static_cast<int>(columns_.size()); }

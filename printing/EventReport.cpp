@@ -18,16 +18,10 @@ QString res(int id) {
     return core::LoadResText(id);
 }
 
-// A value that cannot be read (the sets are read leniently) prints as an empty cell.
-QString unlessUnreadable(const platform::ResultSet& rows, int row, const char* field,
-                         const QString& text) {
-    return rows.unreadable(row, QString::fromLatin1(field)) ? QString() : text;
-}
-
 QString generalDate(const platform::ResultSet& rows, int row, const char* field) {
     if (rows.isNull(row, QString::fromLatin1(field))) return QString();
     const QString text = rt::GeneralDate(rows.date(row, QString::fromLatin1(field)));
-    return unlessUnreadable(rows, row, field, text);
+    return rows.shownIfReadable(row, field, text);
 }
 
 // A Float field as its shortest decimal (100, 20.9); Null as an empty cell.
@@ -35,7 +29,7 @@ QString floatText(const platform::ResultSet& rows, int row, const char* field) {
     const QString name = QString::fromLatin1(field);
     if (rows.isNull(row, name)) return QString();
     const QString text = rt::Variant(rows.single(row, name)).toText();
-    return unlessUnreadable(rows, row, field, text);
+    return rows.shownIfReadable(row, field, text);
 }
 
 }  // namespace
@@ -104,9 +98,7 @@ void FrmPrint::PrintEventReport(graph::GraphSurface& target) {
                      .arg(QString::fromLatin1(kind.table)),
                  {relNo})
             .lenient();
-    const auto told = qScopeGuard([&] {
-        if (head.anyUnreadable() || rows.anyUnreadable()) core::NoteDamagedDownload(field("Names"));
-    });
+    const auto told = qScopeGuard([&] { core::NoteUnreadable(head, rows); });
     const int count = rows.rowCount();
     // The table's heading and rows: the columns are widened first where a cell would not fit
     // (the property block's values, in the third column, move with it).
@@ -119,15 +111,15 @@ void FrmPrint::PrintEventReport(graph::GraphSurface& target) {
             case KindAlarmEvents:
             case KindTroubleEvents:
                 cells << rows.text(i, QStringLiteral("GasName"))
-                      << unlessUnreadable(
-                             rows, i, "Alarm_Type",
+                      << rows.shownIfReadable<QString>(
+                             i, "Alarm_Type",
                              core::EventCodeText(rows.longValue(i, QStringLiteral("Alarm_Type"))));
                 break;
             case KindPowerEvents:
-                cells << unlessUnreadable(rows, i, "Power_Type",
-                                          rows.boolean(i, QStringLiteral("Power_Type"))
-                                              ? QStringLiteral("ON")
-                                              : QStringLiteral("OFF"));
+                cells << rows.shownIfReadable<QString>(i, "Power_Type",
+                                                       rows.boolean(i, QStringLiteral("Power_Type"))
+                                                           ? QStringLiteral("ON")
+                                                           : QStringLiteral("OFF"));
                 break;
             default:
                 cells << rows.text(i, QStringLiteral("SensorNo"))

@@ -362,16 +362,6 @@ platform::ResultSet detailRows(const platform::Database& db, const QString& sql,
     return db.query(sql, {relation}).lenient();
 }
 
-Variant unlessUnreadable(const platform::ResultSet& r, int row, const char* column,
-                         const Variant& value) {
-    return r.unreadable(row, QString::fromLatin1(column)) ? Variant(QString()) : value;
-}
-
-void tellUnreadable(const platform::ResultSet& head, const platform::ResultSet& rows) {
-    if (head.anyUnreadable() || rows.anyUnreadable())
-        core::NoteDamagedDownload(head.text(0, QStringLiteral("Names")));
-}
-
 void eventTable(int32_t type, int32_t seqNo, const QString& database, FlexGrid& grid) {
     grid.setRows(1);
     grid.setMergeCells(2);
@@ -398,23 +388,25 @@ void eventTable(int32_t type, int32_t seqNo, const QString& database, FlexGrid& 
         grid.setRows(rows.rowCount() + 1);
         for (int k = 0; k < rows.rowCount(); ++k) {
             const rt::OleDate date = rows.date(k, QStringLiteral("Dates"));
-            const Variant dateText = unlessUnreadable(rows, k, "Dates", generalDate(date));
+            const Variant dateText = rows.shownIfReadable<Variant>(k, "Dates", generalDate(date));
             if (power) {
                 const bool on = rows.longValue(k, QStringLiteral("Power_Type")) != 0;
-                FillGridRow(grid, k + 1, 0, false,
-                            {k + 1, dateText,
-                             unlessUnreadable(rows, k, "Power_Type",
-                                              on ? QStringLiteral("ON") : QStringLiteral("OFF"))});
+                FillGridRow(
+                    grid, k + 1, 0, false,
+                    {k + 1, dateText,
+                     rows.shownIfReadable<Variant>(
+                         k, "Power_Type", on ? QStringLiteral("ON") : QStringLiteral("OFF"))});
             } else {
                 const int32_t code = rows.longValue(k, QStringLiteral("Alarm_type"));
-                FillGridRow(grid, k + 1, 0, false,
-                            {k + 1, dateText, rows.text(k, QStringLiteral("GasName")),
-                             unlessUnreadable(rows, k, "Alarm_type", core::EventCodeText(code))});
+                FillGridRow(
+                    grid, k + 1, 0, false,
+                    {k + 1, dateText, rows.text(k, QStringLiteral("GasName")),
+                     rows.shownIfReadable<Variant>(k, "Alarm_type", core::EventCodeText(code))});
             }
             grid.setRowDate(k + 1, date);
         }
     }
-    tellUnreadable(head, rows);
+    core::NoteUnreadable(head, rows);
     grid.setColAlignment(-1, AlignLeft);
     grid.setColAlignment(0, AlignCentre);
     alignRow(grid, 0, AlignCentre);
@@ -448,13 +440,13 @@ void sensorHistoryTable(int32_t seqNo, const QString& database, FlexGrid& summar
             const double fullScale = rows.doubleValue(k, QStringLiteral("FullScale"));
             FillGridRow(
                 grid, k + 1, 0, false,
-                {k + 1, unlessUnreadable(rows, k, "Dates", generalDate(date)),
+                {k + 1, rows.shownIfReadable<Variant>(k, "Dates", generalDate(date)),
                  rows.text(k, QStringLiteral("SensorNo")), rows.text(k, QStringLiteral("GasName")),
-                 unlessUnreadable(rows, k, "FullScale", Variant(fullScale))});
+                 rows.shownIfReadable<Variant>(k, "FullScale", Variant(fullScale))});
             grid.setRowDate(k + 1, date);
         }
     }
-    tellUnreadable(head, rows);
+    core::NoteUnreadable(head, rows);
     grid.setColAlignment(-1, AlignLeft);
     grid.setColAlignment(0, AlignCentre);
     grid.setColAlignment(4, AlignCentre);

@@ -199,17 +199,13 @@ QString databaseLog(const ExportSource& source, const QString& sep) {
         throw rt::RuntimeError(rt::ErrInvalidCall,
                                QStringLiteral("The stored download %1 is gone").arg(source.seqNo));
     const int32_t relation = head.longValue(0, QStringLiteral("SeqNo"));
-    const auto shown = [](const platform::ResultSet& r, int row, const char* column,
-                          const QString& text) {
-        return r.unreadable(row, QString::fromLatin1(column)) ? QString() : text;
-    };
 
     Lines out(sep);
     out.line({QString::fromLatin1(layout.title)});
     out.line({res(TextSerial), head.text(0, QStringLiteral("SerialNo"))});
     out.line({res(TextUser), head.text(0, QStringLiteral("UserID"))});
     const QString lastDownload = exportDate(head.date(0, QStringLiteral("Dates")));
-    out.line({res(TextLastDownload), shown(head, 0, "Dates", lastDownload)});
+    out.line({res(TextLastDownload), head.shownIfReadable<QString>(0, "Dates", lastDownload)});
     out.line({QString()});
     out.text() += res(TextNo) + sep + res(TextDate);
     for (const QString& column : layout.columns)
@@ -223,21 +219,22 @@ QString databaseLog(const ExportSource& source, const QString& sep) {
             .lenient();
     for (int k = 0; k < rows.rowCount(); ++k) {
         const QString date = exportDate(rows.date(k, QStringLiteral("Dates")));
-        out.text() += QString::number(k + 1) + sep + shown(rows, k, "Dates", date);
+        out.text() +=
+            QString::number(k + 1) + sep + rows.shownIfReadable<QString>(k, "Dates", date);
         switch (source.type) {
             case 5:
             case 6: {
                 out.add(rows.text(k, QStringLiteral("GasName")));
                 const QString code =
                     core::EventCodeText(rows.longValue(k, QStringLiteral("Alarm_type")));
-                out.add(shown(rows, k, "Alarm_type", code));
+                out.add(rows.shownIfReadable<QString>(k, "Alarm_type", code));
                 break;
             }
             case 7: {
                 const QString power = rows.longValue(k, QStringLiteral("Power_Type")) != 0
                                           ? QStringLiteral("ON")
                                           : QStringLiteral("OFF");
-                out.add(shown(rows, k, "Power_Type", power));
+                out.add(rows.shownIfReadable<QString>(k, "Power_Type", power));
                 break;
             }
             default: {
@@ -245,14 +242,13 @@ QString databaseLog(const ExportSource& source, const QString& sep) {
                 out.add(rows.text(k, QStringLiteral("GasName")));
                 const QString full =
                     rt::Variant(rows.doubleValue(k, QStringLiteral("FullScale"))).toText();
-                out.add(shown(rows, k, "FullScale", full));
+                out.add(rows.shownIfReadable<QString>(k, "FullScale", full));
                 break;
             }
         }
         out.end();
     }
-    if (head.anyUnreadable() || rows.anyUnreadable())
-        core::NoteDamagedDownload(head.text(0, QStringLiteral("Names")));
+    core::NoteUnreadable(head, rows);
     return out.take();
 }
 

@@ -68,12 +68,6 @@ platform::ResultSet headerRow(const platform::Database& db, std::optional<int32_
     return db.query(QStringLiteral("Select * From Log_Head Where SeqNo = ?"), {*seqNo}).lenient();
 }
 
-// A value of row `row`, or nothing when that of `column` could not be read.
-Variant unlessUnreadable(const platform::ResultSet& r, int row, const char* column,
-                         const Variant& value) {
-    return r.unreadable(row, QString::fromLatin1(column)) ? Variant(QString()) : value;
-}
-
 // A download whose SeqNo lies beyond a Long: its name, and that it cannot be read.
 void unusableView(FlexGrid& grid, const platform::Database& db, int64_t seqNo) {
     grid.setRows(3);
@@ -99,7 +93,7 @@ void trendHeader(FlexGrid& grid, const platform::ResultSet& h, bool alarm,
 
     const auto field = [](const char* name) { return QString::fromLatin1(name); };
     const auto shown = [&h](const char* name, const Variant& value) {
-        return unlessUnreadable(h, 0, name, value);
+        return h.shownIfReadable(0, name, value);
     };
     const int16_t point = h.integer(0, field("Gas4Point"));
     const int16_t dp = point < 0 ? int16_t(0) : point;
@@ -148,7 +142,7 @@ void trendHeader(FlexGrid& grid, const platform::ResultSet& h, bool alarm,
                                     rt::FormatDate(maximumDate, QStringLiteral("mm/dd hh:nn:ss")))
                             : Variant(none)});
     }
-    if (h.anyUnreadable()) core::NoteDamagedDownload(h.text(0, field("Names")));
+    core::NoteUnreadable(h);
     for (size_t i = 0; i < rows.size(); ++i) {
         const int row = static_cast<int>(i) + 1;
         FillGridRow(grid, row, 0, row <= 6, rows[i]);
@@ -195,7 +189,7 @@ const std::array<DetailView, 5>& detailViews() {
 std::vector<Variant> detailRow(QChar letter, const platform::ResultSet& r, int row) {
     const auto f = [](const char* name) { return QString::fromLatin1(name); };
     const auto shown = [&r, row](const char* name, const Variant& value) {
-        return unlessUnreadable(r, row, name, value);
+        return r.shownIfReadable(row, name, value);
     };
     const Variant date = shown("Dates", generalDate(r.date(row, f("Dates"))));
     switch (letter.toLatin1()) {
