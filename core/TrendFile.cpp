@@ -350,13 +350,7 @@ void TrendRecordRange::put(int32_t index, int offset, const uchar* data, int siz
     if (index < 0 || at + size > size_)
         throw rt::RuntimeError(63, QStringLiteral("Bad record number"));
     std::memcpy(bytes_ + at, data, size);
-    if (changedBegin_ == changedEnd_) {
-        changedBegin_ = at;
-        changedEnd_ = at + size;
-    } else {
-        changedBegin_ = std::min(changedBegin_, at);
-        changedEnd_ = std::max(changedEnd_, at + size);
-    }
+    file_.changed(start_ + at, start_ + at + size);
 }
 
 void TrendRecordRange::putSample(int32_t index, int16_t gas, float value, rt::OleDate time) {
@@ -370,11 +364,6 @@ void TrendRecordRange::putSample(int32_t index, int16_t gas, float value, rt::Ol
 
 void TrendRecordRange::putRecordTail(int32_t index, std::array<uint8_t, 2> digits) {
     put(index, 28, digits.data(), 2);
-}
-
-void TrendRecordRange::write() {
-    file_.changed(start_ + changedBegin_, start_ + changedEnd_);
-    changedBegin_ = changedEnd_ = 0;
 }
 
 float GetSampleValue(int32_t record, TrendFile& file, int16_t gas) {

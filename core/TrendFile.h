@@ -119,9 +119,8 @@ class TrendRecordRange {
     // Record `first + index` (index within the range).
     void putSample(int32_t index, int16_t gas, float value, rt::OleDate time);
     void putRecordTail(int32_t index, std::array<uint8_t, 2> digits);
-    // Writes what was put, from the first byte changed to the last; nothing when nothing was.
-    // Nothing else may be done with the file before.
-    void write();
+    // What was put counts as written at once, from the first byte changed to the last; nothing
+    // else may be done with the file while the range puts.
 
   private:
     void put(int32_t index, int offset, const uchar* data, int size);
@@ -130,7 +129,6 @@ class TrendRecordRange {
     qint64 start_;
     char* bytes_ = nullptr;  // the file's own bytes of the records, in memory
     qint64 size_ = 0;
-    qint64 changedBegin_ = 0, changedEnd_ = 0;  // within bytes_
 };
 
 // Names made from instrument text become safe file names (the writer, the reader and the

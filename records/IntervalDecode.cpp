@@ -104,42 +104,35 @@ void clsInterval::writeSamples(const std::vector<core::TrendRun>& runs, int chan
                                    static_cast<int32_t>(std::clamp<qsizetype>(count, 0, room)));
     const int16_t gas = static_cast<int16_t>(channel + 1);
     int32_t index = 0;
-    try {
-        for (const core::TrendRun& run : runs) {
-            // A run is one word: its value (or its status digits) is worked out once, at its
-            // first sample, and fails there when the word is faulty.
-            float value = 0;
-            std::array<uint8_t, 2> digits{};
-            for (qsizetype i = 0; i < run.count; ++i, ++index) {
-                const int32_t k = counter = NextSample(counter, MaxValueRow + 1);
-                if (channel < 5) {
-                    if (i == 0) {
-                        const Gas& g = gas_[channel];
-                        value =
-                            SampleWordValue(run.text(), g.name, g.point, g.fullScale, channel == 4);
-                    }
-                    records.putSample(index, gas, value,
-                                      date_.addSeconds(static_cast<qint64>(k) * interval_));
-                } else {
-                    if (i == 0) {
-                        const QChar first = run.word[1], second = run.word[3];
-                        if (!first.isDigit() || !second.isDigit() || first.unicode() > 127 ||
-                            second.unicode() > 127)
-                            throw rt::RuntimeError(rt::ErrTypeMismatch,
-                                                   QStringLiteral("Bad status word ") + run.text());
-                        digits = {static_cast<uint8_t>(first.digitValue()),
-                                  static_cast<uint8_t>(second.digitValue())};
-                    }
-                    records.putRecordTail(index, digits);
+    // What comes before a faulty word is kept, as the record holds it.
+    for (const core::TrendRun& run : runs) {
+        // A run is one word: its value (or its status digits) is worked out once, at its
+        // first sample, and fails there when the word is faulty.
+        float value = 0;
+        std::array<uint8_t, 2> digits{};
+        for (qsizetype i = 0; i < run.count; ++i, ++index) {
+            const int32_t k = counter = NextSample(counter, MaxValueRow + 1);
+            if (channel < 5) {
+                if (i == 0) {
+                    const Gas& g = gas_[channel];
+                    value = SampleWordValue(run.text(), g.name, g.point, g.fullScale, channel == 4);
                 }
+                records.putSample(index, gas, value,
+                                  date_.addSeconds(static_cast<qint64>(k) * interval_));
+            } else {
+                if (i == 0) {
+                    const QChar first = run.word[1], second = run.word[3];
+                    if (!first.isDigit() || !second.isDigit() || first.unicode() > 127 ||
+                        second.unicode() > 127)
+                        throw rt::RuntimeError(rt::ErrTypeMismatch,
+                                               QStringLiteral("Bad status word ") + run.text());
+                    digits = {static_cast<uint8_t>(first.digitValue()),
+                              static_cast<uint8_t>(second.digitValue())};
+                }
+                records.putRecordTail(index, digits);
             }
         }
-    } catch (...) {
-        // What came before a faulty word is kept, as the record holds it.
-        records.write();
-        throw;
     }
-    records.write();
     file.flush();
     written.dismiss();
 }

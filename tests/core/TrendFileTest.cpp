@@ -230,7 +230,6 @@ TEST_F(TrendFileTest, ARangeOfRecordsGivesTheBytesOfOneWriteASample) {
                 else
                     records.putRecordTail(ch.index, {1, static_cast<uint8_t>(ch.index)});
             }
-            records.write();
         }
         QFile one(folder.path() + "/one.Dat"), range(folder.path() + "/range.Dat");
         ASSERT_TRUE(one.open(QIODevice::ReadOnly));
