@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QSet>
 #include <functional>
+#include <optional>
 
 #include "runtime/RuntimeError.h"
 
@@ -198,25 +199,29 @@ void CreateDatabase(const QString& path) {
 
 namespace {
 
-// One upgrade step in a transaction of its own. A step that fails leaves the database as it
-// was and does not stop the other step or the start of the program; it is reported.
+// One upgrade step, inside the upgrade's transaction. A step that fails is undone whole (its
+// savepoint) and does not stop the other steps or the start of the program; it is reported.
 void upgradeStep(const platform::Database& db, const std::function<void()>& step) {
+    db.exec(QStringLiteral("SAVEPOINT UpgradeStep"));
     try {
-        platform::Transaction transaction(db);
         step();
-        transaction.commit();
     } catch (const rt::RuntimeError& e) {
         qWarning("Database upgrade step failed: %s", qPrintable(e.description()));
+        db.exec(QStringLiteral("ROLLBACK TO UpgradeStep"));
     }
+    db.exec(QStringLiteral("RELEASE UpgradeStep"));
 }
 
 }  // namespace
 
 void UpgradeDatabase(const platform::Database& db) {
+    // What is missing is found by reading alone: a database that has everything is not written
+    // to at all, so one that may only be read starts as it always did.
+    std::vector<std::function<void()>> steps;
     if (!db.probe(QStringLiteral("Select count(*) From SensorHistory")))
-        upgradeStep(db, [&db] { db.exec(sensorHistoryStatement()); });
+        steps.push_back([&db] { db.exec(sensorHistoryStatement()); });
     if (!db.probe(QStringLiteral("Select Gas1SensorNo From cHistory "))) {
-        upgradeStep(db, [&db] {
+        steps.push_back([&db] {
             // SQLite adds one column per statement.
             for (int gas = 1; gas <= 5; ++gas)
                 db.exec(QStringLiteral("ALTER TABLE cHistory ADD ") +
@@ -224,8 +229,6 @@ void UpgradeDatabase(const platform::Database& db) {
                         QLatin1Char(';'));
         });
     }
-    // Only what is missing is made: a database that has its indexes is not written to at all,
-    // so one that may only be read starts as it always did.
     QSet<QString> indexes;
     try {
         const platform::ResultSet rows =
@@ -238,7 +241,21 @@ void UpgradeDatabase(const platform::Database& db) {
     }
     for (const QString& table : DetailTables())
         if (!indexes.contains(relNoIndexName(table).toLower()))
-            upgradeStep(db, [&db, &table] { db.exec(relNoIndexStatement(table)); });
+            steps.push_back([&db, table] { db.exec(relNoIndexStatement(table)); });
+    if (steps.empty()) return;
+    // All in one transaction: a database that another program keeps locked is waited for once
+    // (about 5 s), not once a step; the lock reaches the caller, which tells it.
+    std::optional<platform::Transaction> transaction;
+    try {
+        transaction.emplace(db);
+    } catch (const platform::DatabaseError& e) {
+        if (e.kind() == platform::DatabaseError::Kind::Locked) throw;
+        qWarning("The database cannot be brought up to date: %s", qPrintable(e.description()));
+        return;
+    }
+    for (const auto& step : steps)
+        upgradeStep(db, step);
+    transaction->commit();
 }
 
 }  // namespace core

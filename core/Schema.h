@@ -36,10 +36,12 @@ QStringList CreateIndexStatements();
 void CreateDatabase(const QString& path);
 
 // Brings a database to the current schema: adds SensorHistory and the cHistory columns
-// Gas1SensorNo..Gas5SensorNo when they are missing, then each missing index on RelNo. Each step
-// is done whole or not at all, and a failed step is reported without stopping the others. An
-// index only adds a lookup: no stored row changes, and a database that cannot take it (read
-// only, full disk) is used without it.
+// Gas1SensorNo..Gas5SensorNo when they are missing, then each missing index on RelNo, all in one
+// transaction. Each step is done whole or not at all, and a failed step is reported without
+// stopping the others. An index only adds a lookup: no stored row changes, and a database that
+// cannot take it (read only, full disk) is used without it. A database that another program
+// keeps locked is waited for once (about 5 s); the platform::DatabaseError of kind Locked then
+// reaches the caller, and nothing is changed.
 void UpgradeDatabase(const platform::Database& db);
 
 }  // namespace core

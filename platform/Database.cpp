@@ -4,8 +4,10 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
+#include <QScopeGuard>
 #include <QSet>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -15,10 +17,25 @@
 #include <limits>
 #include <utility>
 
+#include <sqlite3.h>
+
+#include "platform/StringTable.h"
+#include "platform/Waiting.h"
 #include "runtime/Convert.h"
 #include "runtime/RuntimeError.h"
 
 namespace platform {
+
+namespace {
+
+enum Text : int {
+    TextStoreRunning = 5480,
+};
+
+}  // namespace
+
+DatabaseError::DatabaseError(Kind kind, const QString& description)
+    : rt::RuntimeError(rt::ErrDatabase, description), kind_(kind) {}
 
 // ---- values ------------------------------------------------------------------------------
 
@@ -252,25 +269,12 @@ constexpr int LockSliceMs = 20;
 // The whole wait of one statement for a lock, as long as the driver used to wait in one call.
 constexpr qint64 LockWaitMs = 5000;
 
-DatabaseWaiter& waiter() {
-    static DatabaseWaiter installed;
-    return installed;
-}
-
-// The connections inside a transaction of their own. A statement there that finds the file
-// locked is not tried again: SQLite asks for the transaction to be rolled back then. Only its
-// COMMIT may be tried again, the transaction staying open while it is refused.
-QSet<QString>& inTransaction() {
-    static QSet<QString> names;
-    return names;
-}
-
 // SQLITE_BUSY, with its extended codes (the driver turns them on): another connection holds
 // the lock. SQLITE_LOCKED is a conflict inside this connection, which no wait resolves.
 bool isBusy(const QSqlError& error) {
     bool ok = false;
     const int code = error.nativeErrorCode().toInt(&ok);
-    return ok && (code & 0xff) == 5;
+    return ok && (code & 0xff) == SQLITE_BUSY;
 }
 
 // Runs one step of a statement (its preparation or its execution) and, while another connection
@@ -285,26 +289,16 @@ bool stepWaiting(QSqlQuery& q, bool mayWait, QElapsedTimer& waited,
     // The first call only tells what the first attempt met, so that events go through before
     // the next slice is spent.
     bool tried = true;
-    const auto retry = [&] {
+    RetryWhile([&] {
         if (std::exchange(tried, false)) return true;
         if (done || !isBusy(q.lastError()) || waited.hasExpired(LockWaitMs)) return false;
         done = step();
         return !done && isBusy(q.lastError());
-    };
-    if (const DatabaseWaiter wait = waiter()) {
-        wait(retry);
-    } else {
-        while (retry()) {
-        }
-    }
+    });
     return done;
 }
 
 }  // namespace
-
-void setDatabaseWaiter(DatabaseWaiter wait) {
-    waiter() = std::move(wait);
-}
 
 // ---- connections -------------------------------------------------------------------------
 
@@ -319,9 +313,70 @@ QString keyOf(const QString& path) {
     return QFileInfo(path).absoluteFilePath();
 }
 
+DatabaseError::Kind kindOf(int nativeCode) {
+    switch (nativeCode & 0xff) {
+        case SQLITE_BUSY:
+            return DatabaseError::Kind::Locked;
+        case SQLITE_FULL:
+            return DatabaseError::Kind::DiskFull;
+        case SQLITE_PERM:
+        case SQLITE_READONLY:
+        case SQLITE_CANTOPEN:
+            return DatabaseError::Kind::Access;
+        default:
+            return DatabaseError::Kind::Other;
+    }
+}
+
 [[noreturn]] void fail(const QString& what, const QSqlError& error) {
-    throw rt::RuntimeError(rt::ErrDatabase,
-                           QStringLiteral("Database error: %1 (%2)").arg(error.text(), what));
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok);
+    throw DatabaseError(ok ? kindOf(code) : DatabaseError::Kind::Other,
+                        QStringLiteral("Database error: %1 (%2)").arg(error.text(), what));
+}
+
+// The engine's own handle of a connection (the driver's), or nullptr.
+sqlite3* handleOf(const QString& connection) {
+    const QSqlDatabase db = QSqlDatabase::database(connection, false);
+    if (!db.isValid() || !db.driver()) return nullptr;
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) return nullptr;
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+
+// The transactions this program began, by connection: how deep in waits the code that began
+// each one ran, and whether its COMMIT runs now (off the window thread, which then must not
+// touch the connection). Whether a transaction is open at all, SQLite tells.
+struct Owner {
+    int depth = 0;
+    bool committing = false;
+};
+
+QHash<QString, Owner>& owners() {
+    static QHash<QString, Owner> byConnection;
+    return byConnection;
+}
+
+// Work asked of a connection while its transaction is open belongs to that transaction only
+// when it comes from the code that began it. Work from a handler that runs inside one of the
+// transaction's waits (a click let through, a timer) would join it silently and be stored or
+// rolled back with it: it is refused instead, and told. So is any work while its COMMIT runs.
+void refuseInsideAnothersTransaction(const QString& connection) {
+    const auto owner = owners().constFind(connection);
+    const bool committing = owner != owners().constEnd() && owner->committing;
+    if (!committing) {
+        sqlite3* handle = handleOf(connection);
+        if (!handle || sqlite3_get_autocommit(handle)) return;
+        if (WaitDepth() <= (owner != owners().constEnd() ? owner->depth : 0)) return;
+    }
+    throw DatabaseError(DatabaseError::Kind::Busy, LoadResText(TextStoreRunning));
+}
+
+// Whether a statement of the connection may wait for another program's lock: not inside a
+// transaction, where SQLite asks for it to be rolled back instead.
+bool mayWaitOn(const QString& connection) {
+    sqlite3* handle = handleOf(connection);
+    return !handle || sqlite3_get_autocommit(handle);
 }
 
 QSqlDatabase connect(const QString& key, const QString& mode) {
@@ -354,16 +409,12 @@ bool tryRun(QSqlQuery& q, const QString& sql, const std::vector<DbParam>& params
     return stepWaiting(q, mayWait, waited, [&] { return q.exec(); });
 }
 
-QSqlQuery run(const QString& connection, const QString& sql, const std::vector<DbParam>& params,
-              bool mayWait) {
+QSqlQuery run(const QString& connection, const QString& sql, const std::vector<DbParam>& params) {
+    refuseInsideAnothersTransaction(connection);
+    const bool mayWait = mayWaitOn(connection);
     QSqlQuery q(QSqlDatabase::database(connection, false));
     if (!tryRun(q, sql, params, mayWait)) fail(sql, q.lastError());
     return q;
-}
-
-// A statement of a connection outside its own transaction may wait for a lock.
-bool mayWaitOn(const QString& connection) {
-    return !inTransaction().contains(connection);
 }
 
 }  // namespace
@@ -388,7 +439,13 @@ Database Database::open(const QString& path) {
         ours = db.query(QStringLiteral("Select name From sqlite_master Where type = 'table' And "
                                        "name = 'Log_head' Collate Nocase"))
                    .rowCount() == 1;
-    } catch (const rt::RuntimeError&) {
+    } catch (const DatabaseError& e) {
+        // A file another program keeps locked is not told as someone else's: the next use
+        // tries again.
+        if (e.kind() == DatabaseError::Kind::Locked || e.kind() == DatabaseError::Kind::Busy) {
+            close(key);
+            throw;
+        }
         ours = false;
     }
     if (!ours) {
@@ -426,7 +483,8 @@ DatabaseFileCheck CheckDatabaseFile(const QString& path) {
             QSqlQuery q(db);
             if (!q.exec(QStringLiteral("Select name From sqlite_master Where type = 'table' And "
                                        "name = 'Log_head' Collate Nocase")))
-                result = {DatabaseFile::Damaged, q.lastError().databaseText()};
+                result = {isBusy(q.lastError()) ? DatabaseFile::Locked : DatabaseFile::Damaged,
+                          q.lastError().databaseText()};
             else
                 result = {q.next() ? DatabaseFile::Ours : DatabaseFile::NotDatabase, {}};
             q.finish();
@@ -451,7 +509,9 @@ void Database::close(const QString& path) {
     const QString key = keyOf(path);
     const QString name = connections().take(key);
     if (name.isEmpty()) return;
-    inTransaction().remove(name);
+    if (owners().value(name).committing)
+        throw DatabaseError(DatabaseError::Kind::Busy, LoadResText(TextStoreRunning));
+    owners().remove(name);
     {
         QSqlDatabase db = QSqlDatabase::database(name, false);
         db.close();
@@ -464,7 +524,7 @@ void Database::exec(const QString& sql, std::initializer_list<DbParam> params) c
 }
 
 void Database::exec(const QString& sql, const std::vector<DbParam>& params) const {
-    run(connection_, sql, params, mayWaitOn(connection_));
+    run(connection_, sql, params);
 }
 
 namespace {
@@ -484,7 +544,7 @@ ResultSet Database::query(const QString& sql, std::initializer_list<DbParam> par
 }
 
 ResultSet Database::query(const QString& sql, const std::vector<DbParam>& params) const {
-    QSqlQuery q = run(connection_, sql, params, mayWaitOn(connection_));
+    QSqlQuery q = run(connection_, sql, params);
     const QStringList columns = columnsOf(q.record());
     std::vector<std::vector<QVariant>> rows;
     while (q.next()) {
@@ -499,7 +559,7 @@ ResultSet Database::query(const QString& sql, const std::vector<DbParam>& params
 
 void Database::forEachRow(const QString& sql, const std::vector<DbParam>& params, bool lenient,
                           const std::function<void(const ResultSet& row)>& each) const {
-    QSqlQuery q = run(connection_, sql, params, mayWaitOn(connection_));
+    QSqlQuery q = run(connection_, sql, params);
     const QStringList columns = columnsOf(q.record());
     // One result set for all the rows: each takes the place of the one before.
     ResultSet row(columns, {std::vector<QVariant>(columns.size())});
@@ -515,6 +575,7 @@ void Database::forEachRow(const QString& sql, const std::vector<DbParam>& params
 }
 
 bool Database::probe(const QString& sql) const {
+    refuseInsideAnothersTransaction(connection_);
     QSqlQuery q(QSqlDatabase::database(connection_, false));
     return tryRun(q, sql, {}, mayWaitOn(connection_));
 }
@@ -529,7 +590,7 @@ int32_t Database::MaxSeq(const QString& table) const {
 
 Transaction::Transaction(const Database& db) : db_(db) {
     db_.exec(QStringLiteral("BEGIN IMMEDIATE"));
-    inTransaction().insert(db_.connectionName());
+    owners().insert(db_.connectionName(), Owner{WaitDepth(), false});
 }
 
 Transaction::~Transaction() {
@@ -539,13 +600,38 @@ Transaction::~Transaction() {
     } catch (const rt::RuntimeError& e) {
         qWarning("Rollback failed: %s", qPrintable(e.description()));
     }
-    inTransaction().remove(db_.connectionName());
+    owners().remove(db_.connectionName());
 }
 
 void Transaction::commit() {
-    // A refused COMMIT leaves the transaction open, so it may wait and be tried again.
-    run(db_.connectionName(), QStringLiteral("COMMIT"), {}, true);
-    inTransaction().remove(db_.connectionName());
+    const QString connection = db_.connectionName();
+    refuseInsideAnothersTransaction(connection);
+    sqlite3* handle = handleOf(connection);
+    if (!handle)
+        throw DatabaseError(DatabaseError::Kind::Other,
+                            QStringLiteral("Database error: the connection is closed (COMMIT)"));
+    // The COMMIT writes and syncs the file, which a slow disk makes long, and may wait for
+    // another program's lock: it runs off the window thread. A refused COMMIT leaves the
+    // transaction open, so that it can be rolled back.
+    owners()[connection].committing = true;
+    int code = SQLITE_OK;
+    QString message;
+    const auto committed = qScopeGuard([connection] {
+        if (const auto owner = owners().find(connection); owner != owners().end())
+            owner->committing = false;
+    });
+    RunOffWindowThread([&] {
+        QElapsedTimer waited;
+        waited.start();
+        do {
+            code = sqlite3_exec(handle, "COMMIT", nullptr, nullptr, nullptr);
+        } while ((code & 0xff) == SQLITE_BUSY && !waited.hasExpired(LockWaitMs));
+        if (code != SQLITE_OK) message = QString::fromUtf8(sqlite3_errmsg(handle));
+    });
+    if (code != SQLITE_OK)
+        throw DatabaseError(kindOf(code),
+                            QStringLiteral("Database error: %1 (COMMIT)").arg(message));
+    owners().remove(connection);
     done_ = true;
 }
 

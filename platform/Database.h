@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "runtime/OleDate.h"
+#include "runtime/RuntimeError.h"
 
 namespace platform {
 
@@ -108,17 +109,29 @@ class ResultSet {
     mutable std::set<std::pair<int, int>> unreadable_;  // row, column
 };
 
-// A statement that finds the database locked by another program waits for it in short slices,
-// about 5 s in all, then fails as any statement does. `retry` is true while the database stays
-// locked and the time is not up; every call but the first tries once more, blocking for one
-// slice at most. A waiter calls it until it is false and lets events through between the calls,
-// so that the window stays alive; without one the slices follow each other. An empty waiter
-// removes the one set.
-using DatabaseWaiter = std::function<void(const std::function<bool()>& retry)>;
-void setDatabaseWaiter(DatabaseWaiter waiter);
+// An error of the database, with what kind of trouble it met, so that a caller can tell the
+// user what to do about it.
+class DatabaseError : public rt::RuntimeError {
+  public:
+    enum class Kind {
+        Other,
+        Locked,    // another program keeps the file locked, past the wait for it
+        DiskFull,  // the disk (or the file system) has no room for what was to be written
+        Access,    // the file may not be read or written (permissions, a read-only file system)
+        Busy,      // refused: this program's own store holds the database (see Transaction)
+    };
+    DatabaseError(Kind kind, const QString& description);
+    Kind kind() const { return kind_; }
+
+  private:
+    Kind kind_;
+};
 
 // The program's database. Handles are cheap: every handle of one file shares one connection.
-// Errors are raised as rt::RuntimeError (number rt::ErrDatabase) naming the statement.
+// Errors are raised as DatabaseError (number rt::ErrDatabase) naming the statement. A statement
+// that finds the file locked by another program waits for it in short slices, about 5 s in
+// all, letting the window's events through between the slices (platform/Waiting.h), then
+// fails.
 class Database {
   public:
     // Opens an existing database; never creates a file. Raises when the file is missing or is
@@ -161,6 +174,7 @@ enum class DatabaseFile {
     Folder,       // a folder of that name
     NotDatabase,  // a file that is no database of this program (text, empty, another's)
     Damaged,      // a database file that cannot be read (its reason given)
+    Locked,       // a database file that another program keeps locked (its reason given)
     Ours,         // a database of this program
 };
 struct DatabaseFileCheck {
@@ -170,7 +184,13 @@ struct DatabaseFileCheck {
 // Looks at the file at `path` read-only: nothing is created, written or removed.
 DatabaseFileCheck CheckDatabaseFile(const QString& path);
 
-// One transaction: committed by commit(), rolled back when it ends without one.
+// One transaction: committed by commit(), rolled back when it ends without one. While it is
+// open, the connection belongs to the code that began it: work asked of the database from a
+// handler that runs inside one of its waits (an event let through while a statement or the
+// COMMIT waits) is refused with a DatabaseError of kind Busy, never joined to it. The COMMIT
+// runs off the window thread (a sync on a slow disk never holds the window up) and waits up to
+// about 5 s for another program's lock; a COMMIT that fails leaves the transaction open, to be
+// rolled back.
 class Transaction {
   public:
     explicit Transaction(const Database& db);

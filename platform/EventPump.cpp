@@ -1,20 +1,11 @@
 #include "platform/EventPump.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
-#include <QTimer>
+#include "platform/Waiting.h"
 
 namespace platform {
 
 void QtEventPump::waitWhile(const std::function<bool()>& busy) {
-    // A slow heartbeat makes sure the predicate is looked at again even when the state it
-    // reads changed without an event of its own.
-    QTimer heartbeat;
-    heartbeat.setInterval(50);
-    heartbeat.start();
-    while (busy()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    }
+    WaitWhile(busy);
 }
 
 }  // namespace platform

@@ -99,7 +99,7 @@ bool FrmPrint::graphReport() const {
 class FrmPrint::JobScope {
   public:
     explicit JobScope(FrmPrint& form)
-        : form_(form), breathe_(JobBreathMs, QEventLoop::ExcludeUserInputEvents) {
+        : form_(form), breathe_(JobBreathMs) {
         form_.breathe_ = &breathe_;
     }
     ~JobScope() { form_.breathe_ = nullptr; }

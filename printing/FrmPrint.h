@@ -13,7 +13,7 @@
 #include "graph/GraphSurface.h"
 #include "graph/uclZvdGraph.h"
 #include "platform/AppPaths.h"
-#include "platform/Breather.h"
+#include "platform/Waiting.h"
 #include "platform/Dialogs.h"
 #include "platform/gui/CellTable.h"
 #include "platform/gui/PrinterCatalog.h"

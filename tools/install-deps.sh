@@ -9,7 +9,7 @@ set -euo pipefail
 # port and folder) and set up its queues (lpadmin, cupsreject); the queues print to /dev/null
 # and the scheduler keeps each job's document, so no filter, backend or PDF printer is needed.
 packages=(cmake g++ ninja-build pkg-config ccache libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite fonts-ipafont-gothic libxkbcommon-dev
+          qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite libsqlite3-dev fonts-ipafont-gothic libxkbcommon-dev
           ghostscript poppler-utils libcups2-dev cups-daemon cups-client)
 missing=()
 for p in "${packages[@]}"; do

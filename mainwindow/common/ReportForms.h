@@ -24,7 +24,7 @@ inline PrintForms CountedAsCommands(PrintForms forms, BusyCounter& busy) {
         }
         void GoPrinter() override {
             static_cast<printing::PrintProperties&>(*form_) = *this;
-            const BusyScope printing(busy_);
+            const BusyScope printing(busy_, platform::UserInput::Held);
             form_->GoPrinter();
         }
 

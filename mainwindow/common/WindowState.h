@@ -5,6 +5,8 @@
 #include <functional>
 #include <vector>
 
+#include "platform/Waiting.h"
+
 // What the main window's pages share beside their controls: the window's own fields and the
 // count of the long commands that run.
 namespace mainwindow {
@@ -44,6 +46,12 @@ class BusyCounter {
     // Adds a listener, called (in the order they were added) each time the last command has
     // ended.
     void whenIdle(std::function<void()> listener) { idleListeners_.push_back(std::move(listener)); }
+    // A wait of the window thread counts as a command while it lasts (platform::setWaitObserver),
+    // so that nothing the window starts on its own begins inside one.
+    void waitBegins() { ++count_; }
+    void waitEnds() {
+        if (--count_ == 0) ended();
+    }
 
   private:
     friend class BusyScope;
@@ -55,10 +63,15 @@ class BusyCounter {
     std::vector<std::function<void()>> idleListeners_;
 };
 
-// Held by every long command for as long as it runs.
+// Held by every long command for as long as it runs. `input`: whether the command has locked
+// its own controls, so that the user's input may go on while it waits (its Cancel, the other
+// pages); see platform/Waiting.h for the rule.
 class BusyScope {
   public:
-    explicit BusyScope(BusyCounter& counter) : counter_(counter) { ++counter_.count_; }
+    BusyScope(BusyCounter& counter, platform::UserInput input)
+        : counter_(counter), command_(input) {
+        ++counter_.count_;
+    }
     ~BusyScope() {
         if (--counter_.count_ == 0) counter_.ended();
     }
@@ -67,6 +80,7 @@ class BusyScope {
 
   private:
     BusyCounter& counter_;
+    platform::CommandScope command_;
 };
 
 }  // namespace mainwindow

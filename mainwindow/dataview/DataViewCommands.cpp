@@ -7,7 +7,7 @@
 #include "mainwindow/common/WidgetLock.h"
 #include "mainwindow/dataview/DataView.h"
 #include "mainwindow/download/WindowLogs.h"
-#include "platform/Breather.h"
+#include "platform/Waiting.h"
 #include "runtime/RuntimeError.h"
 #include "trendview/ExportFile.h"
 
@@ -28,7 +28,7 @@ constexpr int ActivityWriting = 8;
 class CommandLock {
   public:
     explicit CommandLock(DataViewWiring& w)
-        : busy_(w.busy), widgets_(w.page.cmdBrowse, w.menu, std::array<QWidget*, 1>{w.library}) {}
+        : busy_(w.busy, platform::UserInput::Allowed), widgets_(w.page.cmdBrowse, w.menu, std::array<QWidget*, 1>{w.library}) {}
 
   private:
     mainwindow::BusyScope busy_;

@@ -128,7 +128,7 @@ void DownloadCommands::CheckClockOffset() {
 // ---- the buttons ---------------------------------------------------------------------------
 
 void DownloadCommands::cmdDown_Click(int index) {
-    mainwindow::BusyScope running(w_.busy);
+    mainwindow::BusyScope running(w_.busy, platform::UserInput::Allowed);
     switch (index) {
         case 0:
             completeDownload();
@@ -338,7 +338,7 @@ void DownloadCommands::chkAutoLoad_Click(int index) {
     if (!w_.fields.AutoLoadClickEnabled) return;
     // An instrument that connects while the question is open is handled once it is answered,
     // in the mode the answer chose.
-    mainwindow::BusyScope asking(w_.busy);
+    mainwindow::BusyScope asking(w_.busy, platform::UserInput::Held);
     w_.fields.AutoLoadClickEnabled = false;
     const auto armed = qScopeGuard([this] { w_.fields.AutoLoadClickEnabled = true; });
     QCheckBox* load = w_.page.chkAutoLoad[0];
@@ -379,7 +379,7 @@ void DownloadCommands::waitTwoSeconds() {
 }
 
 void DownloadCommands::RunAutomaticDownload() {
-    mainwindow::BusyScope running(w_.busy);
+    mainwindow::BusyScope running(w_.busy, platform::UserInput::Allowed);
     for (QWidget* box : w_.page.chkAutoLoad)
         box->setEnabled(false);
     ActivityCode = 6;

@@ -107,7 +107,7 @@ void CalibrationView::beginRun(int32_t activity) {
 }
 
 void CalibrationView::zero() {
-    const mainwindow::BusyScope running(w_.busy);
+    const mainwindow::BusyScope running(w_.busy, platform::UserInput::Allowed);
     const auto done = qScopeGuard([this] { endRun(); });
     // The page's other buttons wait for the adjustment, as the menu does.
     const mainwindow::WidgetLock others(w_.page.cmdOptionDisp);
@@ -148,7 +148,7 @@ void CalibrationView::span() {
         download::ActivityCode = 0;
         return;
     }
-    const mainwindow::BusyScope running(w_.busy);
+    const mainwindow::BusyScope running(w_.busy, platform::UserInput::Allowed);
     const auto done = qScopeGuard([this] { endRun(); });
     const mainwindow::WidgetLock others(w_.page.cmdOptionDisp);
     beginRun(ActivitySpan);

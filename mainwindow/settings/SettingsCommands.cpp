@@ -127,7 +127,7 @@ mainwindow::WidgetLock SettingsCommands::lockButtons() const {
 }
 
 void SettingsCommands::runWrite(const std::function<bool()>& write, bool sent) {
-    const mainwindow::BusyScope running(w_.busy);
+    const mainwindow::BusyScope running(w_.busy, platform::UserInput::Allowed);
     bool keepProgress = false;
     const auto restore = qScopeGuard([&] {
         if (!keepProgress) w_.progress.Unload();
@@ -199,7 +199,7 @@ void SettingsCommands::dumpList(int index) {
                            QStringLiteral("DumpList"), platform::MsgIcon::Question,
                            platform::MsgButtons::YesNo) != platform::MsgAnswer::Yes)
         return;
-    const mainwindow::BusyScope running(w_.busy);
+    const mainwindow::BusyScope running(w_.busy, platform::UserInput::Allowed);
     const auto restore = qScopeGuard([&] {
         w_.progress.Unload();
         download::ActivityCode = 0;

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QResizeEvent>
 #include <QScopeGuard>
 #include <QScreen>
@@ -22,6 +21,7 @@
 #include "mainwindow/shell/WindowPlacement.h"
 #include "platform/Database.h"
 #include "platform/Twips.h"
+#include "platform/Waiting.h"
 #include "platform/gui/Fonts.h"
 #include "runtime/Format.h"
 #include "runtime/RuntimeError.h"
@@ -45,6 +45,8 @@ enum ShellText : int {
     TextDatabaseNotOurs = 5496,
     TextDatabaseFolder = 5497,
     TextDatabaseDamaged = 5498,
+    TextDatabaseLocked = 5481,
+    TextDatabaseNotUpdated = 5482,
 };
 
 }  // namespace
@@ -135,7 +137,10 @@ FrmMain::FrmMain(WindowServices services, QWidget* parent)
     // Download page's commands.
     uclVY5103.setEventPump(&services_.pump);
     uclVY5103.setPortLocator([this] { return LocateInstrumentPort(); });
-    waitForLockedDatabase();
+    // Nothing the window starts on its own (an automatic download, its close) begins inside a
+    // wait.
+    platform::setWaitObserver(
+        [this](bool begins) { begins ? busy.waitBegins() : busy.waitEnds(); });
     frmUpload = std::make_unique<download::FrmUpload>(uclVY5103, this);
     downloads = std::make_unique<download::Downloads>(
         uclVY5103, logs, fields, downloadPage->statusLog(), *this, services_.paths);
@@ -271,20 +276,25 @@ void FrmMain::connectLibrary() {
 
 void FrmMain::guarded(const std::function<void()>& handler) {
     core::DamageFindings findings;
-    const bool outermost = handlersRunning_++ == 0;
-    {
-        const auto done = qScopeGuard([this] { --handlersRunning_; });
-        try {
-            handler();
-        } catch (const std::exception& e) {
-            const QString error = QString::fromUtf8(e.what());
-            if (!handlerErrors_.contains(error)) handlerErrors_ << error;
-        }
+    // A handler that another one runs directly (a box it sets) is part of that action; one run
+    // from the events of a wait (a click during a download) is an action of its own, told when
+    // it ends, not when the long command around it does.
+    const int depth = platform::WaitDepth();
+    const bool own = actions_.empty() || actions_.back().depth < depth;
+    if (own) actions_.push_back({depth, {}});
+    const size_t action = actions_.size() - 1;
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        QStringList& errors = actions_[action].errors;
+        const QString error = QString::fromUtf8(e.what());
+        if (!errors.contains(error)) errors << error;
     }
     // What a handler inside another found is told with the action's own.
-    if (!outermost) return;
+    if (!own) return;
     const QString damage = findings.take();
-    const QStringList errors = std::exchange(handlerErrors_, {});
+    const QStringList errors = std::move(actions_.back().errors);
+    actions_.pop_back();
     if (errors.isEmpty() && damage.isEmpty()) return;
     // A failing command is told, and the window goes on; so is the damage in the stored data
     // that the action came upon, which the readers went past.
@@ -298,22 +308,7 @@ void FrmMain::guarded(const std::function<void()>& handler) {
 }
 
 FrmMain::~FrmMain() {
-    platform::setDatabaseWaiter({});
-}
-
-void FrmMain::waitForLockedDatabase() {
-    platform::setDatabaseWaiter([this](const std::function<bool()>& retry) {
-        // A running command has locked its controls, and its progress window's Cancel must
-        // work: everything goes through. Otherwise the user's input waits until the statement
-        // is done, so that no handler starts a statement in the middle of this one.
-        const QEventLoop::ProcessEventsFlags flags =
-            busy.busy() ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents;
-        // Counted as a command: the instrument's connection, which may start an automatic
-        // download, waits for it, and the window is not closed under it.
-        const mainwindow::BusyScope waiting(busy);
-        while (retry())
-            QCoreApplication::processEvents(flags);
-    });
+    platform::setWaitObserver({});
 }
 
 // ---- Form_Load ----------------------------------------------------------------------------
@@ -336,14 +331,24 @@ void FrmMain::Form_Load() {
         const QString path = services_.paths.database();
         if (!QFile::exists(path)) {
             core::CreateDatabase(path);
-        } else {
-            // A file of that name that is not our database is never replaced: it is told.
-            try {
-                core::UpgradeDatabase(platform::Database::open(path));
-            } catch (const rt::RuntimeError&) {
-                tellUnusableDatabase(path);
-                throw;
-            }
+            return;
+        }
+        std::optional<platform::Database> db;
+        try {
+            db = platform::Database::open(path);
+        } catch (const rt::RuntimeError& e) {
+            // A file of that name that is not our database is never replaced: it is told, as
+            // is one that another program keeps locked, which the next action tries again.
+            tellUnusableDatabase(path, e);
+            throw;
+        }
+        try {
+            core::UpgradeDatabase(*db);
+        } catch (const platform::DatabaseError& e) {
+            if (e.kind() == platform::DatabaseError::Kind::Locked)
+                AppendStatusLog(core::LoadResText(TextDatabaseNotUpdated, {path, e.description()}),
+                                download::ColorStatusFailed);
+            throw;
         }
     });
     fields.ActivationPending = true;
@@ -405,7 +410,13 @@ void FrmMain::readSettingsFile() {
                         download::ColorStatusFailed);
 }
 
-void FrmMain::tellUnusableDatabase(const QString& path) {
+void FrmMain::tellUnusableDatabase(const QString& path, const rt::RuntimeError& refusal) {
+    const auto* error = dynamic_cast<const platform::DatabaseError*>(&refusal);
+    if (error && error->kind() == platform::DatabaseError::Kind::Locked) {
+        AppendStatusLog(core::LoadResText(TextDatabaseLocked, {path, error->description()}),
+                        download::ColorStatusFailed);
+        return;
+    }
     const platform::DatabaseFileCheck check = platform::CheckDatabaseFile(path);
     int text = 0;
     switch (check.state) {
@@ -417,6 +428,9 @@ void FrmMain::tellUnusableDatabase(const QString& path) {
             break;
         case platform::DatabaseFile::Damaged:
             text = TextDatabaseDamaged;
+            break;
+        case platform::DatabaseFile::Locked:
+            text = TextDatabaseLocked;
             break;
         case platform::DatabaseFile::Missing:
         case platform::DatabaseFile::Ours:

@@ -31,6 +31,7 @@
 #include "mainwindow/shell/Layout.h"
 #include "mainwindow/shell/WindowServices.h"
 #include "platform/gui/CommandButton.h"
+#include "runtime/RuntimeError.h"
 
 class QSessionManager;
 
@@ -206,8 +207,9 @@ class FrmMain : public QMainWindow,
     // The automatic-mode boxes from the settings, without asking the user.
     void showAutomaticMode();
     void readSettingsFile();
-    // A database file that cannot be opened is told in red, with what is wrong with it.
-    void tellUnusableDatabase(const QString& path);
+    // A database file that cannot be opened (`refusal`) is told in red, with what is wrong
+    // with it.
+    void tellUnusableDatabase(const QString& path, const rt::RuntimeError& refusal);
     void showDisplaySettings();
     void connectDataView();
     void connectLibrary();
@@ -218,8 +220,6 @@ class FrmMain : public QMainWindow,
     void lightPortLamp();
     // The link's port properties for the adapter found (IrCommNum), or no serial link.
     void configureInstrumentPort();
-    // Statements that find the database locked by another program wait with the window alive.
-    void waitForLockedDatabase();
     void sessionCommitData(QSessionManager& manager);
     // The end of Terminate() once no command runs.
     void finishTermination();
@@ -237,9 +237,13 @@ class FrmMain : public QMainWindow,
     bool relayoutPending_ = false;
     bool placed_ = false;
     bool unloaded_ = false;
-    // The handlers running, one inside the other, and the errors of those inside the first.
-    int handlersRunning_ = 0;
-    QStringList handlerErrors_;
+    // The user's actions whose handlers run, one inside a wait of the other: the wait depth
+    // each began at, and the errors of its handlers.
+    struct Action {
+        int depth = 0;
+        QStringList errors;
+    };
+    std::vector<Action> actions_;
 };
 
 }  // namespace shell

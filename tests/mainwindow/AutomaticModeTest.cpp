@@ -372,7 +372,7 @@ TEST(AutomaticRun, AConnectionDuringACommandIsHandledWhenTheCommandEnds) {
     AutomaticWindow w(false);
     // A command of the window holds the busy counter while the instrument connects.
     {
-        mainwindow::BusyScope command(w.window->busy);
+        mainwindow::BusyScope command(w.window->busy, platform::UserInput::Allowed);
         for (int i = 0; i < 20 && !w.window->uclVY5103.Connected(); ++i)
             w.tick();
         ASSERT_TRUE(w.window->uclVY5103.Connected());

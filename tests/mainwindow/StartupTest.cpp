@@ -649,7 +649,7 @@ TEST(Closing, NoOrARunningCommandKeepsTheWindow) {
     EXPECT_EQ(s.rig.dialogs.messages.size(), 1u);
     {
         // A long command runs: no question, the window stays.
-        mainwindow::BusyScope running(s.window->busy);
+        mainwindow::BusyScope running(s.window->busy, platform::UserInput::Allowed);
         s.window->close();
         settle();
         EXPECT_TRUE(s.window->isVisible());

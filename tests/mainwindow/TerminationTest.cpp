@@ -115,7 +115,7 @@ TEST(Termination, TheWindowWaitsForTheCommandAndNoInstrumentStartsADownloadMeanw
     TerminatedWindow w(false);
     {
         // A command of the window runs while the signal comes and the instrument connects.
-        mainwindow::BusyScope command(w.window->busy);
+        mainwindow::BusyScope command(w.window->busy, platform::UserInput::Allowed);
         ASSERT_EQ(raise(SIGTERM), 0);
         w.settle();
         EXPECT_TRUE(w.window->isVisible());
@@ -165,7 +165,7 @@ TEST(Termination, AModalDialogOpenWhenTheSignalComesIsDismissed) {
         const std::unique_ptr<QDialog> dialog = c.make(w.window.get());
         int answer = -1;
         {
-            mainwindow::BusyScope command(w.window->busy);
+            mainwindow::BusyScope command(w.window->busy, platform::UserInput::Allowed);
             QTimer::singleShot(0, dialog.get(), [] { raise(SIGTERM); });
             // Should the dialog stay, the test still ends.
             QTimer::singleShot(10000, dialog.get(), [&dialog] { dialog->done(-2); });

@@ -6,6 +6,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTimer>
 
 #include "platform/Database.h"
 #include "runtime/RuntimeError.h"
@@ -42,18 +43,16 @@ int errorOf(const std::function<void()>& f) {
     return 0;
 }
 
-// A waiter that lets the posted events through between the attempts and counts them.
+// Counts the passes of the window's events while a statement waits: a zero timer fires once
+// in every pass.
 struct CountingWaiter {
     int retries = 0;
+    QTimer timer;
     CountingWaiter() {
-        platform::setDatabaseWaiter([this](const std::function<bool()>& retry) {
-            while (retry()) {
-                ++retries;
-                QCoreApplication::processEvents();
-            }
-        });
+        timer.setInterval(0);
+        QObject::connect(&timer, &QTimer::timeout, [this] { ++retries; });
+        timer.start();
     }
-    ~CountingWaiter() { platform::setDatabaseWaiter({}); }
 };
 
 }  // namespace
