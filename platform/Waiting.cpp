@@ -1,5 +1,6 @@
 #include "platform/Waiting.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QThread>
@@ -56,6 +57,12 @@ class Wait {
         }
         --s.depth;
         s.frames.pop_back();
+        // The user's input held back waits among the window system's events, which the event
+        // loop looks at again only once it is woken: without this a click made during the wait
+        // would wait for the next movement of the mouse.
+        if (!input_)
+            if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
+                dispatcher->wakeUp();
     }
     Wait(const Wait&) = delete;
     Wait& operator=(const Wait&) = delete;
@@ -102,6 +109,14 @@ void WaitWhile(const std::function<bool()>& busy, UserInput most) {
     heartbeat.start();
     while (busy())
         wait.pass(true);
+}
+
+void PassWhile(const std::function<bool()>& busy) {
+    if (!busy()) return;
+    const Wait wait(UserInput::Allowed, true);
+    do
+        wait.pass(false);
+    while (busy());
 }
 
 void RetryWhile(const std::function<bool()>& again) {

@@ -42,6 +42,10 @@ bool UserInputGoesThrough();
 // where the rule would let it through.
 void WaitWhile(const std::function<bool()>& busy, UserInput most = UserInput::Allowed);
 
+// As WaitWhile, one pass of events after the other without sleeping: for a caller that moves
+// time itself between the passes (a simulated clock), in `busy`.
+void PassWhile(const std::function<bool()>& busy);
+
 // Calls `again` until it is false, letting the window's events through between the calls (the
 // user's input held): for an attempt that blocks briefly by itself (a database statement that
 // finds the file locked tries again for a slice).

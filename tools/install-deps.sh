@@ -10,7 +10,7 @@ set -euo pipefail
 # and the scheduler keeps each job's document, so no filter, backend or PDF printer is needed.
 packages=(cmake g++ ninja-build pkg-config ccache libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite libsqlite3-dev fonts-ipafont-gothic libxkbcommon-dev
-          ghostscript poppler-utils libcups2-dev cups-daemon cups-client)
+          ghostscript poppler-utils qt6-base-private-dev libcups2-dev cups-daemon cups-client)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

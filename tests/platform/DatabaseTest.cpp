@@ -1,14 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTimer>
+#include <optional>
 
 #include "platform/Database.h"
+#include "platform/Waiting.h"
 #include "runtime/RuntimeError.h"
 #include "tests/support/OtherConnection.h"
 #include "tests/support/TempProgramFolder.h"
@@ -121,6 +124,104 @@ TEST_F(DatabaseFile, ALockedDatabaseIsWaitedForWhileEventsGoThrough) {
         EXPECT_GT(waiter.retries, 0);
         EXPECT_EQ(db.query("Select * From Log_head").rowCount(), c.rows);
     }
+}
+
+TEST_F(DatabaseFile, ALockLetGoWithinTheWaitLetsTheWorkThrough) {
+    // The wait for another program's lock is about 5 s: a lock let go after a second and a
+    // half is waited out, for a statement and for a COMMIT alike.
+    const Database db = Database::open(path());
+    const struct {
+        const char* name;
+        QStringList held;
+        std::function<void(const std::function<void()>& lock)> work;
+    } cases[] = {
+        {"a write",
+         {"Begin Immediate"},
+         [&](const auto& lock) {
+             lock();
+             db.exec("Insert Into Log_head (SeqNo) Values (1)");
+         }},
+        {"a commit",
+         {"Begin", "Select Count(*) From Log_head"},
+         [&](const auto& lock) {
+             Transaction t(db);
+             db.exec("Insert Into Log_head (SeqNo) Values (1)");
+             lock();
+             t.commit();
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        db.exec("Delete From Log_head");
+        OtherConnection other(path());
+        QElapsedTimer held;
+        c.work([&] {
+            ASSERT_TRUE(other.run(c.held)) << other.lastError().toStdString();
+            held.start();
+            QTimer::singleShot(1500, [&] { other.release(); });
+        });
+        EXPECT_GE(held.elapsed(), 1400);
+        EXPECT_EQ(db.query("Select * From Log_head").rowCount(), 1);
+    }
+}
+
+TEST_F(DatabaseFile, WorkAskedFromInsideACommitWaitIsRefusedNeverJoined) {
+    // While the COMMIT of a store waits for another program's reader, the window's events go
+    // on; work they start is refused with a clear reason, and nothing of it joins the store.
+    const Database db = Database::open(path());
+    const struct {
+        const char* name;
+        std::function<void()> work;
+    } cases[] = {
+        {"a statement", [&] { db.exec("Insert Into Log_head (SeqNo) Values (2)"); }},
+        {"a deletion", [&] { db.exec("Delete From Log_head"); }},
+        {"a transaction of its own",
+         [&] {
+             Transaction t(db);
+             db.exec("Insert Into Log_head (SeqNo) Values (3)");
+             t.commit();
+         }},
+        {"a read", [&] { db.query("Select * From Log_head"); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        db.exec("Delete From Log_head");
+        OtherConnection other(path());
+        std::optional<platform::DatabaseError::Kind> refused;
+        QString reason;
+        {
+            Transaction t(db);
+            db.exec("Insert Into Log_head (SeqNo) Values (1)");
+            ASSERT_TRUE(other.run({"Begin", "Select Count(*) From Log_head"}));
+            QTimer::singleShot(0, [&] {
+                try {
+                    c.work();
+                } catch (const platform::DatabaseError& e) {
+                    refused = e.kind();
+                    reason = e.description();
+                }
+                QTimer::singleShot(20, [&] { other.release(); });
+            });
+            t.commit();
+        }
+        EXPECT_EQ(refused, platform::DatabaseError::Kind::Busy);
+        EXPECT_TRUE(reason.contains("store that has not ended")) << reason.toStdString();
+        const platform::ResultSet rows = db.query("Select SeqNo From Log_head");
+        ASSERT_EQ(rows.rowCount(), 1);
+        EXPECT_EQ(rows.longValue(0, "SeqNo"), 1);
+    }
+}
+
+TEST_F(DatabaseFile, AStatementOfTheStoreItselfStillRunsInsideItsTransaction) {
+    // The code that began the transaction runs its statements whatever handle it uses, and a
+    // statement between two waits of the window is still its own.
+    const Database db = Database::open(path());
+    Transaction t(db);
+    db.exec("Insert Into Log_head (SeqNo) Values (1)");
+    platform::WaitWhile([n = 0]() mutable { return ++n < 3; });
+    Database::open(path()).exec("Insert Into Log_head (SeqNo) Values (2)");
+    t.commit();
+    EXPECT_EQ(db.query("Select * From Log_head").rowCount(), 2);
 }
 
 TEST_F(DatabaseFile, ALockHeldPastTheWaitFailsTheStatement) {

@@ -9,15 +9,12 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
-#include <chrono>
-#include <thread>
 
 #include "platform/AppPaths.h"
 #include "platform/EventPump.h"
 #include "platform/SingleInstance.h"
 #include "platform/Twips.h"
 #include "platform/UsbPortFinder.h"
-#include "platform/Waiting.h"
 #include "platform/gui/ColorButton.h"
 #include "platform/gui/Geometry.h"
 #include "platform/gui/StatusLamp.h"
@@ -152,23 +149,4 @@ TEST(Widgets, LampAndColourButtonShowTheirColours) {
     EXPECT_EQ(button.BackColor(), rt::RGB(255, 0, 0));
     const QImage face = button.grab().toImage();
     EXPECT_EQ(face.pixelColor(4, 4), QColor(255, 0, 0));
-}
-
-TEST(RunOffWindowThread, TheWindowsTimersGoOnWhileTheWorkRunsElsewhere) {
-    int ticks = 0;
-    QTimer timer;
-    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
-    timer.start(5);
-    std::thread::id workedOn;
-    platform::RunOffWindowThread([&] {
-        workedOn = std::this_thread::get_id();
-        std::this_thread::sleep_for(std::chrono::milliseconds(120));
-    });
-    EXPECT_NE(workedOn, std::this_thread::get_id());
-    EXPECT_GE(ticks, 5);
-}
-
-TEST(RunOffWindowThread, AnErrorOfTheWorkReachesTheCaller) {
-    EXPECT_THROW(platform::RunOffWindowThread([] { throw rt::RuntimeError(75); }),
-                 rt::RuntimeError);
 }

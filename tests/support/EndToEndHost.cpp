@@ -5,18 +5,22 @@
 
 #include "core/ModMain.h"
 #include "core/Schema.h"
+#include "platform/Waiting.h"
 #include "runtime/RuntimeError.h"
 
 namespace testsupport {
 
 void TickingPump::waitWhile(const std::function<bool()>& busy) {
-    for (;;) {
-        QCoreApplication::processEvents();
-        if (!busy()) return;
+    // Events first, then a look, then a tick; under the program's one rule for waits.
+    bool first = true;
+    platform::PassWhile([&] {
+        if (std::exchange(first, false)) return true;
+        if (!busy()) return false;
         if (++ticks > limit_)
             throw rt::RuntimeError(rt::ErrInvalidCall, QStringLiteral("The wait did not end"));
         tick_();
-    }
+        return true;
+    });
 }
 
 EndToEndHost::EndToEndHost(const FakeQM73& contents) : fake(contents) {

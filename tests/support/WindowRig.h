@@ -3,11 +3,13 @@
 #include <QCoreApplication>
 #include <functional>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "mainwindow/shell/WindowServices.h"
 #include "platform/EventPump.h"
 #include "platform/UsbPortFinder.h"
+#include "platform/Waiting.h"
 #include "tests/support/FakeInstrument.h"
 #include "tests/support/GlobalsSnapshot.h"
 #include "tests/support/RecordingPrintForm.h"
@@ -41,13 +43,17 @@ class WindowPump : public platform::EventPump {
             real_.waitWhile(busy);
             return;
         }
-        for (int n = 0;; ++n) {
-            QCoreApplication::processEvents();
-            if (!busy()) return;
-            if (n > limit) throw std::runtime_error("The wait did not end");
+        // Events first, then a look, then a tick; under the program's one rule for waits.
+        bool first = true;
+        int n = 0;
+        platform::PassWhile([&] {
+            if (std::exchange(first, false)) return true;
+            if (!busy()) return false;
+            if (n++ > limit) throw std::runtime_error("The wait did not end");
             ++ticks;
             tick();
-        }
+            return true;
+        });
     }
 
   private:
