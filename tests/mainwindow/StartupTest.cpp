@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSignalSpy>
@@ -18,6 +19,7 @@
 #include "platform/Database.h"
 #include "platform/StringTable.h"
 #include "runtime/Color.h"
+#include "tests/support/OtherConnection.h"
 #include "tests/support/Pictures.h"
 #include "tests/support/WindowRig.h"
 
@@ -411,6 +413,78 @@ TEST(Startup, ADatabaseFileThatIsNotOursIsToldInRedAndLeftAsItIs) {
             *s.window, QStringLiteral("frmMain-startup-database-damaged-") + QLatin1String(suffix));
         platform::Database::close(s.file("QM73.mdb"));
     }
+}
+
+TEST(Startup, ADatabaseLockedByAnotherProgramIsToldAsLockedAndUsedOnceItIsLetGo) {
+    // Another program holds the whole file, its readers shut out too, while the program starts.
+    std::unique_ptr<testsupport::OtherConnection> other;
+    QString path;
+    StartedWindow s([&](WindowRig& rig) {
+        path = rig.folder.paths().database();
+        core::CreateDatabase(path);
+        platform::Database::close(path);
+        other = std::make_unique<testsupport::OtherConnection>(path);
+        ASSERT_TRUE(other->run("Begin Exclusive")) << other->lastError().toStdString();
+    });
+    const auto lines = s.statusLines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_TRUE(lines.front().first.startsWith("The database " + path +
+                                               " is locked by another program ("))
+        << lines.front().first.toStdString();
+    EXPECT_EQ(lines.front().second, ColorStatusFailed);
+    for (const auto& [line, colour] : lines)
+        EXPECT_FALSE(line.contains("damaged")) << line.toStdString();
+    // Once the other program lets go, the next action uses the database, without a restart.
+    other->release();
+    other.reset();
+    s.window->cmdInst[2]->click();
+    settle();
+    EXPECT_TRUE(s.rig.dialogs.messages.empty());
+    platform::Database::open(path).exec(
+        "Insert Into Log_Head (SeqNo, Names, Types, Dates) Values (1, 'n', 5, "
+        "'2026-05-14 00:00:00')");
+    s.window.reset();
+    platform::Database::close(path);
+}
+
+TEST(Startup, AnOlderDatabaseThatAnotherProgramKeepsLockedIsWaitedForOnceAndTold) {
+    // Another program keeps the write lock of a database that lacks its indexes: the start
+    // waits for it once, about 5 s, not once for each of the eight, and says why the
+    // database stays as it is.
+    std::unique_ptr<testsupport::OtherConnection> other;
+    QString path;
+    QElapsedTimer started;
+    StartedWindow s([&](WindowRig& rig) {
+        path = rig.folder.paths().database();
+        core::CreateDatabase(path);
+        const platform::Database db = platform::Database::open(path);
+        for (const QString& table : core::DetailTables())
+            db.exec(QStringLiteral("Drop Index %1_RelNo").arg(table));
+        platform::Database::close(path);
+        other = std::make_unique<testsupport::OtherConnection>(path);
+        ASSERT_TRUE(other->run("Begin Immediate")) << other->lastError().toStdString();
+        started.start();
+    });
+    EXPECT_LT(started.elapsed(), 20000);
+    QStringList texts;
+    for (const auto& [line, colour] : s.statusLines())
+        texts << line;
+    EXPECT_TRUE(texts.join('\n').contains(
+        "The database " + path + " is locked by another program, so it could not be brought up "
+                                 "to date"))
+        << texts.join('\n').toStdString();
+    other->release();
+    other.reset();
+    // The next start brings it up to date.
+    s.window.reset();
+    s.start();
+    EXPECT_EQ(platform::Database::open(path)
+                  .query("Select name From sqlite_master Where type = 'index' And name Not Like "
+                         "'sqlite_%'")
+                  .rowCount(),
+              core::DetailTables().size());
+    s.window.reset();
+    platform::Database::close(path);
 }
 
 TEST(Startup, WindowSizeAndPlace) {
