@@ -7,7 +7,10 @@
 
 #include "core/ModMain.h"
 #include "link/Frame.h"
+#include "link/LinkModule.h"
+#include "platform/Database.h"
 #include "runtime/Format.h"
+#include "runtime/RuntimeError.h"
 
 namespace download {
 
@@ -26,6 +29,10 @@ enum Text : int {
     TextInstrumentFailedSerial = 5521,
     TextInstrumentNoResponseSerial = 5522,
     TextBadClock = 5590,
+    TextReasonLocked = 5483,
+    TextReasonDiskFull = 5484,
+    TextReasonNoAnswer = 5485,
+    TextReasonOther = 5486,
 };
 
 // The texts and the parts of one kind of log download.
@@ -54,7 +61,23 @@ const KindTable& tableOf(LogDownload kind) {
 struct Stored {
     bool recordError = false;  // a record whose lines did not all decode
     bool storeFailed = false;  // a record that could not be stored
+    QString reason;            // why the first one could not, as the user is told
 };
+
+// Why a record could not be stored, in words the user can act on.
+QString storeFailureReason(const std::exception& e) {
+    if (const auto* db = dynamic_cast<const platform::DatabaseError*>(&e)) {
+        if (db->kind() == platform::DatabaseError::Kind::Locked)
+            return core::LoadResText(TextReasonLocked);
+        if (db->kind() == platform::DatabaseError::Kind::DiskFull)
+            return core::LoadResText(TextReasonDiskFull);
+    }
+    if (const auto* error = dynamic_cast<const rt::RuntimeError*>(&e)) {
+        if (error->number() == rt::ErrDiskFull) return core::LoadResText(TextReasonDiskFull);
+        return core::LoadResText(TextReasonOther, {error->description()});
+    }
+    return core::LoadResText(TextReasonOther, {QString::fromUtf8(e.what())});
+}
 
 // Stores every record of a collection with the window's instrument; a record that cannot be
 // stored is told in the serial log and the others are still stored (each in its own
@@ -71,6 +94,7 @@ Stored storeRecords(Collection& collection, core::clsInstrument& instrument, boo
         } catch (const std::exception& e) {
             link.AddLog(QStringLiteral("<<< The record cannot be stored: %1 >>>")
                             .arg(QString::fromUtf8(e.what())));
+            if (!result.storeFailed) result.reason = storeFailureReason(e);
             result.storeFailed = true;
         }
         if (readError && record->Error()) result.recordError = true;
@@ -174,6 +198,7 @@ bool Downloads::DownloadLog(LogDownload kind) {
         } else {
             // A failure is shown as one, whether the instrument answered or not.
             status_.append(core::LoadResText(t.failed), ColorStatusFailed);
+            tellNoAnswer();
             link_.AddLog(core::LoadResText(t.serialFailLine));
             link_.AddLog(collection.FailLine() + QStringLiteral("\r\n"));
             link_.AddLog(core::LoadResText(
@@ -189,8 +214,9 @@ bool Downloads::DownloadLog(LogDownload kind) {
                 status_.append(core::LoadResText(t.complete), ColorStatusProgress);
         }
         if (stored.storeFailed) {
-            // A download that could not be stored is a failed download.
+            // A download that could not be stored is a failed download, told with its reason.
             status_.append(core::LoadResText(t.failed), ColorStatusFailed);
+            status_.append(stored.reason, ColorStatusFailed);
             link_.AddLog(core::LoadResText(
                 t.serialFailed, {comm::NowText(), comm::ElapsedText(started.elapsed())}));
             result = false;
@@ -216,8 +242,13 @@ bool Downloads::DownloadInstrument() {
     QElapsedTimer started;
     started.start();
     core::clsInstrument& inst = logs_.instrument();
+    Stored stored;
     const auto failedLines = [&] {
         status_.append(core::LoadResText(TextInstrumentFailed), ColorStatusFailed);
+        if (stored.storeFailed)
+            status_.append(stored.reason, ColorStatusFailed);
+        else
+            tellNoAnswer();
         link_.AddLog(core::LoadResText(TextInstrumentFailedSerial,
                                        {comm::NowText(), comm::ElapsedText(started.elapsed())}));
     };
@@ -228,6 +259,7 @@ bool Downloads::DownloadInstrument() {
             link_.AddLog(core::LoadResText(TextCanceledSerial, {comm::NowText()}));
         } else {
             status_.append(core::LoadResText(TextInstrumentFailed), ColorStatusFailed);
+            tellNoAnswer();
             link_.AddLog(core::LoadResText(TextInstrumentFailLineSerial));
             if (inst.FailLine() == QLatin1String("HC,R"))
                 status_.append(core::LoadResText(TextBadClock), ColorStatusFailed);
@@ -241,19 +273,20 @@ bool Downloads::DownloadInstrument() {
     inst.setCommFlags(-1);
     host_.RefreshInstrumentPages();
     bool historyWhole = true;
-    Stored stored;
     if (link_.GetLatestHistory(inst)) {
         try {
             inst.HistoryUpdate();
         } catch (const std::exception& e) {
             link_.AddLog(QStringLiteral("<<< The latest calibration cannot be stored: %1 >>>")
                              .arg(QString::fromUtf8(e.what())));
+            stored.reason = storeFailureReason(e);
             stored.storeFailed = true;
         }
         logs_.history.setInstruments(&inst);
         historyWhole = link_.GetHistory(logs_.history);
         const Stored history = storeRecords(logs_.history, inst, true, link_,
                                             [](records::clsHistory& r) { r.HistoryUpdate(); });
+        if (!stored.storeFailed) stored.reason = history.reason;
         stored.storeFailed = stored.storeFailed || history.storeFailed;
         stored.recordError = history.recordError;
     } else {
@@ -272,6 +305,12 @@ bool Downloads::DownloadInstrument() {
     if (!ok || stored.recordError) runWhole_ = false;
     if (stored.recordError) KeepSerialLogOnError();
     return ok;
+}
+
+void Downloads::tellNoAnswer() {
+    // The last request went unanswered through every retry, or the instrument's lines dropped.
+    if (!comm::AnswerSeen || !link_.Connected())
+        status_.append(core::LoadResText(TextReasonNoAnswer), ColorStatusFailed);
 }
 
 void Downloads::LogAnalogValues() {

@@ -47,6 +47,9 @@ class Downloads {
     std::function<rt::OleDate()> now = [] { return rt::OleDate::now(); };
 
   private:
+    // The reason of a transfer that failed because the instrument stopped answering, in red.
+    void tellNoAnswer();
+
     comm::uclVyif& link_;
     WindowLogs& logs_;
     mainwindow::WindowFields& fields_;

@@ -235,7 +235,15 @@ TEST(SingleDownload, AStoreThatFindsTheDatabaseLockedWaitsWithoutFreezingTheWind
         Lines lines;
         int heads;
     } cases[] = {
-        {"held throughout", false, {{k.start, Green}, {k.update, Green}, {k.failed, Red}}, 0},
+        {"held throughout",
+         false,
+         {{k.start, Green},
+          {k.update, Green},
+          {k.failed, Red},
+          {"Reason: the database is locked by another program. Close that program, then "
+           "download again.",
+           Red}},
+         0},
         {"released during the wait",
          true,
          {{k.start, Green}, {k.update, Green}, {k.complete, Green}},
@@ -269,6 +277,67 @@ TEST(SingleDownload, AStoreThatFindsTheDatabaseLockedWaitsWithoutFreezingTheWind
             inOrder(serial, {k.serialStart, c.released ? k.serialFinished : k.serialFailed}));
         EXPECT_EQ(serial.contains(k.serialFinished), c.released);
         EXPECT_EQ(logHeads(w, k.types), c.heads);
+    }
+}
+
+TEST(SingleDownload, AFailedDownloadSaysWhyInASecondRedLine) {
+    const Kind& k = kinds()[0];
+    const QString locked =
+        "Reason: the database is locked by another program. Close that program, then download "
+        "again.";
+    const QString full = "Reason: the disk is full. Make room on it, then download again.";
+    const QString silent =
+        "Reason: the instrument stopped answering. Check the adapter, the cable and the "
+        "instrument, then download again.";
+    const struct {
+        const char* name;
+        // Sets the trouble up; what it returns undoes it after the download.
+        std::function<std::function<void()>(ReadWindow&, testsupport::OtherConnection&)> trouble;
+        Lines lines;
+    } cases[] = {
+        {"a database another program keeps locked",
+         [](ReadWindow&, testsupport::OtherConnection& other) {
+             EXPECT_TRUE(other.run("Begin Immediate"));
+             return [&other] { other.release(); };
+         },
+         {{k.start, Green}, {k.update, Green}, {k.failed, Red}, {locked, Red}}},
+        {"a full disk",
+         [](ReadWindow& w, testsupport::OtherConnection&) {
+             // The pages of the tables are full, and the database may not grow by a single
+             // page.
+             const QString filler(3900, 'x');
+             w.db().exec("Insert Into Log_Head (SeqNo, Names, Types) Values (900, ?, 99)",
+                         {filler});
+             w.db().exec("Insert Into Interval_Data (SeqNo, RelNo, Datetimes) Values (900, 900, ?)",
+                         {filler});
+             w.db().exec(
+                 "Insert Into Interval_Event (SeqNo, RelNo, Datetimes) Values (900, 900, ?)",
+                 {filler});
+             const int pages = w.db().query("PRAGMA page_count").value(0, 0).toInt();
+             w.db().exec(QStringLiteral("PRAGMA max_page_count = %1").arg(pages));
+             return [&w] { w.db().exec("PRAGMA max_page_count = 1073741823"); };
+         },
+         {{k.start, Green}, {k.update, Green}, {k.failed, Red}, {full, Red}}},
+        {"an instrument that stops answering",
+         [&k](ReadWindow& w, testsupport::OtherConnection&) {
+             w.onRequest = [&w, &k](const QString& body) {
+                 if (body == k.request)
+                     w.rig.serial.engine.faults.assign(50, Fault{Fault::Silence, 0});
+             };
+             return [] {};
+         },
+         {{k.start, Green}, {k.failed, Red}, {silent, Red}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ReadWindow w;
+        testsupport::OtherConnection other(w.rig.folder.paths().database());
+        const auto undo = c.trouble(w, other);
+        const size_t from = w.statusLines().size();
+        w.click(k.button);
+        undo();
+        EXPECT_EQ(ownLines(w.statusLines(from)), c.lines);
+        EXPECT_EQ(logHeads(w, k.types), 0);
     }
 }
 

@@ -428,8 +428,8 @@ TEST(Startup, ADatabaseLockedByAnotherProgramIsToldAsLockedAndUsedOnceItIsLetGo)
     });
     const auto lines = s.statusLines();
     ASSERT_FALSE(lines.empty());
-    EXPECT_TRUE(lines.front().first.startsWith("The database " + path +
-                                               " is locked by another program ("))
+    EXPECT_TRUE(
+        lines.front().first.startsWith("The database " + path + " is locked by another program ("))
         << lines.front().first.toStdString();
     EXPECT_EQ(lines.front().second, ColorStatusFailed);
     for (const auto& [line, colour] : lines)
@@ -469,9 +469,10 @@ TEST(Startup, AnOlderDatabaseThatAnotherProgramKeepsLockedIsWaitedForOnceAndTold
     QStringList texts;
     for (const auto& [line, colour] : s.statusLines())
         texts << line;
-    EXPECT_TRUE(texts.join('\n').contains(
-        "The database " + path + " is locked by another program, so it could not be brought up "
-                                 "to date"))
+    EXPECT_TRUE(
+        texts.join('\n').contains("The database " + path +
+                                  " is locked by another program, so it could not be brought up "
+                                  "to date"))
         << texts.join('\n').toStdString();
     other->release();
     other.reset();
