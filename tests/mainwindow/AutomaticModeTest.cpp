@@ -429,10 +429,20 @@ TEST(AutomaticRun, ACancelAtAnyMomentFailsTheRunAndStopsWhatHasNotStarted) {
              return w.statusTexts().contains("QM-73 Interval Trend Download Complete.");
          },
          false, "DJ,R,"},
-        {"in the pause before the removal",
+        {"as the last download ends",
          [](AutomaticWindow& w) {
-             return w.statusTexts().contains("QM-73 Trouble Events Download Complete.") &&
-                    w.window->fields.TimerTicks >= 5;
+             return w.statusTexts().contains("QM-73 Trouble Events Download Complete.");
+         },
+         false, "XC,W,"},
+        // The pause has begun once the window's clock was set back to count its two seconds.
+        {"in the pause before the removal",
+         [pauseBegan = false, lastTicks = int64_t(0)](AutomaticWindow& w) mutable {
+             const int64_t ticks = w.window->fields.TimerTicks;
+             if (w.statusTexts().contains("QM-73 Trouble Events Download Complete.") &&
+                 ticks < lastTicks)
+                 pauseBegan = true;
+             lastTicks = ticks;
+             return pauseBegan && ticks >= 5;
          },
          false, "XC,W,"},
         {"while the removal waits for the instrument",
