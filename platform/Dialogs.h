@@ -40,6 +40,13 @@ class Dialogs {
     // Basic RGB Longs.
     virtual std::optional<QFont> chooseFont(const QFont& initial) = 0;
     virtual std::optional<int32_t> chooseColor(int32_t initial) = 0;
+    // A password another system asks for (the print system), its text hidden as it is typed:
+    // nullopt when the user cancels. Without a way to ask, the request is cancelled.
+    virtual std::optional<QString> password(const QString& prompt, const QString& title) {
+        (void)prompt;
+        (void)title;
+        return std::nullopt;
+    }
 };
 
 // The Qt name filters of a "description|pattern|..." list, in its order.

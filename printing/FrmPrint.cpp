@@ -98,8 +98,7 @@ bool FrmPrint::graphReport() const {
 // ended.
 class FrmPrint::JobScope {
   public:
-    explicit JobScope(FrmPrint& form)
-        : form_(form), breathe_(JobBreathMs) {
+    explicit JobScope(FrmPrint& form) : form_(form), breathe_(JobBreathMs) {
         form_.breathe_ = &breathe_;
     }
     ~JobScope() { form_.breathe_ = nullptr; }
@@ -183,8 +182,11 @@ void FrmPrint::printOn(int index) {
         if (!partial.isEmpty()) QFile::remove(partial);
     });
     try {
-        PrintJob job(s_.printers.makePrinter(index, partial),
-                     [this, index](const QPrinter& p) { return s_.printers.handOver(index, p); });
+        PrintJob job(s_.printers.makePrinter(index, partial), [this, index](const QPrinter& p) {
+            return s_.printers.handOver(index, p, [this](const QString& prompt) {
+                return s_.dialogs.password(prompt, QStringLiteral("QM-73"));
+            });
+        });
         PrintPageHeader(job);
         PrintReport(job);
         letEventsThrough();

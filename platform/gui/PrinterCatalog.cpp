@@ -6,8 +6,10 @@
 #include <QFile>
 #include <QPageSize>
 #include <QPrinterInfo>
-#include <chrono>
-#include <future>
+#include <QThread>
+#include <algorithm>
+
+#include "platform/Waiting.h"
 
 namespace platform {
 
@@ -28,6 +30,63 @@ bool wholePdf(const QString& file) {
     f.seek(f.size() - 16);
     return f.read(16).contains("%%EOF");
 }
+
+// The settings of the print system that the client library keeps for each thread: the
+// window thread's are carried over to the thread that hands a job over.
+struct PrintSystemSettings {
+    QByteArray server;
+    int port = 0;
+    QByteArray user;
+    http_encryption_t encryption = HTTP_ENCRYPTION_IF_REQUESTED;
+
+    static PrintSystemSettings ofThisThread() {
+        return {QByteArray(cupsServer()), ippPort(), QByteArray(cupsUser()), cupsEncryption()};
+    }
+};
+
+// The password the print system asks for, asked of the user on the window thread.
+struct PasswordRequest {
+    const PrinterCatalog::PasswordPrompt* prompt;
+    QObject* window;
+    QByteArray answer;  // kept for the client library until the next request
+};
+
+extern "C" const char* askPassword(const char* text, http_t*, const char*, const char*,
+                                   void* data) {
+    auto* request = static_cast<PasswordRequest*>(data);
+    if (!request->prompt || !*request->prompt) return nullptr;
+    std::optional<QString> answer;
+    const auto ask = [&] { answer = (*request->prompt)(QString::fromUtf8(text)); };
+    if (QThread::currentThread() == request->window->thread())
+        ask();
+    else
+        QMetaObject::invokeMethod(request->window, ask, Qt::BlockingQueuedConnection);
+    // No answer cancels the request.
+    if (!answer) return nullptr;
+    request->answer = answer->toUtf8();
+    return request->answer.constData();
+}
+
+// The window thread's settings and the password prompt in force on this thread while the
+// scope lasts.
+class PrintSystemScope {
+  public:
+    PrintSystemScope(const PrintSystemSettings& settings,
+                     const PrinterCatalog::PasswordPrompt& prompt)
+        : request_{&prompt, QCoreApplication::instance(), {}} {
+        cupsSetServer(settings.server.constData());
+        ippSetPort(settings.port);
+        cupsSetUser(settings.user.constData());
+        cupsSetEncryption(settings.encryption);
+        cupsSetPasswordCB2(askPassword, &request_);
+    }
+    ~PrintSystemScope() { cupsSetPasswordCB2(nullptr, nullptr); }
+    PrintSystemScope(const PrintSystemScope&) = delete;
+    PrintSystemScope& operator=(const PrintSystemScope&) = delete;
+
+  private:
+    PasswordRequest request_;
+};
 
 // The job goes to the CUPS scheduler, which answers with the job's number or its refusal.
 PrinterCatalog::Submission submitToScheduler(const QString& printer, const QString& file,
@@ -56,6 +115,27 @@ QByteArray sides(const QPrinter& printer) {
         default:
             return "one-sided";
     }
+}
+
+// The options of a printer as the print system keeps them (an instance's own included), with
+// the job's where the printer sets none of that name.
+PrinterCatalog::Options withPrinterOptions(const QString& printer,
+                                           const PrinterCatalog::Options& own) {
+    PrinterCatalog::Options options;
+    const QByteArray queue = printer.section(QLatin1Char('/'), 0, 0).toLocal8Bit();
+    const QByteArray instance = printer.section(QLatin1Char('/'), 1).toLocal8Bit();
+    if (cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, queue.constData(),
+                                             instance.isEmpty() ? nullptr : instance.constData())) {
+        for (int i = 0; i < dest->num_options; ++i)
+            options.emplace_back(dest->options[i].name, dest->options[i].value);
+        cupsFreeDests(1, dest);
+    }
+    for (const auto& option : own) {
+        const bool set = std::any_of(options.begin(), options.end(),
+                                     [&](const auto& o) { return o.first == option.first; });
+        if (!set) options.push_back(option);
+    }
+    return options;
 }
 
 std::vector<PrinterCatalog::Entry> systemEntries() {
@@ -143,20 +223,23 @@ std::unique_ptr<QPrinter> PrinterCatalog::makePrinter(int index, const QString& 
     return printer;
 }
 
-std::optional<QString> PrinterCatalog::handOver(int index, const QPrinter& printer) const {
+std::optional<QString> PrinterCatalog::handOver(int index, const QPrinter& printer,
+                                                const PasswordPrompt& prompt) const {
     const QString file = printer.outputFileName();
     if (!wholePdf(file)) return QStringLiteral("The pages could not be written whole.");
     if (isPdf(index)) return std::nullopt;
-    const Options options = {{"media", printer.pageLayout().pageSize().key().toUtf8()},
-                             {"sides", sides(printer)}};
+    const QString name = DeviceName(index);
+    const Options own = {{"media", printer.pageLayout().pageSize().key().toUtf8()},
+                         {"sides", sides(printer)}};
     // The scheduler takes the whole spool file before it answers, which may be many
     // megabytes: the window's events go on meanwhile (user input waits, as during the job).
-    std::future<Submission> submitted =
-        std::async(std::launch::async, submit_ ? submit_ : Submitter(submitToScheduler),
-                   DeviceName(index), file, printer.docName(), options);
-    while (submitted.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready)
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    const Submission answer = submitted.get();
+    const PrintSystemSettings settings = PrintSystemSettings::ofThisThread();
+    const Submitter submit = submit_ ? submit_ : Submitter(submitToScheduler);
+    Submission answer;
+    RunOffWindowThread([&] {
+        const PrintSystemScope scope(settings, prompt);
+        answer = submit(name, file, printer.docName(), withPrinterOptions(name, own));
+    });
     if (answer.job > 0) return std::nullopt;
     return answer.refusal.isEmpty() ? QStringLiteral("The print system did not take the job.")
                                     : answer.refusal;

@@ -51,11 +51,18 @@ class PrinterCatalog {
     // pages go into `file`: the PDF entry's output; a system printer's job, spooled there until
     // handOver gives it to the print system.
     std::unique_ptr<QPrinter> makePrinter(int index, const QString& file) const;
+    // Asked when the print system wants a password (its own prompt): the user's answer, or
+    // nullopt when the user cancels.
+    using PasswordPrompt = std::function<std::optional<QString>(const QString& prompt)>;
     // Ends a job whose pages `printer` (made by makePrinter for the entry) has finished: a
-    // system printer's job goes to the print system, the PDF entry's file is checked. The
-    // reason when the print system refused the job or the file was not written whole; nothing
-    // when the job was taken.
-    std::optional<QString> handOver(int index, const QPrinter& printer) const;
+    // system printer's job goes to the print system, with the options of the printer (an
+    // instance's own among them) and the paper and sides of the job, the PDF entry's file is
+    // checked. The print system takes the job off the window thread, with the window thread's
+    // settings of the print system (its server, user, encryption) and `prompt` for a password.
+    // The reason when the print system refused the job or the file was not written whole;
+    // nothing when the job was taken.
+    std::optional<QString> handOver(int index, const QPrinter& printer,
+                                    const PasswordPrompt& prompt = {}) const;
 
     // What the print system answered to a job: its number (above 0), or its reason for
     // refusing the job.
@@ -65,7 +72,8 @@ class PrinterCatalog {
     };
     using Options = std::vector<std::pair<QByteArray, QByteArray>>;
     // Gives a spooled document to the print system for a printer, with the job's title and
-    // options.
+    // options. Runs off the window thread, with the window thread's settings of the print
+    // system in force.
     using Submitter = std::function<Submission(const QString& printer, const QString& file,
                                                const QString& title, const Options& options)>;
     // The print system's scheduler (CUPS) takes the jobs unless another submitter is set.

@@ -5,6 +5,8 @@
 #include <QFontDialog>
 
 #include <QColorDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 
 #include <QApplication>
 #include <QFileDialog>
@@ -116,6 +118,14 @@ std::optional<int32_t> QtDialogs::chooseColor(int32_t initial) {
         QColorDialog::getColor(rt::ColorFromRgbLong(initial), QApplication::activeWindow());
     if (!colour.isValid()) return std::nullopt;
     return rt::RgbLongFromColor(colour);
+}
+
+std::optional<QString> QtDialogs::password(const QString& prompt, const QString& title) {
+    bool ok = false;
+    const QString answer = QInputDialog::getText(QApplication::activeWindow(), title, prompt,
+                                                 QLineEdit::Password, QString(), &ok);
+    if (!ok) return std::nullopt;
+    return answer;
 }
 
 }  // namespace platform

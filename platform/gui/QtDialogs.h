@@ -18,6 +18,7 @@ class QtDialogs : public Dialogs {
     QAction* popup(QMenu& menu, const QPoint& globalPos) override;
     std::optional<QFont> chooseFont(const QFont& initial) override;
     std::optional<int32_t> chooseColor(int32_t initial) override;
+    std::optional<QString> password(const QString& prompt, const QString& title) override;
 };
 
 }  // namespace platform

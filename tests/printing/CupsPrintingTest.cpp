@@ -230,6 +230,21 @@ class PrivateScheduler {
         cupsFreeJobs(n, list);
         return out;
     }
+    // A job's attribute as the scheduler keeps it, as text ("" when it has none).
+    QString attribute(int job, const char* name) const {
+        ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+        const QByteArray uri = QStringLiteral("ipp://%1/jobs/%2").arg(server_).arg(job).toUtf8();
+        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, uri.constData());
+        ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+        QString value;
+        if (ipp_attribute_t* found = ippFindAttribute(response, name, IPP_TAG_ZERO)) {
+            char text[256];
+            ippAttributeString(found, text, sizeof text);
+            value = QString::fromUtf8(text);
+        }
+        ippDelete(response);
+        return value;
+    }
     // The document a job was sent with, as the scheduler keeps it.
     QString document(int job) const {
         return dir_.filePath(QString::asprintf("spool/d%05d-001", job));
@@ -351,6 +366,32 @@ TEST_F(CupsPrinting, AQueueThatRejectsJobsIsToldAndNothingIsPrinted) {
     EXPECT_EQ(cups_.jobs("Letter").size(), 1u);
 }
 
+// An instance of a queue (lpoptions) prints with its own options: those it sets are sent as
+// they are, the job's own (paper, sides) only where the instance sets none.
+TEST_F(CupsPrinting, AnInstanceOfAQueuePrintsWithItsOwnOptions) {
+    ASSERT_TRUE(cups_.addQueue("Letter"));
+    QTemporaryDir home;
+    QDir().mkpath(home.filePath(".cups"));
+    {
+        QFile options(home.filePath(".cups/lpoptions"));
+        ASSERT_TRUE(options.open(QIODevice::WriteOnly));
+        options.write("Dest Letter/Draft job-priority=77 sides=two-sided-long-edge\n");
+    }
+    const QByteArray previousHome = qgetenv("HOME");
+    qputenv("HOME", home.path().toLocal8Bit());
+    QueueRig rig({"Letter/Draft"});
+    rig.print("Letter/Draft");
+    qputenv("HOME", previousHome);
+    EXPECT_TRUE(rig.dialogs.messages.empty())
+        << (rig.dialogs.messages.empty() ? "" : rig.dialogs.messages[0].text.toStdString());
+    const auto jobs = cups_.jobs("Letter");
+    ASSERT_EQ(jobs.size(), 1u) << cups_.log();
+    EXPECT_EQ(cups_.attribute(jobs[0].id, "job-priority"), "77");
+    EXPECT_EQ(cups_.attribute(jobs[0].id, "sides"), "two-sided-long-edge");
+    // The instance sets no paper: the job's own, the queue's default, goes with it.
+    EXPECT_EQ(cups_.attribute(jobs[0].id, "media"), "Letter");
+}
+
 // The same without a scheduler, through the printer seam: a print system that refuses the
 // job is told with the printer's name and its reason; one that takes it is not.
 TEST(PrintRefusal, APrintSystemThatRefusesTheJobIsTold) {
@@ -390,6 +431,47 @@ TEST(PrintRefusal, APrintSystemThatRefusesTheJobIsTold) {
     EXPECT_EQ(handed.size(), 2u);
     EXPECT_EQ(rig.dialogs.messages.size(), 1u);
     EXPECT_FALSE(QFileInfo::exists(handed[1].file));
+}
+
+// The job is handed over off the window thread, with the window thread's settings of the print
+// system in force there, and a password the print system asks for is asked of the user.
+TEST(PrintRefusal, TheHandOverCarriesTheWindowsPrintSettingsAndAsksForAPassword) {
+    QueueRig rig({"Office"});
+    const QByteArray previousUser(cupsUser());
+    cupsSetServer("localhost:1");
+    cupsSetUser("operator7");
+    struct Seen {
+        QString server, user;
+        int port = 0;
+        std::vector<std::optional<QString>> passwords;
+    } seen;
+    rig.dialogs.passwords = {"secret"};
+    rig.printers.setSubmitter([&](const QString&, const QString&, const QString&,
+                                  const platform::PrinterCatalog::Options&) {
+        seen.server = QString::fromUtf8(cupsServer());
+        seen.port = ippPort();
+        seen.user = QString::fromUtf8(cupsUser());
+        // The print system asks twice: the second time the user cancels.
+        for (int i = 0; i < 2; ++i) {
+            const char* answer = cupsGetPassword2("Password for operator7 on localhost? ", nullptr,
+                                                  "POST", "/printers/Office");
+            seen.passwords.push_back(answer ? std::optional<QString>(QString::fromUtf8(answer))
+                                            : std::nullopt);
+        }
+        return platform::PrinterCatalog::Submission{5, {}};
+    });
+    rig.print("Office");
+    cupsSetServer(nullptr);
+    cupsSetUser(previousUser.constData());
+    EXPECT_TRUE(rig.dialogs.messages.empty());
+    EXPECT_EQ(seen.server, "localhost");
+    EXPECT_EQ(seen.port, 1);
+    EXPECT_EQ(seen.user, "operator7");
+    EXPECT_EQ(rig.dialogs.passwordPrompts, QStringList({"Password for operator7 on localhost? ",
+                                                        "Password for operator7 on localhost? "}));
+    ASSERT_EQ(seen.passwords.size(), 2u);
+    EXPECT_EQ(seen.passwords[0], "secret");
+    EXPECT_EQ(seen.passwords[1], std::nullopt);
 }
 
 // A print system that takes its time over the spool file does not hold the window: its timers

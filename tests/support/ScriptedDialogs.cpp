@@ -67,4 +67,12 @@ std::optional<int32_t> ScriptedDialogs::chooseColor(int32_t) {
     return colour;
 }
 
+std::optional<QString> ScriptedDialogs::password(const QString& prompt, const QString&) {
+    passwordPrompts << prompt;
+    if (passwords.empty()) return std::nullopt;
+    const QString answer = passwords.front();
+    passwords.pop_front();
+    return answer;
+}
+
 }  // namespace testsupport

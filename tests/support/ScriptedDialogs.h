@@ -54,6 +54,10 @@ class ScriptedDialogs : public platform::Dialogs {
     int fontRequests = 0, colorRequests = 0;
     std::optional<QFont> chooseFont(const QFont& initial) override;
     std::optional<int32_t> chooseColor(int32_t initial) override;
+    // The passwords given in order (none left: cancelled), and every prompt asked.
+    std::deque<QString> passwords;
+    QStringList passwordPrompts;
+    std::optional<QString> password(const QString& prompt, const QString& title) override;
 };
 
 }  // namespace testsupport
