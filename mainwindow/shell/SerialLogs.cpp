@@ -1,11 +1,11 @@
 #include "mainwindow/shell/SerialLogs.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QThread>
 
+#include "platform/Waiting.h"
 #include "runtime/RuntimeError.h"
 
 namespace shell {
@@ -15,9 +15,12 @@ bool DeleteAndWait(const QString& path, int waitMs, bool yield) {
     QFile::remove(path);
     QElapsedTimer waited;
     waited.start();
-    while (QFile::exists(path) && waited.elapsed() < waitMs) {
-        if (yield) QCoreApplication::processEvents();
-        QThread::msleep(10);
+    const auto present = [&] { return QFile::exists(path) && waited.elapsed() < waitMs; };
+    if (yield) {
+        platform::WaitWhile(present);
+    } else {
+        while (present())
+            QThread::msleep(10);
     }
     if (!QFile::exists(path)) return true;
     qWarning("%s could not be deleted; going on", qPrintable(path));
