@@ -2,6 +2,7 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QSessionManager>
+#include <QTimer>
 
 #include "core/ModMain.h"
 #include "core/Settings.h"
@@ -68,6 +69,12 @@ void FrmMain::Terminate() {
     // settings, and a cancelled command ends by itself.
     if (fields.Terminating) return;
     fields.Terminating = true;
+    // Whatever the running work waits for (a print system that does not answer, a long
+    // export), the program ends in time: with its settings saved while the window thread still
+    // lets its events through, and at once should that thread not come back at all.
+    QTimer::singleShot(terminationGraceMs, this, [this] { endNow(); });
+    endDeadline_ =
+        std::make_unique<platform::EndDeadline>(terminationLimitMs, [this] { endProcess(0); });
     dismissOpenDialogs();
     if (busy.busy()) cancelRunningCommand();
     // From the event loop, so that a dialog just dismissed returns to its caller first; while
@@ -77,7 +84,14 @@ void FrmMain::Terminate() {
 }
 
 void FrmMain::finishTermination() {
-    if (!fields.Terminating || busy.busy()) return;
+    if (!fields.Terminating || busy.busy() || endDeadline_ == nullptr) return;
+    endDeadline_.reset();
+    unloadAtTheEnd();
+    close();
+    emit terminated();
+}
+
+void FrmMain::unloadAtTheEnd() {
     if (loaded_ && !unloaded_) {
         try {
             Form_Unload();
@@ -87,8 +101,14 @@ void FrmMain::finishTermination() {
         }
     }
     unloaded_ = true;
-    close();
-    emit terminated();
+}
+
+void FrmMain::endNow() {
+    // Ended as asked meanwhile.
+    if (endDeadline_ == nullptr) return;
+    qWarning("The running work did not end in time: the program ends without it");
+    unloadAtTheEnd();
+    endProcess(0);
 }
 
 void FrmMain::cancelRunningCommand() {

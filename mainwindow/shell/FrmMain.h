@@ -3,6 +3,7 @@
 #include <QGroupBox>
 #include <QMainWindow>
 #include <QTimer>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 
@@ -30,6 +31,7 @@
 #include "mainwindow/settings/SettingsCommands.h"
 #include "mainwindow/shell/Layout.h"
 #include "mainwindow/shell/WindowServices.h"
+#include "platform/EndDeadline.h"
 #include "platform/gui/CommandButton.h"
 #include "runtime/RuntimeError.h"
 
@@ -107,6 +109,13 @@ class FrmMain : public QMainWindow,
     // application quits. A second request while the first one's end is under way changes
     // nothing.
     void Terminate();
+    // How long Terminate() lets the running work take before the program ends without it, its
+    // settings saved (while the window thread lets its events through), and before it ends
+    // at once whatever the window thread does; and how the program ends then (the process's
+    // exit, tests record it).
+    int terminationGraceMs = 8000;
+    int terminationLimitMs = 10000;
+    std::function<void(int status)> endProcess = [](int status) { std::_Exit(status); };
     // The settings file read again, with the fonts, colours and automatic-mode boxes it holds.
     void ReloadSettings() override;
 
@@ -223,6 +232,10 @@ class FrmMain : public QMainWindow,
     void sessionCommitData(QSessionManager& manager);
     // The end of Terminate() once no command runs.
     void finishTermination();
+    // The window unloaded, its settings saved, once.
+    void unloadAtTheEnd();
+    // The end of Terminate() when the running work has not ended in time.
+    void endNow();
     // As the progress window's Cancel does; a command without that button stops at the link.
     void cancelRunningCommand();
     // The popup menus and modal dialogs that are open, dismissed so that their callers go on.
@@ -237,6 +250,8 @@ class FrmMain : public QMainWindow,
     bool relayoutPending_ = false;
     bool placed_ = false;
     bool unloaded_ = false;
+    // While Terminate() waits for the running work to end.
+    std::unique_ptr<platform::EndDeadline> endDeadline_;
     // The user's actions whose handlers run, one inside a wait of the other: the wait depth
     // each began at, and the errors of its handlers.
     struct Action {

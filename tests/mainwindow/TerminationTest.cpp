@@ -4,11 +4,15 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QTimer>
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstring>
+#include <thread>
 
 #include "core/ModMain.h"
 #include "platform/TerminationSignals.h"
+#include "platform/Waiting.h"
 #include "tests/support/InstrumentWindow.h"
 
 using platform::MsgAnswer;
@@ -176,4 +180,52 @@ TEST(Termination, AModalDialogOpenWhenTheSignalComesIsDismissed) {
         EXPECT_FALSE(w.window->isVisible());
         EXPECT_TRUE(w.unloaded());
     }
+}
+
+TEST(Termination, WorkThatNeverEndsEndsTheProgramInTimeWithItsSettingsSaved) {
+    // A print system that never answers: the command waits for it off the window thread.
+    TerminatedWindow w;
+    w.window->terminationGraceMs = 200;
+    std::vector<int> ended;
+    w.window->endProcess = [&ended](int status) { ended.push_back(status); };
+    std::atomic<bool> answered{false};
+    {
+        mainwindow::BusyScope command(w.window->busy, platform::UserInput::Allowed);
+        QTimer::singleShot(0, [] { raise(SIGTERM); });
+        QTimer::singleShot(1500, [&answered] { answered = true; });
+        platform::RunOffWindowThread([&answered] {
+            while (!answered)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        });
+        // The program was ended before the work came back, its settings saved.
+        EXPECT_EQ(ended, std::vector<int>{0});
+        ASSERT_EQ(w.saves.size(), 1u);
+        EXPECT_TRUE(w.saves.back().busy);
+        EXPECT_TRUE(w.settingsFile().contains("\r\nAuto Load Mode\tFalse\tTrue\tTrue\r\n"));
+    }
+    w.settle();
+    EXPECT_EQ(ended, std::vector<int>{0});
+    EXPECT_EQ(w.saves.size(), 1u);
+}
+
+TEST(Termination, AWindowThreadThatDoesNotComeBackIsEndedAtTheLimit) {
+    TerminatedWindow w;
+    w.window->terminationLimitMs = 100;
+    std::atomic<int> ends{0};
+    std::atomic<bool> elsewhere{false};
+    const std::thread::id window = std::this_thread::get_id();
+    w.window->endProcess = [&](int status) {
+        if (status == 0) ++ends;
+        elsewhere = std::this_thread::get_id() != window;
+    };
+    ASSERT_EQ(raise(SIGTERM), 0);
+    {
+        mainwindow::BusyScope command(w.window->busy, platform::UserInput::Allowed);
+        w.settle();
+        // The window thread held up, as by a call that does not return.
+        std::this_thread::sleep_for(std::chrono::milliseconds(600));
+        EXPECT_EQ(ends, 1);
+        EXPECT_TRUE(elsewhere);
+    }
+    w.settle();
 }
