@@ -72,9 +72,11 @@ class FrmMain : public QMainWindow,
     void Form_Activate() override;
     void SetDefaults() override;
     void OpenInstrumentPort() override;
-    // Looks the instrument's adapter up again (a lost port is reopened where it is now); false
-    // when not exactly one is plugged in.
-    bool LocateInstrumentPort();
+    // The port numbers of the adapters of the instrument's kind plugged in now, looked up
+    // again while its port is away; that several are plugged in is told once.
+    std::vector<int> LocateInstrumentPort();
+    // The link's port set for the adapter at `port`.
+    void SelectInstrumentPort(int port);
     void RotateSerialLogs();
 
     // ---- the menu ----
@@ -237,6 +239,7 @@ class FrmMain : public QMainWindow,
     bool relayoutPending_ = false;
     bool placed_ = false;
     bool unloaded_ = false;
+    bool severalAdaptersTold_ = false;
     // The handlers running, one inside the other, and the errors of those inside the first.
     int handlersRunning_ = 0;
     QStringList handlerErrors_;
