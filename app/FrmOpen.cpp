@@ -138,9 +138,19 @@ void FrmOpen::Form_Activate() {
     }
 }
 
+bool FrmOpen::Terminate() {
+    if (mainWindowBegun_) return false;
+    terminating_ = true;
+    return true;
+}
+
 void FrmOpen::activate() {
     if (activated_ || unloaded_) return;
     activated_ = true;
+    if (terminating_) {
+        endProgram();
+        return;
+    }
     tickCount_ = 0;
     tmrTimer->setInterval(tickIntervalMs_);
     tmrTimer->start();
@@ -155,10 +165,20 @@ void FrmOpen::activate() {
     lblCompany->adjustSize();
     LayoutControls();
 
-    pump_.waitWhile([this] { return tickCount_ < 5; });
-
+    pump_.waitWhile([this] { return tickCount_ < 5 && !terminating_; });
+    if (terminating_) {
+        endProgram();
+        return;
+    }
+    mainWindowBegun_ = true;
     if (hooks_.showMainWindow) hooks_.showMainWindow();
     Unload();
+}
+
+void FrmOpen::endProgram() {
+    // Nothing of the main window has been made ready: there is nothing to save or close.
+    Unload();
+    if (hooks_.endProgram) hooks_.endProgram();
 }
 
 void FrmOpen::tmrTimer_Timer() {
