@@ -30,6 +30,25 @@ std::vector<bool> setPageButtons(const InstrumentWindow& w) {
     return enabled;
 }
 
+const QString PortLostText =
+    "The connection to the instrument's USB serial adapter was lost. The port is opened again "
+    "as soon as the adapter is plugged in.";
+
+// The adapter plugged in again at `port`, among the adapters `found`: the instrument connects
+// on it within `ticks`, as at the start.
+void plugInAgain(InstrumentWindow& w, const std::vector<platform::PortRecord>& found, int port,
+                 int ticks) {
+    w.rig.finder.ports = found;
+    w.rig.serial.openFailure.clear();
+    w.rig.serial.onlyPort = port;
+    const size_t back = w.statusLines().size();
+    ASSERT_TRUE(w.connect(ticks));
+    EXPECT_EQ(w.rig.serial.openedPorts.back(), port);
+    EXPECT_EQ(w.statusLines(back).back(),
+              std::make_pair(QString("QM-73...Connection Successful."), ColorStatusConnected));
+    EXPECT_EQ(lamp(w, 0), std::make_pair(LampOnFill, LampOnBorder));
+}
+
 }  // namespace
 
 TEST(LinkEvents, AManualConnectionEnablesItsButtonsAndLightsTheLamp) {
@@ -115,9 +134,6 @@ TEST(LinkEvents, APortLostMidDownloadComesBackWithoutARestart) {
         {"the same device", {"/dev/ttyUSB0", "CP2102", "COM1"}, 1},
         {"another device", {"/dev/ttyUSB1", "CP2102", "COM2"}, 2},
     };
-    const QString lost =
-        "The connection to the instrument's USB serial adapter was lost. The port is opened "
-        "again as soon as the adapter is plugged in.";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         InstrumentWindow w;
@@ -141,7 +157,7 @@ TEST(LinkEvents, APortLostMidDownloadComesBackWithoutARestart) {
                               std::make_pair(QString("QM-73 Interval Trend Download Failed."),
                                              ColorStatusFailed)) != lines.end());
         EXPECT_TRUE(std::find(lines.begin(), lines.end(),
-                              std::make_pair(lost, ColorStatusFailed)) != lines.end());
+                              std::make_pair(PortLostText, ColorStatusFailed)) != lines.end());
         EXPECT_EQ(w.rows("Log_Head"), logHeads);
         EXPECT_EQ(lamp(w, 0), std::make_pair(LampErrorFill, LampErrorBorder));
         EXPECT_EQ(lamp(w, 1), std::make_pair(LampIdleFill, LampIdleBorder));
@@ -159,16 +175,8 @@ TEST(LinkEvents, APortLostMidDownloadComesBackWithoutARestart) {
         EXPECT_LE(w.serialLog().count("cannot be opened"), 1);
         EXPECT_FALSE(w.window->uclVY5103.Connected());
 
-        // Plugged in again.
-        w.rig.finder.ports = {c.replugged};
-        w.rig.serial.openFailure.clear();
-        w.rig.serial.onlyPort = c.port;
-        const size_t back = w.statusLines().size();
-        ASSERT_TRUE(w.connect(3 * comm::uclVyif::ReopenTicks));
-        EXPECT_EQ(w.rig.serial.openedPorts.back(), c.port);
-        EXPECT_EQ(w.statusLines(back).back(),
-                  std::make_pair(QString("QM-73...Connection Successful."), ColorStatusConnected));
-        EXPECT_EQ(lamp(w, 0), std::make_pair(LampOnFill, LampOnBorder));
+        ASSERT_NO_FATAL_FAILURE(
+            plugInAgain(w, {c.replugged}, c.port, 3 * comm::uclVyif::ReopenTicks));
         EXPECT_EQ(lamp(w, 1), std::make_pair(LampOnFill, LampOnBorder));
         EXPECT_TRUE(w.enabledDownloadButtons()[0]);
         EXPECT_TRUE(w.serialLog().contains("The serial port is open again."));
@@ -215,9 +223,6 @@ TEST(LinkEvents, TheAdapterComesBackWhicheverWayItWent) {
          {other, newName},
          5},
     };
-    const QString lost =
-        "The connection to the instrument's USB serial adapter was lost. The port is opened "
-        "again as soon as the adapter is plugged in.";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         InstrumentWindow w;
@@ -241,23 +246,16 @@ TEST(LinkEvents, TheAdapterComesBackWhicheverWayItWent) {
         w.rig.finder.finds = 0;
         w.tick(10 * comm::uclVyif::ReopenTicks);
         const Lines lines = testsupport::ownLines(w.statusLines(from));
-        EXPECT_EQ(std::count(lines.begin(), lines.end(), std::make_pair(lost, ColorStatusFailed)),
-                  1);
+        EXPECT_EQ(
+            std::count(lines.begin(), lines.end(), std::make_pair(PortLostText, ColorStatusFailed)),
+            1);
         EXPECT_EQ(lamp(w, 0), std::make_pair(LampErrorFill, LampErrorBorder));
         EXPECT_GE(w.rig.finder.finds, 4);
         EXPECT_LE(w.rig.finder.finds, 11);
         EXPECT_FALSE(w.window->uclVY5103.Connected());
         EXPECT_LE(w.serialLog().count("cannot be opened"), 1);
 
-        // Plugged in again.
-        w.rig.finder.ports = c.back;
-        w.rig.serial.onlyPort = c.port;
-        const size_t back = w.statusLines().size();
-        ASSERT_TRUE(w.connect(4 * comm::uclVyif::ReopenTicks));
-        EXPECT_EQ(w.rig.serial.openedPorts.back(), c.port);
-        EXPECT_EQ(w.statusLines(back).back(),
-                  std::make_pair(QString("QM-73...Connection Successful."), ColorStatusConnected));
-        EXPECT_EQ(lamp(w, 0), std::make_pair(LampOnFill, LampOnBorder));
+        ASSERT_NO_FATAL_FAILURE(plugInAgain(w, c.back, c.port, 4 * comm::uclVyif::ReopenTicks));
         EXPECT_FALSE(w.window->uclVY5103.PortLostState());
         // Once there, it stays: no more look-ups, no other adapter tried.
         const size_t openings = w.rig.serial.openedPorts.size();
