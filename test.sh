@@ -6,7 +6,7 @@
 #                    sanitizers; each test program runs whole, in one process
 set -euo pipefail
 cd "$(dirname "$0")"
-./tools/install-deps.sh
+./tools/install-deps.sh test
 mode="${1:-}"
 if [ "$mode" = asan ]; then
     sanitize="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"

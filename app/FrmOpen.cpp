@@ -7,6 +7,7 @@
 #include "app/BrandPicture.h"
 #include "core/ModMain.h"
 #include "platform/Twips.h"
+#include "platform/Waiting.h"
 #include "platform/gui/Fonts.h"
 #include "runtime/RuntimeError.h"
 
@@ -138,9 +139,19 @@ void FrmOpen::Form_Activate() {
     }
 }
 
+bool FrmOpen::Terminate() {
+    if (mainWindowBegun_) return false;
+    terminating_ = true;
+    return true;
+}
+
 void FrmOpen::activate() {
     if (activated_ || unloaded_) return;
     activated_ = true;
+    if (terminating_) {
+        endProgram();
+        return;
+    }
     tickCount_ = 0;
     tmrTimer->setInterval(tickIntervalMs_);
     tmrTimer->start();
@@ -155,10 +166,24 @@ void FrmOpen::activate() {
     lblCompany->adjustSize();
     LayoutControls();
 
-    pump_.waitWhile([this] { return tickCount_ < 5; });
-
+    {
+        // The title is the only window: its own double click (the pause) goes through.
+        const platform::CommandScope title(platform::UserInput::Allowed);
+        pump_.waitWhile([this] { return tickCount_ < 5 && !terminating_; });
+    }
+    if (terminating_) {
+        endProgram();
+        return;
+    }
+    mainWindowBegun_ = true;
     if (hooks_.showMainWindow) hooks_.showMainWindow();
     Unload();
+}
+
+void FrmOpen::endProgram() {
+    // Nothing of the main window has been made ready: there is nothing to save or close.
+    Unload();
+    if (hooks_.endProgram) hooks_.endProgram();
 }
 
 void FrmOpen::tmrTimer_Timer() {

@@ -38,13 +38,16 @@ class RuleLine : public QWidget {
 };
 
 // The start-up screen: refuses a second instance, reads the command-line switches, shows the
-// title for five timer ticks, then shows the main window and unloads itself.
+// title for five timer ticks, then shows the main window and unloads itself; or, asked to end
+// before that, unloads itself and ends the program.
 class FrmOpen : public QWidget {
     Q_OBJECT
   public:
     struct Hooks {
         std::function<bool()> anotherInstanceRunning;
         std::function<void()> showMainWindow;
+        // Ends the program when it was asked to end before the main window was begun.
+        std::function<void()> endProgram;
     };
 
     FrmOpen(platform::Dialogs& dialogs, platform::EventPump& pump, Hooks hooks, QString commandLine,
@@ -56,6 +59,11 @@ class FrmOpen : public QWidget {
     bool Form_Load();
     // The timed sequence; runs once after the first show.
     void Form_Activate();
+    // The system asks the program to end (a termination signal). Taken while the title shows,
+    // before the main window is begun: the title goes, the main window is never shown and the
+    // program ends. False once the main window has been begun: the request is the main
+    // window's.
+    bool Terminate();
     void tmrTimer_Timer();
     void fraOpen_DblClick();
 
@@ -77,6 +85,7 @@ class FrmOpen : public QWidget {
   private:
     void LayoutControls();
     void activate();
+    void endProgram();
     void Unload();
 
     platform::Dialogs& dialogs_;
@@ -86,6 +95,8 @@ class FrmOpen : public QWidget {
     int tickIntervalMs_;
     int16_t tickCount_ = 0;
     bool activated_ = false;
+    bool mainWindowBegun_ = false;
+    bool terminating_ = false;
     bool unloaded_ = false;
     bool waitCursor_ = false;
     OpenLayout layout_;

@@ -37,18 +37,21 @@ int main(int argc, char* argv[]) {
         // The alarm-trend window lives as long as the main window; its prints are the main
         // window's long commands too.
         app::AlarmTrendWindow trendWindow(mainWindow, dialogs, mainWindow.services().printForms);
-        // A logout, a shutdown or Ctrl+C ends the program as its own close does, settings saved.
+        const QStringList arguments = QApplication::arguments().mid(1);
+        app::FrmOpen open(dialogs, pump,
+                          {[&instance] { return !instance.acquire(); },
+                           [&mainWindow] { mainWindow.Show(); }, [] { QCoreApplication::exit(0); }},
+                          arguments.join(QLatin1Char(' ')));
+        // A logout, a shutdown or Ctrl+C ends the program as its own close does, settings saved;
+        // during the title screen, before anything of the main window is made ready.
         platform::TerminationSignals termination;
         QObject::connect(&termination, &platform::TerminationSignals::received, &mainWindow,
-                         &shell::FrmMain::Terminate);
+                         [&open, &mainWindow] {
+                             if (!open.Terminate()) mainWindow.Terminate();
+                         });
         QObject::connect(&mainWindow, &shell::FrmMain::terminated, &application,
                          &QCoreApplication::quit, Qt::QueuedConnection);
 
-        const QStringList arguments = QApplication::arguments().mid(1);
-        app::FrmOpen open(
-            dialogs, pump,
-            {[&instance] { return !instance.acquire(); }, [&mainWindow] { mainWindow.Show(); }},
-            arguments.join(QLatin1Char(' ')));
         if (!open.Form_Load()) return 1;
         return QApplication::exec();
     } catch (const std::exception& e) {

@@ -118,9 +118,16 @@ void FindAdapterPort(const QString& hardwareId, platform::UsbPortFinder& finder,
 }
 
 int AdapterPortNumber(const std::vector<platform::PortRecord>& found) {
-    if (found.size() != 1) return 0;
-    QString name = found.front().portName;
-    return rt::CInt(name.remove(QStringLiteral("COM"), Qt::CaseSensitive));
+    return found.size() == 1 ? AdapterPortNumbers(found).front() : 0;
+}
+
+std::vector<int> AdapterPortNumbers(const std::vector<platform::PortRecord>& found) {
+    std::vector<int> ports;
+    for (const platform::PortRecord& record : found) {
+        QString name = record.portName;
+        ports.push_back(rt::CInt(name.remove(QStringLiteral("COM"), Qt::CaseSensitive)));
+    }
+    return ports;
 }
 
 QString ProgramTitle() {

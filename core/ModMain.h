@@ -177,5 +177,7 @@ void FindAdapterPort(const QString& hardwareId, platform::UsbPortFinder& finder,
                      platform::Dialogs& dialogs);
 // The port number of the one adapter found; 0 when none or several were found.
 int AdapterPortNumber(const std::vector<platform::PortRecord>& found);
+// The port numbers of every adapter found, in the finder's order.
+std::vector<int> AdapterPortNumbers(const std::vector<platform::PortRecord>& found);
 
 }  // namespace core

@@ -88,6 +88,7 @@ bool uclVyif::parseConnect(const QString& frame) {
     if (!frame.contains(QLatin1String("RC,R,QM-73"))) return false;
     if (linkState_ == LinkConnected) return true;
     linkState_ = LinkConnected;
+    keeper_.instrumentAnswered();
     raise([this] { emit OnConnect(); });
     WriteLog(core::LoadResText(21004));
     return true;

@@ -28,15 +28,18 @@ enum LinkText : int {
     TextTxFull = 21011,
     TextDeviceControl = 21012,
     TextIrDAConnected = 21013,
-    TextPortOpenFailed = 21014,
-    TextPortLost = 21027,
-    TextPortReopened = 21028,
 };
 
 }  // namespace
 
 uclVyif::uclVyif(platform::SerialPort& serial, platform::InfraredPort& infrared, QObject* parent)
-    : QObject(parent), serial_(serial), infrared_(infrared) {
+    : QObject(parent),
+      serial_(serial),
+      infrared_(infrared),
+      keeper_(serial,
+              {[this](const QString& line) { WriteLog(line); },
+               [this](const QString& reason) { raise([this, reason] { emit PortLost(reason); }); },
+               [this] { raise([this] { emit PortReopened(); }); }}) {
     status_ = StatusNone;
     serial_.setHandshaking(0);
     serial_.setRtsEnable(false);
@@ -113,36 +116,11 @@ void uclVyif::setPortOpen(bool open) {
     if (infraredCarriesLink()) {
         infrared_.setPortOpen(open);
     } else if (open) {
-        openSerialPort();
+        keeper_.open();
     } else {
-        // Closed on purpose: a lost port is no longer waited for.
-        portLost_ = false;
-        serial_.close();
-        serial_.resetModemLines();
+        // Closed on purpose: a lost port is no longer looked for.
+        keeper_.close();
     }
-}
-
-bool uclVyif::openSerialPort(bool quiet) {
-    if (serial_.portOpen()) return true;
-    QString reason;
-    lastOpenError_.clear();
-    if (serial_.open(&reason)) {
-        if (portLost_) {
-            portLost_ = false;
-            WriteLog(core::LoadResText(TextPortReopened, {NowText()}));
-            raise([this] { emit PortReopened(); });
-        }
-        return true;
-    }
-    lastOpenError_ = reason.isEmpty() ? QStringLiteral("?") : reason;
-    if (quiet) return false;
-    // The caller is not told, as before; the log says why (a missing device, no permission).
-    try {
-        WriteLog(core::LoadResText(TextPortOpenFailed, {serial_.commPort(), reason}));
-    } catch (const rt::RuntimeError& e) {
-        qWarning("%s", qPrintable(e.description()));
-    }
-    return false;
 }
 
 bool uclVyif::DTREnable() const {
@@ -421,10 +399,15 @@ void uclVyif::tmrTimer_Timer() {
                 tickCount_ = 0;
             }
         } else if (linkState_ == LinkReopen) {
-            openSerialPort();
             status_ = StatusNone;
-            linkState_ = LinkConnecting;
             tickCount_ = 0;
+            // The adapter may have gone while the port was closed.
+            if (keeper_.reopen()) {
+                linkState_ = LinkConnecting;
+            } else {
+                serialPortLost();
+                keeper_.gone(keeper_.lastOpenError());
+            }
         }
         if (linkState_ == LinkConnected) {
             if (timeoutCountdown_ > 0) {
@@ -446,12 +429,7 @@ void uclVyif::tmrTimer_Timer() {
                 AnswerSeen = false;
             }
         }
-        if (portLost_ && !serial_.portOpen()) {
-            if (reopenCountdown_ > 0)
-                --reopenCountdown_;
-            else
-                reopenLostPort();
-        }
+        keeper_.tick(linkState_ == LinkNone);
         if (keepAliveCountdown_ > 0) {
             --keepAliveCountdown_;
         } else {
@@ -466,7 +444,6 @@ void uclVyif::tmrTimer_Timer() {
 // ---- port notifications --------------------------------------------------------------------
 
 void uclVyif::serialPortLost() {
-    WriteLog(core::LoadResText(TextPortLost, {serial_.lostReason(), NowText()}));
     // Whatever an exchange got before, it cannot know what the instrument did.
     if (exchangeRunning()) status_ = StatusFailed;
     linkState_ = LinkNone;
@@ -475,28 +452,6 @@ void uclVyif::serialPortLost() {
         linesOff_ = true;
         raise([this] { emit CommLost(); });
     }
-    // The lines of the next opening are news: an instrument found there connects anew.
-    serial_.resetModemLines();
-    portLost_ = true;
-    reopenCountdown_ = ReopenTicks - 1;
-    reopenFailureLogged_ = false;
-    const QString reason = serial_.lostReason();
-    raise([this, reason] { emit PortLost(reason); });
-}
-
-void uclVyif::reopenLostPort() {
-    reopenCountdown_ = ReopenTicks - 1;
-    // A re-plugged adapter may come back under another device name.
-    if (portLocator_) {
-        bool found = false;
-        try {
-            found = portLocator_();
-        } catch (const std::exception& e) {
-            qWarning("Looking for the instrument's adapter: %s", e.what());
-        }
-        if (!found) return;
-    }
-    if (!openSerialPort(reopenFailureLogged_)) reopenFailureLogged_ = true;
 }
 
 void uclVyif::mscComm_OnComm(int code) {
@@ -507,6 +462,7 @@ void uclVyif::mscComm_OnComm(int code) {
         switch (code) {
             case platform::CommEventPortLost:
                 serialPortLost();
+                keeper_.gone(serial_.lostReason());
                 break;
             case platform::CommEvReceive:
                 receive(FrameText(serial_.input()), false);
@@ -586,7 +542,7 @@ void uclVyif::ZvIrDA1_OnComm(int code) {
                 if (!infrared_.ownLinkActive() && !serial_.portOpen()) {
                     serial_.setSettings(QStringLiteral("115200,N,8,1"));
                     serial_.setCommPort(core::IrCommNum);
-                    openSerialPort();
+                    keeper_.open();
                 }
                 break;
             case platform::InfraredPort::SocketError: {

@@ -13,6 +13,7 @@
 #include "core/ClsInstrument.h"
 #include "core/RecordLines.h"
 #include "core/SerialLog.h"
+#include "link/PortKeeper.h"
 #include "platform/EventPump.h"
 #include "platform/SerialPort.h"
 #include "runtime/OleDate.h"
@@ -73,14 +74,13 @@ class uclVyif : public QObject {
     void setPortOpen(bool open);  // a failure leaves the port closed; the reason is logged
     // Why the last opening of the serial port failed ("" after one that succeeded): the host
     // tells the user, since opening reports nothing to its caller.
-    QString LastOpenError() const { return lastOpenError_; }
-    // After the serial port was lost (a pulled adapter) the link opens it again by itself, one
-    // attempt per connect interval, until it opens. Before each attempt the locator, when set,
-    // looks the adapter up and sets the port number; false when no adapter is there (no attempt).
-    void setPortLocator(std::function<bool()> locator) { portLocator_ = std::move(locator); }
-    bool PortLostState() const { return portLost_; }
-    // Ticks between two attempts to reopen a lost port: the spacing of the connect attempts.
-    static constexpr int ReopenTicks = 13;
+    QString LastOpenError() const { return keeper_.lastOpenError(); }
+    // A serial port that is gone, or did not open, is looked for by the link itself, one
+    // look-up per connect interval, through `search` (see PortKeeper).
+    void setPortSearch(PortKeeper::Search search) { keeper_.setSearch(std::move(search)); }
+    bool PortLostState() const { return keeper_.searching(); }
+    // Ticks between two look-ups for a lost port: the spacing of the connect attempts.
+    static constexpr int ReopenTicks = PortKeeper::IntervalTicks;
     bool DTREnable() const;
     void setDTREnable(bool on);
     int Handshaking() const;
@@ -242,11 +242,8 @@ class uclVyif : public QObject {
     // Received text that no request waits for.
     void dropReceived(const QString& text);
     QString ackPrefix() const;
-    // A failure is logged unless `quiet`.
-    bool openSerialPort(bool quiet = false);
-    // The port went away under the link: the connection is lost and the port reopened later.
+    // The serial port is gone: the connection with it, and whatever exchange ran.
     void serialPortLost();
-    void reopenLostPort();
     Verdict ParseResponse(QString& frame);
     bool parseAnswer(const QString& key, const QString& frame, QChar resultChar);
     bool parseConnect(const QString& frame);
@@ -317,11 +314,7 @@ class uclVyif : public QObject {
     bool linesOff_ = false;
     bool enabled_ = true;
     QString serialLogPath_;
-    QString lastOpenError_;
-    bool portLost_ = false;
-    int16_t reopenCountdown_ = 0;
-    bool reopenFailureLogged_ = false;  // one log line for the failed attempts of one loss
-    std::function<bool()> portLocator_;
+    PortKeeper keeper_;
     bool logFailed_ = false;
     QStringList answerFields_;
     platform::QtEventPump ownPump_;

@@ -48,13 +48,15 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
     sigemptyset(&action.sa_mask);
     // Calls that the signal interrupts go on rather than fail with EINTR.
     action.sa_flags = SA_RESTART;
-    for (const int signal : Handled) {
-        if (::sigaction(signal, &action, &previous_[static_cast<size_t>(installed_)]) != 0) {
+    for (size_t i = 0; i < Handled.size(); ++i) {
+        struct sigaction found = {};
+        if (::sigaction(Handled[i], nullptr, &found) == 0 && found.sa_handler == SIG_IGN) continue;
+        if (::sigaction(Handled[i], &action, &previous_[i]) != 0) {
             const rt::RuntimeError error = setupError("sigaction");
             restore();
             throw error;
         }
-        ++installed_;
+        installed_[i] = true;
     }
     notifier_ = std::make_unique<QSocketNotifier>(pipe_[0], QSocketNotifier::Read);
     connect(notifier_.get(), &QSocketNotifier::activated, this, [this] { readPipe(); });
@@ -79,12 +81,18 @@ void TerminationSignals::readPipe() {
     }
 }
 
+bool TerminationSignals::handles(int signal) const {
+    for (size_t i = 0; i < Handled.size(); ++i)
+        if (Handled[i] == signal) return installed_[i];
+    return false;
+}
+
 void TerminationSignals::restore() {
     // The handlers go before the pipe: none can write to a closed descriptor.
-    while (installed_ > 0) {
-        --installed_;
-        ::sigaction(Handled[static_cast<size_t>(installed_)],
-                    &previous_[static_cast<size_t>(installed_)], nullptr);
+    for (size_t i = Handled.size(); i-- > 0;) {
+        if (!installed_[i]) continue;
+        ::sigaction(Handled[i], &previous_[i], nullptr);
+        installed_[i] = false;
     }
     writeEnd.store(-1);
     for (int& fd : pipe_) {

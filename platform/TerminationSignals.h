@@ -12,6 +12,8 @@ namespace platform {
 // SIGHUP when the terminal or the session goes, SIGINT for Ctrl+C) into a Qt signal on the
 // thread that made this object, so that the program can end as its own close does. The handler
 // only writes the signal's number to a pipe; everything else runs from the event loop.
+// A signal the program was started with ignored (under nohup, or as a background job of a
+// shell) stays ignored: that is what its user asked for.
 // One object at a time; the dispositions it found are put back when it goes.
 class TerminationSignals : public QObject {
     Q_OBJECT
@@ -24,8 +26,10 @@ class TerminationSignals : public QObject {
     TerminationSignals(const TerminationSignals&) = delete;
     TerminationSignals& operator=(const TerminationSignals&) = delete;
 
-    // The signals handled.
+    // The signals handled, unless found ignored.
     static constexpr std::array<int, 3> Handled = {SIGTERM, SIGINT, SIGHUP};
+    // Whether `signal` is handled by this object (false for one found ignored).
+    bool handles(int signal) const;
 
   signals:
     // One of the handled signals arrived (once for each delivery).
@@ -36,9 +40,9 @@ class TerminationSignals : public QObject {
     void restore();
 
     int pipe_[2] = {-1, -1};
-    // The dispositions found, of the first `installed_` signals.
+    // The dispositions found, of the signals whose handler was installed.
     std::array<struct sigaction, Handled.size()> previous_ = {};
-    int installed_ = 0;
+    std::array<bool, Handled.size()> installed_ = {};
     std::unique_ptr<QSocketNotifier> notifier_;
 };
 

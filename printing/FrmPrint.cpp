@@ -5,7 +5,9 @@
 #include <QFileInfo>
 #include <QPainter>
 #include <QScreen>
+#include <QStyle>
 #include <QTemporaryFile>
+#include <algorithm>
 
 #include "core/ModMain.h"
 #include "graph/ScreenSurface.h"
@@ -265,16 +267,39 @@ void FrmPrint::Form_Resize() {
         return;
     paintGuard_ = false;
     const auto guard = qScopeGuard([this] { paintGuard_ = true; });
-    // The page's proportions.
+    // The page's proportions, no taller than the screen the form is on.
     const QPageLayout page = s_.printers.pageLayout(s_.printers.currentIndex());
     const QSizeF paper = page.fullRectPoints().size();
-    if (paper.width() > 0)
-        resize(width(), static_cast<int>(width() * paper.height() / paper.width()));
+    if (paper.width() > 0) fitPage(paper.height() / paper.width());
     const double sw = platform::pixelsToTwips(width());
     // The button stands right below the print time, which it would hide at the top; the
     // reports begin lower still.
     const double headerBottom = paintPreview();
     platform::placeWidget(cmdPrint, {sw * 3 / 4, headerBottom, sw / 5, 360});
+}
+
+void FrmPrint::fitPage(double heightPerWidth) {
+    int w = width();
+    int h = static_cast<int>(w * heightPerWidth);
+    const QScreen* shownOn = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (shownOn) {
+        const QRect area = shownOn->availableGeometry();
+        // The frame as the window manager drew it, or, before it has, a title bar's height.
+        const int frame = std::max(frameGeometry().height() - height(),
+                                   style()->pixelMetric(QStyle::PM_TitleBarHeight));
+        if (h > area.height() - frame) {
+            h = area.height() - frame;
+            w = static_cast<int>(h / heightPerWidth);
+        }
+        resize(w, h);
+        // Whole on the screen: moved up or left as far as it reaches past it.
+        const QRect outer = frameGeometry();
+        move(x() - std::max(0, outer.right() - area.right()),
+             y() - std::max(0, outer.bottom() - area.bottom()));
+        if (frameGeometry().top() < area.top()) move(x(), y() + area.top() - frameGeometry().top());
+        return;
+    }
+    resize(w, h);
 }
 
 double FrmPrint::paintPreview() {

@@ -137,6 +137,8 @@ class FrmPrint : public QWidget, public PrintProperties {
     void Form_Resize();
     // Paints the report on the form; where the page header ends (the print time's bottom).
     double paintPreview();
+    // Sizes the form to the page's proportions, whole on the screen it is on.
+    void fitPage(double heightPerWidth);
     // Within a job, lets the window's events through when it is time to.
     void letEventsThrough();
 

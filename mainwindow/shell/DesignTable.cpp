@@ -108,17 +108,20 @@ std::map<ControlKey, TwipsRect> makeRects() {
     at("fraOptionCenter0", -1, {300, 600, 2400, 3705});
     for (int i = 0; i < 10; ++i)
         at("cmdOptionDisp", i, {0, i * 375.0, 2400, 330});
-    at("fraOptionCenter1", -1, {400, 700, 5200, 2900});
-    const int settingRows[] = {0, 1, 2, 3, 4, 7, 8};
-    for (int k = 0; k < 7; ++k)
+    // The station (caption 1, box 1) is not shown here: its row is left out and the rows after
+    // it close up.
+    at("fraOptionCenter1", -1, {400, 700, 5200, 2480});
+    const int settingRows[] = {0, 2, 3, 4, 7, 8};
+    for (int k = 0; k < 6; ++k)
         at("lblOption", settingRows[k], {0, k * 420.0 + 30, 2500, Caption});
+    at("lblOption", 1, {0, 30, 2500, Caption});
     at("txtOption", 0, {2600, 0, 2600, 345});
-    at("txtOption", 1, {2600, 420, 2600, 345});
-    at("txtOption", 2, {2600, 2 * 420.0, 2600, 345});
-    at("cmbInterval", -1, {2600, 5 * 420.0, 1300, 345});
-    at("cmbIntermittence", -1, {2600, 6 * 420.0, 1300, 345});
-    at("lblOption", 5, {2600, 3 * 420.0, 2600, Value});
-    at("lblOption", 6, {2600, 4 * 420.0, 2600, Value});
+    at("txtOption", 1, {2600, 0, 2600, 345});
+    at("txtOption", 2, {2600, 420, 2600, 345});
+    at("cmbInterval", -1, {2600, 4 * 420.0, 1300, 345});
+    at("cmbIntermittence", -1, {2600, 5 * 420.0, 1300, 345});
+    at("lblOption", 5, {2600, 2 * 420.0, 2600, Value});
+    at("lblOption", 6, {2600, 3 * 420.0, 2600, Value});
     for (int i = 0; i < 4; ++i)
         at("cmdOption", i, {3240 + i * 1500.0, 4760, 1400, Button});
     at("vfgOption", -1, {120, 5260, 9000, 1500});

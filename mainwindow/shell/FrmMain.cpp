@@ -136,7 +136,8 @@ FrmMain::FrmMain(WindowServices services, QWidget* parent)
     // The link waits through the window's pump; its events, the progress window and the
     // Download page's commands.
     uclVY5103.setEventPump(&services_.pump);
-    uclVY5103.setPortLocator([this] { return LocateInstrumentPort(); });
+    uclVY5103.setPortSearch({[this] { return LocateInstrumentPort(); },
+                             [this](int port) { SelectInstrumentPort(port); }});
     // Nothing the window starts on its own (an automatic download, its close) begins inside a
     // wait.
     platform::setWaitObserver(

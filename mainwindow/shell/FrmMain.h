@@ -75,9 +75,11 @@ class FrmMain : public QMainWindow,
     void Form_Activate() override;
     void SetDefaults() override;
     void OpenInstrumentPort() override;
-    // Looks the instrument's adapter up again (a lost port is reopened where it is now); false
-    // when not exactly one is plugged in.
-    bool LocateInstrumentPort();
+    // The port numbers of the adapters of the instrument's kind plugged in now, looked up
+    // again while its port is away; that several are plugged in is told once.
+    std::vector<int> LocateInstrumentPort();
+    // The link's port set for the adapter at `port`.
+    void SelectInstrumentPort(int port);
     void RotateSerialLogs();
 
     // ---- the menu ----
@@ -250,6 +252,7 @@ class FrmMain : public QMainWindow,
     bool relayoutPending_ = false;
     bool placed_ = false;
     bool unloaded_ = false;
+    bool severalAdaptersTold_ = false;
     // While Terminate() waits for the running work to end.
     std::unique_ptr<platform::EndDeadline> endDeadline_;
     // The user's actions whose handlers run, one inside a wait of the other: the wait depth

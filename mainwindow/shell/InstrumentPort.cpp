@@ -7,6 +7,7 @@ namespace shell {
 namespace {
 
 enum PortText : int {
+    TextSeveralAdapters = 5489,
     TextPortCannotOpen = 5491,
     TextNoAdapter = 5492,
     TextDevicePermission = 5493,
@@ -27,14 +28,20 @@ void FrmMain::configureInstrumentPort() {
     }
 }
 
-bool FrmMain::LocateInstrumentPort() {
-    // Asked again at every attempt while the adapter is away: no message box here, the status
-    // log has told the user already.
-    const int port = core::AdapterPortNumber(services_.finder.find(core::AdapterHardwareId));
-    if (port == 0) return false;
-    core::IrCommNum = port;
+std::vector<int> FrmMain::LocateInstrumentPort() {
+    // Asked again at every look-up while the adapter is away: no message box here, the status
+    // log tells the user.
+    const std::vector<int> ports =
+        core::AdapterPortNumbers(services_.finder.find(core::AdapterHardwareId));
+    if (ports.size() > 1 && !severalAdaptersTold_)
+        AppendStatusLog(core::LoadResText(TextSeveralAdapters), download::ColorStatusProgress);
+    severalAdaptersTold_ = ports.size() > 1;
+    return ports;
+}
+
+void FrmMain::SelectInstrumentPort(int port) {
+    core::IrCommNum = static_cast<int16_t>(port);
     configureInstrumentPort();
-    return true;
 }
 
 void FrmMain::OpenInstrumentPort() {

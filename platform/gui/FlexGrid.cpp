@@ -288,6 +288,11 @@ void FlexGrid::setMergeRow(int row, bool merge) {
     model_->setMergeRow(row, merge);
 }
 
+QString FlexGrid::ShownText(int row, int col) const {
+    model_->checkCell(row, col);
+    return view_->shownText(row, col);
+}
+
 int FlexGrid::mergedSpan(int row, int col) const {
     return view_->mergedSpan(row, col);
 }

@@ -51,6 +51,9 @@ class FlexGrid : public QWidget, public CellTable {
     void setFixedCols(int cols);
 
     QString TextMatrix(int row, int col) const override;
+    // The text as the cell shows it at its present width: whole, or, too wide for the cell,
+    // with its words given way (see WordsGiveWay) and, still too wide, cut with an ellipsis.
+    QString ShownText(int row, int col) const;
     void setTextMatrix(int row, int col, const QString& text);
     // "a|b|c": the texts of row 0, with at least that many columns.
     void FormatString(const QString& format);

@@ -1,13 +1,16 @@
 #include "platform/gui/FlexGridView.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QHeaderView>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 #include <algorithm>
 #include <functional>
 #include <utility>
 
+#include "platform/gui/FitText.h"
 #include "platform/gui/FlexGridModel.h"
 
 namespace platform {
@@ -72,6 +75,37 @@ int sectionAt(int position, int count, Size size) {
     return -1;
 }
 
+// Draws a cell as the usual delegate does, but for a text too wide for its cell: that gives way
+// by its words, never by its digits, before it is cut.
+class CellDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    // The text a cell painted with `option` shows.
+    QString shownText(QStyleOptionViewItem option, const QModelIndex& index) const {
+        initStyleOption(&option, index);
+        return option.text;
+    }
+
+  protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (option->text.isEmpty() || option->rect.width() <= 0) return;
+        // The room the style gives the text: its part of the cell less the text margins.
+        const QWidget* widget = option->widget;
+        const QStyle* style = widget ? widget->style() : QApplication::style();
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+        const int room =
+            style->subElementRect(QStyle::SE_ItemViewItemText, option, widget).width() - 2 * margin;
+        const QFontMetrics metrics(option->font);
+        const QString shown = WordsGiveWay(option->text, room, [&metrics](const QString& text) {
+            return metrics.horizontalAdvance(text);
+        });
+        // Still too wide (a number wider than its cell): cut at the end, as the style would.
+        option->text = metrics.elidedText(shown, option->textElideMode, room);
+    }
+};
+
 // Room for the text's ascent and descent plus a small margin, as a row of one line of text.
 int defaultRowHeight(const QFontMetrics& metrics) {
     return metrics.height() + 4;
@@ -98,6 +132,7 @@ FlexGridView::FlexGridView(FlexGridModel* model, QWidget* parent)
         },
         this);
     setModel(model);
+    setItemDelegate(new CellDelegate(this));
     setCornerButtonEnabled(false);
     setWordWrap(false);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -281,6 +316,19 @@ void FlexGridView::paintCell(QPainter& painter, const QRect& rect, int row, int 
     painter.drawLine(rect.topRight(), rect.bottomRight());
     painter.drawLine(rect.bottomLeft(), rect.bottomRight());
     painter.restore();
+}
+
+QString FlexGridView::shownText(int row, int col) const {
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    const auto [first, last] = model_->mergedColumns(row, col);
+    int width = 0;
+    for (int c = first; c <= last; ++c)
+        if (!model_->colHidden(c)) width += colWidthPixels(c);
+    // Inside the one-pixel grid lines, as the cell is painted.
+    option.rect = QRect(0, 0, width - 1, rowHeightPixels(row) - 1);
+    return static_cast<const CellDelegate*>(itemDelegate())
+        ->shownText(option, model_->index(row, first));
 }
 
 int FlexGridView::fixedRowTop(int row) const {

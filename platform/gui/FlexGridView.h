@@ -32,6 +32,8 @@ class FlexGridView : public QTableView {
     std::pair<int, int> cellAt(const QPoint& point) const;
     // The number of columns of the merged cell that holds (row, col).
     int mergedSpan(int row, int col) const;
+    // The text the cell shows at its present width (see WordsGiveWay).
+    QString shownText(int row, int col) const;
 
     // The first and last scrolling row visible (the last one may be partly visible).
     int topRow() const;

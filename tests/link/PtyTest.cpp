@@ -70,7 +70,8 @@ TEST(Pty, ALostDeviceIsReopenedWhenItIsBack) {
 
     // The device is back under another name; the locator finds it.
     bool present = false;
-    link.setPortLocator([&present] { return present; });
+    link.setPortSearch({[&present] { return present ? std::vector<int>{1} : std::vector<int>{}; },
+                        [&port](int number) { port.setCommPort(number); }});
     instrument = std::make_unique<testsupport::PtyInstrument>();
     ASSERT_TRUE(instrument->isOpen());
     device = instrument->slavePath();

@@ -30,6 +30,25 @@ std::vector<bool> setPageButtons(const InstrumentWindow& w) {
     return enabled;
 }
 
+const QString PortLostText =
+    "The connection to the instrument's USB serial adapter was lost. The port is opened again "
+    "as soon as the adapter is plugged in.";
+
+// The adapter plugged in again at `port`, among the adapters `found`: the instrument connects
+// on it within `ticks`, as at the start.
+void plugInAgain(InstrumentWindow& w, const std::vector<platform::PortRecord>& found, int port,
+                 int ticks) {
+    w.rig.finder.ports = found;
+    w.rig.serial.openFailure.clear();
+    w.rig.serial.onlyPort = port;
+    const size_t back = w.statusLines().size();
+    ASSERT_TRUE(w.connect(ticks));
+    EXPECT_EQ(w.rig.serial.openedPorts.back(), port);
+    EXPECT_EQ(w.statusLines(back).back(),
+              std::make_pair(QString("QM-73...Connection Successful."), ColorStatusConnected));
+    EXPECT_EQ(lamp(w, 0), std::make_pair(LampOnFill, LampOnBorder));
+}
+
 }  // namespace
 
 TEST(LinkEvents, AManualConnectionEnablesItsButtonsAndLightsTheLamp) {
@@ -115,9 +134,6 @@ TEST(LinkEvents, APortLostMidDownloadComesBackWithoutARestart) {
         {"the same device", {"/dev/ttyUSB0", "CP2102", "COM1"}, 1},
         {"another device", {"/dev/ttyUSB1", "CP2102", "COM2"}, 2},
     };
-    const QString lost =
-        "The connection to the instrument's USB serial adapter was lost. The port is opened "
-        "again as soon as the adapter is plugged in.";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         InstrumentWindow w;
@@ -141,7 +157,7 @@ TEST(LinkEvents, APortLostMidDownloadComesBackWithoutARestart) {
                               std::make_pair(QString("QM-73 Interval Trend Download Failed."),
                                              ColorStatusFailed)) != lines.end());
         EXPECT_TRUE(std::find(lines.begin(), lines.end(),
-                              std::make_pair(lost, ColorStatusFailed)) != lines.end());
+                              std::make_pair(PortLostText, ColorStatusFailed)) != lines.end());
         EXPECT_EQ(w.rows("Log_Head"), logHeads);
         EXPECT_EQ(lamp(w, 0), std::make_pair(LampErrorFill, LampErrorBorder));
         EXPECT_EQ(lamp(w, 1), std::make_pair(LampIdleFill, LampIdleBorder));
@@ -159,16 +175,8 @@ TEST(LinkEvents, APortLostMidDownloadComesBackWithoutARestart) {
         EXPECT_LE(w.serialLog().count("cannot be opened"), 1);
         EXPECT_FALSE(w.window->uclVY5103.Connected());
 
-        // Plugged in again.
-        w.rig.finder.ports = {c.replugged};
-        w.rig.serial.openFailure.clear();
-        w.rig.serial.onlyPort = c.port;
-        const size_t back = w.statusLines().size();
-        ASSERT_TRUE(w.connect(3 * comm::uclVyif::ReopenTicks));
-        EXPECT_EQ(w.rig.serial.openedPorts.back(), c.port);
-        EXPECT_EQ(w.statusLines(back).back(),
-                  std::make_pair(QString("QM-73...Connection Successful."), ColorStatusConnected));
-        EXPECT_EQ(lamp(w, 0), std::make_pair(LampOnFill, LampOnBorder));
+        ASSERT_NO_FATAL_FAILURE(
+            plugInAgain(w, {c.replugged}, c.port, 3 * comm::uclVyif::ReopenTicks));
         EXPECT_EQ(lamp(w, 1), std::make_pair(LampOnFill, LampOnBorder));
         EXPECT_TRUE(w.enabledDownloadButtons()[0]);
         EXPECT_TRUE(w.serialLog().contains("The serial port is open again."));
@@ -177,6 +185,134 @@ TEST(LinkEvents, APortLostMidDownloadComesBackWithoutARestart) {
         w.click(2);
         EXPECT_EQ(w.statusTexts().last(), "QM-73 Interval Trend Download Complete.");
         EXPECT_GT(w.rows("Log_Head"), logHeads);
+    }
+}
+
+// However the adapter went (pulled from under the open port, or in the moment the link had
+// closed the port after an unanswered connect attempt), the loss is told in red once, the
+// adapter is looked for every connect interval, and its port is opened when it is back, under
+// its name or another, also while another adapter of its kind is plugged in: each is tried in
+// turn until the instrument answers.
+TEST(LinkEvents, TheAdapterComesBackWhicheverWayItWent) {
+    using platform::PortRecord;
+    const PortRecord other{"/dev/ttyUSB1", "CP2102", "COM2"};
+    const PortRecord sameName{"/dev/ttyUSB0", "CP2102", "COM1"};
+    const PortRecord newName{"/dev/ttyUSB4", "CP2102", "COM5"};
+    struct Case {
+        const char* name;
+        bool whileClosedByTheLink;
+        std::vector<PortRecord> away, back;
+        int port;
+    };
+    const std::vector<Case> cases = {
+        {"pulled from the open port, back under a new name beside another adapter",
+         false,
+         {other},
+         {other, newName},
+         5},
+        {"pulled from the open port, back under a new name listed before another adapter",
+         false,
+         {other},
+         {newName, other},
+         5},
+        {"pulled while the link had closed the port, back under its name", true, {}, {sameName}, 1},
+        {"pulled while the link had closed the port, back under a new name beside another "
+         "adapter",
+         true,
+         {other},
+         {other, newName},
+         5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        InstrumentWindow w;
+        w.rig.serial.otherAdapters = {2};
+        const size_t from = w.statusLines().size();
+        if (c.whileClosedByTheLink) {
+            // The first connect attempt goes unanswered: the link closes the port to open it
+            // again at the next tick, and the adapter goes in that moment.
+            w.rig.serial.engine.faults.assign(1, Fault{Fault::Silence, 0});
+            for (int i = 0; i < 40 && w.rig.serial.portOpen(); ++i)
+                w.tick();
+            ASSERT_FALSE(w.rig.serial.portOpen());
+            w.rig.finder.ports = c.away;
+            w.rig.serial.onlyPort = 99;
+        } else {
+            ASSERT_TRUE(w.connect());
+            w.rig.finder.ports = c.away;
+            w.rig.serial.onlyPort = 99;
+            w.rig.serial.fail("/dev/ttyUSB0: Input/output error");
+        }
+        w.rig.finder.finds = 0;
+        w.tick(10 * comm::uclVyif::ReopenTicks);
+        const Lines lines = testsupport::ownLines(w.statusLines(from));
+        EXPECT_EQ(
+            std::count(lines.begin(), lines.end(), std::make_pair(PortLostText, ColorStatusFailed)),
+            1);
+        EXPECT_EQ(lamp(w, 0), std::make_pair(LampErrorFill, LampErrorBorder));
+        EXPECT_GE(w.rig.finder.finds, 4);
+        EXPECT_LE(w.rig.finder.finds, 11);
+        EXPECT_FALSE(w.window->uclVY5103.Connected());
+        EXPECT_LE(w.serialLog().count("cannot be opened"), 1);
+
+        ASSERT_NO_FATAL_FAILURE(plugInAgain(w, c.back, c.port, 4 * comm::uclVyif::ReopenTicks));
+        EXPECT_FALSE(w.window->uclVY5103.PortLostState());
+        // Once there, it stays: no more look-ups, no other adapter tried.
+        const size_t openings = w.rig.serial.openedPorts.size();
+        w.tick(3 * comm::uclVyif::ReopenTicks);
+        EXPECT_EQ(w.rig.serial.openedPorts.size(), openings);
+        EXPECT_TRUE(w.window->uclVY5103.Connected());
+    }
+}
+
+// No single adapter at the start: the user is told, and the adapter is looked for as when it
+// was lost, so that plugging it in (or the instrument answering on one of two) needs no
+// restart.
+TEST(LinkEvents, AnAdapterMissingAtTheStartIsOpenedWhenItIsThere) {
+    using platform::PortRecord;
+    const PortRecord other{"/dev/ttyUSB1", "CP2102", "COM2"};
+    const PortRecord instrument{"/dev/ttyUSB4", "CP2102", "COM5"};
+    const struct {
+        const char* name;
+        std::vector<PortRecord> atStart, later;
+    } cases[] = {
+        {"none at the start", {}, {instrument}},
+        {"two at the start", {other, instrument}, {other, instrument}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        InstrumentWindow w(FakeQM73::Typical(), [&c](testsupport::WindowRig& rig) {
+            rig.finder.ports = c.atStart;
+            rig.serial.otherAdapters = {2};
+            rig.serial.onlyPort = c.atStart.empty() ? 99 : 5;
+        });
+        const Lines start = w.statusLines();
+        ASSERT_FALSE(start.empty());
+        EXPECT_EQ(start[0],
+                  std::make_pair(QString("No single USB serial adapter of the QM-73 was found. The "
+                                         "program keeps looking for it and opens its port once "
+                                         "the instrument answers there."),
+                                 ColorStatusFailed));
+        EXPECT_EQ(lamp(w, 0), std::make_pair(LampErrorFill, LampErrorBorder));
+        w.tick(3 * comm::uclVyif::ReopenTicks);
+        w.rig.finder.ports = c.later;
+        w.rig.serial.onlyPort = 5;
+        ASSERT_TRUE(w.connect(5 * comm::uclVyif::ReopenTicks));
+        EXPECT_EQ(w.rig.serial.commPort(), 5);
+        EXPECT_EQ(lamp(w, 0), std::make_pair(LampOnFill, LampOnBorder));
+        EXPECT_EQ(core::IrCommNum, 5);
+        EXPECT_EQ(w.window->uclVY5103.Settings(), "921600,n,8,1");
+        // That several adapters are plugged in is told, once.
+        const Lines lines = w.statusLines();
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                                [](const auto& line) {
+                                    return line.first.startsWith("More than one USB serial");
+                                }),
+                  c.later.size() > 1 ? 1 : 0);
+        // No loss was told: nothing had been open.
+        EXPECT_FALSE(std::any_of(lines.begin(), lines.end(), [](const auto& line) {
+            return line.first.startsWith("The connection to the instrument's USB");
+        }));
     }
 }
 

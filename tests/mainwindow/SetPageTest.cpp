@@ -335,6 +335,32 @@ TEST(SetPage, TheCalibrationGrid) {
     }
 }
 
+// The station row is not on the page: the rows after it close up, every caption a row's
+// height below the one before, each beside its value, and the box of the rows centred.
+TEST(SetPage, TheRowsCloseUpWhereTheStationRowIsNotShown) {
+    SetWindow w;
+    w.window->resize(1024, 720);
+    w.window->cmdInst_Click(4);
+    w.settle();
+    settings::SetPage& p = w.page();
+    const std::vector<QWidget*> captions = {p.lblOption[0], p.lblOption[2], p.lblOption[3],
+                                            p.lblOption[4], p.lblOption[7], p.lblOption[8]};
+    const std::vector<QWidget*> values = {p.txtOption[0], p.txtOption[2], p.lblOption[5],
+                                          p.lblOption[6], p.cmbInterval,  p.cmbIntermittence};
+    const int step = values[1]->y() - values[0]->y();
+    EXPECT_EQ(step, 28);  // 420 twips
+    for (size_t i = 0; i < values.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_TRUE(captions[i]->isVisible());
+        EXPECT_NEAR(values[i]->y(), values[0]->y() + int(i) * step, 1);
+        EXPECT_NEAR(captions[i]->geometry().center().y(), values[i]->geometry().center().y(), 4);
+    }
+    // As much room above the first row as below the last.
+    const QWidget* box = p.fraOptionCenter1;
+    const int below = box->height() - values.back()->geometry().bottom() - 1;
+    EXPECT_NEAR(values.front()->y(), below, 3);
+}
+
 TEST(SetPage, Pictures) {
     for (auto language :
          {platform::StringTable::Language::English, platform::StringTable::Language::Japanese}) {

@@ -796,8 +796,8 @@ TEST(Program, FromTheTitleScreenToTheDownloadPageWithTheInstrumentAttached) {
     rig.finder.ports = {{"/dev/ttyUSB0", "CP2102", "COM1"}};
     FrmMain window(rig.services());
     window.uclVY5103.setTimerEnabled(false);
-    app::FrmOpen open(rig.dialogs, rig.pump, {[] { return false; }, [&window] { window.Show(); }},
-                      QString(), 1);
+    app::FrmOpen open(rig.dialogs, rig.pump,
+                      {[] { return false; }, [&window] { window.Show(); }, {}}, QString(), 1);
     ASSERT_TRUE(open.Form_Load());
     for (int i = 0; i < 200 && (!open.isUnloaded() || window.fields.ActivationPending); ++i)
         QApplication::processEvents(QEventLoop::AllEvents, 10);

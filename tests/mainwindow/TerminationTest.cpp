@@ -14,6 +14,7 @@
 #include "platform/TerminationSignals.h"
 #include "platform/Waiting.h"
 #include "tests/support/InstrumentWindow.h"
+#include "tests/support/SignalDispositions.h"
 
 using platform::MsgAnswer;
 using testsupport::Fault;
@@ -38,6 +39,8 @@ struct TerminatedWindow : InstrumentWindow {
         bool busy;
         bool progressShown;
     };
+    // The signals at their defaults, however the test program was started.
+    testsupport::SignalDispositions defaults;
     platform::TerminationSignals termination;
     // Every time the settings file was written: whether a command ran and showed its progress.
     std::vector<Save> saves;
@@ -68,6 +71,7 @@ struct TerminatedWindow : InstrumentWindow {
 TEST(Termination, EachSignalSavesTheSettingsAndClosesWithoutAQuestion) {
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
         SCOPED_TRACE(strsignal(signal));
+        const auto before = testsupport::SignalDispositions::now(signal);
         {
             TerminatedWindow w;
             ASSERT_TRUE(w.settingsFile().isEmpty());
@@ -81,9 +85,7 @@ TEST(Termination, EachSignalSavesTheSettingsAndClosesWithoutAQuestion) {
             EXPECT_TRUE(w.settingsFile().contains("\r\nAuto Load Mode\tFalse\tTrue\tTrue\r\n"))
                 << w.settingsFile().toStdString();
         }
-        struct sigaction now = {};
-        sigaction(signal, nullptr, &now);
-        EXPECT_EQ(now.sa_handler, SIG_DFL);
+        EXPECT_EQ(testsupport::SignalDispositions::now(signal), before);
     }
 }
 

@@ -11,6 +11,7 @@
 #include <QTest>
 #include <functional>
 
+#include "platform/gui/FitText.h"
 #include "platform/gui/FlexGrid.h"
 #include "runtime/Color.h"
 #include "runtime/RuntimeError.h"
@@ -716,4 +717,55 @@ TEST(FlexGrid, CellPropertiesGoWithTheirRows) {
             const bool aligned = r >= 2 && r <= 3 && c >= 1 && c <= 2;
             EXPECT_EQ(grid.Cell(FlexProperty::Alignment, r, c), aligned ? 7 : 9) << r << "," << c;
         }
+}
+
+// A text too wide for its room gives way by its words: those before its first number, then
+// those after its last; the digits, and words between numbers, always stay.
+TEST(WordsGiveWay, TheNumbersStayWhole) {
+    const auto tenPerCharacter = [](const QString& text) { return 10 * int(text.size()); };
+    const struct {
+        QString text;
+        int room;
+        QString shown;
+    } cases[] = {
+        {"Remaining 140 Days", 180, "Remaining 140 Days"},
+        {"Remaining 140 Days", 179, "140 Days"},
+        {"Remaining 140 Days", 79, "140"},
+        {"Remaining 140 Days", 20, "140"},  // too narrow even so: left to the usual eliding
+        {"残り 140 日", 60, "140 日"},
+        {"QM-73 Interval Trend", 100, "QM-73"},
+        {"5 Jan 2026 21:36:00", 100, "5 Jan 2026 21:36:00"},
+        {"Now", 10, "Now"},
+        {"Remaining 140 Days", 0, "Remaining 140 Days"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(QStringLiteral("%1 in %2").arg(c.text).arg(c.room).toStdString());
+        EXPECT_EQ(WordsGiveWay(c.text, c.room, tenPerCharacter), c.shown);
+    }
+}
+
+// In a grid, the cell that is too narrow shows the number whole; the grid paints what it says
+// it shows.
+TEST(FlexGrid, ACellTooNarrowForItsTextShowsItsNumberWhole) {
+    FlexGrid grid;
+    grid.setRows(4);
+    grid.setCols(2);
+    for (int row : {2, 3})
+        grid.setTextMatrix(row, 1, "Remaining 140 Days");
+    const QFontMetrics metrics(grid.font());
+    const int whole = metrics.horizontalAdvance("Remaining 140 Days");
+    show(grid, 400, 120);
+    grid.setColWidth(1, (whole + 40) * 15);
+    EXPECT_EQ(grid.ShownText(2, 1), "Remaining 140 Days");
+    grid.setColWidth(1, (whole - metrics.horizontalAdvance("Remaining ") / 2) * 15);
+    EXPECT_EQ(grid.ShownText(2, 1), "140 Days");
+    // What is painted is the text shown: the same pixels as a cell holding just that.
+    grid.setTextMatrix(3, 1, "140 Days");
+    QApplication::processEvents();
+    const QImage picture = grid.grab().toImage();
+    QTableView* table = tableOf(grid);
+    const QRect cell = table->visualRect(grid.model()->index(2, 1))
+                           .translated(table->viewport()->mapTo(&grid, QPoint(0, 0)));
+    EXPECT_TRUE(picture.copy(cell) == picture.copy(cell.translated(0, table->rowHeight(2))));
+    EXPECT_FALSE(picture.copy(cell) == picture.copy(cell.translated(0, -table->rowHeight(2))));
 }

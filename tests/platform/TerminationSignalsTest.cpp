@@ -6,17 +6,19 @@
 
 #include "platform/TerminationSignals.h"
 #include "runtime/RuntimeError.h"
+#include "tests/support/SignalDispositions.h"
 
 using platform::TerminationSignals;
+using testsupport::SignalDispositions;
 
 namespace {
 
-// What the process does with `signal` now.
-void (*disposition(int signal))(int) {
-    struct sigaction current = {};
-    sigaction(signal, nullptr, &current);
-    return current.sa_handler;
+SignalDispositions::Handler disposition(int signal) {
+    return SignalDispositions::now(signal);
 }
+
+// A handler of the program's own, found by the object.
+extern "C" void ownHandler(int) {}
 
 void settle() {
     for (int i = 0; i < 5; ++i)
@@ -26,6 +28,7 @@ void settle() {
 }  // namespace
 
 TEST(TerminationSignals, EachSignalArrivesOnTheEventLoopAndTheDefaultsComeBack) {
+    const SignalDispositions defaults;
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
         SCOPED_TRACE(signal);
         ASSERT_EQ(disposition(signal), SIG_DFL);
@@ -49,11 +52,11 @@ TEST(TerminationSignals, EachSignalArrivesOnTheEventLoopAndTheDefaultsComeBack) 
 }
 
 TEST(TerminationSignals, OneObjectAtATimeAndWhatWasThereBeforeComesBack) {
-    // A disposition the program found (here: SIGHUP ignored, as nohup starts a program).
-    ASSERT_NE(signal(SIGHUP, SIG_IGN), SIG_ERR);
+    const SignalDispositions found({SIGTERM, SIGINT}, SIG_DFL);
+    SignalDispositions own({SIGHUP}, ownHandler);
     {
         TerminationSignals termination;
-        EXPECT_NE(disposition(SIGHUP), SIG_IGN);
+        EXPECT_NE(disposition(SIGHUP), ownHandler);
         EXPECT_THROW(TerminationSignals second, rt::RuntimeError);
         // The refused second object changed nothing.
         QSignalSpy received(&termination, &TerminationSignals::received);
@@ -61,9 +64,40 @@ TEST(TerminationSignals, OneObjectAtATimeAndWhatWasThereBeforeComesBack) {
         settle();
         EXPECT_EQ(received.count(), 1);
     }
-    EXPECT_EQ(disposition(SIGHUP), SIG_IGN);
+    EXPECT_EQ(disposition(SIGHUP), ownHandler);
     EXPECT_EQ(disposition(SIGTERM), SIG_DFL);
-    signal(SIGHUP, SIG_DFL);
     // Once the first is gone, another may be made.
     EXPECT_NO_THROW(TerminationSignals again);
+}
+
+// A program started under nohup finds SIGHUP ignored; a background job of a shell finds
+// SIGINT ignored. Those stay ignored while the program runs and after: the program does not end
+// when the terminal hangs up or Ctrl+C is pressed in it. The others are handled as ever.
+TEST(TerminationSignals, SignalsFoundIgnoredStayIgnored) {
+    const struct {
+        const char* name;
+        int ignored;
+    } cases[] = {{"under nohup", SIGHUP}, {"as a background job", SIGINT}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const SignalDispositions defaults;
+        SignalDispositions started({c.ignored}, SIG_IGN);
+        {
+            TerminationSignals termination;
+            QSignalSpy received(&termination, &TerminationSignals::received);
+            for (const int signal : TerminationSignals::Handled) {
+                EXPECT_EQ(termination.handles(signal), signal != c.ignored) << signal;
+                EXPECT_EQ(disposition(signal) == SIG_IGN, signal == c.ignored) << signal;
+            }
+            ASSERT_EQ(raise(c.ignored), 0);
+            settle();
+            EXPECT_EQ(received.count(), 0);
+            ASSERT_EQ(raise(SIGTERM), 0);
+            settle();
+            ASSERT_EQ(received.count(), 1);
+            EXPECT_EQ(received[0][0].toInt(), SIGTERM);
+        }
+        EXPECT_EQ(disposition(c.ignored), SIG_IGN);
+        EXPECT_EQ(disposition(SIGTERM), SIG_DFL);
+    }
 }

@@ -101,6 +101,34 @@ TEST(PrintPreview, ShowsTheWholeReportOnOnePage) {
     }
 }
 
+// The preview opens whole on the screen it opens on, in the page's proportions, however tall
+// the page would make it: a page's width of 571 pixels is 808 pixels tall, more than a small
+// screen holds.
+TEST(PrintPreview, FitsTheScreenItOpensOn) {
+    PrintRig rig;
+    rig.db().exec(
+        "Insert Into Log_Head (SeqNo, SerialNo, UserID, Types, Dates) Values "
+        "(9, 'A1', 'U1', 5, '2026-05-20 08:00:00')");
+    rig.form.DataType = 5;
+    rig.form.SeqNo = 9;
+    rig.form.Form_Load();
+    rig.form.show();
+    QApplication::processEvents();
+    const QRect area = rig.form.screen()->availableGeometry();
+    ASSERT_LT(area.height(), 808);  // the test screen is smaller than the page would be
+    EXPECT_TRUE(area.contains(rig.form.frameGeometry()))
+        << rig.form.frameGeometry().height() << " tall on " << area.height();
+    const QPageLayout page = rig.printers.pageLayout(0);
+    EXPECT_NEAR(rig.form.height(),
+                rig.form.width() * page.fullRectPoints().height() / page.fullRectPoints().width(),
+                1.0);
+    // A resize by the user keeps it there too.
+    rig.form.resize(rig.form.width() * 2, rig.form.height());
+    QApplication::processEvents();
+    EXPECT_LE(rig.form.frameGeometry().height(), area.height());
+    rig.form.Form_Unload();
+}
+
 // The preview's "Print" button stands where the report paints nothing: not over the print
 // time at the top right, nor over the first rows, whatever the report.
 TEST(PrintPreview, ThePrintButtonCoversNothingOfTheReport) {

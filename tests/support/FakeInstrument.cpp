@@ -124,7 +124,9 @@ void FakeSerialPort::inject(const QByteArray& bytes) {
 }
 
 bool FakeSerialPort::open(QString* error) {
-    if (!openFailure.isEmpty() || (onlyPort != 0 && commPort() != onlyPort)) {
+    const bool present =
+        onlyPort == 0 || commPort() == onlyPort || otherAdapters.contains(commPort());
+    if (!openFailure.isEmpty() || !present) {
         if (error) *error = openFailure.isEmpty() ? QStringLiteral("No such device") : openFailure;
         return false;
     }
@@ -168,12 +170,12 @@ QByteArray FakeSerialPort::input() {
 }
 
 void FakeSerialPort::output(const QByteArray& bytes) {
-    if (open_) engine.receive(bytes);
+    if (open_ && instrumentBehind()) engine.receive(bytes);
 }
 
 void FakeSerialPort::pollModemLines() {
     if (!open_) return;
-    const int lines = plugged ? platform::ModemCts | platform::ModemDsr : 0;
+    const int lines = plugged && instrumentBehind() ? platform::ModemCts | platform::ModemDsr : 0;
     const int changed = lines ^ lines_;
     lines_ = lines;
     for (int code : {platform::CommEvCts, platform::CommEvDsr}) {

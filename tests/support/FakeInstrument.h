@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "platform/SerialPort.h"
@@ -82,6 +83,9 @@ class FakeSerialPort : public platform::SerialPort {
     bool openDenied = false;
     // When set, only this port number opens (the device the adapter is at now).
     int onlyPort = 0;
+    // Port numbers of other adapters of the same kind, with no instrument behind them: they
+    // open, their lines stay off and nothing answers.
+    std::set<int> otherAdapters;
     int opens = 0, closes = 0;
     // The port numbers of every opening that succeeded.
     std::vector<int> openedPorts;
@@ -108,6 +112,7 @@ class FakeSerialPort : public platform::SerialPort {
 
   private:
     void post(int code);
+    bool instrumentBehind() const { return !otherAdapters.contains(commPort()); }
 
     bool open_ = false;
     QByteArray pending_;
