@@ -53,7 +53,10 @@ int main(int argc, char* argv[]) {
                          &QCoreApplication::quit, Qt::QueuedConnection);
 
         if (!open.Form_Load()) return 1;
-        return QApplication::exec();
+        const int status = QApplication::exec();
+        // What is left is the end: a second request during it changes nothing.
+        termination.ignoreFromNowOn();
+        return status;
     } catch (const std::exception& e) {
         dialogs.message(QString::fromUtf8(e.what()), QStringLiteral("QM-73"),
                         platform::MsgIcon::Critical, platform::MsgButtons::OK);

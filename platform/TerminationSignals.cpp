@@ -87,6 +87,14 @@ bool TerminationSignals::handles(int signal) const {
     return false;
 }
 
+void TerminationSignals::ignoreFromNowOn() {
+    for (size_t i = 0; i < Handled.size(); ++i) {
+        if (!installed_[i]) continue;
+        ::signal(Handled[i], SIG_IGN);
+        installed_[i] = false;
+    }
+}
+
 void TerminationSignals::restore() {
     // The handlers go before the pipe: none can write to a closed descriptor.
     for (size_t i = Handled.size(); i-- > 0;) {

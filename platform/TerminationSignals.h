@@ -30,6 +30,9 @@ class TerminationSignals : public QObject {
     static constexpr std::array<int, 3> Handled = {SIGTERM, SIGINT, SIGHUP};
     // Whether `signal` is handled by this object (false for one found ignored).
     bool handles(int signal) const;
+    // The program is ending: from now on the signals handled are ignored, also once this object
+    // is gone, so that a second request during the end changes nothing.
+    void ignoreFromNowOn();
 
   signals:
     // One of the handled signals arrived (once for each delivery).

@@ -101,3 +101,24 @@ TEST(TerminationSignals, SignalsFoundIgnoredStayIgnored) {
         EXPECT_EQ(disposition(SIGTERM), SIG_DFL);
     }
 }
+
+// Once the program is ending, a second request changes nothing, also after the object is gone
+// while the rest of the program is taken down.
+TEST(TerminationSignals, OnceTheProgramEndsTheSignalsAreIgnoredToTheEnd) {
+    const SignalDispositions defaults;
+    {
+        TerminationSignals termination;
+        QSignalSpy received(&termination, &TerminationSignals::received);
+        termination.ignoreFromNowOn();
+        for (const int signal : TerminationSignals::Handled) {
+            EXPECT_EQ(disposition(signal), SIG_IGN) << signal;
+            ASSERT_EQ(raise(signal), 0);
+        }
+        settle();
+        EXPECT_EQ(received.count(), 0);
+    }
+    for (const int signal : TerminationSignals::Handled) {
+        EXPECT_EQ(disposition(signal), SIG_IGN) << signal;
+        ASSERT_EQ(raise(signal), 0);
+    }
+}
