@@ -15,6 +15,7 @@
 #include <limits>
 #include <utility>
 
+#include "platform/FileSteps.h"
 #include "runtime/Convert.h"
 #include "runtime/RuntimeError.h"
 
@@ -543,6 +544,7 @@ Transaction::~Transaction() {
 }
 
 void Transaction::commit() {
+    PassFileStep(FileStep::Commit, db_.path());
     // A refused COMMIT leaves the transaction open, so it may wait and be tried again.
     run(db_.connectionName(), QStringLiteral("COMMIT"), {}, true);
     inTransaction().remove(db_.connectionName());

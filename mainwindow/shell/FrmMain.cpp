@@ -42,6 +42,7 @@ double twips(int pixels) {
 enum ShellText : int {
     TextSerialPortStandby = 5541,
     TextSettingsDamaged = 5490,
+    TextSettingsUnreadable = 5861,
     TextDatabaseNotOurs = 5496,
     TextDatabaseFolder = 5497,
     TextDatabaseDamaged = 5498,
@@ -399,7 +400,11 @@ void FrmMain::Form_Load() {
 void FrmMain::readSettingsFile() {
     const auto damage = core::LoadSettings(services_.paths.settingsFile(), *this);
     showAutomaticMode();
-    if (damage)
+    if (damage && damage->unreadable)
+        AppendStatusLog(core::LoadResText(TextSettingsUnreadable,
+                                          {services_.paths.settingsFile(), damage->reason}),
+                        download::ColorStatusFailed);
+    else if (damage)
         AppendStatusLog(core::LoadResText(TextSettingsDamaged,
                                           {damage->lineNumber, damage->line, damage->reason}),
                         download::ColorStatusFailed);
