@@ -13,7 +13,6 @@
 #include "core/ModMain.h"
 #include "core/Schema.h"
 #include "core/StoredDamage.h"
-#include "core/TrendFile.h"
 #include "link/Frame.h"
 #include "mainwindow/shell/Captions.h"
 #include "mainwindow/shell/DesignTable.h"
@@ -23,6 +22,7 @@
 #include "platform/Database.h"
 #include "platform/Twips.h"
 #include "platform/gui/Fonts.h"
+#include "records/TrendRecovery.h"
 #include "runtime/Format.h"
 #include "runtime/RuntimeError.h"
 
@@ -331,8 +331,11 @@ void FrmMain::Form_Load() {
         if (!QDir(services_.paths.dataFolder()).exists())
             QDir().mkpath(services_.paths.dataFolder());
     });
-    // A program killed during a download left the trend files it was writing.
-    step("trend leftovers", [this] { core::RemoveTrendLeftovers(services_.paths.dataFolder()); });
+    // A store or a deletion cut short (a kill, a power cut, a failed rename) is finished as its
+    // rows in the database tell, before the database is touched.
+    step("trend leftovers", [this] {
+        records::RecoverTrendFiles(services_.paths.dataFolder(), services_.paths.database());
+    });
     step("database", [this] {
         const QString path = services_.paths.database();
         if (!QFile::exists(path)) {
