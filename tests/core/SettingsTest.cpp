@@ -10,6 +10,7 @@
 #include "graph/uclZvdGraph.h"
 #include "runtime/Format.h"
 #include "runtime/RuntimeError.h"
+#include "tests/support/KillPoints.h"
 #include "tests/support/PermissionBits.h"
 #include "tests/support/TempProgramFolder.h"
 
@@ -583,4 +584,33 @@ TEST_F(SettingsFile, AFileThatCannotBeReadIsToldAndNeverWrittenOver) {
     EXPECT_EQ(ExecuteCount, 77);
     SaveSettings(path(), window);
     EXPECT_TRUE(read().contains("\r\nExecute Count\t78\r\n"));
+}
+
+// A save killed at any step, after a read that stopped at a damaged line: the next start finds
+// the settings file old or new, whole, its backup absent or whole, and nothing else.
+TEST_F(SettingsFile, ASaveKilledAnywhereLeavesTheOldFileOrTheNewOneWhole) {
+    const QByteArray old = "Retry\t5\r\nIrCOMM Num\t40000\r\nRetry\t7\r\n";
+    write(old);
+    ASSERT_TRUE(LoadSettings(path(), window));
+    testsupport::KillPoints kills(folder.path());
+    SaveSettings(path(), window);
+    kills.stop();
+    const QByteArray saved = read();
+    ASSERT_NE(saved, old);
+    EXPECT_GE(kills.points().size(), 6u);
+    for (const auto& point : kills.points()) {
+        SCOPED_TRACE(point.path.toStdString());
+        const QString copy = point.copy + "/QM73.ini";
+        RemoveTemporarySettingsFiles(copy);
+        QFile ini(copy), backup(SettingsBackupPath(copy));
+        ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+        const QByteArray now = ini.readAll();
+        EXPECT_TRUE(now == old || now == saved);
+        if (backup.open(QIODevice::ReadOnly)) {
+            EXPECT_EQ(backup.readAll(), old);
+        }
+        QStringList files = QDir(point.copy).entryList(QDir::Files | QDir::Hidden);
+        files.removeAll("QM73.ini.bak");
+        EXPECT_EQ(files, QStringList{"QM73.ini"});
+    }
 }
