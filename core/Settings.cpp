@@ -260,6 +260,8 @@ std::optional<SettingsDamage> LoadSettings(const QString& path, SettingsWindow& 
     token.AddStrings(QStringLiteral("'"));
 
     QFile file(path);
+    // What this read finds decides whether a save may write the file.
+    if (unreadableFile == path) unreadableFile.clear();
     if (!file.exists()) return std::nullopt;
     if (!file.open(QIODevice::ReadOnly)) {
         // Nothing of it is known: the defaults stay, and no save may write over it.
@@ -273,7 +275,6 @@ std::optional<SettingsDamage> LoadSettings(const QString& path, SettingsWindow& 
     }
     const QStringList lines = decodeUtf8OrLatin1(file.readAll()).split(QLatin1Char('\n'));
     if (damagedFile == path) damagedFile.clear();
-    if (unreadableFile == path) unreadableFile.clear();
     int lineNumber = 0;
     for (QString line : lines) {
         ++lineNumber;

@@ -302,11 +302,26 @@ void TrendWriter::closeFile() {
     file_.reset();
 }
 
+namespace {
+
+// The year and data folders above a trend file's month folder, which the download may have
+// just made: their entries reach the disk too, or a power cut could take the month folder with
+// every file in it.
+void syncFoldersAbove(const QString& trendPath) {
+    const QString month = QFileInfo(trendPath).absolutePath();
+    const QString year = QFileInfo(month).absolutePath();
+    platform::SyncFolder(year);
+    platform::SyncFolder(QFileInfo(year).absolutePath());
+}
+
+}  // namespace
+
 void TrendWriter::prepare(int64_t seqNo) {
     if (!replacement_) return;
     closeFile();
     try {
         replacement_->makeWhole(TrendReadyPath(path_, seqNo));
+        syncFoldersAbove(path_);
     } catch (...) {
         discard();
         throw;
@@ -339,8 +354,9 @@ void TrendWriter::mend() {
         return;
     }
     const std::unique_ptr<platform::FileReplacement> replacement = std::move(replacement_);
-    path_.clear();
+    const QString target = std::exchange(path_, QString());
     replacement->commit();
+    syncFoldersAbove(target);
 }
 
 void TrendWriter::discard() noexcept {

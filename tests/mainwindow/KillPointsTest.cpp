@@ -280,8 +280,8 @@ TEST(KillPoints, AnAutomaticRunWithAFailedRenameErasesNothing) {
 // ---- the erase of an automatic run -----------------------------------------------------------
 
 // The instrument's data are erased only once every row and trend file of the run is on the
-// disk: each trend file synced before its row's COMMIT, its rename synced with the folder, all
-// before the erase is sent.
+// disk: each trend file synced before its row's COMMIT with the folders that hold it, its
+// rename synced with the folder, all before the erase is sent.
 TEST(KillPoints, AnAutomaticRunErasesOnlyWhatIsOnTheDisk) {
     LibraryWindow w;
     w.rig.dialogs.answers = {platform::MsgAnswer::Yes, platform::MsgAnswer::Yes};
@@ -319,7 +319,9 @@ TEST(KillPoints, AnAutomaticRunErasesOnlyWhatIsOnTheDisk) {
         const size_t synced = at(FileStep::SyncFile, core::TrendTempPath(path));
         const size_t kept = at(FileStep::Rename, core::TrendTempPath(path), synced);
         const size_t keptOnDisk = at(FileStep::SyncFolder, QFileInfo(path).absolutePath(), kept);
-        const size_t committed = at(FileStep::Commit, w.rig.folder.paths().database(), keptOnDisk);
+        const QString year = QFileInfo(QFileInfo(path).absolutePath()).absolutePath();
+        const size_t yearOnDisk = at(FileStep::SyncFolder, year, keptOnDisk);
+        const size_t committed = at(FileStep::Commit, w.rig.folder.paths().database(), yearOnDisk);
         const size_t placed = at(FileStep::Rename, ready, committed);
         const size_t placedOnDisk =
             at(FileStep::SyncFolder, QFileInfo(path).absolutePath(), placed);
