@@ -1,21 +1,16 @@
 #include "core/Settings.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QStringList>
-#include <cerrno>
-#include <cstring>
 #include <limits>
 #include <optional>
 
 #include "core/ClsToken.h"
 #include "core/ModMain.h"
+#include "platform/FileReplacement.h"
 #include "runtime/Convert.h"
 #include "runtime/Format.h"
 #include "runtime/RuntimeError.h"
@@ -216,6 +211,8 @@ namespace {
 // The settings file whose last reading stopped at a damaged line: the next save keeps it as
 // it was before replacing it. Empty when there is none.
 QString damagedFile;
+// The settings file whose last reading could not read it at all: no save writes over it.
+QString unreadableFile;
 
 }  // namespace
 
@@ -223,22 +220,33 @@ QString SettingsBackupPath(const QString& path) {
     return path + QStringLiteral(".bak");
 }
 
+namespace {
+
+// The temporary file of a save is the settings file's name with this suffix.
+QString temporarySuffix() {
+    return QStringLiteral(".tmp");
+}
+
+}  // namespace
+
 QString SettingsTemporaryPath(const QString& path) {
-    return path + QStringLiteral(".tmp");
+    return path + temporarySuffix();
 }
 
 void RemoveTemporarySettingsFiles(const QString& path) {
-    const QFileInfo settings(path);
-    const QString name = QRegularExpression::escape(settings.fileName());
-    // The save's own temporary file, and the names QSaveFile gave its temporary files.
-    const QRegularExpression temporary(QStringLiteral("^%1\\.(tmp|[A-Za-z0-9]{6})$").arg(name));
-    QDir folder = settings.absoluteDir();
-    const QStringList files = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& file : files) {
-        if (!temporary.match(file).hasMatch()) continue;
-        if (!folder.remove(file))
-            qWarning("The temporary settings file %s cannot be removed",
-                     qPrintable(folder.filePath(file)));
+    QStringList temporaries = {SettingsTemporaryPath(path),
+                               SettingsTemporaryPath(SettingsBackupPath(path))};
+    // A save through a link writes beside the file the link leads to.
+    const QString target = platform::LinkTargetOf(path);
+    if (target != path) temporaries << SettingsTemporaryPath(target);
+    for (const QString& temporary : temporaries) {
+        // Only a file of that name: never a folder, never what a link there leads to.
+        const QFileInfo info(temporary);
+        if (!info.isFile() && !info.isSymLink()) continue;
+        QString reason;
+        if (!platform::RemoveFile(temporary, &reason))
+            qWarning("The temporary settings file %s cannot be removed: %s", qPrintable(temporary),
+                     qPrintable(reason));
     }
 }
 
@@ -252,11 +260,18 @@ std::optional<SettingsDamage> LoadSettings(const QString& path, SettingsWindow& 
     token.AddStrings(QStringLiteral("'"));
 
     QFile file(path);
+    // What this read finds decides whether a save may write the file.
+    if (unreadableFile == path) unreadableFile.clear();
     if (!file.exists()) return std::nullopt;
     if (!file.open(QIODevice::ReadOnly)) {
+        // Nothing of it is known: the defaults stay, and no save may write over it.
         qWarning("Settings file %s cannot be read: %s", qPrintable(path),
                  qPrintable(file.errorString()));
-        return std::nullopt;
+        unreadableFile = path;
+        SettingsDamage damage;
+        damage.reason = file.errorString();
+        damage.unreadable = true;
+        return damage;
     }
     const QStringList lines = decodeUtf8OrLatin1(file.readAll()).split(QLatin1Char('\n'));
     if (damagedFile == path) damagedFile.clear();
@@ -283,6 +298,8 @@ std::optional<SettingsDamage> LoadSettings(const QString& path, SettingsWindow& 
 // ---- writing -----------------------------------------------------------------------------
 
 namespace {
+
+constexpr int TextNotSaved = 5862;
 
 QString boolText(bool b) {
     return b ? QStringLiteral("True") : QStringLiteral("False");
@@ -318,57 +335,36 @@ class SettingsWriter {
 };
 
 // Copies a settings file that could not be read to the end to its backup (replacing an older
-// backup), so that the settings after its damaged line are not lost with the rewrite.
+// backup whole), so that the settings after its damaged line are not lost with the rewrite.
 void keepDamagedFile(const QString& path) {
     if (!QFile::exists(path)) return;
     const QString backup = SettingsBackupPath(path);
-    QFile::remove(backup);
     QFile source(path);
-    if (!source.copy(backup))
+    try {
+        if (!source.open(QIODevice::ReadOnly))
+            throw rt::RuntimeError(rt::ErrPathAccess, source.errorString());
+        platform::FileReplacement copy(backup, temporarySuffix());
+        copy.write(source.readAll());
+        copy.commit();
+    } catch (const rt::RuntimeError& e) {
         throw rt::RuntimeError(rt::ErrPathAccess,
                                QStringLiteral("Cannot keep the settings file %1 as %2: %3")
-                                   .arg(path, backup, source.errorString()));
-}
-
-rt::RuntimeError writeError(const QString& path, const QString& reason) {
-    return rt::RuntimeError(
-        rt::ErrPathAccess,
-        QStringLiteral("Cannot write the settings file %1: %2").arg(path, reason));
-}
-
-QString systemReason() {
-    return QString::fromLocal8Bit(std::strerror(errno));
+                                   .arg(path, backup, e.description()));
+    }
 }
 
 // Replaces the file at `path` with `content` so that the file is, whatever happens, either the
-// old one or the new one whole: the content goes to the temporary file beside it, reaches the
-// disk, and only then is renamed over the file. On failure the temporary file is removed.
+// old one or the new one whole.
 void replaceFile(const QString& path, const QByteArray& content) {
-    const QString temporaryPath = SettingsTemporaryPath(path);
-    QFile temporary(temporaryPath);
-    const auto fail = [&](const QString& reason) {
-        temporary.close();
-        QFile::remove(temporaryPath);
-        return writeError(path, reason);
-    };
-    if (!temporary.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw writeError(path, temporary.errorString());
-    // The file keeps the access the user gave it.
-    if (QFile::exists(path)) temporary.setPermissions(QFile::permissions(path));
-    if (temporary.write(content) != content.size() || !temporary.flush())
-        throw fail(temporary.errorString());
-    if (::fsync(temporary.handle()) != 0) throw fail(systemReason());
-    temporary.close();
-    if (::rename(QFile::encodeName(temporaryPath).constData(),
-                 QFile::encodeName(path).constData()) != 0)
-        throw fail(systemReason());
-    // The rename itself reaches the disk with the folder.
-    const int folder = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(),
-                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder < 0 || ::fsync(folder) != 0)
-        qWarning("The folder of the settings file %s cannot be synced: %s", qPrintable(path),
-                 std::strerror(errno));
-    if (folder >= 0) ::close(folder);
+    try {
+        platform::FileReplacement file(path, temporarySuffix());
+        file.write(content);
+        file.commit();
+    } catch (const rt::RuntimeError& e) {
+        throw rt::RuntimeError(
+            rt::ErrPathAccess,
+            QStringLiteral("Cannot write the settings file %1: %2").arg(path, e.description()));
+    }
 }
 
 }  // namespace
@@ -448,6 +444,9 @@ void SaveSettings(const QString& path, SettingsWindow& window, rt::OleDate now) 
     w.lines({"", ";"});
     w.key("QM-73", {EncodePassword(SettingsPassword)});
 
+    // A file that could not be read holds settings this run does not know.
+    if (unreadableFile == path)
+        throw rt::RuntimeError(rt::ErrPathAccess, LoadResText(TextNotSaved, {path}));
     if (damagedFile == path) {
         keepDamagedFile(path);
         damagedFile.clear();

@@ -39,11 +39,12 @@ class SettingsWindow {
 };
 
 // Where reading the settings file stopped: the damaged line (numbered from 1, without its line
-// end) and why it could not be read.
+// end) and why it could not be read; or, `unreadable`, that the file could not be read at all.
 struct SettingsDamage {
     int lineNumber = 0;
     QString line;
     QString reason;
+    bool unreadable = false;
 };
 
 // Reads the settings file into the settings values, DefaultInstrument, SettingsFont and the
@@ -51,6 +52,8 @@ struct SettingsDamage {
 // before it stay, the later ones keep their starting values) and the damaged line is returned
 // for the user to be told; the next SaveSettings of that file keeps it as it was in
 // "<file>.bak". A key line with fewer values than its key takes leaves the rest as they were.
+// A file that exists but cannot be read (no permission) changes nothing and is returned as
+// unreadable, with the system's reason: no save writes over it until a read of it succeeds.
 std::optional<SettingsDamage> LoadSettings(const QString& path, SettingsWindow& window);
 
 // The file in which the next save keeps a damaged settings file before replacing it.
@@ -59,17 +62,19 @@ QString SettingsBackupPath(const QString& path);
 // The file a save writes before it replaces the settings file with it.
 QString SettingsTemporaryPath(const QString& path);
 
-// Removes what saves that were cut short left beside the settings file: its temporary file and
-// the files "<file>.XXXXXX" (six letters or digits) that earlier versions of the program left.
-// Only those names, only in the settings file's folder; a file that cannot be removed is noted
-// in the program's warnings.
+// Removes what a save that was cut short left: the temporary file (SettingsTemporaryPath) of
+// the settings file and of its backup, and the one beside the file a settings file that is a
+// link leads to. Only those names: any other "<file>.<something>" is the user's. A file that cannot
+// be removed is noted in the program's warnings.
 void RemoveTemporarySettingsFiles(const QString& path);
 
-// Replaces the settings file whole with every key, atomically: the content is written to
-// SettingsTemporaryPath and synced to the disk before it is renamed over the file, so that a
-// failure, a kill or a power loss leaves the old file or the new one.
+// Replaces the settings file whole with every key (platform::FileReplacement): the content is
+// written to the temporary file and is on the disk before it is renamed over the file, so
+// that a failure, a kill or a power loss leaves the old file or the new one. A settings file
+// that is a symbolic link stays one; the file it leads to gets the settings.
 // After a read that stopped at a damaged line, the first save copies the file as it was to
-// SettingsBackupPath first. Raises rt::RuntimeError when a file cannot be written.
+// SettingsBackupPath first. Raises rt::RuntimeError when a file cannot be written, and for a
+// file that could not be read when it was last loaded (it is left as it is).
 void SaveSettings(const QString& path, SettingsWindow& window,
                   rt::OleDate now = rt::OleDate::now());
 

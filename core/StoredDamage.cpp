@@ -13,6 +13,7 @@ enum Text : int {
     TextDamagedValues = 5830,
     TextDamagedFile = 5831,
     TextDamageTitle = 5832,
+    TextLackingFile = 5860,
 };
 
 // A long list of damaged downloads is cut: the message must fit on the screen.
@@ -23,19 +24,21 @@ DamageFindings*& innermost() {
     return open;
 }
 
-QString lineOf(const std::pair<QString, QString>& found) {
-    const auto& [name, file] = found;
-    if (file.isEmpty()) return LoadResText(TextDamagedValues, {name});
+QString lineOf(const DamageFindings::Finding& found) {
+    const auto& [name, file, text] = found;
+    if (file.isEmpty()) return LoadResText(text, {name});
     // The file as it lies in the program folder, where the user finds it.
     QString shown = file;
     if (AppPath.isSet()) {
         const QString relative = QDir(AppPath.path()).relativeFilePath(file);
         if (!relative.startsWith(QLatin1String(".."))) shown = relative;
     }
-    return LoadResText(TextDamagedFile, {name, QDir::toNativeSeparators(shown)});
+    return LoadResText(text, {name, QDir::toNativeSeparators(shown)});
 }
 
 }  // namespace
+
+void NoteFinding(const DamageFindings::Finding& found);
 
 DamageFindings::DamageFindings() : outer_(innermost()) {
     innermost() = this;
@@ -43,11 +46,11 @@ DamageFindings::DamageFindings() : outer_(innermost()) {
 
 DamageFindings::~DamageFindings() {
     innermost() = outer_;
-    for (const auto& [name, file] : found_) {
+    for (const Finding& found : found_) {
         if (outer_)
-            NoteDamagedDownload(name, file);
+            NoteFinding(found);
         else
-            qWarning("Damaged stored data: %s", qPrintable(lineOf({name, file})));
+            qWarning("Damaged stored data: %s", qPrintable(lineOf(found)));
     }
 }
 
@@ -70,8 +73,15 @@ QString DamageTitle() {
 }
 
 void NoteDamagedDownload(const QString& name, const QString& file) {
+    NoteFinding({name, file, file.isEmpty() ? TextDamagedValues : TextDamagedFile});
+}
+
+void NoteLackingTrendFile(const QString& name, const QString& file) {
+    NoteFinding({name, file, TextLackingFile});
+}
+
+void NoteFinding(const DamageFindings::Finding& found) {
     DamageFindings* open = innermost();
-    const std::pair<QString, QString> found{name, file};
     if (!open) {
         qWarning("Damaged stored data: %s", qPrintable(lineOf(found)));
         return;

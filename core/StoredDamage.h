@@ -26,10 +26,17 @@ class DamageFindings {
     // tells is forgotten.
     QString take();
 
+    // One download (and trend file) found damaged, with the text that tells it.
+    struct Finding {
+        QString name, file;
+        int text = 0;
+        bool operator==(const Finding&) const = default;
+    };
+
   private:
-    friend void NoteDamagedDownload(const QString& name, const QString& file);
+    friend void NoteFinding(const Finding& found);
     DamageFindings* outer_;
-    std::vector<std::pair<QString, QString>> found_;  // the download's name, the file
+    std::vector<Finding> found_;
 };
 
 // The title of the message that tells the findings.
@@ -38,6 +45,9 @@ QString DamageTitle();
 // Notes that a stored download whose name is `name` holds values that cannot be read (`file`
 // empty), or that its trend file `file` holds records which are no samples.
 void NoteDamagedDownload(const QString& name, const QString& file = QString());
+// Notes that the trend file `file` of the stored download `name` is missing or holds fewer
+// samples than the download counts: downloading the same record again restores it.
+void NoteLackingTrendFile(const QString& name, const QString& file);
 // Notes the download of header row `head` (its "Names") when it or its detail rows `rows` met
 // values that cannot be read.
 void NoteUnreadable(const platform::ResultSet& head,

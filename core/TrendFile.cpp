@@ -7,9 +7,15 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <optional>
+#include <set>
+#include <utility>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/FileSteps.h"
+#include "platform/Waiting.h"
 #include "runtime/Format.h"
 #include "runtime/RuntimeError.h"
 
@@ -206,6 +212,11 @@ void TrendFile::read(qint64 position, void* data, int size) {
 void TrendFile::flush() {
     if (dirtyEnd_ > dirtyBegin_) {
         const qint64 length = dirtyEnd_ - dirtyBegin_;
+        if (const int refused =
+                platform::FileStepRefusal(platform::FileStep::Write, file_.fileName()))
+            throw rt::RuntimeError(rt::ErrPathAccess,
+                                   QStringLiteral("Cannot write the trend file %1: %2")
+                                       .arg(file_.fileName(), qt_error_string(refused)));
         if (!file_.seek(dirtyBegin_) ||
             file_.write(buffer_.constData() + (dirtyBegin_ - bufferStart_), length) != length ||
             !file_.flush())
@@ -228,6 +239,22 @@ QString TrendTempPath(const QString& trendPath) {
     return trendPath + QLatin1String(TrendTempSuffix);
 }
 
+namespace {
+
+QString keptPath(const QString& trendPath, int64_t seqNo, const char* suffix) {
+    return trendPath + QLatin1Char('.') + QString::number(seqNo) + QLatin1String(suffix);
+}
+
+}  // namespace
+
+QString TrendReadyPath(const QString& trendPath, int64_t seqNo) {
+    return keptPath(trendPath, seqNo, TrendReadySuffix);
+}
+
+QString TrendDeletedPath(const QString& trendPath, int64_t seqNo) {
+    return keptPath(trendPath, seqNo, TrendDeletedSuffix);
+}
+
 TrendWriter::~TrendWriter() {
     discard();
 }
@@ -238,10 +265,18 @@ TrendFile& TrendWriter::open(const QString& path) {
         throw rt::RuntimeError(rt::ErrPathAccess, QStringLiteral("The record names no trend file"));
     if (path_ != path) {
         discard();
-        file_ = std::make_unique<TrendFile>(TrendTempPath(path), TrendFile::Mode::Restart);
+        // The trend file's own folder: a link there is replaced, never written through.
+        replacement_ = std::make_unique<platform::FileReplacement>(
+            path, QLatin1String(TrendTempSuffix), platform::FileReplacement::Links::Replace);
         path_ = path;
-    } else if (!file_) {
-        file_ = std::make_unique<TrendFile>(TrendTempPath(path));
+    }
+    if (!file_) {
+        try {
+            file_ = std::make_unique<TrendFile>(replacement_->handOver());
+        } catch (...) {
+            discard();
+            throw;
+        }
     }
     return *file_;
 }
@@ -257,8 +292,7 @@ void TrendWriter::closeQuietly() noexcept {
     }
 }
 
-void TrendWriter::commit() {
-    if (path_.isEmpty()) return;
+void TrendWriter::closeFile() {
     try {
         if (file_) file_->close();
     } catch (...) {
@@ -266,30 +300,138 @@ void TrendWriter::commit() {
         throw;
     }
     file_.reset();
-    const QByteArray from = QFile::encodeName(TrendTempPath(path_));
-    const QByteArray to = QFile::encodeName(path_);
-    // The system's rename replaces the trend file in one step: a reader or a kill sees the
-    // old file or the new one, never a part of either.
-    if (std::rename(from.constData(), to.constData()) != 0) {
-        const QString reason = qt_error_string(errno);
-        const QString target = path_;
+}
+
+namespace {
+
+// The year and data folders above a trend file's month folder, which the download may have
+// just made: their entries reach the disk too, or a power cut could take the month folder with
+// every file in it.
+void syncFoldersAbove(const QString& trendPath) {
+    const QString month = QFileInfo(trendPath).absolutePath();
+    const QString year = QFileInfo(month).absolutePath();
+    platform::SyncFolder(year);
+    platform::SyncFolder(QFileInfo(year).absolutePath());
+}
+
+}  // namespace
+
+void TrendWriter::prepare(int64_t seqNo) {
+    if (!replacement_) return;
+    closeFile();
+    try {
+        replacement_->makeWhole(TrendReadyPath(path_, seqNo));
+        syncFoldersAbove(path_);
+    } catch (...) {
         discard();
-        throw rt::RuntimeError(
-            rt::ErrPathAccess,
-            QStringLiteral("Cannot put the trend file %1 in place: %2").arg(target, reason));
+        throw;
     }
+}
+
+void TrendWriter::commit() {
+    if (!replacement_) return;
+    closeFile();
+    const QString target = path_;
+    const std::unique_ptr<platform::FileReplacement> replacement = std::move(replacement_);
     path_.clear();
+    try {
+        replacement->putInPlace(true);
+    } catch (const rt::RuntimeError& e) {
+        throw rt::RuntimeError(rt::ErrPathAccess,
+                               QStringLiteral("The samples of the trend file %1 could not take "
+                                              "its name (%2); the next start puts them in place")
+                                   .arg(target, e.description()));
+    }
+}
+
+void TrendWriter::mend() {
+    if (!replacement_) return;
+    closeFile();
+    const QFileInfo stored(path_), written(replacement_->temporaryPath());
+    // A stored file (never one a link stands for) that holds as much stays as it is.
+    if (stored.isFile() && !stored.isSymLink() && stored.size() >= written.size()) {
+        discard();
+        return;
+    }
+    const std::unique_ptr<platform::FileReplacement> replacement = std::move(replacement_);
+    const QString target = std::exchange(path_, QString());
+    replacement->commit();
+    syncFoldersAbove(target);
 }
 
 void TrendWriter::discard() noexcept {
     closeQuietly();
-    if (path_.isEmpty()) return;
-    const QString temp = TrendTempPath(path_);
+    replacement_.reset();  // removes what it holds
     path_.clear();
-    QFile file(temp);
-    if (!file.remove() && file.exists())
-        qWarning("The temporary trend file %s could not be removed: %s", qPrintable(temp),
-                 qPrintable(file.errorString()));
+}
+
+TrendFileDeletion::~TrendFileDeletion() {
+    putBack();
+}
+
+void TrendFileDeletion::setAside(const std::vector<File>& files) {
+    // Many files may go at once: the window waits with its events going on.
+    platform::RunOffWindowThread([&] {
+        std::set<QString> folders;
+        try {
+            for (const File& file : files) {
+                const QByteArray name = QFile::encodeName(file.trendPath);
+                struct stat st {};
+                const bool found = ::lstat(name.constData(), &st) == 0;
+                if (!found && errno == ENOENT) continue;
+                // A folder of that name is no trend file: it stays, and is told.
+                if (found && S_ISDIR(st.st_mode)) {
+                    notFiles_.push_back({file.trendPath, qt_error_string(EISDIR)});
+                    continue;
+                }
+                const QString aside = TrendDeletedPath(file.trendPath, file.seqNo);
+                platform::RenameFile(file.trendPath, aside);
+                aside_.emplace_back(file.trendPath, aside);
+                folders.insert(QFileInfo(file.trendPath).absolutePath());
+            }
+            // Kept aside on the disk before any row goes: a power cut cannot bring back a file
+            // whose row is deleted.
+            for (const QString& folder : folders)
+                platform::SyncFolder(folder);
+        } catch (...) {
+            putBack();
+            throw;
+        }
+    });
+}
+
+void TrendFileDeletion::putBack() noexcept {
+    std::set<QString> folders;
+    for (const auto& [trendPath, aside] : aside_) {
+        try {
+            platform::RenameFile(aside, trendPath);
+            folders.insert(QFileInfo(trendPath).absolutePath());
+        } catch (const rt::RuntimeError& e) {
+            // The next start puts it back, its row still standing.
+            qWarning("%s", qPrintable(e.description()));
+        }
+    }
+    aside_.clear();
+    for (const QString& folder : folders) {
+        try {
+            platform::SyncFolder(folder);
+        } catch (const rt::RuntimeError& e) {
+            qWarning("%s", qPrintable(e.description()));
+        }
+    }
+}
+
+std::vector<RemovalFailure> TrendFileDeletion::rowsDeleted() {
+    std::vector<RemovalFailure> stayed = std::exchange(notFiles_, {});
+    const auto aside = std::exchange(aside_, {});
+    platform::RunOffWindowThread([&] {
+        for (const auto& entry : aside) {
+            QString reason;
+            if (!platform::RemoveFile(entry.second, &reason))
+                stayed.push_back({entry.second, reason});
+        }
+    });
+    return stayed;
 }
 
 qint64 TrendRecordsIn(qint64 bytes) {
@@ -438,9 +580,9 @@ bool removeEntries(const QString& folder, std::vector<RemovalFailure>& kept) {
                 all = false;
             }
         } else {
-            QFile file(path);
-            if (!file.remove()) {
-                kept.push_back({path, file.errorString()});
+            QString reason;
+            if (!platform::RemoveFile(path, &reason)) {
+                kept.push_back({path, reason});
                 all = false;
             }
         }
@@ -477,29 +619,65 @@ bool EmptyDataFolder(const QString& dataFolder, const QString& programFolder,
     return QDir().mkpath(data.absoluteFilePath());
 }
 
-bool RemoveTrendLeftovers(const QString& dataFolder) {
-    if (dataFolder.isEmpty() || QDir::isRelativePath(dataFolder)) return false;
+namespace {
+
+// The files of DataFolder/yy/mm whose names end in `suffix`, links neither followed nor listed.
+QFileInfoList monthFiles(const QString& dataFolder, const QString& suffix) {
     const auto folders = [](const QString& in) {
         return QDir(in).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks |
                                       QDir::Hidden);
     };
-    const QString suffix = QLatin1String(TrendTempSuffix);
-    bool all = true;
+    QFileInfoList found;
     for (const QFileInfo& year : folders(dataFolder))
         for (const QFileInfo& month : folders(year.filePath())) {
             const QFileInfoList files =
                 QDir(month.filePath())
                     .entryInfoList({QLatin1Char('*') + suffix},
                                    QDir::Files | QDir::NoSymLinks | QDir::Hidden | QDir::System);
-            for (const QFileInfo& file : files) {
-                if (!file.fileName().endsWith(suffix) || file.isSymLink()) continue;
-                if (!QFile::remove(file.filePath())) {
-                    qWarning("The temporary trend file %s could not be removed",
-                             qPrintable(file.filePath()));
-                    all = false;
-                }
-            }
+            for (const QFileInfo& file : files)
+                if (file.fileName().endsWith(suffix) && !file.isSymLink()) found << file;
         }
+    return found;
+}
+
+// A kept file's trend file and row, from its name "<trend file>.<SeqNo><suffix>".
+std::optional<KeptTrendFile> keptFile(const QFileInfo& file, const char* suffix, bool deleted) {
+    const QString path = file.filePath();
+    const QString stem = path.left(path.size() - qsizetype(std::strlen(suffix)));
+    const qsizetype dot = stem.lastIndexOf(QLatin1Char('.'));
+    if (dot <= 0) return std::nullopt;
+    bool number = false;
+    const int64_t seqNo = stem.mid(dot + 1).toLongLong(&number);
+    const QString trendPath = stem.left(dot);
+    if (!number || QFileInfo(trendPath).fileName().isEmpty() ||
+        keptPath(trendPath, seqNo, suffix) != path)
+        return std::nullopt;
+    return KeptTrendFile{path, trendPath, seqNo, deleted};
+}
+
+}  // namespace
+
+std::vector<KeptTrendFile> KeptTrendFiles(const QString& dataFolder) {
+    std::vector<KeptTrendFile> kept;
+    if (dataFolder.isEmpty() || QDir::isRelativePath(dataFolder)) return kept;
+    for (const auto& [suffix, deleted] :
+         {std::pair{TrendReadySuffix, false}, std::pair{TrendDeletedSuffix, true}})
+        for (const QFileInfo& file : monthFiles(dataFolder, QLatin1String(suffix)))
+            if (const auto one = keptFile(file, suffix, deleted)) kept.push_back(*one);
+    return kept;
+}
+
+bool RemoveTrendLeftovers(const QString& dataFolder) {
+    if (dataFolder.isEmpty() || QDir::isRelativePath(dataFolder)) return false;
+    bool all = true;
+    for (const QFileInfo& file : monthFiles(dataFolder, QLatin1String(TrendTempSuffix))) {
+        QString reason;
+        if (!platform::RemoveFile(file.filePath(), &reason)) {
+            qWarning("The temporary trend file %s could not be removed: %s",
+                     qPrintable(file.filePath()), qPrintable(reason));
+            all = false;
+        }
+    }
     return all;
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/FileReplacement.h"
 #include "runtime/OleDate.h"
 
 namespace core {
@@ -139,10 +140,29 @@ QString TrendFolder(const QString& dataFolder, rt::OleDate start);
 // DataFolder/yy/mm/<name>.Dat
 QString TrendFilePath(const QString& dataFolder, rt::OleDate start, const QString& recordName);
 
-// The suffix of the temporary file a trend file is written as, beside it.
+// The suffix of the temporary file a trend file is written as, beside it, while its samples
+// arrive. Such a file is never whole for sure: the next start removes it.
 inline constexpr char TrendTempSuffix[] = ".part";
 // The temporary file of the trend file at `trendPath`.
 QString TrendTempPath(const QString& trendPath);
+
+// A trend file kept aside under a name tied to its header row (the row's SeqNo), whole and on
+// the disk, until that row is stored or deleted: "<trend file>.<SeqNo>.ready" holds the samples
+// of a row being stored, "<trend file>.<SeqNo>.deleted" the file of a row being deleted. A
+// start that finds one puts it in place when its row stands in the database, and removes it
+// when the row is not there.
+inline constexpr char TrendReadySuffix[] = ".ready";
+inline constexpr char TrendDeletedSuffix[] = ".deleted";
+QString TrendReadyPath(const QString& trendPath, int64_t seqNo);
+QString TrendDeletedPath(const QString& trendPath, int64_t seqNo);
+struct KeptTrendFile {
+    QString path;       // the file kept aside
+    QString trendPath;  // the trend file it is kept for
+    int64_t seqNo = 0;  // its header row
+    bool deleted = false;
+};
+// The trend files kept aside in DataFolder/yy/mm; links are neither followed nor listed.
+std::vector<KeptTrendFile> KeptTrendFiles(const QString& dataFolder);
 
 // The trend file a record writes while its data lines arrive: opened on the first line and
 // kept open for the next, so a download costs no open, read and close per line. The samples
@@ -168,28 +188,74 @@ class TrendWriter {
     // open; a failure is only reported (for the way out of an error that is already on its
     // way).
     void closeQuietly() noexcept;
-    // Closes the temporary file and renames it over the trend file (one there is replaced
-    // whole, never cut); nothing when nothing was written. Raises error 75 when that fails,
-    // with the temporary file removed.
+    // Before the COMMIT of the header row `seqNo` that names the trend file: the samples reach
+    // the disk, kept aside under the name tied to that row (TrendReadyPath), with their folder.
+    // Nothing when nothing was written. Raises error 75 with the samples removed.
+    void prepare(int64_t seqNo);
+    // After that COMMIT: the samples take the trend file's name (one there is replaced whole,
+    // never cut) and the folder keeps the rename. Raises error 75 when that fails; the samples
+    // then stay kept aside, and the next start puts them in place since their row is stored.
     void commit();
-    // Closes and removes the temporary file; nothing when nothing was written.
+    // For a record stored before whose trend file is missing or shorter than the samples
+    // written now: they replace it, whole and on the disk. A stored file at least as long
+    // stays as it is. Nothing when nothing was written. Raises error 75; the stored file is
+    // then as it was.
+    void mend();
+    // Removes what was written and not put in place.
     void discard() noexcept;
 
   private:
-    QString path_;  // the trend file whose temporary file was started, until committed
+    void closeFile();
+
+    QString path_;  // the trend file whose temporary file was started, until put in place
+    std::unique_ptr<platform::FileReplacement> replacement_;
     std::unique_ptr<TrendFile> file_;
 };
+
+// An entry that could not be removed, with the system's reason.
+struct RemovalFailure {
+    QString path;
+    QString reason;
+};
+
+// The trend files of header rows being deleted: each is kept aside under a name tied to its
+// row before the rows are deleted, and removed once they are. A kill at any moment leaves the
+// rows with their files or neither: the next start puts back a file whose row still stands
+// and removes one whose row is gone.
+class TrendFileDeletion {
+  public:
+    struct File {
+        QString trendPath;
+        int64_t seqNo = 0;
+    };
+    TrendFileDeletion() = default;
+    // What is kept aside takes its name again, unless the rows were deleted.
+    ~TrendFileDeletion();
+    TrendFileDeletion(const TrendFileDeletion&) = delete;
+    TrendFileDeletion& operator=(const TrendFileDeletion&) = delete;
+
+    // Keeps each file aside (one that is not there has nothing to keep; a link is kept as the
+    // link, a folder of that name stays where it is) and syncs their folders. A file that cannot be
+    // kept aside puts the others back and raises error 75 with its reason: nothing may be deleted
+    // then.
+    void setAside(const std::vector<File>& files);
+    // The rows are deleted: what is kept aside is removed. Each file that stays is returned
+    // with the system's reason; the next start removes it.
+    std::vector<RemovalFailure> rowsDeleted();
+
+  private:
+    void putBack() noexcept;
+
+    std::vector<std::pair<QString, QString>> aside_;  // the trend file, where it is kept
+    std::vector<RemovalFailure> notFiles_;            // folders where a trend file would be
+};
+
 // Creates DataFolder/yy and DataFolder/yy/mm when missing; false when that fails.
 bool CreateTrendFolders(const QString& dataFolder, rt::OleDate start);
 // Deletes a folder with everything in it; failures are ignored. An empty or relative path and
 // a filesystem root are refused (nothing is deleted): an empty path would name the folder the
 // program was started from.
 void DeleteFolder(const QString& path);
-// An entry that could not be removed, with the system's reason.
-struct RemovalFailure {
-    QString path;
-    QString reason;
-};
 // Removes everything in the data folder and leaves it empty (made again when missing). Only a
 // data folder inside the program folder is touched: an empty, relative, linked or misplaced
 // path, or the program folder itself, is refused (false, nothing removed, nothing in `kept`).
@@ -198,9 +264,9 @@ struct RemovalFailure {
 // folder that stays only because something in it stayed is not named again).
 bool EmptyDataFolder(const QString& dataFolder, const QString& programFolder,
                      std::vector<RemovalFailure>* kept = nullptr);
-// Removes the temporary trend files a killed program left in DataFolder/yy/mm. Nothing else
-// is touched: only files with the temporary suffix, two folder levels down, links neither
-// followed nor removed. False when one could not be removed.
+// Removes the temporary trend files (TrendTempSuffix) a killed program left in
+// DataFolder/yy/mm. Nothing else is touched: only files with the temporary suffix, two folder
+// levels down, links neither followed nor removed. False when one could not be removed.
 bool RemoveTrendLeftovers(const QString& dataFolder);
 
 }  // namespace core

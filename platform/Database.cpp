@@ -21,6 +21,7 @@
 
 #include "platform/StringTable.h"
 #include "platform/Waiting.h"
+#include "platform/FileSteps.h"
 #include "runtime/Convert.h"
 #include "runtime/RuntimeError.h"
 
@@ -606,6 +607,7 @@ Transaction::~Transaction() {
 void Transaction::commit() {
     const QString connection = db_.connectionName();
     refuseInsideAnothersTransaction(connection);
+    PassFileStep(FileStep::Commit, db_.path());
     sqlite3* handle = handleOf(connection);
     if (!handle)
         throw DatabaseError(DatabaseError::Kind::Other,

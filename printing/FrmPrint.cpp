@@ -8,9 +8,11 @@
 #include <QStyle>
 #include <QTemporaryFile>
 #include <algorithm>
+#include <memory>
 
 #include "core/ModMain.h"
 #include "graph/ScreenSurface.h"
+#include "platform/FileReplacement.h"
 #include "platform/Twips.h"
 #include "printing/FrmSetPrinter.h"
 #include "printing/PrintJob.h"
@@ -159,52 +161,50 @@ std::optional<QString> FrmPrint::pdfFile() {
 
 void FrmPrint::printOn(int index) {
     const QString device = s_.printers.DeviceName(index);
-    QString target, partial;
-    if (s_.printers.isPdf(index)) {
-        const std::optional<QString> file = pdfFile();
-        if (!file) return;
-        target = *file;
-    }
-    {
-        // A PDF is written beside its file and put in its place only when the job is whole: a
-        // failed job leaves the file as it was. A printer's job is spooled in the temporary
-        // folder until the print system takes it.
-        QTemporaryFile temporary(target.isEmpty()
-                                     ? QDir::temp().filePath(QStringLiteral("QM73-print-XXXXXX"))
-                                     : target + QStringLiteral(".XXXXXX"));
-        temporary.setAutoRemove(false);
-        if (!temporary.open()) {
-            s_.dialogs.message(core::LoadResText(TextNotPrinted, {device, temporary.errorString()}),
-                               device, platform::MsgIcon::Critical);
-            return;
-        }
-        partial = temporary.fileName();
-    }
-    const auto dropPartial = qScopeGuard([&partial] {
-        if (!partial.isEmpty()) QFile::remove(partial);
-    });
+    const auto notPrinted = [&](const QString& reason) {
+        s_.dialogs.message(core::LoadResText(TextNotPrinted, {device, reason}), device,
+                           platform::MsgIcon::Critical);
+    };
+    // A PDF is written beside its file and put in its place only when the job is whole: a
+    // failed job, a kill or a power cut leaves the file as it was. A printer's job is spooled
+    // in the temporary folder until the print system takes it.
+    std::unique_ptr<platform::FileReplacement> pdf;
+    QString partial;
     try {
-        PrintJob job(s_.printers.makePrinter(index, partial), [this, index](const QPrinter& p) {
-            return s_.printers.handOver(index, p, [this](const QString& prompt) {
-                return s_.dialogs.password(prompt, QStringLiteral("QM-73"));
-            });
-        });
-        PrintPageHeader(job);
-        PrintReport(job);
-        letEventsThrough();
-        job.EndDoc();
-        if (!target.isEmpty()) {
-            if (QFileInfo::exists(target) && !QFile::remove(target))
-                throw rt::RuntimeError(rt::ErrPathAccess,
-                                       QStringLiteral("%1 cannot be replaced").arg(target));
-            if (!QFile::rename(partial, target))
-                throw rt::RuntimeError(rt::ErrPathAccess,
-                                       QStringLiteral("%1 cannot be written").arg(target));
-            partial.clear();
+        if (s_.printers.isPdf(index)) {
+            const std::optional<QString> file = pdfFile();
+            if (!file) return;
+            pdf = std::make_unique<platform::FileReplacement>(*file);
+            partial = pdf->handOver();
+        } else {
+            QTemporaryFile temporary(QDir::temp().filePath(QStringLiteral("QM73-print-XXXXXX")));
+            temporary.setAutoRemove(false);
+            if (!temporary.open())
+                throw rt::RuntimeError(rt::ErrPathAccess, temporary.errorString());
+            partial = temporary.fileName();
         }
     } catch (const rt::RuntimeError& e) {
-        s_.dialogs.message(core::LoadResText(TextNotPrinted, {device, e.description()}), device,
-                           platform::MsgIcon::Critical);
+        notPrinted(e.description());
+        return;
+    }
+    const auto dropSpooled = qScopeGuard([&] {
+        if (!pdf) QFile::remove(partial);
+    });
+    try {
+        {
+            PrintJob job(s_.printers.makePrinter(index, partial), [this, index](const QPrinter& p) {
+                return s_.printers.handOver(index, p, [this](const QString& prompt) {
+                    return s_.dialogs.password(prompt, QStringLiteral("QM-73"));
+                });
+            });
+            PrintPageHeader(job);
+            PrintReport(job);
+            letEventsThrough();
+            job.EndDoc();
+        }
+        if (pdf) pdf->commit();
+    } catch (const rt::RuntimeError& e) {
+        notPrinted(e.description());
     }
 }
 

@@ -32,6 +32,8 @@ bool clsAlarm::SetDataBD(const QString& vData, bool testFlag) {
         folderID_ = rt::FormatDate(date_, QStringLiteral("mm/yy"));
         core::CreateTrendFolders(core::DataFolder, date_);
         duplicate_ = FindDuplicate();
+        mending_ = duplicate_ && StoredTrendFileLacking(date_, userID_, serialNo_,
+                                                        core::LogKind::AlarmTrend, TrendFilePath());
     }
     if (bad) WriteSerialLog(QStringLiteral("<<< improper date in SetDataBD() >>> ") + vData);
     return true;
@@ -96,7 +98,7 @@ void clsAlarm::writeSamples(const QString& words, int channel) {
 }
 
 bool clsAlarm::SetDataB0(const QString& vData, bool testFlag, bool compress) {
-    if (duplicate_ || error_) return true;
+    if ((duplicate_ && !mending_) || error_) return true;
     if (!compress) {
         dataLineCode_ = LineText(vData, 3, 2);
         return true;

@@ -22,7 +22,11 @@ void clsAlarm::Update() {
         throw rt::RuntimeError(rt::ErrInvalidCall, QStringLiteral("The record has no instrument"));
     // A record whose header line never came cannot be stored; the flag keeps its log.
     if (name_.isEmpty()) error_ = true;
-    if (FindDuplicate() || error_) return;
+    if (error_) return;
+    if (FindDuplicate()) {
+        if (mending_) trend_.mend();
+        return;
+    }
 
     const platform::Database db = platform::Database::open(core::DatabasePath());
     platform::Transaction transaction(db);
@@ -65,6 +69,10 @@ void clsAlarm::Update() {
         db.exec(rowInsert, {rowSeq++, headerSeq, row.date, row.values[0], row.values[1],
                             row.values[2], row.values[3], row.values[4] - gas_[4].fullScale});
     }
+    // The samples are on the disk before their header row is, kept aside under a name tied to
+    // that row: a kill from now on leaves them for the next start, which puts them in place
+    // only if the row was stored.
+    trend_.prepare(headerSeq);
     transaction.commit();
     // Only now may the samples take the trend file's name: a header row never points at a
     // file that is still being written.
@@ -101,6 +109,7 @@ void clsAlarm::ReLoad() {
     const QString path = TrendFileOf(r, 0);
     trendPathDamaged_ = r.rowCount() > 0 && path.isEmpty();
     if (trendPathDamaged_) core::NoteDamagedDownload(name_);
+    if (TrendFileLacking(db, r, 0)) core::NoteLackingTrendFile(name_, path);
     if (path.isEmpty() || !QFileInfo::exists(path)) return;
     core::TrendFile file(path, core::TrendFile::Mode::ReadOnly);
     const int32_t n = core::ReadableRecords(file, Rows);

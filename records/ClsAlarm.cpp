@@ -27,6 +27,7 @@ void clsAlarm::ClearDatas() {
     error_ = false;
     trendPathDamaged_ = false;
     duplicate_ = false;
+    mending_ = false;
     key_.clear();
     clearHeader();
     dataCount_ = 0;

@@ -63,9 +63,10 @@ class clsAlarm : public RecordBase, public core::GasListSource {
     bool SetData96(const QString& vData, bool testFlag);
 
     // Stores the header (Log_Head kind 2) and the held rows (Alarm_Data) in one transaction.
-    // Once it is committed, the samples take the trend file's name; a record not stored
-    // leaves no trend file. Raises error 75 when the trend file cannot take its name: the
-    // rows stay stored, without the samples.
+    // The samples reach the disk before its COMMIT and take the trend file's name after it; a
+    // record not stored leaves no trend file. Raises error 75 when the trend file cannot take
+    // its name: the rows stay stored, and the next start puts the samples in place. A record
+    // stored before whose trend file is missing or short gets it again.
     void Update();
     // Rebuilds the record stored under SeqNo from its header row and its trend file.
     void ReLoad();
@@ -97,6 +98,9 @@ class clsAlarm : public RecordBase, public core::GasListSource {
     std::array<Row, Rows> rows_{};
     int16_t dataCount_ = 0;
     bool duplicate_ = false;
+    // Stored before, but its trend file is missing or short: the data lines write the file
+    // again, and Update puts it in the stored file's place.
+    bool mending_ = false;
     std::array<int16_t, 6> sampleCount_{};
     bool trendPathDamaged_ = false;
     core::TrendWriter trend_;  // the trend file while data lines arrive

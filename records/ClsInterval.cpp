@@ -26,6 +26,7 @@ void clsInterval::ClearDatas() {
     trend_.discard();
     error_ = false;
     duplicate_ = false;
+    mending_ = false;
     trendPathDamaged_ = false;
     key_.clear();
     seqNo_ = 0;

@@ -91,9 +91,10 @@ class clsInterval : public RecordBase, public core::GasListSource {
     bool SetDataAC(const QString& vData, bool testFlag);
 
     // Stores the record (header, value and event rows, sensor history) in one transaction.
-    // Once a stored header is committed, the samples take the trend file's name; a record
-    // not stored leaves no trend file. Raises error 75 when the trend file cannot take its
-    // name: the rows stay stored, without the samples.
+    // The samples reach the disk before the header's COMMIT and take the trend file's name
+    // after it; a record not stored leaves no trend file. Raises error 75 when the trend file
+    // cannot take its name: the rows stay stored, and the next start puts the samples in
+    // place. A record stored before whose trend file is missing or short gets it again.
     void Update();
     // Rebuilds the record stored under SeqNo from the database and its trend file.
     void ReLoad();
@@ -148,6 +149,9 @@ class clsInterval : public RecordBase, public core::GasListSource {
     std::array<int32_t, 6> sampleCounters_{};
     core::TrendWriter trend_;  // the trend file while data lines arrive
     bool duplicate_ = false;
+    // Stored before, but its trend file is missing or short: the data lines write the file
+    // again, and Update puts it in the stored file's place.
+    bool mending_ = false;
     QString previousDataCode_;
     bool trendPathDamaged_ = false;
 };

@@ -33,6 +33,9 @@ bool clsInterval::SetDataAD(const QString& vData, bool testFlag) {
         folderID_ = rt::FormatDate(date_, QStringLiteral("mm/yy"));
         core::CreateTrendFolders(core::DataFolder, date_);
         duplicate_ = FindDuplicate();
+        mending_ =
+            duplicate_ && StoredTrendFileLacking(date_, userID_, serialNo_,
+                                                 core::LogKind::IntervalTrend, TrendFilePath());
     }
     if (bad) WriteSerialLog(QStringLiteral("<<< improper date in SetDataAD() >>> ") + vData);
     return true;
@@ -158,7 +161,7 @@ void clsInterval::addPlainEvent(const QString& line, int channel) {
 }
 
 bool clsInterval::SetDataA0(const QString& vData, bool testFlag, bool compress) {
-    if (duplicate_ || error_) return true;
+    if ((duplicate_ && !mending_) || error_) return true;
     const QString code = compress ? previousDataCode_ : LineText(vData, 3, 2);
     if ((!compress && vData.size() < 24) || testFlag) {
         previousDataCode_ = code;

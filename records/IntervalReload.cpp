@@ -26,6 +26,7 @@ void clsInterval::ReLoad() {
     const QString path = TrendFileOf(head, 0);
     trendPathDamaged_ = head.rowCount() > 0 && path.isEmpty();
     if (trendPathDamaged_) core::NoteDamagedDownload(name_);
+    if (TrendFileLacking(db, head, 0)) core::NoteLackingTrendFile(name_, path);
     reloadSamples(path);
     reloadEvents();
 }

@@ -56,8 +56,9 @@ void clsInterval::Update() {
     platform::Transaction transaction(db);
 
     const bool storesHeader = !FindDuplicate() && !error_;
+    int32_t headerSeq = 0;
     if (storesHeader) {
-        const int32_t headerSeq = db.MaxSeq(QStringLiteral("Log_Head"));
+        headerSeq = db.MaxSeq(QStringLiteral("Log_Head"));
         gas_[4].maximum = inst->HighTemp();
         gas_[4].minimum = inst->LowTemp();
 
@@ -161,12 +162,18 @@ void clsInterval::Update() {
                 {db.MaxSeq(QStringLiteral("SensorHistory")), sensorHead, userKey, serialKey, date_,
                  stationKey, gas4.name, gas4.fullScale});
     }
+    // The samples are on the disk before their header row is, kept aside under a name tied to
+    // that row: a kill from now on leaves them for the next start, which puts them in place
+    // only if the row was stored.
+    if (storesHeader) trend_.prepare(headerSeq);
     transaction.commit();
     // Only now may the samples take the trend file's name: a header row never points at a
     // file that is still being written.
     unstored.dismiss();
     if (storesHeader)
         trend_.commit();
+    else if (mending_ && !error_)
+        trend_.mend();
     else
         trend_.discard();
 }

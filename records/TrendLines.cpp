@@ -204,15 +204,37 @@ bool ApplyGasListLine(const QString& line, bool testFlag, TrendGas& gas4, TrendG
     return result;
 }
 
+namespace {
+
+// The header of that kind stored for the recording; no row when there is none or no database.
+platform::ResultSet storedTrendHeader(const platform::Database& db, rt::OleDate date,
+                                      const QString& userID, const QString& serialNo,
+                                      core::LogKind kind) {
+    return db
+        .query(QStringLiteral("Select SeqNo, Types, FolderID, Names, Dcount From Log_Head Where "
+                              "Dates=? And UserID=? And SerialNo=? And Types=?;"),
+               {date, core::EmptyToAsterisk(userID), core::EmptyToAsterisk(serialNo),
+                static_cast<int32_t>(kind)})
+        .lenient();
+}
+
+}  // namespace
+
 bool TrendHeaderStored(rt::OleDate date, const QString& userID, const QString& serialNo,
                        core::LogKind kind) {
     if (!QFileInfo::exists(core::DatabasePath())) return false;
     const platform::Database db = platform::Database::open(core::DatabasePath());
-    return db.query(QStringLiteral("Select SeqNo From Log_Head Where Dates=? And UserID=? And "
-                                   "SerialNo=? And Types=?;"),
-                    {date, core::EmptyToAsterisk(userID), core::EmptyToAsterisk(serialNo),
-                     static_cast<int32_t>(kind)})
-               .rowCount() > 0;
+    return storedTrendHeader(db, date, userID, serialNo, kind).rowCount() > 0;
+}
+
+bool StoredTrendFileLacking(rt::OleDate date, const QString& userID, const QString& serialNo,
+                            core::LogKind kind, const QString& path) {
+    if (path.isEmpty() || !QFileInfo::exists(core::DatabasePath())) return false;
+    const platform::Database db = platform::Database::open(core::DatabasePath());
+    const platform::ResultSet head = storedTrendHeader(db, date, userID, serialNo, kind);
+    for (int row = 0; row < head.rowCount(); ++row)
+        if (TrendFileOf(head, row) == path) return TrendFileLacking(db, head, row);
+    return false;
 }
 
 namespace {
@@ -226,23 +248,60 @@ bool isFolderName(const QString& piece) {
 }  // namespace
 
 QString TrendFileOf(const QString& folderID, const QString& name) {
+    return TrendFileIn(core::DataFolder, folderID, name);
+}
+
+QString TrendFileIn(const QString& dataFolder, const QString& folderID, const QString& name) {
     const QString year = rt::Right(folderID, 2);
     const QString month = rt::Left(folderID, 2);
     const QString file = core::SanitizeFileName(name);
     if (!isFolderName(year) || !isFolderName(month) || file.isEmpty()) return {};
-    const QString path = core::DataFolder + QLatin1Char('/') + year + QLatin1Char('/') + month +
+    const QString path = dataFolder + QLatin1Char('/') + year + QLatin1Char('/') + month +
                          QLatin1Char('/') + file + QStringLiteral(".Dat");
     // What the pieces give lies inside the data folder, whatever they held.
-    const QString inside = QDir::cleanPath(core::DataFolder) + QLatin1Char('/');
+    const QString inside = QDir::cleanPath(dataFolder) + QLatin1Char('/');
     if (!QDir::cleanPath(path).startsWith(inside)) return {};
     return path;
 }
 
 QString TrendFileOf(const platform::ResultSet& head, int row) {
+    return TrendFileIn(core::DataFolder, head, row);
+}
+
+QString TrendFileIn(const QString& dataFolder, const platform::ResultSet& head, int row) {
     const QString folderID = QStringLiteral("FolderID"), names = QStringLiteral("Names");
     if (row < 0 || row >= head.rowCount() || head.isNull(row, folderID) || head.isNull(row, names))
         return {};
-    return TrendFileOf(head.text(row, folderID), head.text(row, names));
+    return TrendFileIn(dataFolder, head.text(row, folderID), head.text(row, names));
+}
+
+bool TrendFileLacking(const platform::Database& db, const platform::ResultSet& head, int row) {
+    const QString path = TrendFileOf(head, row);
+    if (path.isEmpty()) return false;
+    const qint64 counted = head.longValue(row, QStringLiteral("Dcount"), 0);
+    qint64 records = 0;  // the records the file holds at least
+    switch (head.longValue(row, QStringLiteral("Types"), 0)) {
+        case static_cast<int32_t>(core::LogKind::IntervalTrend): {
+            const std::optional<int64_t> seqNo = head.wholeNumber(row, QStringLiteral("SeqNo"));
+            if (!seqNo) return false;
+            const qint64 events =
+                db.query(QStringLiteral("Select Count(*) As n From Interval_Event Where RelNo=?"),
+                         {*seqNo})
+                    .longValue(0, QStringLiteral("n"), 0);
+            records = counted - events;
+            break;
+        }
+        case static_cast<int32_t>(core::LogKind::AlarmTrend):
+            records = counted > 0 ? 1 : 0;
+            break;
+        default:
+            return false;
+    }
+    if (records <= 0) return false;
+    const QFileInfo file(path);
+    if (!file.exists() && !file.isSymLink()) return true;
+    if (!file.isFile() || file.isSymLink()) return false;
+    return core::TrendRecordsIn(file.size()) < records;
 }
 
 QStringList GasColumns(int gas, const QStringList& suffixes) {

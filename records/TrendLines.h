@@ -59,6 +59,11 @@ GasListBlock GasListGas5(const QString& line);
 // number); False when the database does not exist.
 bool TrendHeaderStored(rt::OleDate date, const QString& userID, const QString& serialNo,
                        core::LogKind kind);
+// True when a header of that kind is stored for the recording, names the trend file at `path`,
+// and that file is missing or short (TrendFileLacking): a download of the recording writes it
+// again.
+bool StoredTrendFileLacking(rt::OleDate date, const QString& userID, const QString& serialNo,
+                            core::LogKind kind, const QString& path);
 
 // DataFolder/yy/mm/<name>.Dat of a folder ID "mm/yy"; the name goes through the one
 // sanitizing function of trend-file names. Empty when the pieces give no file inside the data
@@ -70,6 +75,15 @@ QString TrendFileOf(const QString& folderID, const QString& name);
 // the library's alarm-point lookup and the deletion all take. Empty when either is Null (or the
 // row is missing): such a download has no trend file, and none is read or removed for it.
 QString TrendFileOf(const platform::ResultSet& head, int row);
+// The same inside the data folder `dataFolder` rather than the program's.
+QString TrendFileIn(const QString& dataFolder, const QString& folderID, const QString& name);
+QString TrendFileIn(const QString& dataFolder, const platform::ResultSet& head, int row);
+// True when the trend file of a stored header row holds fewer samples than the row counts: it
+// is missing, or an interval trend's file holds fewer records than its Dcount less its event
+// rows (Dcount counts both), or an alarm trend's file holds none (an alarm trend's Dcount
+// counts the window it covers, whatever the samples received). False for a row that counts
+// none, names no trend file, or whose trend file is no plain file (the reader tells that).
+bool TrendFileLacking(const platform::Database& db, const platform::ResultSet& head, int row);
 
 // One gas channel of a trend record's gas table.
 struct TrendGas {

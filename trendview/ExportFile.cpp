@@ -2,9 +2,9 @@
 
 #include <QBuffer>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include "core/ModMain.h"
+#include "platform/FileReplacement.h"
 #include "runtime/RuntimeError.h"
 
 namespace trendview {
@@ -20,33 +20,23 @@ enum Text : int {
 
 constexpr int TabFilter = 2;  // "Tab csv" in the text filter list
 
-// Writes bytes whole, or raises: a write the system takes only in part (a full disk, a size
-// limit) is no success, or the file would be committed cut short.
-void writeWhole(QSaveFile& file, const QByteArray& bytes) {
-    if (file.write(bytes) != bytes.size())
-        throw rt::RuntimeError(rt::ErrDiskFull,
-                               file.error() != QFileDevice::NoError
-                                   ? file.errorString()
-                                   : QStringLiteral("The file could not be written whole"));
-}
-
 // The lines of an export into the file that replaces the old one when it is whole, written
 // in pieces of some 64 KB.
 class FileSink : public LineSink {
   public:
-    explicit FileSink(QSaveFile& file) : file_(file) {}
+    explicit FileSink(platform::FileReplacement& file) : file_(file) {}
     void write(const QString& text) override {
         pending_ += text.toUtf8();
         if (pending_.size() >= Piece) finish();
     }
     void finish() {
-        writeWhole(file_, pending_);
+        file_.write(pending_);
         pending_.clear();
     }
 
   private:
     static constexpr qsizetype Piece = 64 * 1024;
-    QSaveFile& file_;
+    platform::FileReplacement& file_;
     QByteArray pending_;
 };
 
@@ -108,16 +98,12 @@ namespace {
 // Writes the file through `write` into a new file beside it, which then replaces it; a
 // failure is told and leaves the old file as it was.
 bool replaceFile(platform::Dialogs& dialogs, const QString& path,
-                 const std::function<void(QSaveFile&)>& write) {
-    QSaveFile file(path);
+                 const std::function<void(platform::FileReplacement&)>& write) {
     try {
-        // Unbuffered, so that the write that fails is the one that asked.
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-            throw rt::RuntimeError(rt::ErrPathAccess, file.errorString());
+        platform::FileReplacement file(path);
         write(file);
-        if (!file.commit()) throw rt::RuntimeError(rt::ErrPathAccess, file.errorString());
+        file.commit();
     } catch (const std::exception& e) {
-        file.cancelWriting();
         notWritten(dialogs, path, QString::fromUtf8(e.what()));
         return false;
     }
@@ -128,7 +114,7 @@ bool replaceFile(platform::Dialogs& dialogs, const QString& path,
 
 bool WriteExportFile(platform::Dialogs& dialogs, const QString& path,
                      const std::function<void(LineSink&)>& write) {
-    return replaceFile(dialogs, path, [&](QSaveFile& file) {
+    return replaceFile(dialogs, path, [&](platform::FileReplacement& file) {
         FileSink sink(file);
         write(sink);
         sink.finish();
@@ -144,7 +130,7 @@ bool WriteBitmapFile(platform::Dialogs& dialogs, const QString& path, const QIma
         notWritten(dialogs, path, QStringLiteral("The picture could not be made"));
         return false;
     }
-    return replaceFile(dialogs, path, [&](QSaveFile& file) { writeWhole(file, bytes); });
+    return replaceFile(dialogs, path, [&](platform::FileReplacement& file) { file.write(bytes); });
 }
 
 }  // namespace trendview

@@ -1,5 +1,7 @@
 #include <QFile>
 #include <QFileInfo>
+#include <functional>
+#include <optional>
 
 #include "core/ModMain.h"
 #include "core/TrendFile.h"
@@ -20,6 +22,7 @@ enum Text : int {
     TextDeleteNodeTitle = 5340,
     TextFileKept = 5793,
     TextNotOwnDataFolder = 5781,
+    TextNothingDeleted = 5863,
 };
 
 // At most this many lines of what stayed are shown; the rest is summed up by "...".
@@ -44,6 +47,46 @@ const QStringList& detailTables() {
     return tables;
 }
 
+// The trend files of the downloads among `heads`: exactly the file each trend was written to,
+// never a pattern, never a name that only begins the same way. A header that names no trend
+// file inside the data folder (a Null or damaged folder ID or name) has none: nothing outside
+// is ever touched.
+std::vector<core::TrendFileDeletion::File> trendFilesOf(const platform::ResultSet& heads) {
+    std::vector<core::TrendFileDeletion::File> files;
+    for (int row = 0; row < heads.rowCount(); ++row) {
+        const int32_t types = heads.longValue(row, QStringLiteral("Types"));
+        if (types != 1 && types != 2) continue;
+        const QString path = records::TrendFileOf(heads, row);
+        const std::optional<int64_t> seqNo = heads.wholeNumber(row, QStringLiteral("SeqNo"));
+        if (!path.isEmpty() && seqNo) files.push_back({path, *seqNo});
+    }
+    return files;
+}
+
+// Deletes rows with the trend files of `heads`, all or nothing: the files are kept aside while
+// `deleteRows` deletes the rows in one transaction, and go once it is committed; a failure
+// puts them back. A file that cannot be kept aside deletes nothing. What stayed is returned.
+std::vector<core::RemovalFailure> deleteWithTrendFiles(const platform::ResultSet& heads,
+                                                       const std::function<void()>& deleteRows) {
+    core::TrendFileDeletion files;
+    try {
+        files.setAside(trendFilesOf(heads));
+    } catch (const rt::RuntimeError& e) {
+        throw rt::RuntimeError(e.number(),
+                               core::LoadResText(TextNothingDeleted, {e.description()}));
+    }
+    deleteRows();
+    return files.rowsDeleted();
+}
+
+QStringList keptLines(const std::vector<core::RemovalFailure>& stayed) {
+    QStringList kept;
+    for (const core::RemovalFailure& entry : stayed)
+        kept << core::LoadResText(TextFileKept, {entry.path, entry.reason});
+    kept.removeDuplicates();
+    return kept;
+}
+
 bool ask(platform::Dialogs& dialogs, const QString& text, int title) {
     return dialogs.message(text, core::LoadResText(title), platform::MsgIcon::Question,
                            platform::MsgButtons::YesNo) == platform::MsgAnswer::Yes;
@@ -66,54 +109,61 @@ void LogLibrary::mnuDelete_Click() {
 
 void LogLibrary::deleteEverything() {
     if (!ask(w_.dialogs, core::LoadResText(TextDeleteAll), TextDeleteAllTitle)) return;
-    rebuildingAfter(RootKey, [this] {
+    std::vector<core::RemovalFailure> stayed;
+    rebuildingAfter(RootKey, [&] {
         const platform::Database db = platform::Database::open(w_.paths.database());
-        // All or nothing: the calibration list (cLatestHist) stays.
-        platform::Transaction transaction(db);
-        for (const QString& table : QStringList{"Log_head"} + detailTables())
-            db.exec(QStringLiteral("Delete From ") + table);
-        transaction.commit();
+        const platform::ResultSet heads =
+            db.query(QStringLiteral("Select SeqNo, Types, Names, FolderID From Log_Head Where "
+                                    "Types In (1, 2)"))
+                .lenient();
+        stayed = deleteWithTrendFiles(heads, [&] {
+            // All or nothing: the calibration list (cLatestHist) stays.
+            platform::Transaction transaction(db);
+            for (const QString& table : QStringList{"Log_head"} + detailTables())
+                db.exec(QStringLiteral("Delete From ") + table);
+            transaction.commit();
+        });
         forgetSelection(std::nullopt);
     });
-    // The trend files go only once their downloads are gone from the database.
-    std::vector<core::RemovalFailure> stayed;
-    if (core::EmptyDataFolder(core::DataFolder, core::AppPath, &stayed)) return;
-    // Nothing named: the data folder itself was not one to empty.
-    if (stayed.empty())
-        stayed.push_back({core::DataFolder, core::LoadResText(TextNotOwnDataFolder)});
-    QStringList kept;
-    for (const core::RemovalFailure& entry : stayed)
-        kept << core::LoadResText(TextFileKept, {entry.path, entry.reason});
-    tellKept(kept, TextDeleteAllTitle);
+    // What else the data folder holds goes only once the downloads are gone from the database.
+    std::vector<core::RemovalFailure> inFolder;
+    if (!core::EmptyDataFolder(core::DataFolder, core::AppPath, &inFolder) && inFolder.empty())
+        // Nothing named: the data folder itself was not one to empty.
+        inFolder.push_back({core::DataFolder, core::LoadResText(TextNotOwnDataFolder)});
+    stayed.insert(stayed.end(), inFolder.begin(), inFolder.end());
+    tellKept(keptLines(stayed), TextDeleteAllTitle);
 }
 
 void LogLibrary::deleteNode(const QString& key) {
     if (!ask(w_.dialogs, core::LoadResText(TextDeleteNode), TextDeleteNodeTitle)) return;
     const NodeCondition condition = NodeWhereClause(key);
     const QString parentKey = w_.page.tvwLog->ParentKey(key);
-    platform::ResultSet heads;
+    std::vector<core::RemovalFailure> stayed;
     rebuildingAfter(parentKey, [&] {
         const platform::Database db = platform::Database::open(w_.paths.database());
-        heads =
+        const platform::ResultSet heads =
             db.query(QStringLiteral("Select SeqNo, Types, Names, FolderID From Log_Head Where ") +
                          condition.sql,
                      condition.values)
                 .lenient();
-        platform::Transaction transaction(db);
-        const QString under =
-            QStringLiteral(" Where RelNo In (Select SeqNo From Log_Head Where %1)")
-                .arg(condition.sql);
-        for (const QString& table : detailTables())
-            db.exec(QStringLiteral("Delete From ") + table + under, condition.values);
-        db.exec(QStringLiteral("Delete From Log_Head Where ") + condition.sql, condition.values);
-        transaction.commit();
+        stayed = deleteWithTrendFiles(heads, [&] {
+            platform::Transaction transaction(db);
+            const QString under =
+                QStringLiteral(" Where RelNo In (Select SeqNo From Log_Head Where %1)")
+                    .arg(condition.sql);
+            for (const QString& table : detailTables())
+                db.exec(QStringLiteral("Delete From ") + table + under, condition.values);
+            db.exec(QStringLiteral("Delete From Log_Head Where ") + condition.sql,
+                    condition.values);
+            transaction.commit();
+        });
         std::vector<int64_t> deleted;
         for (int row = 0; row < heads.rowCount(); ++row)
             if (const auto seqNo = heads.wholeNumber(row, QStringLiteral("SeqNo")))
                 deleted.push_back(*seqNo);
         forgetSelection(deleted);
     });
-    removeTrendFiles(heads, TextDeleteNodeTitle);
+    tellKept(keptLines(stayed), TextDeleteNodeTitle);
 }
 
 void LogLibrary::deleteDownload(const QString& key) {
@@ -128,19 +178,22 @@ void LogLibrary::deleteDownload(const QString& key) {
     const QString name = item ? item->text(0) : QString();
     if (!ask(w_.dialogs, core::LoadResText(TextDeleteOne, {name}), TextDeleteOneTitle)) return;
 
-    platform::ResultSet heads;
+    std::vector<core::RemovalFailure> stayed;
     const auto work = [&] {
         const platform::Database db = platform::Database::open(w_.paths.database());
         const std::vector<platform::DbParam> which = {static_cast<int32_t>(kind.types), seqNo};
-        heads = db.query(QStringLiteral("Select SeqNo, Types, Names, FolderID From Log_Head "
-                                        "Where Types = ? And SeqNo = ?"),
-                         which)
-                    .lenient();
-        platform::Transaction transaction(db);
-        db.exec(QStringLiteral("Delete From Log_Head Where Types = ? And SeqNo = ?"), which);
-        for (const QString& table : detailTablesOf(kind))
-            db.exec(QStringLiteral("Delete From %1 Where RelNo = ?").arg(table), {seqNo});
-        transaction.commit();
+        const platform::ResultSet heads =
+            db.query(QStringLiteral("Select SeqNo, Types, Names, FolderID From Log_Head "
+                                    "Where Types = ? And SeqNo = ?"),
+                     which)
+                .lenient();
+        stayed = deleteWithTrendFiles(heads, [&] {
+            platform::Transaction transaction(db);
+            db.exec(QStringLiteral("Delete From Log_Head Where Types = ? And SeqNo = ?"), which);
+            for (const QString& table : detailTablesOf(kind))
+                db.exec(QStringLiteral("Delete From %1 Where RelNo = ?").arg(table), {seqNo});
+            transaction.commit();
+        });
     };
     // On success only the list loses the item; on failure the library shows what is stored.
     rebuildingAfter(listedKey_, work, false);
@@ -149,25 +202,7 @@ void LogLibrary::deleteDownload(const QString& key) {
     list.update();
     // The tree stays as it is; the next opening of the page builds it again.
     w_.fields.LogTreeDirty = true;
-    removeTrendFiles(heads, TextDeleteOneTitle);
-}
-
-void LogLibrary::removeTrendFiles(const platform::ResultSet& heads, int title) {
-    QStringList kept;
-    for (int row = 0; row < heads.rowCount(); ++row) {
-        const int32_t types = heads.longValue(row, QStringLiteral("Types"));
-        if (types != 1 && types != 2) continue;
-        // Exactly the file the trend was written to: never a pattern, never a name that
-        // only begins the same way. A header that names no trend file inside the data folder
-        // (a Null or damaged folder ID or name) has none: nothing outside is ever touched.
-        const QString path = records::TrendFileOf(heads, row);
-        if (path.isEmpty()) continue;
-        QFile file(path);
-        if (!file.exists() && !QFileInfo(file.fileName()).isSymLink()) continue;
-        if (!file.remove())
-            kept << core::LoadResText(TextFileKept, {file.fileName(), file.errorString()});
-    }
-    tellKept(kept, title);
+    tellKept(keptLines(stayed), TextDeleteOneTitle);
 }
 
 void LogLibrary::tellKept(QStringList kept, int title) {

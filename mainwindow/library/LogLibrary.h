@@ -121,8 +121,6 @@ class LogLibrary {
     void deleteEverything();
     void deleteNode(const QString& key);
     void deleteDownload(const QString& key);
-    // The trend files of the deleted headers among `heads`; those that stay are told.
-    void removeTrendFiles(const platform::ResultSet& heads, int title);
     // One message of the lines (message 5793 each) that say what stayed; none when none did.
     void tellKept(QStringList kept, int title);
     // Runs a deletion; the tree is built again and the node of `parentKey` listed when it

@@ -12,7 +12,6 @@
 #include "core/ModMain.h"
 #include "core/Schema.h"
 #include "core/StoredDamage.h"
-#include "core/TrendFile.h"
 #include "link/Frame.h"
 #include "mainwindow/shell/Captions.h"
 #include "mainwindow/shell/DesignTable.h"
@@ -23,6 +22,7 @@
 #include "platform/Twips.h"
 #include "platform/Waiting.h"
 #include "platform/gui/Fonts.h"
+#include "records/TrendRecovery.h"
 #include "runtime/Format.h"
 #include "runtime/RuntimeError.h"
 
@@ -42,6 +42,7 @@ double twips(int pixels) {
 enum ShellText : int {
     TextSerialPortStandby = 5541,
     TextSettingsDamaged = 5490,
+    TextSettingsUnreadable = 5861,
     TextDatabaseNotOurs = 5496,
     TextDatabaseFolder = 5497,
     TextDatabaseDamaged = 5498,
@@ -326,8 +327,11 @@ void FrmMain::Form_Load() {
         if (!QDir(services_.paths.dataFolder()).exists())
             QDir().mkpath(services_.paths.dataFolder());
     });
-    // A program killed during a download left the trend files it was writing.
-    step("trend leftovers", [this] { core::RemoveTrendLeftovers(services_.paths.dataFolder()); });
+    // A store or a deletion cut short (a kill, a power cut, a failed rename) is finished as its
+    // rows in the database tell, before the database is touched.
+    step("trend leftovers", [this] {
+        records::RecoverTrendFiles(services_.paths.dataFolder(), services_.paths.database());
+    });
     step("database", [this] {
         const QString path = services_.paths.database();
         if (!QFile::exists(path)) {
@@ -405,7 +409,11 @@ void FrmMain::Form_Load() {
 void FrmMain::readSettingsFile() {
     const auto damage = core::LoadSettings(services_.paths.settingsFile(), *this);
     showAutomaticMode();
-    if (damage)
+    if (damage && damage->unreadable)
+        AppendStatusLog(core::LoadResText(TextSettingsUnreadable,
+                                          {services_.paths.settingsFile(), damage->reason}),
+                        download::ColorStatusFailed);
+    else if (damage)
         AppendStatusLog(core::LoadResText(TextSettingsDamaged,
                                           {damage->lineNumber, damage->line, damage->reason}),
                         download::ColorStatusFailed);

@@ -2,12 +2,16 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <optional>
 
 #include "core/ModMain.h"
 #include "core/Settings.h"
 #include "graph/uclZvdGraph.h"
 #include "runtime/Format.h"
 #include "runtime/RuntimeError.h"
+#include "tests/support/KillPoints.h"
+#include "tests/support/PermissionBits.h"
 #include "tests/support/TempProgramFolder.h"
 
 using namespace core;
@@ -498,4 +502,115 @@ TEST_F(SettingsFile, SaveReplacesTheFileWholeAndLeavesNoTemporaryFile) {
                                          QFile::ReadGroup, QFile::WriteGroup, QFile::ExeGroup,
                                          QFile::ReadOther, QFile::WriteOther, QFile::ExeOther};
     EXPECT_EQ(QFile::permissions(path()) & everyone, QFile::ReadOwner | QFile::WriteOwner);
+}
+
+// A settings file that is a symbolic link stays one: the file it leads to gets the settings,
+// written beside it whole. A save cut short there leaves its temporary file beside that file,
+// which the next start removes.
+TEST_F(SettingsFile, ASettingsFileThatIsALinkStaysOneAndItsTargetGetsTheSettings) {
+    QDir().mkpath(folder.path() + "/kept");
+    const QString target = folder.path() + "/kept/settings.ini";
+    QFile real(target);
+    ASSERT_TRUE(real.open(QIODevice::WriteOnly));
+    real.write("Retry\t9\r\n");
+    real.close();
+    ASSERT_TRUE(QFile::link("kept/settings.ini", path()));
+    LoadSettings(path(), window);
+    EXPECT_EQ(RetryLimit, 9);
+    TimeoutSeconds = 7;
+    SaveSettings(path(), window);
+    EXPECT_TRUE(QFileInfo(path()).isSymLink());
+    EXPECT_EQ(QFileInfo(path()).symLinkTarget(), target);
+    EXPECT_TRUE(read().contains("\r\nTimeout\t7\r\n"));
+    EXPECT_EQ(QDir(folder.path() + "/kept").entryList(QDir::Files | QDir::Hidden),
+              QStringList{"settings.ini"});
+
+    QFile stale(SettingsTemporaryPath(target));
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    stale.write("Retry\t");
+    stale.close();
+    RemoveTemporarySettingsFiles(path());
+    EXPECT_FALSE(QFileInfo::exists(SettingsTemporaryPath(target)));
+    EXPECT_TRUE(QFileInfo(path()).isSymLink());
+    EXPECT_TRUE(QFileInfo::exists(target));
+}
+
+// Only the save's own temporary file goes: the user's copies of the settings file stay,
+// whatever their names.
+TEST_F(SettingsFile, OnlyTheSavesOwnTemporaryFileIsRemoved) {
+    const QStringList kept = {"QM73.ini",        "QM73.ini.backup", "QM73.ini.before",
+                              "QM73.ini.2024v1", "QM73.ini.a1B2c3", "QM73.ini.bak"};
+    for (const QString& name : kept + QStringList{"QM73.ini.tmp"}) {
+        QFile f(folder.path() + "/" + name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("Retry\t3\r\n");
+    }
+    RemoveTemporarySettingsFiles(path());
+    QStringList left = QDir(folder.path()).entryList(QDir::Files | QDir::Hidden);
+    left.sort();
+    QStringList expected = kept;
+    expected.sort();
+    EXPECT_EQ(left, expected);
+}
+
+// A settings file that cannot be read changes nothing, is told with the system's reason, and
+// no save writes over it; once it can be read again, saves go on.
+TEST_F(SettingsFile, AFileThatCannotBeReadIsToldAndNeverWrittenOver) {
+    const QByteArray content = "Execute Count\t77\r\nAuto Load Mode\tTrue\tTrue\tFalse\r\n";
+    write(content);
+    ASSERT_TRUE(QFile::setPermissions(path(), QFile::WriteOwner));
+    std::optional<SettingsDamage> damage;
+    {
+        const testsupport::PermissionBitsHold asAUser;
+        damage = LoadSettings(path(), window);
+    }
+    ASSERT_TRUE(damage);
+    EXPECT_TRUE(damage->unreadable);
+    EXPECT_EQ(damage->reason, "Permission denied");
+    EXPECT_EQ(ExecuteCount, 0);
+    EXPECT_FALSE(AutoLoadMode);
+    try {
+        SaveSettings(path(), window);
+        ADD_FAILURE() << "written over";
+    } catch (const rt::RuntimeError& e) {
+        EXPECT_TRUE(e.description().contains(path())) << e.what();
+    }
+    ASSERT_TRUE(QFile::setPermissions(path(), QFile::ReadOwner | QFile::WriteOwner));
+    EXPECT_EQ(read(), content);
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"QM73.ini"});
+
+    // Readable again (the user mended its permissions): read, then saved as usual.
+    EXPECT_FALSE(LoadSettings(path(), window));
+    EXPECT_EQ(ExecuteCount, 77);
+    SaveSettings(path(), window);
+    EXPECT_TRUE(read().contains("\r\nExecute Count\t78\r\n"));
+}
+
+// A save killed at any step, after a read that stopped at a damaged line: the next start finds
+// the settings file old or new, whole, its backup absent or whole, and nothing else.
+TEST_F(SettingsFile, ASaveKilledAnywhereLeavesTheOldFileOrTheNewOneWhole) {
+    const QByteArray old = "Retry\t5\r\nIrCOMM Num\t40000\r\nRetry\t7\r\n";
+    write(old);
+    ASSERT_TRUE(LoadSettings(path(), window));
+    testsupport::KillPoints kills(folder.path());
+    SaveSettings(path(), window);
+    kills.stop();
+    const QByteArray saved = read();
+    ASSERT_NE(saved, old);
+    EXPECT_GE(kills.points().size(), 6u);
+    for (const auto& point : kills.points()) {
+        SCOPED_TRACE(point.path.toStdString());
+        const QString copy = point.copy + "/QM73.ini";
+        RemoveTemporarySettingsFiles(copy);
+        QFile ini(copy), backup(SettingsBackupPath(copy));
+        ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+        const QByteArray now = ini.readAll();
+        EXPECT_TRUE(now == old || now == saved);
+        if (backup.open(QIODevice::ReadOnly)) {
+            EXPECT_EQ(backup.readAll(), old);
+        }
+        QStringList files = QDir(point.copy).entryList(QDir::Files | QDir::Hidden);
+        files.removeAll("QM73.ini.bak");
+        EXPECT_EQ(files, QStringList{"QM73.ini"});
+    }
 }

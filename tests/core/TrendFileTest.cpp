@@ -4,8 +4,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
+#include <optional>
 
 #include "core/TrendFile.h"
+#include "platform/FileSteps.h"
 #include "runtime/RuntimeError.h"
 #include "tests/support/TempProgramFolder.h"
 
@@ -391,4 +393,170 @@ TEST(RemoveTrendLeftovers, RemovesOnlyTemporaryTrendFilesOfTheMonthFolders) {
         EXPECT_TRUE(QFileInfo::exists(kept)) << kept.toStdString();
     EXPECT_FALSE(RemoveTrendLeftovers(""));
     EXPECT_FALSE(RemoveTrendLeftovers("Data"));
+}
+
+// ---- the trend file of a record being stored ------------------------------------------------
+
+namespace {
+
+QStringList filesIn(const QString& folder) {
+    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot |
+                                               QDir::Hidden | QDir::System);
+    names.sort();
+    return names;
+}
+
+QByteArray bytesOf(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Samples of `records` records written through the writer.
+void writeSamples(TrendWriter& writer, const QString& path, int records, float value) {
+    TrendFile& file = writer.open(path);
+    for (int r = 1; r <= records; ++r)
+        PutSample(r, file, 4, value, rt::OleDate(46000.0 + r / 1440.0));
+    writer.flush();
+}
+
+}  // namespace
+
+// Before the header row's COMMIT the samples are on the disk under the name tied to the row;
+// after it they take the trend file's name. A record not stored leaves nothing.
+TEST(TrendWriter, SamplesAreKeptForTheirRowUntilItIsStoredThenPutInPlace) {
+    testsupport::TempProgramFolder folder;
+    const QString month = folder.path() + "/Data/26/05";
+    QDir().mkpath(month);
+    const QString path = month + "/iv01.Dat";
+    {
+        TrendWriter writer;
+        writeSamples(writer, path, 3, 1.5f);
+        EXPECT_EQ(filesIn(month), QStringList{"iv01.Dat.part"});
+        writer.prepare(17);
+        EXPECT_EQ(filesIn(month), QStringList{"iv01.Dat.17.ready"});
+        EXPECT_EQ(bytesOf(month + "/iv01.Dat.17.ready").size(), 3 * TrendRecordSize - 6);
+        writer.commit();
+    }
+    EXPECT_EQ(filesIn(month), QStringList{"iv01.Dat"});
+    // Prepared and then given up (the COMMIT failed): nothing stays.
+    {
+        TrendWriter writer;
+        writeSamples(writer, month + "/iv02.Dat", 2, 2.5f);
+        writer.prepare(18);
+        writer.discard();
+    }
+    EXPECT_EQ(filesIn(month), QStringList{"iv01.Dat"});
+}
+
+// A stored record's trend file that is missing or short takes the samples of a new download;
+// one that holds as much stays as it is.
+TEST(TrendWriter, MendingReplacesOnlyAMissingOrShorterStoredFile) {
+    testsupport::TempProgramFolder folder;
+    const QString month = folder.path() + "/Data/26/05";
+    QDir().mkpath(month);
+    const QString path = month + "/iv01.Dat";
+    const struct {
+        const char* what;
+        std::optional<int> storedRecords;  // none: missing
+        bool replaced;
+    } cases[] = {
+        {"missing", std::nullopt, true},
+        {"short", 2, true},
+        {"as long", 4, false},
+        {"longer", 5, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(path);
+        QByteArray stored;
+        if (c.storedRecords) {
+            TrendWriter writer;
+            writeSamples(writer, path, *c.storedRecords, 9.0f);
+            writer.prepare(1);
+            writer.commit();
+            stored = bytesOf(path);
+        }
+        TrendWriter writer;
+        writeSamples(writer, path, 4, 1.0f);
+        const QByteArray fresh = bytesOf(TrendTempPath(path));
+        writer.mend();
+        EXPECT_EQ(bytesOf(path), c.replaced ? fresh : stored);
+        EXPECT_EQ(filesIn(month), QStringList{"iv01.Dat"});
+    }
+}
+
+// The trend files of rows being deleted are kept aside, under names tied to their rows, until
+// the rows are gone; then removed. Put back when the rows stay.
+TEST(TrendFileDeletion, FilesAreKeptAsideUntilTheRowsAreDeleted) {
+    testsupport::TempProgramFolder folder;
+    const QString month = folder.path() + "/Data/26/05";
+    QDir().mkpath(month);
+    for (const char* name : {"a.Dat", "b.Dat", "other.Dat"}) {
+        QFile f(month + "/" + name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(name);
+    }
+    ASSERT_TRUE(QFile::link(folder.path() + "/elsewhere", month + "/link.Dat"));
+    const std::vector<TrendFileDeletion::File> files = {{month + "/a.Dat", 3},
+                                                        {month + "/b.Dat", 4},
+                                                        {month + "/gone.Dat", 5},
+                                                        {month + "/link.Dat", 6}};
+    {
+        TrendFileDeletion deletion;
+        deletion.setAside(files);
+        EXPECT_EQ(filesIn(month), (QStringList{"a.Dat.3.deleted", "b.Dat.4.deleted",
+                                               "link.Dat.6.deleted", "other.Dat"}));
+        // The rows stay (the deletion failed): the files come back.
+    }
+    EXPECT_EQ(filesIn(month), (QStringList{"a.Dat", "b.Dat", "link.Dat", "other.Dat"}));
+    EXPECT_TRUE(QFileInfo(month + "/link.Dat").isSymLink());
+    {
+        TrendFileDeletion deletion;
+        deletion.setAside(files);
+        EXPECT_TRUE(deletion.rowsDeleted().empty());
+    }
+    EXPECT_EQ(filesIn(month), QStringList{"other.Dat"});
+}
+
+// A file that cannot be kept aside deletes nothing: those kept aside before it come back.
+TEST(TrendFileDeletion, AFileThatCannotBeKeptAsideKeepsEveryFile) {
+    testsupport::TempProgramFolder folder;
+    const QString month = folder.path() + "/Data/26/05";
+    QDir().mkpath(month);
+    for (const char* name : {"a.Dat", "b.Dat"}) {
+        QFile f(month + "/" + name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    platform::setFileStepWatcher([](platform::FileStep step, const QString& path) {
+        return step == platform::FileStep::Rename && path.endsWith("b.Dat") ? EBUSY : 0;
+    });
+    TrendFileDeletion deletion;
+    EXPECT_THROW(deletion.setAside({{month + "/a.Dat", 1}, {month + "/b.Dat", 2}}),
+                 rt::RuntimeError);
+    platform::setFileStepWatcher({});
+    EXPECT_EQ(filesIn(month), (QStringList{"a.Dat", "b.Dat"}));
+}
+
+TEST(KeptTrendFiles, NamesTieEachFileToItsTrendFileAndRow) {
+    testsupport::TempProgramFolder folder;
+    const QString data = folder.path() + "/Data";
+    const QString month = data + "/26/05";
+    QDir().mkpath(month);
+    for (const char* name :
+         {"iv01.Dat.17.ready", "al.x.Dat.4.deleted", "iv01.Dat", "iv01.Dat.part", "x.ready",
+          "iv01.Dat.ready", "iv01.Dat.1a.ready", ".7.deleted", "iv02.Dat.-3.deleted"}) {
+        QFile f(month + "/" + name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    QDir().mkpath(data + "/26/x.Dat.1.ready");  // a folder of that name
+    QStringList found;
+    for (const KeptTrendFile& kept : KeptTrendFiles(data))
+        found << QStringLiteral("%1 %2 %3 %4")
+                     .arg(QFileInfo(kept.path).fileName(), QFileInfo(kept.trendPath).fileName())
+                     .arg(kept.seqNo)
+                     .arg(kept.deleted ? "deleted" : "ready");
+    found.sort();
+    EXPECT_EQ(found, (QStringList{"al.x.Dat.4.deleted al.x.Dat 4 deleted",
+                                  "iv01.Dat.17.ready iv01.Dat 17 ready",
+                                  "iv02.Dat.-3.deleted iv02.Dat -3 deleted"}));
 }

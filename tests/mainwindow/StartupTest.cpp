@@ -20,6 +20,7 @@
 #include "platform/StringTable.h"
 #include "runtime/Color.h"
 #include "tests/support/OtherConnection.h"
+#include "tests/support/PermissionBits.h"
 #include "tests/support/Pictures.h"
 #include "tests/support/WindowRig.h"
 
@@ -199,17 +200,27 @@ TEST(Startup, LoadGoesOnPastAFailingStep) {
     EXPECT_EQ(s.shownPages(), std::vector<int>{0});
 }
 
-TEST(Startup, TemporarySettingsFilesOfACutShortSaveAreRemovedAndNothingElse) {
+TEST(Startup, TheTemporarySettingsFileOfACutShortSaveIsRemovedAndNothingElse) {
     const struct {
         const char* name;
         bool removed;
     } files[] = {
-        {"QM73.ini.tmp", true},          {"QM73.ini.a1B2c3", true},
-        {"QM73.ini.XyZ789", true},       {"QM73.ini", false},
-        {"QM73.ini.bak", false},         {"QM73.ini.a1B2c", false},
-        {"QM73.ini.a1B2c3d", false},     {"QM73.ini.a1-2c3", false},
-        {"QM73.ini.tmp.txt", false},     {"Other.ini.tmp", false},
-        {"QM73.ini.tmp2", false},        {"Data/QM73.ini.tmp", false},
+        {"QM73.ini.tmp", true},
+        // The user's own copies, whatever their names look like.
+        {"QM73.ini.a1B2c3", false},
+        {"QM73.ini.XyZ789", false},
+        {"QM73.ini.backup", false},
+        {"QM73.ini.before", false},
+        {"QM73.ini.2024v1", false},
+        {"QM73.ini", false},
+        {"QM73.ini.bak", false},
+        {"QM73.ini.a1B2c", false},
+        {"QM73.ini.a1B2c3d", false},
+        {"QM73.ini.a1-2c3", false},
+        {"QM73.ini.tmp.txt", false},
+        {"Other.ini.tmp", false},
+        {"QM73.ini.tmp2", false},
+        {"Data/QM73.ini.tmp", false},
         {"Data/QM73.ini.a1B2c3", false},
     };
     StartedWindow s([&files](WindowRig& rig) {
@@ -351,6 +362,57 @@ TEST(Startup, ADamagedSettingsLineIsToldInRed) {
     EXPECT_TRUE(text.contains("IrCOMM Num\t40000")) << text.toStdString();
     EXPECT_EQ(color, ColorStatusFailed);
     EXPECT_EQ(core::RetryLimit, 5);
+}
+
+// A settings file the program may not read: told in red with its reason, the program runs
+// with its defaults, and the file is never written over (the close tells why nothing is saved).
+TEST(Startup, ASettingsFileThatCannotBeReadIsToldInRedAndNeverWrittenOver) {
+    const QByteArray content = "Execute Count\t77\r\nAuto Load Mode\tTrue\tTrue\tFalse\r\n";
+    std::unique_ptr<testsupport::PermissionBitsHold> asAUser;
+    StartedWindow s([&](WindowRig& rig) {
+        writeFile(rig.folder.paths().settingsFile(), content);
+        ASSERT_TRUE(QFile::setPermissions(rig.folder.paths().settingsFile(), QFile::WriteOwner));
+        asAUser = std::make_unique<testsupport::PermissionBitsHold>();
+    });
+    const auto lines = s.statusLines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.front().first, "The settings file " + s.file("QM73.ini") +
+                                       " cannot be read (Permission denied). The program runs "
+                                       "with its default settings and leaves the file as it is.");
+    EXPECT_EQ(lines.front().second, ColorStatusFailed);
+    EXPECT_FALSE(core::AutoLoadMode);
+    EXPECT_FALSE(s.window->downloadPage->chkAutoLoad[0]->isChecked());
+    s.rig.dialogs.answers = {MsgAnswer::Yes};
+    s.window->close();
+    settle();
+    asAUser.reset();
+    EXPECT_FALSE(s.window->isVisible());
+    ASSERT_EQ(s.rig.dialogs.messages.size(), 2u);
+    EXPECT_TRUE(s.rig.dialogs.messages[1].text.contains("are not saved"))
+        << s.rig.dialogs.messages[1].text.toStdString();
+    ASSERT_TRUE(QFile::setPermissions(s.file("QM73.ini"), QFile::ReadOwner | QFile::WriteOwner));
+    EXPECT_EQ(readFile(s.file("QM73.ini")), content);
+    EXPECT_EQ(QDir(s.rig.folder.path()).entryList({"QM73.ini*"}, QDir::Files | QDir::Hidden),
+              QStringList{"QM73.ini"});
+    // How the line shows on the Download page, in both languages.
+    for (const auto& [language, suffix] :
+         {std::pair{platform::StringTable::Language::English, "en"},
+          std::pair{platform::StringTable::Language::Japanese, "ja"}}) {
+        const testsupport::LanguageScope scope(language);
+        std::unique_ptr<testsupport::PermissionBitsHold> hold;
+        StartedWindow shown([&](WindowRig& rig) {
+            writeFile(rig.folder.paths().settingsFile(), content);
+            QFile::setPermissions(rig.folder.paths().settingsFile(), QFile::WriteOwner);
+            hold = std::make_unique<testsupport::PermissionBitsHold>();
+        });
+        hold.reset();
+        shown.window->resize(1024, 720);
+        settle();
+        testsupport::savePicture(
+            *shown.window,
+            QStringLiteral("frmMain-startup-settings-unreadable-") + QLatin1String(suffix));
+        QFile::setPermissions(shown.file("QM73.ini"), QFile::ReadOwner | QFile::WriteOwner);
+    }
 }
 
 TEST(Startup, ADatabaseFileThatIsNotOursIsToldInRedAndLeftAsItIs) {

@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <QCoreApplication>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <vector>
 
+#include "platform/FileSteps.h"
 #include "printing/PrintJob.h"
 #include "runtime/Format.h"
 #include "tests/printing/PrintRig.h"
@@ -378,3 +382,50 @@ TEST(PdfReport, EveryKindCarriesItsTitle) {
 }
 
 }  // namespace
+
+// A PDF that replaces another: the old file stays whole at every step until the new one,
+// whole and on the disk, takes its place; a new PDF gets the permissions the user's files
+// (and the exports) get.
+TEST(PdfReport, AReplacedPdfStaysWholeUntilTheNewOneIsAndPermissionsAreTheUsualOnes) {
+    PdfRig rig;
+    rig.form.DataType = 9;
+    {
+        QFile old(rig.file);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old");
+    }
+    std::vector<platform::FileStep> steps;
+    QList<QByteArray> seen;
+    platform::setFileStepWatcher([&](platform::FileStep step, const QString&) {
+        steps.push_back(step);
+        QFile f(rig.file);
+        seen << (f.open(QIODevice::ReadOnly) ? f.readAll().left(4) : QByteArray("none"));
+        return 0;
+    });
+    const auto unwatch = qScopeGuard([] { platform::setFileStepWatcher({}); });
+    rig.dialogs.answers.push_back(platform::MsgAnswer::Yes);
+    rig.print();
+    ASSERT_TRUE(rig.dialogs.messages.size() == 1u)
+        << rig.dialogs.messages.back().text.toStdString();
+    EXPECT_EQ(steps, (std::vector<platform::FileStep>{platform::FileStep::SyncFile,
+                                                      platform::FileStep::Rename,
+                                                      platform::FileStep::SyncFolder}));
+    EXPECT_EQ(seen, (QList<QByteArray>{"old", "old", "%PDF"}));
+    EXPECT_EQ(pageCount(rig.file), 1);
+    EXPECT_EQ(QDir(rig.out.path()).entryList(QDir::Files), QStringList({"report.pdf"}));
+
+    for (const mode_t mask : {mode_t(022), mode_t(027)}) {
+        SCOPED_TRACE(mask);
+        const mode_t before = ::umask(mask);
+        rig.file = rig.out.filePath(QStringLiteral("new%1.pdf").arg(mask));
+        rig.print();
+        ::umask(before);
+        EXPECT_EQ(QFileInfo(rig.file).permissions() &
+                      (QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                       QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther |
+                       QFile::ExeOther),
+                  mask == 022
+                      ? (QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther)
+                      : (QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    }
+}

@@ -9,6 +9,7 @@
 #include "core/TrendFile.h"
 #include "records/ClsAlarms.h"
 #include "records/ClsIntervals.h"
+#include "records/TrendRecovery.h"
 #include "runtime/RuntimeError.h"
 #include "tests/records/RecordFixture.h"
 
@@ -112,17 +113,29 @@ INSTANTIATE_TEST_SUITE_P(
         TrendFileCase{"alarm whose store fails", false, Spoil::DropDetailTable, {}},
         TrendFileCase{"alarm with an error", false, Spoil::FlagError, {}}));
 
-TEST_F(TrendFiles, ATrendFileThatCannotTakeItsNameFailsTheStore) {
+TEST_F(TrendFiles, ATrendFileThatCannotTakeItsNameFailsTheStoreAndTheNextStartPutsItInPlace) {
     // A folder stands where the trend file goes: the rename after the commit fails.
     const QString trendFile = core::DataFolder + "/24/05/iv31130509_S1.Dat";
     ASSERT_TRUE(QDir().mkpath(trendFile));
     records::clsInterval& record = static_cast<records::clsInterval&>(decodeInterval());
     ASSERT_FALSE(record.Error());
     EXPECT_THROW(record.Update(), rt::RuntimeError);
-    // The rows are committed and stay; their trend file is not there, and nothing else is.
-    EXPECT_EQ(db().query("Select SeqNo From Log_Head Where Types=1").rowCount(), 1);
-    EXPECT_EQ(dataFiles(), QStringList());
+    // The rows are committed and stay; their samples are kept on the disk for them, under the
+    // name that ties them to their header row.
+    const platform::ResultSet head = db().query("Select SeqNo From Log_Head Where Types=1");
+    ASSERT_EQ(head.rowCount(), 1);
+    const int32_t seqNo = head.longValue(0, "SeqNo");
+    EXPECT_EQ(dataFiles(),
+              QStringList{QStringLiteral("24/05/iv31130509_S1.Dat.%1.ready").arg(seqNo)});
     EXPECT_TRUE(QFileInfo(trendFile).isDir());
+    // The obstacle gone, the next start puts them in place.
+    QDir(trendFile).removeRecursively();
+    records::RecoverTrendFiles(core::DataFolder, folder.paths().database());
+    EXPECT_EQ(dataFiles(), QStringList{"24/05/iv31130509_S1.Dat"});
+    records::clsInterval stored;
+    stored.setSeqNo(seqNo);
+    stored.ReLoad();
+    EXPECT_EQ(stored.DataCount(), 3);
 }
 
 // ---- stored header rows that name no trend file of the data folder ---------------------------

@@ -1,0 +1,215 @@
+#include "platform/FileReplacement.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <cerrno>
+#include <climits>
+#include <vector>
+
+#include "platform/FileSteps.h"
+#include "platform/Waiting.h"
+#include "runtime/RuntimeError.h"
+
+namespace platform {
+
+namespace {
+
+QByteArray nameOf(const QString& path) {
+    return QFile::encodeName(path);
+}
+
+[[noreturn]] void fail(const QString& what, int error) {
+    throw rt::RuntimeError(rt::ErrPathAccess,
+                           QStringLiteral("%1: %2").arg(what, qt_error_string(error)));
+}
+
+QString folderOf(const QString& path) {
+    return QFileInfo(path).absolutePath();
+}
+
+// Syncs what the descriptor of `path` opened with `flags` refers to.
+void syncOpened(FileStep step, const QString& path, int flags, const QString& what) {
+    const QByteArray name = nameOf(path);
+    RunOffWindowThread([&] {
+        PassFileStep(step, path);
+        const int fd = ::open(name.constData(), flags | O_RDONLY | O_CLOEXEC | O_NOCTTY);
+        if (fd < 0) fail(what, errno);
+        // A file system that cannot sync this kind of file (EINVAL) has nothing to keep.
+        const int result = ::fsync(fd);
+        const int error = errno;
+        ::close(fd);
+        if (result != 0 && error != EINVAL) fail(what, error);
+    });
+}
+
+// A new file made by this process alone: never an existing file, never through a link. The
+// mode asked for is the usual one; the umask makes it the user's.
+int createExclusive(const QString& path) {
+    return ::open(nameOf(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY,
+                  0666);
+}
+
+QString randomSuffix() {
+    static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    QString suffix = QStringLiteral(".");
+    for (int i = 0; i < 6; ++i)
+        suffix += QLatin1Char(letters[QRandomGenerator::global()->bounded(62)]);
+    return suffix;
+}
+
+}  // namespace
+
+void SyncFile(const QString& path) {
+    syncOpened(FileStep::SyncFile, path, O_NONBLOCK,
+               QStringLiteral("Cannot sync %1 to the disk").arg(path));
+}
+
+void SyncFolder(const QString& folder) {
+    syncOpened(FileStep::SyncFolder, folder, O_DIRECTORY,
+               QStringLiteral("Cannot sync the folder %1 to the disk").arg(folder));
+}
+
+void RenameFile(const QString& from, const QString& to) {
+    const QString what = QStringLiteral("Cannot rename %1 to %2").arg(from, to);
+    if (const int refused = FileStepRefusal(FileStep::Rename, from)) fail(what, refused);
+    if (::rename(nameOf(from).constData(), nameOf(to).constData()) != 0) fail(what, errno);
+}
+
+bool RemoveFile(const QString& path, QString* reason) {
+    int error = FileStepRefusal(FileStep::Remove, path);
+    if (!error && ::unlink(nameOf(path).constData()) != 0 && errno != ENOENT) error = errno;
+    if (error && reason) *reason = qt_error_string(error);
+    return error == 0;
+}
+
+QString LinkTargetOf(const QString& path) {
+    QString at = path;
+    // As many links in a row as the system itself follows.
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st;
+        if (::lstat(nameOf(at).constData(), &st) != 0 || !S_ISLNK(st.st_mode)) return at;
+        std::vector<char> buffer(PATH_MAX + 1);
+        const ssize_t length = ::readlink(nameOf(at).constData(), buffer.data(), buffer.size());
+        if (length <= 0 || static_cast<size_t>(length) >= buffer.size()) return at;
+        const QString target = QFile::decodeName(QByteArray(buffer.data(), length));
+        // Not cleaned: ".." after a linked folder is where the system goes, not the text's.
+        at =
+            target.startsWith(QLatin1Char('/')) ? target : folderOf(at) + QLatin1Char('/') + target;
+    }
+    return at;
+}
+
+FileReplacement::FileReplacement(const QString& path, const QString& temporarySuffix, Links links)
+    : target_(links == Links::Follow ? LinkTargetOf(path) : path) {
+    const QString what = QStringLiteral("Cannot write %1").arg(target_);
+    int fd = -1;
+    if (!temporarySuffix.isEmpty()) {
+        temporary_ = target_ + temporarySuffix;
+        // What an earlier attempt left under that name goes first.
+        QString reason;
+        if (!RemoveFile(temporary_, &reason))
+            throw rt::RuntimeError(rt::ErrPathAccess, QStringLiteral("%1: %2").arg(what, reason));
+        fd = createExclusive(temporary_);
+    } else {
+        for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+            temporary_ = target_ + randomSuffix();
+            fd = createExclusive(temporary_);
+            if (fd < 0 && errno != EEXIST) break;
+        }
+    }
+    if (fd < 0) {
+        const int error = errno;
+        temporary_.clear();
+        fail(what, error);
+    }
+    // The file keeps the access its owner gave it.
+    struct stat st;
+    const int found = links == Links::Follow ? ::stat(nameOf(target_).constData(), &st)
+                                             : ::lstat(nameOf(target_).constData(), &st);
+    if (found == 0 && S_ISREG(st.st_mode)) ::fchmod(fd, st.st_mode & 07777);
+    file_ = std::make_unique<QFile>();
+    if (!file_->open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered,
+                     QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        const QString reason = file_->errorString();
+        discard();
+        throw rt::RuntimeError(rt::ErrPathAccess, QStringLiteral("%1: %2").arg(what, reason));
+    }
+}
+
+FileReplacement::~FileReplacement() {
+    discard();
+}
+
+void FileReplacement::write(const QByteArray& bytes) {
+    const QString what = QStringLiteral("Cannot write %1").arg(target_);
+    if (!file_)
+        throw rt::RuntimeError(rt::ErrPathAccess,
+                               QStringLiteral("%1: the file is no longer written").arg(what));
+    if (const int refused = FileStepRefusal(FileStep::Write, temporary_)) fail(what, refused);
+    // A write the system takes only in part (a full disk, a size limit) is no success.
+    if (file_->write(bytes) != bytes.size())
+        throw rt::RuntimeError(
+            rt::ErrPathAccess,
+            QStringLiteral("%1: %2").arg(what, file_->error() != QFileDevice::NoError
+                                                   ? file_->errorString()
+                                                   : QStringLiteral("written in part only")));
+}
+
+QString FileReplacement::handOver() {
+    file_.reset();
+    return temporary_;
+}
+
+void FileReplacement::commit() {
+    makeWhole();
+    putInPlace();
+}
+
+void FileReplacement::makeWhole(const QString& keptAs) {
+    try {
+        if (file_) {
+            file_->close();
+            file_.reset();
+        }
+        SyncFile(temporary_);
+        if (!keptAs.isEmpty()) {
+            RenameFile(temporary_, keptAs);
+            temporary_ = keptAs;
+            SyncFolder(folderOf(keptAs));
+        }
+    } catch (...) {
+        discard();
+        throw;
+    }
+}
+
+void FileReplacement::putInPlace(bool keepOnFailure) {
+    try {
+        RenameFile(temporary_, target_);
+    } catch (...) {
+        if (keepOnFailure)
+            temporary_.clear();
+        else
+            discard();
+        throw;
+    }
+    temporary_.clear();
+    SyncFolder(folderOf(target_));
+}
+
+void FileReplacement::discard() noexcept {
+    file_.reset();
+    if (temporary_.isEmpty()) return;
+    QString reason;
+    if (!RemoveFile(temporary_, &reason))
+        qWarning("The temporary file %s could not be removed: %s", qPrintable(temporary_),
+                 qPrintable(reason));
+    temporary_.clear();
+}
+
+}  // namespace platform

@@ -1,0 +1,412 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QScopeGuard>
+#include <map>
+#include <optional>
+#include <set>
+#include <tuple>
+
+#include "core/TrendFile.h"
+#include "records/TrendLines.h"
+#include "records/TrendRecovery.h"
+#include "tests/mainwindow/LibraryWindow.h"
+#include "tests/support/Files.h"
+#include "tests/support/KillPoints.h"
+
+using platform::FileStep;
+using testsupport::FakeQM73;
+using testsupport::KillPoints;
+using testsupport::LibraryWindow;
+
+namespace {
+
+// The stored trends of a program folder: their header rows and the files of the data folder.
+struct Trends {
+    std::map<int64_t, QString> rows;      // a trend header's SeqNo, its trend file in Data/
+    std::map<QString, QByteArray> files;  // every file in Data/, by its path there
+    bool operator==(const Trends&) const = default;
+    std::optional<QByteArray> file(const QString& path) const {
+        const auto found = files.find(path);
+        return found == files.end() ? std::nullopt : std::optional<QByteArray>(found->second);
+    }
+    std::set<int64_t> seqNos() const {
+        std::set<int64_t> all;
+        for (const auto& row : rows)
+            all.insert(row.first);
+        return all;
+    }
+};
+
+Trends read(const QString& folder) {
+    Trends s;
+    const QString data = folder + "/Data";
+    const QString database = folder + "/QM73.mdb";
+    const platform::ResultSet heads = platform::Database::open(database).query(
+        "Select SeqNo, Types, FolderID, Names From Log_Head Where Types In (1, 2)");
+    for (int row = 0; row < heads.rowCount(); ++row)
+        s.rows[*heads.wholeNumber(row, "SeqNo")] =
+            QDir(data).relativeFilePath(records::TrendFileIn(data, heads, row));
+    QDirIterator it(data, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        s.files[QDir(data).relativeFilePath(path)] = testsupport::readFile(path);
+    }
+    return s;
+}
+
+// What the next start finds in a folder a kill left: its recovery run, the database opened as
+// a start opens it (a transaction cut short is rolled back).
+Trends nextStart(const QString& folder) {
+    records::RecoverTrendFiles(folder + "/Data", folder + "/QM73.mdb");
+    const Trends s = read(folder);
+    platform::Database::close(folder + "/QM73.mdb");
+    return s;
+}
+
+const char* stepName(FileStep step) {
+    switch (step) {
+        case FileStep::Write:
+            return "write";
+        case FileStep::SyncFile:
+            return "sync file";
+        case FileStep::SyncFolder:
+            return "sync folder";
+        case FileStep::Rename:
+            return "rename";
+        case FileStep::Remove:
+            return "remove";
+        case FileStep::Commit:
+            return "commit";
+    }
+    return "?";
+}
+
+// Every state a kill leaves is, after the next start, one the run went through whole: each
+// stored trend has its trend file as the run left it (a trend stored before the run: or as
+// it was before), byte for byte, and the data folder holds no file without its row. `rows`,
+// when given, checks the rows of each state as well. Returns how many of the states held a
+// transaction cut short (a journal the next start rolls back).
+int expectEveryKillRecoverable(const KillPoints& kills, const Trends& before, const Trends& after,
+                               const std::function<void(const Trends&)>& rows = {}) {
+    EXPECT_FALSE(kills.points().empty());
+    int journals = 0;
+    for (const KillPoints::Point& point : kills.points()) {
+        SCOPED_TRACE(QStringLiteral("a kill before the %1 of %2")
+                         .arg(stepName(point.step), point.path)
+                         .toStdString());
+        journals += QFileInfo::exists(point.copy + "/QM73.mdb-journal") ? 1 : 0;
+        const Trends s = nextStart(point.copy);
+        std::set<QString> named;
+        for (const auto& [seqNo, path] : s.rows) {
+            named.insert(path);
+            const bool fromBefore = before.rows.count(seqNo) && before.rows.at(seqNo) == path;
+            const bool fromAfter = after.rows.count(seqNo) && after.rows.at(seqNo) == path;
+            EXPECT_TRUE(fromBefore || fromAfter) << "a row of neither: " << seqNo;
+            const std::optional<QByteArray> now = s.file(path);
+            EXPECT_TRUE((fromAfter && now == after.file(path)) ||
+                        (fromBefore && now == before.file(path)))
+                << path.toStdString() << (now ? " not whole" : " missing");
+        }
+        for (const auto& file : s.files)
+            EXPECT_TRUE(named.count(file.first)) << "no row: " << file.first.toStdString();
+        if (rows) rows(s);
+    }
+    return journals;
+}
+
+// A connected window whose instrument's information has been read.
+struct DownloadWindow : LibraryWindow {
+    DownloadWindow() {
+        EXPECT_TRUE(connect());
+        click(1);
+    }
+    QString folder() const { return rig.folder.path(); }
+    Trends trends() const { return read(folder()); }
+};
+
+// A third interval recording of the instrument, not stored yet.
+FakeQM73::IntervalRecording anotherRecording(const FakeQM73& fake) {
+    FakeQM73::IntervalRecording r = fake.intervals.front();
+    r.date = "240702";
+    r.time = "101010";
+    r.gas4.resize(70);
+    r.gas5.resize(70);
+    r.status.resize(70);
+    for (size_t k = 0; k < r.gas4.size(); ++k)
+        r.gas4[k] = static_cast<uint16_t>(300 + k);
+    return r;
+}
+
+}  // namespace
+
+// ---- downloads ------------------------------------------------------------------------------
+
+// A download killed at any step of its store (each write of a trend file, its sync and rename,
+// each COMMIT) loses nothing at the next start: every stored trend has its whole trend file,
+// the trends stored before keep theirs untouched, and no trend file is left without its row.
+TEST(KillPoints, ADownloadKilledAnywhereLosesNothing) {
+    DownloadWindow w;
+    w.click(2);
+    const Trends stored = w.trends();
+    ASSERT_EQ(stored.rows.size(), 2u);
+    w.fake.intervals.push_back(anotherRecording(w.fake));
+
+    const Trends before = w.trends();
+    KillPoints kills(w.folder());
+    w.click(2);  // two recordings stored before, one new
+    w.click(3);  // the alarm trend, new
+    kills.stop();
+    const Trends after = w.trends();
+    ASSERT_EQ(after.rows.size(), 4u);
+    ASSERT_EQ(after.files.size(), 4u);
+    for (const auto& [seqNo, path] : before.rows)
+        EXPECT_EQ(after.file(path), before.file(path)) << "a stored download was written again";
+    EXPECT_GE(kills.count(FileStep::Write), 3u);
+    EXPECT_GE(kills.count(FileStep::Commit), 2u);
+
+    // Kills before and after each new trend's COMMIT are among them.
+    std::map<int64_t, std::set<bool>> seen;
+    const int journals = expectEveryKillRecoverable(kills, before, after, [&](const Trends& s) {
+        for (const auto& row : after.rows)
+            if (!before.rows.count(row.first)) seen[row.first].insert(s.rows.count(row.first) > 0);
+    });
+    ASSERT_EQ(seen.size(), 2u);
+    for (const auto& [seqNo, states] : seen)
+        EXPECT_EQ(states.size(), 2u) << seqNo;
+    // Kills inside a store's transaction were among them.
+    EXPECT_GT(journals, 0);
+}
+
+// A stored trend whose trend file is missing or cut short is told when it is shown; the same
+// record downloaded again puts its whole file back (killed anywhere on the way, the stored
+// file is as it was or whole).
+TEST(KillPoints, ADownloadAgainRestoresAMissingOrShortTrendFile) {
+    DownloadWindow w;
+    w.click(2);
+    w.click(3);
+    const Trends whole = w.trends();
+    ASSERT_EQ(whole.files.size(), 3u);
+    // One interval trend's file is gone, the other's cut short, the alarm trend's empty.
+    const QString data = w.rig.folder.paths().dataFolder();
+    auto file = whole.files.begin();
+    const QString gone = file->first, cut = (++file)->first, emptied = (++file)->first;
+    QFile::remove(data + "/" + gone);
+    testsupport::writeFile(data + "/" + cut, whole.files.at(cut).left(500));
+    testsupport::writeFile(data + "/" + emptied, "");
+
+    // Shown on the Data page: told, naming the download and the file.
+    w.answerPassword(true);
+    w.openDataPage();
+    w.rig.dialogs.messages.clear();
+    for (const auto& [seqNo, path] : whole.rows) {
+        const QString name = QFileInfo(path).completeBaseName();
+        w.window->dataView->SelectedLogType = path.contains("/al") ? 2 : 1;
+        w.window->dataView->SelectedLogSeqNo = static_cast<int32_t>(seqNo);
+        w.page().cmdDetail->click();
+        w.settle();
+        ASSERT_EQ(w.rig.dialogs.messages.size(), 1u) << name.toStdString();
+        const auto told = std::exchange(w.rig.dialogs.messages, {}).front();
+        EXPECT_EQ(told.title, "Damaged Data");
+        EXPECT_EQ(told.text, "The trend file Data/" + path + " of \"" + name +
+                                 "\" is missing or cut short: not all of its samples can be "
+                                 "shown. Download the same record from the instrument again to "
+                                 "restore it.");
+        w.window->cmdInst_Click(2);
+        w.settle();
+    }
+
+    const Trends before = w.trends();
+    KillPoints kills(w.folder());
+    w.click(2);
+    w.click(3);
+    kills.stop();
+    const Trends after = w.trends();
+    EXPECT_EQ(after, whole);
+    expectEveryKillRecoverable(kills, before, after);
+}
+
+// ---- a rename that fails ----------------------------------------------------------------------
+
+// The samples of a trend whose rows were stored but whose file could not take its name stay on
+// the disk for their row: the download is told failed, nothing is erased from the instrument,
+// and the next start puts the file in place.
+TEST(KillPoints, AFailedRenameAfterTheCommitIsFinishedByTheNextStart) {
+    DownloadWindow w;
+    // A reference run elsewhere: what the trend files of the download hold.
+    Trends reference;
+    {
+        DownloadWindow other;
+        other.click(2);
+        reference = other.trends();
+    }
+    {
+        KillPoints refused(w.folder(), [](FileStep step, const QString& path) {
+            return step == FileStep::Rename && path.endsWith(".ready") ? EACCES : 0;
+        });
+        w.click(2);
+    }
+    EXPECT_TRUE(w.statusTexts().contains("QM-73 Interval Trend Download Failed."));
+    const Trends left = w.trends();
+    EXPECT_EQ(left.rows.size(), 2u);
+    for (const auto& file : left.files)
+        EXPECT_TRUE(file.first.endsWith(".ready")) << file.first.toStdString();
+
+    // The next start.
+    w.window.reset();
+    platform::Database::close(w.rig.folder.paths().database());
+    w.start();
+    EXPECT_EQ(w.trends(), reference);
+}
+
+TEST(KillPoints, AnAutomaticRunWithAFailedRenameErasesNothing) {
+    LibraryWindow w;
+    w.rig.dialogs.answers = {platform::MsgAnswer::Yes, platform::MsgAnswer::Yes};
+    w.window->downloadPage->chkAutoLoad[0]->click();
+    w.window->downloadPage->chkAutoLoad[1]->click();
+    ASSERT_TRUE(core::AutoRemoveData);
+    KillPoints refused(w.rig.folder.path(), [](FileStep step, const QString& path) {
+        return step == FileStep::Rename && path.endsWith(".ready") ? EACCES : 0;
+    });
+    for (int i = 0; i < 300 && !w.statusTexts().contains("QM-73 Automatic Download Failed."); ++i)
+        w.tick();
+    EXPECT_TRUE(w.statusTexts().contains("QM-73 Automatic Download Failed."));
+    EXPECT_FALSE(w.rig.serial.engine.requests.contains("XC,W,"));
+    EXPECT_FALSE(w.fake.intervals.empty());
+}
+
+// ---- the erase of an automatic run -----------------------------------------------------------
+
+// The instrument's data are erased only once every row and trend file of the run is on the
+// disk: each trend file synced before its row's COMMIT with the folders that hold it, its
+// rename synced with the folder, all before the erase is sent.
+TEST(KillPoints, AnAutomaticRunErasesOnlyWhatIsOnTheDisk) {
+    LibraryWindow w;
+    w.rig.dialogs.answers = {platform::MsgAnswer::Yes, platform::MsgAnswer::Yes};
+    w.window->downloadPage->chkAutoLoad[0]->click();
+    w.window->downloadPage->chkAutoLoad[1]->click();
+    ASSERT_TRUE(core::AutoRemoveData);
+    std::vector<std::pair<FileStep, QString>> steps;
+    platform::setFileStepWatcher([&steps](FileStep step, const QString& path) {
+        steps.emplace_back(step, path);
+        return 0;
+    });
+    const auto unwatch = qScopeGuard([] { platform::setFileStepWatcher({}); });
+    size_t erasedAt = 0;
+    w.onRequest = [&](const QString& body) {
+        if (body == "XC,W,") erasedAt = steps.size();
+    };
+    for (int i = 0; i < 300 && !w.statusTexts().contains("QM-73 Automatic Download Complete."); ++i)
+        w.tick();
+    ASSERT_TRUE(w.statusTexts().contains("QM-73 Automatic Download Complete."));
+    ASSERT_GT(erasedAt, 0u);
+    EXPECT_TRUE(w.fake.intervals.empty());
+
+    const Trends stored = read(w.rig.folder.path());
+    const QString data = w.rig.folder.paths().dataFolder();
+    ASSERT_EQ(stored.files.size(), 3u);
+    const auto at = [&](FileStep step, const QString& path, size_t from = 0) {
+        for (size_t i = from; i < steps.size(); ++i)
+            if (steps[i].first == step && steps[i].second == path) return i;
+        return steps.size();
+    };
+    for (const auto& [seqNo, name] : stored.rows) {
+        SCOPED_TRACE(name.toStdString());
+        const QString path = data + "/" + name;
+        const QString ready = core::TrendReadyPath(path, seqNo);
+        const size_t synced = at(FileStep::SyncFile, core::TrendTempPath(path));
+        const size_t kept = at(FileStep::Rename, core::TrendTempPath(path), synced);
+        const size_t keptOnDisk = at(FileStep::SyncFolder, QFileInfo(path).absolutePath(), kept);
+        const QString year = QFileInfo(QFileInfo(path).absolutePath()).absolutePath();
+        const size_t yearOnDisk = at(FileStep::SyncFolder, year, keptOnDisk);
+        const size_t committed = at(FileStep::Commit, w.rig.folder.paths().database(), yearOnDisk);
+        const size_t placed = at(FileStep::Rename, ready, committed);
+        const size_t placedOnDisk =
+            at(FileStep::SyncFolder, QFileInfo(path).absolutePath(), placed);
+        EXPECT_LT(placedOnDisk, erasedAt);
+    }
+}
+
+// ---- deletions ---------------------------------------------------------------------------------
+
+namespace {
+
+// Trends and events of two instruments in two months, their trend files of some bytes.
+struct DeletionWindow : LibraryWindow {
+    std::map<QString, int32_t> seqNos;
+    DeletionWindow() {
+        for (const auto& [types, serial, name, folder] :
+             std::vector<std::tuple<int, QString, QString, QString>>{
+                 {1, "A1", "k1_A1", "05/26"},
+                 {2, "A1", "k2_A1", "05/26"},
+                 {1, "A1", "k1_A1_june", "06/26"},
+                 {5, "A1", "k5_A1", "05/26"},
+                 {1, "A12", "k1_A12", "05/26"},
+                 {2, "A12", "k2_A12", "07/26"}})
+            seqNos[name] = storeDownload(types, serial, name, folder);
+        answerPassword(true);
+        group(true, false, false);
+        openDataPage();
+    }
+    void deleteAt(const QString& key) {
+        page().mnuDelete->setData(key);
+        rig.dialogs.answers.push_back(platform::MsgAnswer::Yes);
+        page().mnuDelete->trigger();
+        settle();
+    }
+};
+
+}  // namespace
+
+// A deletion killed at any step (each file kept aside, the COMMIT, each removal) is whole or not
+// done at the next start: its rows and their trend files all gone, or all there as before.
+TEST(KillPoints, ADeletionKilledAnywhereIsWholeOrNotDone) {
+    const struct {
+        const char* what;
+        std::function<QString(DeletionWindow&)> key;
+    } cases[] = {
+        {"one download",
+         [](DeletionWindow& w) { return QString::number(w.seqNos["k2_A1"]) + " K"; }},
+        {"an instrument's node", [](DeletionWindow& w) { return w.tree().KeyOf(w.node({"A1"})); }},
+        {"everything", [](DeletionWindow&) { return QStringLiteral("0 #"); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        DeletionWindow w;
+        const QString key = c.key(w);
+        const Trends before = read(w.rig.folder.path());
+        KillPoints kills(w.rig.folder.path());
+        w.deleteAt(key);
+        kills.stop();
+        const Trends after = read(w.rig.folder.path());
+        ASSERT_LT(after.rows.size(), before.rows.size());
+        EXPECT_EQ(w.rig.dialogs.messages.size(), 1u);  // the question alone
+        EXPECT_GE(kills.count(FileStep::Remove), 1u);
+        std::set<bool> done;
+        const int journals = expectEveryKillRecoverable(kills, before, after, [&](const Trends& s) {
+            EXPECT_TRUE(s.seqNos() == before.seqNos() || s.seqNos() == after.seqNos());
+            done.insert(s.seqNos() == after.seqNos());
+        });
+        EXPECT_EQ(done.size(), 2u);  // kills before and after the COMMIT
+        EXPECT_GT(journals, 0);      // and inside the transaction
+    }
+}
+
+// A trend file that cannot be kept aside deletes nothing: told, rows and files as they were.
+TEST(KillPoints, ADeletionWhoseFileCannotBeKeptAsideDeletesNothing) {
+    DeletionWindow w;
+    const Trends before = read(w.rig.folder.path());
+    {
+        KillPoints refused(w.rig.folder.path(), [](FileStep step, const QString& path) {
+            return step == FileStep::Rename && path.endsWith("k1_A1_june.Dat") ? EBUSY : 0;
+        });
+        w.deleteAt(w.tree().KeyOf(w.node({"A1"})));
+    }
+    ASSERT_EQ(w.rig.dialogs.messages.size(), 2u);
+    EXPECT_TRUE(w.rig.dialogs.messages[1].text.startsWith("Nothing was deleted: "))
+        << w.rig.dialogs.messages[1].text.toStdString();
+    EXPECT_TRUE(w.rig.dialogs.messages[1].text.contains("k1_A1_june.Dat"));
+    EXPECT_EQ(read(w.rig.folder.path()), before);
+}
