@@ -209,20 +209,29 @@ void TrendFile::read(qint64 position, void* data, int size) {
     std::memcpy(data, buffer_.constData() + (position - bufferStart_), size);
 }
 
+namespace {
+
+// The error a refused write raises: "Disk full" when the file system has no room for it (a full
+// disk, a quota, a file size limit), so that the user is told what to do.
+rt::RuntimeError writeError(const QString& file, int systemError, const QString& reason) {
+    const bool noRoom = systemError == ENOSPC || systemError == EDQUOT || systemError == EFBIG;
+    return rt::RuntimeError(noRoom ? rt::ErrDiskFull : rt::ErrPathAccess,
+                            QStringLiteral("Cannot write the trend file %1: %2").arg(file, reason));
+}
+
+}  // namespace
+
 void TrendFile::flush() {
     if (dirtyEnd_ > dirtyBegin_) {
         const qint64 length = dirtyEnd_ - dirtyBegin_;
         if (const int refused =
                 platform::FileStepRefusal(platform::FileStep::Write, file_.fileName()))
-            throw rt::RuntimeError(rt::ErrPathAccess,
-                                   QStringLiteral("Cannot write the trend file %1: %2")
-                                       .arg(file_.fileName(), qt_error_string(refused)));
+            throw writeError(file_.fileName(), refused, qt_error_string(refused));
+        errno = 0;
         if (!file_.seek(dirtyBegin_) ||
             file_.write(buffer_.constData() + (dirtyBegin_ - bufferStart_), length) != length ||
             !file_.flush())
-            throw rt::RuntimeError(rt::ErrPathAccess,
-                                   QStringLiteral("Cannot write the trend file %1: %2")
-                                       .arg(file_.fileName(), file_.errorString()));
+            throw writeError(file_.fileName(), errno, file_.errorString());
         fileLength_ = std::max(fileLength_, dirtyEnd_);
     }
     dirtyBegin_ = dirtyEnd_ = 0;

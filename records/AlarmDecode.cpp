@@ -113,7 +113,7 @@ bool clsAlarm::SetDataB0(const QString& vData, bool testFlag, bool compress) {
     } catch (const rt::RuntimeError& e) {
         WriteSerialLog(QStringLiteral("<<< error catch in SetDataB0() >>> ") +
                        QString::number(e.number()) + QLatin1Char(':') + e.description());
-        error_ = true;
+        lineFailed(e);
     }
     return true;
 }

@@ -182,7 +182,7 @@ bool clsInterval::SetDataA0(const QString& vData, bool testFlag, bool compress) 
     } catch (const rt::RuntimeError& e) {
         WriteSerialLog(QStringLiteral("<<< error catch in SetDataA0() >>> ") +
                        QString::number(e.number()) + QLatin1Char(':') + e.description());
-        error_ = true;
+        lineFailed(e);
     }
     return true;
 }

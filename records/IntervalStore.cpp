@@ -41,6 +41,8 @@ void clsInterval::Update() {
     const core::clsInstrument* inst = instrument_;
     if (!inst)
         throw rt::RuntimeError(rt::ErrInvalidCall, QStringLiteral("The record has no instrument"));
+    // Samples the disk had no room for fail the store, with its reason.
+    raiseFileError();
     // A record whose header line never came has no date: nothing of it can be stored, not
     // even its sensor history; the flag keeps its log.
     if (name_.isEmpty()) {

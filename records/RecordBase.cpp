@@ -66,6 +66,15 @@ void RecordBase::setHeaderField(int types, const rt::Variant& value, unsigned fi
     }
 }
 
+void RecordBase::lineFailed(const rt::RuntimeError& e) {
+    error_ = true;
+    if (e.number() == rt::ErrDiskFull && !fileError_) fileError_ = e;
+}
+
+void RecordBase::raiseFileError() const {
+    if (fileError_) throw *fileError_;
+}
+
 void RecordBase::clearHeader() {
     seqNo_ = 0;
     name_.clear();

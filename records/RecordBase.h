@@ -2,8 +2,10 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 #include "runtime/OleDate.h"
+#include "runtime/RuntimeError.h"
 #include "runtime/Variant.h"
 
 namespace core {
@@ -24,6 +26,9 @@ class RecordBase {
     void setSeqNo(int32_t seqNo) { seqNo_ = seqNo; }
     bool Error() const { return error_; }
     void setError(bool error) { error_ = error; }
+    // The disk had no room for what the record's lines wrote: not a fault of the lines, but of
+    // the store, which fails with this error.
+    const std::optional<rt::RuntimeError>& FileError() const { return fileError_; }
     core::clsInstrument* Instrument() const { return instrument_; }
     void setInstrument(core::clsInstrument* instrument) { instrument_ = instrument; }
 
@@ -50,10 +55,16 @@ class RecordBase {
     void setHeaderField(int types, const rt::Variant& value, unsigned fields);
     // The header of an event or alarm trend record before its lines arrive.
     void clearHeader();
+    // A data line that could not be taken: the record has failed; an error of a disk without
+    // room is kept for the store.
+    void lineFailed(const rt::RuntimeError& e);
+    // Raises the kept error of a disk without room.
+    void raiseFileError() const;
 
     QString key_;
     int32_t seqNo_ = 0;
     bool error_ = false;
+    std::optional<rt::RuntimeError> fileError_;
     core::clsInstrument* instrument_ = nullptr;
 
     QString name_;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include <QAbstractTextDocumentLayout>
 #include <QDir>
 #include <QElapsedTimer>
@@ -15,6 +17,7 @@
 
 #include "core/ModMain.h"
 #include "link/Frame.h"
+#include "platform/FileSteps.h"
 #include "tests/support/InstrumentWindow.h"
 #include "tests/support/OtherConnection.h"
 #include "tests/support/Pictures.h"
@@ -316,6 +319,14 @@ TEST(SingleDownload, AFailedDownloadSaysWhyInASecondRedLine) {
              const int pages = w.db().query("PRAGMA page_count").value(0, 0).toInt();
              w.db().exec(QStringLiteral("PRAGMA max_page_count = %1").arg(pages));
              return [&w] { w.db().exec("PRAGMA max_page_count = 1073741823"); };
+         },
+         {{k.start, Green}, {k.update, Green}, {k.failed, Red}, {full, Red}}},
+        {"a disk without room for the samples",
+         [](ReadWindow&, testsupport::OtherConnection&) {
+             platform::setFileStepWatcher([](platform::FileStep step, const QString& path) {
+                 return step == platform::FileStep::Write && path.contains(".Dat") ? ENOSPC : 0;
+             });
+             return [] { platform::setFileStepWatcher({}); };
          },
          {{k.start, Green}, {k.update, Green}, {k.failed, Red}, {full, Red}}},
         {"an instrument that stops answering",
