@@ -13,7 +13,8 @@ class EventPump {
     virtual void waitWhile(const std::function<bool()>& busy) = 0;
 };
 
-// The real pump: sleeps in the event loop until something happens; no busy spinning.
+// The real pump: sleeps in the event loop until something happens, no busy spinning, under the
+// one rule of what runs during a wait (platform/Waiting.h).
 class QtEventPump : public EventPump {
   public:
     void waitWhile(const std::function<bool()>& busy) override;
