@@ -8,12 +8,27 @@
 #include <cstring>
 #include <limits>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <QFileInfo>
+#include <QScopeGuard>
+
+#include "platform/RegularFile.h"
+#include "platform/StringTable.h"
 #include "runtime/Format.h"
 #include "runtime/RuntimeError.h"
 
 namespace core {
+
+namespace {
+
+enum Text : int {
+    TextOutsideDataFolder = 5840,
+};
+
+}  // namespace
 
 // ---- compact trend text -------------------------------------------------------------------
 
@@ -107,17 +122,57 @@ QString RunLengthDecode(const QString& text, qsizetype maxWords) {
 
 // ---- trend files --------------------------------------------------------------------------
 
+namespace {
+
+[[noreturn]] void cannotOpen(const QString& path, const QString& reason) {
+    throw rt::RuntimeError(rt::ErrPathAccess,
+                           QStringLiteral("Cannot open the trend file %1: %2").arg(path, reason));
+}
+
+// A file the system tells to be no regular file (a FIFO, a device, a socket, a folder): a
+// reader may wait on it for ever, or change what it stands for by opening it.
+bool isIrregular(const struct stat& st) {
+    return !S_ISREG(st.st_mode);
+}
+
+// Whether the real path `path` is the real folder `folder` or lies inside it.
+bool liesInside(const QString& path, const QString& folder) {
+    if (path.isEmpty() || folder.isEmpty()) return false;
+    if (path == folder) return true;
+    return path.startsWith(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'));
+}
+
+// The real path of an open file or folder, as the system names it.
+QString realPathOf(int fd, const QString& fallback) {
+    const QString opened = QFile::symLinkTarget(QStringLiteral("/proc/self/fd/%1").arg(fd));
+    return opened.isEmpty() ? QFileInfo(fallback).canonicalFilePath() : opened;
+}
+
+}  // namespace
+
 TrendFile::TrendFile(const QString& path, Mode mode)
-    : file_(path), readOnly_(mode == Mode::ReadOnly) {
-    // A reader asks for exactly the bytes it needs; a buffered file would read ahead of them.
-    QIODevice::OpenMode how =
-        readOnly_ ? QIODevice::ReadOnly | QIODevice::Unbuffered : QIODevice::ReadWrite;
-    if (mode == Mode::Restart) how |= QIODevice::Truncate;
-    if (!file_.open(how))
-        throw rt::RuntimeError(
-            rt::ErrPathAccess,
-            QStringLiteral("Cannot open the trend file %1: %2").arg(path, file_.errorString()));
+    : path_(path), file_(path), readOnly_(mode == Mode::ReadOnly) {
+    if (readOnly_) {
+        // A reader asks for exactly the bytes it needs; a buffered file would read ahead.
+        int error = 0;
+        switch (platform::OpenRegularFile(file_, QIODevice::Unbuffered, error)) {
+            case platform::FileOpen::Opened:
+                break;
+            case platform::FileOpen::Irregular:
+                cannotOpen(path, QStringLiteral("it is no regular file"));
+            case platform::FileOpen::Failed:
+                cannotOpen(path, qt_error_string(error));
+        }
+    } else {
+        QIODevice::OpenMode how = QIODevice::ReadWrite;
+        if (mode == Mode::Restart) how |= QIODevice::Truncate;
+        if (!file_.open(how)) cannotOpen(path, file_.errorString());
+    }
     fileLength_ = file_.size();
+}
+
+QString TrendFile::realPath() const {
+    return file_.isOpen() ? realPathOf(file_.handle(), path_) : QString();
 }
 
 TrendFile::~TrendFile() {
@@ -173,7 +228,7 @@ void TrendFile::refuseReadOnly() const {
     if (readOnly_)
         throw rt::RuntimeError(
             rt::ErrPathAccess,
-            QStringLiteral("The trend file %1 is open for reading only").arg(file_.fileName()));
+            QStringLiteral("The trend file %1 is open for reading only").arg(path_));
 }
 
 void TrendFile::write(qint64 position, const void* data, int size) {
@@ -211,7 +266,7 @@ void TrendFile::flush() {
             !file_.flush())
             throw rt::RuntimeError(rt::ErrPathAccess,
                                    QStringLiteral("Cannot write the trend file %1: %2")
-                                       .arg(file_.fileName(), file_.errorString()));
+                                       .arg(path_, file_.errorString()));
         fileLength_ = std::max(fileLength_, dirtyEnd_);
     }
     dirtyBegin_ = dirtyEnd_ = 0;
@@ -364,6 +419,47 @@ void TrendRecordRange::putSample(int32_t index, int16_t gas, float value, rt::Ol
 
 void TrendRecordRange::putRecordTail(int32_t index, std::array<uint8_t, 2> digits) {
     put(index, 28, digits.data(), 2);
+}
+
+std::unique_ptr<TrendFile> OpenStoredTrendFile(const QString& path, const QString& dataFolder) {
+    const QString data = QFileInfo(dataFolder).canonicalFilePath();
+    const QString real = QFileInfo(path).canonicalFilePath();
+    // A path that leads nowhere is the caller's to tell; one that leads out is none to read.
+    if (real.isEmpty()) cannotOpen(path, qt_error_string(ENOENT));
+    if (!liesInside(real, data)) return nullptr;
+    struct stat st {};
+    if (::stat(QFile::encodeName(real).constData(), &st) == 0 && isIrregular(st)) return nullptr;
+    auto file = std::make_unique<TrendFile>(path, TrendFile::Mode::ReadOnly);
+    // The file opened is the one looked at: a link changed meanwhile leads nowhere else.
+    if (!liesInside(file->realPath(), data)) return nullptr;
+    return file;
+}
+
+bool RemoveStoredTrendFile(const QString& path, const QString& dataFolder, QString& reason) {
+    const QFileInfo entry(path);
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0 && errno == ENOENT) return true;
+    const QString data = QFileInfo(dataFolder).canonicalFilePath();
+    const QString holder = QFileInfo(entry.absolutePath()).canonicalFilePath();
+    // The folder is opened once and the entry removed inside that very folder.
+    const int folder = holder.isEmpty() ? -1
+                                        : ::open(QFile::encodeName(holder).constData(),
+                                                 O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0) {
+        reason = qt_error_string(errno);
+        return false;
+    }
+    const auto closed = qScopeGuard([folder] { ::close(folder); });
+    if (!liesInside(realPathOf(folder, holder), data)) {
+        reason = platform::LoadResText(TextOutsideDataFolder);
+        return false;
+    }
+    if (::unlinkat(folder, QFile::encodeName(entry.fileName()).constData(), 0) != 0 &&
+        errno != ENOENT) {
+        reason = qt_error_string(errno);
+        return false;
+    }
+    return true;
 }
 
 float GetSampleValue(int32_t record, TrendFile& file, int16_t gas) {

@@ -54,7 +54,9 @@ class TrendFile {
         ReadOnly,   // never created nor changed: a write raises error 75
     };
 
-    // Raises error 75 when the file cannot be opened.
+    // Raises error 75 when the file cannot be opened. A file opened for reading only must be a
+    // regular file, opened so that nothing waits: a FIFO, a device or a socket raises error 75
+    // at once.
     explicit TrendFile(const QString& path, Mode mode = Mode::ReadWrite);
     ~TrendFile();
     TrendFile(const TrendFile&) = delete;
@@ -68,7 +70,10 @@ class TrendFile {
     char* bytesToChange(qint64 position, qint64 size);
     void changed(qint64 begin, qint64 end);
     qint64 size() const;
-    QString fileName() const { return file_.fileName(); }
+    QString fileName() const { return path_; }
+    // The path of the file the system opened, every link resolved; empty when it cannot be
+    // told.
+    QString realPath() const;
     // For a file opened for reading only, before its first read: the file ends, for this
     // object, after `length` bytes. Nothing beyond is ever read from the disk; a read there
     // gives zeros as past the end.
@@ -82,6 +87,7 @@ class TrendFile {
     void cover(qint64 begin, qint64 end);
     void refuseReadOnly() const;
 
+    QString path_;  // as it was given: a file opened by its handle keeps no name
     QFile file_;
     bool readOnly_ = false;
     // The file's length on disk: known at open and moved only by this object's own writes, so
@@ -101,6 +107,20 @@ qint64 TrendRecordsIn(qint64 bytes);
 // to `capacity`. The file is then read no further than those records: a damaged file of any
 // length costs no more than the record can hold, and its length is reported once.
 int32_t ReadableRecords(TrendFile& file, int32_t capacity);
+
+// ---- stored trend files --------------------------------------------------------------------
+
+// A stored download's trend file opened for reading, when it is one a reader may take: a
+// regular file whose real path (every link resolved) lies inside the real data folder. nullptr
+// when it is none (a FIFO, a device, a socket, a folder, or a file that a link leads to outside
+// the data folder): such a file is neither opened nor waited on, and the reader tells it
+// damaged. Raises error 75 when a file that may be read cannot be opened.
+std::unique_ptr<TrendFile> OpenStoredTrendFile(const QString& path, const QString& dataFolder);
+// Removes a stored download's trend file as the entry it is (a link is removed, never what it
+// leads to), and only when the folder that holds it lies, every link resolved, inside the real
+// data folder: a deletion never touches a file that emptying the data folder would not. True
+// when the entry is gone or was never there; false with the reason otherwise.
+bool RemoveStoredTrendFile(const QString& path, const QString& dataFolder, QString& reason);
 
 // Byte positions; error 63 for a record below 1, error 6 beyond 32-bit positions.
 void PutSample(int32_t record, TrendFile& file, int16_t gas, float value, rt::OleDate time);

@@ -162,10 +162,11 @@ void LogLibrary::removeTrendFiles(const platform::ResultSet& heads, int title) {
         // (a Null or damaged folder ID or name) has none: nothing outside is ever touched.
         const QString path = records::TrendFileOf(heads, row);
         if (path.isEmpty()) continue;
-        QFile file(path);
-        if (!file.exists() && !QFileInfo(file.fileName()).isSymLink()) continue;
-        if (!file.remove())
-            kept << core::LoadResText(TextFileKept, {file.fileName(), file.errorString()});
+        // The file itself, a link as a link, and nothing that a linked folder leads to out of
+        // the data folder: what emptying the data folder would remove, and no more.
+        QString reason;
+        if (!core::RemoveStoredTrendFile(path, core::DataFolder, reason))
+            kept << core::LoadResText(TextFileKept, {path, reason});
     }
     tellKept(kept, title);
 }

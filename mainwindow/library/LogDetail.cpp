@@ -273,9 +273,17 @@ std::array<float, 6> alarmPointValues(const platform::ResultSet& h) {
     // A trend file that is gone or cannot be opened has no alarm point to show, like a short
     // one, and so has a header that names none inside the data folder; the trend file is never
     // made here.
-    if (path.isEmpty() || !QFileInfo(path).isFile()) return values;
+    if (path.isEmpty() || !QFileInfo::exists(path)) return values;
     try {
-        core::TrendFile file(path, core::TrendFile::Mode::ReadOnly);
+        // Nor has a file that no trend is read from (no regular file, or one outside the data
+        // folder), which is never waited on.
+        const std::unique_ptr<core::TrendFile> opened =
+            core::OpenStoredTrendFile(path, core::DataFolder);
+        if (!opened) {
+            core::NoteDamagedDownload(h.text(0, QStringLiteral("Names")), path);
+            return values;
+        }
+        core::TrendFile& file = *opened;
         // The length in records, rounded: a last record without its status bytes counts.
         if (core::TrendRecordsIn(file.size()) < AlarmRecord) return values;
         for (int16_t gas = 1; gas <= 5; ++gas) {
