@@ -39,7 +39,7 @@ class SettingsWindow {
 };
 
 // Where reading the settings file stopped: the damaged line (numbered from 1, without its line
-// end) and why it could not be read.
+// end; only its beginning when it is long) and why it could not be read.
 struct SettingsDamage {
     int lineNumber = 0;
     QString line;
@@ -51,6 +51,7 @@ struct SettingsDamage {
 // before it stay, the later ones keep their starting values) and the damaged line is returned
 // for the user to be told; the next SaveSettings of that file keeps it as it was in
 // "<file>.bak". A key line with fewer values than its key takes leaves the rest as they were.
+// A line longer than the tokenizer takes is damage, and the file is read no further than it.
 std::optional<SettingsDamage> LoadSettings(const QString& path, SettingsWindow& window);
 
 // The file in which the next save keeps a damaged settings file before replacing it.

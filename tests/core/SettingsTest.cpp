@@ -229,6 +229,45 @@ TEST_F(SettingsFile, ReadingStopsAtTheFirstBadValueAndSaysWhere) {
     EXPECT_FALSE(LoadSettings(path(), window));
 }
 
+// A line far longer than any setting (a bad value, a comment, text without a line end) is never
+// read whole: reading stops there, the damage names the line by its number and shows its
+// beginning only, and the next save keeps the whole file beside the new one.
+TEST_F(SettingsFile, AnOverlongLineStopsTheReadingAndIsShownInPart) {
+    const QByteArray huge(3 * 1024 * 1024, '7');
+    const struct {
+        const char* what;
+        QByteArray line, shownStart;
+        bool lineEnd;
+    } cases[] = {
+        {"a bad number", "IrCOMM Num\t" + huge, "IrCOMM Num\t7777", true},
+        {"a comment", "; " + huge, "; 7777", true},
+        {"the last line without its end", "Timeout\t" + huge, "Timeout\t7777", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        resetSettings();
+        const QByteArray content =
+            "; settings\r\nRetry\t9\r\n" + c.line + (c.lineEnd ? "\r\nRetry\t8\r\n" : "");
+        write(content);
+        const std::optional<SettingsDamage> damage = LoadSettings(path(), window);
+        EXPECT_EQ(RetryLimit, 9);  // the line before it is read, the one after it not
+        ASSERT_TRUE(damage);
+        EXPECT_EQ(damage->lineNumber, 3);
+        EXPECT_TRUE(damage->line.startsWith(QString::fromLatin1(c.shownStart)))
+            << damage->line.left(100).toStdString();
+        EXPECT_LE(damage->line.size(), 100);
+        EXPECT_LE(damage->reason.size(), 200) << damage->reason.left(300).toStdString();
+        // Nothing of the file is lost: it is kept whole when the settings are next saved.
+        EXPECT_EQ(read(), content);
+        SaveSettings(path(), window);
+        QFile backup(SettingsBackupPath(path()));
+        ASSERT_TRUE(backup.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(backup.readAll() == content);
+        backup.close();
+        QFile::remove(SettingsBackupPath(path()));
+    }
+}
+
 TEST_F(SettingsFile, SaveAfterADamagedLineKeepsTheOldFileOnce) {
     const QByteArray damaged = "Retry\t9\r\nIrCOMM Num\t40000\r\nTimeout\t8\r\n";
     write(damaged);

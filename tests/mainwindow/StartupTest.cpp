@@ -351,6 +351,23 @@ TEST(Startup, ADamagedSettingsLineIsToldInRed) {
     EXPECT_EQ(core::RetryLimit, 5);
 }
 
+TEST(Startup, AnOverlongSettingsLineIsToldInPartWithItsNumber) {
+    // Long enough to show when the whole of it goes into the status log; how fast a start with
+    // a line of fifty megabytes is, is the benchmark's to tell.
+    const QByteArray line = "IrCOMM Num\t" + QByteArray(300 * 1024, '7');
+    StartedWindow s([&line](WindowRig& rig) {
+        writeFile(rig.folder.paths().settingsFile(), "Retry\t5\r\n" + line + "\r\nRetry\t7\r\n");
+    });
+    const auto lines = s.statusLines();
+    ASSERT_FALSE(lines.empty());
+    const auto& [text, color] = lines.front();
+    EXPECT_TRUE(text.contains("line 2")) << text.left(300).toStdString();
+    EXPECT_TRUE(text.contains("IrCOMM Num\t777")) << text.left(300).toStdString();
+    EXPECT_LE(text.size(), 600) << text.left(300).toStdString();
+    EXPECT_EQ(color, ColorStatusFailed);
+    EXPECT_EQ(core::RetryLimit, 5);
+}
+
 TEST(Startup, ADatabaseFileThatIsNotOursIsToldInRedAndLeftAsItIs) {
     const struct {
         const char* what;
