@@ -520,9 +520,66 @@ bool Database::probe(const QString& sql) const {
 }
 
 int32_t Database::MaxSeq(const QString& table) const {
-    // The table name is one of the program's own, never user text.
-    const ResultSet r = query(QStringLiteral("Select Max(SeqNo) As MaxSeq From %1;").arg(table));
-    return r.longValue(0, QStringLiteral("MaxSeq"), 0) + 1;
+    return NewKeys(*this, table).next();
+}
+
+// ---- new keys ----------------------------------------------------------------------------
+
+namespace {
+
+// Keys are Longs: a row numbered past one can be listed and deleted, but never opened.
+constexpr int64_t LastKey = INT32_MAX;
+
+}  // namespace
+
+// The table name is one of the program's own, never user text.
+NewKeys::NewKeys(const Database& db, QString table) : db_(db), table_(std::move(table)) {
+    // After the largest key a Long holds; a key past a Long is no row of this program's.
+    const std::optional<int64_t> largest = firstKey(
+        QStringLiteral("Select SeqNo As Key From %1 Where SeqNo < ? Order By SeqNo Desc Limit 1;"),
+        LastKey);
+    next_ = end_ = std::max<int64_t>(largest ? *largest + 1 : 1, 1);
+}
+
+int32_t NewKeys::next() {
+    if (next_ >= end_) findFree();
+    return static_cast<int32_t>(next_++);
+}
+
+std::optional<int64_t> NewKeys::firstKey(const QString& sql, int64_t from) const {
+    return db_.query(sql.arg(table_), {from}).wholeNumber(0, QStringLiteral("Key"));
+}
+
+void NewKeys::findFree() {
+    for (;;) {
+        if (next_ > LastKey) {
+            // Every key up to a Long's end is taken: the lowest free one from 1, once round.
+            if (wrapped_)
+                throw rt::RuntimeError(
+                    rt::ErrOverflow,
+                    QStringLiteral("The table %1 has no free key left: every number up to %2 is "
+                                   "taken")
+                        .arg(table_)
+                        .arg(LastKey));
+            wrapped_ = true;
+            next_ = 1;
+        }
+        const std::optional<int64_t> taken = firstKey(
+            QStringLiteral("Select SeqNo As Key From %1 Where SeqNo >= ? Order By SeqNo Limit 1;"),
+            next_);
+        if (!taken || *taken > next_) {
+            end_ = taken ? std::min(*taken, LastKey + 1) : LastKey + 1;
+            return;
+        }
+        // The key is taken: the first one after the run of taken keys that it begins; none
+        // below a Long's end when the run reaches it.
+        const std::optional<int64_t> free = firstKey(
+            QStringLiteral("Select a.SeqNo + 1 As Key From %1 a Where a.SeqNo >= ? And a.SeqNo < "
+                           "2147483647 And Not Exists (Select 1 From %1 b Where b.SeqNo = "
+                           "a.SeqNo + 1) Order By a.SeqNo Limit 1;"),
+            next_);
+        next_ = free ? *free : LastKey + 1;
+    }
 }
 
 // ---- transactions ------------------------------------------------------------------------

@@ -142,7 +142,10 @@ class Database {
     // False when the statement cannot run (a probe for a missing table or column).
     bool probe(const QString& sql) const;
 
-    // The largest SeqNo of a table plus 1; 1 for an empty table.
+    // The key (SeqNo) a new row of a table takes: the largest key below the end of a Long plus
+    // 1 (1 for a table without one), or, when that is past a Long, the lowest free key from 1.
+    // Keys beyond a Long that a damaged database holds are left alone, never counted on.
+    // Raises rt::RuntimeError when no key of a Long is free.
     int32_t MaxSeq(const QString& table) const;
 
     QString path() const { return path_; }
@@ -153,6 +156,26 @@ class Database {
         : path_(std::move(path)), connection_(std::move(connection)) {}
     QString path_;
     QString connection_;
+};
+
+// The keys of the rows one store adds to a table, one after the other: the first as MaxSeq
+// gives it, each next one free as well, past the keys the table holds on the way. Each key must
+// be taken by its row before the next is asked for.
+class NewKeys {
+  public:
+    NewKeys(const Database& db, QString table);
+    // Raises rt::RuntimeError when no key of a Long is free.
+    int32_t next();
+
+  private:
+    // Finds the next run of free keys from next_ on.
+    void findFree();
+    std::optional<int64_t> firstKey(const QString& sql, int64_t from) const;
+
+    Database db_;
+    QString table_;
+    bool wrapped_ = false;
+    int64_t next_ = 1, end_ = 1;  // keys [next_, end_) are free
 };
 
 // What stands at a database's place, as far as this program can tell without changing it.

@@ -59,10 +59,10 @@ void clsAlarm::Update() {
     const QString rowInsert = InsertStatement(
         QStringLiteral("Alarm_Data"), {"SeqNo", "RelNo", "Datetimes", "Gas1Value", "Gas2Value",
                                        "Gas3Value", "Gas4Value", "Gas5Value"});
-    int32_t rowSeq = db.MaxSeq(QStringLiteral("Alarm_Data"));
+    platform::NewKeys rowKeys(db, QStringLiteral("Alarm_Data"));
     for (int16_t i = 0; i < dataCount_; ++i) {
         const Row& row = rows_[i];
-        db.exec(rowInsert, {rowSeq++, headerSeq, row.date, row.values[0], row.values[1],
+        db.exec(rowInsert, {rowKeys.next(), headerSeq, row.date, row.values[0], row.values[1],
                             row.values[2], row.values[3], row.values[4] - gas_[4].fullScale});
     }
     transaction.commit();

@@ -182,13 +182,13 @@ void clsHistory::SetSerialLog(const QString& setValue) const {
 
 int32_t clsHistory::FindHistoryHead() const {
     const platform::Database db = platform::Database::open(core::DatabasePath());
+    const QString user = core::EmptyToAsterisk(instrument_->UserID());
+    const QString serial = core::EmptyToAsterisk(instrument_->SerialNo());
     const platform::ResultSet r = db.query(
-        QStringLiteral("Select SeqNo From Log_Head Where UserID=? And SerialNo=? And Types=? Order "
-                       "By SeqNo;"),
-        {core::EmptyToAsterisk(instrument_->UserID()),
-         core::EmptyToAsterisk(instrument_->SerialNo()),
-         static_cast<int32_t>(core::LogKind::CalibrationHistory)});
-    return r.rowCount() > 0 ? r.longValue(0, QStringLiteral("SeqNo")) : -1;
+        QStringLiteral("Select SeqNo, Names From Log_Head Where UserID=? And SerialNo=? And "
+                       "Types=? Order By SeqNo;"),
+        {user, serial, static_cast<int32_t>(core::LogKind::CalibrationHistory)});
+    return HeadToAddTo(r, serial, user);
 }
 
 void clsHistory::HistoryUpdate() {
@@ -235,7 +235,7 @@ void clsHistory::HistoryUpdate() {
             columns << GasColumns(g + 1, {"Name", "Desit", "Point", "Unit", "Enable", "AutoCal",
                                           "Before", "After", "GasName"});
         const QString insert = InsertStatement(QStringLiteral("cHistory"), columns);
-        int32_t next = db.MaxSeq(QStringLiteral("cHistory"));
+        platform::NewKeys keys(db, QStringLiteral("cHistory"));
         for (int i = 0; i < dCount_; ++i) {
             const Row& row = rows_[i];
             if (db.query(QStringLiteral("Select SeqNo From cHistory Where RelNo=? And Dates=?;"),
@@ -243,7 +243,7 @@ void clsHistory::HistoryUpdate() {
                     .rowCount() > 0)
                 continue;
             std::vector<platform::DbParam> values = {
-                next++, head, user, serial, now, row.date, inst->CalLimit()};
+                keys.next(), head, user, serial, now, row.date, inst->CalLimit()};
             for (int g = 0; g < 4; ++g) {
                 const Cell& c = row.cells[g];
                 values.insert(values.end(), {inst->GasName(g), inst->GasDesit(g), c.points,

@@ -9,6 +9,9 @@
 namespace core {
 class clsInstrument;
 }
+namespace platform {
+class ResultSet;
+}
 
 namespace records {
 
@@ -63,5 +66,13 @@ class RecordBase {
     int16_t sampling_ = 0;
     int16_t spare_ = 0;
 };
+
+// The stored download a store adds its rows to (an instrument's events, calibration history or
+// sensor history), among `heads` (SeqNo and Names, in the order of their keys): the first whose
+// key is a Long; -1 when there is none. When the only ones lie beyond a Long, rows added to them
+// could never be shown: the store is refused (rt::RuntimeError) with the reason and the stored
+// download to delete, by its name, serial number and user.
+int32_t HeadToAddTo(const platform::ResultSet& heads, const QString& serialNo,
+                    const QString& userID);
 
 }  // namespace records
