@@ -242,6 +242,14 @@ rt::OleDate ResultSet::date(int row, const QString& name, rt::OleDate fallback) 
     return unreadableValue(row, name, fallback, rt::ErrOverflow);
 }
 
+rt::OleDate ResultSet::requiredDate(int row, const QString& name) const {
+    const int c = column(name);
+    const QVariant v = value(row, c);
+    if (lenient_ && c >= 0 && row >= 0 && row < rowCount() && (v.isNull() || isBlank(v)))
+        return unreadableValue(row, c, rt::OleDate(), rt::ErrInvalidNull);
+    return date(row, name);
+}
+
 // ---- waiting for a locked database -------------------------------------------------------
 
 namespace {

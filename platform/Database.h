@@ -92,6 +92,10 @@ class ResultSet {
     float single(int row, const QString& column, float fallback = 0.0f) const;
     bool boolean(int row, const QString& column, bool fallback = false) const;
     rt::OleDate date(int row, const QString& column, rt::OleDate fallback = rt::OleDate()) const;
+    // A date every row has (a download's start, an event's time), read as date() does; read
+    // leniently, one that is Null or blank counts as unreadable too, so that it shows empty and
+    // its download is told damaged rather than taken for a default.
+    rt::OleDate requiredDate(int row, const QString& column) const;
 
   private:
     friend class Database;  // hands over the rows of a query one at a time

@@ -82,7 +82,9 @@ void clsAlarm::ReLoad() {
         db.query(QStringLiteral("Select * From Log_Head Where SeqNo=?;"), {seqNo_}).lenient();
     if (r.rowCount() > 0) {
         name_ = r.text(0, QStringLiteral("Names"), QStringLiteral("Name None"));
-        date_ = r.date(0, QStringLiteral("Dates"), rt::OleDate::now());
+        // An alarm time that is Null or cannot be read is none, never the time now.
+        date_ = r.requiredDate(0, QStringLiteral("Dates"));
+        dateRead_ = !r.unreadable(0, QStringLiteral("Dates"));
         userID_ = core::EmptyToAsterisk(r.text(0, QStringLiteral("UserID"), QStringLiteral(" ")));
         serialNo_ =
             core::EmptyToAsterisk(r.text(0, QStringLiteral("SerialNo"), QStringLiteral(" ")));
@@ -114,7 +116,7 @@ void clsAlarm::ReLoad() {
     const int32_t n = core::ReadableRecords(file, Rows);
     // Records that are no samples (a damaged file) are left out, and the file is told.
     TrendScreen screen;
-    if (r.rowCount() > 0) screen.around = date_;
+    if (r.rowCount() > 0 && dateRead_) screen.around = date_;
     int32_t kept = 0;
     for (int32_t i = 0; i < n; ++i) {
         core::TrendRecord record = core::GetTrendRecord(i + 1, file);

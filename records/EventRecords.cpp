@@ -227,7 +227,9 @@ void EventRecord::ReLoad() {
         db.query(QStringLiteral("Select * From Log_Head Where SeqNo=?;"), {seqNo_}).lenient();
     if (r.rowCount() == 0) return;
     name_ = r.text(0, QStringLiteral("Names"), QStringLiteral("Name None"));
-    date_ = r.date(0, QStringLiteral("Dates"), rt::OleDate::now());
+    // A download time that is Null or cannot be read is none, never the time now.
+    date_ = r.requiredDate(0, QStringLiteral("Dates"));
+    dateRead_ = !r.unreadable(0, QStringLiteral("Dates"));
     userID_ = core::EmptyToAsterisk(r.text(0, QStringLiteral("UserID"), QStringLiteral(" ")));
     serialNo_ = core::EmptyToAsterisk(r.text(0, QStringLiteral("SerialNo"), QStringLiteral(" ")));
     interval_ = r.longValue(0, QStringLiteral("Interval"), 0);

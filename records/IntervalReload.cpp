@@ -32,7 +32,9 @@ void clsInterval::ReLoad() {
 
 void clsInterval::reloadHeader(const platform::ResultSet& r) {
     name_ = r.text(0, QStringLiteral("Names"), QStringLiteral("Name None"));
-    date_ = r.date(0, QStringLiteral("Dates"), rt::OleDate::now());
+    // A start that is Null or cannot be read is none, never the time now.
+    date_ = r.requiredDate(0, QStringLiteral("Dates"));
+    dateRead_ = !r.unreadable(0, QStringLiteral("Dates"));
     userID_ = core::EmptyToAsterisk(r.text(0, QStringLiteral("UserID"), QStringLiteral(" ")));
     stationID_ = core::EmptyToAsterisk(r.text(0, QStringLiteral("StationID"), QStringLiteral(" ")));
     serialNo_ = core::EmptyToAsterisk(r.text(0, QStringLiteral("SerialNo"), QStringLiteral(" ")));
@@ -63,7 +65,7 @@ void clsInterval::reloadSamples(const QString& path) {
 
     // Records that are no samples (a damaged file) are left out, and the file is told.
     TrendScreen screen;
-    if (date_.value() != 0) screen.around = date_;
+    if (dateRead_ && date_.value() != 0) screen.around = date_;
     int32_t rows = 0;
     core::TrendRecord previous;
     bool previousChanged = false;
@@ -103,20 +105,24 @@ void clsInterval::reloadSamples(const QString& path) {
 
 void clsInterval::reloadEvents() {
     const platform::Database db = platform::Database::open(core::DatabasePath());
+    // The events of a start that cannot be read are found by their download alone.
     const platform::ResultSet r =
-        db.query(QStringLiteral("Select * From Interval_Event Where RelNo=? AND BaseDate=? Order "
-                                "by SeqNo;"),
-                 {seqNo_, date_})
+        (dateRead_ ? db.query(QStringLiteral("Select * From Interval_Event Where RelNo=? AND "
+                                             "BaseDate=? Order by SeqNo;"),
+                              {seqNo_, date_})
+                   : db.query(QStringLiteral("Select * From Interval_Event Where RelNo=? Order by "
+                                             "SeqNo;"),
+                              {seqNo_}))
             .lenient();
     if (r.rowCount() == 0) return;
-    // An event whose time cannot be one of the trend's is left out; what else cannot be read
-    // is none.
+    // An event whose time cannot be read, or cannot be one of the trend's, is left out: it has
+    // no place among the trend's times. What else cannot be read is none.
     TrendScreen screen;
-    if (date_.value() != 0) screen.around = date_;
+    if (dateRead_ && date_.value() != 0) screen.around = date_;
     int32_t count = 0;
     for (int32_t i = 0; i < r.rowCount() && count <= MaxEventRow; ++i) {
-        const rt::OleDate date = r.date(i, QStringLiteral("Datetimes"), rt::OleDate::now());
-        if (!screen.acceptTime(date)) continue;
+        const rt::OleDate date = r.requiredDate(i, QStringLiteral("Datetimes"));
+        if (r.unreadable(i, QStringLiteral("Datetimes")) || !screen.acceptTime(date)) continue;
         EventRow& row = eventRow(count++);
         row.seqNo = r.longValue(i, QStringLiteral("SeqNo"));
         row.date = date;

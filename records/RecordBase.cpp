@@ -64,7 +64,10 @@ void RecordBase::setHeaderField(int types, const rt::Variant& value, unsigned fi
             name_ = value.toText();
             break;
         case 1:
-            if (value.isDate()) date_ = value.toDate();
+            if (value.isDate()) {
+                date_ = value.toDate();
+                dateRead_ = true;
+            }
             break;
         case 2:
             userID_ = core::EmptyToAsterisk(value.toText());
@@ -92,6 +95,7 @@ void RecordBase::setHeaderField(int types, const rt::Variant& value, unsigned fi
 
 void RecordBase::clearHeader() {
     seqNo_ = 0;
+    dateRead_ = true;
     name_.clear();
     folderID_.clear();
     interval_ = 0;

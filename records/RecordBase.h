@@ -28,6 +28,9 @@ class RecordBase {
     bool Error() const { return error_; }
     void setError(bool error) { error_ = error; }
     core::clsInstrument* Instrument() const { return instrument_; }
+    // False after a reload whose stored date (start, alarm, download) was Null or could not be
+    // read: it shows empty, never as another time, and the date holds none (day 0).
+    bool DateRead() const { return dateRead_; }
     void setInstrument(core::clsInstrument* instrument) { instrument_ = instrument; }
 
   protected:
@@ -61,6 +64,7 @@ class RecordBase {
 
     QString name_;
     rt::OleDate date_;
+    bool dateRead_ = true;
     QString userID_, stationID_, serialNo_, folderID_;
     int32_t interval_ = 0;
     int16_t sampling_ = 0;

@@ -114,7 +114,7 @@ void trendHeader(FlexGrid& grid, const platform::ResultSet& h, bool alarm,
     std::vector<std::vector<Variant>> rows = {
         {res(TextName), h.text(0, field("Names"))},
         {res(alarm ? TextAlarmDate : TextStart),
-         shown("Dates", generalDate(h.date(0, field("Dates"))))},
+         shown("Dates", generalDate(h.requiredDate(0, field("Dates"))))},
         {res(TextSerial), core::EmptyToAsterisk(h.text(0, field("SerialNo")))},
         {res(TextUser), core::EmptyToAsterisk(h.text(0, field("UserID")))},
         {res(TextCount), shown("DCount", h.longValue(0, field("DCount")))},
@@ -191,7 +191,8 @@ std::vector<Variant> detailRow(QChar letter, const platform::ResultSet& r, int r
     const auto shown = [&r, row](const char* name, const Variant& value) {
         return r.shownIfReadable(row, name, value);
     };
-    const Variant date = shown("Dates", generalDate(r.date(row, f("Dates"))));
+    const rt::OleDate time = r.requiredDate(row, f("Dates"));
+    const Variant date = shown("Dates", generalDate(time));
     switch (letter.toLatin1()) {
         case 'H': {
             const int16_t point = r.integer(row, f("Gas4Point"));

@@ -96,7 +96,7 @@ void LogLibrary::downloadList(const QString& key) {
         int32_t sampling = rows.longValue(row, QStringLiteral("Sampling"));
         // A sampling that cannot be read is none of those a picture stands for.
         if (rows.unreadable(row, QStringLiteral("Sampling"))) sampling = -1;
-        const rt::OleDate date = rows.date(row, QStringLiteral("Dates"));
+        const rt::OleDate date = rows.requiredDate(row, QStringLiteral("Dates"));
         const bool dateRead = !rows.unreadable(row, QStringLiteral("Dates"));
         if (rows.unreadableIn(row)) core::NoteDamagedDownload(name);
         // The key names the row, however large its number: a download whose SeqNo lies

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDate>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -352,6 +353,103 @@ TEST(LibraryDamage, DamagedStoredDataAreToldOncePerActionAndTheRestStaysUsable) 
         EXPECT_FALSE(w.fraMenuHidden(3));
         // Browsing, opening and exporting changed no stored byte.
         EXPECT_EQ(w.bytes(), stored);
+    }
+}
+
+// A download's date or an event's time that is Null or cannot be read shows empty, in the
+// table, the summary and the export, and is told; it is never taken for the time now, and the
+// events of the download stay listed.
+TEST(LibraryDamage, ADateThatCannotBeReadShowsEmptyNeverAsTheTimeNow) {
+    const struct {
+        const char* what;
+        int types;
+        const char* damage;
+        const char* summaryTitle;  // the summary's row of the download's date
+    } cases[] = {
+        {"interval start Null", 1, "Update Log_Head Set Dates = Null Where SeqNo = 5",
+         "Start Date/Time"},
+        {"interval start text", 1, "Update Log_Head Set Dates = 'soon' Where SeqNo = 5",
+         "Start Date/Time"},
+        {"interval start far", 1, "Update Log_Head Set Dates = 1e300 Where SeqNo = 5",
+         "Start Date/Time"},
+        {"interval event time", 1,
+         "Update Interval_Event Set Datetimes = 'later' Where RelNo = 5 And Gas4Event = -103", ""},
+        {"alarm date Null", 2, "Update Log_Head Set Dates = Null Where SeqNo = 5",
+         "Alarm Date/Time"},
+        {"calibration time Null", 3,
+         "Update cHistory Set Dates = Null Where SeqNo = (Select Min(SeqNo) From cHistory)", ""},
+        {"download of alarm events", 5, "Update Log_Head Set Dates = 'x' Where SeqNo = 5",
+         "Last Download"},
+        {"alarm event time Null", 5,
+         "Update Alarm_Event Set Dates = Null Where SeqNo = (Select Min(SeqNo) From Alarm_Event)",
+         ""},
+    };
+    const std::map<int, const char*> kindName = {
+        {1, "Interval Trend"}, {2, "Alarm Trend"}, {3, "Calibration History"}, {5, "Alarm Events"}};
+    const QString today = QDate::currentDate().toString("yyyy/MM/dd");
+    QTemporaryDir exports;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        DamageWindow w;
+        w.store(5, "Bad", c.types);
+        if (c.types == 1)
+            for (const auto& [seconds, code] : {std::pair{25, -104}, std::pair{95, -103}})
+                w.db().exec(
+                    "Insert Into Interval_Event (RelNo, Datetimes, BaseDate, Gas4Event) Values "
+                    "(5, ?, ?, ?)",
+                    {Start.addSeconds(seconds), Start, int32_t(code)});
+        w.db().exec(c.damage);
+        w.openDataPage();
+        w.clickNode({"05/26", kindName.at(c.types)});
+        w.clickItem("Bad");
+        w.boxes();
+        w.viewData();
+        // Told once, as damaged values.
+        const auto viewed = w.boxes();
+        EXPECT_EQ(viewed.size(), 1u);
+        EXPECT_EQ(viewed.empty() ? QString() : viewed[0].text,
+                  "The stored data of \"Bad\" are damaged: what cannot be read shows empty.");
+        EXPECT_FALSE(w.fraMenuHidden(3));
+
+        // Every time shown is the stored one's day, or empty.
+        platform::FlexGrid& table = *w.dataPage().vfgBrowse;
+        int events = 0, empty = 0;
+        // A calibration takes two rows, the second naming its gas where the first has its time.
+        const int step = c.types == 3 ? 2 : 1;
+        for (int row = 1; row < table.Rows(); row += step) {
+            const QString date = table.TextMatrix(row, 1);
+            if (date.isEmpty()) ++empty;
+            EXPECT_TRUE(date.isEmpty() || date.contains("14 May 2026")) << date.toStdString();
+            const QString cell = table.TextMatrix(row, 2);
+            if (cell.startsWith("ALARM") || cell.startsWith("WARNING")) ++events;
+        }
+        if (c.types == 1) {
+            // The events stay listed, but the one whose time cannot be read.
+            EXPECT_EQ(events, QString(c.what) == "interval event time" ? 1 : 2);
+        }
+        if (c.types == 3 || c.types == 5) {
+            EXPECT_EQ(empty, QString(c.what).endsWith("Null") ? 1 : 0);
+        }
+        platform::FlexGrid& summary = *w.dataPage().vfgSummary;
+        for (int row = 1; row < summary.Rows(); ++row)
+            if (*c.summaryTitle && summary.TextMatrix(row, 0) == c.summaryTitle) {
+                EXPECT_EQ(summary.TextMatrix(row, 1), "");
+            }
+
+        // Nor does the export show the time now.
+        const QString file = exports.filePath(QStringLiteral("%1.csv").arg(c.what));
+        w.rig.dialogs.fileNames = {file};
+        w.dataPage().cmdBrowse[2]->click();
+        w.settle();
+        EXPECT_TRUE(atMostOneNaming(w.boxes(), "Bad"));
+        QFile exported(file);
+        ASSERT_TRUE(exported.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(exported.readAll());
+        EXPECT_FALSE(text.contains(today)) << text.left(400).toStdString();
+        if (*c.summaryTitle) {
+            EXPECT_TRUE(text.contains(QString(c.summaryTitle) + ",\r\n"))
+                << text.left(400).toStdString();
+        }
     }
 }
 
