@@ -314,6 +314,9 @@ void LogLibrary::placeholderDetail() {
 }
 
 void LogLibrary::ShowLogDetail(const QString& key) {
+    // The details are a part of the list: what they show damaged is told when the user acts
+    // on the download.
+    const core::UntoldDamage listing;
     FlexGrid& grid = *w_.page.vfgLog;
     w_.page.cmdDetail->setEnabled(true);
     w_.page.cmdLogInst->setEnabled(true);

@@ -82,7 +82,7 @@ void LogLibrary::downloadList(const QString& key) {
 
     const platform::Database db = platform::Database::open(w_.paths.database());
     // A value that cannot be read shows empty, and the downloads after it are listed all the
-    // same.
+    // same; listing them tells nothing.
     const platform::ResultSet rows =
         db.query(QStringLiteral("Select SeqNo, Names, SerialNo, UserID, Dates, Sampling From "
                                 "Log_Head Where ") +
@@ -98,7 +98,6 @@ void LogLibrary::downloadList(const QString& key) {
         if (rows.unreadable(row, QStringLiteral("Sampling"))) sampling = -1;
         const rt::OleDate date = rows.requiredDate(row, QStringLiteral("Dates"));
         const bool dateRead = !rows.unreadable(row, QStringLiteral("Dates"));
-        if (rows.unreadableIn(row)) core::NoteDamagedDownload(name);
         // The key names the row, however large its number: a download whose SeqNo lies
         // beyond a Long is listed, and shown as one that cannot be read.
         const std::optional<int64_t> seqNo = rows.wholeNumber(row, QStringLiteral("SeqNo"));

@@ -31,7 +31,6 @@ QString groupingValue(const platform::ResultSet& rows, int row, int column) {
 
 LogHeadIndex ReadLogHeadIndex(const platform::Database& db) {
     LogHeadIndex index;
-    std::vector<int64_t> damaged;
     // The columns' places, looked up at the first row.
     std::array<int, 4> columns{};
     int types = -1, seqNo = -1;
@@ -53,13 +52,8 @@ LogHeadIndex ReadLogHeadIndex(const platform::Database& db) {
                 entry.values[level] = groupingValue(row, 0, columns[level]);
             // A kind that cannot be read is none: the download shows under no folder.
             entry.types = row.longValue(0, types);
-            if (row.unreadableIn(0))
-                if (const auto number = row.wholeNumber(0, seqNo)) damaged.push_back(*number);
             index.entries.push_back(std::move(entry));
         });
-    // Such a download is told by its name.
-    for (const int64_t number : damaged)
-        core::NoteDamagedDownload(DownloadName(db, number));
     return index;
 }
 
