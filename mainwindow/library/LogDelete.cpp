@@ -60,7 +60,7 @@ void LogLibrary::mnuDelete_Click() {
         deleteEverything();
     else if (IsGroupLetter(letter) || IsKindLetter(letter))
         deleteNode(key);
-    else if (KindOfDownloadLetter(letter))
+    else if (KindOfDownloadLetter(letter) || letter == UnreadableKindLetter)
         deleteDownload(key);
 }
 
@@ -117,7 +117,8 @@ void LogLibrary::deleteNode(const QString& key) {
 }
 
 void LogLibrary::deleteDownload(const QString& key) {
-    const KindInfo& kind = *KindOfDownloadLetter(KeyLetter(key));
+    // A download whose kind cannot be read goes by its key alone, with its rows of every kind.
+    const KindInfo* kind = KindOfDownloadLetter(KeyLetter(key));
     // The row of this key, however large its number: one whose SeqNo lies beyond a Long
     // cannot be opened, but it can be deleted.
     const std::optional<int64_t> number = KeyWholeNumber(key);
@@ -131,14 +132,17 @@ void LogLibrary::deleteDownload(const QString& key) {
     platform::ResultSet heads;
     const auto work = [&] {
         const platform::Database db = platform::Database::open(w_.paths.database());
-        const std::vector<platform::DbParam> which = {static_cast<int32_t>(kind.types), seqNo};
-        heads = db.query(QStringLiteral("Select SeqNo, Types, Names, FolderID From Log_Head "
-                                        "Where Types = ? And SeqNo = ?"),
-                         which)
-                    .lenient();
+        const QString where = kind ? QStringLiteral(" Where Types = ? And SeqNo = ?")
+                                   : QStringLiteral(" Where SeqNo = ?");
+        std::vector<platform::DbParam> which = {seqNo};
+        if (kind) which.insert(which.begin(), static_cast<int32_t>(kind->types));
+        heads =
+            db.query(QStringLiteral("Select SeqNo, Types, Names, FolderID From Log_Head") + where,
+                     which)
+                .lenient();
         platform::Transaction transaction(db);
-        db.exec(QStringLiteral("Delete From Log_Head Where Types = ? And SeqNo = ?"), which);
-        for (const QString& table : detailTablesOf(kind))
+        db.exec(QStringLiteral("Delete From Log_Head") + where, which);
+        for (const QString& table : kind ? detailTablesOf(*kind) : detailTables())
             db.exec(QStringLiteral("Delete From %1 Where RelNo = ?").arg(table), {seqNo});
         transaction.commit();
     };

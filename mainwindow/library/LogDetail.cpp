@@ -59,7 +59,6 @@ void centreRow(FlexGrid& grid, int row) {
 
 enum Text : int {
     TextState = 5834,
-    TextCannotRead = 5835,
 };
 
 // Read to be shown: a value that cannot be read shows empty.
@@ -68,12 +67,11 @@ platform::ResultSet headerRow(const platform::Database& db, std::optional<int32_
     return db.query(QStringLiteral("Select * From Log_Head Where SeqNo = ?"), {*seqNo}).lenient();
 }
 
-// A download whose SeqNo lies beyond a Long: its name, and that it cannot be read.
-void unusableView(FlexGrid& grid, const platform::Database& db, int64_t seqNo) {
+// A download that cannot be opened: its name, and why it cannot be read.
+void unusableView(FlexGrid& grid, const QString& name, const QString& state) {
     grid.setRows(3);
-    FillGridRow(grid, 1, 0, false, {res(TextName), DownloadName(db, seqNo)});
-    FillGridRow(grid, 2, 0, false,
-                {res(TextState), core::LoadResText(TextCannotRead, {QString::number(seqNo)})});
+    FillGridRow(grid, 1, 0, false, {res(TextName), name});
+    FillGridRow(grid, 2, 0, false, {res(TextState), state});
     grid.setColAlignment(-1, AlignLeft);
     centreRow(grid, 0);
 }
@@ -336,15 +334,12 @@ void LogLibrary::ShowLogDetail(const QString& key) {
         placeholderDetail();
         return;
     }
+    if (const std::optional<UnusableDownload> unusable = unusableOf(db, key)) {
+        unusableView(grid, unusable->name, unusable->state);
+        return;
+    }
     // The download's Log_Head row, read once for all that is shown of it.
     const std::optional<int32_t> seqNo = KeySeqNo(key);
-    if (!seqNo) {
-        if (const std::optional<int64_t> number = KeyWholeNumber(key);
-            number && KindOfDownloadLetter(letter)) {
-            unusableView(grid, db, *number);
-            return;
-        }
-    }
     const platform::ResultSet head = headerRow(db, seqNo);
     if (letter == QLatin1Char('G')) {
         trendHeader(grid, head, false, AlarmPoints);

@@ -244,9 +244,10 @@ TEST(LibraryDamage, DamagedStoredDataAreToldOncePerActionAndTheRestStaysUsable) 
         const char* damage;
         TrendBytes bytes;
         // The detail row of the damaged download that shows empty (-1: none), and whether the
-        // download is listed (a kind or sampling that cannot be read is none).
+        // download is listed with its kind (one whose kind cannot be read is listed in its
+        // folder).
         int emptyDetailRow;
-        bool listed, inTree;
+        bool listed;
         // The one message of viewing its data, "" when that shows none.
         const char* viewMessage;
     };
@@ -256,28 +257,26 @@ TEST(LibraryDamage, DamagedStoredDataAreToldOncePerActionAndTheRestStaysUsable) 
         "The trend file Data/26/05/Bad.Dat of \"Bad\" is damaged: what cannot be read is left out.";
     const std::vector<Case> cases = {
         {"interval", 1, "Update Log_Head Set Interval = 1e12 Where SeqNo = 5", TrendBytes::Samples,
-         6, true, true, "values"},
+         6, true, "values"},
         {"count", 1, "Update Log_Head Set DCount = 1e12 Where SeqNo = 5", TrendBytes::Samples, 5,
-         true, true, ""},
+         true, ""},
         {"decimals", 1, "Update Log_Head Set Gas4Point = 100000 Where SeqNo = 5",
-         TrendBytes::Samples, 7, true, true, "values"},
+         TrendBytes::Samples, 7, true, "values"},
         {"date", 1, "Update Log_Head Set Dates = 1e300 Where SeqNo = 5", TrendBytes::Samples, 2,
-         true, true, "values"},
+         true, "values"},
         {"maximum", 1, "Update Log_Head Set Gas4Max = 1e300 Where SeqNo = 5", TrendBytes::Samples,
-         9, true, true, "values"},
+         9, true, "values"},
         {"other gas", 1, "Update Log_Head Set Gas2Point = 70000 Where SeqNo = 5",
-         TrendBytes::Samples, -1, true, true, "values"},
-        {"sampling", 1, "Update Log_Head Set Sampling = 1e12 Where SeqNo = 5", TrendBytes::Samples,
-         -1, false, true, ""},
+         TrendBytes::Samples, -1, true, "values"},
         {"kind", 1, "Update Log_Head Set Types = 1e12 Where SeqNo = 5", TrendBytes::Samples, -1,
-         false, false, ""},
-        {"garbage file", 1, "", TrendBytes::Garbage, -1, true, true, "file"},
-        {"garbage readings", 1, "", TrendBytes::GarbageReadings, -1, true, true, "file"},
-        {"alarm trend file", 2, "", TrendBytes::Garbage, -1, true, true, "file"},
+         false, ""},
+        {"garbage file", 1, "", TrendBytes::Garbage, -1, true, "file"},
+        {"garbage readings", 1, "", TrendBytes::GarbageReadings, -1, true, "file"},
+        {"alarm trend file", 2, "", TrendBytes::Garbage, -1, true, "file"},
         {"event code", 5, "Update Alarm_Event Set Alarm_Type = 1e12 Where RelNo = 5",
-         TrendBytes::Samples, -1, true, true, "values"},
+         TrendBytes::Samples, -1, true, "values"},
         {"history decimals", 3, "Update cHistory Set Gas4Point = 1e6 Where RelNo = 5",
-         TrendBytes::Samples, -1, true, true, "values"},
+         TrendBytes::Samples, -1, true, "values"},
     };
     const std::map<int, const char*> kindName = {
         {1, "Interval Trend"}, {2, "Alarm Trend"}, {3, "Calibration History"}, {5, "Alarm Events"}};
@@ -361,6 +360,111 @@ TEST(LibraryDamage, DamagedStoredDataAreToldOncePerActionAndTheRestStaysUsable) 
 // Listing the downloads tells nothing of them, the details of one chosen in the list neither;
 // a damaged download is told when the user first opens, views or exports it, and then no more
 // in this run, however often it is opened again.
+// A download whose kind or sampling cannot be read (text, a fraction, a number beyond a Long)
+// is listed by its name as one that cannot be read: where its kind is known, with its kind;
+// else in its folder's list, and no node of a kind it does not have. Its commands say why they
+// cannot run, and it is deleted by its key with its rows.
+TEST(LibraryDamage, AKindOrSamplingThatCannotBeReadIsListedAsADownloadThatCannotBeRead) {
+    const struct {
+        const char* what;
+        int types;
+        const char* damage;
+        QStringList where;  // the node that lists it
+        QString state, why;
+    } cases[] = {
+        {"kind text",
+         2,
+         "Update Log_Head Set Types = 'trend' Where SeqNo = 5",
+         {"05/26"},
+         "Cannot be read (kind trend)",
+         "its stored kind (trend) cannot be read"},
+        {"kind 1.5",
+         2,
+         "Update Log_Head Set Types = 1.5 Where SeqNo = 5",
+         {"05/26"},
+         "Cannot be read (kind 1.5)",
+         "its stored kind (1.5) cannot be read"},
+        {"kind beyond a Long",
+         2,
+         "Update Log_Head Set Types = 1e12 Where SeqNo = 5",
+         {"05/26"},
+         "Cannot be read (kind 1000000000000)",
+         "its stored kind (1000000000000) cannot be read"},
+        {"interval sampling text",
+         1,
+         "Update Log_Head Set Sampling = 'fast' Where SeqNo = 5",
+         {"05/26", "Interval Trend"},
+         "Cannot be read (sampling fast)",
+         "its stored sampling (fast) cannot be read"},
+        {"interval sampling 1.5",
+         1,
+         "Update Log_Head Set Sampling = 1.5 Where SeqNo = 5",
+         {"05/26", "Interval Trend"},
+         "Cannot be read (sampling 1.5)",
+         "its stored sampling (1.5) cannot be read"},
+        {"alarm sampling text",
+         2,
+         "Update Log_Head Set Sampling = 'x' Where SeqNo = 5",
+         {"05/26", "Alarm Trend"},
+         "Cannot be read (sampling x)",
+         "its stored sampling (x) cannot be read"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        DamageWindow w;
+        w.answerPassword(true);
+        w.group(false, false, false);
+        w.store(1, "Good", 1);
+        w.store(5, "Bad", c.types);
+        // Its rows, in the table of its kind.
+        const char* table = c.types == 1 ? "Interval_Data" : "Alarm_Data";
+        for (int i = 0; i < 2; ++i)
+            w.db().exec(QStringLiteral("Insert Into %1 (RelNo) Values (5)").arg(table));
+        w.db().exec(c.damage);
+        w.openDataPage();
+        // No node of a kind that no download has for sure.
+        const QStringList tree =
+            c.types == 2 && c.where.size() == 1
+                ? lines({"QM-73 Data", "  05/26", "    Interval Trend"})
+            : c.types == 2
+                ? lines({"QM-73 Data", "  05/26", "    Interval Trend", "    Alarm Trend"})
+                : lines({"QM-73 Data", "  05/26", "    Interval Trend"});
+        EXPECT_EQ(w.treeLines(), tree);
+        w.clickNode(c.where);
+        EXPECT_TRUE(w.boxes().empty());
+        ASSERT_NE(w.item("Bad"), nullptr);
+        w.clickItem("Bad");
+        EXPECT_TRUE(w.boxes().empty());
+        EXPECT_EQ(w.gridRow(1), lines({"Name", "Bad"}));
+        EXPECT_EQ(w.gridRow(2), QStringList({"State", c.state}));
+        EXPECT_EQ(w.window->dataView->SelectedLogType, 0);
+        EXPECT_EQ(w.window->dataView->SelectedLogSeqNo, 0);
+
+        // Each command says why, once, and opens nothing.
+        for (const auto& run : std::vector<std::function<void()>>{
+                 [&] { w.viewData(); }, [&] { w.doubleClick("Bad"); },
+                 [&] { w.page().cmdLogInst->click(); }}) {
+            run();
+            const auto boxes = w.boxes();
+            ASSERT_EQ(boxes.size(), 1u);
+            EXPECT_EQ(boxes[0].text, "\"Bad\" cannot be used: " + c.why + ".");
+            EXPECT_TRUE(w.fraMenuHidden(3));
+            EXPECT_TRUE(w.fraMenuHidden(1));
+        }
+
+        // Deleted by its key, with its rows; the other stays.
+        w.page().mnuDelete->setData(w.keyOf("Bad"));
+        w.rig.dialogs.answers.push_back(platform::MsgAnswer::Yes);
+        w.page().mnuDelete->trigger();
+        w.settle();
+        EXPECT_EQ(w.boxes().size(), 1u);  // the question
+        EXPECT_EQ(w.rowsOf("Log_Head", "SeqNo = 5", {}), 0);
+        EXPECT_EQ(w.rowsOf(table, "RelNo = 5", {}), 0);
+        EXPECT_EQ(w.rowsOf("Log_Head", "1 = 1", {}), 1);
+        EXPECT_EQ(w.item("Bad"), nullptr);
+    }
+}
+
 TEST(LibraryDamage, ADamagedDownloadIsToldOncePerRunWhenTheUserActsOnIt) {
     DamageWindow w;
     // First in the list, where a click on the folder shows its details.
@@ -523,6 +627,14 @@ TEST(LibraryDamage, PicturesOfADownloadThatCannotBeRead) {
         testsupport::savePicture(*w.window, "library-unreadable-download-" + suffix);
         w.clickItem("Bad");
         testsupport::savePicture(*w.window, "library-damaged-values-" + suffix);
+        // A download whose kind cannot be read, in its folder's list.
+        w.store(7, "Kindless", 2);
+        w.db().exec("Update Log_Head Set Types = 'trend' Where SeqNo = 7");
+        w.openDataPage();
+        emit w.tree().NodeClick(w.node({"05/26"}));
+        w.settle();
+        w.clickItem("Kindless");
+        testsupport::savePicture(*w.window, "library-unreadable-kind-" + suffix);
         w.boxes();
     }
 }
