@@ -610,6 +610,44 @@ TEST(LibraryDamage, ADateThatCannotBeReadShowsEmptyNeverAsTheTimeNow) {
     }
 }
 
+// A full scale that cannot be read shows empty, and bounds nothing: the readings and the
+// statistics show as read, in the table, the summary and the export, never as "OVER".
+TEST(LibraryDamage, ReadingsShowAsReadWhereTheFullScaleCannotBeRead) {
+    for (const char* full : {"'wide'", "1e300", "Null"}) {
+        SCOPED_TRACE(full);
+        DamageWindow w;
+        w.store(5, "Bad", 1);
+        w.db().exec(QStringLiteral("Update Log_Head Set Gas4Full = %1").arg(full));
+        w.openDataPage();
+        w.clickNode({"05/26", "Interval Trend"});
+        w.clickItem("Bad");
+        w.viewData();
+        w.boxes();
+        platform::FlexGrid& table = *w.dataPage().vfgBrowse;
+        ASSERT_GT(table.Rows(), 3);
+        EXPECT_EQ(table.TextMatrix(0, 2), "CO(ppm)");
+        for (int row = 1; row < table.Rows(); ++row)
+            EXPECT_EQ(table.TextMatrix(row, 2), QString::number(row % 50)) << row;
+        platform::FlexGrid& summary = *w.dataPage().vfgSummary;
+        QStringList shown;
+        for (int row = 0; row < summary.Rows(); ++row)
+            shown << summary.TextMatrix(row, 0) + "=" + summary.TextMatrix(row, 1);
+        EXPECT_TRUE(shown.contains("Gas(FullScale)=CO(ppm)")) << shown.join(' ').toStdString();
+        EXPECT_TRUE(shown.contains("Avg=12")) << shown.join(' ').toStdString();
+        EXPECT_TRUE(shown.contains("Max=34")) << shown.join(' ').toStdString();
+
+        QTemporaryDir exports;
+        w.rig.dialogs.fileNames = {exports.filePath("bad.csv")};
+        w.dataPage().cmdBrowse[2]->click();
+        w.settle();
+        QFile exported(exports.filePath("bad.csv"));
+        ASSERT_TRUE(exported.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(exported.readAll());
+        EXPECT_FALSE(text.contains("OVER")) << text.left(600).toStdString();
+        EXPECT_TRUE(text.contains("CO(ppm),12,34\r\n")) << text.left(600).toStdString();
+    }
+}
+
 TEST(LibraryDamage, PicturesOfADownloadThatCannotBeRead) {
     for (const auto language :
          {platform::StringTable::Language::English, platform::StringTable::Language::Japanese}) {
