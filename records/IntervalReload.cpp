@@ -1,4 +1,5 @@
 #include <QFileInfo>
+#include <optional>
 
 #include "core/GasCommon.h"
 #include "core/ModMain.h"
@@ -81,11 +82,11 @@ void clsInterval::reloadSamples(const QString& path) {
         }
         ++rows;
     };
-    for (int32_t k = 0; k < n; ++k) {
-        core::TrendRecord record = core::GetTrendRecord(k + 1, file);
-        if (!screen.accept(record)) continue;
+    // The first and the last sound sample always count as changed: the outline begins and
+    // ends with them, whatever records of a damaged file follow the last one.
+    const auto place = [&](const core::TrendRecord& record, bool last) {
         bool changed;
-        if (rows == 0 || k == n - 1) {
+        if (rows == 0 || last) {
             changed = true;
             previousChanged = true;
         } else {
@@ -98,7 +99,17 @@ void clsInterval::reloadSamples(const QString& path) {
         if (changed || !core::OutlineMode) append(record);
         previous = record;
         previousChanged = changed;
+    };
+    // Each sound record is placed once the next one is known: only then is it known to be the
+    // last.
+    std::optional<core::TrendRecord> held;
+    for (int32_t k = 0; k < n; ++k) {
+        core::TrendRecord record = core::GetTrendRecord(k + 1, file);
+        if (!screen.accept(record)) continue;
+        if (held) place(*held, false);
+        held = record;
     }
+    if (held) place(*held, true);
     dataCount_ = valueCount_ = rows;
     if (screen.damaged) core::NoteDamagedDownload(name_, path);
 }
