@@ -45,6 +45,7 @@ enum ShellText : int {
     TextDatabaseNotOurs = 5496,
     TextDatabaseFolder = 5497,
     TextDatabaseDamaged = 5498,
+    TextDatabaseColumns = 5846,
 };
 
 }  // namespace
@@ -339,7 +340,9 @@ void FrmMain::Form_Load() {
         } else {
             // A file of that name that is not our database is never replaced: it is told.
             try {
-                core::UpgradeDatabase(platform::Database::open(path));
+                const platform::Database db = platform::Database::open(path);
+                core::UpgradeDatabase(db);
+                tellMissingColumns(db);
             } catch (const rt::RuntimeError&) {
                 tellUnusableDatabase(path);
                 throw;
@@ -403,6 +406,15 @@ void FrmMain::readSettingsFile() {
         AppendStatusLog(core::LoadResText(TextSettingsDamaged,
                                           {damage->lineNumber, damage->line, damage->reason}),
                         download::ColorStatusFailed);
+}
+
+void FrmMain::tellMissingColumns(const platform::Database& db) {
+    // Told, never added: the user decides what becomes of a database that lost them.
+    for (const core::MissingColumns& missing : core::FindMissingColumns(db))
+        AppendStatusLog(
+            core::LoadResText(TextDatabaseColumns, {db.path(), missing.table,
+                                                    missing.columns.join(QStringLiteral(", "))}),
+            download::ColorStatusFailed);
 }
 
 void FrmMain::tellUnusableDatabase(const QString& path) {

@@ -208,6 +208,8 @@ class FrmMain : public QMainWindow,
     void readSettingsFile();
     // A database file that cannot be opened is told in red, with what is wrong with it.
     void tellUnusableDatabase(const QString& path);
+    // Each table of the database that lacks columns of the schema is told in red.
+    void tellMissingColumns(const platform::Database& db);
     void showDisplaySettings();
     void connectDataView();
     void connectLibrary();

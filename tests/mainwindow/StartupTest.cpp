@@ -135,6 +135,74 @@ TEST(Startup, AnOlderDatabaseGetsTheSensorHistory) {
     platform::Database::close(s.file("QM73.mdb"));
 }
 
+// A table of the program's own that the database lacks is made as the schema makes it; a
+// column it lacks is told in red, by its table and its name, and left missing: no stored row
+// changes.
+TEST(Startup, AMissingTableIsMadeAndAMissingColumnIsToldInRed) {
+    QString path;
+    QStringList rowsBefore;
+    const auto rowsOf = [](const QString& db) {
+        QStringList rows;
+        for (const char* table : {"Log_Head", "Trouble_Event", "cHistory"}) {
+            const platform::ResultSet r = platform::Database::open(db).query(
+                QStringLiteral("Select * From %1 Order By SeqNo").arg(table));
+            for (int row = 0; row < r.rowCount(); ++row) {
+                QStringList values;
+                for (const QString& column : r.columns())
+                    if (!column.endsWith("SensorNo")) values << r.text(row, column, "<null>");
+                rows << values.join('|');
+            }
+        }
+        return rows;
+    };
+    StartedWindow s([&](WindowRig& rig) {
+        path = rig.folder.paths().database();
+        core::CreateDatabase(path);
+        const platform::Database db = platform::Database::open(path);
+        db.exec("Insert Into Log_Head (SeqNo, Names, Types) Values (7, 'iv01', 1)");
+        db.exec("Insert Into Trouble_Event (SeqNo, RelNo, GasName) Values (3, 7, 'CO')");
+        db.exec("Insert Into cHistory (SeqNo, RelNo) Values (4, 7)");
+        for (const char* statement : {"Drop Table Interval_Event", "Drop Table Alarm_Data",
+                                      "Alter Table Log_Head Drop Column Gas5Mode",
+                                      "Alter Table Log_Head Drop Column Gas5Twa",
+                                      "Alter Table Trouble_Event Drop Column NowCl"})
+            db.exec(statement);
+        rowsBefore = rowsOf(path);
+        platform::Database::close(path);
+    });
+    // The tables, as the schema makes them.
+    const platform::ResultSet made = platform::Database::open(path).query(
+        "Select name, sql From sqlite_master Where type = "
+        "'table' And name In ('Interval_Event', "
+        "'Alarm_Data') Order By name");
+    ASSERT_EQ(made.rowCount(), 2);
+    // The engine keeps the statement's text, its first words in capitals.
+    QStringList statements = core::CreateTableStatements();
+    statements.replaceInStrings("Create Table ", "CREATE TABLE ");
+    EXPECT_TRUE(statements.contains(made.text(0, "sql") + ";"))
+        << made.text(0, "sql").toStdString();
+    EXPECT_TRUE(statements.contains(made.text(1, "sql") + ";"))
+        << made.text(1, "sql").toStdString();
+    // The columns, told and still missing; the rows as they were.
+    using Lines = std::vector<std::pair<QString, int32_t>>;
+    Lines red;
+    for (const auto& line : s.statusLines())
+        if (line.second == ColorStatusFailed && line.first.startsWith("The table"))
+            red.push_back(line);
+    EXPECT_EQ(red, (Lines{{"The table Log_head of the database " + path +
+                               " lacks its column(s) Gas5TWA, Gas5Mode. The database is left as it "
+                               "is; what is kept there cannot be read or saved whole.",
+                           ColorStatusFailed},
+                          {"The table Trouble_Event of the database " + path +
+                               " lacks its column(s) NowCl. The database is left as it is; what is "
+                               "kept there cannot be read or saved whole.",
+                           ColorStatusFailed}}));
+    EXPECT_FALSE(hasColumn(path, "Log_Head", "Gas5Mode"));
+    EXPECT_FALSE(hasColumn(path, "Trouble_Event", "NowCl"));
+    EXPECT_EQ(rowsOf(path), rowsBefore);
+    platform::Database::close(path);
+}
+
 TEST(Startup, AnOlderDatabaseGetsItsIndexesUnlessItTakesNoWrite) {
     // Every row of the tables with downloads in them, as text.
     const auto rowsOf = [](const platform::Database& db) {
