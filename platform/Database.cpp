@@ -10,11 +10,13 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QUrl>
+#include <cerrno>
 #include <climits>
 #include <cmath>
 #include <limits>
 #include <utility>
 
+#include "platform/RegularFile.h"
 #include "runtime/Convert.h"
 #include "runtime/RuntimeError.h"
 
@@ -412,7 +414,19 @@ DatabaseFileCheck CheckDatabaseFile(const QString& path) {
     if (info.isDir()) return {DatabaseFile::Folder, {}};
     if (!info.exists()) return {DatabaseFile::Missing, {}};
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {DatabaseFile::Damaged, file.errorString()};
+    // Opened so that nothing waits: a FIFO or a device is no database of this program.
+    int error = 0;
+    switch (OpenRegularFile(file, {}, error)) {
+        case FileOpen::Opened:
+            break;
+        case FileOpen::Irregular:
+            return {DatabaseFile::NotDatabase, {}};
+        case FileOpen::Failed:
+            // What this user may not read is a matter of its permissions, never damage.
+            if (error == EACCES || error == EPERM)
+                return {DatabaseFile::NoPermission, qt_error_string(error)};
+            return {DatabaseFile::Damaged, qt_error_string(error)};
+    }
     // Every database file of the engine begins so (the text and its terminating zero).
     static const QByteArray magic("SQLite format 3", 16);
     if (file.read(magic.size()) != magic) return {DatabaseFile::NotDatabase, {}};

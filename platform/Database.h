@@ -184,17 +184,19 @@ class NewKeys {
 
 // What stands at a database's place, as far as this program can tell without changing it.
 enum class DatabaseFile {
-    Missing,      // nothing there
-    Folder,       // a folder of that name
-    NotDatabase,  // a file that is no database of this program (text, empty, another's)
-    Damaged,      // a database file that cannot be read (its reason given)
-    Ours,         // a database of this program
+    Missing,       // nothing there
+    Folder,        // a folder of that name
+    NotDatabase,   // a file that is no database of this program (text, empty, another's, a FIFO)
+    NoPermission,  // a file this user may not read (the system's reason given)
+    Damaged,       // a database file that cannot be read (its reason given)
+    Ours,          // a database of this program
 };
 struct DatabaseFileCheck {
     DatabaseFile state = DatabaseFile::Missing;
-    QString reason;  // for Damaged: the system's or the database engine's own words
+    QString reason;  // for NoPermission and Damaged: the system's or the engine's own words
 };
-// Looks at the file at `path` read-only: nothing is created, written or removed.
+// Looks at the file at `path` read-only, never waiting on it: nothing is created, written or
+// removed.
 DatabaseFileCheck CheckDatabaseFile(const QString& path);
 
 // One transaction: committed by commit(), rolled back when it ends without one.

@@ -46,6 +46,7 @@ enum ShellText : int {
     TextDatabaseFolder = 5497,
     TextDatabaseDamaged = 5498,
     TextDatabaseColumns = 5846,
+    TextDatabasePermission = 5847,
 };
 
 }  // namespace
@@ -429,6 +430,9 @@ void FrmMain::tellUnusableDatabase(const QString& path) {
             break;
         case platform::DatabaseFile::Damaged:
             text = TextDatabaseDamaged;
+            break;
+        case platform::DatabaseFile::NoPermission:
+            text = TextDatabasePermission;
             break;
         case platform::DatabaseFile::Missing:
         case platform::DatabaseFile::Ours:

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -18,6 +20,8 @@
 #include "platform/Database.h"
 #include "platform/StringTable.h"
 #include "runtime/Color.h"
+#include "tests/support/FifoRescue.h"
+#include "tests/support/FilePermissions.h"
 #include "tests/support/Pictures.h"
 #include "tests/support/WindowRig.h"
 
@@ -495,6 +499,66 @@ TEST(Startup, ADatabaseFileThatIsNotOursIsToldInRedAndLeftAsItIs) {
         testsupport::savePicture(
             *s.window, QStringLiteral("frmMain-startup-database-damaged-") + QLatin1String(suffix));
         platform::Database::close(s.file("QM73.mdb"));
+    }
+}
+
+// A sound database this user may not read is told as a matter of its permissions, naming the
+// file, never as damage; a FIFO in its place does not hold the start up. Both are left as they
+// are.
+TEST(Startup, ADatabaseThatMayNotBeReadIsToldAsSuchAndNoFileHoldsTheStartUp) {
+    const struct {
+        const char* what;
+        std::function<void(const QString&)> make;
+        QString told;  // after the file's path
+    } cases[] = {
+        {"no permission",
+         [](const QString& path) {
+             core::CreateDatabase(path);
+             platform::Database::close(path);
+             ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::Permissions()));
+         },
+         " may not be read or written by this user (Permission denied). It is left unchanged; "
+         "stored data cannot be read or saved until its permissions allow it."},
+        {"a FIFO",
+         [](const QString& path) {
+             ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+         },
+         " is not a database of this program. It is left unchanged; stored data cannot be read or "
+         "saved."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QString path;
+        // Held to the file's permissions as any user is, also when the tests run as root.
+        const testsupport::FilePermissionsEnforced asAnyUser;
+        std::unique_ptr<testsupport::FifoRescue> rescue;
+        StartedWindow s([&](WindowRig& rig) {
+            path = rig.folder.paths().database();
+            c.make(path);
+            rescue = std::make_unique<testsupport::FifoRescue>(path);
+        });
+        EXPECT_FALSE(rescue->finish()) << "the start waited on the database file";
+        const auto lines = s.statusLines();
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.front().first, "The database " + path + c.told);
+        EXPECT_EQ(lines.front().second, ColorStatusFailed);
+        s.window.reset();
+        platform::Database::close(path);
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+    // How the line shows on the Download page, in both languages.
+    for (const auto& [language, suffix] :
+         {std::pair{platform::StringTable::Language::English, "en"},
+          std::pair{platform::StringTable::Language::Japanese, "ja"}}) {
+        const testsupport::LanguageScope scope(language);
+        const testsupport::FilePermissionsEnforced asAnyUser;
+        StartedWindow s([&](WindowRig& rig) { cases[0].make(rig.folder.paths().database()); });
+        s.window->resize(1024, 720);
+        settle();
+        testsupport::savePicture(*s.window, QStringLiteral("frmMain-startup-database-permission-") +
+                                                QLatin1String(suffix));
+        platform::Database::close(s.file("QM73.mdb"));
+        QFile::setPermissions(s.file("QM73.mdb"), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -9,6 +11,8 @@
 
 #include "platform/Database.h"
 #include "runtime/RuntimeError.h"
+#include "tests/support/FifoRescue.h"
+#include "tests/support/FilePermissions.h"
 #include "tests/support/OtherConnection.h"
 #include "tests/support/TempProgramFolder.h"
 
@@ -383,6 +387,51 @@ TEST_F(DatabaseFile, ASequenceOfNewKeysSkipsTheKeysTaken) {
             db.exec("Insert Into Log_head (SeqNo) Values (?)", {got.back()});
         }
         EXPECT_EQ(got, c.next);
+    }
+}
+
+// What stands at the database's place, told apart without changing it: a file this user may not
+// read is a matter of its permissions, never damage; a FIFO is looked at without waiting on it.
+TEST(DatabaseFileCheck, PermissionsAndSpecialFilesAreToldApartFromDamage) {
+    testsupport::TempProgramFolder folder;
+    const QString ours = folder.path() + "/ours.mdb";
+    {
+        const Database db = Database::create(ours);
+        db.exec("Create Table Log_head (SeqNo Integer Primary Key)");
+        Database::close(ours);
+    }
+    const QString locked = folder.path() + "/locked.mdb";
+    ASSERT_TRUE(QFile::copy(ours, locked));
+    ASSERT_TRUE(QFile::setPermissions(locked, QFileDevice::Permissions()));
+    const QString fifo = folder.path() + "/fifo.mdb";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString text = folder.path() + "/text.mdb";
+    {
+        QFile f(text);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("Serial No.,User ID\r\n");
+    }
+    const struct {
+        const char* what;
+        QString path;
+        platform::DatabaseFile state;
+        QString reason;
+    } cases[] = {
+        {"ours", ours, platform::DatabaseFile::Ours, ""},
+        {"no permission", locked, platform::DatabaseFile::NoPermission, "Permission denied"},
+        {"a FIFO", fifo, platform::DatabaseFile::NotDatabase, ""},
+        {"text", text, platform::DatabaseFile::NotDatabase, ""},
+        {"a folder", folder.path(), platform::DatabaseFile::Folder, ""},
+        {"nothing", folder.path() + "/none.mdb", platform::DatabaseFile::Missing, ""},
+    };
+    const testsupport::FilePermissionsEnforced asAnyUser;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        testsupport::FifoRescue rescue(c.path);
+        const platform::DatabaseFileCheck check = platform::CheckDatabaseFile(c.path);
+        EXPECT_FALSE(rescue.finish()) << "the check waited on the file";
+        EXPECT_EQ(check.state, c.state);
+        EXPECT_EQ(check.reason, c.reason);
     }
 }
 

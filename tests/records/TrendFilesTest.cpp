@@ -8,13 +8,9 @@
 
 #include <QDir>
 #include <QDirIterator>
-#include <atomic>
-#include <condition_variable>
 #include <cstring>
 #include <functional>
-#include <mutex>
 #include <optional>
-#include <thread>
 
 #include "core/ClsInstrument.h"
 #include "core/StoredDamage.h"
@@ -23,6 +19,7 @@
 #include "records/ClsIntervals.h"
 #include "runtime/RuntimeError.h"
 #include "tests/records/RecordFixture.h"
+#include "tests/support/FifoRescue.h"
 
 namespace L = testsupport::lines;
 
@@ -230,47 +227,6 @@ TEST_F(TrendFiles, AStoredPathOutsideTheDataFolderOrNoneIsNeverRead) {
 
 namespace {
 
-// While it lives, a FIFO that some reader waits on is opened for writing after a while, so that
-// a reader stuck in its open gets free again; it tells whether it had to.
-class FifoRescue {
-  public:
-    explicit FifoRescue(const QString& fifo) : path_(QFile::encodeName(fifo)) {
-        thread_ = std::thread([this] {
-            std::unique_lock lock(mutex_);
-            auto wait = std::chrono::milliseconds(3000);
-            while (!done_.wait_for(lock, wait, [this] { return finished_; })) {
-                // A writer's open succeeds only while a reader waits in its own, which then
-                // goes on.
-                const int fd = ::open(path_.constData(), O_WRONLY | O_NONBLOCK);
-                if (fd >= 0) {
-                    rescued_ = true;
-                    ::close(fd);
-                }
-                wait = std::chrono::milliseconds(50);
-            }
-        });
-    }
-    ~FifoRescue() { finish(); }
-    // True when a reader had to be freed.
-    bool finish() {
-        {
-            const std::lock_guard lock(mutex_);
-            finished_ = true;
-        }
-        done_.notify_all();
-        if (thread_.joinable()) thread_.join();
-        return rescued_;
-    }
-
-  private:
-    QByteArray path_;
-    std::mutex mutex_;
-    std::condition_variable done_;
-    bool finished_ = false;
-    std::atomic<bool> rescued_ = false;
-    std::thread thread_;
-};
-
 // A socket bound at `path`, for as long as it lives.
 class BoundSocket {
   public:
@@ -341,7 +297,7 @@ TEST_F(TrendFiles, ATrendFileThatIsNoRegularFileIsToldDamagedAtOnce) {
             socket.emplace(path);
             ASSERT_TRUE(socket->bound());
         }
-        FifoRescue rescue(path);
+        testsupport::FifoRescue rescue(path);
         ReloadedTrends got;
         EXPECT_NO_THROW(got = reloadBoth(db(), "05/26", name));
         EXPECT_FALSE(rescue.finish()) << "a reload waited in the trend file's open";
