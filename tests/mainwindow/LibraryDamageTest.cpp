@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QDate>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -9,6 +11,7 @@
 #include "core/TrendFile.h"
 #include "records/TrendLines.h"
 #include "tests/mainwindow/LibraryWindow.h"
+#include "tests/support/FifoRescue.h"
 #include "tests/support/Pictures.h"
 
 namespace {
@@ -645,6 +648,32 @@ TEST(LibraryDamage, ReadingsShowAsReadWhereTheFullScaleCannotBeRead) {
         const QString text = QString::fromUtf8(exported.readAll());
         EXPECT_FALSE(text.contains("OVER")) << text.left(600).toStdString();
         EXPECT_TRUE(text.contains("CO(ppm),12,34\r\n")) << text.left(600).toStdString();
+    }
+}
+
+// A trend file that is a FIFO never holds the window: its details and its data are shown at
+// once, without samples, and the file is told damaged.
+TEST(LibraryDamage, ATrendFileThatIsAFifoNeverHoldsTheWindow) {
+    for (const int types : {1, 2}) {
+        SCOPED_TRACE(types);
+        DamageWindow w;
+        w.store(5, "Bad", types);
+        const QString path = records::TrendFileOf(QStringLiteral("05/26"), "Bad");
+        ASSERT_TRUE(QFile::remove(path));
+        ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        testsupport::FifoRescue rescue(path);
+        w.openDataPage();
+        w.clickNode({"05/26", types == 1 ? "Interval Trend" : "Alarm Trend"});
+        w.clickItem("Bad");
+        EXPECT_TRUE(w.boxes().empty());
+        w.viewData();
+        EXPECT_FALSE(rescue.finish()) << "the window waited on the trend file";
+        const auto viewed = w.boxes();
+        ASSERT_EQ(viewed.size(), 1u);
+        EXPECT_EQ(viewed[0].text,
+                  "The trend file Data/26/05/Bad.Dat of \"Bad\" is damaged: what cannot be read "
+                  "is left out.");
+        EXPECT_FALSE(w.fraMenuHidden(3));
     }
 }
 
