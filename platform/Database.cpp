@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "platform/RegularFile.h"
+#include "platform/StringTable.h"
 #include "runtime/Convert.h"
 #include "runtime/RuntimeError.h"
 
@@ -552,6 +553,10 @@ namespace {
 // Keys are Longs: a row numbered past one can be listed and deleted, but never opened.
 constexpr int64_t LastKey = INT32_MAX;
 
+enum Text : int {
+    TextNoFreeKey = 5848,
+};
+
 }  // namespace
 
 // The table name is one of the program's own, never user text.
@@ -579,10 +584,7 @@ void NewKeys::findFree() {
             if (wrapped_)
                 throw rt::RuntimeError(
                     rt::ErrOverflow,
-                    QStringLiteral("The table %1 has no free key left: every number up to %2 is "
-                                   "taken")
-                        .arg(table_)
-                        .arg(LastKey));
+                    LoadResText(TextNoFreeKey, {table_, QString::number(LastKey)}));
             wrapped_ = true;
             next_ = 1;
         }
