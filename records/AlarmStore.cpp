@@ -104,14 +104,8 @@ void clsAlarm::ReLoad() {
     trendPathDamaged_ = r.rowCount() > 0 && path.isEmpty();
     if (trendPathDamaged_) core::NoteDamagedDownload(name_);
     if (path.isEmpty() || !QFileInfo::exists(path)) return;
-    // A file no trend can be read from (no regular file, or one outside the data folder) is
-    // told damaged at once, never waited on.
-    const std::unique_ptr<core::TrendFile> opened =
-        core::OpenStoredTrendFile(path, core::DataFolder);
-    if (!opened) {
-        core::NoteDamagedDownload(name_, path);
-        return;
-    }
+    const std::unique_ptr<core::TrendFile> opened = OpenTrendToRead(name_, path);
+    if (!opened) return;
     core::TrendFile& file = *opened;
     const int32_t n = core::ReadableRecords(file, Rows);
     // Records that are no samples (a damaged file) are left out, and the file is told.

@@ -50,14 +50,8 @@ void clsInterval::reloadSamples(const QString& path) {
     dataCount_ = valueCount_ = 0;
     // A missing trend file loads the recording without value rows.
     if (path.isEmpty() || !QFileInfo::exists(path)) return;
-    // A file no trend can be read from (no regular file, or one outside the data folder) is
-    // told damaged at once, never waited on.
-    const std::unique_ptr<core::TrendFile> opened =
-        core::OpenStoredTrendFile(path, core::DataFolder);
-    if (!opened) {
-        core::NoteDamagedDownload(name_, path);
-        return;
-    }
+    const std::unique_ptr<core::TrendFile> opened = OpenTrendToRead(name_, path);
+    if (!opened) return;
     core::TrendFile& file = *opened;
     // Whole records, a half record rounding to the even count; a last record cut short reads
     // as zeros where it ends. A longer file than the rows can take is read only that far: the

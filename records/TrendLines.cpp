@@ -8,6 +8,7 @@
 #include "core/GasCommon.h"
 #include "core/ModMain.h"
 #include "core/SerialLog.h"
+#include "core/StoredDamage.h"
 #include "core/TrendFile.h"
 #include "platform/Database.h"
 #include "runtime/Convert.h"
@@ -243,6 +244,12 @@ QString TrendFileOf(const platform::ResultSet& head, int row) {
     if (row < 0 || row >= head.rowCount() || head.isNull(row, folderID) || head.isNull(row, names))
         return {};
     return TrendFileOf(head.text(row, folderID), head.text(row, names));
+}
+
+std::unique_ptr<core::TrendFile> OpenTrendToRead(const QString& name, const QString& path) {
+    std::unique_ptr<core::TrendFile> file = core::OpenStoredTrendFile(path, core::DataFolder);
+    if (!file) core::NoteDamagedDownload(name, path);
+    return file;
 }
 
 QStringList GasColumns(int gas, const QStringList& suffixes) {

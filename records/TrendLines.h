@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 #include <optional>
 
 #include "core/Schema.h"
@@ -70,6 +71,12 @@ QString TrendFileOf(const QString& folderID, const QString& name);
 // the library's alarm-point lookup and the deletion all take. Empty when either is Null (or the
 // row is missing): such a download has no trend file, and none is read or removed for it.
 QString TrendFileOf(const platform::ResultSet& head, int row);
+
+// The stored trend file at `path` of the download `name`, opened for reading when it is one a
+// trend may be read from (core::OpenStoredTrendFile); nullptr, with the download and the file
+// told damaged, when it is none (no regular file, or one outside the data folder), which is
+// never waited on. Raises error 75 when it cannot be opened.
+std::unique_ptr<core::TrendFile> OpenTrendToRead(const QString& name, const QString& path);
 
 // One gas channel of a trend record's gas table.
 struct TrendGas {

@@ -277,11 +277,8 @@ std::array<float, 6> alarmPointValues(const platform::ResultSet& h) {
         // Nor has a file that no trend is read from (no regular file, or one outside the data
         // folder), which is never waited on.
         const std::unique_ptr<core::TrendFile> opened =
-            core::OpenStoredTrendFile(path, core::DataFolder);
-        if (!opened) {
-            core::NoteDamagedDownload(h.text(0, QStringLiteral("Names")), path);
-            return values;
-        }
+            records::OpenTrendToRead(h.text(0, QStringLiteral("Names")), path);
+        if (!opened) return values;
         core::TrendFile& file = *opened;
         // The length in records, rounded: a last record without its status bytes counts.
         if (core::TrendRecordsIn(file.size()) < AlarmRecord) return values;

@@ -160,6 +160,33 @@ void plantTrendFile(const QString& path) {
     file.close();
 }
 
+// What one reload of an interval and an alarm trend stored under `folder`/`name` gave.
+struct ReloadedTrends {
+    int intervalRows = 0, alarmRows = 0;
+    bool intervalPathDamaged = false, alarmPathDamaged = false;
+    QString told;  // the damage the reloads noted
+};
+
+ReloadedTrends reloadBoth(const platform::Database& db, const std::optional<QString>& folder,
+                          const std::optional<QString>& name) {
+    ReloadedTrends out;
+    const int32_t interval = storeTrendHead(db, 1, folder, name);
+    const int32_t alarm = storeTrendHead(db, 2, folder, name);
+    core::DamageFindings findings;
+    records::clsInterval i;
+    i.setSeqNo(interval);
+    i.ReLoad();
+    records::clsAlarm a;
+    a.setSeqNo(alarm);
+    a.ReLoad();
+    out.intervalRows = i.DataCount();
+    out.alarmRows = a.DataCount();
+    out.intervalPathDamaged = i.TrendPathDamaged();
+    out.alarmPathDamaged = a.TrendPathDamaged();
+    out.told = findings.take();
+    return out;
+}
+
 }  // namespace
 
 TEST_F(TrendFiles, AStoredPathOutsideTheDataFolderOrNoneIsNeverRead) {
@@ -203,19 +230,12 @@ TEST_F(TrendFiles, AStoredPathOutsideTheDataFolderOrNoneIsNeverRead) {
         SCOPED_TRACE(c.what);
         for (const QString& path : c.planted)
             plantTrendFile(path);
-        const int32_t interval = storeTrendHead(db(), 1, c.folder, c.name);
-        const int32_t alarm = storeTrendHead(db(), 2, c.folder, c.name);
-        records::clsInterval i;
-        i.setSeqNo(interval);
-        i.ReLoad();
-        records::clsAlarm a;
-        a.setSeqNo(alarm);
-        a.ReLoad();
+        const ReloadedTrends got = reloadBoth(db(), c.folder, c.name);
         const int expected = QString(c.what).startsWith("a stored") ? 3 : 0;
-        EXPECT_EQ(i.DataCount(), expected);
-        EXPECT_EQ(a.DataCount(), expected);
-        EXPECT_EQ(i.TrendPathDamaged(), c.damaged);
-        EXPECT_EQ(a.TrendPathDamaged(), c.damaged);
+        EXPECT_EQ(got.intervalRows, expected);
+        EXPECT_EQ(got.alarmRows, expected);
+        EXPECT_EQ(got.intervalPathDamaged, c.damaged);
+        EXPECT_EQ(got.alarmPathDamaged, c.damaged);
         for (const QString& path : c.planted) {
             EXPECT_TRUE(QFileInfo::exists(path)) << path.toStdString();
             QFile::remove(path);
@@ -248,30 +268,6 @@ class BoundSocket {
     int fd_ = -1;
     bool bound_ = false;
 };
-
-// What one reload of an interval and an alarm trend stored under `folder`/`name` gave.
-struct ReloadedTrends {
-    int intervalRows = 0, alarmRows = 0;
-    QString told;  // the damage the reloads noted
-};
-
-ReloadedTrends reloadBoth(const platform::Database& db, const QString& folder,
-                          const QString& name) {
-    ReloadedTrends out;
-    const int32_t interval = storeTrendHead(db, 1, folder, name);
-    const int32_t alarm = storeTrendHead(db, 2, folder, name);
-    core::DamageFindings findings;
-    records::clsInterval i;
-    i.setSeqNo(interval);
-    i.ReLoad();
-    records::clsAlarm a;
-    a.setSeqNo(alarm);
-    a.ReLoad();
-    out.intervalRows = i.DataCount();
-    out.alarmRows = a.DataCount();
-    out.told = findings.take();
-    return out;
-}
 
 }  // namespace
 
