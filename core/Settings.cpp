@@ -16,6 +16,7 @@
 
 #include "core/ClsToken.h"
 #include "core/ModMain.h"
+#include "platform/RegularFile.h"
 #include "runtime/Convert.h"
 #include "runtime/Format.h"
 #include "runtime/RuntimeError.h"
@@ -288,9 +289,13 @@ std::optional<SettingsDamage> LoadSettings(const QString& path, SettingsWindow& 
 
     QFile file(path);
     if (!file.exists()) return std::nullopt;
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Opened so that nothing waits: a FIFO or a device there is a file that cannot be read.
+    int error = 0;
+    const platform::FileOpen opened = platform::OpenRegularFile(file, {}, error);
+    if (opened != platform::FileOpen::Opened) {
         qWarning("Settings file %s cannot be read: %s", qPrintable(path),
-                 qPrintable(file.errorString()));
+                 opened == platform::FileOpen::Irregular ? "it is no regular file"
+                                                         : std::strerror(error));
         return std::nullopt;
     }
     bool overlong = false;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFile>
 
@@ -8,6 +10,7 @@
 #include "graph/uclZvdGraph.h"
 #include "runtime/Format.h"
 #include "runtime/RuntimeError.h"
+#include "tests/support/FifoRescue.h"
 #include "tests/support/TempProgramFolder.h"
 
 using namespace core;
@@ -266,6 +269,16 @@ TEST_F(SettingsFile, AnOverlongLineStopsTheReadingAndIsShownInPart) {
         backup.close();
         QFile::remove(SettingsBackupPath(path()));
     }
+}
+
+// A settings file that is a FIFO is read at once as one that cannot be read: nothing waits for
+// a writer.
+TEST_F(SettingsFile, AFifoInThePlaceOfTheFileIsNeverWaitedOn) {
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path()).constData(), 0600), 0);
+    testsupport::FifoRescue rescue(path());
+    EXPECT_FALSE(LoadSettings(path(), window));
+    EXPECT_FALSE(rescue.finish()) << "the reading waited on the file";
+    EXPECT_EQ(RetryLimit, 3);
 }
 
 TEST_F(SettingsFile, SaveAfterADamagedLineKeepsTheOldFileOnce) {
