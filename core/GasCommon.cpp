@@ -66,10 +66,17 @@ float wordCode(const QString& text) {
     return CodeNoValue;
 }
 
+// A full scale that is a reading code (no value: one stored that could not be read) is none.
+bool noFullScale(float fullScale) {
+    return IsReadingCode(fullScale) || !std::isfinite(fullScale);
+}
+
 QString caption(const QString& name, const QString& unit, float fullScale, int16_t decimals,
                 bool withScale) {
     if (rt::Trim(name).isEmpty()) return NoCaption;
-    if (!withScale) return name + QLatin1Char('(') + unit + QLatin1Char(')');
+    // A full scale that cannot be read shows empty.
+    if (!withScale || noFullScale(fullScale))
+        return name + QLatin1Char('(') + unit + QLatin1Char(')');
     return name + QLatin1Char('(') + formatWithMask(fullScale, DecimalMask(decimals)) + unit +
            QLatin1Char(')');
 }
@@ -138,7 +145,8 @@ float ScaleRawValue(float value, int16_t decimals) {
 
 QString OverIfOutOfRange(const QString& text, float fullScale) {
     const auto v = rt::ParseNumber(text);
-    if (!v) return text;
+    // Without a full scale (one that cannot be read) nothing is out of its range.
+    if (!v || noFullScale(fullScale)) return text;
     // Compared at the full scale's own precision: the text 20.9 read as a Double lies above
     // the Single 20.9, and a reading equal to the full scale is not over it.
     if (std::abs(*v) <= std::numeric_limits<float>::max()) {

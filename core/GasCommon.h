@@ -33,9 +33,12 @@ QString ValueText(float value, int16_t decimals);
 // A value in instrument counts scaled by 0.1^decimals; codes unchanged; decimals outside 0..9
 // (a channel not fitted) give -101.
 float ScaleRawValue(float value, int16_t decimals);
+// "OVER" for a reading below 0 or above the full scale; a full scale that is no value (one
+// that could not be read) bounds nothing: the text stays.
 QString OverIfOutOfRange(const QString& text, float fullScale);
 QString EventCodeText(int32_t code);
-// The column caption of one gas: "name(full scale unit)" or "name(unit)".
+// The column caption of one gas: "name(full scale unit)" or "name(unit)" (also when the full
+// scale is no value).
 QString GasCaption(const clsInstrument* source, int16_t gas, bool withScale);
 QString GasCaption(const GasListSource* source, int16_t gas, bool withScale);
 QString GasCaptionFrom(const QString& name, const QString& unit, float fullScale, int16_t decimals);

@@ -54,9 +54,9 @@ void clsInstrument::HistoryUpdate() const {
         db.query(QStringLiteral(
                      "Select SeqNo From cLatestHist Where UserID=? And SerialNo=? Order By SeqNo;"),
                  {u, s});
-    if (old.rowCount() > 0)
-        db.exec(QStringLiteral("Delete From cLatestHist Where SeqNo=?;"),
-                {old.longValue(0, QStringLiteral("SeqNo"))});
+    // By its key however large: a row numbered beyond a Long is replaced like any other.
+    if (const auto key = old.wholeNumber(0, QStringLiteral("SeqNo")))
+        db.exec(QStringLiteral("Delete From cLatestHist Where SeqNo=?;"), {*key});
     QStringList columns = {"SeqNo", "UserID", "SerialNo", "WriteDates", "CalLimit"};
     std::vector<platform::DbParam> values = {db.MaxSeq(QStringLiteral("cLatestHist")), u, s,
                                              rt::OleDate::now(), calLimit_};

@@ -5,6 +5,7 @@
 #include <QSet>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "runtime/RuntimeError.h"
 
@@ -20,10 +21,29 @@ QString column(const QString& name, const QString& type) {
     return name + QLatin1Char(' ') + type + (text ? TextType : QString());
 }
 
-QString table(const QString& name, const QStringList& columns, const QString& separator = ",") {
-    return QStringLiteral("Create Table ") + name +
-           QStringLiteral(" (SeqNo Integer CONSTRAINT SeqNoKey PRIMARY KEY,") +
-           columns.join(separator) + QStringLiteral(");");
+// One table of the schema: its name and its columns after the key, as they are declared.
+struct TableDefinition {
+    QString name;
+    QStringList columns;
+    QString separator = QStringLiteral(",");
+
+    QString statement() const {
+        return QStringLiteral("Create Table ") + name +
+               QStringLiteral(" (SeqNo Integer CONSTRAINT SeqNoKey PRIMARY KEY,") +
+               columns.join(separator) + QStringLiteral(");");
+    }
+    // The names of its columns, the key first.
+    QStringList columnNames() const {
+        QStringList names = {QStringLiteral("SeqNo")};
+        for (const QString& column : columns)
+            names << column.section(QLatin1Char(' '), 0, 0);
+        return names;
+    }
+};
+
+TableDefinition table(const QString& name, const QStringList& columns,
+                      const QString& separator = QStringLiteral(",")) {
+    return {name, columns, separator};
 }
 
 QStringList perGas(const QList<std::pair<QString, QString>>& columns) {
@@ -34,7 +54,7 @@ QStringList perGas(const QList<std::pair<QString, QString>>& columns) {
     return out;
 }
 
-QString sensorHistoryStatement() {
+TableDefinition sensorHistoryTable() {
     return table(QStringLiteral("SensorHistory"),
                  {column("RelNo", "Integer"), column("UserID", "Varchar(20)"),
                   column("SerialNo", "Varchar(20)"), column("Dates", "Date"),
@@ -43,7 +63,7 @@ QString sensorHistoryStatement() {
                  QStringLiteral(", "));
 }
 
-QString eventTable(const QString& name) {
+TableDefinition eventTable(const QString& name) {
     return table(name,
                  {column("RelNo", "Integer"), column("GasNo", "Integer"),
                   column("GasName", "VarChar(10)"), column("Alarm_Type", "Integer"),
@@ -69,7 +89,10 @@ QString LogKindHeaderName(LogKind kind) {
     }
 }
 
-QStringList CreateTableStatements() {
+namespace {
+
+// The ten tables, in creation order.
+std::vector<TableDefinition> tableDefinitions() {
     QStringList logHead = {column("Names", "Varchar(40)"),
                            column("UserID", "Varchar(20)"),
                            column("StationID", "Varchar(20)"),
@@ -149,7 +172,16 @@ QStringList CreateTableStatements() {
             eventTable("Trouble_Event"),
             table("Power_Event", {column("RelNo", "Integer"), column("Dates", "Date"),
                                   column("Power_Type", "YesNo")}),
-            sensorHistoryStatement()};
+            sensorHistoryTable()};
+}
+
+}  // namespace
+
+QStringList CreateTableStatements() {
+    QStringList statements;
+    for (const TableDefinition& definition : tableDefinitions())
+        statements << definition.statement();
+    return statements;
 }
 
 QStringList DetailTables() {
@@ -214,12 +246,34 @@ void upgradeStep(const platform::Database& db, const std::function<void()>& step
 
 }  // namespace
 
+namespace {
+
+// The tables of the database by their names, lower case (names compare without case).
+QSet<QString> tablesOf(const platform::Database& db) {
+    QSet<QString> names;
+    const platform::ResultSet rows =
+        db.query(QStringLiteral("Select name From sqlite_master Where type = 'table'"));
+    for (int row = 0; row < rows.rowCount(); ++row)
+        names.insert(rows.text(row, QStringLiteral("name")).toLower());
+    return names;
+}
+
+}  // namespace
+
 void UpgradeDatabase(const platform::Database& db) {
     // What is missing is found by reading alone: a database that has everything is not written
     // to at all, so one that may only be read starts as it always did.
     std::vector<std::function<void()>> steps;
-    if (!db.probe(QStringLiteral("Select count(*) From SensorHistory")))
-        steps.push_back([&db] { db.exec(sensorHistoryStatement()); });
+    // A table of the program's own that is missing is made as the schema makes it (an older
+    // database had no sensor history; a damaged one may have lost any): no stored row changes.
+    try {
+        const QSet<QString> present = tablesOf(db);
+        for (const TableDefinition& definition : tableDefinitions())
+            if (!present.contains(definition.name.toLower()))
+                steps.push_back([&db, definition] { db.exec(definition.statement()); });
+    } catch (const rt::RuntimeError& e) {
+        qWarning("The tables of the database cannot be read: %s", qPrintable(e.description()));
+    }
     if (!db.probe(QStringLiteral("Select Gas1SensorNo From cHistory "))) {
         steps.push_back([&db] {
             // SQLite adds one column per statement.
@@ -256,6 +310,24 @@ void UpgradeDatabase(const platform::Database& db) {
     for (const auto& step : steps)
         upgradeStep(db, step);
     transaction->commit();
+}
+
+std::vector<MissingColumns> FindMissingColumns(const platform::Database& db) {
+    std::vector<MissingColumns> missing;
+    const QSet<QString> present = tablesOf(db);
+    for (const TableDefinition& definition : tableDefinitions()) {
+        if (!present.contains(definition.name.toLower())) continue;
+        QSet<QString> stored;
+        const platform::ResultSet columns =
+            db.query(QStringLiteral("Pragma table_info(%1)").arg(definition.name));
+        for (int row = 0; row < columns.rowCount(); ++row)
+            stored.insert(columns.text(row, QStringLiteral("name")).toLower());
+        MissingColumns lacking{definition.name, {}};
+        for (const QString& name : definition.columnNames())
+            if (!stored.contains(name.toLower())) lacking.columns << name;
+        if (!lacking.columns.isEmpty()) missing.push_back(std::move(lacking));
+    }
+    return missing;
 }
 
 }  // namespace core

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 #include "platform/Database.h"
 
@@ -35,13 +36,22 @@ QStringList CreateIndexStatements();
 // new file is removed again and the error reaches the caller.
 void CreateDatabase(const QString& path);
 
-// Brings a database to the current schema: adds SensorHistory and the cHistory columns
-// Gas1SensorNo..Gas5SensorNo when they are missing, then each missing index on RelNo, all in one
-// transaction. Each step is done whole or not at all, and a failed step is reported without
-// stopping the others. An index only adds a lookup: no stored row changes, and a database that
-// cannot take it (read only, full disk) is used without it. A database that another program
-// keeps locked is waited for once (about 5 s); the platform::DatabaseError of kind Locked then
-// reaches the caller, and nothing is changed.
+// Brings a database to the current schema, all in one transaction: makes each table of the
+// schema that is missing (as the schema makes it: SensorHistory of an older database, any one a
+// damaged database lost), adds the cHistory columns Gas1SensorNo..Gas5SensorNo when they are
+// missing, then each missing index on RelNo. Each step is done whole or not at all, and a failed
+// step is reported without stopping the others. No stored row changes, and a database that
+// cannot take an index (read only, full disk) is used without it. A database that another
+// program keeps locked is waited for once (about 5 s); the platform::DatabaseError of kind
+// Locked then reaches the caller, and nothing is changed.
 void UpgradeDatabase(const platform::Database& db);
+
+// The columns of the schema's tables that a database lacks, table by table, in the schema's
+// order (a table that is missing whole is none of them). Nothing is changed: the user is told.
+struct MissingColumns {
+    QString table;
+    QStringList columns;
+};
+std::vector<MissingColumns> FindMissingColumns(const platform::Database& db);
 
 }  // namespace core

@@ -5,12 +5,14 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <QStringList>
+#include <cstring>
 #include <limits>
 #include <optional>
 
 #include "core/ClsToken.h"
 #include "core/ModMain.h"
 #include "platform/FileReplacement.h"
+#include "platform/RegularFile.h"
 #include "runtime/Convert.h"
 #include "runtime/Format.h"
 #include "runtime/RuntimeError.h"
@@ -250,6 +252,41 @@ void RemoveTemporarySettingsFiles(const QString& path) {
     }
 }
 
+namespace {
+
+// The longest line the tokenizer takes (an Integer's count of characters). A line is read no
+// further than its bytes could hold that many: a line of megabytes is never read whole.
+constexpr qsizetype LongestLine = 32767;
+constexpr qint64 LongestLineBytes = 4 * LongestLine;
+// What the user is shown of a damaged line: its beginning.
+constexpr qsizetype ShownOfLine = 80;
+
+QString excerpt(const QString& line) {
+    return line.size() <= ShownOfLine ? line : line.left(ShownOfLine) + QStringLiteral("...");
+}
+
+// The lines of the file up to its end, or up to and with the first line too long to be read
+// (`overlong` then set, that line's beginning last).
+std::vector<QByteArray> readLines(QFile& file, bool& overlong) {
+    std::vector<QByteArray> lines;
+    overlong = false;
+    while (!file.atEnd()) {
+        QByteArray line = file.readLine(LongestLineBytes + 2);
+        const bool ended = line.endsWith('\n');
+        if (ended) line.chop(1);
+        lines.push_back(line);
+        if ((!ended && !file.atEnd()) || line.size() > LongestLineBytes) {
+            overlong = true;
+            break;
+        }
+        // The last line of a file ending in a line end is an empty one, as a split gives it.
+        if (ended && file.atEnd()) lines.emplace_back();
+    }
+    return lines;
+}
+
+}  // namespace
+
 std::optional<SettingsDamage> LoadSettings(const QString& path, SettingsWindow& window) {
     clsToken token;
     token.ClearComments();
@@ -263,33 +300,59 @@ std::optional<SettingsDamage> LoadSettings(const QString& path, SettingsWindow& 
     // What this read finds decides whether a save may write the file.
     if (unreadableFile == path) unreadableFile.clear();
     if (!file.exists()) return std::nullopt;
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Opened so that nothing waits: a FIFO or a device there is a file that cannot be read.
+    int error = 0;
+    const platform::FileOpen opened = platform::OpenRegularFile(file, {}, error);
+    if (opened != platform::FileOpen::Opened) {
         // Nothing of it is known: the defaults stay, and no save may write over it.
-        qWarning("Settings file %s cannot be read: %s", qPrintable(path),
-                 qPrintable(file.errorString()));
+        const QString reason = opened == platform::FileOpen::Irregular
+                                   ? QStringLiteral("it is no regular file")
+                                   : QString::fromLocal8Bit(std::strerror(error));
+        qWarning("Settings file %s cannot be read: %s", qPrintable(path), qPrintable(reason));
         unreadableFile = path;
         SettingsDamage damage;
-        damage.reason = file.errorString();
+        damage.reason = reason;
         damage.unreadable = true;
         return damage;
     }
-    const QStringList lines = decodeUtf8OrLatin1(file.readAll()).split(QLatin1Char('\n'));
+    bool overlong = false;
+    std::vector<QByteArray> bytes = readLines(file, overlong);
+    // UTF-8 when every line read whole is, else Latin-1 throughout (a file of an older
+    // installation); the beginning of a line too long to read is taken the same way, a
+    // character its end cuts short shown as one that cannot be read.
+    QByteArray whole;
+    for (size_t i = 0; i + (overlong ? 1 : 0) < bytes.size(); ++i)
+        whole += bytes[i] + '\n';
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+    QString text = utf8(whole);
+    const bool isUtf8 = !utf8.hasError();
+    if (!isUtf8) text = QString::fromLatin1(whole);
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (overlong)
+        lines.insert(qsizetype(bytes.size()) - 1,
+                     isUtf8 ? QString::fromUtf8(bytes.back()) : QString::fromLatin1(bytes.back()));
     if (damagedFile == path) damagedFile.clear();
     int lineNumber = 0;
-    for (QString line : lines) {
+    for (qsizetype i = 0; i < qsizetype(bytes.size()); ++i) {
+        QString line = lines.at(i);
         ++lineNumber;
         if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
         try {
+            if (line.size() > LongestLine || (overlong && i + 1 == qsizetype(bytes.size())))
+                throw rt::RuntimeError(
+                    rt::ErrOverflow,
+                    QStringLiteral("The line is longer than %1 characters").arg(LongestLine));
             token.setSource(line);
             if (token.TokenCount() < 2) continue;
             applyLine(token.Tokens(0).toUpper(), LineValues(token), window);
         } catch (const rt::RuntimeError& e) {
             // Reading ends at the first bad value; what was read before it stays. The later
             // settings are still in the file, which the next save keeps beside the new one.
+            // The line is told by its number and its beginning: it may be of any length.
             qWarning("Settings file %s: reading stopped at line %d: %s", qPrintable(path),
                      lineNumber, qPrintable(e.description()));
             damagedFile = path;
-            return SettingsDamage{lineNumber, line, e.description()};
+            return SettingsDamage{lineNumber, excerpt(line), e.description()};
         }
     }
     return std::nullopt;

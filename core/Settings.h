@@ -39,7 +39,8 @@ class SettingsWindow {
 };
 
 // Where reading the settings file stopped: the damaged line (numbered from 1, without its line
-// end) and why it could not be read; or, `unreadable`, that the file could not be read at all.
+// end; only its beginning when it is long) and why it could not be read; or, `unreadable`, that
+// the file could not be read at all.
 struct SettingsDamage {
     int lineNumber = 0;
     QString line;
@@ -54,6 +55,7 @@ struct SettingsDamage {
 // "<file>.bak". A key line with fewer values than its key takes leaves the rest as they were.
 // A file that exists but cannot be read (no permission) changes nothing and is returned as
 // unreadable, with the system's reason: no save writes over it until a read of it succeeds.
+// A line longer than the tokenizer takes is damage, and the file is read no further than it.
 std::optional<SettingsDamage> LoadSettings(const QString& path, SettingsWindow& window);
 
 // The file in which the next save keeps a damaged settings file before replacing it.

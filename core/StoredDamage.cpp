@@ -2,6 +2,9 @@
 
 #include <QDir>
 #include <algorithm>
+#include <set>
+#include <tuple>
+#include <utility>
 
 #include "core/ModMain.h"
 
@@ -22,6 +25,12 @@ constexpr size_t LinesShown = 10;
 DamageFindings*& innermost() {
     static DamageFindings* open = nullptr;
     return open;
+}
+
+// What was told in this run: the program folder, the download's name and the file.
+std::set<std::tuple<QString, QString, QString>>& toldInThisRun() {
+    static std::set<std::tuple<QString, QString, QString>> told;
+    return told;
 }
 
 QString lineOf(const DamageFindings::Finding& found) {
@@ -55,11 +64,17 @@ DamageFindings::~DamageFindings() {
 }
 
 QString DamageFindings::take() {
+    const QString folder = AppPath.isSet() ? AppPath.path() : QString();
     QStringList lines;
-    for (size_t i = 0; i < found_.size() && i < LinesShown; ++i)
-        lines << lineOf(found_[i]);
-    if (found_.size() > LinesShown) lines << QStringLiteral("...");
-    found_.clear();
+    for (const auto& found : std::exchange(found_, {})) {
+        if (toldInThisRun().count({folder, found.name, found.file}) > 0) continue;
+        if (static_cast<size_t>(lines.size()) == LinesShown) {
+            lines << QStringLiteral("...");
+            break;
+        }
+        lines << lineOf(found);
+        toldInThisRun().insert({folder, found.name, found.file});
+    }
     return lines.join(QStringLiteral("\r\n"));
 }
 

@@ -11,7 +11,8 @@ namespace core {
 // What one user action found damaged among the stored downloads: values of a download that
 // cannot be read as what they stand for, or a trend file that holds records which are no
 // samples. The readers note what they find and go on with the rest; the window tells the user
-// once, when the action ends, in one message.
+// when the action ends, in one message, what was not told before in this run: a damaged
+// download is told once, however often it is opened again.
 class DamageFindings {
   public:
     // From now on what the readers note is kept here; findings opened before wait for it.
@@ -22,9 +23,12 @@ class DamageFindings {
     DamageFindings& operator=(const DamageFindings&) = delete;
 
     bool empty() const { return found_.empty(); }
-    // One line per download (and trend file) found damaged, "" when nothing was; what it
-    // tells is forgotten.
+    // One line per download (and trend file) found damaged and not told before in this run
+    // (of the database of the program folder), "" when there is none; what it gives counts as
+    // told from now on, and what was found is forgotten.
     QString take();
+    // Forgets what was found, telling nothing.
+    void discard() { found_.clear(); }
 
     // One download (and trend file) found damaged, with the text that tells it.
     struct Finding {
@@ -37,6 +41,20 @@ class DamageFindings {
     friend void NoteFinding(const Finding& found);
     DamageFindings* outer_;
     std::vector<Finding> found_;
+};
+
+// While it lives, what the readers note is let go: a listing of the downloads (the tree, the
+// list, the details of one chosen in it) tells nothing of them; a download is told when the
+// user acts on it.
+class UntoldDamage {
+  public:
+    UntoldDamage() = default;
+    ~UntoldDamage() { findings_.discard(); }
+    UntoldDamage(const UntoldDamage&) = delete;
+    UntoldDamage& operator=(const UntoldDamage&) = delete;
+
+  private:
+    DamageFindings findings_;
 };
 
 // The title of the message that tells the findings.

@@ -11,15 +11,29 @@
 #include <set>
 #include <utility>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QFileInfo>
+#include <QScopeGuard>
+
 #include "platform/FileSteps.h"
+#include "platform/RegularFile.h"
+#include "platform/StringTable.h"
 #include "platform/Waiting.h"
 #include "runtime/Format.h"
 #include "runtime/RuntimeError.h"
 
 namespace core {
+
+namespace {
+
+enum Text : int {
+    TextOutsideDataFolder = 5840,
+};
+
+}  // namespace
 
 // ---- compact trend text -------------------------------------------------------------------
 
@@ -113,17 +127,57 @@ QString RunLengthDecode(const QString& text, qsizetype maxWords) {
 
 // ---- trend files --------------------------------------------------------------------------
 
+namespace {
+
+[[noreturn]] void cannotOpen(const QString& path, const QString& reason) {
+    throw rt::RuntimeError(rt::ErrPathAccess,
+                           QStringLiteral("Cannot open the trend file %1: %2").arg(path, reason));
+}
+
+// A file the system tells to be no regular file (a FIFO, a device, a socket, a folder): a
+// reader may wait on it for ever, or change what it stands for by opening it.
+bool isIrregular(const struct stat& st) {
+    return !S_ISREG(st.st_mode);
+}
+
+// Whether the real path `path` is the real folder `folder` or lies inside it.
+bool liesInside(const QString& path, const QString& folder) {
+    if (path.isEmpty() || folder.isEmpty()) return false;
+    if (path == folder) return true;
+    return path.startsWith(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'));
+}
+
+// The real path of an open file or folder, as the system names it.
+QString realPathOf(int fd, const QString& fallback) {
+    const QString opened = QFile::symLinkTarget(QStringLiteral("/proc/self/fd/%1").arg(fd));
+    return opened.isEmpty() ? QFileInfo(fallback).canonicalFilePath() : opened;
+}
+
+}  // namespace
+
 TrendFile::TrendFile(const QString& path, Mode mode)
-    : file_(path), readOnly_(mode == Mode::ReadOnly) {
-    // A reader asks for exactly the bytes it needs; a buffered file would read ahead of them.
-    QIODevice::OpenMode how =
-        readOnly_ ? QIODevice::ReadOnly | QIODevice::Unbuffered : QIODevice::ReadWrite;
-    if (mode == Mode::Restart) how |= QIODevice::Truncate;
-    if (!file_.open(how))
-        throw rt::RuntimeError(
-            rt::ErrPathAccess,
-            QStringLiteral("Cannot open the trend file %1: %2").arg(path, file_.errorString()));
+    : path_(path), file_(path), readOnly_(mode == Mode::ReadOnly) {
+    if (readOnly_) {
+        // A reader asks for exactly the bytes it needs; a buffered file would read ahead.
+        int error = 0;
+        switch (platform::OpenRegularFile(file_, QIODevice::Unbuffered, error)) {
+            case platform::FileOpen::Opened:
+                break;
+            case platform::FileOpen::Irregular:
+                cannotOpen(path, QStringLiteral("it is no regular file"));
+            case platform::FileOpen::Failed:
+                cannotOpen(path, qt_error_string(error));
+        }
+    } else {
+        QIODevice::OpenMode how = QIODevice::ReadWrite;
+        if (mode == Mode::Restart) how |= QIODevice::Truncate;
+        if (!file_.open(how)) cannotOpen(path, file_.errorString());
+    }
     fileLength_ = file_.size();
+}
+
+QString TrendFile::realPath() const {
+    return file_.isOpen() ? realPathOf(file_.handle(), path_) : QString();
 }
 
 TrendFile::~TrendFile() {
@@ -179,7 +233,7 @@ void TrendFile::refuseReadOnly() const {
     if (readOnly_)
         throw rt::RuntimeError(
             rt::ErrPathAccess,
-            QStringLiteral("The trend file %1 is open for reading only").arg(file_.fileName()));
+            QStringLiteral("The trend file %1 is open for reading only").arg(path_));
 }
 
 void TrendFile::write(qint64 position, const void* data, int size) {
@@ -226,12 +280,12 @@ void TrendFile::flush() {
         const qint64 length = dirtyEnd_ - dirtyBegin_;
         if (const int refused =
                 platform::FileStepRefusal(platform::FileStep::Write, file_.fileName()))
-            throw writeError(file_.fileName(), refused, qt_error_string(refused));
+            throw writeError(path_, refused, qt_error_string(refused));
         errno = 0;
         if (!file_.seek(dirtyBegin_) ||
             file_.write(buffer_.constData() + (dirtyBegin_ - bufferStart_), length) != length ||
             !file_.flush())
-            throw writeError(file_.fileName(), errno, file_.errorString());
+            throw writeError(path_, errno, file_.errorString());
         fileLength_ = std::max(fileLength_, dirtyEnd_);
     }
     dirtyBegin_ = dirtyEnd_ = 0;
@@ -378,7 +432,10 @@ TrendFileDeletion::~TrendFileDeletion() {
     putBack();
 }
 
-void TrendFileDeletion::setAside(const std::vector<File>& files) {
+void TrendFileDeletion::setAside(const std::vector<File>& files, const QString& dataFolder) {
+    const QString data =
+        dataFolder.isEmpty() ? QString() : QFileInfo(dataFolder).canonicalFilePath();
+    const QString outside = platform::LoadResText(TextOutsideDataFolder);
     // Many files may go at once: the window waits with its events going on.
     platform::RunOffWindowThread([&] {
         std::set<QString> folders;
@@ -391,6 +448,14 @@ void TrendFileDeletion::setAside(const std::vector<File>& files) {
                 // A folder of that name is no trend file: it stays, and is told.
                 if (found && S_ISDIR(st.st_mode)) {
                     notFiles_.push_back({file.trendPath, qt_error_string(EISDIR)});
+                    continue;
+                }
+                // Nothing that a linked folder leads to out of the data folder is touched.
+                if (!dataFolder.isEmpty() &&
+                    !liesInside(QFileInfo(QFileInfo(file.trendPath).absolutePath())
+                                    .canonicalFilePath(),
+                                data)) {
+                    notFiles_.push_back({file.trendPath, outside});
                     continue;
                 }
                 const QString aside = TrendDeletedPath(file.trendPath, file.seqNo);
@@ -515,6 +580,20 @@ void TrendRecordRange::putSample(int32_t index, int16_t gas, float value, rt::Ol
 
 void TrendRecordRange::putRecordTail(int32_t index, std::array<uint8_t, 2> digits) {
     put(index, 28, digits.data(), 2);
+}
+
+std::unique_ptr<TrendFile> OpenStoredTrendFile(const QString& path, const QString& dataFolder) {
+    const QString data = QFileInfo(dataFolder).canonicalFilePath();
+    const QString real = QFileInfo(path).canonicalFilePath();
+    // A path that leads nowhere is the caller's to tell; one that leads out is none to read.
+    if (real.isEmpty()) cannotOpen(path, qt_error_string(ENOENT));
+    if (!liesInside(real, data)) return nullptr;
+    struct stat st {};
+    if (::stat(QFile::encodeName(real).constData(), &st) == 0 && isIrregular(st)) return nullptr;
+    auto file = std::make_unique<TrendFile>(path, TrendFile::Mode::ReadOnly);
+    // The file opened is the one looked at: a link changed meanwhile leads nowhere else.
+    if (!liesInside(file->realPath(), data)) return nullptr;
+    return file;
 }
 
 float GetSampleValue(int32_t record, TrendFile& file, int16_t gas) {

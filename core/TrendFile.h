@@ -55,7 +55,9 @@ class TrendFile {
         ReadOnly,   // never created nor changed: a write raises error 75
     };
 
-    // Raises error 75 when the file cannot be opened.
+    // Raises error 75 when the file cannot be opened. A file opened for reading only must be a
+    // regular file, opened so that nothing waits: a FIFO, a device or a socket raises error 75
+    // at once.
     explicit TrendFile(const QString& path, Mode mode = Mode::ReadWrite);
     ~TrendFile();
     TrendFile(const TrendFile&) = delete;
@@ -69,7 +71,10 @@ class TrendFile {
     char* bytesToChange(qint64 position, qint64 size);
     void changed(qint64 begin, qint64 end);
     qint64 size() const;
-    QString fileName() const { return file_.fileName(); }
+    QString fileName() const { return path_; }
+    // The path of the file the system opened, every link resolved; empty when it cannot be
+    // told.
+    QString realPath() const;
     // For a file opened for reading only, before its first read: the file ends, for this
     // object, after `length` bytes. Nothing beyond is ever read from the disk; a read there
     // gives zeros as past the end.
@@ -83,6 +88,7 @@ class TrendFile {
     void cover(qint64 begin, qint64 end);
     void refuseReadOnly() const;
 
+    QString path_;  // as it was given: a file opened by its handle keeps no name
     QFile file_;
     bool readOnly_ = false;
     // The file's length on disk: known at open and moved only by this object's own writes, so
@@ -102,6 +108,15 @@ qint64 TrendRecordsIn(qint64 bytes);
 // to `capacity`. The file is then read no further than those records: a damaged file of any
 // length costs no more than the record can hold, and its length is reported once.
 int32_t ReadableRecords(TrendFile& file, int32_t capacity);
+
+// ---- stored trend files --------------------------------------------------------------------
+
+// A stored download's trend file opened for reading, when it is one a reader may take: a
+// regular file whose real path (every link resolved) lies inside the real data folder. nullptr
+// when it is none (a FIFO, a device, a socket, a folder, or a file that a link leads to outside
+// the data folder): such a file is neither opened nor waited on, and the reader tells it
+// damaged. Raises error 75 when a file that may be read cannot be opened.
+std::unique_ptr<TrendFile> OpenStoredTrendFile(const QString& path, const QString& dataFolder);
 
 // Byte positions; error 63 for a record below 1, error 6 beyond 32-bit positions.
 void PutSample(int32_t record, TrendFile& file, int16_t gas, float value, rt::OleDate time);
@@ -237,8 +252,9 @@ class TrendFileDeletion {
     // Keeps each file aside (one that is not there has nothing to keep; a link is kept as the
     // link, a folder of that name stays where it is) and syncs their folders. A file that cannot be
     // kept aside puts the others back and raises error 75 with its reason: nothing may be deleted
-    // then.
-    void setAside(const std::vector<File>& files);
+    // then. With `dataFolder` given, a file whose folder lies outside it, its links resolved (a
+    // linked year or month folder), is not touched: it stays, and is told as staying.
+    void setAside(const std::vector<File>& files, const QString& dataFolder = QString());
     // The rows are deleted: what is kept aside is removed. Each file that stays is returned
     // with the system's reason; the next start removes it.
     std::vector<RemovalFailure> rowsDeleted();

@@ -12,6 +12,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QUrl>
+#include <cerrno>
 #include <climits>
 #include <cmath>
 #include <limits>
@@ -19,9 +20,10 @@
 
 #include <sqlite3.h>
 
+#include "platform/FileSteps.h"
+#include "platform/RegularFile.h"
 #include "platform/StringTable.h"
 #include "platform/Waiting.h"
-#include "platform/FileSteps.h"
 #include "runtime/Convert.h"
 #include "runtime/RuntimeError.h"
 
@@ -31,6 +33,7 @@ namespace {
 
 enum Text : int {
     TextStoreRunning = 5480,
+    TextNoFreeKey = 5848,
 };
 
 }  // namespace
@@ -260,6 +263,14 @@ rt::OleDate ResultSet::date(int row, const QString& name, rt::OleDate fallback) 
     return unreadableValue(row, name, fallback, rt::ErrOverflow);
 }
 
+rt::OleDate ResultSet::requiredDate(int row, const QString& name) const {
+    const int c = column(name);
+    const QVariant v = value(row, c);
+    if (lenient_ && c >= 0 && row >= 0 && row < rowCount() && (v.isNull() || isBlank(v)))
+        return unreadableValue(row, c, rt::OleDate(), rt::ErrInvalidNull);
+    return date(row, name);
+}
+
 // ---- waiting for a locked database -------------------------------------------------------
 
 namespace {
@@ -462,7 +473,19 @@ DatabaseFileCheck CheckDatabaseFile(const QString& path) {
     if (info.isDir()) return {DatabaseFile::Folder, {}};
     if (!info.exists()) return {DatabaseFile::Missing, {}};
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {DatabaseFile::Damaged, file.errorString()};
+    // Opened so that nothing waits: a FIFO or a device is no database of this program.
+    int error = 0;
+    switch (OpenRegularFile(file, {}, error)) {
+        case FileOpen::Opened:
+            break;
+        case FileOpen::Irregular:
+            return {DatabaseFile::NotDatabase, {}};
+        case FileOpen::Failed:
+            // What this user may not read is a matter of its permissions, never damage.
+            if (error == EACCES || error == EPERM)
+                return {DatabaseFile::NoPermission, qt_error_string(error)};
+            return {DatabaseFile::Damaged, qt_error_string(error)};
+    }
     // Every database file of the engine begins so (the text and its terminating zero).
     static const QByteArray magic("SQLite format 3", 16);
     if (file.read(magic.size()) != magic) return {DatabaseFile::NotDatabase, {}};
@@ -582,9 +605,63 @@ bool Database::probe(const QString& sql) const {
 }
 
 int32_t Database::MaxSeq(const QString& table) const {
-    // The table name is one of the program's own, never user text.
-    const ResultSet r = query(QStringLiteral("Select Max(SeqNo) As MaxSeq From %1;").arg(table));
-    return r.longValue(0, QStringLiteral("MaxSeq"), 0) + 1;
+    return NewKeys(*this, table).next();
+}
+
+// ---- new keys ----------------------------------------------------------------------------
+
+namespace {
+
+// Keys are Longs: a row numbered past one can be listed and deleted, but never opened.
+constexpr int64_t LastKey = INT32_MAX;
+
+}  // namespace
+
+// The table name is one of the program's own, never user text.
+NewKeys::NewKeys(const Database& db, QString table) : db_(db), table_(std::move(table)) {
+    // After the largest key a Long holds; a key past a Long is no row of this program's.
+    const std::optional<int64_t> largest = firstKey(
+        QStringLiteral("Select SeqNo As Key From %1 Where SeqNo < ? Order By SeqNo Desc Limit 1;"),
+        LastKey);
+    next_ = end_ = std::max<int64_t>(largest ? *largest + 1 : 1, 1);
+}
+
+int32_t NewKeys::next() {
+    if (next_ >= end_) findFree();
+    return static_cast<int32_t>(next_++);
+}
+
+std::optional<int64_t> NewKeys::firstKey(const QString& sql, int64_t from) const {
+    return db_.query(sql.arg(table_), {from}).wholeNumber(0, QStringLiteral("Key"));
+}
+
+void NewKeys::findFree() {
+    for (;;) {
+        if (next_ > LastKey) {
+            // Every key up to a Long's end is taken: the lowest free one from 1, once round.
+            if (wrapped_)
+                throw rt::RuntimeError(
+                    rt::ErrOverflow,
+                    LoadResText(TextNoFreeKey, {table_, QString::number(LastKey)}));
+            wrapped_ = true;
+            next_ = 1;
+        }
+        const std::optional<int64_t> taken = firstKey(
+            QStringLiteral("Select SeqNo As Key From %1 Where SeqNo >= ? Order By SeqNo Limit 1;"),
+            next_);
+        if (!taken || *taken > next_) {
+            end_ = taken ? std::min(*taken, LastKey + 1) : LastKey + 1;
+            return;
+        }
+        // The key is taken: the first one after the run of taken keys that it begins; none
+        // below a Long's end when the run reaches it.
+        const std::optional<int64_t> free = firstKey(
+            QStringLiteral("Select a.SeqNo + 1 As Key From %1 a Where a.SeqNo >= ? And a.SeqNo < "
+                           "2147483647 And Not Exists (Select 1 From %1 b Where b.SeqNo = "
+                           "a.SeqNo + 1) Order By a.SeqNo Limit 1;"),
+            next_);
+        next_ = free ? *free : LastKey + 1;
+    }
 }
 
 // ---- transactions ------------------------------------------------------------------------

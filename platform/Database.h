@@ -93,6 +93,10 @@ class ResultSet {
     float single(int row, const QString& column, float fallback = 0.0f) const;
     bool boolean(int row, const QString& column, bool fallback = false) const;
     rt::OleDate date(int row, const QString& column, rt::OleDate fallback = rt::OleDate()) const;
+    // A date every row has (a download's start, an event's time), read as date() does; read
+    // leniently, one that is Null or blank counts as unreadable too, so that it shows empty and
+    // its download is told damaged rather than taken for a default.
+    rt::OleDate requiredDate(int row, const QString& column) const;
 
   private:
     friend class Database;  // hands over the rows of a query one at a time
@@ -155,7 +159,10 @@ class Database {
     // False when the statement cannot run (a probe for a missing table or column).
     bool probe(const QString& sql) const;
 
-    // The largest SeqNo of a table plus 1; 1 for an empty table.
+    // The key (SeqNo) a new row of a table takes: the largest key below the end of a Long plus
+    // 1 (1 for a table without one), or, when that is past a Long, the lowest free key from 1.
+    // Keys beyond a Long that a damaged database holds are left alone, never counted on.
+    // Raises rt::RuntimeError when no key of a Long is free.
     int32_t MaxSeq(const QString& table) const;
 
     QString path() const { return path_; }
@@ -168,20 +175,42 @@ class Database {
     QString connection_;
 };
 
+// The keys of the rows one store adds to a table, one after the other: the first as MaxSeq
+// gives it, each next one free as well, past the keys the table holds on the way. Each key must
+// be taken by its row before the next is asked for.
+class NewKeys {
+  public:
+    NewKeys(const Database& db, QString table);
+    // Raises rt::RuntimeError when no key of a Long is free.
+    int32_t next();
+
+  private:
+    // Finds the next run of free keys from next_ on.
+    void findFree();
+    std::optional<int64_t> firstKey(const QString& sql, int64_t from) const;
+
+    Database db_;
+    QString table_;
+    bool wrapped_ = false;
+    int64_t next_ = 1, end_ = 1;  // keys [next_, end_) are free
+};
+
 // What stands at a database's place, as far as this program can tell without changing it.
 enum class DatabaseFile {
-    Missing,      // nothing there
-    Folder,       // a folder of that name
-    NotDatabase,  // a file that is no database of this program (text, empty, another's)
-    Damaged,      // a database file that cannot be read (its reason given)
-    Locked,       // a database file that another program keeps locked (its reason given)
-    Ours,         // a database of this program
+    Missing,       // nothing there
+    Folder,        // a folder of that name
+    NotDatabase,   // a file that is no database of this program (text, empty, another's, a FIFO)
+    NoPermission,  // a file this user may not read (the system's reason given)
+    Damaged,       // a database file that cannot be read (its reason given)
+    Locked,        // a database file that another program keeps locked (its reason given)
+    Ours,          // a database of this program
 };
 struct DatabaseFileCheck {
     DatabaseFile state = DatabaseFile::Missing;
-    QString reason;  // for Damaged: the system's or the database engine's own words
+    QString reason;  // for NoPermission and Damaged: the system's or the engine's own words
 };
-// Looks at the file at `path` read-only: nothing is created, written or removed.
+// Looks at the file at `path` read-only, never waiting on it: nothing is created, written or
+// removed.
 DatabaseFileCheck CheckDatabaseFile(const QString& path);
 
 // One transaction: committed by commit(), rolled back when it ends without one. While it is

@@ -3,6 +3,7 @@
 #include "core/ModMain.h"
 #include "printing/FrmPrint.h"
 #include "records/ClsHistory.h"
+#include "records/GasInfo.h"
 #include "runtime/Format.h"
 
 namespace printing {
@@ -34,8 +35,9 @@ void FrmPrint::PrintCalibrationHistory(graph::GraphSurface& target) {
         letEventsThrough();
         const int index = static_cast<int>(i);
         const int16_t points = r.Points(3, index);
-        rows.push_back({QString::number(i + 1), rt::GeneralDate(r.Dates(index)), res(TextBefore),
-                        core::ValueText(r.Before(3, index), points)});
+        rows.push_back({QString::number(i + 1),
+                        r.RowDateRead(index) ? rt::GeneralDate(r.Dates(index)) : QString(),
+                        res(TextBefore), core::ValueText(r.Before(3, index), points)});
         rows.push_back({QString(), r.GasName(3, index), res(TextAfter),
                         core::ValueText(r.After(3, index), points)});
     }
@@ -49,7 +51,8 @@ void FrmPrint::PrintCalibrationHistory(graph::GraphSurface& target) {
     PrintRow(target, {res(TextSerial), QString(), r.GasBaseInfo(4).toText()});
     PrintRow(target, {res(TextUser), QString(), r.GasBaseInfo(2).toText()});
     PrintRow(target,
-             {res(TextLastDownload), QString(), rt::GeneralDate(r.GasBaseInfo(1).toDate())});
+             {res(TextLastDownload), QString(),
+              records::headerDateText(r, [](rt::OleDate d) { return rt::GeneralDate(d); })});
     blankRow(target);
     blankRow(target);
     alignFirst(4, 1);

@@ -18,9 +18,9 @@ QString res(int id) {
     return core::LoadResText(id);
 }
 
+// A date every row has: one that is Null or cannot be read shows empty, and is told.
 QString generalDate(const platform::ResultSet& rows, int row, const char* field) {
-    if (rows.isNull(row, QString::fromLatin1(field))) return QString();
-    const QString text = rt::GeneralDate(rows.date(row, QString::fromLatin1(field)));
+    const QString text = rt::GeneralDate(rows.requiredDate(row, QString::fromLatin1(field)));
     return rows.shownIfReadable(row, field, text);
 }
 

@@ -37,7 +37,9 @@ void FrmPrint::PrintTrendSummary(graph::GraphSurface& target) {
     if (DataType == KindInterval && IntervalData) {
         const records::clsInterval& r = *IntervalData;
         PrintRow(target, {res(TextName), r.GasBaseInfo(0).toText()});
-        PrintRow(target, {res(TextStart), rt::GeneralDate(r.GasBaseInfo(1).toDate())});
+        PrintRow(target, {res(TextStart), records::headerDateText(r, [](rt::OleDate d) {
+                              return rt::GeneralDate(d);
+                          })});
         PrintRow(target, {res(TextSerial), r.GasBaseInfo(4).toText()});
         PrintRow(target, {res(TextUser), r.GasBaseInfo(2).toText()});
         PrintRow(target, {res(TextCount), QString::number(qint64(r.DataCount()) + r.EventCount())});
@@ -64,8 +66,9 @@ void FrmPrint::PrintTrendSummary(graph::GraphSurface& target) {
         const records::clsAlarm& r = *AlarmData;
         const bool asInterval = r.KeptAsInterval();
         PrintRow(target, {res(TextName), r.GasBaseInfo(0).toText()});
-        PrintRow(target, {res(asInterval ? TextStart : TextAlarmDate),
-                          rt::GeneralDate(r.GasBaseInfo(1).toDate())});
+        PrintRow(target,
+                 {res(asInterval ? TextStart : TextAlarmDate),
+                  records::headerDateText(r, [](rt::OleDate d) { return rt::GeneralDate(d); })});
         PrintRow(target, {res(TextSerial), r.GasBaseInfo(4).toText()});
         PrintRow(target, {res(TextUser), r.GasBaseInfo(2).toText()});
         PrintRow(target, {res(TextCount), QString::number(r.DataCount())});

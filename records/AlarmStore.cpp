@@ -65,10 +65,10 @@ void clsAlarm::Update() {
     const QString rowInsert = InsertStatement(
         QStringLiteral("Alarm_Data"), {"SeqNo", "RelNo", "Datetimes", "Gas1Value", "Gas2Value",
                                        "Gas3Value", "Gas4Value", "Gas5Value"});
-    int32_t rowSeq = db.MaxSeq(QStringLiteral("Alarm_Data"));
+    platform::NewKeys rowKeys(db, QStringLiteral("Alarm_Data"));
     for (int16_t i = 0; i < dataCount_; ++i) {
         const Row& row = rows_[i];
-        db.exec(rowInsert, {rowSeq++, headerSeq, row.date, row.values[0], row.values[1],
+        db.exec(rowInsert, {rowKeys.next(), headerSeq, row.date, row.values[0], row.values[1],
                             row.values[2], row.values[3], row.values[4] - gas_[4].fullScale});
     }
     // The samples are on the disk before their header row is, kept aside under a name tied to
@@ -92,7 +92,9 @@ void clsAlarm::ReLoad() {
         db.query(QStringLiteral("Select * From Log_Head Where SeqNo=?;"), {seqNo_}).lenient();
     if (r.rowCount() > 0) {
         name_ = r.text(0, QStringLiteral("Names"), QStringLiteral("Name None"));
-        date_ = r.date(0, QStringLiteral("Dates"), rt::OleDate::now());
+        // An alarm time that is Null or cannot be read is none, never the time now.
+        date_ = r.requiredDate(0, QStringLiteral("Dates"));
+        dateRead_ = !r.unreadable(0, QStringLiteral("Dates"));
         userID_ = core::EmptyToAsterisk(r.text(0, QStringLiteral("UserID"), QStringLiteral(" ")));
         serialNo_ =
             core::EmptyToAsterisk(r.text(0, QStringLiteral("SerialNo"), QStringLiteral(" ")));
@@ -113,11 +115,13 @@ void clsAlarm::ReLoad() {
     if (trendPathDamaged_) core::NoteDamagedDownload(name_);
     if (TrendFileLacking(db, r, 0)) core::NoteLackingTrendFile(name_, path);
     if (path.isEmpty() || !QFileInfo::exists(path)) return;
-    core::TrendFile file(path, core::TrendFile::Mode::ReadOnly);
+    const std::unique_ptr<core::TrendFile> opened = OpenTrendToRead(name_, path);
+    if (!opened) return;
+    core::TrendFile& file = *opened;
     const int32_t n = core::ReadableRecords(file, Rows);
     // Records that are no samples (a damaged file) are left out, and the file is told.
     TrendScreen screen;
-    if (r.rowCount() > 0) screen.around = date_;
+    if (r.rowCount() > 0 && dateRead_) screen.around = date_;
     int32_t kept = 0;
     for (int32_t i = 0; i < n; ++i) {
         core::TrendRecord record = core::GetTrendRecord(i + 1, file);

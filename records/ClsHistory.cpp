@@ -47,6 +47,9 @@ void clsHistory::ClearDatas() {
             c.gasName.clear();
         }
     rows_[0].date = rt::OleDate();
+    for (Row& row : rows_)
+        row.dateRead = true;
+    dateRead_ = true;
     dCount_ = 0;
     dataCount_ = 0;
 }
@@ -129,6 +132,12 @@ rt::OleDate clsHistory::Dates(int index) const {
 void clsHistory::setDates(int index, rt::OleDate date) {
     check(0, index);
     rows_[index].date = date;
+    rows_[index].dateRead = true;
+}
+
+bool clsHistory::RowDateRead(int index) const {
+    check(0, index);
+    return rows_[index].dateRead;
 }
 
 float clsHistory::Before(int g, int i) const {
@@ -182,13 +191,13 @@ void clsHistory::SetSerialLog(const QString& setValue) const {
 
 int32_t clsHistory::FindHistoryHead() const {
     const platform::Database db = platform::Database::open(core::DatabasePath());
+    const QString user = core::EmptyToAsterisk(instrument_->UserID());
+    const QString serial = core::EmptyToAsterisk(instrument_->SerialNo());
     const platform::ResultSet r = db.query(
-        QStringLiteral("Select SeqNo From Log_Head Where UserID=? And SerialNo=? And Types=? Order "
-                       "By SeqNo;"),
-        {core::EmptyToAsterisk(instrument_->UserID()),
-         core::EmptyToAsterisk(instrument_->SerialNo()),
-         static_cast<int32_t>(core::LogKind::CalibrationHistory)});
-    return r.rowCount() > 0 ? r.longValue(0, QStringLiteral("SeqNo")) : -1;
+        QStringLiteral("Select SeqNo, Names From Log_Head Where UserID=? And SerialNo=? And "
+                       "Types=? Order By SeqNo;"),
+        {user, serial, static_cast<int32_t>(core::LogKind::CalibrationHistory)});
+    return HeadToAddTo(r, serial, user);
 }
 
 void clsHistory::HistoryUpdate() {
@@ -235,7 +244,7 @@ void clsHistory::HistoryUpdate() {
             columns << GasColumns(g + 1, {"Name", "Desit", "Point", "Unit", "Enable", "AutoCal",
                                           "Before", "After", "GasName"});
         const QString insert = InsertStatement(QStringLiteral("cHistory"), columns);
-        int32_t next = db.MaxSeq(QStringLiteral("cHistory"));
+        platform::NewKeys keys(db, QStringLiteral("cHistory"));
         for (int i = 0; i < dCount_; ++i) {
             const Row& row = rows_[i];
             if (db.query(QStringLiteral("Select SeqNo From cHistory Where RelNo=? And Dates=?;"),
@@ -243,7 +252,7 @@ void clsHistory::HistoryUpdate() {
                     .rowCount() > 0)
                 continue;
             std::vector<platform::DbParam> values = {
-                next++, head, user, serial, now, row.date, inst->CalLimit()};
+                keys.next(), head, user, serial, now, row.date, inst->CalLimit()};
             for (int g = 0; g < 4; ++g) {
                 const Cell& c = row.cells[g];
                 values.insert(values.end(), {inst->GasName(g), inst->GasDesit(g), c.points,
@@ -270,7 +279,9 @@ void clsHistory::ReLoad() {
         serialNo_ =
             core::EmptyToAsterisk(head.text(0, QStringLiteral("SerialNo"), QStringLiteral("*")));
         folderID_ = head.text(0, QStringLiteral("FolderID"), QStringLiteral("00/00"));
-        date_ = head.date(0, QStringLiteral("Dates"), date_);
+        // A download time that is Null or cannot be read is none, never another time.
+        date_ = head.requiredDate(0, QStringLiteral("Dates"));
+        dateRead_ = !head.unreadable(0, QStringLiteral("Dates"));
         for (int g = 0; g < 4; ++g) {
             const auto column = [g](const char* suffix) {
                 return QStringLiteral("Gas%1").arg(g + 1) + QLatin1String(suffix);
@@ -294,7 +305,9 @@ void clsHistory::ReLoad() {
     const int count = std::min(rows.rowCount(), Rows);
     for (int i = 0; i < count; ++i) {
         Row& row = rows_[i];
-        row.date = rows.date(i, QStringLiteral("Dates"), rt::OleDate::now());
+        // A calibration time that is Null or cannot be read shows empty, never the time now.
+        row.date = rows.requiredDate(i, QStringLiteral("Dates"));
+        row.dateRead = !rows.unreadable(i, QStringLiteral("Dates"));
         for (int g = 0; g < 4; ++g) {
             const auto column = [g](const char* suffix) {
                 return QStringLiteral("Gas%1").arg(g + 1) + QLatin1String(suffix);

@@ -34,6 +34,8 @@ class clsHistory : public RecordBase, public core::GasListSource {
     // Rows 0..300, gases 0..4; any other index raises error 9.
     rt::OleDate Dates(int index) const;
     void setDates(int index, rt::OleDate date);
+    // False for a row whose stored time was Null or could not be read: it shows empty.
+    bool RowDateRead(int index) const;
     float Before(int gasNo, int index) const;
     void setBefore(int gasNo, int index, float value);
     float After(int gasNo, int index) const;
@@ -77,6 +79,7 @@ class clsHistory : public RecordBase, public core::GasListSource {
     };
     struct Row {
         rt::OleDate date;
+        bool dateRead = true;
         std::array<Cell, 5> cells;
     };
 

@@ -170,10 +170,10 @@ int32_t EventRecord::FindEventHead() const {
     if (!QFileInfo::exists(core::DatabasePath())) return 0;
     const platform::Database db = platform::Database::open(core::DatabasePath());
     const platform::ResultSet r = db.query(
-        QStringLiteral("Select SeqNo From Log_Head Where UserID=? And SerialNo=? And Types=? Order "
-                       "By SeqNo;"),
+        QStringLiteral("Select SeqNo, Names From Log_Head Where UserID=? And SerialNo=? And "
+                       "Types=? Order By SeqNo;"),
         {headerUserID(), headerSerialNo(), static_cast<int32_t>(kind())});
-    return r.rowCount() > 0 ? r.longValue(0, QStringLiteral("SeqNo")) : -1;
+    return HeadToAddTo(r, headerSerialNo(), headerUserID());
 }
 
 void EventRecord::Update() {
@@ -227,7 +227,9 @@ void EventRecord::ReLoad() {
         db.query(QStringLiteral("Select * From Log_Head Where SeqNo=?;"), {seqNo_}).lenient();
     if (r.rowCount() == 0) return;
     name_ = r.text(0, QStringLiteral("Names"), QStringLiteral("Name None"));
-    date_ = r.date(0, QStringLiteral("Dates"), rt::OleDate::now());
+    // A download time that is Null or cannot be read is none, never the time now.
+    date_ = r.requiredDate(0, QStringLiteral("Dates"));
+    dateRead_ = !r.unreadable(0, QStringLiteral("Dates"));
     userID_ = core::EmptyToAsterisk(r.text(0, QStringLiteral("UserID"), QStringLiteral(" ")));
     serialNo_ = core::EmptyToAsterisk(r.text(0, QStringLiteral("SerialNo"), QStringLiteral(" ")));
     interval_ = r.longValue(0, QStringLiteral("Interval"), 0);
@@ -462,14 +464,14 @@ void clsPowerEvent::headerGas(int g, QString& name, float& full, float& desit, f
 void clsPowerEvent::writeEvents(const platform::Database& db, int32_t head) const {
     const QString insert =
         InsertStatement(QStringLiteral("Power_Event"), {"SeqNo", "RelNo", "Dates", "Power_Type"});
-    int32_t next = db.MaxSeq(QStringLiteral("Power_Event"));
+    platform::NewKeys keys(db, QStringLiteral("Power_Event"));
     for (int i = 0; i < dataCount_ && i < Elements; ++i) {
         const Element& e = elements_[i];
         if (db.query(QStringLiteral("Select SeqNo From Power_Event Where RelNo=? And Dates=?;"),
                      {head, e.date})
                 .rowCount() > 0)
             continue;
-        db.exec(insert, {next++, head, e.date, e.on});
+        db.exec(insert, {keys.next(), head, e.date, e.on});
     }
 }
 

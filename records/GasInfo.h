@@ -7,6 +7,13 @@
 
 namespace records {
 
+// A record's stored date (its start, its alarm, its download) as `format` writes it; empty when
+// it could not be read.
+template <class Record, class Format>
+QString headerDateText(const Record& record, Format format) {
+    return record.DateRead() ? format(record.GasBaseInfo(1).toDate()) : QString();
+}
+
 // A number of a trend record's gas table (GasListInfo): 1 full scale, 8 maximum, 9 minimum...
 template <class Record>
 float gasInfo(const Record& record, int gas, int type) {

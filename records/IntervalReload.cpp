@@ -1,4 +1,5 @@
 #include <QFileInfo>
+#include <optional>
 
 #include "core/GasCommon.h"
 #include "core/ModMain.h"
@@ -33,7 +34,9 @@ void clsInterval::ReLoad() {
 
 void clsInterval::reloadHeader(const platform::ResultSet& r) {
     name_ = r.text(0, QStringLiteral("Names"), QStringLiteral("Name None"));
-    date_ = r.date(0, QStringLiteral("Dates"), rt::OleDate::now());
+    // A start that is Null or cannot be read is none, never the time now.
+    date_ = r.requiredDate(0, QStringLiteral("Dates"));
+    dateRead_ = !r.unreadable(0, QStringLiteral("Dates"));
     userID_ = core::EmptyToAsterisk(r.text(0, QStringLiteral("UserID"), QStringLiteral(" ")));
     stationID_ = core::EmptyToAsterisk(r.text(0, QStringLiteral("StationID"), QStringLiteral(" ")));
     serialNo_ = core::EmptyToAsterisk(r.text(0, QStringLiteral("SerialNo"), QStringLiteral(" ")));
@@ -48,7 +51,9 @@ void clsInterval::reloadSamples(const QString& path) {
     dataCount_ = valueCount_ = 0;
     // A missing trend file loads the recording without value rows.
     if (path.isEmpty() || !QFileInfo::exists(path)) return;
-    core::TrendFile file(path, core::TrendFile::Mode::ReadOnly);
+    const std::unique_ptr<core::TrendFile> opened = OpenTrendToRead(name_, path);
+    if (!opened) return;
+    core::TrendFile& file = *opened;
     // Whole records, a half record rounding to the even count; a last record cut short reads
     // as zeros where it ends. A longer file than the rows can take is read only that far: the
     // last record read ends the recording, in outline mode too.
@@ -56,7 +61,7 @@ void clsInterval::reloadSamples(const QString& path) {
 
     // Records that are no samples (a damaged file) are left out, and the file is told.
     TrendScreen screen;
-    if (date_.value() != 0) screen.around = date_;
+    if (dateRead_ && date_.value() != 0) screen.around = date_;
     int32_t rows = 0;
     core::TrendRecord previous;
     bool previousChanged = false;
@@ -72,11 +77,11 @@ void clsInterval::reloadSamples(const QString& path) {
         }
         ++rows;
     };
-    for (int32_t k = 0; k < n; ++k) {
-        core::TrendRecord record = core::GetTrendRecord(k + 1, file);
-        if (!screen.accept(record)) continue;
+    // The first and the last sound sample always count as changed: the outline begins and
+    // ends with them, whatever records of a damaged file follow the last one.
+    const auto place = [&](const core::TrendRecord& record, bool last) {
         bool changed;
-        if (rows == 0 || k == n - 1) {
+        if (rows == 0 || last) {
             changed = true;
             previousChanged = true;
         } else {
@@ -89,27 +94,41 @@ void clsInterval::reloadSamples(const QString& path) {
         if (changed || !core::OutlineMode) append(record);
         previous = record;
         previousChanged = changed;
+    };
+    // Each sound record is placed once the next one is known: only then is it known to be the
+    // last.
+    std::optional<core::TrendRecord> held;
+    for (int32_t k = 0; k < n; ++k) {
+        core::TrendRecord record = core::GetTrendRecord(k + 1, file);
+        if (!screen.accept(record)) continue;
+        if (held) place(*held, false);
+        held = record;
     }
+    if (held) place(*held, true);
     dataCount_ = valueCount_ = rows;
     if (screen.damaged) core::NoteDamagedDownload(name_, path);
 }
 
 void clsInterval::reloadEvents() {
     const platform::Database db = platform::Database::open(core::DatabasePath());
+    // The events of a start that cannot be read are found by their download alone.
     const platform::ResultSet r =
-        db.query(QStringLiteral("Select * From Interval_Event Where RelNo=? AND BaseDate=? Order "
-                                "by SeqNo;"),
-                 {seqNo_, date_})
+        (dateRead_ ? db.query(QStringLiteral("Select * From Interval_Event Where RelNo=? AND "
+                                             "BaseDate=? Order by SeqNo;"),
+                              {seqNo_, date_})
+                   : db.query(QStringLiteral("Select * From Interval_Event Where RelNo=? Order by "
+                                             "SeqNo;"),
+                              {seqNo_}))
             .lenient();
     if (r.rowCount() == 0) return;
-    // An event whose time cannot be one of the trend's is left out; what else cannot be read
-    // is none.
+    // An event whose time cannot be read, or cannot be one of the trend's, is left out: it has
+    // no place among the trend's times. What else cannot be read is none.
     TrendScreen screen;
-    if (date_.value() != 0) screen.around = date_;
+    if (dateRead_ && date_.value() != 0) screen.around = date_;
     int32_t count = 0;
     for (int32_t i = 0; i < r.rowCount() && count <= MaxEventRow; ++i) {
-        const rt::OleDate date = r.date(i, QStringLiteral("Datetimes"), rt::OleDate::now());
-        if (!screen.acceptTime(date)) continue;
+        const rt::OleDate date = r.requiredDate(i, QStringLiteral("Datetimes"));
+        if (r.unreadable(i, QStringLiteral("Datetimes")) || !screen.acceptTime(date)) continue;
         EventRow& row = eventRow(count++);
         row.seqNo = r.longValue(i, QStringLiteral("SeqNo"));
         row.date = date;

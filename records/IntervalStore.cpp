@@ -28,11 +28,13 @@ bool clsInterval::FindDuplicate() const {
 int32_t clsInterval::FindSensorHead() const {
     if (!QFileInfo::exists(core::DatabasePath())) return 0;
     const platform::Database db = platform::Database::open(core::DatabasePath());
+    const QString user = core::EmptyToAsterisk(userID_);
+    const QString serial = core::EmptyToAsterisk(serialNo_);
     const platform::ResultSet r =
-        db.query(QStringLiteral("Select SeqNo From Log_Head Where UserID=? And SerialNo=? And "
-                                "Types=8 Order By SeqNo;"),
-                 {core::EmptyToAsterisk(userID_), core::EmptyToAsterisk(serialNo_)});
-    return r.rowCount() > 0 ? r.longValue(0, QStringLiteral("SeqNo")) : -1;
+        db.query(QStringLiteral("Select SeqNo, Names From Log_Head Where UserID=? And SerialNo=? "
+                                "And Types=8 Order By SeqNo;"),
+                 {user, serial});
+    return HeadToAddTo(r, serial, user);
 }
 
 void clsInterval::Update() {
@@ -95,10 +97,10 @@ void clsInterval::Update() {
                             {"SeqNo", "RelNo", "Datetimes", "EvtTime", "Gas1Value", "Gas1NowCl",
                              "Gas2Value", "Gas2NowCl", "Gas3Value", "Gas3NowCl", "Gas4Value",
                              "Gas4NowCl", "Gas5Value", "Gas5NowCl"});
-        int32_t dataSeq = db.MaxSeq(QStringLiteral("Interval_Data"));
+        platform::NewKeys dataKeys(db, QStringLiteral("Interval_Data"));
         for (int32_t i = 0; i < dataCount_; ++i) {
             const ValueRow& row = values_[i];
-            std::vector<DbParam> rowValues = {dataSeq++, headerSeq, row.date, row.evtTime};
+            std::vector<DbParam> rowValues = {dataKeys.next(), headerSeq, row.date, row.evtTime};
             for (int g = 0; g < 5; ++g) {
                 rowValues.push_back(row.values[g]);
                 rowValues.push_back(row.nowCalib[g] != 0);
@@ -110,10 +112,10 @@ void clsInterval::Update() {
             InsertStatement(QStringLiteral("Interval_Event"),
                             {"SeqNo", "RelNo", "Datetimes", "BaseDate", "Gas1Event", "Gas2Event",
                              "Gas3Event", "Gas4Event", "Gas5Event"});
-        int32_t eventSeq = db.MaxSeq(QStringLiteral("Interval_Event"));
+        platform::NewKeys eventKeys(db, QStringLiteral("Interval_Event"));
         for (int32_t i = 0; i < eventCount_; ++i) {
             const EventRow& row = events_[i];
-            db.exec(eventInsert, {eventSeq++, headerSeq, row.date, row.baseDate, row.codes[0],
+            db.exec(eventInsert, {eventKeys.next(), headerSeq, row.date, row.baseDate, row.codes[0],
                                   row.codes[1], row.codes[2], row.codes[3], row.codes[4]});
         }
     }

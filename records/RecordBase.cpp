@@ -1,9 +1,33 @@
 #include "records/RecordBase.h"
 
 #include "core/ModMain.h"
+#include "platform/Database.h"
 #include "runtime/Convert.h"
+#include "runtime/RuntimeError.h"
 
 namespace records {
+
+namespace {
+
+enum Text : int {
+    TextHeadBeyondALong = 5841,
+};
+
+}  // namespace
+
+int32_t HeadToAddTo(const platform::ResultSet& heads, const QString& serialNo,
+                    const QString& userID) {
+    for (int row = 0; row < heads.rowCount(); ++row) {
+        const std::optional<int64_t> key = heads.wholeNumber(row, QStringLiteral("SeqNo"));
+        if (key && *key >= INT32_MIN && *key <= INT32_MAX) return static_cast<int32_t>(*key);
+    }
+    if (heads.rowCount() == 0) return -1;
+    const std::optional<int64_t> key = heads.wholeNumber(0, QStringLiteral("SeqNo"));
+    throw rt::RuntimeError(
+        rt::ErrOverflow,
+        core::LoadResText(TextHeadBeyondALong, {heads.text(0, QStringLiteral("Names")), serialNo,
+                                                userID, key ? QString::number(*key) : QString()}));
+}
 
 rt::Variant RecordBase::headerField(int types, unsigned fields, bool keyFormOnRead,
                                     const rt::Variant& none) const {
@@ -40,7 +64,10 @@ void RecordBase::setHeaderField(int types, const rt::Variant& value, unsigned fi
             name_ = value.toText();
             break;
         case 1:
-            if (value.isDate()) date_ = value.toDate();
+            if (value.isDate()) {
+                date_ = value.toDate();
+                dateRead_ = true;
+            }
             break;
         case 2:
             userID_ = core::EmptyToAsterisk(value.toText());
@@ -77,6 +104,7 @@ void RecordBase::raiseFileError() const {
 
 void RecordBase::clearHeader() {
     seqNo_ = 0;
+    dateRead_ = true;
     name_.clear();
     folderID_.clear();
     interval_ = 0;

@@ -11,6 +11,9 @@
 namespace core {
 class clsInstrument;
 }
+namespace platform {
+class ResultSet;
+}
 
 namespace records {
 
@@ -30,6 +33,9 @@ class RecordBase {
     // the store, which fails with this error.
     const std::optional<rt::RuntimeError>& FileError() const { return fileError_; }
     core::clsInstrument* Instrument() const { return instrument_; }
+    // False after a reload whose stored date (start, alarm, download) was Null or could not be
+    // read: it shows empty, never as another time, and the date holds none (day 0).
+    bool DateRead() const { return dateRead_; }
     void setInstrument(core::clsInstrument* instrument) { instrument_ = instrument; }
 
   protected:
@@ -69,10 +75,19 @@ class RecordBase {
 
     QString name_;
     rt::OleDate date_;
+    bool dateRead_ = true;
     QString userID_, stationID_, serialNo_, folderID_;
     int32_t interval_ = 0;
     int16_t sampling_ = 0;
     int16_t spare_ = 0;
 };
+
+// The stored download a store adds its rows to (an instrument's events, calibration history or
+// sensor history), among `heads` (SeqNo and Names, in the order of their keys): the first whose
+// key is a Long; -1 when there is none. When the only ones lie beyond a Long, rows added to them
+// could never be shown: the store is refused (rt::RuntimeError) with the reason and the stored
+// download to delete, by its name, serial number and user.
+int32_t HeadToAddTo(const platform::ResultSet& heads, const QString& serialNo,
+                    const QString& userID);
 
 }  // namespace records

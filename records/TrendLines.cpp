@@ -8,6 +8,7 @@
 #include "core/GasCommon.h"
 #include "core/ModMain.h"
 #include "core/SerialLog.h"
+#include "core/StoredDamage.h"
 #include "core/TrendFile.h"
 #include "platform/Database.h"
 #include "runtime/Convert.h"
@@ -302,6 +303,12 @@ bool TrendFileLacking(const platform::Database& db, const platform::ResultSet& h
     if (!file.exists() && !file.isSymLink()) return true;
     if (!file.isFile() || file.isSymLink()) return false;
     return core::TrendRecordsIn(file.size()) < records;
+}
+
+std::unique_ptr<core::TrendFile> OpenTrendToRead(const QString& name, const QString& path) {
+    std::unique_ptr<core::TrendFile> file = core::OpenStoredTrendFile(path, core::DataFolder);
+    if (!file) core::NoteDamagedDownload(name, path);
+    return file;
 }
 
 QStringList GasColumns(int gas, const QStringList& suffixes) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 #include <optional>
 
 #include "core/Schema.h"
@@ -84,6 +85,12 @@ QString TrendFileIn(const QString& dataFolder, const platform::ResultSet& head, 
 // counts the window it covers, whatever the samples received). False for a row that counts
 // none, names no trend file, or whose trend file is no plain file (the reader tells that).
 bool TrendFileLacking(const platform::Database& db, const platform::ResultSet& head, int row);
+
+// The stored trend file at `path` of the download `name`, opened for reading when it is one a
+// trend may be read from (core::OpenStoredTrendFile); nullptr, with the download and the file
+// told damaged, when it is none (no regular file, or one outside the data folder), which is
+// never waited on. Raises error 75 when it cannot be opened.
+std::unique_ptr<core::TrendFile> OpenTrendToRead(const QString& name, const QString& path);
 
 // One gas channel of a trend record's gas table.
 struct TrendGas {

@@ -79,7 +79,7 @@ void intervalSummary(const records::clsInterval& r, bool trendWindow, FlexGrid& 
     std::vector<std::vector<Variant>> rows = {
         {res(TextProperty), res(TextValue)},
         {res(TextName), r.GasBaseInfo(0)},
-        {res(TextStart), generalDate(r.GasBaseInfo(1).toDate())},
+        {res(TextStart), records::headerDateText(r, generalDate)},
         {res(TextSerial), r.GasBaseInfo(4)},
         {res(TextUser), r.GasBaseInfo(2)},
         {res(TextCount), r.DataCount() + r.EventCount()},
@@ -121,7 +121,7 @@ void alarmSummary(const records::clsAlarm& r, bool trendWindow, FlexGrid& summar
     const std::vector<std::vector<Variant>> rows = {
         {res(TextProperty), res(TextValue)},
         {res(TextName), r.GasBaseInfo(0)},
-        {res(started ? TextStart : TextAlarmDate), generalDate(r.GasBaseInfo(1).toDate())},
+        {res(started ? TextStart : TextAlarmDate), records::headerDateText(r, generalDate)},
         {res(TextSerial), r.GasBaseInfo(4)},
         {res(TextUser), r.GasBaseInfo(2)},
         {res(TextCount), r.DataCount()},
@@ -152,7 +152,7 @@ void downloadSummary(const Variant& serial, const Variant& user, const QString& 
 
 template <class Record>
 void recordSummary(const Record& r, FlexGrid& summary) {
-    downloadSummary(r.GasBaseInfo(4), r.GasBaseInfo(2), generalDate(r.GasBaseInfo(1).toDate()),
+    downloadSummary(r.GasBaseInfo(4), r.GasBaseInfo(2), records::headerDateText(r, generalDate),
                     summary);
 }
 
@@ -333,7 +333,7 @@ void historyTable(const records::clsHistory& r, FlexGrid& grid) {
     FillGridRow(grid, 0, 0, false, {res(TextNo), res(TextDate), QString()});
     for (int i = 0; i < r.DataCount(); ++i) {
         FillGridRow(grid, 2 * i + 1, 0, false,
-                    {i + 1, generalDate(r.Dates(i)), res(TextBefore),
+                    {i + 1, r.RowDateRead(i) ? generalDate(r.Dates(i)) : QString(), res(TextBefore),
                      core::ValueText(r.Before(3, i), r.Points(3, i))});
         FillGridRow(grid, 2 * i + 2, 0, false,
                     {QString(), r.GasName(3, i), res(TextAfter),
@@ -387,7 +387,7 @@ void eventTable(int32_t type, int32_t seqNo, const QString& database, FlexGrid& 
     if (rows.rowCount() > 0) {
         grid.setRows(rows.rowCount() + 1);
         for (int k = 0; k < rows.rowCount(); ++k) {
-            const rt::OleDate date = rows.date(k, QStringLiteral("Dates"));
+            const rt::OleDate date = rows.requiredDate(k, QStringLiteral("Dates"));
             const Variant dateText = rows.shownIfReadable<Variant>(k, "Dates", generalDate(date));
             if (power) {
                 const bool on = rows.longValue(k, QStringLiteral("Power_Type")) != 0;
@@ -425,7 +425,7 @@ void sensorHistoryTable(int32_t seqNo, const QString& database, FlexGrid& summar
     const bool found = head.rowCount() > 0;
     const int32_t relation = found ? head.longValue(0, QStringLiteral("SeqNo")) : 0;
     // A download whose header row is gone shows empty values.
-    const rt::OleDate date = head.date(0, QStringLiteral("Dates"));
+    const rt::OleDate date = head.requiredDate(0, QStringLiteral("Dates"));
     const bool dateRead = found && !head.unreadable(0, QStringLiteral("Dates"));
     downloadSummary(found ? Variant(head.text(0, QStringLiteral("SerialNo"))) : Variant(),
                     found ? Variant(head.text(0, QStringLiteral("UserID"))) : Variant(),
@@ -436,7 +436,7 @@ void sensorHistoryTable(int32_t seqNo, const QString& database, FlexGrid& summar
     if (rows.rowCount() > 0) {
         grid.setRows(rows.rowCount() + 1);
         for (int k = 0; k < rows.rowCount(); ++k) {
-            const rt::OleDate date = rows.date(k, QStringLiteral("Dates"));
+            const rt::OleDate date = rows.requiredDate(k, QStringLiteral("Dates"));
             const double fullScale = rows.doubleValue(k, QStringLiteral("FullScale"));
             FillGridRow(
                 grid, k + 1, 0, false,

@@ -78,7 +78,7 @@ QString intervalTrend(const records::clsInterval& r, const QString& sep, bool de
     out.line({QStringLiteral("QM-73 Data Sample (Interval Trend)")});
     out.line({res(TextProperty), res(TextValue)});
     out.line({res(TextName), r.GasBaseInfo(0).toText()});
-    out.line({res(TextStart), exportDate(r.GasBaseInfo(1).toDate())});
+    out.line({res(TextStart), records::headerDateText(r, exportDate)});
     out.line({res(TextSerial), r.GasBaseInfo(4).toText()});
     out.line({res(TextUser), r.GasBaseInfo(2).toText()});
     out.line({res(TextCount), QString::number(r.DataCount() + r.EventCount())});
@@ -130,7 +130,7 @@ QString alarmTrend(const records::clsAlarm& r, const QString& sep, bool debug,
                   : QStringLiteral("QM-73 Data Sample (Alarm Trend)")});
     out.line({res(TextProperty), res(TextValue)});
     out.line({res(TextName), r.GasBaseInfo(0).toText()});
-    out.line({res(TextAlarmDate), exportDate(r.GasBaseInfo(1).toDate())});
+    out.line({res(TextAlarmDate), records::headerDateText(r, exportDate)});
     out.line({res(TextSerial), r.GasBaseInfo(4).toText()});
     out.line({res(TextUser), r.GasBaseInfo(2).toText()});
     out.line({res(TextCount), QString::number(r.DataCount())});
@@ -153,12 +153,12 @@ QString calibrationHistory(const records::clsHistory& r, const QString& sep) {
     out.line({QStringLiteral("QM-73 Data Sample (Cal. History)")});
     out.line({res(TextSerial), r.GasBaseInfo(4).toText()});
     out.line({res(TextUser), r.GasBaseInfo(2).toText()});
-    out.line({res(TextLastDownload), exportDate(r.GasBaseInfo(1).toDate())});
+    out.line({res(TextLastDownload), records::headerDateText(r, exportDate)});
     out.line({QString()});
     out.line({res(TextNo), res(TextDate)});
     for (int i = 0; i < r.DataCount(); ++i) {
-        out.line({QString::number(i + 1), exportDate(r.Dates(i)), res(TextBefore),
-                  core::ValueText(r.Before(3, i), r.Points(3, i))});
+        out.line({QString::number(i + 1), r.RowDateRead(i) ? exportDate(r.Dates(i)) : QString(),
+                  res(TextBefore), core::ValueText(r.Before(3, i), r.Points(3, i))});
         out.line({QString(), r.GasName(3, i), res(TextAfter),
                   core::ValueText(r.After(3, i), r.Points(3, i))});
     }
@@ -204,7 +204,7 @@ QString databaseLog(const ExportSource& source, const QString& sep) {
     out.line({QString::fromLatin1(layout.title)});
     out.line({res(TextSerial), head.text(0, QStringLiteral("SerialNo"))});
     out.line({res(TextUser), head.text(0, QStringLiteral("UserID"))});
-    const QString lastDownload = exportDate(head.date(0, QStringLiteral("Dates")));
+    const QString lastDownload = exportDate(head.requiredDate(0, QStringLiteral("Dates")));
     out.line({res(TextLastDownload), head.shownIfReadable<QString>(0, "Dates", lastDownload)});
     out.line({QString()});
     out.text() += res(TextNo) + sep + res(TextDate);
@@ -218,7 +218,7 @@ QString databaseLog(const ExportSource& source, const QString& sep) {
                  {relation})
             .lenient();
     for (int k = 0; k < rows.rowCount(); ++k) {
-        const QString date = exportDate(rows.date(k, QStringLiteral("Dates")));
+        const QString date = exportDate(rows.requiredDate(k, QStringLiteral("Dates")));
         out.text() +=
             QString::number(k + 1) + sep + rows.shownIfReadable<QString>(k, "Dates", date);
         switch (source.type) {

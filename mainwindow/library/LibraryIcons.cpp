@@ -83,6 +83,7 @@ platform::ImageList LibraryImages() {
     images.add(QStringLiteral("TEvent"), badge(QColor(200, 130, 0), QStringLiteral("T")));
     images.add(QStringLiteral("PEvent"), badge(QColor(60, 90, 180), QStringLiteral("P")));
     images.add(QStringLiteral("Change"), badge(QColor(110, 110, 110), QStringLiteral("S")));
+    images.add(QStringLiteral("Unreadable"), badge(QColor(150, 150, 150), QStringLiteral("?")));
     return images;
 }
 

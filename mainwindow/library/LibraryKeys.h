@@ -12,7 +12,8 @@ namespace library {
 // characters) which one. The root is "0 #"; a grouping node's value is its parent's value, a
 // unit separator, and its own grouping value (the first level has only its own): serial "A1"
 // with station "23" and serial "A12" with station "3" never meet in one key. A kind node takes
-// its folder node's value; a stored download its Log_Head.SeqNo.
+// its folder node's value; a stored download its Log_Head.SeqNo, and one whose kind cannot be
+// read has a letter of its own.
 inline const QString RootKey = QStringLiteral("0 #");
 inline constexpr QChar ValueSeparator = QChar(0x1F);
 
@@ -43,6 +44,8 @@ struct KindInfo {
 const std::array<KindInfo, 7>& Kinds();
 const KindInfo* KindOfLetter(QChar letter);
 const KindInfo* KindOfDownloadLetter(QChar letter);
+// The letter of a stored download whose kind cannot be read: listed in its folder, never opened.
+inline constexpr QChar UnreadableKindLetter = QLatin1Char('Z');
 
 // The letter of a key (its last word) and its value (all but the last two characters).
 QChar KeyLetter(const QString& key);

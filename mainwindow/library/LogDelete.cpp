@@ -70,7 +70,7 @@ std::vector<core::RemovalFailure> deleteWithTrendFiles(const platform::ResultSet
                                                        const std::function<void()>& deleteRows) {
     core::TrendFileDeletion files;
     try {
-        files.setAside(trendFilesOf(heads));
+        files.setAside(trendFilesOf(heads), core::DataFolder);
     } catch (const rt::RuntimeError& e) {
         throw rt::RuntimeError(e.number(),
                                core::LoadResText(TextNothingDeleted, {e.description()}));
@@ -103,7 +103,7 @@ void LogLibrary::mnuDelete_Click() {
         deleteEverything();
     else if (IsGroupLetter(letter) || IsKindLetter(letter))
         deleteNode(key);
-    else if (KindOfDownloadLetter(letter))
+    else if (KindOfDownloadLetter(letter) || letter == UnreadableKindLetter)
         deleteDownload(key);
 }
 
@@ -130,6 +130,10 @@ void LogLibrary::deleteEverything() {
     if (!core::EmptyDataFolder(core::DataFolder, core::AppPath, &inFolder) && inFolder.empty())
         // Nothing named: the data folder itself was not one to empty.
         inFolder.push_back({core::DataFolder, core::LoadResText(TextNotOwnDataFolder)});
+    // A trend file left where a linked folder leads went with the link.
+    std::erase_if(stayed, [](const core::RemovalFailure& entry) {
+        return !QFileInfo(entry.path).exists() && !QFileInfo(entry.path).isSymLink();
+    });
     stayed.insert(stayed.end(), inFolder.begin(), inFolder.end());
     tellKept(keptLines(stayed), TextDeleteAllTitle);
 }
@@ -167,7 +171,8 @@ void LogLibrary::deleteNode(const QString& key) {
 }
 
 void LogLibrary::deleteDownload(const QString& key) {
-    const KindInfo& kind = *KindOfDownloadLetter(KeyLetter(key));
+    // A download whose kind cannot be read goes by its key alone, with its rows of every kind.
+    const KindInfo* kind = KindOfDownloadLetter(KeyLetter(key));
     // The row of this key, however large its number: one whose SeqNo lies beyond a Long
     // cannot be opened, but it can be deleted.
     const std::optional<int64_t> number = KeyWholeNumber(key);
@@ -181,16 +186,18 @@ void LogLibrary::deleteDownload(const QString& key) {
     std::vector<core::RemovalFailure> stayed;
     const auto work = [&] {
         const platform::Database db = platform::Database::open(w_.paths.database());
-        const std::vector<platform::DbParam> which = {static_cast<int32_t>(kind.types), seqNo};
+        const QString where = kind ? QStringLiteral(" Where Types = ? And SeqNo = ?")
+                                   : QStringLiteral(" Where SeqNo = ?");
+        std::vector<platform::DbParam> which = {seqNo};
+        if (kind) which.insert(which.begin(), static_cast<int32_t>(kind->types));
         const platform::ResultSet heads =
-            db.query(QStringLiteral("Select SeqNo, Types, Names, FolderID From Log_Head "
-                                    "Where Types = ? And SeqNo = ?"),
+            db.query(QStringLiteral("Select SeqNo, Types, Names, FolderID From Log_Head") + where,
                      which)
                 .lenient();
         stayed = deleteWithTrendFiles(heads, [&] {
             platform::Transaction transaction(db);
-            db.exec(QStringLiteral("Delete From Log_Head Where Types = ? And SeqNo = ?"), which);
-            for (const QString& table : detailTablesOf(kind))
+            db.exec(QStringLiteral("Delete From Log_Head") + where, which);
+            for (const QString& table : kind ? detailTablesOf(*kind) : detailTables())
                 db.exec(QStringLiteral("Delete From %1 Where RelNo = ?").arg(table), {seqNo});
             transaction.commit();
         });

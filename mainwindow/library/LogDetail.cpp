@@ -59,7 +59,6 @@ void centreRow(FlexGrid& grid, int row) {
 
 enum Text : int {
     TextState = 5834,
-    TextCannotRead = 5835,
 };
 
 // Read to be shown: a value that cannot be read shows empty.
@@ -68,12 +67,11 @@ platform::ResultSet headerRow(const platform::Database& db, std::optional<int32_
     return db.query(QStringLiteral("Select * From Log_Head Where SeqNo = ?"), {*seqNo}).lenient();
 }
 
-// A download whose SeqNo lies beyond a Long: its name, and that it cannot be read.
-void unusableView(FlexGrid& grid, const platform::Database& db, int64_t seqNo) {
+// A download that cannot be opened: its name, and why it cannot be read.
+void unusableView(FlexGrid& grid, const QString& name, const QString& state) {
     grid.setRows(3);
-    FillGridRow(grid, 1, 0, false, {res(TextName), DownloadName(db, seqNo)});
-    FillGridRow(grid, 2, 0, false,
-                {res(TextState), core::LoadResText(TextCannotRead, {QString::number(seqNo)})});
+    FillGridRow(grid, 1, 0, false, {res(TextName), name});
+    FillGridRow(grid, 2, 0, false, {res(TextState), state});
     grid.setColAlignment(-1, AlignLeft);
     centreRow(grid, 0);
 }
@@ -114,7 +112,7 @@ void trendHeader(FlexGrid& grid, const platform::ResultSet& h, bool alarm,
     std::vector<std::vector<Variant>> rows = {
         {res(TextName), h.text(0, field("Names"))},
         {res(alarm ? TextAlarmDate : TextStart),
-         shown("Dates", generalDate(h.date(0, field("Dates"))))},
+         shown("Dates", generalDate(h.requiredDate(0, field("Dates"))))},
         {res(TextSerial), core::EmptyToAsterisk(h.text(0, field("SerialNo")))},
         {res(TextUser), core::EmptyToAsterisk(h.text(0, field("UserID")))},
         {res(TextCount), shown("DCount", h.longValue(0, field("DCount")))},
@@ -191,7 +189,8 @@ std::vector<Variant> detailRow(QChar letter, const platform::ResultSet& r, int r
     const auto shown = [&r, row](const char* name, const Variant& value) {
         return r.shownIfReadable(row, name, value);
     };
-    const Variant date = shown("Dates", generalDate(r.date(row, f("Dates"))));
+    const rt::OleDate time = r.requiredDate(row, f("Dates"));
+    const Variant date = shown("Dates", generalDate(time));
     switch (letter.toLatin1()) {
         case 'H': {
             const int16_t point = r.integer(row, f("Gas4Point"));
@@ -273,9 +272,14 @@ std::array<float, 6> alarmPointValues(const platform::ResultSet& h) {
     // A trend file that is gone or cannot be opened has no alarm point to show, like a short
     // one, and so has a header that names none inside the data folder; the trend file is never
     // made here.
-    if (path.isEmpty() || !QFileInfo(path).isFile()) return values;
+    if (path.isEmpty() || !QFileInfo::exists(path)) return values;
     try {
-        core::TrendFile file(path, core::TrendFile::Mode::ReadOnly);
+        // Nor has a file that no trend is read from (no regular file, or one outside the data
+        // folder), which is never waited on.
+        const std::unique_ptr<core::TrendFile> opened =
+            records::OpenTrendToRead(h.text(0, QStringLiteral("Names")), path);
+        if (!opened) return values;
+        core::TrendFile& file = *opened;
         // The length in records, rounded: a last record without its status bytes counts.
         if (core::TrendRecordsIn(file.size()) < AlarmRecord) return values;
         for (int16_t gas = 1; gas <= 5; ++gas) {
@@ -305,6 +309,9 @@ void LogLibrary::placeholderDetail() {
 }
 
 void LogLibrary::ShowLogDetail(const QString& key) {
+    // The details are a part of the list: what they show damaged is told when the user acts
+    // on the download.
+    const core::UntoldDamage listing;
     FlexGrid& grid = *w_.page.vfgLog;
     w_.page.cmdDetail->setEnabled(true);
     w_.page.cmdLogInst->setEnabled(true);
@@ -324,15 +331,12 @@ void LogLibrary::ShowLogDetail(const QString& key) {
         placeholderDetail();
         return;
     }
+    if (const std::optional<UnusableDownload> unusable = unusableOf(db, key)) {
+        unusableView(grid, unusable->name, unusable->state);
+        return;
+    }
     // The download's Log_Head row, read once for all that is shown of it.
     const std::optional<int32_t> seqNo = KeySeqNo(key);
-    if (!seqNo) {
-        if (const std::optional<int64_t> number = KeyWholeNumber(key);
-            number && KindOfDownloadLetter(letter)) {
-            unusableView(grid, db, *number);
-            return;
-        }
-    }
     const platform::ResultSet head = headerRow(db, seqNo);
     if (letter == QLatin1Char('G')) {
         trendHeader(grid, head, false, AlarmPoints);

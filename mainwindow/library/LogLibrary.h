@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -58,6 +59,8 @@ struct LogHeadIndex {
     struct Entry {
         std::array<QString, 4> values;  // by Level: serial number, station, user, folder
         int32_t types = 0;
+        bool kindRead = true;  // false: Types is Null or no whole number of a Long
+        int64_t seqNo = 0;
     };
     std::vector<Entry> entries;
 };
@@ -65,6 +68,9 @@ LogHeadIndex ReadLogHeadIndex(const platform::Database& db);
 
 // The stored name of download `seqNo` (its key read whole, however large).
 QString DownloadName(const platform::Database& db, int64_t seqNo);
+// A key column of a stored download (Types, Sampling) as the whole Long it must be; nullopt
+// when it is Null or none (text, a fraction, a number beyond a Long).
+std::optional<int32_t> StoredKey(const platform::ResultSet& rows, int row, int column);
 
 // The Data page's library: the tree of stored downloads, the list under a node, the details
 // of one item, and the command that opens the selected download in the data view.
@@ -139,13 +145,25 @@ class LogLibrary {
 
     LibraryWiring w_;
     QString listedKey_ = RootKey;  // the node the list shows
-    // The download chosen in the list when its SeqNo lies beyond a Long: listed and shown as
-    // one that cannot be read, while nothing counts as selected.
+    // A stored download that cannot be opened: its SeqNo lies beyond a Long, or its kind or (a
+    // trend's) sampling cannot be read. It is listed and shown as one that cannot be read, its
+    // commands refuse with the reason, and it is deleted by its key.
     struct UnusableDownload {
         QString name;
         int64_t seqNo = 0;
+        QString refusal;  // what its commands say
+        QString state;    // what its details show
     };
+    // The download of `key`, when it is one that cannot be opened.
+    static std::optional<UnusableDownload> unusableOf(const platform::Database& db,
+                                                      const QString& key);
+    // The downloads of a folder node whose kind cannot be read, after its kinds in its list.
+    void unreadableKindList(const QString& key);
+    // The download chosen in the list when it cannot be opened, while nothing counts as
+    // selected.
     std::optional<UnusableDownload> unusable_;
+    // By the key of each folder node, its downloads whose kind cannot be read.
+    std::map<QString, std::vector<int64_t>> unreadableKinds_;
 };
 
 }  // namespace library

@@ -11,7 +11,7 @@ namespace {
 constexpr int TextKindHeader = 5667;
 
 // The picture of a stored download by its kind and sampling; empty: the download is not
-// listed (an interval trend of an unknown sampling).
+// listed (an interval trend of a sampling this program does not know).
 QString downloadImage(const KindInfo& kind, int32_t sampling) {
     switch (kind.types) {
         case 1:
@@ -48,7 +48,11 @@ void LogLibrary::groupList(const QString& key) {
     list.AddColumn(QStringLiteral("Type"), 0.25);
     list.AddColumn(QStringLiteral("Date/Time"), 0.44);
     const QTreeWidgetItem* node = tree.Node(key);
-    if (!node || node->childCount() == 0) return;
+    if (!node) return;
+    if (node->childCount() == 0) {
+        unreadableKindList(key);
+        return;
+    }
     list.setSorted(false);  // the items keep the tree's order
     // A node's children are all of one grouping level, or all kinds: one header over them.
     const QChar childrenLetter = KeyLetter(tree.KeyOf(node->child(0)));
@@ -65,6 +69,18 @@ void LogLibrary::groupList(const QString& key) {
         list.AddItem(childKey, kind ? core::LoadResText(kind->text) : child->text(0),
                      QStringLiteral("OpenFolder"), QStringLiteral("CloseFolder"));
     }
+    unreadableKindList(key);
+}
+
+void LogLibrary::unreadableKindList(const QString& key) {
+    const auto found = unreadableKinds_.find(key);
+    if (found == unreadableKinds_.end()) return;
+    // After the kinds: the downloads whose kind cannot be read, by their names.
+    platform::KeyedList& list = *w_.page.lvwLog;
+    const platform::Database db = platform::Database::open(w_.paths.database());
+    for (const int64_t seqNo : found->second)
+        list.AddItem(MakeKey(QString::number(seqNo), UnreadableKindLetter), DownloadName(db, seqNo),
+                     QStringLiteral("Unreadable"), QStringLiteral("Unreadable"));
 }
 
 void LogLibrary::downloadList(const QString& key) {
@@ -82,7 +98,7 @@ void LogLibrary::downloadList(const QString& key) {
 
     const platform::Database db = platform::Database::open(w_.paths.database());
     // A value that cannot be read shows empty, and the downloads after it are listed all the
-    // same.
+    // same; listing them tells nothing.
     const platform::ResultSet rows =
         db.query(QStringLiteral("Select SeqNo, Names, SerialNo, UserID, Dates, Sampling From "
                                 "Log_Head Where ") +
@@ -93,12 +109,14 @@ void LogLibrary::downloadList(const QString& key) {
     list.setSorted(false);
     for (int row = 0; row < rows.rowCount(); ++row) {
         const QString name = rows.text(row, QStringLiteral("Names"));
-        int32_t sampling = rows.longValue(row, QStringLiteral("Sampling"));
-        // A sampling that cannot be read is none of those a picture stands for.
-        if (rows.unreadable(row, QStringLiteral("Sampling"))) sampling = -1;
-        const rt::OleDate date = rows.date(row, QStringLiteral("Dates"));
+        // A sampling that cannot be read is listed, as a download that cannot be opened, with
+        // the kind's first picture; none stored is the first sampling.
+        const std::optional<int32_t> sampling =
+            rows.isNull(row, QStringLiteral("Sampling"))
+                ? std::optional<int32_t>(0)
+                : StoredKey(rows, row, rows.column(QStringLiteral("Sampling")));
+        const rt::OleDate date = rows.requiredDate(row, QStringLiteral("Dates"));
         const bool dateRead = !rows.unreadable(row, QStringLiteral("Dates"));
-        if (rows.unreadableIn(row)) core::NoteDamagedDownload(name);
         // The key names the row, however large its number: a download whose SeqNo lies
         // beyond a Long is listed, and shown as one that cannot be read.
         const std::optional<int64_t> seqNo = rows.wholeNumber(row, QStringLiteral("SeqNo"));
@@ -106,7 +124,7 @@ void LogLibrary::downloadList(const QString& key) {
         // An alarm trend kept with the interval sampling is a working copy, shown only when
         // debugging.
         if (kind.types == 2 && sampling == 2 && !core::DebugMode) continue;
-        const QString image = downloadImage(kind, sampling);
+        const QString image = downloadImage(kind, sampling.value_or(0));
         if (image.isEmpty()) continue;
         QTreeWidgetItem* item =
             list.AddItem(MakeKey(QString::number(*seqNo), kind.downloadLetter), name, image, image);

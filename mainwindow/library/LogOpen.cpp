@@ -13,6 +13,11 @@ enum Text : int {
     TextNoInstrumentTitle = 5360,
     TextDelete = 5792,
     TextUnusable = 5833,
+    TextCannotRead = 5835,
+    TextKindUnreadable = 5842,
+    TextSamplingUnreadable = 5843,
+    TextKindState = 5844,
+    TextSamplingState = 5845,
 };
 constexpr int InstrumentFrame = 1, DataViewFrame = 3;
 constexpr int TypeAlarm = 2;
@@ -23,11 +28,56 @@ LogLibrary::LogLibrary(LibraryWiring wiring) : w_(std::move(wiring)) {
     w_.page.mnuDelete->setText(core::LoadResText(TextDelete));
 }
 
+namespace {
+
+// A stored value as the user is shown it: its beginning, whatever it holds.
+QString storedText(const platform::ResultSet& head, const QString& column) {
+    if (head.isNull(0, column)) return QStringLiteral("Null");
+    const QString text = head.text(0, column);
+    return text.size() <= 20 ? text : text.left(20) + QStringLiteral("...");
+}
+
+}  // namespace
+
+std::optional<LogLibrary::UnusableDownload> LogLibrary::unusableOf(const platform::Database& db,
+                                                                   const QString& key) {
+    const QChar letter = KeyLetter(key);
+    const KindInfo* kind = KindOfDownloadLetter(letter);
+    if (!kind && letter != UnreadableKindLetter) return std::nullopt;
+    const std::optional<int64_t> seqNo = KeyWholeNumber(key);
+    if (!seqNo) return std::nullopt;
+    const platform::ResultSet head =
+        db.query(QStringLiteral("Select Names, Types, Sampling From Log_Head Where SeqNo = ?"),
+                 {*seqNo})
+            .lenient();
+    const QString name = head.text(0, QStringLiteral("Names"));
+    const QString number = QString::number(*seqNo);
+    if (!KeySeqNo(key))
+        return UnusableDownload{name, *seqNo, core::LoadResText(TextUnusable, {name, number}),
+                                core::LoadResText(TextCannotRead, {number})};
+    if (head.rowCount() == 0) return std::nullopt;
+    const QString types = QStringLiteral("Types"), sampling = QStringLiteral("Sampling");
+    const std::optional<int32_t> storedKind = StoredKey(head, 0, head.column(types));
+    if (!storedKind || !kind) {
+        const QString stored = storedText(head, types);
+        return UnusableDownload{name, *seqNo, core::LoadResText(TextKindUnreadable, {name, stored}),
+                                core::LoadResText(TextKindState, {stored})};
+    }
+    // A trend's sampling chooses how it is shown; none stored is the first.
+    if ((kind->types == 1 || kind->types == 2) && !head.isNull(0, sampling) &&
+        !StoredKey(head, 0, head.column(sampling))) {
+        const QString stored = storedText(head, sampling);
+        return UnusableDownload{name, *seqNo,
+                                core::LoadResText(TextSamplingUnreadable, {name, stored}),
+                                core::LoadResText(TextSamplingState, {stored})};
+    }
+    return std::nullopt;
+}
+
 bool LogLibrary::refuseUnusable(int title) {
     if (!unusable_ || w_.dataView.SelectedLogType != 0) return false;
-    w_.dialogs.message(
-        core::LoadResText(TextUnusable, {unusable_->name, QString::number(unusable_->seqNo)}),
-        core::LoadResText(title), platform::MsgIcon::Exclamation);
+    w_.dialogs.message(unusable_->refusal, core::LoadResText(title),
+                       platform::MsgIcon::Exclamation);
     return true;
 }
 

@@ -31,7 +31,6 @@ QString groupingValue(const platform::ResultSet& rows, int row, int column) {
 
 LogHeadIndex ReadLogHeadIndex(const platform::Database& db) {
     LogHeadIndex index;
-    std::vector<int64_t> damaged;
     // The columns' places, looked up at the first row.
     std::array<int, 4> columns{};
     int types = -1, seqNo = -1;
@@ -51,16 +50,20 @@ LogHeadIndex ReadLogHeadIndex(const platform::Database& db) {
             LogHeadIndex::Entry entry;
             for (size_t level = 0; level < columns.size(); ++level)
                 entry.values[level] = groupingValue(row, 0, columns[level]);
-            // A kind that cannot be read is none: the download shows under no folder.
-            entry.types = row.longValue(0, types);
-            if (row.unreadableIn(0))
-                if (const auto number = row.wholeNumber(0, seqNo)) damaged.push_back(*number);
+            // A kind that cannot be read is none: the download is listed with its folder's kinds.
+            const std::optional<int32_t> kind = StoredKey(row, 0, types);
+            entry.types = kind.value_or(0);
+            entry.kindRead = kind.has_value();
+            entry.seqNo = row.wholeNumber(0, seqNo).value_or(0);
             index.entries.push_back(std::move(entry));
         });
-    // Such a download is told by its name.
-    for (const int64_t number : damaged)
-        core::NoteDamagedDownload(DownloadName(db, number));
     return index;
+}
+
+std::optional<int32_t> StoredKey(const platform::ResultSet& rows, int row, int column) {
+    const std::optional<int64_t> n = rows.wholeNumber(row, column);
+    if (!n || *n < INT32_MIN || *n > INT32_MAX) return std::nullopt;
+    return static_cast<int32_t>(*n);
 }
 
 QString DownloadName(const platform::Database& db, int64_t seqNo) {
@@ -85,6 +88,7 @@ void LogLibrary::BuildLogTree() {
     tree.setUpdatesEnabled(false);
     const auto shown = qScopeGuard([&tree] { tree.setUpdatesEnabled(true); });
     tree.ClearNodes();
+    unreadableKinds_.clear();
     tree.setIndentationTwips(100);
     tree.AddNode(QString(), RootKey, core::LoadResText(5107), QStringLiteral("QM-73"),
                  QStringLiteral("QM-73"));
@@ -105,6 +109,10 @@ void LogLibrary::AddLogTreeChildren(const LogHeadIndex& db, const QString& key,
     const QChar letter = KeyLetter(key);
     const QString value = KeyValue(key);
     if (letter == InfoOf(Level::Folder).letter) {
+        for (int row : rows)
+            if (const LogHeadIndex::Entry& entry = db.entries[static_cast<size_t>(row)];
+                !entry.kindRead)
+                unreadableKinds_[key].push_back(entry.seqNo);
         // One node per kind that has downloads in this folder, in the kinds' order.
         for (const KindInfo& kind : Kinds()) {
             const bool present = std::any_of(rows.begin(), rows.end(), [&](int row) {
@@ -223,24 +231,20 @@ void LogLibrary::tvwLog_NodeClick(QTreeWidgetItem* node) {
 }
 
 void LogLibrary::selectDownload(const QString& key) {
-    const KindInfo* kind = KindOfDownloadLetter(KeyLetter(key));
-    if (!kind) return;
+    const QChar letter = KeyLetter(key);
+    const KindInfo* kind = KindOfDownloadLetter(letter);
+    if (!kind && letter != UnreadableKindLetter) return;
     dataview::DataView& view = w_.dataView;
-    // Both halves of the selection come from this one key, or neither: never the kind of one
-    // download with the number of another.
-    if (const std::optional<int32_t> seqNo = KeySeqNo(key)) {
-        view.SelectedLogType = kind->types;
-        view.SelectedLogSeqNo = *seqNo;
-        unusable_.reset();
-        return;
-    }
     view.SelectedLogType = 0;
     view.SelectedLogSeqNo = 0;
-    unusable_.reset();
-    const std::optional<int64_t> seqNo = KeyWholeNumber(key);
-    if (!seqNo) return;
-    unusable_ = UnusableDownload{
-        DownloadName(platform::Database::open(w_.paths.database()), *seqNo), *seqNo};
+    unusable_ = unusableOf(platform::Database::open(w_.paths.database()), key);
+    if (unusable_) return;
+    // Both halves of the selection come from this one key, or neither: never the kind of one
+    // download with the number of another.
+    const std::optional<int32_t> seqNo = KeySeqNo(key);
+    if (!kind || !seqNo) return;
+    view.SelectedLogType = kind->types;
+    view.SelectedLogSeqNo = *seqNo;
 }
 
 void LogLibrary::offerDeleteMenu(const QString& key, QWidget* where, const QPoint& point) {

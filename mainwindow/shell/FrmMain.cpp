@@ -48,6 +48,8 @@ enum ShellText : int {
     TextDatabaseDamaged = 5498,
     TextDatabaseLocked = 5481,
     TextDatabaseNotUpdated = 5482,
+    TextDatabaseColumns = 5846,
+    TextDatabasePermission = 5847,
 };
 
 }  // namespace
@@ -355,6 +357,7 @@ void FrmMain::Form_Load() {
                                 download::ColorStatusFailed);
             throw;
         }
+        tellMissingColumns(*db);
     });
     fields.ActivationPending = true;
     step("span gas values", [] {
@@ -419,6 +422,15 @@ void FrmMain::readSettingsFile() {
                         download::ColorStatusFailed);
 }
 
+void FrmMain::tellMissingColumns(const platform::Database& db) {
+    // Told, never added: the user decides what becomes of a database that lost them.
+    for (const core::MissingColumns& missing : core::FindMissingColumns(db))
+        AppendStatusLog(
+            core::LoadResText(TextDatabaseColumns, {db.path(), missing.table,
+                                                    missing.columns.join(QStringLiteral(", "))}),
+            download::ColorStatusFailed);
+}
+
 void FrmMain::tellUnusableDatabase(const QString& path, const rt::RuntimeError& refusal) {
     const auto* error = dynamic_cast<const platform::DatabaseError*>(&refusal);
     if (error && error->kind() == platform::DatabaseError::Kind::Locked) {
@@ -440,6 +452,9 @@ void FrmMain::tellUnusableDatabase(const QString& path, const rt::RuntimeError& 
             break;
         case platform::DatabaseFile::Locked:
             text = TextDatabaseLocked;
+            break;
+        case platform::DatabaseFile::NoPermission:
+            text = TextDatabasePermission;
             break;
         case platform::DatabaseFile::Missing:
         case platform::DatabaseFile::Ours:

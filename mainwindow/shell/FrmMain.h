@@ -221,6 +221,8 @@ class FrmMain : public QMainWindow,
     // A database file that cannot be opened (`refusal`) is told in red, with what is wrong
     // with it.
     void tellUnusableDatabase(const QString& path, const rt::RuntimeError& refusal);
+    // Each table of the database that lacks columns of the schema is told in red.
+    void tellMissingColumns(const platform::Database& db);
     void showDisplaySettings();
     void connectDataView();
     void connectLibrary();

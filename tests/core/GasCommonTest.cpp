@@ -104,6 +104,18 @@ TEST(GasCommon, ReadingsAtTheFullScaleAreNotOver) {
             << c.text << " against " << c.fullScale;
 }
 
+// A full scale that cannot be read (stored damaged, it reads as no value) bounds nothing: the
+// readings show as they are, and the caption shows no scale.
+TEST(GasCommon, WithoutAFullScaleReadingsShowAsRead) {
+    for (const float none : {-101.0f, -110.0f}) {
+        EXPECT_EQ(OverIfOutOfRange("12.5", none), "12.5");
+        EXPECT_EQ(OverIfOutOfRange("-0.5", none), "-0.5");
+        EXPECT_EQ(OverIfOutOfRange("1E+30", none), "1E+30");
+        EXPECT_EQ(GasCaptionFrom("CO", "ppm", none, 1), "CO(ppm)");
+    }
+    EXPECT_EQ(GasCaptionFrom("CO", "ppm", 100, 1), "CO(100.0ppm)");
+}
+
 TEST(GasCommon, MasksAndIndexes) {
     EXPECT_EQ(DecimalMask(0), "#0");
     EXPECT_EQ(DecimalMask(1), "#0.0");

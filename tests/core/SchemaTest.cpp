@@ -87,6 +87,31 @@ TEST(Schema, FreshDatabaseHasTheTenEmptyTables) {
     Database::close(path);
 }
 
+// The columns a database lacks are found table by table and left missing; a complete one lacks
+// none, the columns the upgrade adds included.
+TEST(Schema, MissingColumnsAreFoundAndNotAdded) {
+    testsupport::TempProgramFolder folder;
+    const QString path = folder.paths().database();
+    core::CreateDatabase(path);
+    const Database db = Database::open(path);
+    EXPECT_TRUE(core::FindMissingColumns(db).empty());
+    core::UpgradeDatabase(db);
+    EXPECT_TRUE(core::FindMissingColumns(db).empty());
+    db.exec("Alter Table cLatestHist Drop Column Gas4After");
+    db.exec("Alter Table Alarm_Event Drop Column NowEv");
+    db.exec("Drop Table Power_Event");
+    const std::vector<core::MissingColumns> missing = core::FindMissingColumns(db);
+    ASSERT_EQ(missing.size(), 2u);
+    EXPECT_EQ(missing[0].table, "cLatestHist");
+    EXPECT_EQ(missing[0].columns, QStringList{"Gas4After"});
+    EXPECT_EQ(missing[1].table, "Alarm_Event");
+    EXPECT_EQ(missing[1].columns, QStringList{"NowEv"});
+    core::UpgradeDatabase(db);
+    EXPECT_EQ(core::FindMissingColumns(db).size(), 2u);
+    EXPECT_EQ(columnCount(db, "Power_Event"), 4);
+    Database::close(path);
+}
+
 TEST(Schema, StatementsKeepTheirText) {
     const QStringList statements = core::CreateTableStatements();
     ASSERT_EQ(statements.size(), 10);

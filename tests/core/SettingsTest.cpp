@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,7 +13,8 @@
 #include "runtime/Format.h"
 #include "runtime/RuntimeError.h"
 #include "tests/support/KillPoints.h"
-#include "tests/support/PermissionBits.h"
+#include "tests/support/FilePermissions.h"
+#include "tests/support/FifoRescue.h"
 #include "tests/support/TempProgramFolder.h"
 
 using namespace core;
@@ -231,6 +234,57 @@ TEST_F(SettingsFile, ReadingStopsAtTheFirstBadValueAndSaysWhere) {
     }
     write("Retry\t9\r\nTimeout\t8\r\n");
     EXPECT_FALSE(LoadSettings(path(), window));
+}
+
+// A line far longer than any setting (a bad value, a comment, text without a line end) is never
+// read whole: reading stops there, the damage names the line by its number and shows its
+// beginning only, and the next save keeps the whole file beside the new one.
+TEST_F(SettingsFile, AnOverlongLineStopsTheReadingAndIsShownInPart) {
+    const QByteArray huge(3 * 1024 * 1024, '7');
+    const struct {
+        const char* what;
+        QByteArray line, shownStart;
+        bool lineEnd;
+    } cases[] = {
+        {"a bad number", "IrCOMM Num\t" + huge, "IrCOMM Num\t7777", true},
+        {"a comment", "; " + huge, "; 7777", true},
+        {"the last line without its end", "Timeout\t" + huge, "Timeout\t7777", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        resetSettings();
+        const QByteArray content =
+            "; settings\r\nRetry\t9\r\n" + c.line + (c.lineEnd ? "\r\nRetry\t8\r\n" : "");
+        write(content);
+        const std::optional<SettingsDamage> damage = LoadSettings(path(), window);
+        EXPECT_EQ(RetryLimit, 9);  // the line before it is read, the one after it not
+        ASSERT_TRUE(damage);
+        EXPECT_EQ(damage->lineNumber, 3);
+        EXPECT_TRUE(damage->line.startsWith(QString::fromLatin1(c.shownStart)))
+            << damage->line.left(100).toStdString();
+        EXPECT_LE(damage->line.size(), 100);
+        EXPECT_LE(damage->reason.size(), 200) << damage->reason.left(300).toStdString();
+        // Nothing of the file is lost: it is kept whole when the settings are next saved.
+        EXPECT_EQ(read(), content);
+        SaveSettings(path(), window);
+        QFile backup(SettingsBackupPath(path()));
+        ASSERT_TRUE(backup.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(backup.readAll() == content);
+        backup.close();
+        QFile::remove(SettingsBackupPath(path()));
+    }
+}
+
+// A settings file that is a FIFO is read at once as one that cannot be read: nothing waits for
+// a writer, and it is told as unreadable.
+TEST_F(SettingsFile, AFifoInThePlaceOfTheFileIsNeverWaitedOn) {
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path()).constData(), 0600), 0);
+    testsupport::FifoRescue rescue(path());
+    const std::optional<SettingsDamage> damage = LoadSettings(path(), window);
+    ASSERT_TRUE(damage);
+    EXPECT_TRUE(damage->unreadable);
+    EXPECT_FALSE(rescue.finish()) << "the reading waited on the file";
+    EXPECT_EQ(RetryLimit, 3);
 }
 
 TEST_F(SettingsFile, SaveAfterADamagedLineKeepsTheOldFileOnce) {
@@ -561,7 +615,7 @@ TEST_F(SettingsFile, AFileThatCannotBeReadIsToldAndNeverWrittenOver) {
     ASSERT_TRUE(QFile::setPermissions(path(), QFile::WriteOwner));
     std::optional<SettingsDamage> damage;
     {
-        const testsupport::PermissionBitsHold asAUser;
+        const testsupport::FilePermissionsEnforced asAUser;
         damage = LoadSettings(path(), window);
     }
     ASSERT_TRUE(damage);

@@ -523,6 +523,45 @@ TEST(CompleteDownload, StoresEverythingInOrderAndPowerEventsOnlyWithTheSwitch) {
     }
 }
 
+// A row of every table keyed at the end of a Long or beyond it (a damaged or hand-edited
+// database) takes no download's place: every kind is stored, twice over, each new row under a
+// free key of a Long, and the odd rows stay as they are.
+TEST(CompleteDownload, GoesOnWhateverKeysAreStored) {
+    const QStringList tables = {"Log_Head",    "Interval_Data", "Interval_Event", "Alarm_Data",
+                                "cHistory",    "cLatestHist",   "Alarm_Event",    "Trouble_Event",
+                                "Power_Event", "SensorHistory"};
+    for (const int64_t odd : {2147483647LL, 4294967296LL}) {
+        SCOPED_TRACE(odd);
+        InstrumentWindow w(FakeQM73::Typical(),
+                           [](testsupport::WindowRig&) { core::SwitchR = true; });
+        for (const QString& table : tables)
+            w.db().exec(QStringLiteral("Insert Into %1 (SeqNo) Values (?)").arg(table), {odd});
+        w.db().exec("Update Log_Head Set Names = 'odd', Types = 1, FolderID = '01/20'");
+        ASSERT_TRUE(w.connect());
+        for (int run = 0; run < 2; ++run) {
+            SCOPED_TRACE(run);
+            const size_t from = w.statusLines().size();
+            w.click(0);
+            const Lines shown = ownLines(w.statusLines(from));
+            for (const auto& [text, color] : shown)
+                EXPECT_NE(color, Red) << text.toStdString();
+        }
+        EXPECT_EQ(logHeads(w, 1), 3);  // the odd one, the stored trend and its sensor history
+        EXPECT_EQ(w.rows("Trouble_Event"), 2);
+        EXPECT_EQ(w.rows("Power_Event"), 3);
+        EXPECT_EQ(w.rows("cHistory"), 4);
+        EXPECT_EQ(w.rows("cLatestHist"), 2);
+        for (const QString& table : tables) {
+            SCOPED_TRACE(table.toStdString());
+            const platform::ResultSet keys =
+                w.db().query(QStringLiteral("Select SeqNo From %1 Order By SeqNo").arg(table));
+            // The new rows (none of held samples) under keys of their own, the odd row last.
+            EXPECT_GE(keys.wholeNumber(0, "SeqNo").value_or(0), 1);
+            EXPECT_EQ(keys.wholeNumber(keys.rowCount() - 1, "SeqNo"), odd);
+        }
+    }
+}
+
 TEST(CompleteDownload, AStepThatFailsEndsTheRunAndRestoresTheButtons) {
     struct Case {
         const char* name;

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <QDate>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -8,6 +11,7 @@
 #include "core/TrendFile.h"
 #include "records/TrendLines.h"
 #include "tests/mainwindow/LibraryWindow.h"
+#include "tests/support/FifoRescue.h"
 #include "tests/support/Pictures.h"
 
 namespace {
@@ -243,9 +247,10 @@ TEST(LibraryDamage, DamagedStoredDataAreToldOncePerActionAndTheRestStaysUsable) 
         const char* damage;
         TrendBytes bytes;
         // The detail row of the damaged download that shows empty (-1: none), and whether the
-        // download is listed (a kind or sampling that cannot be read is none).
+        // download is listed with its kind (one whose kind cannot be read is listed in its
+        // folder).
         int emptyDetailRow;
-        bool listed, inTree;
+        bool listed;
         // The one message of viewing its data, "" when that shows none.
         const char* viewMessage;
     };
@@ -255,28 +260,26 @@ TEST(LibraryDamage, DamagedStoredDataAreToldOncePerActionAndTheRestStaysUsable) 
         "The trend file Data/26/05/Bad.Dat of \"Bad\" is damaged: what cannot be read is left out.";
     const std::vector<Case> cases = {
         {"interval", 1, "Update Log_Head Set Interval = 1e12 Where SeqNo = 5", TrendBytes::Samples,
-         6, true, true, "values"},
+         6, true, "values"},
         {"count", 1, "Update Log_Head Set DCount = 1e12 Where SeqNo = 5", TrendBytes::Samples, 5,
-         true, true, ""},
+         true, ""},
         {"decimals", 1, "Update Log_Head Set Gas4Point = 100000 Where SeqNo = 5",
-         TrendBytes::Samples, 7, true, true, "values"},
+         TrendBytes::Samples, 7, true, "values"},
         {"date", 1, "Update Log_Head Set Dates = 1e300 Where SeqNo = 5", TrendBytes::Samples, 2,
-         true, true, "values"},
+         true, "values"},
         {"maximum", 1, "Update Log_Head Set Gas4Max = 1e300 Where SeqNo = 5", TrendBytes::Samples,
-         9, true, true, "values"},
+         9, true, "values"},
         {"other gas", 1, "Update Log_Head Set Gas2Point = 70000 Where SeqNo = 5",
-         TrendBytes::Samples, -1, true, true, "values"},
-        {"sampling", 1, "Update Log_Head Set Sampling = 1e12 Where SeqNo = 5", TrendBytes::Samples,
-         -1, false, true, ""},
+         TrendBytes::Samples, -1, true, "values"},
         {"kind", 1, "Update Log_Head Set Types = 1e12 Where SeqNo = 5", TrendBytes::Samples, -1,
-         false, false, ""},
-        {"garbage file", 1, "", TrendBytes::Garbage, -1, true, true, "file"},
-        {"garbage readings", 1, "", TrendBytes::GarbageReadings, -1, true, true, "file"},
-        {"alarm trend file", 2, "", TrendBytes::Garbage, -1, true, true, "file"},
+         false, ""},
+        {"garbage file", 1, "", TrendBytes::Garbage, -1, true, "file"},
+        {"garbage readings", 1, "", TrendBytes::GarbageReadings, -1, true, "file"},
+        {"alarm trend file", 2, "", TrendBytes::Garbage, -1, true, "file"},
         {"event code", 5, "Update Alarm_Event Set Alarm_Type = 1e12 Where RelNo = 5",
-         TrendBytes::Samples, -1, true, true, "values"},
+         TrendBytes::Samples, -1, true, "values"},
         {"history decimals", 3, "Update cHistory Set Gas4Point = 1e6 Where RelNo = 5",
-         TrendBytes::Samples, -1, true, true, "values"},
+         TrendBytes::Samples, -1, true, "values"},
     };
     const std::map<int, const char*> kindName = {
         {1, "Interval Trend"}, {2, "Alarm Trend"}, {3, "Calibration History"}, {5, "Alarm Events"}};
@@ -291,10 +294,9 @@ TEST(LibraryDamage, DamagedStoredDataAreToldOncePerActionAndTheRestStaysUsable) 
         if (*c.damage) w.db().exec(c.damage);
         const QByteArray stored = w.bytes();
 
+        // Listing the downloads tells nothing.
         w.openDataPage();
-        const auto opened = w.boxes();
-        EXPECT_TRUE(atMostOneNaming(opened, "Bad"));
-        EXPECT_EQ(opened.size(), c.inTree ? 0u : 1u);
+        EXPECT_TRUE(w.boxes().empty());
         w.clickNode({"05/26", kindName.at(c.types)});
         EXPECT_TRUE(atMostOneNaming(w.boxes(), "Bad"));
         // The downloads after the damaged one are listed all the same.
@@ -355,6 +357,326 @@ TEST(LibraryDamage, DamagedStoredDataAreToldOncePerActionAndTheRestStaysUsable) 
     }
 }
 
+// A download's date or an event's time that is Null or cannot be read shows empty, in the
+// table, the summary and the export, and is told; it is never taken for the time now, and the
+// events of the download stay listed.
+// Listing the downloads tells nothing of them, the details of one chosen in the list neither;
+// a damaged download is told when the user first opens, views or exports it, and then no more
+// in this run, however often it is opened again.
+// A download whose kind or sampling cannot be read (text, a fraction, a number beyond a Long)
+// is listed by its name as one that cannot be read: where its kind is known, with its kind;
+// else in its folder's list, and no node of a kind it does not have. Its commands say why they
+// cannot run, and it is deleted by its key with its rows.
+TEST(LibraryDamage, AKindOrSamplingThatCannotBeReadIsListedAsADownloadThatCannotBeRead) {
+    const struct {
+        const char* what;
+        int types;
+        const char* damage;
+        QStringList where;  // the node that lists it
+        QString state, why;
+    } cases[] = {
+        {"kind text",
+         2,
+         "Update Log_Head Set Types = 'trend' Where SeqNo = 5",
+         {"05/26"},
+         "Cannot be read (kind trend)",
+         "its stored kind (trend) cannot be read"},
+        {"kind 1.5",
+         2,
+         "Update Log_Head Set Types = 1.5 Where SeqNo = 5",
+         {"05/26"},
+         "Cannot be read (kind 1.5)",
+         "its stored kind (1.5) cannot be read"},
+        {"kind beyond a Long",
+         2,
+         "Update Log_Head Set Types = 1e12 Where SeqNo = 5",
+         {"05/26"},
+         "Cannot be read (kind 1000000000000)",
+         "its stored kind (1000000000000) cannot be read"},
+        {"interval sampling text",
+         1,
+         "Update Log_Head Set Sampling = 'fast' Where SeqNo = 5",
+         {"05/26", "Interval Trend"},
+         "Cannot be read (sampling fast)",
+         "its stored sampling (fast) cannot be read"},
+        {"interval sampling 1.5",
+         1,
+         "Update Log_Head Set Sampling = 1.5 Where SeqNo = 5",
+         {"05/26", "Interval Trend"},
+         "Cannot be read (sampling 1.5)",
+         "its stored sampling (1.5) cannot be read"},
+        {"alarm sampling text",
+         2,
+         "Update Log_Head Set Sampling = 'x' Where SeqNo = 5",
+         {"05/26", "Alarm Trend"},
+         "Cannot be read (sampling x)",
+         "its stored sampling (x) cannot be read"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        DamageWindow w;
+        w.answerPassword(true);
+        w.group(false, false, false);
+        w.store(1, "Good", 1);
+        w.store(5, "Bad", c.types);
+        // Its rows, in the table of its kind.
+        const char* table = c.types == 1 ? "Interval_Data" : "Alarm_Data";
+        for (int i = 0; i < 2; ++i)
+            w.db().exec(QStringLiteral("Insert Into %1 (RelNo) Values (5)").arg(table));
+        w.db().exec(c.damage);
+        w.openDataPage();
+        // No node of a kind that no download has for sure.
+        const QStringList tree =
+            c.types == 2 && c.where.size() == 1
+                ? lines({"QM-73 Data", "  05/26", "    Interval Trend"})
+            : c.types == 2
+                ? lines({"QM-73 Data", "  05/26", "    Interval Trend", "    Alarm Trend"})
+                : lines({"QM-73 Data", "  05/26", "    Interval Trend"});
+        EXPECT_EQ(w.treeLines(), tree);
+        w.clickNode(c.where);
+        EXPECT_TRUE(w.boxes().empty());
+        ASSERT_NE(w.item("Bad"), nullptr);
+        w.clickItem("Bad");
+        EXPECT_TRUE(w.boxes().empty());
+        EXPECT_EQ(w.gridRow(1), lines({"Name", "Bad"}));
+        EXPECT_EQ(w.gridRow(2), QStringList({"State", c.state}));
+        EXPECT_EQ(w.window->dataView->SelectedLogType, 0);
+        EXPECT_EQ(w.window->dataView->SelectedLogSeqNo, 0);
+
+        // Each command says why, once, and opens nothing.
+        for (const auto& run : std::vector<std::function<void()>>{
+                 [&] { w.viewData(); }, [&] { w.doubleClick("Bad"); },
+                 [&] { w.page().cmdLogInst->click(); }}) {
+            run();
+            const auto boxes = w.boxes();
+            ASSERT_EQ(boxes.size(), 1u);
+            EXPECT_EQ(boxes[0].text, "\"Bad\" cannot be used: " + c.why + ".");
+            EXPECT_TRUE(w.fraMenuHidden(3));
+            EXPECT_TRUE(w.fraMenuHidden(1));
+        }
+
+        // Deleted by its key, with its rows; the other stays.
+        w.page().mnuDelete->setData(w.keyOf("Bad"));
+        w.rig.dialogs.answers.push_back(platform::MsgAnswer::Yes);
+        w.page().mnuDelete->trigger();
+        w.settle();
+        EXPECT_EQ(w.boxes().size(), 1u);  // the question
+        EXPECT_EQ(w.rowsOf("Log_Head", "SeqNo = 5", {}), 0);
+        EXPECT_EQ(w.rowsOf(table, "RelNo = 5", {}), 0);
+        EXPECT_EQ(w.rowsOf("Log_Head", "1 = 1", {}), 1);
+        EXPECT_EQ(w.item("Bad"), nullptr);
+    }
+}
+
+TEST(LibraryDamage, ADamagedDownloadIsToldOncePerRunWhenTheUserActsOnIt) {
+    DamageWindow w;
+    // First in the list, where a click on the folder shows its details.
+    w.store(5, "Bad", 1);
+    w.store(6, "Good", 1);
+    w.store(7, "Worse", 1);
+    w.db().exec("Update Log_Head Set Interval = 1e12, Dates = Null Where SeqNo In (5, 7)");
+    w.openDataPage();
+    EXPECT_TRUE(w.boxes().empty());
+    w.clickNode({"05/26", "Interval Trend"});
+    EXPECT_TRUE(w.boxes().empty());
+    w.clickNode({"05/26"});
+    w.clickNode({"05/26", "Interval Trend"});
+    w.clickItem("Bad");
+    w.clickItem("Good");
+    w.clickItem("Bad");
+    EXPECT_TRUE(w.boxes().empty());
+
+    const QString told = "The stored data of \"Bad\" are damaged: what cannot be read shows empty.";
+    w.viewData();
+    const auto viewed = w.boxes();
+    ASSERT_EQ(viewed.size(), 1u);
+    EXPECT_EQ(viewed[0].text, told);
+    EXPECT_EQ(viewed[0].title, "Damaged Data");
+
+    // Viewed, exported and opened again: nothing more.
+    w.dataPage().optBrowse[1]->setChecked(true);
+    w.settle();
+    w.dataPage().optBrowse[0]->setChecked(true);
+    w.settle();
+    QTemporaryDir exports;
+    w.rig.dialogs.fileNames = {exports.filePath("bad.csv")};
+    w.dataPage().cmdBrowse[2]->click();
+    w.settle();
+    w.returnToLibrary();
+    w.clickItem("Bad");
+    w.viewData();
+    w.returnToLibrary();
+    w.doubleClick("Bad");
+    EXPECT_TRUE(w.boxes().empty());
+
+    // Another damaged download is told for itself alone.
+    w.returnToLibrary();
+    w.clickItem("Worse");
+    w.viewData();
+    const auto other = w.boxes();
+    ASSERT_EQ(other.size(), 1u);
+    EXPECT_EQ(other[0].text,
+              "The stored data of \"Worse\" are damaged: what cannot be read shows empty.");
+}
+
+TEST(LibraryDamage, ADateThatCannotBeReadShowsEmptyNeverAsTheTimeNow) {
+    const struct {
+        const char* what;
+        int types;
+        const char* damage;
+        const char* summaryTitle;  // the summary's row of the download's date
+    } cases[] = {
+        {"interval start Null", 1, "Update Log_Head Set Dates = Null Where SeqNo = 5",
+         "Start Date/Time"},
+        {"interval start text", 1, "Update Log_Head Set Dates = 'soon' Where SeqNo = 5",
+         "Start Date/Time"},
+        {"interval start far", 1, "Update Log_Head Set Dates = 1e300 Where SeqNo = 5",
+         "Start Date/Time"},
+        {"interval event time", 1,
+         "Update Interval_Event Set Datetimes = 'later' Where RelNo = 5 And Gas4Event = -103", ""},
+        {"alarm date Null", 2, "Update Log_Head Set Dates = Null Where SeqNo = 5",
+         "Alarm Date/Time"},
+        {"calibration time Null", 3,
+         "Update cHistory Set Dates = Null Where SeqNo = (Select Min(SeqNo) From cHistory)", ""},
+        {"download of alarm events", 5, "Update Log_Head Set Dates = 'x' Where SeqNo = 5",
+         "Last Download"},
+        {"alarm event time Null", 5,
+         "Update Alarm_Event Set Dates = Null Where SeqNo = (Select Min(SeqNo) From Alarm_Event)",
+         ""},
+    };
+    const std::map<int, const char*> kindName = {
+        {1, "Interval Trend"}, {2, "Alarm Trend"}, {3, "Calibration History"}, {5, "Alarm Events"}};
+    const QString today = QDate::currentDate().toString("yyyy/MM/dd");
+    QTemporaryDir exports;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        DamageWindow w;
+        w.store(5, "Bad", c.types);
+        if (c.types == 1)
+            for (const auto& [seconds, code] : {std::pair{25, -104}, std::pair{95, -103}})
+                w.db().exec(
+                    "Insert Into Interval_Event (RelNo, Datetimes, BaseDate, Gas4Event) Values "
+                    "(5, ?, ?, ?)",
+                    {Start.addSeconds(seconds), Start, int32_t(code)});
+        w.db().exec(c.damage);
+        w.openDataPage();
+        w.clickNode({"05/26", kindName.at(c.types)});
+        w.clickItem("Bad");
+        w.boxes();
+        w.viewData();
+        // Told once, as damaged values.
+        const auto viewed = w.boxes();
+        EXPECT_EQ(viewed.size(), 1u);
+        EXPECT_EQ(viewed.empty() ? QString() : viewed[0].text,
+                  "The stored data of \"Bad\" are damaged: what cannot be read shows empty.");
+        EXPECT_FALSE(w.fraMenuHidden(3));
+
+        // Every time shown is the stored one's day, or empty.
+        platform::FlexGrid& table = *w.dataPage().vfgBrowse;
+        int events = 0, empty = 0;
+        // A calibration takes two rows, the second naming its gas where the first has its time.
+        const int step = c.types == 3 ? 2 : 1;
+        for (int row = 1; row < table.Rows(); row += step) {
+            const QString date = table.TextMatrix(row, 1);
+            if (date.isEmpty()) ++empty;
+            EXPECT_TRUE(date.isEmpty() || date.contains("14 May 2026")) << date.toStdString();
+            const QString cell = table.TextMatrix(row, 2);
+            if (cell.startsWith("ALARM") || cell.startsWith("WARNING")) ++events;
+        }
+        if (c.types == 1) {
+            // The events stay listed, but the one whose time cannot be read.
+            EXPECT_EQ(events, QString(c.what) == "interval event time" ? 1 : 2);
+        }
+        if (c.types == 3 || c.types == 5) {
+            EXPECT_EQ(empty, QString(c.what).endsWith("Null") ? 1 : 0);
+        }
+        platform::FlexGrid& summary = *w.dataPage().vfgSummary;
+        for (int row = 1; row < summary.Rows(); ++row)
+            if (*c.summaryTitle && summary.TextMatrix(row, 0) == c.summaryTitle) {
+                EXPECT_EQ(summary.TextMatrix(row, 1), "");
+            }
+
+        // Nor does the export show the time now.
+        const QString file = exports.filePath(QStringLiteral("%1.csv").arg(c.what));
+        w.rig.dialogs.fileNames = {file};
+        w.dataPage().cmdBrowse[2]->click();
+        w.settle();
+        EXPECT_TRUE(w.boxes().empty());  // told already
+        QFile exported(file);
+        ASSERT_TRUE(exported.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(exported.readAll());
+        EXPECT_FALSE(text.contains(today)) << text.left(400).toStdString();
+        if (*c.summaryTitle) {
+            EXPECT_TRUE(text.contains(QString(c.summaryTitle) + ",\r\n"))
+                << text.left(400).toStdString();
+        }
+    }
+}
+
+// A full scale that cannot be read shows empty, and bounds nothing: the readings and the
+// statistics show as read, in the table, the summary and the export, never as "OVER".
+TEST(LibraryDamage, ReadingsShowAsReadWhereTheFullScaleCannotBeRead) {
+    for (const char* full : {"'wide'", "1e300", "Null"}) {
+        SCOPED_TRACE(full);
+        DamageWindow w;
+        w.store(5, "Bad", 1);
+        w.db().exec(QStringLiteral("Update Log_Head Set Gas4Full = %1").arg(full));
+        w.openDataPage();
+        w.clickNode({"05/26", "Interval Trend"});
+        w.clickItem("Bad");
+        w.viewData();
+        w.boxes();
+        platform::FlexGrid& table = *w.dataPage().vfgBrowse;
+        ASSERT_GT(table.Rows(), 3);
+        EXPECT_EQ(table.TextMatrix(0, 2), "CO(ppm)");
+        for (int row = 1; row < table.Rows(); ++row)
+            EXPECT_EQ(table.TextMatrix(row, 2), QString::number(row % 50)) << row;
+        platform::FlexGrid& summary = *w.dataPage().vfgSummary;
+        QStringList shown;
+        for (int row = 0; row < summary.Rows(); ++row)
+            shown << summary.TextMatrix(row, 0) + "=" + summary.TextMatrix(row, 1);
+        EXPECT_TRUE(shown.contains("Gas(FullScale)=CO(ppm)")) << shown.join(' ').toStdString();
+        EXPECT_TRUE(shown.contains("Avg=12")) << shown.join(' ').toStdString();
+        EXPECT_TRUE(shown.contains("Max=34")) << shown.join(' ').toStdString();
+
+        QTemporaryDir exports;
+        w.rig.dialogs.fileNames = {exports.filePath("bad.csv")};
+        w.dataPage().cmdBrowse[2]->click();
+        w.settle();
+        QFile exported(exports.filePath("bad.csv"));
+        ASSERT_TRUE(exported.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(exported.readAll());
+        EXPECT_FALSE(text.contains("OVER")) << text.left(600).toStdString();
+        EXPECT_TRUE(text.contains("CO(ppm),12,34\r\n")) << text.left(600).toStdString();
+    }
+}
+
+// A trend file that is a FIFO never holds the window: its details and its data are shown at
+// once, without samples, and the file is told damaged.
+TEST(LibraryDamage, ATrendFileThatIsAFifoNeverHoldsTheWindow) {
+    for (const int types : {1, 2}) {
+        SCOPED_TRACE(types);
+        DamageWindow w;
+        w.store(5, "Bad", types);
+        const QString path = records::TrendFileOf(QStringLiteral("05/26"), "Bad");
+        ASSERT_TRUE(QFile::remove(path));
+        ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        testsupport::FifoRescue rescue(path);
+        w.openDataPage();
+        w.clickNode({"05/26", types == 1 ? "Interval Trend" : "Alarm Trend"});
+        w.clickItem("Bad");
+        EXPECT_TRUE(w.boxes().empty());
+        w.viewData();
+        EXPECT_FALSE(rescue.finish()) << "the window waited on the trend file";
+        const auto viewed = w.boxes();
+        ASSERT_EQ(viewed.size(), 1u);
+        EXPECT_EQ(viewed[0].text,
+                  "The trend file Data/26/05/Bad.Dat of \"Bad\" is damaged: what cannot be read "
+                  "is left out.");
+        EXPECT_FALSE(w.fraMenuHidden(3));
+    }
+}
+
 TEST(LibraryDamage, PicturesOfADownloadThatCannotBeRead) {
     for (const auto language :
          {platform::StringTable::Language::English, platform::StringTable::Language::Japanese}) {
@@ -372,6 +694,14 @@ TEST(LibraryDamage, PicturesOfADownloadThatCannotBeRead) {
         testsupport::savePicture(*w.window, "library-unreadable-download-" + suffix);
         w.clickItem("Bad");
         testsupport::savePicture(*w.window, "library-damaged-values-" + suffix);
+        // A download whose kind cannot be read, in its folder's list.
+        w.store(7, "Kindless", 2);
+        w.db().exec("Update Log_Head Set Types = 'trend' Where SeqNo = 7");
+        w.openDataPage();
+        emit w.tree().NodeClick(w.node({"05/26"}));
+        w.settle();
+        w.clickItem("Kindless");
+        testsupport::savePicture(*w.window, "library-unreadable-kind-" + suffix);
         w.boxes();
     }
 }

@@ -370,6 +370,80 @@ TEST(LibraryDelete, AStoredPathOutsideTheDataFolderOrNoneRemovesNoFile) {
     }
 }
 
+// A year folder that is a link out of the data folder, and a trend file that is a link to a file
+// outside it: every way of deleting removes the links themselves, never what they lead to, and
+// tells what it left.
+TEST(LibraryDelete, LinksInTheDataFolderAreRemovedAsLinksNeverFollowed) {
+    enum class Way { Single, Node, Everything };
+    for (const Way way : {Way::Single, Way::Node, Way::Everything}) {
+        SCOPED_TRACE(static_cast<int>(way));
+        LibraryWindow w;
+        w.answerPassword(true);
+        w.group(false, false, false);
+        const QString data = w.rig.folder.paths().dataFolder();
+        const QString outside = w.rig.folder.path() + "/outside";
+        ASSERT_TRUE(QDir().mkpath(outside + "/05"));
+        for (const char* file : {"/05/yearLink.Dat", "/far.Dat"}) {
+            QFile f(outside + file);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write("outside");
+        }
+        const int32_t year = w.storeDownload(1, "A1", "yearLink", "05/27");
+        const int32_t link = w.storeDownload(2, "A1", "fileLink", "05/26");
+        const int32_t sound = w.storeDownload(1, "A1", "sound", "05/26");
+        // The files storeDownload wrote give way to links.
+        ASSERT_TRUE(QDir(data + "/27").removeRecursively());
+        ASSERT_TRUE(QFile::link(outside, data + "/27"));
+        ASSERT_TRUE(QFile::remove(data + "/26/05/fileLink.Dat"));
+        ASSERT_TRUE(QFile::link(outside + "/far.Dat", data + "/26/05/fileLink.Dat"));
+        w.openDataPage();
+        w.rig.dialogs.messages.clear();
+
+        const auto deleteAt = [&w](const QString& key) {
+            w.page().mnuDelete->setData(key);
+            w.rig.dialogs.answers.push_back(platform::MsgAnswer::Yes);
+            w.page().mnuDelete->trigger();
+            w.settle();
+        };
+        switch (way) {
+            case Way::Single:
+                deleteAt(QString::number(year) + " G");
+                deleteAt(QString::number(link) + " K");
+                deleteAt(QString::number(sound) + " G");
+                break;
+            case Way::Node:
+                deleteAt(w.tree().KeyOf(w.node({"05/27"})));
+                deleteAt(w.tree().KeyOf(w.node({"05/26"})));
+                break;
+            case Way::Everything:
+                deleteAt("0 #");
+                break;
+        }
+        EXPECT_EQ(w.rows("Log_Head"), 0);
+        // What the links led to stays, whatever the way.
+        EXPECT_TRUE(QFileInfo::exists(outside + "/05/yearLink.Dat"));
+        EXPECT_TRUE(QFileInfo::exists(outside + "/far.Dat"));
+        // The link to a file is gone, and so is the sound file.
+        EXPECT_FALSE(QFileInfo(data + "/26/05/fileLink.Dat").isSymLink());
+        EXPECT_FALSE(QFileInfo::exists(data + "/26/05/sound.Dat"));
+        QStringList told;
+        for (const auto& m : w.rig.dialogs.messages)
+            if (!m.text.endsWith("Ready?")) told << m.text;
+        if (way == Way::Everything) {
+            // Emptying the data folder takes the linked folder as the link it is.
+            EXPECT_FALSE(QFileInfo(data + "/27").isSymLink());
+            EXPECT_TRUE(told.isEmpty()) << told.join(" || ").toStdString();
+        } else {
+            // The file behind the linked folder is none of the data folder's: it stays, told.
+            EXPECT_EQ(told, QStringList({"The trend file " + data +
+                                         "/27/05/yearLink.Dat could not be removed: it lies "
+                                         "outside the data folder (a linked folder leads "
+                                         "there), and nothing outside it is removed\r\nIts "
+                                         "stored data are deleted."}));
+        }
+    }
+}
+
 // ---- the calibration list's row ----------------------------------------------------------
 
 TEST(LibraryDelete, ACalibrationRowGoesAloneAndTheHeaderRowDoesNothing) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -20,7 +22,8 @@
 #include "platform/StringTable.h"
 #include "runtime/Color.h"
 #include "tests/support/OtherConnection.h"
-#include "tests/support/PermissionBits.h"
+#include "tests/support/FilePermissions.h"
+#include "tests/support/FifoRescue.h"
 #include "tests/support/Pictures.h"
 #include "tests/support/WindowRig.h"
 
@@ -136,6 +139,74 @@ TEST(Startup, AnOlderDatabaseGetsTheSensorHistory) {
     });
     EXPECT_TRUE(tablesOf(s.file("QM73.mdb")).contains("SensorHistory"));
     platform::Database::close(s.file("QM73.mdb"));
+}
+
+// A table of the program's own that the database lacks is made as the schema makes it; a
+// column it lacks is told in red, by its table and its name, and left missing: no stored row
+// changes.
+TEST(Startup, AMissingTableIsMadeAndAMissingColumnIsToldInRed) {
+    QString path;
+    QStringList rowsBefore;
+    const auto rowsOf = [](const QString& db) {
+        QStringList rows;
+        for (const char* table : {"Log_Head", "Trouble_Event", "cHistory"}) {
+            const platform::ResultSet r = platform::Database::open(db).query(
+                QStringLiteral("Select * From %1 Order By SeqNo").arg(table));
+            for (int row = 0; row < r.rowCount(); ++row) {
+                QStringList values;
+                for (const QString& column : r.columns())
+                    if (!column.endsWith("SensorNo")) values << r.text(row, column, "<null>");
+                rows << values.join('|');
+            }
+        }
+        return rows;
+    };
+    StartedWindow s([&](WindowRig& rig) {
+        path = rig.folder.paths().database();
+        core::CreateDatabase(path);
+        const platform::Database db = platform::Database::open(path);
+        db.exec("Insert Into Log_Head (SeqNo, Names, Types) Values (7, 'iv01', 1)");
+        db.exec("Insert Into Trouble_Event (SeqNo, RelNo, GasName) Values (3, 7, 'CO')");
+        db.exec("Insert Into cHistory (SeqNo, RelNo) Values (4, 7)");
+        for (const char* statement : {"Drop Table Interval_Event", "Drop Table Alarm_Data",
+                                      "Alter Table Log_Head Drop Column Gas5Mode",
+                                      "Alter Table Log_Head Drop Column Gas5Twa",
+                                      "Alter Table Trouble_Event Drop Column NowCl"})
+            db.exec(statement);
+        rowsBefore = rowsOf(path);
+        platform::Database::close(path);
+    });
+    // The tables, as the schema makes them.
+    const platform::ResultSet made = platform::Database::open(path).query(
+        "Select name, sql From sqlite_master Where type = "
+        "'table' And name In ('Interval_Event', "
+        "'Alarm_Data') Order By name");
+    ASSERT_EQ(made.rowCount(), 2);
+    // The engine keeps the statement's text, its first words in capitals.
+    QStringList statements = core::CreateTableStatements();
+    statements.replaceInStrings("Create Table ", "CREATE TABLE ");
+    EXPECT_TRUE(statements.contains(made.text(0, "sql") + ";"))
+        << made.text(0, "sql").toStdString();
+    EXPECT_TRUE(statements.contains(made.text(1, "sql") + ";"))
+        << made.text(1, "sql").toStdString();
+    // The columns, told and still missing; the rows as they were.
+    using Lines = std::vector<std::pair<QString, int32_t>>;
+    Lines red;
+    for (const auto& line : s.statusLines())
+        if (line.second == ColorStatusFailed && line.first.startsWith("The table"))
+            red.push_back(line);
+    EXPECT_EQ(red, (Lines{{"The table Log_head of the database " + path +
+                               " lacks its column(s) Gas5TWA, Gas5Mode. The database is left as it "
+                               "is; what is kept there cannot be read or saved whole.",
+                           ColorStatusFailed},
+                          {"The table Trouble_Event of the database " + path +
+                               " lacks its column(s) NowCl. The database is left as it is; what is "
+                               "kept there cannot be read or saved whole.",
+                           ColorStatusFailed}}));
+    EXPECT_FALSE(hasColumn(path, "Log_Head", "Gas5Mode"));
+    EXPECT_FALSE(hasColumn(path, "Trouble_Event", "NowCl"));
+    EXPECT_EQ(rowsOf(path), rowsBefore);
+    platform::Database::close(path);
 }
 
 TEST(Startup, AnOlderDatabaseGetsItsIndexesUnlessItTakesNoWrite) {
@@ -368,11 +439,11 @@ TEST(Startup, ADamagedSettingsLineIsToldInRed) {
 // with its defaults, and the file is never written over (the close tells why nothing is saved).
 TEST(Startup, ASettingsFileThatCannotBeReadIsToldInRedAndNeverWrittenOver) {
     const QByteArray content = "Execute Count\t77\r\nAuto Load Mode\tTrue\tTrue\tFalse\r\n";
-    std::unique_ptr<testsupport::PermissionBitsHold> asAUser;
+    std::unique_ptr<testsupport::FilePermissionsEnforced> asAUser;
     StartedWindow s([&](WindowRig& rig) {
         writeFile(rig.folder.paths().settingsFile(), content);
         ASSERT_TRUE(QFile::setPermissions(rig.folder.paths().settingsFile(), QFile::WriteOwner));
-        asAUser = std::make_unique<testsupport::PermissionBitsHold>();
+        asAUser = std::make_unique<testsupport::FilePermissionsEnforced>();
     });
     const auto lines = s.statusLines();
     ASSERT_FALSE(lines.empty());
@@ -399,11 +470,11 @@ TEST(Startup, ASettingsFileThatCannotBeReadIsToldInRedAndNeverWrittenOver) {
          {std::pair{platform::StringTable::Language::English, "en"},
           std::pair{platform::StringTable::Language::Japanese, "ja"}}) {
         const testsupport::LanguageScope scope(language);
-        std::unique_ptr<testsupport::PermissionBitsHold> hold;
+        std::unique_ptr<testsupport::FilePermissionsEnforced> hold;
         StartedWindow shown([&](WindowRig& rig) {
             writeFile(rig.folder.paths().settingsFile(), content);
             QFile::setPermissions(rig.folder.paths().settingsFile(), QFile::WriteOwner);
-            hold = std::make_unique<testsupport::PermissionBitsHold>();
+            hold = std::make_unique<testsupport::FilePermissionsEnforced>();
         });
         hold.reset();
         shown.window->resize(1024, 720);
@@ -413,6 +484,23 @@ TEST(Startup, ASettingsFileThatCannotBeReadIsToldInRedAndNeverWrittenOver) {
             QStringLiteral("frmMain-startup-settings-unreadable-") + QLatin1String(suffix));
         QFile::setPermissions(shown.file("QM73.ini"), QFile::ReadOwner | QFile::WriteOwner);
     }
+}
+
+TEST(Startup, AnOverlongSettingsLineIsToldInPartWithItsNumber) {
+    // Long enough to show when the whole of it goes into the status log; how fast a start with
+    // a line of fifty megabytes is, is the benchmark's to tell.
+    const QByteArray line = "IrCOMM Num\t" + QByteArray(300 * 1024, '7');
+    StartedWindow s([&line](WindowRig& rig) {
+        writeFile(rig.folder.paths().settingsFile(), "Retry\t5\r\n" + line + "\r\nRetry\t7\r\n");
+    });
+    const auto lines = s.statusLines();
+    ASSERT_FALSE(lines.empty());
+    const auto& [text, color] = lines.front();
+    EXPECT_TRUE(text.contains("line 2")) << text.left(300).toStdString();
+    EXPECT_TRUE(text.contains("IrCOMM Num\t777")) << text.left(300).toStdString();
+    EXPECT_LE(text.size(), 600) << text.left(300).toStdString();
+    EXPECT_EQ(color, ColorStatusFailed);
+    EXPECT_EQ(core::RetryLimit, 5);
 }
 
 TEST(Startup, ADatabaseFileThatIsNotOursIsToldInRedAndLeftAsItIs) {
@@ -548,6 +636,66 @@ TEST(Startup, AnOlderDatabaseThatAnotherProgramKeepsLockedIsWaitedForOnceAndTold
               core::DetailTables().size());
     s.window.reset();
     platform::Database::close(path);
+}
+
+// A sound database this user may not read is told as a matter of its permissions, naming the
+// file, never as damage; a FIFO in its place does not hold the start up. Both are left as they
+// are.
+TEST(Startup, ADatabaseThatMayNotBeReadIsToldAsSuchAndNoFileHoldsTheStartUp) {
+    const struct {
+        const char* what;
+        std::function<void(const QString&)> make;
+        QString told;  // after the file's path
+    } cases[] = {
+        {"no permission",
+         [](const QString& path) {
+             core::CreateDatabase(path);
+             platform::Database::close(path);
+             ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::Permissions()));
+         },
+         " may not be read or written by this user (Permission denied). It is left unchanged; "
+         "stored data cannot be read or saved until its permissions allow it."},
+        {"a FIFO",
+         [](const QString& path) {
+             ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+         },
+         " is not a database of this program. It is left unchanged; stored data cannot be read or "
+         "saved."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QString path;
+        // Held to the file's permissions as any user is, also when the tests run as root.
+        const testsupport::FilePermissionsEnforced asAnyUser;
+        std::unique_ptr<testsupport::FifoRescue> rescue;
+        StartedWindow s([&](WindowRig& rig) {
+            path = rig.folder.paths().database();
+            c.make(path);
+            rescue = std::make_unique<testsupport::FifoRescue>(path);
+        });
+        EXPECT_FALSE(rescue->finish()) << "the start waited on the database file";
+        const auto lines = s.statusLines();
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.front().first, "The database " + path + c.told);
+        EXPECT_EQ(lines.front().second, ColorStatusFailed);
+        s.window.reset();
+        platform::Database::close(path);
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+    // How the line shows on the Download page, in both languages.
+    for (const auto& [language, suffix] :
+         {std::pair{platform::StringTable::Language::English, "en"},
+          std::pair{platform::StringTable::Language::Japanese, "ja"}}) {
+        const testsupport::LanguageScope scope(language);
+        const testsupport::FilePermissionsEnforced asAnyUser;
+        StartedWindow s([&](WindowRig& rig) { cases[0].make(rig.folder.paths().database()); });
+        s.window->resize(1024, 720);
+        settle();
+        testsupport::savePicture(*s.window, QStringLiteral("frmMain-startup-database-permission-") +
+                                                QLatin1String(suffix));
+        platform::Database::close(s.file("QM73.mdb"));
+        QFile::setPermissions(s.file("QM73.mdb"), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
 }
 
 TEST(Startup, WindowSizeAndPlace) {

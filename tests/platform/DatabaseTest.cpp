@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -13,6 +15,8 @@
 #include "platform/Database.h"
 #include "platform/Waiting.h"
 #include "runtime/RuntimeError.h"
+#include "tests/support/FifoRescue.h"
+#include "tests/support/FilePermissions.h"
 #include "tests/support/OtherConnection.h"
 #include "tests/support/TempProgramFolder.h"
 
@@ -423,6 +427,112 @@ TEST_F(DatabaseFile, MaxSeqIsLargestPlusOne) {
     EXPECT_EQ(db.MaxSeq("Log_head"), 1);
     db.exec("Insert Into Log_head (SeqNo) Values (?)", {41});
     EXPECT_EQ(db.MaxSeq("Log_Head"), 42);
+}
+
+// Whatever keys a table holds (a damaged or hand-edited database), the key a new row takes is
+// one of a Long that no row has: after the largest key below the end of a Long, or, when there
+// is none past it, the lowest free one. No key is computed beyond its type.
+TEST_F(DatabaseFile, TheNextKeyIsAFreeLongWhateverKeysAreStored) {
+    const Database db = Database::open(path());
+    const int64_t top = 2147483647;
+    const struct {
+        const char* what;
+        std::vector<int64_t> keys;
+        int32_t next;
+    } cases[] = {
+        {"none", {}, 1},
+        {"the largest of a Long", {top}, 1},
+        {"the largest of a Long and others", {3, 7, top}, 8},
+        {"beyond a Long", {3, 4294967296LL}, 4},
+        {"far beyond and far below a Long", {9223372036854775807LL, -4294967296LL}, 1},
+        {"below 1 only", {-5, 0}, 1},
+        {"every key up to the end of a Long taken", {1, 2, top - 2, top - 1, top}, 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        db.exec("Delete From Log_head");
+        for (const int64_t key : c.keys)
+            db.exec("Insert Into Log_head (SeqNo) Values (?)", {key});
+        EXPECT_EQ(db.MaxSeq("Log_head"), c.next);
+    }
+}
+
+// The keys of the rows one store adds: each free, one after the other, past the keys taken on the
+// way, and none beyond a Long.
+TEST_F(DatabaseFile, ASequenceOfNewKeysSkipsTheKeysTaken) {
+    const Database db = Database::open(path());
+    const int32_t top = 2147483647;
+    const struct {
+        const char* what;
+        std::vector<int64_t> keys;
+        std::vector<int32_t> next;
+    } cases[] = {
+        {"none", {}, {1, 2, 3}},
+        {"after the largest", {5, 9}, {10, 11, 12}},
+        {"up to the end of a Long, then from the lowest free",
+         {2, 4, top - 3, top},
+         {top - 2, top - 1, 1, 3, 5, 6}},
+        {"a Long's end taken, and keys beyond it", {top, 4294967296LL, 1, 2, 3}, {4, 5}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        db.exec("Delete From Log_head");
+        for (const int64_t key : c.keys)
+            db.exec("Insert Into Log_head (SeqNo) Values (?)", {key});
+        platform::NewKeys keys(db, "Log_head");
+        std::vector<int32_t> got;
+        for (size_t i = 0; i < c.next.size(); ++i) {
+            got.push_back(keys.next());
+            // Each key is taken by its row before the next one is asked for.
+            db.exec("Insert Into Log_head (SeqNo) Values (?)", {got.back()});
+        }
+        EXPECT_EQ(got, c.next);
+    }
+}
+
+// What stands at the database's place, told apart without changing it: a file this user may not
+// read is a matter of its permissions, never damage; a FIFO is looked at without waiting on it.
+TEST(DatabaseFileCheck, PermissionsAndSpecialFilesAreToldApartFromDamage) {
+    testsupport::TempProgramFolder folder;
+    const QString ours = folder.path() + "/ours.mdb";
+    {
+        const Database db = Database::create(ours);
+        db.exec("Create Table Log_head (SeqNo Integer Primary Key)");
+        Database::close(ours);
+    }
+    const QString locked = folder.path() + "/locked.mdb";
+    ASSERT_TRUE(QFile::copy(ours, locked));
+    ASSERT_TRUE(QFile::setPermissions(locked, QFileDevice::Permissions()));
+    const QString fifo = folder.path() + "/fifo.mdb";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString text = folder.path() + "/text.mdb";
+    {
+        QFile f(text);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("Serial No.,User ID\r\n");
+    }
+    const struct {
+        const char* what;
+        QString path;
+        platform::DatabaseFile state;
+        QString reason;
+    } cases[] = {
+        {"ours", ours, platform::DatabaseFile::Ours, ""},
+        {"no permission", locked, platform::DatabaseFile::NoPermission, "Permission denied"},
+        {"a FIFO", fifo, platform::DatabaseFile::NotDatabase, ""},
+        {"text", text, platform::DatabaseFile::NotDatabase, ""},
+        {"a folder", folder.path(), platform::DatabaseFile::Folder, ""},
+        {"nothing", folder.path() + "/none.mdb", platform::DatabaseFile::Missing, ""},
+    };
+    const testsupport::FilePermissionsEnforced asAnyUser;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        testsupport::FifoRescue rescue(c.path);
+        const platform::DatabaseFileCheck check = platform::CheckDatabaseFile(c.path);
+        EXPECT_FALSE(rescue.finish()) << "the check waited on the file";
+        EXPECT_EQ(check.state, c.state);
+        EXPECT_EQ(check.reason, c.reason);
+    }
 }
 
 TEST_F(DatabaseFile, TransactionRollsBackWithoutCommit) {

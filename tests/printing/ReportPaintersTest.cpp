@@ -105,6 +105,34 @@ TEST(TrendSummary, TheAlarmTrendsBlockByItsSampling) {
     }
 }
 
+// A full scale that could not be read (the record holds no value for it) bounds no reading:
+// the printed rows show them as read, and the caption no scale.
+TEST(DataList, WithoutAFullScaleTheReadingsPrintAsRead) {
+    PrintRig rig;
+    records::clsAlarm r;
+    r.setGasListInfo(3, 0, QStringLiteral("CO"));
+    r.setGasListInfo(3, 1, -101.0f);
+    r.setGasListInfo(3, 3, int16_t(2));
+    r.setGasListInfo(3, 14, QStringLiteral("ppm"));
+    const float values[] = {12.5f, 105, -0.5f, -101};
+    r.setDataCount(4);
+    for (int i = 0; i < 4; ++i) {
+        r.setDateTimes(i, rt::OleDate::DateSerial(2026, 6, 1).addSeconds(i));
+        r.setValue(3, i, values[i]);
+    }
+    rig.form.DataType = 2;
+    rig.form.AlarmData = &r;
+    rig.page.CurrentY = 3000;
+    rig.form.PrintDataList(rig.page);
+    const QStringList texts = rig.texts();
+    EXPECT_EQ(texts.mid(0, 3), QStringList({"No", "Date/Time", "CO(ppm)"}));
+    EXPECT_EQ(texts.at(5), "12.50");
+    EXPECT_EQ(texts.at(8), "105.00");
+    EXPECT_EQ(texts.at(11), "-0.50");
+    EXPECT_EQ(texts.at(14), "-----");
+    EXPECT_FALSE(texts.contains("OVER"));
+}
+
 TEST(DataList, AnAlarmTrendsRowsTheRuleAtItsAlarmAndItsPages) {
     PrintRig rig;
     records::clsAlarm r;

@@ -301,6 +301,43 @@ TEST_F(Events, AlarmStorage) {
     EXPECT_EQ(db().query("Select Dcount From Log_Head").longValue(0, "Dcount"), 1);
 }
 
+// The instrument's stored events numbered beyond a Long cannot take more rows (none of them
+// could be shown): the store is refused, saying which stored download to delete. A header of
+// its own beside it takes them.
+TEST_F(Events, EventsOfAHeaderBeyondALongAreRefusedNamingTheDownloadToDelete) {
+    for (const int64_t odd : {4294967296LL, -4294967296LL}) {
+        SCOPED_TRACE(odd);
+        db().exec("Delete From Log_Head");
+        db().exec("Delete From Alarm_Event");
+        db().exec(
+            "Insert Into Log_Head (SeqNo, Names, UserID, SerialNo, Types) Values "
+            "(?, 'Alarm Events', 'U1', 'S1', 5)",
+            {odd});
+        clsAlarmEvents c;
+        c.setInstruments(&inst);
+        ASSERT_TRUE(feed(c, alarmRecord()));
+        try {
+            c.Item(1)->Update();
+            FAIL() << "stored";
+        } catch (const rt::RuntimeError& e) {
+            EXPECT_EQ(e.description(),
+                      QStringLiteral("The stored download \"Alarm Events\" (serial number S1, "
+                                     "user U1) is numbered %1, beyond the numbers this program "
+                                     "gives: nothing can be added to it. Delete it on the Data "
+                                     "page, then download again.")
+                          .arg(odd));
+        }
+        EXPECT_EQ(rows("Alarm_Event"), 0);
+        EXPECT_EQ(rows("Log_Head"), 1);
+
+        db().exec(
+            "Insert Into Log_Head (SeqNo, Names, UserID, SerialNo, Types) Values "
+            "(7, 'Alarm Events', 'U1', 'S1', 5)");
+        c.Item(1)->Update();
+        EXPECT_EQ(db().query("Select RelNo From Alarm_Event").longValue(0, "RelNo"), 7);
+    }
+}
+
 TEST_F(Events, TroubleBodyAndEmptyRecords) {
     clsTroubleEvents c;
     c.setInstruments(&inst);

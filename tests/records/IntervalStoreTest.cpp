@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
+#include <limits>
 
 #include "core/ClsInstrument.h"
 #include "core/TrendFile.h"
@@ -359,6 +360,40 @@ TEST_F(IntervalStore, OutlineOfEqualRecords) {
     storeTrend(db(), std::vector<std::array<float, 5>>(5, {2, 2, 2, 2, 2}));
     core::OutlineMode = true;
     EXPECT_EQ(reloadedGas1(2), (std::vector<float>{2, 2}));
+}
+
+// A damaged file whose last records are no samples (a time that is no date): the outline still
+// ends with the last sound sample, as it ends with the file's last record when all are sound.
+TEST_F(IntervalStore, OutlineKeepsTheLastSoundSampleOfADamagedFile) {
+    const struct {
+        const char* what;
+        std::vector<std::array<float, 5>> readings;
+        int damagedAtEnd;
+        std::vector<float> outline;
+    } cases[] = {
+        {"equal samples", std::vector<std::array<float, 5>>(6, {2, 0, 0, 0, 0}), 1, {2, 2}},
+        {"a change", {{1}, {1}, {5}, {5}, {5}, {7}}, 2, {1, 1, 5, 5}},
+        {"a run after a change", {{1}, {4}, {4}, {4}, {9}, {9}}, 2, {1, 4, 4}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        db().exec("Delete From Log_Head");
+        storeTrend(db(), c.readings);
+        // The last records' times become no date.
+        QFile f(core::DataFolder + "/24/05/ivX.Dat");
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        for (int k = 0; k < c.damagedAtEnd; ++k) {
+            const qint64 record = static_cast<qint64>(c.readings.size()) - 1 - k;
+            uchar time[8];
+            qToLittleEndian(std::numeric_limits<double>::quiet_NaN(), time);
+            ASSERT_TRUE(f.seek(record * core::TrendRecordSize));
+            f.write(reinterpret_cast<const char*>(time), 8);
+        }
+        f.close();
+        core::OutlineMode = true;
+        EXPECT_EQ(reloadedGas1(static_cast<int>(c.outline.size())), c.outline);
+        core::OutlineMode = false;
+    }
 }
 
 TEST_F(IntervalStore, PartialTrendRecords) {

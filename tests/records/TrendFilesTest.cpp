@@ -1,17 +1,26 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QDirIterator>
+#include <cstring>
 #include <functional>
 #include <optional>
 
 #include "core/ClsInstrument.h"
+#include "core/StoredDamage.h"
 #include "core/TrendFile.h"
 #include "records/ClsAlarms.h"
 #include "records/ClsIntervals.h"
 #include "records/TrendRecovery.h"
 #include "runtime/RuntimeError.h"
 #include "tests/records/RecordFixture.h"
+#include "tests/support/FifoRescue.h"
 
 namespace L = testsupport::lines;
 
@@ -164,6 +173,33 @@ void plantTrendFile(const QString& path) {
     file.close();
 }
 
+// What one reload of an interval and an alarm trend stored under `folder`/`name` gave.
+struct ReloadedTrends {
+    int intervalRows = 0, alarmRows = 0;
+    bool intervalPathDamaged = false, alarmPathDamaged = false;
+    QString told;  // the damage the reloads noted
+};
+
+ReloadedTrends reloadBoth(const platform::Database& db, const std::optional<QString>& folder,
+                          const std::optional<QString>& name) {
+    ReloadedTrends out;
+    const int32_t interval = storeTrendHead(db, 1, folder, name);
+    const int32_t alarm = storeTrendHead(db, 2, folder, name);
+    core::DamageFindings findings;
+    records::clsInterval i;
+    i.setSeqNo(interval);
+    i.ReLoad();
+    records::clsAlarm a;
+    a.setSeqNo(alarm);
+    a.ReLoad();
+    out.intervalRows = i.DataCount();
+    out.alarmRows = a.DataCount();
+    out.intervalPathDamaged = i.TrendPathDamaged();
+    out.alarmPathDamaged = a.TrendPathDamaged();
+    out.told = findings.take();
+    return out;
+}
+
 }  // namespace
 
 TEST_F(TrendFiles, AStoredPathOutsideTheDataFolderOrNoneIsNeverRead) {
@@ -207,22 +243,116 @@ TEST_F(TrendFiles, AStoredPathOutsideTheDataFolderOrNoneIsNeverRead) {
         SCOPED_TRACE(c.what);
         for (const QString& path : c.planted)
             plantTrendFile(path);
-        const int32_t interval = storeTrendHead(db(), 1, c.folder, c.name);
-        const int32_t alarm = storeTrendHead(db(), 2, c.folder, c.name);
-        records::clsInterval i;
-        i.setSeqNo(interval);
-        i.ReLoad();
-        records::clsAlarm a;
-        a.setSeqNo(alarm);
-        a.ReLoad();
+        const ReloadedTrends got = reloadBoth(db(), c.folder, c.name);
         const int expected = QString(c.what).startsWith("a stored") ? 3 : 0;
-        EXPECT_EQ(i.DataCount(), expected);
-        EXPECT_EQ(a.DataCount(), expected);
-        EXPECT_EQ(i.TrendPathDamaged(), c.damaged);
-        EXPECT_EQ(a.TrendPathDamaged(), c.damaged);
+        EXPECT_EQ(got.intervalRows, expected);
+        EXPECT_EQ(got.alarmRows, expected);
+        EXPECT_EQ(got.intervalPathDamaged, c.damaged);
+        EXPECT_EQ(got.alarmPathDamaged, c.damaged);
         for (const QString& path : c.planted) {
             EXPECT_TRUE(QFileInfo::exists(path)) << path.toStdString();
             QFile::remove(path);
+        }
+    }
+}
+
+// ---- trend files that are no regular files, or lie outside the data folder --------------------
+
+namespace {
+
+// A socket bound at `path`, for as long as it lives.
+class BoundSocket {
+  public:
+    explicit BoundSocket(const QString& path) {
+        fd_ = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray name = QFile::encodeName(path);
+        std::strncpy(address.sun_path, name.constData(), sizeof address.sun_path - 1);
+        bound_ = fd_ >= 0 && name.size() < qsizetype(sizeof address.sun_path) &&
+                 ::bind(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    }
+    ~BoundSocket() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    bool bound() const { return bound_; }
+
+  private:
+    int fd_ = -1;
+    bool bound_ = false;
+};
+
+}  // namespace
+
+TEST_F(TrendFiles, ATrendFileThatIsNoRegularFileIsToldDamagedAtOnce) {
+    const QString folder = core::DataFolder + "/26/05/";
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const struct {
+        const char* what;
+        std::function<bool(const QString&)> make;
+    } cases[] = {
+        {"fifo", [](const QString& p) { return ::mkfifo(QFile::encodeName(p), 0600) == 0; }},
+        {"folder", [](const QString& p) { return QDir().mkpath(p); }},
+        {"socket", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString name = QString::fromLatin1(c.what);
+        const QString path = folder + name + ".Dat";
+        std::optional<BoundSocket> socket;
+        if (c.make) {
+            ASSERT_TRUE(c.make(path));
+        } else {
+            socket.emplace(path);
+            ASSERT_TRUE(socket->bound());
+        }
+        testsupport::FifoRescue rescue(path);
+        ReloadedTrends got;
+        EXPECT_NO_THROW(got = reloadBoth(db(), "05/26", name));
+        EXPECT_FALSE(rescue.finish()) << "a reload waited in the trend file's open";
+        EXPECT_EQ(got.intervalRows, 0);
+        EXPECT_EQ(got.alarmRows, 0);
+        // Both downloads, by name and file.
+        EXPECT_EQ(got.told.count("The trend file Data/26/05/" + name + ".Dat of \"" + name +
+                                 "\" is damaged"),
+                  1)
+            << got.told.toStdString();
+    }
+}
+
+TEST_F(TrendFiles, ATrendFileIsReadOnlyWhereItsLinksLeadInsideTheDataFolder) {
+    const QString data = core::DataFolder;
+    const QString outside = folder.path() + "/outside";
+    plantTrendFile(outside + "/05/far.Dat");
+    plantTrendFile(outside + "/05/yearLink.Dat");
+    plantTrendFile(outside + "/monthLink.Dat");
+    plantTrendFile(data + "/26/04/near.Dat");
+    ASSERT_TRUE(QDir().mkpath(data + "/26/05"));
+    // A year folder, a month folder and trend files that are links.
+    ASSERT_TRUE(QFile::link(outside, data + "/27"));
+    ASSERT_TRUE(QFile::link(outside, data + "/26/06"));
+    ASSERT_TRUE(QFile::link(outside + "/05/far.Dat", data + "/26/05/far.Dat"));
+    ASSERT_TRUE(QFile::link(data + "/26/04/near.Dat", data + "/26/05/near.Dat"));
+    ASSERT_TRUE(QFile::link("../04/near.Dat", data + "/26/05/relative.Dat"));
+    const struct {
+        const char* what;
+        QString folder, name;
+        bool read;
+    } cases[] = {
+        {"a linked year folder", "05/27", "yearLink", false},
+        {"a linked month folder", "06/26", "monthLink", false},
+        {"a link to a file outside", "05/26", "far", false},
+        {"a link to a trend file inside", "05/26", "near", true},
+        {"a relative link inside", "05/26", "relative", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ReloadedTrends got = reloadBoth(db(), c.folder, c.name);
+        EXPECT_EQ(got.intervalRows, c.read ? 3 : 0);
+        EXPECT_EQ(got.alarmRows, c.read ? 3 : 0);
+        EXPECT_EQ(got.told.isEmpty(), c.read) << got.told.toStdString();
+        if (!c.read) {
+            EXPECT_TRUE(got.told.contains('"' + c.name + '"')) << got.told.toStdString();
         }
     }
 }

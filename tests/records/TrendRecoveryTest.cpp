@@ -15,7 +15,7 @@
 #include "records/TrendRecovery.h"
 #include "tests/records/RecordFixture.h"
 #include "tests/support/OtherConnection.h"
-#include "tests/support/PermissionBits.h"
+#include "tests/support/FilePermissions.h"
 
 namespace {
 
@@ -30,8 +30,8 @@ class TrendRecoveryTest : public testsupport::RecordFixture {
     }
     void head(int32_t seqNo, int types, const QString& name, int32_t count = 0) {
         db().exec(
-            "Insert Into Log_Head (SeqNo, Names, FolderID, Types, Dcount, Dates) Values "
-            "(?,?,?,?,?,?)",
+            "Insert Into Log_Head (SeqNo, Names, FolderID, Types, Sampling, Dcount, Dates) "
+            "Values (?,?,?,?,0,?,?)",
             {seqNo, name, QStringLiteral("05/26"), int32_t(types), count,
              rt::OleDate::DateSerial(2026, 5, 1)});
     }
@@ -128,7 +128,7 @@ TEST_F(TrendRecoveryTest, ADatabaseThatCannotTellLeavesEveryKeptFile) {
         c.spoil();
         records::TrendRecovery done;
         {
-            const testsupport::PermissionBitsHold asAUser;
+            const testsupport::FilePermissionsEnforced asAUser;
             done = recover();
         }
         c.mend();
@@ -191,8 +191,11 @@ TEST_F(TrendRecoveryTest, AStoredTrendWhoseFileIsMissingOrShortIsTold) {
         const QString name = QStringLiteral("t%1").arg(seqNo);
         head(seqNo, c.types, name, c.count);
         for (int e = 0; e < c.events; ++e)
-            db().exec("Insert Into Interval_Event (SeqNo, RelNo, BaseDate) Values (?,?,?)",
-                      {db().MaxSeq("Interval_Event"), seqNo, rt::OleDate::DateSerial(2026, 5, 1)});
+            db().exec(
+                "Insert Into Interval_Event (SeqNo, RelNo, Datetimes, BaseDate) Values (?,?,?,?)",
+                {db().MaxSeq("Interval_Event"), seqNo,
+                 rt::OleDate::DateSerial(2026, 5, 1).addSeconds(60 * e),
+                 rt::OleDate::DateSerial(2026, 5, 1)});
         if (c.records) put(name + ".Dat", samples(*c.records));
         core::DamageFindings findings;
         if (c.types == 1) {
