@@ -352,6 +352,28 @@ TEST(SingleDownload, AFailedDownloadSaysWhyInASecondRedLine) {
     }
 }
 
+TEST(SingleDownload, AStoredNumberOutOfRangeIsToldAsTheReasonNamingWhatToDelete) {
+    // The instrument's alarm events are stored under a download numbered beyond a Long, which
+    // the program cannot add to.
+    const Kind& k = kinds()[2];
+    ReadWindow w;
+    w.db().exec(
+        "Insert Into Log_Head (SeqNo, Names, UserID, SerialNo, Types) Values "
+        "(4294967296, 'Alarm Events', 'USER01', 'SN000001', 5)");
+    const size_t from = w.statusLines().size();
+    w.click(k.button);
+    EXPECT_EQ(ownLines(w.statusLines(from)),
+              (Lines{{k.start, Green},
+                     {k.update, Green},
+                     {k.failed, Red},
+                     {"Reason: The stored download \"Alarm Events\" (serial number SN000001, user "
+                      "USER01) is numbered 4294967296, beyond the numbers this program gives: "
+                      "nothing can be added to it. Delete it on the Data page, then download "
+                      "again.",
+                      Red}}));
+    EXPECT_EQ(w.rows("Alarm_Event"), 0);
+}
+
 TEST(SingleDownload, AWaitForTheLockedDatabaseOutsideACommandCountsAsOne) {
     // Until the statement has run, an instrument that connects waits, and the window stays.
     InstrumentWindow w;
