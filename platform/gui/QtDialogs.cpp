@@ -1,5 +1,6 @@
 #include "platform/gui/QtDialogs.h"
 
+#include "platform/StringTable.h"
 #include "runtime/Color.h"
 
 #include <QFontDialog>
@@ -14,6 +15,15 @@
 #include <QMessageBox>
 
 namespace platform {
+
+namespace {
+
+enum Text : int {
+    TextOk = 7003,
+    TextCancel = 7004,
+};
+
+}  // namespace
 
 namespace {
 
@@ -120,12 +130,22 @@ std::optional<int32_t> QtDialogs::chooseColor(int32_t initial) {
     return rt::RgbLongFromColor(colour);
 }
 
+std::unique_ptr<QInputDialog> MakePasswordDialog(QWidget* parent, const QString& prompt,
+                                                 const QString& title) {
+    auto dialog = std::make_unique<QInputDialog>(parent);
+    dialog->setWindowTitle(title);
+    dialog->setLabelText(prompt);
+    dialog->setTextEchoMode(QLineEdit::Password);
+    dialog->setOkButtonText(LoadResText(TextOk));
+    dialog->setCancelButtonText(LoadResText(TextCancel));
+    return dialog;
+}
+
 std::optional<QString> QtDialogs::password(const QString& prompt, const QString& title) {
-    bool ok = false;
-    const QString answer = QInputDialog::getText(QApplication::activeWindow(), title, prompt,
-                                                 QLineEdit::Password, QString(), &ok);
-    if (!ok) return std::nullopt;
-    return answer;
+    const std::unique_ptr<QInputDialog> dialog =
+        MakePasswordDialog(QApplication::activeWindow(), prompt, title);
+    if (dialog->exec() != QDialog::Accepted) return std::nullopt;
+    return dialog->textValue();
 }
 
 }  // namespace platform

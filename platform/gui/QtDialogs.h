@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QInputDialog>
+#include <memory>
+
 #include "platform/Dialogs.h"
 
 class QWidget;
@@ -7,6 +10,11 @@ class QWidget;
 namespace platform {
 
 // Message boxes and file dialogs on screen.
+// The box a password is asked in: the prompt, a field that hides what is typed, OK and Cancel in
+// the user's language.
+std::unique_ptr<QInputDialog> MakePasswordDialog(QWidget* parent, const QString& prompt,
+                                                 const QString& title);
+
 class QtDialogs : public Dialogs {
   public:
     MsgAnswer message(const QString& text, const QString& title, MsgIcon icon,

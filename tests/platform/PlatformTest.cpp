@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
+#include <tuple>
 
 #include "platform/AppPaths.h"
 #include "platform/EventPump.h"
@@ -16,10 +17,12 @@
 #include "platform/Twips.h"
 #include "platform/UsbPortFinder.h"
 #include "platform/gui/ColorButton.h"
+#include "platform/gui/QtDialogs.h"
 #include "platform/gui/Geometry.h"
 #include "platform/gui/StatusLamp.h"
 #include "runtime/Color.h"
 #include "runtime/RuntimeError.h"
+#include "tests/support/Pictures.h"
 #include "tests/support/TempProgramFolder.h"
 
 using namespace platform;
@@ -149,4 +152,24 @@ TEST(Widgets, LampAndColourButtonShowTheirColours) {
     EXPECT_EQ(button.BackColor(), rt::RGB(255, 0, 0));
     const QImage face = button.grab().toImage();
     EXPECT_EQ(face.pixelColor(4, 4), QColor(255, 0, 0));
+}
+
+// The box the print system's password is asked in hides what is typed, and speaks the user's
+// language.
+TEST(PasswordDialog, HidesWhatIsTypedInTheUsersLanguage) {
+    for (const auto& [language, suffix, cancel] :
+         {std::tuple{StringTable::Language::English, "en", "Cancel"},
+          std::tuple{StringTable::Language::Japanese, "ja", "キャンセル"}}) {
+        const testsupport::LanguageScope scope(language);
+        const std::unique_ptr<QInputDialog> dialog = platform::MakePasswordDialog(
+            nullptr, QStringLiteral("Password for operator7 on printserver? "),
+            QStringLiteral("QM-73"));
+        EXPECT_EQ(dialog->textEchoMode(), QLineEdit::Password);
+        EXPECT_EQ(dialog->cancelButtonText(), QString::fromUtf8(cancel));
+        dialog->setTextValue(QStringLiteral("secret"));
+        dialog->show();
+        QCoreApplication::processEvents();
+        testsupport::savePicture(*dialog, QStringLiteral("dialog-password-") + suffix);
+        dialog->hide();
+    }
 }
