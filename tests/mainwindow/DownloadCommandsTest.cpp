@@ -352,6 +352,23 @@ TEST(SingleDownload, AFailedDownloadSaysWhyInASecondRedLine) {
     }
 }
 
+TEST(SingleDownload, PicturesOfAFailedDownloadAndItsReason) {
+    for (const auto& [language, suffix] :
+         {std::pair{platform::StringTable::Language::English, "en"},
+          std::pair{platform::StringTable::Language::Japanese, "ja"}}) {
+        const testsupport::LanguageScope scope(language);
+        ReadWindow w;
+        w.window->resize(1024, 720);
+        w.onRequest = [&w](const QString& body) {
+            if (body == "DR,R,") w.rig.serial.engine.faults.assign(50, Fault{Fault::Silence, 0});
+        };
+        w.click(2);
+        w.settle();
+        testsupport::savePicture(
+            *w.window, QStringLiteral("frmMain-download-reason-") + QLatin1String(suffix));
+    }
+}
+
 TEST(SingleDownload, AStoredNumberOutOfRangeIsToldAsTheReasonNamingWhatToDelete) {
     // The instrument's alarm events are stored under a download numbered beyond a Long, which
     // the program cannot add to.
