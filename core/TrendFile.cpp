@@ -134,12 +134,6 @@ namespace {
                            QStringLiteral("Cannot open the trend file %1: %2").arg(path, reason));
 }
 
-// A file the system tells to be no regular file (a FIFO, a device, a socket, a folder): a
-// reader may wait on it for ever, or change what it stands for by opening it.
-bool isIrregular(const struct stat& st) {
-    return !S_ISREG(st.st_mode);
-}
-
 // Whether the real path `path` is the real folder `folder` or lies inside it.
 bool liesInside(const QString& path, const QString& folder) {
     if (path.isEmpty() || folder.isEmpty()) return false;
@@ -452,9 +446,9 @@ void TrendFileDeletion::setAside(const std::vector<File>& files, const QString& 
                 }
                 // Nothing that a linked folder leads to out of the data folder is touched.
                 if (!dataFolder.isEmpty() &&
-                    !liesInside(QFileInfo(QFileInfo(file.trendPath).absolutePath())
-                                    .canonicalFilePath(),
-                                data)) {
+                    !liesInside(
+                        QFileInfo(QFileInfo(file.trendPath).absolutePath()).canonicalFilePath(),
+                        data)) {
                     notFiles_.push_back({file.trendPath, outside});
                     continue;
                 }
@@ -589,7 +583,10 @@ std::unique_ptr<TrendFile> OpenStoredTrendFile(const QString& path, const QStrin
     if (real.isEmpty()) cannotOpen(path, qt_error_string(ENOENT));
     if (!liesInside(real, data)) return nullptr;
     struct stat st {};
-    if (::stat(QFile::encodeName(real).constData(), &st) == 0 && isIrregular(st)) return nullptr;
+    // No regular file (a FIFO, a device, a socket, a folder): a reader may wait on it for ever,
+    // or change what it stands for by opening it.
+    if (::stat(QFile::encodeName(real).constData(), &st) == 0 && !S_ISREG(st.st_mode))
+        return nullptr;
     auto file = std::make_unique<TrendFile>(path, TrendFile::Mode::ReadOnly);
     // The file opened is the one looked at: a link changed meanwhile leads nowhere else.
     if (!liesInside(file->realPath(), data)) return nullptr;

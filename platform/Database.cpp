@@ -331,10 +331,6 @@ DatabaseError::Kind kindOf(int nativeCode) {
             return DatabaseError::Kind::Locked;
         case SQLITE_FULL:
             return DatabaseError::Kind::DiskFull;
-        case SQLITE_PERM:
-        case SQLITE_READONLY:
-        case SQLITE_CANTOPEN:
-            return DatabaseError::Kind::Access;
         default:
             return DatabaseError::Kind::Other;
     }

@@ -121,7 +121,6 @@ class DatabaseError : public rt::RuntimeError {
         Other,
         Locked,    // another program keeps the file locked, past the wait for it
         DiskFull,  // the disk (or the file system) has no room for what was to be written
-        Access,    // the file may not be read or written (permissions, a read-only file system)
         Busy,      // refused: this program's own store holds the database (see Transaction)
     };
     DatabaseError(Kind kind, const QString& description);

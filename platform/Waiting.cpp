@@ -30,6 +30,13 @@ WaitState& state() {
     return s;
 }
 
+// Whether a wait begun now would let the user's input through: only while every open scope
+// allows it, and never outside any.
+bool userInputGoesThrough() {
+    const std::vector<bool>& frames = state().frames;
+    return !frames.empty() && std::all_of(frames.begin(), frames.end(), [](bool f) { return f; });
+}
+
 bool onWindowThread() {
     const QCoreApplication* app = QCoreApplication::instance();
     return app && QThread::currentThread() == app->thread();
@@ -39,7 +46,7 @@ bool onWindowThread() {
 class Wait {
   public:
     Wait(UserInput most, bool observed)
-        : input_(most == UserInput::Allowed && UserInputGoesThrough()) {
+        : input_(most == UserInput::Allowed && userInputGoesThrough()) {
         WaitState& s = state();
         s.frames.push_back(input_);
         ++s.depth;
@@ -92,11 +99,6 @@ CommandScope::~CommandScope() {
 
 int WaitDepth() {
     return state().depth;
-}
-
-bool UserInputGoesThrough() {
-    const std::vector<bool>& frames = state().frames;
-    return !frames.empty() && std::all_of(frames.begin(), frames.end(), [](bool f) { return f; });
 }
 
 void WaitWhile(const std::function<bool()>& busy, UserInput most) {

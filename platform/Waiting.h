@@ -34,8 +34,6 @@ class CommandScope {
 // Work that began at one depth and is called again at a deeper one runs inside a wait of
 // another piece of work (a handler run from that wait's events).
 int WaitDepth();
-// Whether a wait begun now would let the user's input through.
-bool UserInputGoesThrough();
 
 // Processes the window's events until `busy` is false, sleeping while nothing happens (the
 // predicate is looked at again at least every 50 ms). `most` may hold the user's input back
