@@ -12,14 +12,18 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QUrl>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cmath>
 #include <limits>
+#include <memory>
+#include <unordered_map>
 #include <utility>
 
 #include <sqlite3.h>
 
+#include "platform/DatabaseVfs.h"
 #include "platform/FileSteps.h"
 #include "platform/RegularFile.h"
 #include "platform/StringTable.h"
@@ -393,8 +397,11 @@ QSqlDatabase connect(const QString& key, const QString& mode) {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
     db.setConnectOptions(
         QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(LockSliceMs));
-    db.setDatabaseName(QUrl::fromLocalFile(key).toString(QUrl::FullyEncoded) +
-                       QStringLiteral("?mode=") + mode);
+    // The program's own file layer, so that the engine's syncs and removals are file steps
+    // like the program's.
+    db.setDatabaseName(
+        QUrl::fromLocalFile(key).toString(QUrl::FullyEncoded) +
+        QStringLiteral("?mode=%1&vfs=%2").arg(mode, QString::fromLatin1(DatabaseVfsName())));
     if (!db.open()) {
         const QSqlError error = db.lastError();
         db = QSqlDatabase();
@@ -403,6 +410,65 @@ QSqlDatabase connect(const QString& key, const QString& mode) {
     }
     connections().insert(key, name);
     return db;
+}
+
+// ---- durable COMMITs --------------------------------------------------------------------------
+
+// The frames the log of each connection holds beyond its last checkpoint, as the engine tells
+// them after each COMMIT (on whichever thread ran it).
+std::unordered_map<QString, std::unique_ptr<std::atomic<int>>>& logFrames() {
+    static std::unordered_map<QString, std::unique_ptr<std::atomic<int>>> byConnection;
+    return byConnection;
+}
+
+int countLogFrames(void* frames, sqlite3*, const char*, int count) {
+    static_cast<std::atomic<int>*>(frames)->store(count);
+    return SQLITE_OK;
+}
+
+// The log is copied into the database once it holds this many pages (about 4 MB), by the
+// thread that ran the COMMIT rather than inside it, as the engine would.
+constexpr int CheckpointFrames = 1000;
+
+// Copies what the log holds into the database file, as far as no reader keeps it from that;
+// the engine syncs both. Run off the window thread.
+void checkpoint(sqlite3* handle) {
+    const int code =
+        sqlite3_wal_checkpoint_v2(handle, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+    if (code != SQLITE_OK && (code & 0xff) != SQLITE_BUSY)
+        qWarning("Database checkpoint failed: %s", sqlite3_errmsg(handle));
+}
+
+// A COMMIT returns only once what it stored is on the disk, so that what the program tells or
+// does after it (a green line, the instrument's erase, the removal of set-aside files) follows
+// durable data. In write-ahead logging the COMMIT is one append to the log and one sync of it;
+// with the rollback journal that is kept when the log cannot be set (another program holds the
+// file, a file the user may only read) the engine also syncs the folder after the journal's
+// removal, which is the COMMIT point there.
+void setUpDurableCommits(const QString& connection) {
+    sqlite3* handle = handleOf(connection);
+    if (!handle) return;
+    sqlite3_exec(handle, "PRAGMA synchronous=EXTRA", nullptr, nullptr, nullptr);
+    if (!sqlite3_db_readonly(handle, "main")) {
+        // The switch writes and syncs the file's header once: off the window thread.
+        int code = SQLITE_OK;
+        QString mode;
+        RunOffWindowThread([&] {
+            sqlite3_stmt* statement = nullptr;
+            code = sqlite3_prepare_v2(handle, "PRAGMA journal_mode=WAL", -1, &statement, nullptr);
+            if (code == SQLITE_OK && (code = sqlite3_step(statement)) == SQLITE_ROW) {
+                mode = QString::fromUtf8(
+                    reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+                code = SQLITE_OK;
+            }
+            sqlite3_finalize(statement);
+        });
+        if (code != SQLITE_OK || mode.compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0)
+            qWarning("The database keeps its rollback journal: %s", sqlite3_errmsg(handle));
+    }
+    auto& frames = logFrames()[connection];
+    if (!frames) frames = std::make_unique<std::atomic<int>>(0);
+    sqlite3_wal_hook(handle, countLogFrames, frames.get());
 }
 
 // Prepares and runs a statement; false with the query's error when it cannot run. `mayWait`
@@ -461,6 +527,8 @@ Database Database::open(const QString& path) {
         throw rt::RuntimeError(rt::ErrDatabase,
                                QStringLiteral("%1 is not a database of this program").arg(key));
     }
+    // Only a database of this program is set up: a file of another's is left as it is.
+    setUpDurableCommits(db.connectionName());
     return db;
 }
 
@@ -522,7 +590,9 @@ Database Database::create(const QString& path) {
                                QStringLiteral("The database %1 exists already").arg(key));
     close(key);
     connect(key, QStringLiteral("rwc"));
-    return Database(key, connections().value(key));
+    Database db(key, connections().value(key));
+    setUpDurableCommits(db.connectionName());
+    return db;
 }
 
 void Database::close(const QString& path) {
@@ -531,7 +601,15 @@ void Database::close(const QString& path) {
     if (name.isEmpty()) return;
     if (owners().value(name).committing)
         throw DatabaseError(DatabaseError::Kind::Busy, LoadResText(TextStoreRunning));
+    // The log is copied into the file off the window thread, so that the engine's own copy at
+    // the close has nothing left to write or sync. Work asked of the connection meanwhile is
+    // refused as during a COMMIT.
+    if (sqlite3* handle = handleOf(name); handle && logFrames().count(name)) {
+        owners()[name].committing = true;
+        RunOffWindowThread([handle] { checkpoint(handle); });
+    }
     owners().remove(name);
+    logFrames().erase(name);
     {
         QSqlDatabase db = QSqlDatabase::database(name, false);
         db.close();
@@ -695,13 +773,20 @@ void Transaction::commit() {
         if (const auto owner = owners().find(connection); owner != owners().end())
             owner->committing = false;
     });
+    const auto frames = logFrames().find(connection);
+    std::atomic<int>* logged = frames != logFrames().end() ? frames->second.get() : nullptr;
     RunOffWindowThread([&] {
         QElapsedTimer waited;
         waited.start();
         do {
             code = sqlite3_exec(handle, "COMMIT", nullptr, nullptr, nullptr);
         } while ((code & 0xff) == SQLITE_BUSY && !waited.hasExpired(LockWaitMs));
-        if (code != SQLITE_OK) message = QString::fromUtf8(sqlite3_errmsg(handle));
+        if (code != SQLITE_OK) {
+            message = QString::fromUtf8(sqlite3_errmsg(handle));
+            return;
+        }
+        // A long log is copied into the file while the connection is still this store's.
+        if (logged && logged->load() >= CheckpointFrames) checkpoint(handle);
     });
     if (code != SQLITE_OK)
         throw DatabaseError(kindOf(code),

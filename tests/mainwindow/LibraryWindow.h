@@ -186,7 +186,8 @@ struct LibraryWindow : InstrumentWindow {
         s.files.sort();
         return s;
     }
-    // Every byte of the database and of the data folder.
+    // Every byte of the database (its log included) and of the data folder. The engine's
+    // shared-memory index of the log is no stored data: readers change it.
     QByteArray bytes() {
         QByteArray all;
         const QString root = rig.folder.path();
@@ -196,7 +197,9 @@ struct LibraryWindow : InstrumentWindow {
             paths << it.next();
         paths.sort();
         for (const QString& path : paths) {
-            if (path.endsWith(".log") || path.endsWith(".ini") || path.endsWith(".lock")) continue;
+            if (path.endsWith(".log") || path.endsWith(".ini") || path.endsWith(".lock") ||
+                path.endsWith("-shm"))
+                continue;
             QFile f(path);
             if (f.open(QIODevice::ReadOnly)) all += path.toUtf8() + '\0' + f.readAll();
         }

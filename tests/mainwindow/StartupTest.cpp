@@ -21,9 +21,9 @@
 #include "platform/Database.h"
 #include "platform/StringTable.h"
 #include "runtime/Color.h"
-#include "tests/support/OtherConnection.h"
-#include "tests/support/FilePermissions.h"
 #include "tests/support/FifoRescue.h"
+#include "tests/support/FilePermissions.h"
+#include "tests/support/OtherConnection.h"
 #include "tests/support/Pictures.h"
 #include "tests/support/WindowRig.h"
 
@@ -574,7 +574,7 @@ TEST(Startup, ADatabaseLockedByAnotherProgramIsToldAsLockedAndUsedOnceItIsLetGo)
         core::CreateDatabase(path);
         platform::Database::close(path);
         other = std::make_unique<testsupport::OtherConnection>(path);
-        ASSERT_TRUE(other->run("Begin Exclusive")) << other->lastError().toStdString();
+        ASSERT_TRUE(other->holdWhole()) << other->lastError().toStdString();
     });
     const auto lines = s.statusLines();
     ASSERT_FALSE(lines.empty());

@@ -37,6 +37,22 @@ class DatabaseFile : public ::testing::Test {
     }
     void TearDown() override { Database::close(path()); }
     QString path() const { return folder.paths().database(); }
+    // The database as the program has it when the file was in rollback-journal mode and another
+    // program held it at the open: the switch to the log cannot be made, the journal stays.
+    Database openKeepingTheJournal() {
+        Database::close(path());
+        OtherConnection other(path());
+        EXPECT_TRUE(other.run({"PRAGMA journal_mode=DELETE", "Begin Immediate"}))
+            << other.lastError().toStdString();
+        const Database db = Database::open(path());
+        other.release();
+        EXPECT_EQ(db.query("PRAGMA journal_mode").text(0, "journal_mode"), "delete");
+        return db;
+    }
+    Database openIn(const char* journal) {
+        return QLatin1String(journal) == QLatin1String("log") ? Database::open(path())
+                                                              : openKeepingTheJournal();
+    }
 
     testsupport::TempProgramFolder folder;
 };
@@ -68,86 +84,115 @@ TEST_F(DatabaseFile, ALockedDatabaseIsWaitedForWhileEventsGoThrough) {
     const QStringList writeLock = {"Begin Immediate"};
     const QStringList readLock = {"Begin", "Select Count(*) From Log_head"};
     const QStringList exclusiveLock = {"Begin Exclusive"};
-    const Database db = Database::open(path());
-    const auto insert = [&db] { db.exec("Insert Into Log_head (SeqNo) Values (?)", {1}); };
-    // Each case takes the other program's lock through `lock` where it says.
+    // Each case takes the other program's lock through `lock` where it says. With the log (the
+    // program's own mode) only another writer holds a write; a reader holds neither a COMMIT
+    // nor a read. With a rollback journal a reader holds the COMMIT and a writer the reads.
     const struct {
         const char* name;
+        const char* journal;
         QStringList held;
-        std::function<void(const std::function<void()>& lock)> work;
+        std::function<void(const Database& db, const std::function<void()>& lock)> work;
         int rows;
+        bool waits;
     } cases[] = {
-        {"a write", writeLock,
-         [&](const auto& lock) {
+        {"a write", "log", writeLock,
+         [](const Database& db, const auto& lock) {
              lock();
-             insert();
+             db.exec("Insert Into Log_head (SeqNo) Values (?)", {1});
          },
-         1},
-        {"a transaction's start", writeLock,
-         [&](const auto& lock) {
+         1, true},
+        {"a transaction's start", "log", writeLock,
+         [](const Database& db, const auto& lock) {
              lock();
              Transaction t(db);
-             insert();
+             db.exec("Insert Into Log_head (SeqNo) Values (?)", {1});
              t.commit();
          },
-         1},
-        // A reader keeps the commit from writing the file.
-        {"a commit", readLock,
-         [&](const auto& lock) {
+         1, true},
+        {"a commit beside a reader", "log", readLock,
+         [](const Database& db, const auto& lock) {
              Transaction t(db);
-             insert();
+             db.exec("Insert Into Log_head (SeqNo) Values (?)", {1});
              lock();
              t.commit();
          },
-         1},
-        {"a read", exclusiveLock,
-         [&](const auto& lock) {
+         1, false},
+        {"a read beside a writer", "log", exclusiveLock,
+         [](const Database& db, const auto& lock) {
              lock();
              EXPECT_EQ(db.query("Select * From Log_head").rowCount(), 0);
          },
-         0},
-        {"a probe", exclusiveLock,
-         [&](const auto& lock) {
+         0, false},
+        {"a write", "rollback", writeLock,
+         [](const Database& db, const auto& lock) {
+             lock();
+             db.exec("Insert Into Log_head (SeqNo) Values (?)", {1});
+         },
+         1, true},
+        // A reader keeps the commit from writing the file.
+        {"a commit", "rollback", readLock,
+         [](const Database& db, const auto& lock) {
+             Transaction t(db);
+             db.exec("Insert Into Log_head (SeqNo) Values (?)", {1});
+             lock();
+             t.commit();
+         },
+         1, true},
+        {"a read", "rollback", exclusiveLock,
+         [](const Database& db, const auto& lock) {
+             lock();
+             EXPECT_EQ(db.query("Select * From Log_head").rowCount(), 0);
+         },
+         0, true},
+        {"a probe", "rollback", exclusiveLock,
+         [](const Database& db, const auto& lock) {
              lock();
              EXPECT_TRUE(db.probe("Select count(*) From Log_head"));
          },
-         0},
+         0, true},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(std::string(c.name) + " (" + c.journal + ")");
+        const Database db = openIn(c.journal);
         db.exec("Delete From Log_head");
         OtherConnection other(path());
         CountingWaiter waiter;
         QObject context;
-        c.work([&] {
+        c.work(db, [&] {
             ASSERT_TRUE(other.run(c.held)) << other.lastError().toStdString();
             // The other program lets go once the waiting statement lets events through.
             QMetaObject::invokeMethod(
                 &context, [&] { other.release(); }, Qt::QueuedConnection);
         });
-        EXPECT_GT(waiter.retries, 0);
+        if (c.waits) {
+            EXPECT_GT(waiter.retries, 0);
+        }
         EXPECT_EQ(db.query("Select * From Log_head").rowCount(), c.rows);
+        Database::close(path());
     }
 }
 
 TEST_F(DatabaseFile, ALockLetGoWithinTheWaitLetsTheWorkThrough) {
     // The wait for another program's lock is about 5 s: a lock let go after a second and a
-    // half is waited out, for a statement and for a COMMIT alike.
-    const Database db = Database::open(path());
+    // half is waited out, for a statement and for a COMMIT alike (a COMMIT waits only with a
+    // rollback journal).
     const struct {
         const char* name;
+        const char* journal;
         QStringList held;
-        std::function<void(const std::function<void()>& lock)> work;
+        std::function<void(const Database& db, const std::function<void()>& lock)> work;
     } cases[] = {
         {"a write",
+         "log",
          {"Begin Immediate"},
-         [&](const auto& lock) {
+         [](const Database& db, const auto& lock) {
              lock();
              db.exec("Insert Into Log_head (SeqNo) Values (1)");
          }},
         {"a commit",
+         "rollback",
          {"Begin", "Select Count(*) From Log_head"},
-         [&](const auto& lock) {
+         [](const Database& db, const auto& lock) {
              Transaction t(db);
              db.exec("Insert Into Log_head (SeqNo) Values (1)");
              lock();
@@ -156,22 +201,24 @@ TEST_F(DatabaseFile, ALockLetGoWithinTheWaitLetsTheWorkThrough) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        const Database db = openIn(c.journal);
         db.exec("Delete From Log_head");
         OtherConnection other(path());
         QElapsedTimer held;
-        c.work([&] {
+        c.work(db, [&] {
             ASSERT_TRUE(other.run(c.held)) << other.lastError().toStdString();
             held.start();
             QTimer::singleShot(1500, [&] { other.release(); });
         });
         EXPECT_GE(held.elapsed(), 1400);
         EXPECT_EQ(db.query("Select * From Log_head").rowCount(), 1);
+        Database::close(path());
     }
 }
 
 TEST_F(DatabaseFile, WorkAskedFromInsideACommitWaitIsRefusedNeverJoined) {
-    // While the COMMIT of a store waits for another program's reader, the window's events go
-    // on; work they start is refused with a clear reason, and nothing of it joins the store.
+    // While the COMMIT of a store runs off the window thread, the window's events go on; work they
+    // start is refused with a clear reason, and nothing of it joins the store.
     const Database db = Database::open(path());
     const struct {
         const char* name;

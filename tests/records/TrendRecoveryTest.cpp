@@ -14,8 +14,8 @@
 #include "records/TrendLines.h"
 #include "records/TrendRecovery.h"
 #include "tests/records/RecordFixture.h"
-#include "tests/support/OtherConnection.h"
 #include "tests/support/FilePermissions.h"
+#include "tests/support/OtherConnection.h"
 
 namespace {
 
@@ -139,7 +139,7 @@ TEST_F(TrendRecoveryTest, ADatabaseThatCannotTellLeavesEveryKeptFile) {
     // Locked by another program for longer than a statement waits.
     {
         testsupport::OtherConnection other(database);
-        ASSERT_TRUE(other.run("Begin Exclusive"));
+        ASSERT_TRUE(other.holdWhole());
         EXPECT_EQ(recover().left, 2);
         other.release();
     }

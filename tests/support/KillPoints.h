@@ -8,9 +8,11 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <functional>
+#include <set>
 #include <vector>
 
 #include "platform/FileSteps.h"
+#include "tests/support/DiskModel.h"
 
 namespace testsupport {
 
@@ -35,36 +37,58 @@ inline void copyFolder(const QString& from, const QString& to) {
     }
 }
 
-// Every state a kill leaves on the disk while the program changes what the disk keeps: before
-// each step (a write, a sync, a rename, a removal, a database COMMIT), a copy of the program
-// folder as it lies there then (the database with its journal, the data folder, the settings
-// file). The program goes on as if nothing happened; each copy is then what the next start
-// finds after a kill at that step.
+// Every state a kill or a power cut leaves on the disk while the program changes what the
+// disk keeps: before each step (a write, a sync, a rename, a removal, a database COMMIT; the
+// database engine's own syncs and removals among them), a copy of the program folder as it lies
+// there then (the database with its log or journal, the data folder, the settings file), which
+// is what a kill leaves; and the folders a power cut may leave then (DiskModel): only what was
+// synced, or that with one folder's entries as they are. The program goes on as if nothing
+// happened; each copy is then what the next start finds after a kill or a power cut at that
+// step.
 class KillPoints {
   public:
     struct Point {
         platform::FileStep step;
-        QString path;  // what the step changes
-        QString copy;  // the program folder as a kill before the step leaves it
+        QString path;               // what the step changes
+        QString copy;               // the program folder as a kill before the step leaves it
+        std::vector<QString> cuts;  // the program folder as a power cut before it may leave it
+        // Every state of the point: the kill's, then the power cuts'.
+        std::vector<QString> states() const {
+            std::vector<QString> all{copy};
+            all.insert(all.end(), cuts.begin(), cuts.end());
+            return all;
+        }
     };
 
     // `refuse`, when given, makes a step fail with the error number it returns (0: none).
     explicit KillPoints(QString programFolder,
                         std::function<int(platform::FileStep, const QString&)> refuse = {})
-        : program_(std::move(programFolder)), refuse_(std::move(refuse)) {
+        : program_(std::move(programFolder)), refuse_(std::move(refuse)), disk_(program_) {
         platform::setFileStepWatcher([this](platform::FileStep step, const QString& path) {
             const QString copy = copies_.filePath(QString::number(points_.size()));
             copyFolder(program_, copy);
-            points_.push_back({step, path, copy});
-            return refuse_ ? refuse_(step, path) : 0;
+            points_.push_back({step, path, copy, powerCutsNow()});
+            const int refused = refuse_ ? refuse_(step, path) : 0;
+            if (!refused) disk_.step(step, path);
+            return refused;
         });
     }
-    ~KillPoints() { platform::setFileStepWatcher({}); }
+    ~KillPoints() {
+        if (!stopped_) platform::setFileStepWatcher({});
+    }
     KillPoints(const KillPoints&) = delete;
     KillPoints& operator=(const KillPoints&) = delete;
 
-    // Stops watching; the copies stay while the object lives.
-    void stop() { platform::setFileStepWatcher({}); }
+    // Stops watching, and keeps what a power cut leaves then, after the last step: the copies
+    // stay while the object lives.
+    void stop() {
+        if (stopped_) return;
+        platform::setFileStepWatcher({});
+        stopped_ = true;
+        end_ = powerCutsNow();
+    }
+    // What a power cut leaves once the run has ended (after stop()).
+    const std::vector<QString>& endStates() const { return end_; }
     const std::vector<Point>& points() const { return points_; }
     size_t count(platform::FileStep step) const {
         size_t n = 0;
@@ -72,12 +96,30 @@ class KillPoints {
             n += p.step == step ? 1 : 0;
         return n;
     }
+    // The program folders a power cut may leave now: only what was synced, and that with each
+    // folder whose entries changed since its sync as it is.
+    std::vector<QString> powerCutsNow() {
+        std::vector<QString> cuts;
+        const auto add = [&](const std::set<QString>& asIs) {
+            const QString cut = copies_.filePath(QStringLiteral("cut-%1").arg(++cuts_));
+            disk_.build(cut, asIs);
+            cuts.push_back(cut);
+        };
+        add({});
+        for (const QString& folder : disk_.unsyncedFolders())
+            add({folder});
+        return cuts;
+    }
 
   private:
     QString program_;
     std::function<int(platform::FileStep, const QString&)> refuse_;
     QTemporaryDir copies_;
     std::vector<Point> points_;
+    DiskModel disk_;
+    int cuts_ = 0;
+    bool stopped_ = false;
+    std::vector<QString> end_;
 };
 
 }  // namespace testsupport

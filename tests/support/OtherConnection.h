@@ -36,6 +36,13 @@ class OtherConnection {
         return true;
     }
     bool run(const QString& sql) { return run(QStringList{sql}); }
+    // Holds the whole file, its readers shut out too, until the connection closes: with the
+    // engine's log in use another program's transaction alone keeps no reader out.
+    bool holdWhole() {
+        return run({QStringLiteral("PRAGMA locking_mode=EXCLUSIVE"),
+                    QStringLiteral("Begin Exclusive"),
+                    QStringLiteral("Select Count(*) From sqlite_master")});
+    }
     // Lets go of the lock of its transaction.
     bool release() { return run(QStringLiteral("Rollback")); }
     QString lastError() const { return lastError_; }
