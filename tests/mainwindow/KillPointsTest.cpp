@@ -6,6 +6,7 @@
 #include <QScopeGuard>
 #include <map>
 #include <optional>
+#include <ostream>
 #include <set>
 #include <tuple>
 
@@ -39,6 +40,14 @@ struct Trends {
         return all;
     }
 };
+
+// Failures show the rows and the files' sizes rather than the object's bytes.
+void PrintTo(const Trends& t, std::ostream* os) {
+    for (const auto& [seqNo, path] : t.rows)
+        *os << "row " << seqNo << ": " << path.toStdString() << "; ";
+    for (const auto& [path, bytes] : t.files)
+        *os << path.toStdString() << " (" << bytes.size() << " bytes); ";
+}
 
 Trends read(const QString& folder) {
     Trends s;
@@ -328,6 +337,67 @@ TEST(KillPoints, AnAutomaticRunErasesOnlyWhatIsOnTheDisk) {
         const size_t placedOnDisk =
             at(FileStep::SyncFolder, QFileInfo(path).absolutePath(), placed);
         EXPECT_LT(placedOnDisk, erasedAt);
+    }
+}
+
+namespace {
+
+// Every row of every table of a program folder's database, as text, by table.
+std::map<QString, QStringList> everyRow(const QString& folder) {
+    const platform::Database db = platform::Database::open(folder + "/QM73.mdb");
+    std::map<QString, QStringList> all;
+    const platform::ResultSet tables =
+        db.query("Select name From sqlite_master Where type = 'table' Order By name");
+    for (int t = 0; t < tables.rowCount(); ++t) {
+        const QString table = tables.text(t, "name");
+        QStringList& rows = all[table];
+        const platform::ResultSet r = db.query("Select * From " + table + " Order By rowid");
+        for (int row = 0; row < r.rowCount(); ++row) {
+            QStringList cells;
+            for (int c = 0; c < r.columnCount(); ++c)
+                cells << r.text(row, c, "<null>");
+            rows << cells.join('|');
+        }
+    }
+    return all;
+}
+
+}  // namespace
+
+// A power cut at the moment the erase is sent keeps every row the run stored (its events as
+// well as its trends) and every trend file: what the instrument forgets is all on the disk.
+TEST(KillPoints, APowerCutWhenTheEraseIsSentKeepsEveryRowOfTheRun) {
+    LibraryWindow w;
+    w.rig.dialogs.answers = {platform::MsgAnswer::Yes, platform::MsgAnswer::Yes};
+    w.window->downloadPage->chkAutoLoad[0]->click();
+    w.window->downloadPage->chkAutoLoad[1]->click();
+    ASSERT_TRUE(core::AutoRemoveData);
+    KillPoints kills(w.rig.folder.path());
+    std::vector<QString> cuts;
+    std::map<QString, QStringList> stored;
+    Trends trends;
+    w.onRequest = [&](const QString& body) {
+        if (body != "XC,W,") return;
+        cuts = kills.powerCutsNow();
+        stored = everyRow(w.rig.folder.path());
+        trends = read(w.rig.folder.path());
+    };
+    for (int i = 0; i < 300 && !w.statusTexts().contains("QM-73 Automatic Download Complete."); ++i)
+        w.tick();
+    kills.stop();
+    ASSERT_TRUE(w.statusTexts().contains("QM-73 Automatic Download Complete."));
+    ASSERT_FALSE(cuts.empty());
+    ASSERT_EQ(trends.files.size(), 3u);
+    // The run stored rows beside the trends' headers (events, the instrument's settings).
+    int others = 0;
+    for (const auto& [table, rows] : stored)
+        if (table.compare("Log_Head", Qt::CaseInsensitive) != 0) others += rows.size();
+    EXPECT_GT(others, 0);
+    for (const QString& cut : cuts) {
+        SCOPED_TRACE(cut.toStdString());
+        EXPECT_EQ(nextStart(cut), trends);
+        EXPECT_EQ(everyRow(cut), stored);
+        platform::Database::close(cut + "/QM73.mdb");
     }
 }
 
