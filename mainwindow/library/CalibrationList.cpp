@@ -209,9 +209,13 @@ void CalibrationList::mnuHistDel_Click() {
                            core::LoadResText(TextDeleteRowTitle), platform::MsgIcon::Information,
                            platform::MsgButtons::YesNo) != platform::MsgAnswer::Yes)
         return;
-    platform::Database::open(w_.paths.database())
-        .exec(QStringLiteral("Delete From cLatestHist Where SerialNo = ? And UserID = ?"),
-              {core::EmptyToAsterisk(serial), core::EmptyToAsterisk(grid.TextMatrix(row, 2))});
+    // In a transaction of its own, so that its COMMIT (and the sync that puts it on the disk)
+    // runs off the window thread.
+    const platform::Database db = platform::Database::open(w_.paths.database());
+    platform::Transaction transaction(db);
+    db.exec(QStringLiteral("Delete From cLatestHist Where SerialNo = ? And UserID = ?"),
+            {core::EmptyToAsterisk(serial), core::EmptyToAsterisk(grid.TextMatrix(row, 2))});
+    transaction.commit();
     ShowCalibrationHistory();
 }
 

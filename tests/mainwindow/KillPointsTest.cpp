@@ -101,6 +101,7 @@ void expectEveryStateRecoverable(const KillPoints& kills, const Trends& before, 
                                  const std::function<void(const Trends&)>& rows = {}) {
     EXPECT_FALSE(kills.points().empty());
     EXPECT_FALSE(kills.endStates().empty());
+    EXPECT_EQ(kills.syncsOnWindowThread(), 0);
     std::vector<std::pair<QString, QString>> states;  // each state, and what left it
     for (const KillPoints::Point& point : kills.points())
         for (const QString& state : point.states())

@@ -6,7 +6,10 @@
 
 #include <QFile>
 #include <QScopeGuard>
+#include <QThread>
+#include <atomic>
 
+#include "platform/FileSteps.h"
 #include "tests/mainwindow/LibraryWindow.h"
 
 namespace {
@@ -461,7 +464,20 @@ TEST(LibraryDelete, ACalibrationRowGoesAloneAndTheHeaderRowDoesNothing) {
     grid.setRow(row);
     const LibraryWindow::Stored before = w.stored();
     w.rig.dialogs.answers.push_back(platform::MsgAnswer::Yes);
+    // The deletion is on the disk when it is shown, and the window thread never waits for the
+    // sync that puts it there.
+    std::atomic<int> syncs{0}, onWindowThread{0};
+    platform::setFileStepWatcher([&](platform::FileStep step, const QString&) {
+        if (step == platform::FileStep::SyncFile || step == platform::FileStep::SyncFolder) {
+            ++syncs;
+            if (QThread::currentThread() == qApp->thread()) ++onWindowThread;
+        }
+        return 0;
+    });
     w.window->lastCalibrationPage->mnuHistDel->trigger();
+    platform::setFileStepWatcher({});
+    EXPECT_GT(syncs, 0);
+    EXPECT_EQ(onWindowThread, 0);
     EXPECT_EQ(w.passwordAsked, 1);
     ASSERT_EQ(w.rig.dialogs.messages.size(), 1u);
     EXPECT_EQ(w.rig.dialogs.messages[0].text, "Delete History : SerialNo=A12");

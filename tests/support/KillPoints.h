@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QThread>
 #include <functional>
 #include <set>
 #include <vector>
@@ -68,6 +70,9 @@ class KillPoints {
             const QString copy = copies_.filePath(QString::number(points_.size()));
             copyFolder(program_, copy);
             points_.push_back({step, path, copy, powerCutsNow()});
+            if ((step == platform::FileStep::SyncFile || step == platform::FileStep::SyncFolder) &&
+                QThread::currentThread() == QCoreApplication::instance()->thread())
+                ++syncsOnWindowThread_;
             const int refused = refuse_ ? refuse_(step, path) : 0;
             if (!refused) disk_.step(step, path);
             return refused;
@@ -90,6 +95,8 @@ class KillPoints {
     // What a power cut leaves once the run has ended (after stop()).
     const std::vector<QString>& endStates() const { return end_; }
     const std::vector<Point>& points() const { return points_; }
+    // The syncs taken on the window thread, which a slow disk would hold up.
+    int syncsOnWindowThread() const { return syncsOnWindowThread_; }
     size_t count(platform::FileStep step) const {
         size_t n = 0;
         for (const Point& p : points_)
@@ -118,6 +125,7 @@ class KillPoints {
     std::vector<Point> points_;
     DiskModel disk_;
     int cuts_ = 0;
+    int syncsOnWindowThread_ = 0;
     bool stopped_ = false;
     std::vector<QString> end_;
 };
