@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+#include <QScopeGuard>
+#include <QThread>
 #include <QTimer>
+#include <atomic>
 #include <optional>
 
+#include "platform/FileSteps.h"
 #include "tests/support/InstrumentWindow.h"
 #include "tests/support/OtherConnection.h"
 #include "tests/support/UserInput.h"
@@ -43,25 +48,36 @@ class EveryPass {
 }  // namespace
 
 TEST(WindowWaits, AClickDuringAStoresCommitIsTakenOnlyOnceTheStoreHasEnded) {
-    // A reader of another program keeps the COMMIT of the alarm trend waiting; meanwhile the
-    // user clicks the Last Calibration page's menu button, whose page reads the database.
+    // A slow disk keeps the COMMIT of the alarm trend waiting for its sync; meanwhile the user
+    // clicks the Last Calibration page's menu button, whose page reads the database.
     ReadWindow w;
-    OtherConnection other(w.rig.folder.paths().database());
-    ASSERT_TRUE(other.run({"Begin", "Select Count(*) From Log_Head"}));
     QWidget* menu = w.window->cmdInst[3];
     std::optional<bool> storedWhenClicked;
     QObject::connect(w.window->cmdInst[3], &QAbstractButton::clicked,
                      [&] { storedWhenClicked = w.statusTexts().contains(AlarmComplete); });
     bool queued = false;
-    int passes = 0;
+    std::atomic<int> passes{0};
+    std::atomic<bool> waited{false};
+    const QString log = w.rig.folder.paths().database() + "-wal";
+    platform::setFileStepWatcher([&](platform::FileStep step, const QString& path) {
+        if (step != platform::FileStep::SyncFile || path != log) return 0;
+        QElapsedTimer held;
+        held.start();
+        while (passes < 20 && !held.hasExpired(3000))
+            QThread::msleep(1);
+        waited = waited || passes >= 20;
+        return 0;
+    });
+    const auto unwatch = qScopeGuard([] { platform::setFileStepWatcher({}); });
     const EveryPass watch([&] {
         if (!w.statusTexts().contains(AlarmUpdate)) return;
         if (!std::exchange(queued, true)) testsupport::QueueClick(menu);
-        if (++passes == 20) other.release();
+        ++passes;
     });
     w.click(AlarmButton);
     w.settle();
     ASSERT_TRUE(queued);
+    EXPECT_TRUE(waited);
     EXPECT_TRUE(w.statusTexts().contains(AlarmComplete));
     // The click was not lost, and it did not run in the middle of the store.
     EXPECT_EQ(storedWhenClicked, true);

@@ -9,10 +9,13 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 #include <QTimer>
+#include <atomic>
 #include <optional>
 
 #include "platform/Database.h"
+#include "platform/FileSteps.h"
 #include "platform/Waiting.h"
 #include "runtime/RuntimeError.h"
 #include "tests/support/FifoRescue.h"
@@ -217,8 +220,9 @@ TEST_F(DatabaseFile, ALockLetGoWithinTheWaitLetsTheWorkThrough) {
 }
 
 TEST_F(DatabaseFile, WorkAskedFromInsideACommitWaitIsRefusedNeverJoined) {
-    // While the COMMIT of a store runs off the window thread, the window's events go on; work they
-    // start is refused with a clear reason, and nothing of it joins the store.
+    // While the COMMIT of a store runs off the window thread (its sync on a slow disk), the
+    // window's events go on; work they start is refused with a clear reason, and nothing of it
+    // joins the store.
     const Database db = Database::open(path());
     const struct {
         const char* name;
@@ -237,13 +241,20 @@ TEST_F(DatabaseFile, WorkAskedFromInsideACommitWaitIsRefusedNeverJoined) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         db.exec("Delete From Log_head");
-        OtherConnection other(path());
         std::optional<platform::DatabaseError::Kind> refused;
         QString reason;
+        std::atomic<bool> worked{false};
         {
             Transaction t(db);
             db.exec("Insert Into Log_head (SeqNo) Values (1)");
-            ASSERT_TRUE(other.run({"Begin", "Select Count(*) From Log_head"}));
+            // The COMMIT's sync lasts until the window's work has run (5 s at most).
+            platform::setFileStepWatcher([&](platform::FileStep step, const QString&) {
+                QElapsedTimer waited;
+                waited.start();
+                while (step == platform::FileStep::SyncFile && !worked && !waited.hasExpired(5000))
+                    QThread::msleep(1);
+                return 0;
+            });
             QTimer::singleShot(0, [&] {
                 try {
                     c.work();
@@ -251,10 +262,12 @@ TEST_F(DatabaseFile, WorkAskedFromInsideACommitWaitIsRefusedNeverJoined) {
                     refused = e.kind();
                     reason = e.description();
                 }
-                QTimer::singleShot(20, [&] { other.release(); });
+                worked = true;
             });
             t.commit();
+            platform::setFileStepWatcher({});
         }
+        EXPECT_TRUE(worked);
         EXPECT_EQ(refused, platform::DatabaseError::Kind::Busy);
         EXPECT_TRUE(reason.contains("store that has not ended")) << reason.toStdString();
         const platform::ResultSet rows = db.query("Select SeqNo From Log_head");
