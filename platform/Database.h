@@ -131,6 +131,7 @@ class DatabaseError : public rt::RuntimeError {
 };
 
 // The program's database. Handles are cheap: every handle of one file shares one connection.
+// The engine keeps a write-ahead log beside the file while it is open (see Transaction).
 // Errors are raised as DatabaseError (number rt::ErrDatabase) naming the statement. A statement
 // that finds the file locked by another program waits for it in short slices, about 5 s in
 // all, letting the window's events through between the slices (platform/Waiting.h), then
@@ -217,8 +218,8 @@ DatabaseFileCheck CheckDatabaseFile(const QString& path);
 // handler that runs inside one of its waits (an event let through while a statement or the
 // COMMIT waits) is refused with a DatabaseError of kind Busy, never joined to it. The COMMIT
 // runs off the window thread (a sync on a slow disk never holds the window up) and waits up to
-// about 5 s for another program's lock; a COMMIT that fails leaves the transaction open, to be
-// rolled back.
+// about 5 s for another program's lock; it returns only once what it stored is on the disk. A
+// COMMIT that fails leaves the transaction open, to be rolled back.
 class Transaction {
   public:
     explicit Transaction(const Database& db);
