@@ -1,6 +1,8 @@
 #include "platform/FileReplacement.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +10,7 @@
 #include <QRandomGenerator>
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <vector>
 
 #include "platform/FileSteps.h"
@@ -53,12 +56,52 @@ int createExclusive(const QString& path) {
                   0666);
 }
 
-QString randomSuffix() {
+// What follows a file's name in the name of its own temporary file: the mark, then so many
+// letters or digits at random.
+constexpr char OwnMark[] = ".~QM73-";
+constexpr int RandomLength = 6;
+
+QString randomPart() {
     static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    QString suffix = QStringLiteral(".");
-    for (int i = 0; i < 6; ++i)
-        suffix += QLatin1Char(letters[QRandomGenerator::global()->bounded(62)]);
-    return suffix;
+    QString part;
+    for (int i = 0; i < RandomLength; ++i)
+        part += QLatin1Char(letters[QRandomGenerator::global()->bounded(62)]);
+    return part;
+}
+
+bool isRandomPart(const char* text) {
+    int length = 0;
+    for (; text[length] != '\0'; ++length) {
+        const char c = text[length];
+        const bool letterOrDigit =
+            (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+        if (!letterOrDigit || length >= RandomLength) return false;
+    }
+    return length == RandomLength;
+}
+
+// Removes a file of the own temporary pattern when a killed writer left it: a regular file of
+// this user with no other name (a link, a folder, a device, another user's file stay), which
+// no living writer holds locked, and which is still the file looked at when it goes.
+void removeIfLeft(const QString& path) {
+    const QByteArray name = nameOf(path);
+    struct stat seen;
+    if (::lstat(name.constData(), &seen) != 0 || !S_ISREG(seen.st_mode) ||
+        seen.st_uid != ::geteuid() || seen.st_nlink != 1)
+        return;
+    const int fd =
+        ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return;
+    struct stat opened;
+    // A living writer holds its file locked.
+    if (::fstat(fd, &opened) == 0 && opened.st_dev == seen.st_dev && opened.st_ino == seen.st_ino &&
+        ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        QString reason;
+        if (!RemoveFile(path, &reason))
+            qWarning("The temporary file %s left by an earlier write could not be removed: %s",
+                     qPrintable(path), qPrintable(reason));
+    }
+    ::close(fd);
 }
 
 }  // namespace
@@ -103,6 +146,61 @@ QString LinkTargetOf(const QString& path) {
     return at;
 }
 
+void RemoveLeftTemporaries(const QString& path) {
+    const QFileInfo info(path);
+    const QByteArray folder = nameOf(info.absolutePath());
+    const QByteArray prefix = nameOf(info.fileName()) + OwnMark;
+    // A folder of many files on a slow disk is read off the window thread.
+    RunOffWindowThread([&] {
+        DIR* dir = ::opendir(folder.constData());
+        if (!dir) return;
+        QStringList left;
+        while (const dirent* entry = ::readdir(dir)) {
+            const char* name = entry->d_name;
+            if (std::strncmp(name, prefix.constData(), prefix.size()) == 0 &&
+                isRandomPart(name + prefix.size()))
+                left << QFile::decodeName(folder + '/' + name);
+        }
+        ::closedir(dir);
+        for (const QString& file : left)
+            removeIfLeft(file);
+    });
+}
+
+OwnTemporaryFile::OwnTemporaryFile(const QString& path, mode_t mode) {
+    RemoveLeftTemporaries(path);
+    int error = 0;
+    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+        path_ = path + QLatin1String(OwnMark) + randomPart();
+        fd_ = ::open(nameOf(path_).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY,
+                     mode);
+        error = errno;
+        if (fd_ < 0 && error != EEXIST) break;
+    }
+    if (fd_ < 0) {
+        path_.clear();
+        fail(QStringLiteral("Cannot write %1").arg(path), error);
+    }
+    // Held while this writer lives, so that another's cleaning leaves the file alone. A file
+    // system without locks leaves it unlocked: another writer for the same file may then
+    // remove it, and this one fails with its reason, the file as it was.
+    ::flock(fd_, LOCK_EX | LOCK_NB);
+}
+
+OwnTemporaryFile::~OwnTemporaryFile() {
+    if (fd_ < 0) return;
+    QString reason;
+    if (!RemoveFile(path_, &reason))
+        qWarning("The temporary file %s could not be removed: %s", qPrintable(path_),
+                 qPrintable(reason));
+    letGo();
+}
+
+void OwnTemporaryFile::letGo() noexcept {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
 FileReplacement::FileReplacement(const QString& path, const QString& temporarySuffix, Links links)
     : target_(links == Links::Follow ? LinkTargetOf(path) : path) {
     const QString what = QStringLiteral("Cannot write %1").arg(target_);
@@ -115,11 +213,9 @@ FileReplacement::FileReplacement(const QString& path, const QString& temporarySu
             throw rt::RuntimeError(rt::ErrPathAccess, QStringLiteral("%1: %2").arg(what, reason));
         fd = createExclusive(temporary_);
     } else {
-        for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-            temporary_ = target_ + randomSuffix();
-            fd = createExclusive(temporary_);
-            if (fd < 0 && errno != EEXIST) break;
-        }
+        own_ = std::make_unique<OwnTemporaryFile>(target_);
+        temporary_ = own_->path();
+        fd = own_->descriptor();
     }
     if (fd < 0) {
         const int error = errno;
@@ -132,9 +228,10 @@ FileReplacement::FileReplacement(const QString& path, const QString& temporarySu
                                              : ::lstat(nameOf(target_).constData(), &st);
     if (found == 0 && S_ISREG(st.st_mode)) ::fchmod(fd, st.st_mode & 07777);
     file_ = std::make_unique<QFile>();
+    // The own temporary file's descriptor holds its lock: it stays open with it.
     if (!file_->open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered,
-                     QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
+                     own_ ? QFileDevice::DontCloseHandle : QFileDevice::AutoCloseHandle)) {
+        if (!own_) ::close(fd);
         const QString reason = file_->errorString();
         discard();
         throw rt::RuntimeError(rt::ErrPathAccess, QStringLiteral("%1: %2").arg(what, reason));
@@ -192,24 +289,33 @@ void FileReplacement::putInPlace(bool keepOnFailure) {
     try {
         RenameFile(temporary_, target_);
     } catch (...) {
-        if (keepOnFailure)
+        if (keepOnFailure) {
             temporary_.clear();
-        else
+            letGoOwn();
+        } else {
             discard();
+        }
         throw;
     }
     temporary_.clear();
+    letGoOwn();
     SyncFolder(folderOf(target_));
 }
 
 void FileReplacement::discard() noexcept {
     file_.reset();
-    if (temporary_.isEmpty()) return;
     QString reason;
-    if (!RemoveFile(temporary_, &reason))
+    if (!temporary_.isEmpty() && !RemoveFile(temporary_, &reason))
         qWarning("The temporary file %s could not be removed: %s", qPrintable(temporary_),
                  qPrintable(reason));
     temporary_.clear();
+    letGoOwn();
+}
+
+void FileReplacement::letGoOwn() noexcept {
+    if (!own_) return;
+    own_->letGo();
+    own_.reset();
 }
 
 }  // namespace platform

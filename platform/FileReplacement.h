@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <QFile>
 #include <QString>
 #include <memory>
@@ -25,6 +27,41 @@ bool RemoveFile(const QString& path, QString* reason = nullptr);
 // link whose target does not exist leads to where the target would be.
 QString LinkTargetOf(const QString& path);
 
+// ---- the program's own temporary files -------------------------------------------------------
+
+// A temporary file the program writes for a file (a replacement's new content, a printer's
+// spool file) is named after it, `<file>.~QM73-` and six letters or digits at random, and is
+// locked for as long as its writer lives. A kill leaves it behind; the next writer for the same
+// file removes it (RemoveLeftTemporaries).
+class OwnTemporaryFile {
+  public:
+    // Removes what killed writers for `path` left, then makes a new temporary file for it,
+    // empty, by this process alone, with `mode` less the umask. Raises error 75 with the
+    // system's reason.
+    explicit OwnTemporaryFile(const QString& path, mode_t mode = 0666);
+    // Removes the file, unless it was let go.
+    ~OwnTemporaryFile();
+    OwnTemporaryFile(const OwnTemporaryFile&) = delete;
+    OwnTemporaryFile& operator=(const OwnTemporaryFile&) = delete;
+
+    const QString& path() const { return path_; }
+    // Open for writing; it holds the lock, and stays open until the file is removed or let go.
+    int descriptor() const { return fd_; }
+    // The name is no longer this file's to remove (renamed, or removed by its owner): the lock
+    // goes, the name stays as it is.
+    void letGo() noexcept;
+
+  private:
+    QString path_;
+    int fd_ = -1;
+};
+
+// Removes the temporary files beside `path` that writers for it left when they were killed:
+// only a regular file of this user, of the exact pattern, that no living writer holds; never a
+// link, a folder or anything else of such a name. One that cannot be removed stays, with a
+// warning in the log: the next writer tries again.
+void RemoveLeftTemporaries(const QString& path);
+
 // ---- the one writer that replaces a file whole --------------------------------------------
 
 // Replaces a file whole: what is written goes to a temporary file beside the file, which takes
@@ -39,8 +76,9 @@ class FileReplacement {
     // Makes the temporary file, empty, beside the file (with Links::Follow: beside the file
     // its links lead to). It gets the permissions the file has; a new file gets the user's
     // usual ones (the umask). `temporarySuffix` names it `<file><suffix>`, a name the
-    // program's start-up knows as its own temporary; without one it gets a name nobody else
-    // has, `<file>.XXXXXX`. Raises error 75 with the system's reason.
+    // program's start-up knows as its own temporary; without one it is an OwnTemporaryFile, which
+    // first removes what killed replacements of the file left. Raises error 75 with the
+    // system's reason.
     explicit FileReplacement(const QString& path, const QString& temporarySuffix = QString(),
                              Links links = Links::Follow);
     // What was not put in place is removed.
@@ -77,9 +115,13 @@ class FileReplacement {
     void discard() noexcept;
 
   private:
+    // The own temporary file's lock goes: its name is no longer the replacement's.
+    void letGoOwn() noexcept;
+
     QString target_;
     QString temporary_;
-    std::unique_ptr<QFile> file_;  // the temporary file, while the replacement writes it
+    std::unique_ptr<QFile> file_;            // the temporary file, while the replacement writes it
+    std::unique_ptr<OwnTemporaryFile> own_;  // its lock, when it is one of the own pattern
 };
 
 }  // namespace platform

@@ -6,7 +6,6 @@
 #include <QPainter>
 #include <QScreen>
 #include <QStyle>
-#include <QTemporaryFile>
 #include <algorithm>
 #include <memory>
 
@@ -167,8 +166,11 @@ void FrmPrint::printOn(int index) {
     };
     // A PDF is written beside its file and put in its place only when the job is whole: a
     // failed job, a kill or a power cut leaves the file as it was. A printer's job is spooled
-    // in the temporary folder until the print system takes it.
+    // in the temporary folder until the print system takes it, readable by the user alone.
+    // Either temporary file is one of the program's own: what a killed job left is removed by
+    // the next job.
     std::unique_ptr<platform::FileReplacement> pdf;
+    std::unique_ptr<platform::OwnTemporaryFile> spool;
     QString partial;
     try {
         if (s_.printers.isPdf(index)) {
@@ -177,19 +179,14 @@ void FrmPrint::printOn(int index) {
             pdf = std::make_unique<platform::FileReplacement>(*file);
             partial = pdf->handOver();
         } else {
-            QTemporaryFile temporary(QDir::temp().filePath(QStringLiteral("QM73-print-XXXXXX")));
-            temporary.setAutoRemove(false);
-            if (!temporary.open())
-                throw rt::RuntimeError(rt::ErrPathAccess, temporary.errorString());
-            partial = temporary.fileName();
+            spool = std::make_unique<platform::OwnTemporaryFile>(
+                QDir::temp().filePath(QStringLiteral("QM73-print")), 0600);
+            partial = spool->path();
         }
     } catch (const rt::RuntimeError& e) {
         notPrinted(e.description());
         return;
     }
-    const auto dropSpooled = qScopeGuard([&] {
-        if (!pdf) QFile::remove(partial);
-    });
     try {
         {
             PrintJob job(s_.printers.makePrinter(index, partial), [this, index](const QPrinter& p) {

@@ -2,12 +2,16 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include "core/CalDue.h"
 #include "core/GasCommon.h"
 #include "core/ModMain.h"
 #include "core/TrendFile.h"
+#include "platform/FileReplacement.h"
+#include "platform/FileSteps.h"
 #include "runtime/Format.h"
+#include "runtime/RuntimeError.h"
 #include "runtime/Strings.h"
 
 namespace settings {
@@ -85,20 +89,44 @@ QString CsvLine(const QStringList& fields) {
     return out.join(QLatin1Char(',')) + QStringLiteral("\r\n");
 }
 
+namespace {
+
+// What the line appended must start with so that it stands on a line of its own: a write cut
+// short (a kill, a full disk) may have left the file's last line without its end. Only the
+// last byte is read.
+QByteArray lineStart(const QString& path, qint64 size) {
+    if (size == 0) return {};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || !file.seek(size - 1)) return {};
+    const QByteArray last = file.read(1);
+    if (last == "\n") return {};
+    return last == "\r" ? QByteArray("\n") : QByteArray("\r\n");
+}
+
+}  // namespace
+
 bool AppendSettingsRecord(const QString& path, const core::clsInstrument& inst, rt::OleDate now,
                           QString* error) {
+    const auto failed = [error](const QString& reason) {
+        if (error) *error = reason;
+        return false;
+    };
     QFile file(path);
-    const bool fresh = !file.exists() || file.size() == 0;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        if (error) *error = file.errorString();
-        return false;
-    }
-    QByteArray text;
-    if (fresh) text += CsvLine(SettingsRecordCaptions()).toUtf8();
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) return failed(file.errorString());
+    const qint64 size = file.size();
+    QByteArray text = lineStart(path, size);
+    if (size == 0) text += CsvLine(SettingsRecordCaptions()).toUtf8();
     text += CsvLine(SettingsRecordFields(inst, now)).toUtf8();
-    if (file.write(text) != text.size() || !file.flush()) {
-        if (error) *error = file.errorString();
-        return false;
+    if (const int refused = platform::FileStepRefusal(platform::FileStep::Write, path))
+        return failed(qt_error_string(refused));
+    if (file.write(text) != text.size() || !file.flush()) return failed(file.errorString());
+    file.close();
+    // The line counts as written once it is on the disk, and a new file once its name is.
+    try {
+        platform::SyncFile(path);
+        if (size == 0) platform::SyncFolder(QFileInfo(platform::LinkTargetOf(path)).absolutePath());
+    } catch (const rt::RuntimeError& e) {
+        return failed(e.description());
     }
     return true;
 }

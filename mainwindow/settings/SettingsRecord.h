@@ -20,8 +20,10 @@ QStringList SettingsRecordCaptions();
 QStringList SettingsRecordFields(const core::clsInstrument& inst, rt::OleDate now);
 QString CsvLine(const QStringList& fields);
 
-// Appends the instrument's line (the header first when the file is new): UTF-8, CR LF.
-// False, with the reason, when the file cannot be written.
+// Appends the instrument's line (the header first when the file is new): UTF-8, CR LF. True
+// once the line is on the disk; a last line that an earlier write cut short is ended first, so
+// that the new line stands on its own. False, with the reason, when the file cannot be written
+// or synced.
 bool AppendSettingsRecord(const QString& path, const core::clsInstrument& inst, rt::OleDate now,
                           QString* error);
 

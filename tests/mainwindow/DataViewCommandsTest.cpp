@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include "core/ModMain.h"
@@ -15,6 +16,7 @@
 #include "tests/mainwindow/StoredWindow.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/Files.h"
+#include "tests/support/KillPoints.h"
 
 using platform::MsgAnswer;
 using testsupport::AlarmEvent;
@@ -195,6 +197,43 @@ TEST(DataViewExport, AWriteCutShortIsToldAndTheOldFileKept) {
         EXPECT_TRUE(w.window->fields.LastExportFile.isEmpty());
     }
     EXPECT_EQ(QDir(w.rig.folder.path()).entryList({"full*"}, QDir::Files).size(), 2);
+}
+
+// An export killed while its file is written leaves its temporary file beside it; the next
+// export to that file removes it, and leaves a file of the user's that merely looks like it.
+TEST(DataViewExport, WhatAKilledExportLeftGoesWithTheNextExport) {
+    DataWindow w;
+    w.open(1);
+    QTemporaryDir dir;
+    const QString out = dir.filePath("out");
+    for (int view : {0, 1}) {
+        SCOPED_TRACE(view);
+        w.page().optBrowse[view]->setChecked(true);
+        w.settle();
+        const QString name = view == 0 ? "k.csv" : "k.bmp";
+        const QString killed = dir.filePath(QStringLiteral("killed%1").arg(view));
+        QDir(out).removeRecursively();
+        QDir().mkpath(out);
+        writeFile(out + "/" + name + ".bzZfbS", "the user's own");
+        platform::setFileStepWatcher([&](platform::FileStep step, const QString& path) {
+            if (step == platform::FileStep::SyncFile && path.startsWith(out) &&
+                !QFileInfo::exists(killed))
+                testsupport::copyFolder(out, killed);
+            return 0;
+        });
+        w.rig.dialogs.fileNames = {out + "/" + name};
+        w.press(2);
+        platform::setFileStepWatcher({});
+        // What the next start finds.
+        QDir(out).removeRecursively();
+        testsupport::copyFolder(killed, out);
+        ASSERT_EQ(QDir(out).entryList(QDir::Files).size(), 2);
+        w.rig.dialogs.fileNames = {out + "/" + name};
+        w.press(2);
+        EXPECT_EQ(QDir(out).entryList(QDir::Files), QStringList({name, name + ".bzZfbS"}));
+        EXPECT_EQ(readFile(out + "/" + name + ".bzZfbS"), "the user's own");
+        EXPECT_TRUE(w.rig.dialogs.messages.empty());
+    }
 }
 
 TEST(DataViewExport, AFailedExportIsToldAndChangesNothing) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -17,6 +18,7 @@
 #include "platform/FileSteps.h"
 #include "runtime/RuntimeError.h"
 #include "tests/support/Files.h"
+#include "tests/support/KillPoints.h"
 
 using platform::FileReplacement;
 using platform::FileStep;
@@ -273,4 +275,134 @@ TEST(FileReplacement, ContentKeptAsideIsPutInPlaceOrKeptForLater) {
         EXPECT_EQ(QFileInfo::exists(path + ".7.ready"), renameFails);
         QFile::remove(path + ".7.ready");
     }
+}
+
+namespace {
+
+// The folder as a kill leaves it at the first step of the kind: copied to `to` as it lies then.
+struct KilledAt {
+    KilledAt(FileStep at, const QString& folder, const QString& to) {
+        platform::setFileStepWatcher([=, this](FileStep step, const QString&) {
+            if (step == at && !killed) {
+                testsupport::copyFolder(folder, to);
+                killed = true;
+            }
+            return 0;
+        });
+    }
+    ~KilledAt() { platform::setFileStepWatcher({}); }
+    bool killed = false;
+};
+
+void replace(const QString& path, const QByteArray& content) {
+    FileReplacement file(path);
+    file.write(content);
+    file.commit();
+}
+
+}  // namespace
+
+// A replacement killed at any step while its temporary file lies beside the file leaves it
+// there; the next replacement of that file removes it.
+TEST(FileReplacement, WhatAKilledReplacementLeftGoesWithTheNextOne) {
+    for (const FileStep kill : {FileStep::Write, FileStep::SyncFile, FileStep::Rename}) {
+        SCOPED_TRACE(static_cast<int>(kill));
+        QTemporaryDir dir;
+        const QString out = dir.filePath("out"), killed = dir.filePath("killed");
+        QDir().mkpath(out);
+        writeFile(out + "/report.pdf", "old");
+        {
+            const KilledAt at(kill, out, killed);
+            replace(out + "/report.pdf", "new");
+            ASSERT_TRUE(at.killed);
+        }
+        ASSERT_EQ(entries(killed).size(), 2) << entries(killed).join(' ').toStdString();
+        replace(killed + "/report.pdf", "newer");
+        EXPECT_EQ(entries(killed), QStringList{"report.pdf"});
+        EXPECT_EQ(readFile(killed + "/report.pdf"), "newer");
+    }
+}
+
+// What a killed write left beside the file goes; what merely looks like it stays as it is: a
+// name not of the exact pattern, another file's, and under the pattern anything but a plain
+// file of the user's own (a link, a folder, a second name of a file, a pipe, another user's
+// file).
+TEST(FileReplacement, OnlyTheProgramsOwnLeftTemporariesAreRemoved) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("report.pdf");
+    const QString mine = dir.filePath("mine.txt");
+    writeFile(path, "old");
+    writeFile(mine, "the user's own");
+    const QString left = path + ".~QM73-aB3dE9";
+    writeFile(left, "%PDF cut short");
+    const struct {
+        const char* name;
+        std::function<bool(const QString&)> make;  // false: cannot be made here
+    } lookAlikes[] = {
+        {"report.pdf.bzZfbS", [](const QString& p) { return QFile(p).open(QIODevice::WriteOnly); }},
+        {"report.pdf.~QM73-abc12",
+         [](const QString& p) { return QFile(p).open(QIODevice::WriteOnly); }},
+        {"report.pdf.~QM73-abc1234",
+         [](const QString& p) { return QFile(p).open(QIODevice::WriteOnly); }},
+        {"report.pdf.~QM73-ab.123",
+         [](const QString& p) { return QFile(p).open(QIODevice::WriteOnly); }},
+        {"report.pdf.~qm73-abc123",
+         [](const QString& p) { return QFile(p).open(QIODevice::WriteOnly); }},
+        {"Report.pdf.~QM73-abc123",
+         [](const QString& p) { return QFile(p).open(QIODevice::WriteOnly); }},
+        {"report.pdf.~QM73-Link01", [&](const QString& p) { return QFile::link(mine, p); }},
+        {"report.pdf.~QM73-Dangle", [&](const QString& p) { return QFile::link(left, p); }},
+        {"report.pdf.~QM73-Fold01",
+         [](const QString& p) {
+             return QDir().mkpath(p) && QFile(p + "/inside.txt").open(QIODevice::WriteOnly);
+         }},
+        {"report.pdf.~QM73-Hard01",
+         [&](const QString& p) {
+             return ::link(QFile::encodeName(mine).constData(), QFile::encodeName(p).constData()) ==
+                    0;
+         }},
+        {"report.pdf.~QM73-Pipe01",
+         [](const QString& p) { return ::mkfifo(QFile::encodeName(p).constData(), 0600) == 0; }},
+        {"report.pdf.~QM73-Other1",
+         [](const QString& p) {
+             // Only the superuser can give a file to another user.
+             return ::geteuid() == 0 && QFile(p).open(QIODevice::WriteOnly) &&
+                    ::chown(QFile::encodeName(p).constData(), 65534, 65534) == 0;
+         }},
+    };
+    QStringList made;
+    for (const auto& l : lookAlikes)
+        if (l.make(dir.filePath(l.name))) made << l.name;
+    EXPECT_GE(made.size(), 11);
+    const QStringList before = entries(dir.path());
+    replace(path, "new");
+    QStringList expected = before;
+    expected.removeAll(QFileInfo(left).fileName());
+    EXPECT_EQ(entries(dir.path()), expected);
+    EXPECT_EQ(readFile(path), "new");
+    EXPECT_EQ(readFile(mine), "the user's own");
+    EXPECT_TRUE(QFileInfo(dir.filePath("report.pdf.~QM73-Link01")).isSymLink());
+    EXPECT_TRUE(QFileInfo::exists(dir.filePath("report.pdf.~QM73-Fold01/inside.txt")));
+}
+
+// Two writers of the same file at once: neither takes the other's temporary file for one left
+// by a kill, and each puts its content in place whole.
+TEST(FileReplacement, ALivingWritersTemporaryIsLeftAlone) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("export.txt");
+    FileReplacement first(path);
+    first.write("first");
+    const QString printer = first.handOver();  // a printer's writer lets its handle go
+    {
+        platform::OwnTemporaryFile spool(path, 0600);
+        replace(path, "second");
+        EXPECT_TRUE(QFileInfo::exists(spool.path()));
+        EXPECT_EQ(modeOf(spool.path()), mode_t(0600));
+    }
+    EXPECT_EQ(readFile(path), "second");
+    ASSERT_TRUE(QFileInfo::exists(printer));
+    writeFile(printer, "first, whole");
+    first.commit();
+    EXPECT_EQ(readFile(path), "first, whole");
+    EXPECT_EQ(entries(dir.path()), QStringList{"export.txt"});
 }

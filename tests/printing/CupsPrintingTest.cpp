@@ -9,6 +9,7 @@
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
@@ -21,6 +22,8 @@
 
 #include "tests/printing/PrintRig.h"
 #include "tests/support/FileSizeLimit.h"
+#include "tests/support/Files.h"
+#include "tests/support/KillPoints.h"
 
 namespace {
 
@@ -513,6 +516,68 @@ TEST(PrintRefusal, APdfFileThatCouldNotBeWrittenWholeIsTold) {
         rig.dialogs.messages[0].text.startsWith("The report could not be printed on PDF file."));
     EXPECT_FALSE(QFileInfo::exists(file));
     EXPECT_TRUE(QDir(out.path()).entryList(QDir::Files).isEmpty());
+}
+
+// A job killed while its file is written leaves its temporary file (the PDF's beside it, a
+// printer's spool file in the temporary folder); the next job to the same file, or to a
+// printer, removes it, and leaves a file of the user's that merely looks like it alone.
+TEST(PrintRefusal, WhatAKilledJobLeftGoesWithTheNextJob) {
+    QTemporaryDir dir;
+    const QString out = dir.filePath("out"), spool = dir.filePath("tmp");
+    QDir().mkpath(out);
+    QDir().mkpath(spool);
+    const QByteArray temporaryFolder = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(spool));
+    const auto restore = qScopeGuard([&] {
+        platform::setFileStepWatcher({});
+        qputenv("TMPDIR", temporaryFolder);
+    });
+    QueueRig rig({"Office"});
+    const struct {
+        QString queue, folder;
+        QStringList lookAlikes, after;  // the folder's files after the next job
+    } cases[] = {{platform::PrinterCatalog::PdfName(),
+                  out,
+                  {"list.pdf.bzZfbS", "list.pdf.~QM73-abc12"},
+                  {"list.pdf", "list.pdf.bzZfbS", "list.pdf.~QM73-abc12"}},
+                 {"Office",
+                  spool,
+                  {"QM73-print-bzZfbS", "QM73-print.~QM73-abc12"},
+                  {"QM73-print-bzZfbS", "QM73-print.~QM73-abc12"}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.queue.toStdString());
+        for (const QString& name : c.lookAlikes)
+            testsupport::writeFile(c.folder + "/" + name, "the user's own");
+        // Killed with the job whole in its temporary file: the PDF as it is synced, the spool
+        // file as the print system takes it.
+        const QString killed = dir.filePath("killed-" + c.queue);
+        const auto kill = [&] {
+            if (!QFileInfo::exists(killed)) testsupport::copyFolder(c.folder, killed);
+        };
+        platform::setFileStepWatcher([&](platform::FileStep step, const QString& path) {
+            if (step == platform::FileStep::SyncFile && path.startsWith(c.folder)) kill();
+            return 0;
+        });
+        rig.printers.setSubmitter([&](const QString&, const QString&, const QString&,
+                                      const platform::PrinterCatalog::Options&) {
+            kill();
+            return platform::PrinterCatalog::Submission{5, {}};
+        });
+        rig.dialogs.fileNames.push_back(out + "/list.pdf");
+        rig.print(c.queue);
+        platform::setFileStepWatcher({});
+        // What the next start finds: the job's temporary file beside the look-alikes.
+        QDir(c.folder).removeRecursively();
+        testsupport::copyFolder(killed, c.folder);
+        ASSERT_EQ(QDir(c.folder).entryList(QDir::Files).size(), c.lookAlikes.size() + 1)
+            << QDir(c.folder).entryList().join(' ').toStdString();
+        rig.dialogs.fileNames.push_back(out + "/list.pdf");
+        rig.print(c.queue);
+        EXPECT_TRUE(rig.dialogs.messages.empty());
+        EXPECT_EQ(QDir(c.folder).entryList(QDir::Files), c.after);
+        for (const QString& name : c.lookAlikes)
+            EXPECT_EQ(testsupport::readFile(c.folder + "/" + name), "the user's own");
+    }
 }
 
 }  // namespace
