@@ -31,7 +31,53 @@ namespace {
 
 enum Text : int {
     TextOutsideDataFolder = 5840,
+    TextCannotStore = 5870,
+    TextNotPermitted = 5871,
+    TextReadOnly = 5872,
+    TextNotThere = 5873,
+    TextNoFolder = 5874,
 };
+
+// The error of a trend folder, or of a file in it, that the system refuses, told so that the
+// user can act on it: the folder and the cause in the user's words (the system's own reason
+// for a cause without words of its own). A disk without room keeps its own error (61), which
+// the download tells as such, with `description` for the log.
+rt::RuntimeError storeError(const QString& folder, int systemError, const QString& description) {
+    QString cause;
+    switch (systemError) {
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG:
+            return rt::RuntimeError(rt::ErrDiskFull, description);
+        case EACCES:
+        case EPERM:
+            cause = platform::LoadResText(TextNotPermitted);
+            break;
+        case EROFS:
+            cause = platform::LoadResText(TextReadOnly);
+            break;
+        case ENOENT:
+            cause = platform::LoadResText(TextNotThere);
+            break;
+        case ENOTDIR:
+        case EEXIST:
+            cause = platform::LoadResText(TextNoFolder);
+            break;
+        default:
+            cause = systemError ? qt_error_string(systemError) : description;
+            break;
+    }
+    return rt::RuntimeError(rt::ErrPathAccess,
+                            platform::LoadResText(TextCannotStore, {folder, cause}));
+}
+
+rt::RuntimeError storeError(const QString& folder, const platform::FileStepError& e) {
+    return storeError(folder, e.systemError(), e.description());
+}
+
+QString folderOf(const QString& path) {
+    return QFileInfo(path).absolutePath();
+}
 
 }  // namespace
 
@@ -260,11 +306,11 @@ void TrendFile::read(qint64 position, void* data, int size) {
 namespace {
 
 // The error a refused write raises: "Disk full" when the file system has no room for it (a full
-// disk, a quota, a file size limit), so that the user is told what to do.
+// disk, a quota, a file size limit), else the folder's cause, so that the user is told what to
+// do.
 rt::RuntimeError writeError(const QString& file, int systemError, const QString& reason) {
-    const bool noRoom = systemError == ENOSPC || systemError == EDQUOT || systemError == EFBIG;
-    return rt::RuntimeError(noRoom ? rt::ErrDiskFull : rt::ErrPathAccess,
-                            QStringLiteral("Cannot write the trend file %1: %2").arg(file, reason));
+    return storeError(folderOf(file), systemError,
+                      QStringLiteral("Cannot write the trend file %1: %2").arg(file, reason));
 }
 
 }  // namespace
@@ -322,9 +368,13 @@ TrendFile& TrendWriter::open(const QString& path) {
         throw rt::RuntimeError(rt::ErrPathAccess, QStringLiteral("The record names no trend file"));
     if (path_ != path) {
         discard();
-        // The trend file's own folder: a link there is replaced, never written through.
-        replacement_ = std::make_unique<platform::FileReplacement>(
-            path, QLatin1String(TrendTempSuffix), platform::FileReplacement::Links::Replace);
+        try {
+            // The trend file's own folder: a link there is replaced, never written through.
+            replacement_ = std::make_unique<platform::FileReplacement>(
+                path, QLatin1String(TrendTempSuffix), platform::FileReplacement::Links::Replace);
+        } catch (const platform::FileStepError& e) {
+            throw storeError(folderOf(path), e);
+        }
         path_ = path;
     }
     if (!file_) {
@@ -359,26 +409,16 @@ void TrendWriter::closeFile() {
     file_.reset();
 }
 
-namespace {
-
-// The year and data folders above a trend file's month folder, which the download may have
-// just made: their entries reach the disk too, or a power cut could take the month folder with
-// every file in it.
-void syncFoldersAbove(const QString& trendPath) {
-    const QString month = QFileInfo(trendPath).absolutePath();
-    const QString year = QFileInfo(month).absolutePath();
-    platform::SyncFolder(year);
-    platform::SyncFolder(QFileInfo(year).absolutePath());
-}
-
-}  // namespace
-
 void TrendWriter::prepare(int64_t seqNo) {
     if (!replacement_) return;
     closeFile();
+    // The folders above were synced when they were made (CreateTrendFolders).
     try {
         replacement_->makeWhole(TrendReadyPath(path_, seqNo));
-        syncFoldersAbove(path_);
+    } catch (const platform::FileStepError& e) {
+        const QString folder = folderOf(path_);
+        discard();
+        throw storeError(folder, e);
     } catch (...) {
         discard();
         throw;
@@ -412,8 +452,11 @@ void TrendWriter::mend() {
     }
     const std::unique_ptr<platform::FileReplacement> replacement = std::move(replacement_);
     const QString target = std::exchange(path_, QString());
-    replacement->commit();
-    syncFoldersAbove(target);
+    try {
+        replacement->commit();
+    } catch (const platform::FileStepError& e) {
+        throw storeError(folderOf(target), e);
+    }
 }
 
 void TrendWriter::discard() noexcept {
@@ -633,8 +676,51 @@ QString TrendFilePath(const QString& dataFolder, rt::OleDate start, const QStrin
            QStringLiteral(".Dat");
 }
 
-bool CreateTrendFolders(const QString& dataFolder, rt::OleDate start) {
-    return QDir().mkpath(TrendFolder(dataFolder, start));
+namespace {
+
+// Makes the folder at `path` when it is missing, and syncs the folder it is made in: the new
+// entry is on the disk before anything is kept in it. A folder that is there is left as it is,
+// its folder not synced again; a link is followed, never replaced.
+void makeFolder(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    const QString parent = folderOf(path);
+    struct stat st {};
+    if (::stat(name.constData(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) return;
+        throw storeError(path, ENOTDIR, QString());
+    }
+    const int missing = errno;
+    // A link whose target is not there (a disk that is not mounted): nothing is made in its
+    // place.
+    if (missing == ENOENT && ::lstat(name.constData(), &st) == 0)
+        throw storeError(path, ENOENT, QString());
+    if (missing != ENOENT) throw storeError(parent, missing, QString());
+    if (::mkdir(name.constData(), 0777) != 0) {
+        const int error = errno;
+        // Made meanwhile by someone else: it is there.
+        if (error == EEXIST && ::stat(name.constData(), &st) == 0 && S_ISDIR(st.st_mode)) return;
+        if (error == EEXIST) throw storeError(path, ENOTDIR, QString());
+        throw storeError(
+            parent, error,
+            QStringLiteral("Cannot make the folder %1: %2").arg(path, qt_error_string(error)));
+    }
+    try {
+        platform::SyncFolder(parent);
+    } catch (const platform::FileStepError& e) {
+        // Not known to be on the disk: it goes, so that the next attempt makes it again and
+        // syncs it then.
+        ::rmdir(name.constData());
+        throw storeError(parent, e);
+    }
+}
+
+}  // namespace
+
+void CreateTrendFolders(const QString& dataFolder, rt::OleDate start) {
+    const QString month = TrendFolder(dataFolder, start);
+    const QString year = folderOf(month);
+    for (const QString& folder : {dataFolder, year, month})
+        makeFolder(folder);
 }
 
 void DeleteFolder(const QString& path) {

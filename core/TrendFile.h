@@ -183,7 +183,9 @@ std::vector<KeptTrendFile> KeptTrendFiles(const QString& dataFolder);
 // kept open for the next, so a download costs no open, read and close per line. The samples
 // go to the trend file's temporary file, which takes the trend file's name only when the
 // record is stored: a stored trend file is never opened for writing, and a download that
-// ends without storing the record leaves no file behind.
+// ends without storing the record leaves no file behind. A file or folder the system refuses
+// (open, write, prepare, mend) raises error 75 telling the trend file's folder and the cause in
+// the user's words; a disk without room raises error 61.
 class TrendWriter {
   public:
     TrendWriter() = default;
@@ -266,8 +268,13 @@ class TrendFileDeletion {
     std::vector<RemovalFailure> notFiles_;            // folders where a trend file would be
 };
 
-// Creates DataFolder/yy and DataFolder/yy/mm when missing; false when that fails.
-bool CreateTrendFolders(const QString& dataFolder, rt::OleDate start);
+// Makes DataFolder, DataFolder/yy and DataFolder/yy/mm, each level that is missing, and syncs
+// the folder each new one is made in (once, when it is made), so that a new folder is on the
+// disk before anything is kept in it. Links on the way are followed, never replaced. Raises
+// when a level cannot be made: error 61 for a disk without room, else error 75 telling the
+// folder and the cause in the user's words (refused, read-only, a link that leads nowhere, a
+// file in the folder's place).
+void CreateTrendFolders(const QString& dataFolder, rt::OleDate start);
 // Deletes a folder with everything in it; failures are ignored. An empty or relative path and
 // a filesystem root are refused (nothing is deleted): an empty path would name the folder the
 // program was started from.

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
+#include <cerrno>
+#include <functional>
 #include <optional>
 
 #include "core/TrendFile.h"
@@ -270,7 +272,7 @@ TEST(TrendFolders, PathsAndNames) {
     EXPECT_EQ(SanitizeFileName(".."), "__");
     testsupport::TempProgramFolder folder;
     const QString data = folder.path() + "/Data";
-    ASSERT_TRUE(CreateTrendFolders(data, start));
+    ASSERT_NO_THROW(CreateTrendFolders(data, start));
     EXPECT_TRUE(QFileInfo(data + "/26/03").isDir());
     {
         TrendFile f(TrendFilePath(data, start, "x"));
@@ -279,6 +281,186 @@ TEST(TrendFolders, PathsAndNames) {
     DeleteFolder(data);
     EXPECT_FALSE(QFileInfo::exists(data));
     DeleteFolder(data);  // a missing folder is no error
+}
+
+namespace {
+
+// The folder syncs of a piece of work, in their order.
+QStringList folderSyncs(const std::function<void()>& work) {
+    QStringList synced;
+    platform::setFileStepWatcher([&synced](platform::FileStep step, const QString& path) {
+        if (step == platform::FileStep::SyncFolder) synced << path;
+        return 0;
+    });
+    work();
+    platform::setFileStepWatcher({});
+    return synced;
+}
+
+QString cannotStore(const QString& folder, const QString& cause) {
+    return QStringLiteral("The trend files cannot be stored in the folder %1: %2")
+        .arg(folder, cause);
+}
+
+const QString NotPermitted =
+    "this user may not write there. Give the user write access to it, then download again.";
+const QString ReadOnly = "its file system is read-only. Mount it for writing, then download again.";
+const QString NotThere =
+    "it is not there, or a link on its way leads to a folder that is not there (a disk that is "
+    "not mounted?). Mount the disk or mend the link, then download again.";
+const QString NoFolder =
+    "a file that is no folder stands in its place. Move that file away, then download again.";
+
+}  // namespace
+
+// Each missing level is made, and the folder it is made in synced then, once: a folder that is
+// there is left as it is and its folder not synced again.
+TEST(TrendFolders, EachFolderMadeIsSyncedInItsFolderOnce) {
+    testsupport::TempProgramFolder folder;
+    const QString program = folder.path(), data = program + "/Data";
+    const auto month = [](int year, int month) { return *rt::OleDate::fromCivil(year, month, 7); };
+    const struct {
+        const char* what;
+        rt::OleDate start;
+        QStringList synced;
+    } cases[] = {
+        {"a new data folder", month(2026, 3), {program, data, data + "/26"}},
+        {"the same month again", month(2026, 3), {}},
+        {"a new month of that year", month(2026, 4), {data + "/26"}},
+        {"a new year", month(2027, 1), {data, data + "/27"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(folderSyncs([&] { CreateTrendFolders(data, c.start); }), c.synced);
+        EXPECT_TRUE(QFileInfo(TrendFolder(data, c.start)).isDir());
+    }
+}
+
+// A level that cannot be made raises the folder and the cause in the user's words; nothing is
+// made in the place of a link or a file, and a folder whose making did not reach the disk is
+// not left for a later store to trust.
+TEST(TrendFolders, AFolderThatCannotBeMadeTellsTheFolderAndTheCause) {
+    const rt::OleDate start = *rt::OleDate::fromCivil(2026, 3, 7);
+    const struct {
+        const char* what;
+        std::function<void(const QString& data)> make;
+        platform::FileStepWatcher refuse;
+        int number;
+        const char* folder;  // within the data folder
+        QString cause;
+    } cases[] = {
+        {"a data folder linked to a disk that is not mounted",
+         [](const QString& data) {
+             QDir(data).removeRecursively();
+             QFile::link(data + ".disk/Data", data);
+         },
+         {},
+         rt::ErrPathAccess,
+         "",
+         NotThere},
+        {"a linked month folder whose target is gone",
+         [](const QString& data) {
+             QDir().mkpath(data + "/26");
+             QFile::link(data + ".disk/03", data + "/26/03");
+         },
+         {},
+         rt::ErrPathAccess,
+         "/26/03",
+         NotThere},
+        {"a file where the year folder must be",
+         [](const QString& data) {
+             QDir().mkpath(data);
+             QFile file(data + "/26");
+             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+         },
+         {},
+         rt::ErrPathAccess,
+         "/26",
+         NoFolder},
+        {"a read-only file system", [](const QString& data) { QDir().mkpath(data); },
+         [](platform::FileStep, const QString&) { return EROFS; }, rt::ErrPathAccess, "", ReadOnly},
+        {"a folder this user may not write in",
+         [](const QString& data) { QDir().mkpath(data + "/26"); },
+         [](platform::FileStep, const QString&) { return EACCES; }, rt::ErrPathAccess, "/26",
+         NotPermitted},
+        {"a disk without room", [](const QString& data) { QDir().mkpath(data); },
+         [](platform::FileStep, const QString&) { return ENOSPC; }, rt::ErrDiskFull, "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        testsupport::TempProgramFolder folder;
+        const QString data = folder.path() + "/Data";
+        c.make(data);
+        const bool link = QFileInfo(data + c.folder).isSymLink();
+        const bool file = QFileInfo(data + c.folder).isFile();
+        platform::setFileStepWatcher(c.refuse);
+        try {
+            CreateTrendFolders(data, start);
+            ADD_FAILURE() << "no error";
+        } catch (const rt::RuntimeError& e) {
+            EXPECT_EQ(e.number(), c.number);
+            if (c.number == rt::ErrPathAccess) {
+                EXPECT_EQ(e.description(), cannotStore(data + c.folder, c.cause));
+            }
+        }
+        platform::setFileStepWatcher({});
+        // What stood there stands as it was; a folder made but not synced is gone.
+        EXPECT_EQ(QFileInfo(data + c.folder).isSymLink(), link);
+        EXPECT_EQ(QFileInfo(data + c.folder).isFile(), file);
+        EXPECT_FALSE(QFileInfo::exists(data + ".disk"));
+        EXPECT_FALSE(QFileInfo(TrendFolder(data, start)).isDir());
+    }
+}
+
+// A linked year folder is followed: the month is made where it leads, and the link stays.
+TEST(TrendFolders, ALinkOnTheWayIsFollowed) {
+    testsupport::TempProgramFolder folder;
+    const QString data = folder.path() + "/Data", elsewhere = folder.path() + "/elsewhere";
+    QDir().mkpath(data);
+    QDir().mkpath(elsewhere);
+    ASSERT_TRUE(QFile::link(elsewhere, data + "/26"));
+    const rt::OleDate start = *rt::OleDate::fromCivil(2026, 3, 7);
+    EXPECT_EQ(folderSyncs([&] { CreateTrendFolders(data, start); }), QStringList{data + "/26"});
+    EXPECT_TRUE(QFileInfo(data + "/26").isSymLink());
+    EXPECT_TRUE(QFileInfo(elsewhere + "/03").isDir());
+}
+
+// A trend file the system refuses to make, write or keep fails with its folder and cause.
+TEST(TrendFolders, AWriterRefusedTellsTheFolderAndTheCause) {
+    const rt::OleDate start = *rt::OleDate::fromCivil(2026, 3, 7);
+    using platform::FileStep;
+    const struct {
+        const char* what;
+        FileStep step;
+        int error;
+        QString cause;
+    } cases[] = {
+        {"its temporary file cannot be made", FileStep::Remove, EROFS, ReadOnly},
+        {"its samples cannot be written", FileStep::Write, EACCES, NotPermitted},
+        {"its samples cannot be synced", FileStep::SyncFile, EROFS, ReadOnly},
+        {"its samples cannot be kept aside", FileStep::Rename, EPERM, NotPermitted},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        testsupport::TempProgramFolder folder;
+        const QString data = folder.path() + "/Data";
+        CreateTrendFolders(data, start);
+        const QString path = TrendFilePath(data, start, "x");
+        platform::setFileStepWatcher(
+            [&c](FileStep step, const QString&) { return step == c.step ? c.error : 0; });
+        try {
+            TrendWriter writer;
+            PutRecordTail(1, writer.open(path), {1, 2});
+            writer.flush();
+            writer.prepare(7);
+            ADD_FAILURE() << "no error";
+        } catch (const rt::RuntimeError& e) {
+            EXPECT_EQ(e.number(), rt::ErrPathAccess);
+            EXPECT_EQ(e.description(), cannotStore(TrendFolder(data, start), c.cause));
+        }
+        platform::setFileStepWatcher({});
+        EXPECT_TRUE(QDir(TrendFolder(data, start)).isEmpty());
+    }
 }
 
 TEST(TrendFolders, AWriterWithoutATrendFileWritesNothing) {
