@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <utility>
@@ -358,6 +359,59 @@ QString TrendDeletedPath(const QString& trendPath, int64_t seqNo) {
     return keptPath(trendPath, seqNo, TrendDeletedSuffix);
 }
 
+namespace {
+
+// The folders CreateTrendFolders made a folder in, whose new entry is not yet known to be on the
+// disk. They are synced by the first store of a trend file below them, before anything in the
+// new folder is kept, and then never again until a folder is made in them anew: a folder is
+// synced only when an entry in it changed. Not when the folder is made: that is while the
+// record's lines are decoded, and a sync waits with the window's events going on, the link's
+// among them, in the middle of its answer.
+class FoldersMadeIn {
+  public:
+    void note(const QString& folder) {
+        const std::lock_guard<std::mutex> held(lock_);
+        folders_.insert(folder);
+    }
+    // Syncs those of `folders` that are noted, in their order; each leaves the note once synced.
+    // Raises storeError naming the folder that could not be synced; it stays noted.
+    void sync(const QStringList& folders) {
+        for (const QString& folder : folders) {
+            {
+                const std::lock_guard<std::mutex> held(lock_);
+                if (!folders_.count(folder)) continue;
+            }
+            try {
+                platform::SyncFolder(folder);
+            } catch (const platform::FileStepError& e) {
+                throw storeError(folder, e);
+            }
+            const std::lock_guard<std::mutex> held(lock_);
+            folders_.erase(folder);
+        }
+    }
+
+  private:
+    std::mutex lock_;
+    std::set<QString> folders_;
+};
+
+FoldersMadeIn& foldersMadeIn() {
+    static FoldersMadeIn made;
+    return made;
+}
+
+// The folders above a trend file's month folder that a folder was made in (the year folder, the
+// data folder, the program folder): their entries reach the disk before the trend file is
+// kept in the month folder, or a power cut could take the month folder with every file in it.
+void syncFoldersMadeAbove(const QString& trendPath) {
+    const QString month = folderOf(QDir::cleanPath(trendPath));
+    const QString year = folderOf(month), data = folderOf(year);
+    foldersMadeIn().sync({folderOf(data), data, year});
+}
+
+}  // namespace
+
 TrendWriter::~TrendWriter() {
     discard();
 }
@@ -412,8 +466,8 @@ void TrendWriter::closeFile() {
 void TrendWriter::prepare(int64_t seqNo) {
     if (!replacement_) return;
     closeFile();
-    // The folders above were synced when they were made (CreateTrendFolders).
     try {
+        syncFoldersMadeAbove(path_);
         replacement_->makeWhole(TrendReadyPath(path_, seqNo));
     } catch (const platform::FileStepError& e) {
         const QString folder = folderOf(path_);
@@ -453,6 +507,7 @@ void TrendWriter::mend() {
     const std::unique_ptr<platform::FileReplacement> replacement = std::move(replacement_);
     const QString target = std::exchange(path_, QString());
     try {
+        syncFoldersMadeAbove(target);
         replacement->commit();
     } catch (const platform::FileStepError& e) {
         throw storeError(folderOf(target), e);
@@ -678,15 +733,14 @@ QString TrendFilePath(const QString& dataFolder, rt::OleDate start, const QStrin
 
 namespace {
 
-// Makes the folder at `path` when it is missing, and syncs the folder it is made in: the new
-// entry is on the disk before anything is kept in it. A folder that is there is left as it is,
-// its folder not synced again; a link is followed, never replaced.
-void makeFolder(const QString& path) {
+// Makes the folder at `path` when it is missing; true when it was made. A folder that is there
+// is left as it is; a link is followed, never replaced.
+bool makeFolder(const QString& path) {
     const QByteArray name = QFile::encodeName(path);
     const QString parent = folderOf(path);
     struct stat st {};
     if (::stat(name.constData(), &st) == 0) {
-        if (S_ISDIR(st.st_mode)) return;
+        if (S_ISDIR(st.st_mode)) return false;
         throw storeError(path, ENOTDIR, QString());
     }
     const int missing = errno;
@@ -695,32 +749,23 @@ void makeFolder(const QString& path) {
     if (missing == ENOENT && ::lstat(name.constData(), &st) == 0)
         throw storeError(path, ENOENT, QString());
     if (missing != ENOENT) throw storeError(parent, missing, QString());
-    if (::mkdir(name.constData(), 0777) != 0) {
-        const int error = errno;
-        // Made meanwhile by someone else: it is there.
-        if (error == EEXIST && ::stat(name.constData(), &st) == 0 && S_ISDIR(st.st_mode)) return;
-        if (error == EEXIST) throw storeError(path, ENOTDIR, QString());
-        throw storeError(
-            parent, error,
-            QStringLiteral("Cannot make the folder %1: %2").arg(path, qt_error_string(error)));
-    }
-    try {
-        platform::SyncFolder(parent);
-    } catch (const platform::FileStepError& e) {
-        // Not known to be on the disk: it goes, so that the next attempt makes it again and
-        // syncs it then.
-        ::rmdir(name.constData());
-        throw storeError(parent, e);
-    }
+    if (::mkdir(name.constData(), 0777) == 0) return true;
+    const int error = errno;
+    // Made meanwhile by someone else: it is there.
+    if (error == EEXIST && ::stat(name.constData(), &st) == 0 && S_ISDIR(st.st_mode)) return false;
+    if (error == EEXIST) throw storeError(path, ENOTDIR, QString());
+    throw storeError(
+        parent, error,
+        QStringLiteral("Cannot make the folder %1: %2").arg(path, qt_error_string(error)));
 }
 
 }  // namespace
 
 void CreateTrendFolders(const QString& dataFolder, rt::OleDate start) {
-    const QString month = TrendFolder(dataFolder, start);
-    const QString year = folderOf(month);
-    for (const QString& folder : {dataFolder, year, month})
-        makeFolder(folder);
+    const QString month = QDir::cleanPath(TrendFolder(dataFolder, start));
+    const QString year = folderOf(month), data = folderOf(year);
+    for (const QString& folder : {data, year, month})
+        if (makeFolder(folder)) foldersMadeIn().note(folderOf(folder));
 }
 
 void DeleteFolder(const QString& path) {

@@ -206,8 +206,9 @@ class TrendWriter {
     // way).
     void closeQuietly() noexcept;
     // Before the COMMIT of the header row `seqNo` that names the trend file: the samples reach
-    // the disk, kept aside under the name tied to that row (TrendReadyPath), with their folder.
-    // Nothing when nothing was written. Raises error 75 with the samples removed.
+    // the disk, kept aside under the name tied to that row (TrendReadyPath), with their folder
+    // and the folders above that a folder was made in. Nothing when nothing was written. Raises
+    // error 75 with the samples removed.
     void prepare(int64_t seqNo);
     // After that COMMIT: the samples take the trend file's name (one there is replaced whole,
     // never cut) and the folder keeps the rename. Raises error 75 when that fails; the samples
@@ -268,12 +269,13 @@ class TrendFileDeletion {
     std::vector<RemovalFailure> notFiles_;            // folders where a trend file would be
 };
 
-// Makes DataFolder, DataFolder/yy and DataFolder/yy/mm, each level that is missing, and syncs
-// the folder each new one is made in (once, when it is made), so that a new folder is on the
-// disk before anything is kept in it. Links on the way are followed, never replaced. Raises
-// when a level cannot be made: error 61 for a disk without room, else error 75 telling the
-// folder and the cause in the user's words (refused, read-only, a link that leads nowhere, a
-// file in the folder's place).
+// Makes DataFolder, DataFolder/yy and DataFolder/yy/mm, each level that is missing. The folder
+// each new one is made in is synced once, by the first TrendWriter store of a trend file below
+// it (prepare, mend), before anything is kept in the new folder; a folder that was there is
+// not synced again. Links on the way are followed, never replaced. Raises when a level cannot
+// be made: error 61 for a disk without room, else error 75 telling the folder and the cause in
+// the user's words (refused, read-only, a link that leads nowhere, a file in the folder's
+// place).
 void CreateTrendFolders(const QString& dataFolder, rt::OleDate start);
 // Deletes a folder with everything in it; failures are ignored. An empty or relative path and
 // a filesystem root are refused (nothing is deleted): an empty path would name the folder the

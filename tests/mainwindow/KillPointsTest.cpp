@@ -285,10 +285,9 @@ TEST(KillPoints, AnAutomaticRunWithAFailedRenameErasesNothing) {
 
 // The instrument's data are erased only once every row and trend file of the run is on the
 // disk: each trend file synced before its row's COMMIT with its folder, the folders above it on
-// the disk by then, its rename synced with the folder, all before the erase is sent. The folders
-// above a month folder were synced when the folder was made in them, and no folder of the data
-// folder is synced unless an entry in it changed: the data folder once, when the year folder
-// was made, the year folder once for each month folder made.
+// the disk before it is kept in its month folder, its rename synced with the folder, all before
+// the erase is sent. No folder of the data folder is synced unless an entry in it changed: the
+// data folder once, for the year folder made in it.
 TEST(KillPoints, AnAutomaticRunErasesOnlyWhatIsOnTheDisk) {
     LibraryWindow w;
     w.rig.dialogs.answers = {platform::MsgAnswer::Yes, platform::MsgAnswer::Yes};
@@ -350,18 +349,17 @@ TEST(KillPoints, AnAutomaticRunErasesOnlyWhatIsOnTheDisk) {
         const size_t committed = at(FileStep::Commit, w.rig.folder.paths().database(), keptOnDisk);
         ASSERT_LT(committed, steps.size());
         // The month folder is in its year folder, the year folder in the data folder, on the
-        // disk before the row that names the file.
-        EXPECT_FALSE(unsynced[committed].count(*inData(year)));
-        EXPECT_FALSE(unsynced[committed].count(QString()));
-        // Synced when the month folder was made, before anything was written in it.
-        EXPECT_LT(at(FileStep::SyncFolder, year), at(FileStep::Write, core::TrendTempPath(path)));
+        // disk before the file is kept in it.
+        EXPECT_FALSE(unsynced[kept].count(*inData(year)));
+        EXPECT_FALSE(unsynced[kept].count(QString()));
         const size_t placed = at(FileStep::Rename, ready, committed);
         const size_t placedOnDisk = at(FileStep::SyncFolder, month, placed);
         EXPECT_LT(placedOnDisk, erasedAt);
     }
     EXPECT_TRUE(idleSyncs.empty()) << idleSyncs.join(", ").toStdString();
     EXPECT_EQ(count(FileStep::SyncFolder, data), 1);
-    EXPECT_EQ(count(FileStep::SyncFolder, data + "/24"), static_cast<long>(months.size()));
+    EXPECT_GE(count(FileStep::SyncFolder, data + "/24"), 1);
+    EXPECT_LE(count(FileStep::SyncFolder, data + "/24"), static_cast<long>(months.size()));
 }
 
 // ---- deletions ---------------------------------------------------------------------------------

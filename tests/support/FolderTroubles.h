@@ -68,7 +68,8 @@ inline const std::vector<FolderTrouble>& folderTroubles() {
                  return path.startsWith(data) ? EROFS : 0;
              });
          },
-         [](const QString& data, const QString&) { return data; },
+         // The first step refused is the first write, in the month folder.
+         [](const QString&, const QString& month) { return month; },
          "its file system is read-only. Mount it for writing, then download again.",
          "そのファイルシステムは読み取り専用です。書き込みできるようにマウントしてから、もう一度"
          "ダウンロードしてください。"},
