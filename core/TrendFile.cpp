@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <utility>
@@ -31,7 +32,53 @@ namespace {
 
 enum Text : int {
     TextOutsideDataFolder = 5840,
+    TextCannotStore = 5870,
+    TextNotPermitted = 5871,
+    TextReadOnly = 5872,
+    TextNotThere = 5873,
+    TextNoFolder = 5874,
 };
+
+// The error of a trend folder, or of a file in it, that the system refuses, told so that the
+// user can act on it: the folder and the cause in the user's words (the system's own reason
+// for a cause without words of its own). A disk without room keeps its own error (61), which
+// the download tells as such, with `description` for the log.
+rt::RuntimeError storeError(const QString& folder, int systemError, const QString& description) {
+    QString cause;
+    switch (systemError) {
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG:
+            return rt::RuntimeError(rt::ErrDiskFull, description);
+        case EACCES:
+        case EPERM:
+            cause = platform::LoadResText(TextNotPermitted);
+            break;
+        case EROFS:
+            cause = platform::LoadResText(TextReadOnly);
+            break;
+        case ENOENT:
+            cause = platform::LoadResText(TextNotThere);
+            break;
+        case ENOTDIR:
+        case EEXIST:
+            cause = platform::LoadResText(TextNoFolder);
+            break;
+        default:
+            cause = systemError ? qt_error_string(systemError) : description;
+            break;
+    }
+    return rt::RuntimeError(rt::ErrPathAccess,
+                            platform::LoadResText(TextCannotStore, {folder, cause}));
+}
+
+rt::RuntimeError storeError(const QString& folder, const platform::FileStepError& e) {
+    return storeError(folder, e.systemError(), e.description());
+}
+
+QString folderOf(const QString& path) {
+    return QFileInfo(path).absolutePath();
+}
 
 }  // namespace
 
@@ -260,11 +307,11 @@ void TrendFile::read(qint64 position, void* data, int size) {
 namespace {
 
 // The error a refused write raises: "Disk full" when the file system has no room for it (a full
-// disk, a quota, a file size limit), so that the user is told what to do.
+// disk, a quota, a file size limit), else the folder's cause, so that the user is told what to
+// do.
 rt::RuntimeError writeError(const QString& file, int systemError, const QString& reason) {
-    const bool noRoom = systemError == ENOSPC || systemError == EDQUOT || systemError == EFBIG;
-    return rt::RuntimeError(noRoom ? rt::ErrDiskFull : rt::ErrPathAccess,
-                            QStringLiteral("Cannot write the trend file %1: %2").arg(file, reason));
+    return storeError(folderOf(file), systemError,
+                      QStringLiteral("Cannot write the trend file %1: %2").arg(file, reason));
 }
 
 }  // namespace
@@ -312,6 +359,59 @@ QString TrendDeletedPath(const QString& trendPath, int64_t seqNo) {
     return keptPath(trendPath, seqNo, TrendDeletedSuffix);
 }
 
+namespace {
+
+// The folders CreateTrendFolders made a folder in, whose new entry is not yet known to be on the
+// disk. They are synced by the first store of a trend file below them, before anything in the
+// new folder is kept, and then never again until a folder is made in them anew: a folder is
+// synced only when an entry in it changed. Not when the folder is made: that is while the
+// record's lines are decoded, and a sync waits with the window's events going on, the link's
+// among them, in the middle of its answer.
+class FoldersMadeIn {
+  public:
+    void note(const QString& folder) {
+        const std::lock_guard<std::mutex> held(lock_);
+        folders_.insert(folder);
+    }
+    // Syncs those of `folders` that are noted, in their order; each leaves the note once synced.
+    // Raises storeError naming the folder that could not be synced; it stays noted.
+    void sync(const QStringList& folders) {
+        for (const QString& folder : folders) {
+            {
+                const std::lock_guard<std::mutex> held(lock_);
+                if (!folders_.count(folder)) continue;
+            }
+            try {
+                platform::SyncFolder(folder);
+            } catch (const platform::FileStepError& e) {
+                throw storeError(folder, e);
+            }
+            const std::lock_guard<std::mutex> held(lock_);
+            folders_.erase(folder);
+        }
+    }
+
+  private:
+    std::mutex lock_;
+    std::set<QString> folders_;
+};
+
+FoldersMadeIn& foldersMadeIn() {
+    static FoldersMadeIn made;
+    return made;
+}
+
+// The folders above a trend file's month folder that a folder was made in (the year folder, the
+// data folder, the program folder): their entries reach the disk before the trend file is
+// kept in the month folder, or a power cut could take the month folder with every file in it.
+void syncFoldersMadeAbove(const QString& trendPath) {
+    const QString month = folderOf(QDir::cleanPath(trendPath));
+    const QString year = folderOf(month), data = folderOf(year);
+    foldersMadeIn().sync({folderOf(data), data, year});
+}
+
+}  // namespace
+
 TrendWriter::~TrendWriter() {
     discard();
 }
@@ -322,9 +422,13 @@ TrendFile& TrendWriter::open(const QString& path) {
         throw rt::RuntimeError(rt::ErrPathAccess, QStringLiteral("The record names no trend file"));
     if (path_ != path) {
         discard();
-        // The trend file's own folder: a link there is replaced, never written through.
-        replacement_ = std::make_unique<platform::FileReplacement>(
-            path, QLatin1String(TrendTempSuffix), platform::FileReplacement::Links::Replace);
+        try {
+            // The trend file's own folder: a link there is replaced, never written through.
+            replacement_ = std::make_unique<platform::FileReplacement>(
+                path, QLatin1String(TrendTempSuffix), platform::FileReplacement::Links::Replace);
+        } catch (const platform::FileStepError& e) {
+            throw storeError(folderOf(path), e);
+        }
         path_ = path;
     }
     if (!file_) {
@@ -359,26 +463,16 @@ void TrendWriter::closeFile() {
     file_.reset();
 }
 
-namespace {
-
-// The year and data folders above a trend file's month folder, which the download may have
-// just made: their entries reach the disk too, or a power cut could take the month folder with
-// every file in it.
-void syncFoldersAbove(const QString& trendPath) {
-    const QString month = QFileInfo(trendPath).absolutePath();
-    const QString year = QFileInfo(month).absolutePath();
-    platform::SyncFolder(year);
-    platform::SyncFolder(QFileInfo(year).absolutePath());
-}
-
-}  // namespace
-
 void TrendWriter::prepare(int64_t seqNo) {
     if (!replacement_) return;
     closeFile();
     try {
+        syncFoldersMadeAbove(path_);
         replacement_->makeWhole(TrendReadyPath(path_, seqNo));
-        syncFoldersAbove(path_);
+    } catch (const platform::FileStepError& e) {
+        const QString folder = folderOf(path_);
+        discard();
+        throw storeError(folder, e);
     } catch (...) {
         discard();
         throw;
@@ -412,8 +506,12 @@ void TrendWriter::mend() {
     }
     const std::unique_ptr<platform::FileReplacement> replacement = std::move(replacement_);
     const QString target = std::exchange(path_, QString());
-    replacement->commit();
-    syncFoldersAbove(target);
+    try {
+        syncFoldersMadeAbove(target);
+        replacement->commit();
+    } catch (const platform::FileStepError& e) {
+        throw storeError(folderOf(target), e);
+    }
 }
 
 void TrendWriter::discard() noexcept {
@@ -633,8 +731,41 @@ QString TrendFilePath(const QString& dataFolder, rt::OleDate start, const QStrin
            QStringLiteral(".Dat");
 }
 
-bool CreateTrendFolders(const QString& dataFolder, rt::OleDate start) {
-    return QDir().mkpath(TrendFolder(dataFolder, start));
+namespace {
+
+// Makes the folder at `path` when it is missing; true when it was made. A folder that is there
+// is left as it is; a link is followed, never replaced.
+bool makeFolder(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    const QString parent = folderOf(path);
+    struct stat st {};
+    if (::stat(name.constData(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) return false;
+        throw storeError(path, ENOTDIR, QString());
+    }
+    const int missing = errno;
+    // A link whose target is not there (a disk that is not mounted): nothing is made in its
+    // place.
+    if (missing == ENOENT && ::lstat(name.constData(), &st) == 0)
+        throw storeError(path, ENOENT, QString());
+    if (missing != ENOENT) throw storeError(parent, missing, QString());
+    if (::mkdir(name.constData(), 0777) == 0) return true;
+    const int error = errno;
+    // Made meanwhile by someone else: it is there.
+    if (error == EEXIST && ::stat(name.constData(), &st) == 0 && S_ISDIR(st.st_mode)) return false;
+    if (error == EEXIST) throw storeError(path, ENOTDIR, QString());
+    throw storeError(
+        parent, error,
+        QStringLiteral("Cannot make the folder %1: %2").arg(path, qt_error_string(error)));
+}
+
+}  // namespace
+
+void CreateTrendFolders(const QString& dataFolder, rt::OleDate start) {
+    const QString month = QDir::cleanPath(TrendFolder(dataFolder, start));
+    const QString year = folderOf(month), data = folderOf(year);
+    for (const QString& folder : {data, year, month})
+        if (makeFolder(folder)) foldersMadeIn().note(folderOf(folder));
 }
 
 void DeleteFolder(const QString& path) {

@@ -183,7 +183,9 @@ std::vector<KeptTrendFile> KeptTrendFiles(const QString& dataFolder);
 // kept open for the next, so a download costs no open, read and close per line. The samples
 // go to the trend file's temporary file, which takes the trend file's name only when the
 // record is stored: a stored trend file is never opened for writing, and a download that
-// ends without storing the record leaves no file behind.
+// ends without storing the record leaves no file behind. A file or folder the system refuses
+// (open, write, prepare, mend) raises error 75 telling the trend file's folder and the cause in
+// the user's words; a disk without room raises error 61.
 class TrendWriter {
   public:
     TrendWriter() = default;
@@ -204,8 +206,9 @@ class TrendWriter {
     // way).
     void closeQuietly() noexcept;
     // Before the COMMIT of the header row `seqNo` that names the trend file: the samples reach
-    // the disk, kept aside under the name tied to that row (TrendReadyPath), with their folder.
-    // Nothing when nothing was written. Raises error 75 with the samples removed.
+    // the disk, kept aside under the name tied to that row (TrendReadyPath), with their folder
+    // and the folders above that a folder was made in. Nothing when nothing was written. Raises
+    // error 75 with the samples removed.
     void prepare(int64_t seqNo);
     // After that COMMIT: the samples take the trend file's name (one there is replaced whole,
     // never cut) and the folder keeps the rename. Raises error 75 when that fails; the samples
@@ -266,8 +269,14 @@ class TrendFileDeletion {
     std::vector<RemovalFailure> notFiles_;            // folders where a trend file would be
 };
 
-// Creates DataFolder/yy and DataFolder/yy/mm when missing; false when that fails.
-bool CreateTrendFolders(const QString& dataFolder, rt::OleDate start);
+// Makes DataFolder, DataFolder/yy and DataFolder/yy/mm, each level that is missing. The folder
+// each new one is made in is synced once, by the first TrendWriter store of a trend file below
+// it (prepare, mend), before anything is kept in the new folder; a folder that was there is
+// not synced again. Links on the way are followed, never replaced. Raises when a level cannot
+// be made: error 61 for a disk without room, else error 75 telling the folder and the cause in
+// the user's words (refused, read-only, a link that leads nowhere, a file in the folder's
+// place).
+void CreateTrendFolders(const QString& dataFolder, rt::OleDate start);
 // Deletes a folder with everything in it; failures are ignored. An empty or relative path and
 // a filesystem root are refused (nothing is deleted): an empty path would name the folder the
 // program was started from.

@@ -26,8 +26,7 @@ QByteArray nameOf(const QString& path) {
 }
 
 [[noreturn]] void fail(const QString& what, int error) {
-    throw rt::RuntimeError(rt::ErrPathAccess,
-                           QStringLiteral("%1: %2").arg(what, qt_error_string(error)));
+    throw FileStepError(QStringLiteral("%1: %2").arg(what, qt_error_string(error)), error);
 }
 
 QString folderOf(const QString& path) {
@@ -122,10 +121,11 @@ void RenameFile(const QString& from, const QString& to) {
     if (::rename(nameOf(from).constData(), nameOf(to).constData()) != 0) fail(what, errno);
 }
 
-bool RemoveFile(const QString& path, QString* reason) {
+bool RemoveFile(const QString& path, QString* reason, int* systemError) {
     int error = FileStepRefusal(FileStep::Remove, path);
     if (!error && ::unlink(nameOf(path).constData()) != 0 && errno != ENOENT) error = errno;
     if (error && reason) *reason = qt_error_string(error);
+    if (systemError) *systemError = error;
     return error == 0;
 }
 
@@ -208,9 +208,8 @@ FileReplacement::FileReplacement(const QString& path, const QString& temporarySu
     if (!temporarySuffix.isEmpty()) {
         temporary_ = target_ + temporarySuffix;
         // What an earlier attempt left under that name goes first.
-        QString reason;
-        if (!RemoveFile(temporary_, &reason))
-            throw rt::RuntimeError(rt::ErrPathAccess, QStringLiteral("%1: %2").arg(what, reason));
+        int error = 0;
+        if (!RemoveFile(temporary_, nullptr, &error)) fail(what, error);
         fd = createExclusive(temporary_);
     } else {
         own_ = std::make_unique<OwnTemporaryFile>(target_);

@@ -9,7 +9,7 @@
 namespace platform {
 
 // ---- steps that keep a file on the disk ---------------------------------------------------
-// Each raises rt::RuntimeError (error 75) with the system's reason, and goes through the
+// Each raises FileStepError (error 75) with the system's reason, and goes through the
 // file-step watcher. A sync can take long on a slow disk: it runs off the window thread while
 // the window waits for it.
 
@@ -21,8 +21,8 @@ void SyncFolder(const QString& folder);
 // the link, never followed).
 void RenameFile(const QString& from, const QString& to);
 // Removes a file, a link as the link; one that is not there counts as removed. False with
-// the system's reason when it stays.
-bool RemoveFile(const QString& path, QString* reason = nullptr);
+// the system's reason (and its error number) when it stays.
+bool RemoveFile(const QString& path, QString* reason = nullptr, int* systemError = nullptr);
 // The file a path leads to through its symbolic links (the path itself when it is none); a
 // link whose target does not exist leads to where the target would be.
 QString LinkTargetOf(const QString& path);

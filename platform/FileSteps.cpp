@@ -34,8 +34,7 @@ int FileStepRefusal(FileStep step, const QString& path) {
 
 void PassFileStep(FileStep step, const QString& path) {
     if (const int error = FileStepRefusal(step, path))
-        throw rt::RuntimeError(rt::ErrPathAccess,
-                               QStringLiteral("%1: %2").arg(path, qt_error_string(error)));
+        throw FileStepError(QStringLiteral("%1: %2").arg(path, qt_error_string(error)), error);
 }
 
 }  // namespace platform

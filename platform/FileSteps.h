@@ -3,6 +3,8 @@
 #include <QString>
 #include <functional>
 
+#include "runtime/RuntimeError.h"
+
 namespace platform {
 
 // The steps by which the program changes what the disk keeps: a write of a file that is kept,
@@ -19,10 +21,22 @@ using FileStepWatcher = std::function<int(FileStep step, const QString& path)>;
 // Tests only: an empty watcher removes the one set.
 void setFileStepWatcher(FileStepWatcher watcher);
 
+// A step the system refused (or the watcher, as the system would have): error 75 naming the
+// path and the system's reason, with the system's error number, so that a caller can tell the
+// cause in the user's words.
+class FileStepError : public rt::RuntimeError {
+  public:
+    FileStepError(const QString& description, int systemError)
+        : rt::RuntimeError(rt::ErrPathAccess, description), systemError_(systemError) {}
+    int systemError() const noexcept { return systemError_; }
+
+  private:
+    int systemError_;
+};
+
 // 0 when the step may be taken, else the error number it fails with.
 int FileStepRefusal(FileStep step, const QString& path);
-// The same for a step that raises: rt::RuntimeError (error 75) naming the path and the
-// system's reason.
+// The same for a step that raises: FileStepError naming the path and the system's reason.
 void PassFileStep(FileStep step, const QString& path);
 
 }  // namespace platform

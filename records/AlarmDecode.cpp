@@ -30,7 +30,14 @@ bool clsAlarm::SetDataBD(const QString& vData, bool testFlag) {
         name_ = (sampling_ == 0 ? QStringLiteral("al") : QStringLiteral("iv")) +
                 rt::FormatDate(date_, QStringLiteral("ddhhnnss")) + QLatin1Char('_') + serialNo_;
         folderID_ = rt::FormatDate(date_, QStringLiteral("mm/yy"));
-        core::CreateTrendFolders(core::DataFolder, date_);
+        try {
+            core::CreateTrendFolders(core::DataFolder, date_);
+        } catch (const rt::RuntimeError& e) {
+            // The samples have nowhere to go: the store fails, telling why.
+            WriteSerialLog(QStringLiteral("<<< error catch in SetDataBD() >>> ") +
+                           QString::number(e.number()) + QLatin1Char(':') + e.description());
+            lineFailed(e);
+        }
         duplicate_ = FindDuplicate();
         mending_ = duplicate_ && StoredTrendFileLacking(date_, userID_, serialNo_,
                                                         core::LogKind::AlarmTrend, TrendFilePath());

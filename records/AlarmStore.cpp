@@ -20,7 +20,8 @@ void clsAlarm::Update() {
     const core::clsInstrument* inst = instrument_;
     if (!inst)
         throw rt::RuntimeError(rt::ErrInvalidCall, QStringLiteral("The record has no instrument"));
-    // Samples the disk had no room for fail the store, with its reason.
+    // Samples the disk could not keep (no room, a folder refused or missing) fail the store,
+    // with its reason.
     raiseFileError();
     // A record whose header line never came cannot be stored; the flag keeps its log.
     if (name_.isEmpty()) error_ = true;

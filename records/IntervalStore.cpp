@@ -43,7 +43,8 @@ void clsInterval::Update() {
     const core::clsInstrument* inst = instrument_;
     if (!inst)
         throw rt::RuntimeError(rt::ErrInvalidCall, QStringLiteral("The record has no instrument"));
-    // Samples the disk had no room for fail the store, with its reason.
+    // Samples the disk could not keep (no room, a folder refused or missing) fail the store,
+    // with its reason.
     raiseFileError();
     // A record whose header line never came has no date: nothing of it can be stored, not
     // even its sensor history; the flag keeps its log.

@@ -95,7 +95,9 @@ void RecordBase::setHeaderField(int types, const rt::Variant& value, unsigned fi
 
 void RecordBase::lineFailed(const rt::RuntimeError& e) {
     error_ = true;
-    if (e.number() == rt::ErrDiskFull && !fileError_) fileError_ = e;
+    // Only the trend file and its folders raise these: the store, not the line, is at fault.
+    const bool store = e.number() == rt::ErrDiskFull || e.number() == rt::ErrPathAccess;
+    if (store && !fileError_) fileError_ = e;
 }
 
 void RecordBase::raiseFileError() const {

@@ -29,8 +29,9 @@ class RecordBase {
     void setSeqNo(int32_t seqNo) { seqNo_ = seqNo; }
     bool Error() const { return error_; }
     void setError(bool error) { error_ = error; }
-    // The disk had no room for what the record's lines wrote: not a fault of the lines, but of
-    // the store, which fails with this error.
+    // The disk had no room for what the record's lines wrote, or the trend file or its folder
+    // could not be made or written (refused, read-only, a link that leads nowhere): not a fault
+    // of the lines, but of the store, which fails with this error.
     const std::optional<rt::RuntimeError>& FileError() const { return fileError_; }
     core::clsInstrument* Instrument() const { return instrument_; }
     // False after a reload whose stored date (start, alarm, download) was Null or could not be
@@ -61,10 +62,10 @@ class RecordBase {
     void setHeaderField(int types, const rt::Variant& value, unsigned fields);
     // The header of an event or alarm trend record before its lines arrive.
     void clearHeader();
-    // A data line that could not be taken: the record has failed; an error of a disk without
-    // room is kept for the store.
+    // A data line that could not be taken: the record has failed; an error of the trend file or
+    // its folders (error 61 or 75) is kept for the store.
     void lineFailed(const rt::RuntimeError& e);
-    // Raises the kept error of a disk without room.
+    // Raises the kept error of the trend file or its folders.
     void raiseFileError() const;
 
     QString key_;

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
+#include <cerrno>
+#include <functional>
 #include <optional>
 
 #include "core/TrendFile.h"
@@ -270,7 +272,7 @@ TEST(TrendFolders, PathsAndNames) {
     EXPECT_EQ(SanitizeFileName(".."), "__");
     testsupport::TempProgramFolder folder;
     const QString data = folder.path() + "/Data";
-    ASSERT_TRUE(CreateTrendFolders(data, start));
+    ASSERT_NO_THROW(CreateTrendFolders(data, start));
     EXPECT_TRUE(QFileInfo(data + "/26/03").isDir());
     {
         TrendFile f(TrendFilePath(data, start, "x"));
@@ -279,6 +281,200 @@ TEST(TrendFolders, PathsAndNames) {
     DeleteFolder(data);
     EXPECT_FALSE(QFileInfo::exists(data));
     DeleteFolder(data);  // a missing folder is no error
+}
+
+namespace {
+
+// The folder syncs of a piece of work, in their order.
+QStringList folderSyncs(const std::function<void()>& work) {
+    QStringList synced;
+    platform::setFileStepWatcher([&synced](platform::FileStep step, const QString& path) {
+        if (step == platform::FileStep::SyncFolder) synced << path;
+        return 0;
+    });
+    work();
+    platform::setFileStepWatcher({});
+    return synced;
+}
+
+QString cannotStore(const QString& folder, const QString& cause) {
+    return QStringLiteral("The trend files cannot be stored in the folder %1: %2")
+        .arg(folder, cause);
+}
+
+const QString NotPermitted =
+    "this user may not write there. Give the user write access to it, then download again.";
+const QString ReadOnly = "its file system is read-only. Mount it for writing, then download again.";
+const QString NotThere =
+    "it is not there, or a link on its way leads to a folder that is not there (a disk that is "
+    "not mounted?). Mount the disk or mend the link, then download again.";
+const QString NoFolder =
+    "a file that is no folder stands in its place. Move that file away, then download again.";
+
+}  // namespace
+
+namespace {
+
+// A trend file stored through the writer in the month of `start`, its folders made first.
+void storeTrend(const QString& data, rt::OleDate start, int64_t seqNo = 1) {
+    CreateTrendFolders(data, start);
+    TrendWriter writer;
+    PutRecordTail(1, writer.open(TrendFilePath(data, start, "x")), {1, 2});
+    writer.prepare(seqNo);
+    writer.commit();
+}
+
+// The folders above the month folders that a piece of work syncs, in their order.
+QStringList syncsAbove(const QString& data, const std::function<void()>& work) {
+    QStringList above;
+    for (const QString& folder : folderSyncs(work))
+        if (folder.count('/') <= data.count('/') + 1) above << folder;
+    return above;
+}
+
+rt::OleDate monthOf(int year, int month) {
+    return *rt::OleDate::fromCivil(year, month, 7);
+}
+
+}  // namespace
+
+// Each missing level is made; the folder it was made in is synced by the first store below it,
+// before the trend file is kept there, and never again: a folder that was there is not synced.
+TEST(TrendFolders, EachFolderMadeIsSyncedInItsFolderOnce) {
+    testsupport::TempProgramFolder folder;
+    const QString program = folder.path(), data = program + "/Data";
+    const struct {
+        const char* what;
+        std::function<void()> work;
+        QStringList synced;
+    } cases[] = {
+        {"a new data folder",
+         [&] { storeTrend(data, monthOf(2026, 3)); },
+         {program, data, data + "/26"}},
+        {"the same month again", [&] { storeTrend(data, monthOf(2026, 3)); }, {}},
+        {"a new month of that year", [&] { storeTrend(data, monthOf(2026, 4)); }, {data + "/26"}},
+        {"a new year", [&] { storeTrend(data, monthOf(2027, 1)); }, {data, data + "/27"}},
+        {"folders made and not stored in", [&] { CreateTrendFolders(data, monthOf(2028, 1)); }, {}},
+        {"a store in another month of that year",
+         [&] {
+             CreateTrendFolders(data, monthOf(2028, 2));
+             storeTrend(data, monthOf(2028, 2));
+             storeTrend(data, monthOf(2028, 1));
+         },
+         {data, data + "/28"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(syncsAbove(data, c.work), c.synced);
+    }
+    EXPECT_TRUE(QFileInfo(data + "/28/01/x.Dat").isFile());
+}
+
+// A level that cannot be made raises the folder and the cause in the user's words; nothing is
+// made in the place of a link or a file.
+TEST(TrendFolders, AFolderThatCannotBeMadeTellsTheFolderAndTheCause) {
+    const rt::OleDate start = monthOf(2026, 3);
+    const struct {
+        const char* what;
+        std::function<void(const QString& data)> make;
+        const char* folder;  // within the data folder
+        QString cause;
+    } cases[] = {
+        {"a data folder linked to a disk that is not mounted",
+         [](const QString& data) {
+             QDir(data).removeRecursively();
+             QFile::link(data + ".disk/Data", data);
+         },
+         "", NotThere},
+        {"a linked month folder whose target is gone",
+         [](const QString& data) {
+             QDir().mkpath(data + "/26");
+             QFile::link(data + ".disk/03", data + "/26/03");
+         },
+         "/26/03", NotThere},
+        {"a file where the year folder must be",
+         [](const QString& data) {
+             QDir().mkpath(data);
+             QFile file(data + "/26");
+             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+         },
+         "/26", NoFolder},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        testsupport::TempProgramFolder folder;
+        const QString data = folder.path() + "/Data";
+        c.make(data);
+        const bool link = QFileInfo(data + c.folder).isSymLink();
+        const bool file = QFileInfo(data + c.folder).isFile();
+        try {
+            CreateTrendFolders(data, start);
+            ADD_FAILURE() << "no error";
+        } catch (const rt::RuntimeError& e) {
+            EXPECT_EQ(e.number(), rt::ErrPathAccess);
+            EXPECT_EQ(e.description(), cannotStore(data + c.folder, c.cause));
+        }
+        // What stood there stands as it was.
+        EXPECT_EQ(QFileInfo(data + c.folder).isSymLink(), link);
+        EXPECT_EQ(QFileInfo(data + c.folder).isFile(), file);
+        EXPECT_FALSE(QFileInfo::exists(data + ".disk"));
+        EXPECT_FALSE(QFileInfo(TrendFolder(data, start)).isDir());
+    }
+}
+
+// A linked year folder is followed: the month is made where it leads, and the link stays.
+TEST(TrendFolders, ALinkOnTheWayIsFollowed) {
+    testsupport::TempProgramFolder folder;
+    const QString data = folder.path() + "/Data", elsewhere = folder.path() + "/elsewhere";
+    QDir().mkpath(data);
+    QDir().mkpath(elsewhere);
+    ASSERT_TRUE(QFile::link(elsewhere, data + "/26"));
+    EXPECT_EQ(syncsAbove(data, [&] { storeTrend(data, monthOf(2026, 3)); }),
+              QStringList{data + "/26"});
+    EXPECT_TRUE(QFileInfo(data + "/26").isSymLink());
+    EXPECT_TRUE(QFileInfo(elsewhere + "/03/x.Dat").isFile());
+}
+
+// A trend file the system refuses to make, write or keep fails with its folder and cause, and
+// leaves nothing behind; the folders made above it that were not synced then are synced by the
+// next store.
+TEST(TrendFolders, AWriterRefusedTellsTheFolderAndTheCause) {
+    const rt::OleDate start = monthOf(2026, 3);
+    using platform::FileStep;
+    const struct {
+        const char* what;
+        FileStep step;
+        int error;
+        const char* folder;  // within the data folder
+        QString cause;
+        bool aboveSynced;  // the folders made above were synced before the refusal
+    } cases[] = {
+        {"its temporary file cannot be made", FileStep::Remove, EROFS, "/26/03", ReadOnly, false},
+        {"its samples cannot be written", FileStep::Write, EACCES, "/26/03", NotPermitted, false},
+        {"its samples cannot be synced", FileStep::SyncFile, EROFS, "/26/03", ReadOnly, true},
+        {"its samples cannot be kept aside", FileStep::Rename, EPERM, "/26/03", NotPermitted, true},
+        {"the folder made above cannot be synced", FileStep::SyncFolder, EROFS, "", ReadOnly,
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        testsupport::TempProgramFolder folder;
+        const QString data = folder.path() + "/Data";
+        QDir().mkpath(data);
+        platform::setFileStepWatcher(
+            [&c](FileStep step, const QString&) { return step == c.step ? c.error : 0; });
+        try {
+            storeTrend(data, start);
+            ADD_FAILURE() << "no error";
+        } catch (const rt::RuntimeError& e) {
+            EXPECT_EQ(e.number(), rt::ErrPathAccess);
+            EXPECT_EQ(e.description(), cannotStore(data + c.folder, c.cause));
+        }
+        platform::setFileStepWatcher({});
+        EXPECT_TRUE(QDir(TrendFolder(data, start)).isEmpty());
+        const QStringList above = c.aboveSynced ? QStringList() : QStringList{data, data + "/26"};
+        EXPECT_EQ(syncsAbove(data, [&] { storeTrend(data, start); }), above);
+    }
 }
 
 TEST(TrendFolders, AWriterWithoutATrendFileWritesNothing) {

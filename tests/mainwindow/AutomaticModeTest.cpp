@@ -2,8 +2,10 @@
 
 #include <QTest>
 #include <QTextDocument>
+#include <algorithm>
 
 #include "core/ModMain.h"
+#include "tests/support/FolderTroubles.h"
 #include "tests/support/InstrumentWindow.h"
 
 using download::ColorStatusConnected;
@@ -350,6 +352,37 @@ TEST(AutomaticRun, NothingIsErasedThatWasNotStoredWhole) {
         EXPECT_FALSE(w.fake.intervals.empty());
         EXPECT_TRUE(w.fake.poweredOff);
         EXPECT_EQ(w.statusTexts().last(), c.result);
+    }
+}
+
+// A run whose trend files cannot be stored ends failed, telling why, and erases nothing: the
+// instrument keeps what the disk could not.
+TEST(AutomaticRun, TrendFilesThatCannotBeStoredFailTheRunWithTheReasonAndEraseNothing) {
+    for (const testsupport::FolderTrouble& trouble : testsupport::folderTroubles()) {
+        SCOPED_TRACE(trouble.name);
+        AutomaticWindow w(true);
+        const QString data = w.rig.folder.paths().dataFolder();
+        const auto undo = trouble.make(data);
+        const bool ended = w.runOnce();
+        undo();
+        ASSERT_TRUE(ended);
+        const QString reason =
+            testsupport::FolderTroubleReason(trouble.folder(data, data + "/24/05"), trouble.cause);
+        const Lines lines = ownLines(w.statusLines());
+        const Lines interval = {{"QM-73 Interval Trend Download.", Green},
+                                {"Interval Trend Update Database.", Green},
+                                {"QM-73 Interval Trend Download Failed.", Red},
+                                {reason, Red}};
+        EXPECT_NE(std::search(lines.begin(), lines.end(), interval.begin(), interval.end()),
+                  lines.end());
+        EXPECT_EQ(lines.back(), std::make_pair(AutoFailed, Red));
+        EXPECT_FALSE(w.statusTexts().contains("QM-73 Interval Trend Download Complete."));
+        EXPECT_FALSE(w.rig.serial.engine.requests.contains("XC,W,"));
+        EXPECT_FALSE(w.fake.intervals.empty());
+        EXPECT_FALSE(w.fake.alarms.empty());
+        EXPECT_TRUE(w.fake.poweredOff);
+        EXPECT_EQ(w.db().query("Select SeqNo From Log_Head Where Types In (1, 2)").rowCount(), 0);
+        testsupport::ExpectDataFolderUntouched(data);
     }
 }
 

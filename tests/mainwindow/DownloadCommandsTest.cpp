@@ -18,6 +18,7 @@
 #include "core/ModMain.h"
 #include "link/Frame.h"
 #include "platform/FileSteps.h"
+#include "tests/support/FolderTroubles.h"
 #include "tests/support/InstrumentWindow.h"
 #include "tests/support/OtherConnection.h"
 #include "tests/support/Pictures.h"
@@ -349,6 +350,48 @@ TEST(SingleDownload, AFailedDownloadSaysWhyInASecondRedLine) {
         undo();
         EXPECT_EQ(ownLines(w.statusLines(from)), c.lines);
         EXPECT_EQ(logHeads(w, k.types), 0);
+    }
+}
+
+// A trend download whose trend files cannot be stored is a failed download, told with the
+// folder and the cause in the user's language as a full disk is told; nothing is stored.
+TEST(SingleDownload, TrendFilesThatCannotBeStoredFailTheDownloadNamingTheFolderAndCause) {
+    const struct {
+        const Kind& kind;
+        const char* month;  // the month folder of the first record
+    } trends[] = {{kinds()[0], "24/05"}, {kinds()[1], "24/03"}};
+    for (const auto& t : trends) {
+        const Kind& k = t.kind;
+        for (const testsupport::FolderTrouble& trouble : testsupport::folderTroubles()) {
+            for (const bool japanese : {false, true}) {
+                SCOPED_TRACE(std::string(k.name) + ", " + trouble.name + (japanese ? ", ja" : ""));
+                const testsupport::LanguageScope scope(
+                    japanese ? platform::StringTable::Language::Japanese
+                             : platform::StringTable::Language::English);
+                ReadWindow w;
+                const QString data = w.rig.folder.paths().dataFolder();
+                const auto undo = trouble.make(data);
+                const size_t from = w.statusLines().size();
+                w.click(k.button);
+                undo();
+                const QString folder = trouble.folder(data, data + "/" + t.month);
+                const Lines lines = ownLines(w.statusLines(from));
+                ASSERT_EQ(lines.size(), 4u);
+                EXPECT_EQ(lines[2].second, Red);
+                EXPECT_EQ(lines[3],
+                          std::make_pair(
+                              japanese ? testsupport::FolderTroubleReasonJa(folder, trouble.causeJa)
+                                       : testsupport::FolderTroubleReason(folder, trouble.cause),
+                              Red));
+                if (!japanese) {
+                    EXPECT_EQ(
+                        lines,
+                        (Lines{{k.start, Green}, {k.update, Green}, {k.failed, Red}, lines[3]}));
+                }
+                EXPECT_EQ(logHeads(w, k.types), 0);
+                testsupport::ExpectDataFolderUntouched(data);
+            }
+        }
     }
 }
 

@@ -4,6 +4,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QScopeGuard>
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <ostream>
@@ -14,6 +15,7 @@
 #include "records/TrendLines.h"
 #include "records/TrendRecovery.h"
 #include "tests/mainwindow/LibraryWindow.h"
+#include "tests/support/DiskModel.h"
 #include "tests/support/Files.h"
 #include "tests/support/KillPoints.h"
 
@@ -292,17 +294,34 @@ TEST(KillPoints, AnAutomaticRunWithAFailedRenameErasesNothing) {
 // ---- the erase of an automatic run -----------------------------------------------------------
 
 // The instrument's data are erased only once every row and trend file of the run is on the
-// disk: each trend file synced before its row's COMMIT with the folders that hold it, its
-// rename synced with the folder, all before the erase is sent.
+// disk: each trend file synced before its row's COMMIT with its folder, the folders above it on
+// the disk before it is kept in its month folder, its rename synced with the folder, all before
+// the erase is sent. No folder of the data folder is synced unless an entry in it changed: the
+// data folder once, for the year folder made in it.
 TEST(KillPoints, AnAutomaticRunErasesOnlyWhatIsOnTheDisk) {
     LibraryWindow w;
     w.rig.dialogs.answers = {platform::MsgAnswer::Yes, platform::MsgAnswer::Yes};
     w.window->downloadPage->chkAutoLoad[0]->click();
     w.window->downloadPage->chkAutoLoad[1]->click();
     ASSERT_TRUE(core::AutoRemoveData);
+    const QString data = w.rig.folder.paths().dataFolder();
+    const auto inData = [&data](const QString& path) -> std::optional<QString> {
+        if (path == data) return QString();
+        if (path.startsWith(data + "/")) return path.mid(data.size() + 1);
+        return std::nullopt;
+    };
+    // What a power cut would leave of the data folder, step by step.
+    testsupport::DiskModel disk(data);
     std::vector<std::pair<FileStep, QString>> steps;
-    platform::setFileStepWatcher([&steps](FileStep step, const QString& path) {
+    std::vector<std::set<QString>> unsynced;  // before each step: the folders not on the disk
+    QStringList idleSyncs;                    // folders synced with nothing changed in them
+    platform::setFileStepWatcher([&](FileStep step, const QString& path) {
         steps.emplace_back(step, path);
+        unsynced.push_back(disk.unsyncedFolders());
+        const std::optional<QString> folder = inData(path);
+        if (step == FileStep::SyncFolder && folder && !unsynced.back().count(*folder))
+            idleSyncs.push_back(path);
+        disk.step(step, path);
         return 0;
     });
     const auto unwatch = qScopeGuard([] { platform::setFileStepWatcher({}); });
@@ -317,28 +336,40 @@ TEST(KillPoints, AnAutomaticRunErasesOnlyWhatIsOnTheDisk) {
     EXPECT_TRUE(w.fake.intervals.empty());
 
     const Trends stored = read(w.rig.folder.path());
-    const QString data = w.rig.folder.paths().dataFolder();
     ASSERT_EQ(stored.files.size(), 3u);
     const auto at = [&](FileStep step, const QString& path, size_t from = 0) {
         for (size_t i = from; i < steps.size(); ++i)
             if (steps[i].first == step && steps[i].second == path) return i;
         return steps.size();
     };
+    const auto count = [&](FileStep step, const QString& path) {
+        return std::count(steps.begin(), steps.end(), std::make_pair(step, path));
+    };
+    std::set<QString> months;
     for (const auto& [seqNo, name] : stored.rows) {
         SCOPED_TRACE(name.toStdString());
         const QString path = data + "/" + name;
+        const QString month = QFileInfo(path).absolutePath();
+        const QString year = QFileInfo(month).absolutePath();
+        months.insert(month);
         const QString ready = core::TrendReadyPath(path, seqNo);
         const size_t synced = at(FileStep::SyncFile, core::TrendTempPath(path));
         const size_t kept = at(FileStep::Rename, core::TrendTempPath(path), synced);
-        const size_t keptOnDisk = at(FileStep::SyncFolder, QFileInfo(path).absolutePath(), kept);
-        const QString year = QFileInfo(QFileInfo(path).absolutePath()).absolutePath();
-        const size_t yearOnDisk = at(FileStep::SyncFolder, year, keptOnDisk);
-        const size_t committed = at(FileStep::Commit, w.rig.folder.paths().database(), yearOnDisk);
+        const size_t keptOnDisk = at(FileStep::SyncFolder, month, kept);
+        const size_t committed = at(FileStep::Commit, w.rig.folder.paths().database(), keptOnDisk);
+        ASSERT_LT(committed, steps.size());
+        // The month folder is in its year folder, the year folder in the data folder, on the
+        // disk before the file is kept in it.
+        EXPECT_FALSE(unsynced[kept].count(*inData(year)));
+        EXPECT_FALSE(unsynced[kept].count(QString()));
         const size_t placed = at(FileStep::Rename, ready, committed);
-        const size_t placedOnDisk =
-            at(FileStep::SyncFolder, QFileInfo(path).absolutePath(), placed);
+        const size_t placedOnDisk = at(FileStep::SyncFolder, month, placed);
         EXPECT_LT(placedOnDisk, erasedAt);
     }
+    EXPECT_TRUE(idleSyncs.empty()) << idleSyncs.join(", ").toStdString();
+    EXPECT_EQ(count(FileStep::SyncFolder, data), 1);
+    EXPECT_GE(count(FileStep::SyncFolder, data + "/24"), 1);
+    EXPECT_LE(count(FileStep::SyncFolder, data + "/24"), static_cast<long>(months.size()));
 }
 
 namespace {
