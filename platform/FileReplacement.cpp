@@ -8,6 +8,7 @@
 #include <QRandomGenerator>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <vector>
 
 #include "platform/FileSteps.h"
@@ -77,6 +78,21 @@ void RenameFile(const QString& from, const QString& to) {
     const QString what = QStringLiteral("Cannot rename %1 to %2").arg(from, to);
     if (const int refused = FileStepRefusal(FileStep::Rename, from)) fail(what, refused);
     if (::rename(nameOf(from).constData(), nameOf(to).constData()) != 0) fail(what, errno);
+}
+
+void RenameToNewName(const QString& from, const QString& to) {
+    const QString what = QStringLiteral("Cannot rename %1 to %2").arg(from, to);
+    if (const int refused = FileStepRefusal(FileStep::Rename, from)) fail(what, refused);
+    const QByteArray source = nameOf(from), target = nameOf(to);
+    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) ==
+        0)
+        return;
+    if (errno != EINVAL && errno != ENOSYS) fail(what, errno);
+    // A file system that cannot rename so: a second name made where none is (a link there
+    // counts), then the first one let go. A kill between the two leaves both names on the one
+    // file, the new one whole.
+    if (::link(source.constData(), target.constData()) != 0) fail(what, errno);
+    if (::unlink(source.constData()) != 0) fail(what, errno);
 }
 
 bool RemoveFile(const QString& path, QString* reason) {
