@@ -146,7 +146,10 @@ void FrmMain::Form_Load() {
     step("serial logs", [this] {
         if (core::SerialLogEnabled) RotateSerialLogs();
     });
-    step("serial log", [this] { DeleteAndWait(services_.paths.serialLog()); });
+    step("serial log", [this] {
+        if (!tellLinkLeadingNowhere(services_.paths.serialLog()))
+            DeleteAndWait(services_.paths.serialLog());
+    });
     step("serial log on", [this] {
         uclVY5103.setSerialLogPath(services_.paths.serialLog());
         uclVY5103.setSerialFileNo(1);

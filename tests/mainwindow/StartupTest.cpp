@@ -721,6 +721,7 @@ TEST(Startup, ALinkThatLeadsNowhereIsKeptToldAndNothingIsMadeBehindIt) {
         {"the data folder", "Data", "away/Data", "<link> " + away},
         {"the settings file, on a disk that is away", "QM73.ini", "away/QM73.ini", settings},
         {"the settings file, a file that is gone", "QM73.ini", "gone.ini", settings},
+        {"the serial log", "SerialLog.log", "gone.log", "<link> " + away},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
