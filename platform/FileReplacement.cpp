@@ -91,8 +91,15 @@ void RenameToNewName(const QString& from, const QString& to) {
     // A file system that cannot rename so: a second name made where none is (a link there
     // counts), then the first one let go. A kill between the two leaves both names on the one
     // file, the new one whole.
-    if (::link(source.constData(), target.constData()) != 0) fail(what, errno);
-    if (::unlink(source.constData()) != 0) fail(what, errno);
+    if (::link(source.constData(), target.constData()) == 0) {
+        if (::unlink(source.constData()) != 0) fail(what, errno);
+        return;
+    }
+    if (errno != EPERM && errno != EOPNOTSUPP) fail(what, errno);
+    // Nor a second name (a file system of one name a file): looked at, then renamed.
+    struct stat st;
+    if (::lstat(target.constData(), &st) == 0) fail(what, EEXIST);
+    if (::rename(source.constData(), target.constData()) != 0) fail(what, errno);
 }
 
 bool RemoveFile(const QString& path, QString* reason) {
