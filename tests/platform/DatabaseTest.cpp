@@ -240,19 +240,26 @@ TEST_F(DatabaseFile, WorkAskedFromInsideACommitWaitIsRefusedNeverJoined) {
         OtherConnection other(path());
         std::optional<platform::DatabaseError::Kind> refused;
         QString reason;
+        // The timers are the case's own: one the COMMIT did not wait for goes with the case,
+        // never firing into the next one's wait (or the fixture's close) with what has gone.
+        QTimer release, work;
+        release.setSingleShot(true);
+        work.setSingleShot(true);
+        QObject::connect(&release, &QTimer::timeout, [&] { other.release(); });
+        QObject::connect(&work, &QTimer::timeout, [&] {
+            try {
+                c.work();
+            } catch (const platform::DatabaseError& e) {
+                refused = e.kind();
+                reason = e.description();
+            }
+            release.start(20);
+        });
         {
             Transaction t(db);
             db.exec("Insert Into Log_head (SeqNo) Values (1)");
             ASSERT_TRUE(other.run({"Begin", "Select Count(*) From Log_head"}));
-            QTimer::singleShot(0, [&] {
-                try {
-                    c.work();
-                } catch (const platform::DatabaseError& e) {
-                    refused = e.kind();
-                    reason = e.description();
-                }
-                QTimer::singleShot(20, [&] { other.release(); });
-            });
+            work.start(0);
             t.commit();
         }
         EXPECT_EQ(refused, platform::DatabaseError::Kind::Busy);
