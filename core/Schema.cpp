@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/FileReplacement.h"
 #include "runtime/RuntimeError.h"
 
 namespace core {
@@ -213,20 +214,84 @@ QStringList CreateIndexStatements() {
     return statements;
 }
 
+namespace {
+
+// The engine's own files beside a database, while it is open or after a kill.
+const QStringList& sideSuffixes() {
+    static const QStringList suffixes = {QStringLiteral("-wal"), QStringLiteral("-shm"),
+                                         QStringLiteral("-journal")};
+    return suffixes;
+}
+
+bool standsAt(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+}  // namespace
+
+QString UnfinishedDatabasePath(const QString& path) {
+    return path + QStringLiteral(".tmp");
+}
+
+void RemoveUnfinishedDatabase(const QString& path) {
+    const QString unfinished = UnfinishedDatabasePath(path);
+    platform::Database::close(unfinished);
+    QStringList files = {unfinished};
+    for (const QString& suffix : sideSuffixes())
+        files << unfinished + suffix;
+    for (const QString& file : files) {
+        // Only a file of that name: never a folder, a FIFO, a link or what a link leads to.
+        const QFileInfo info(file);
+        if (info.isSymLink() || !info.isFile()) continue;
+        QString reason;
+        if (!platform::RemoveFile(file, &reason))
+            throw rt::RuntimeError(rt::ErrPathAccess, QStringLiteral("%1: %2").arg(file, reason));
+    }
+}
+
 void CreateDatabase(const QString& path) {
-    if (QFileInfo::exists(path)) return;
+    // Whatever stands there (a file, a folder, the user's link even when it leads nowhere) is
+    // left as it is.
+    if (standsAt(path)) return;
+    // An earlier start's log would be read into the new file as its own: it goes first.
+    RemoveUnfinishedDatabase(path);
+    const QString unfinished = UnfinishedDatabasePath(path);
+    // Made whole under its temporary name and only then given its own: a start cut short
+    // anywhere leaves no database or a whole one, never one the program refuses.
     try {
-        const platform::Database db = platform::Database::create(path);
-        platform::Transaction transaction(db);
-        for (const QString& statement : CreateTableStatements() + CreateIndexStatements())
-            db.exec(statement);
-        transaction.commit();
+        {
+            const platform::Database db = platform::Database::create(unfinished);
+            platform::Transaction transaction(db);
+            for (const QString& statement : CreateTableStatements() + CreateIndexStatements())
+                db.exec(statement);
+            transaction.commit();
+        }
+        // The close folds the log into the file and removes it: the file alone holds it all.
+        // (The index of the log, -shm, holds nothing of the data.)
+        platform::Database::close(unfinished);
+        for (const QString& suffix : {QStringLiteral("-wal"), QStringLiteral("-journal")})
+            if (standsAt(unfinished + suffix))
+                throw rt::RuntimeError(rt::ErrPathAccess,
+                                       QStringLiteral("%1: its log %2 could not be folded in")
+                                           .arg(unfinished, unfinished + suffix));
+        platform::SyncFile(unfinished);
+        platform::RenameToNewName(unfinished, path);
     } catch (const rt::RuntimeError&) {
-        // A half-made database would stay for good; remove it so the next start tries again.
-        platform::Database::close(path);
-        QFile::remove(path);
+        try {
+            RemoveUnfinishedDatabase(path);
+        } catch (const rt::RuntimeError& e) {
+            qWarning("The unfinished database cannot be removed: %s", qPrintable(e.description()));
+        }
         throw;
     }
+    // What the engine left beside the temporary name (the log's index) holds nothing now.
+    try {
+        RemoveUnfinishedDatabase(path);
+    } catch (const rt::RuntimeError& e) {
+        qWarning("%s", qPrintable(e.description()));
+    }
+    platform::SyncFolder(QFileInfo(path).absolutePath());
 }
 
 namespace {

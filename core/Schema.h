@@ -31,10 +31,21 @@ QStringList DetailTables();
 // The statements that create the index on RelNo of each detail table, when it is missing.
 QStringList CreateIndexStatements();
 
-// Creates the database with its ten tables and their indexes unless a file of that name exists
-// (whose content is then not looked at). The creation runs in one transaction; when it fails the
-// new file is removed again and the error reaches the caller.
+// Creates the database with its ten tables and their indexes unless something stands at its
+// place (a file, whose content is then not looked at, a folder or a link, even one whose target
+// is missing). The database is made whole under a temporary name beside it (see
+// UnfinishedDatabasePath), in one transaction, its log folded into the file, synced, renamed
+// into its place without replacing anything there, and the folder synced: a kill or a power
+// cut leaves no database or a whole one. When it fails, what was made is removed again and the
+// error reaches the caller.
 void CreateDatabase(const QString& path);
+
+// The name the database of `path` is made under before it takes its own.
+QString UnfinishedDatabasePath(const QString& path);
+// Removes what a creation cut short left: the file of that name and the engine's files beside
+// it (-wal, -shm, -journal), each only when it is a regular file, never through a link. Raises
+// rt::RuntimeError with the system's reason when one of them stays.
+void RemoveUnfinishedDatabase(const QString& path);
 
 // Brings a database to the current schema, all in one transaction: makes each table of the
 // schema that is missing (as the schema makes it: SensorHistory of an older database, any one a

@@ -210,6 +210,8 @@ void applyLine(const QString& key, const LineValues& v, SettingsWindow& window) 
 
 namespace {
 
+constexpr int TextLinkLeadsNowhere = 5881;
+
 // The settings file whose last reading stopped at a damaged line: the next save keeps it as
 // it was before replacing it. Empty when there is none.
 QString damagedFile;
@@ -299,6 +301,15 @@ std::optional<SettingsDamage> LoadSettings(const QString& path, SettingsWindow& 
     QFile file(path);
     // What this read finds decides whether a save may write the file.
     if (unreadableFile == path) unreadableFile.clear();
+    // The user's link whose target is missing (a disk that is away) is read as a file that
+    // cannot be read: no save makes a file where it leads, nor replaces the link.
+    if (const QFileInfo info(path); info.isSymLink() && !info.exists()) {
+        unreadableFile = path;
+        SettingsDamage damage;
+        damage.reason = LoadResText(TextLinkLeadsNowhere, {platform::LinkTargetOf(path)});
+        damage.unreadable = true;
+        return damage;
+    }
     if (!file.exists()) return std::nullopt;
     // Opened so that nothing waits: a FIFO or a device there is a file that cannot be read.
     int error = 0;

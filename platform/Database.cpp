@@ -24,6 +24,7 @@
 #include <sqlite3.h>
 
 #include "platform/DatabaseVfs.h"
+#include "platform/FileReplacement.h"
 #include "platform/FileSteps.h"
 #include "platform/RegularFile.h"
 #include "platform/StringTable.h"
@@ -38,12 +39,17 @@ namespace {
 enum Text : int {
     TextStoreRunning = 5480,
     TextNoFreeKey = 5848,
+    TextLinkLeadsNowhere = 5880,
 };
 
 }  // namespace
 
-DatabaseError::DatabaseError(Kind kind, const QString& description)
-    : rt::RuntimeError(rt::ErrDatabase, description), kind_(kind) {}
+DatabaseError::DatabaseError(Kind kind, const QString& description, const QString& path,
+                             const QString& engineText)
+    : rt::RuntimeError(rt::ErrDatabase, description),
+      kind_(kind),
+      path_(path),
+      engineText_(engineText) {}
 
 // ---- values ------------------------------------------------------------------------------
 
@@ -335,16 +341,22 @@ DatabaseError::Kind kindOf(int nativeCode) {
             return DatabaseError::Kind::Locked;
         case SQLITE_FULL:
             return DatabaseError::Kind::DiskFull;
+        case SQLITE_READONLY:
+            return DatabaseError::Kind::ReadOnly;
         default:
             return DatabaseError::Kind::Other;
     }
 }
 
-[[noreturn]] void fail(const QString& what, const QSqlError& error) {
+// `what`: the statement (or the file) that failed, for the program's own log.
+[[noreturn]] void fail(const QString& path, const QString& what, const QSqlError& error) {
     bool ok = false;
     const int code = error.nativeErrorCode().toInt(&ok);
+    const QString engineText =
+        error.databaseText().isEmpty() ? error.driverText() : error.databaseText();
     throw DatabaseError(ok ? kindOf(code) : DatabaseError::Kind::Other,
-                        QStringLiteral("Database error: %1 (%2)").arg(error.text(), what));
+                        QStringLiteral("Database error: %1 (%2)").arg(error.text(), what), path,
+                        engineText);
 }
 
 // The engine's own handle of a connection (the driver's), or nullptr.
@@ -406,7 +418,7 @@ QSqlDatabase connect(const QString& key, const QString& mode) {
         const QSqlError error = db.lastError();
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(name);
-        fail(key, error);
+        fail(key, key, error);
     }
     connections().insert(key, name);
     return db;
@@ -483,12 +495,25 @@ bool tryRun(QSqlQuery& q, const QString& sql, const std::vector<DbParam>& params
     return stepWaiting(q, mayWait, waited, [&] { return q.exec(); });
 }
 
-QSqlQuery run(const QString& connection, const QString& sql, const std::vector<DbParam>& params) {
+QSqlQuery run(const QString& path, const QString& connection, const QString& sql,
+              const std::vector<DbParam>& params) {
     refuseInsideAnothersTransaction(connection);
     const bool mayWait = mayWaitOn(connection);
     QSqlQuery q(QSqlDatabase::database(connection, false));
-    if (!tryRun(q, sql, params, mayWait)) fail(sql, q.lastError());
+    if (!tryRun(q, sql, params, mayWait)) fail(path, sql, q.lastError());
     return q;
+}
+
+// A symbolic link whose target is missing: the user's link to a disk that is away, which no
+// open or creation may go through.
+bool isLinkLeadingNowhere(const QString& path) {
+    const QFileInfo info(path);
+    return info.isSymLink() && !info.exists();
+}
+
+rt::RuntimeError linkLeadingNowhere(const QString& path) {
+    return rt::RuntimeError(rt::ErrFileNotFound,
+                            LoadResText(TextLinkLeadsNowhere, {path, LinkTargetOf(path)}));
 }
 
 }  // namespace
@@ -502,6 +527,7 @@ Database Database::open(const QString& path) {
     if (QFileInfo(key).isDir())
         throw rt::RuntimeError(rt::ErrPathAccess,
                                QStringLiteral("The database %1 is a folder").arg(key));
+    if (isLinkLeadingNowhere(key)) throw linkLeadingNowhere(key);
     if (!QFileInfo(key).isFile())
         throw rt::RuntimeError(rt::ErrFileNotFound,
                                QStringLiteral("The database %1 does not exist").arg(key));
@@ -585,7 +611,10 @@ DatabaseFileCheck CheckDatabaseFile(const QString& path) {
 
 Database Database::create(const QString& path) {
     const QString key = keyOf(path);
-    if (QFileInfo::exists(key))
+    // The engine would make the file a link leads to: a link stays the user's, whatever it
+    // leads to.
+    if (isLinkLeadingNowhere(key)) throw linkLeadingNowhere(key);
+    if (QFileInfo::exists(key) || QFileInfo(key).isSymLink())
         throw rt::RuntimeError(rt::ErrPathAccess,
                                QStringLiteral("The database %1 exists already").arg(key));
     close(key);
@@ -622,7 +651,12 @@ void Database::exec(const QString& sql, std::initializer_list<DbParam> params) c
 }
 
 void Database::exec(const QString& sql, const std::vector<DbParam>& params) const {
-    run(connection_, sql, params);
+    run(path_, connection_, sql, params);
+}
+
+bool Database::readOnly() const {
+    sqlite3* handle = handleOf(connection_);
+    return handle && sqlite3_db_readonly(handle, "main") == 1;
 }
 
 namespace {
@@ -642,7 +676,7 @@ ResultSet Database::query(const QString& sql, std::initializer_list<DbParam> par
 }
 
 ResultSet Database::query(const QString& sql, const std::vector<DbParam>& params) const {
-    QSqlQuery q = run(connection_, sql, params);
+    QSqlQuery q = run(path_, connection_, sql, params);
     const QStringList columns = columnsOf(q.record());
     std::vector<std::vector<QVariant>> rows;
     while (q.next()) {
@@ -651,13 +685,13 @@ ResultSet Database::query(const QString& sql, const std::vector<DbParam>& params
             row[i] = q.value(i);
         rows.push_back(std::move(row));
     }
-    if (q.lastError().isValid()) fail(sql, q.lastError());
+    if (q.lastError().isValid()) fail(path_, sql, q.lastError());
     return ResultSet(columns, std::move(rows));
 }
 
 void Database::forEachRow(const QString& sql, const std::vector<DbParam>& params, bool lenient,
                           const std::function<void(const ResultSet& row)>& each) const {
-    QSqlQuery q = run(connection_, sql, params);
+    QSqlQuery q = run(path_, connection_, sql, params);
     const QStringList columns = columnsOf(q.record());
     // One result set for all the rows: each takes the place of the one before.
     ResultSet row(columns, {std::vector<QVariant>(columns.size())});
@@ -669,7 +703,7 @@ void Database::forEachRow(const QString& sql, const std::vector<DbParam>& params
         row.unreadable_.clear();
         each(row);
     }
-    if (q.lastError().isValid()) fail(sql, q.lastError());
+    if (q.lastError().isValid()) fail(path_, sql, q.lastError());
 }
 
 bool Database::probe(const QString& sql) const {
@@ -762,7 +796,8 @@ void Transaction::commit() {
     sqlite3* handle = handleOf(connection);
     if (!handle)
         throw DatabaseError(DatabaseError::Kind::Other,
-                            QStringLiteral("Database error: the connection is closed (COMMIT)"));
+                            QStringLiteral("Database error: the connection is closed (COMMIT)"),
+                            db_.path(), QStringLiteral("the connection is closed"));
     // The COMMIT writes and syncs the file, which a slow disk makes long, and may wait for
     // another program's lock: it runs off the window thread. A refused COMMIT leaves the
     // transaction open, so that it can be rolled back.
@@ -790,7 +825,8 @@ void Transaction::commit() {
     });
     if (code != SQLITE_OK)
         throw DatabaseError(kindOf(code),
-                            QStringLiteral("Database error: %1 (COMMIT)").arg(message));
+                            QStringLiteral("Database error: %1 (COMMIT)").arg(message), db_.path(),
+                            message);
     owners().remove(connection);
     done_ = true;
 }

@@ -122,12 +122,20 @@ class DatabaseError : public rt::RuntimeError {
         Locked,    // another program keeps the file locked, past the wait for it
         DiskFull,  // the disk (or the file system) has no room for what was to be written
         Busy,      // refused: this program's own store holds the database (see Transaction)
+        ReadOnly,  // the database may only be read (its file or its folder refuses writes)
     };
-    DatabaseError(Kind kind, const QString& description);
+    // `path`: the database's file; `engineText`: the engine's own words, without the statement.
+    DatabaseError(Kind kind, const QString& description, const QString& path = QString(),
+                  const QString& engineText = QString());
     Kind kind() const { return kind_; }
+    // What the user is told of it names the file and the engine's words, never a statement.
+    const QString& path() const { return path_; }
+    const QString& engineText() const { return engineText_; }
 
   private:
     Kind kind_;
+    QString path_;
+    QString engineText_;
 };
 
 // The program's database. Handles are cheap: every handle of one file shares one connection.
@@ -138,10 +146,10 @@ class DatabaseError : public rt::RuntimeError {
 // fails.
 class Database {
   public:
-    // Opens an existing database; never creates a file. Raises when the file is missing or is
-    // not a database of this program.
+    // Opens an existing database; never creates a file. Raises when the file is missing (a
+    // link whose target is missing is told as such) or is not a database of this program.
     static Database open(const QString& path);
-    // Creates a new, empty database file (the file must not exist).
+    // Creates a new, empty database file (nothing may stand at the path, not even a link).
     static Database create(const QString& path);
     // Closes the shared connection of a file (before the file is removed or replaced).
     static void close(const QString& path);
@@ -167,6 +175,9 @@ class Database {
 
     QString path() const { return path_; }
     QString connectionName() const { return connection_; }
+    // Whether the engine opened the file for reading only (this user may not write it): every
+    // write then fails with a DatabaseError of kind ReadOnly.
+    bool readOnly() const;
 
   private:
     Database(QString path, QString connection)

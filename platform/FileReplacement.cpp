@@ -10,6 +10,7 @@
 #include <QRandomGenerator>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -119,6 +120,28 @@ void RenameFile(const QString& from, const QString& to) {
     const QString what = QStringLiteral("Cannot rename %1 to %2").arg(from, to);
     if (const int refused = FileStepRefusal(FileStep::Rename, from)) fail(what, refused);
     if (::rename(nameOf(from).constData(), nameOf(to).constData()) != 0) fail(what, errno);
+}
+
+void RenameToNewName(const QString& from, const QString& to) {
+    const QString what = QStringLiteral("Cannot rename %1 to %2").arg(from, to);
+    if (const int refused = FileStepRefusal(FileStep::Rename, from)) fail(what, refused);
+    const QByteArray source = nameOf(from), target = nameOf(to);
+    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) ==
+        0)
+        return;
+    if (errno != EINVAL && errno != ENOSYS) fail(what, errno);
+    // A file system that cannot rename so: a second name made where none is (a link there
+    // counts), then the first one let go. A kill between the two leaves both names on the one
+    // file, the new one whole.
+    if (::link(source.constData(), target.constData()) == 0) {
+        if (::unlink(source.constData()) != 0) fail(what, errno);
+        return;
+    }
+    if (errno != EPERM && errno != EOPNOTSUPP) fail(what, errno);
+    // Nor a second name (a file system of one name a file): looked at, then renamed.
+    struct stat st;
+    if (::lstat(target.constData(), &st) == 0) fail(what, EEXIST);
+    if (::rename(source.constData(), target.constData()) != 0) fail(what, errno);
 }
 
 bool RemoveFile(const QString& path, QString* reason, int* systemError) {

@@ -20,6 +20,9 @@ void SyncFolder(const QString& folder);
 // Renames a file in one step; a file at `to` is replaced whole (a link there is replaced as
 // the link, never followed).
 void RenameFile(const QString& from, const QString& to);
+// Renames a file in one step to a name at which nothing stands: a file, a folder or a link
+// that is there (however it came) is never replaced, and the rename fails with EEXIST.
+void RenameToNewName(const QString& from, const QString& to);
 // Removes a file, a link as the link; one that is not there counts as removed. False with
 // the system's reason (and its error number) when it stays.
 bool RemoveFile(const QString& path, QString* reason = nullptr, int* systemError = nullptr);

@@ -33,6 +33,8 @@ enum Text : int {
     TextReasonDiskFull = 5484,
     TextReasonNoAnswer = 5485,
     TextReasonOther = 5486,
+    TextReasonReadOnly = 5883,
+    TextReasonDatabase = 5884,
 };
 
 // The texts and the parts of one kind of log download.
@@ -71,6 +73,12 @@ QString storeFailureReason(const std::exception& e) {
             return core::LoadResText(TextReasonLocked);
         if (db->kind() == platform::DatabaseError::Kind::DiskFull)
             return core::LoadResText(TextReasonDiskFull);
+        // The file by its name and the engine's own words: the statement is the program's
+        // business, not the user's.
+        if (db->kind() == platform::DatabaseError::Kind::ReadOnly)
+            return core::LoadResText(TextReasonReadOnly, {db->path()});
+        if (!db->path().isEmpty())
+            return core::LoadResText(TextReasonDatabase, {db->path(), db->engineText()});
     }
     if (const auto* error = dynamic_cast<const rt::RuntimeError*>(&e)) {
         if (error->number() == rt::ErrDiskFull) return core::LoadResText(TextReasonDiskFull);

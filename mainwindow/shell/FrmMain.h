@@ -223,6 +223,9 @@ class FrmMain : public QMainWindow,
     void tellUnusableDatabase(const QString& path, const rt::RuntimeError& refusal);
     // Each table of the database that lacks columns of the schema is told in red.
     void tellMissingColumns(const platform::Database& db);
+    // A symbolic link at one of the program's files (or folders) whose target is missing is the
+    // user's, kept as it is: told in red with where it leads. True when it was one.
+    bool tellLinkLeadingNowhere(const QString& path);
     void showDisplaySettings();
     void connectDataView();
     void connectLibrary();

@@ -1,5 +1,6 @@
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <optional>
 
 #include "core/ModMain.h"
@@ -10,6 +11,7 @@
 #include "mainwindow/shell/FrmMain.h"
 #include "mainwindow/shell/SerialLogs.h"
 #include "platform/Database.h"
+#include "platform/FileReplacement.h"
 #include "records/TrendRecovery.h"
 #include "runtime/RuntimeError.h"
 
@@ -29,7 +31,16 @@ enum StartupText : int {
     TextDatabaseNotUpdated = 5482,
     TextDatabaseColumns = 5846,
     TextDatabasePermission = 5847,
+    TextLinkLeadsNowhere = 5880,
+    TextDatabaseReadOnly = 5882,
+    TextDatabaseNotMade = 5885,
 };
+
+// The engine's own words of a database error, without the statement it ran.
+QString engineWords(const rt::RuntimeError& error) {
+    const auto* db = dynamic_cast<const platform::DatabaseError*>(&error);
+    return db && !db->engineText().isEmpty() ? db->engineText() : error.description();
+}
 
 }  // namespace
 
@@ -44,6 +55,7 @@ void FrmMain::Form_Load() {
     step("data folder", [this] {
         core::AppPath = services_.paths.programFolder();
         core::DataFolder = services_.paths.dataFolder();
+        if (tellLinkLeadingNowhere(services_.paths.dataFolder())) return;
         if (!QDir(services_.paths.dataFolder()).exists())
             QDir().mkpath(services_.paths.dataFolder());
     });
@@ -54,8 +66,21 @@ void FrmMain::Form_Load() {
     });
     step("database", [this] {
         const QString path = services_.paths.database();
-        if (!QFile::exists(path)) {
-            core::CreateDatabase(path);
+        // What a first start cut short left under the temporary name is no one's database.
+        try {
+            core::RemoveUnfinishedDatabase(path);
+        } catch (const rt::RuntimeError& e) {
+            qWarning("%s", qPrintable(e.description()));
+        }
+        if (tellLinkLeadingNowhere(path)) return;
+        if (!QFileInfo::exists(path)) {
+            try {
+                core::CreateDatabase(path);
+            } catch (const rt::RuntimeError& e) {
+                AppendStatusLog(core::LoadResText(TextDatabaseNotMade, {path, engineWords(e)}),
+                                download::ColorStatusFailed);
+                throw;
+            }
             return;
         }
         std::optional<platform::Database> db;
@@ -67,11 +92,15 @@ void FrmMain::Form_Load() {
             tellUnusableDatabase(path, e);
             throw;
         }
+        // Opened for reading alone, it stays so for the run: nothing downloaded can be saved.
+        if (db->readOnly())
+            AppendStatusLog(core::LoadResText(TextDatabaseReadOnly, {path}),
+                            download::ColorStatusFailed);
         try {
             core::UpgradeDatabase(*db);
         } catch (const platform::DatabaseError& e) {
             if (e.kind() == platform::DatabaseError::Kind::Locked)
-                AppendStatusLog(core::LoadResText(TextDatabaseNotUpdated, {path, e.description()}),
+                AppendStatusLog(core::LoadResText(TextDatabaseNotUpdated, {path, engineWords(e)}),
                                 download::ColorStatusFailed);
             throw;
         }
@@ -117,7 +146,10 @@ void FrmMain::Form_Load() {
     step("serial logs", [this] {
         if (core::SerialLogEnabled) RotateSerialLogs();
     });
-    step("serial log", [this] { DeleteAndWait(services_.paths.serialLog()); });
+    step("serial log", [this] {
+        if (!tellLinkLeadingNowhere(services_.paths.serialLog()))
+            DeleteAndWait(services_.paths.serialLog());
+    });
     step("serial log on", [this] {
         uclVY5103.setSerialLogPath(services_.paths.serialLog());
         uclVY5103.setSerialFileNo(1);
@@ -149,10 +181,18 @@ void FrmMain::tellMissingColumns(const platform::Database& db) {
             download::ColorStatusFailed);
 }
 
+bool FrmMain::tellLinkLeadingNowhere(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.isSymLink() || info.exists()) return false;
+    AppendStatusLog(core::LoadResText(TextLinkLeadsNowhere, {path, platform::LinkTargetOf(path)}),
+                    download::ColorStatusFailed);
+    return true;
+}
+
 void FrmMain::tellUnusableDatabase(const QString& path, const rt::RuntimeError& refusal) {
     const auto* error = dynamic_cast<const platform::DatabaseError*>(&refusal);
     if (error && error->kind() == platform::DatabaseError::Kind::Locked) {
-        AppendStatusLog(core::LoadResText(TextDatabaseLocked, {path, error->description()}),
+        AppendStatusLog(core::LoadResText(TextDatabaseLocked, {path, engineWords(*error)}),
                         download::ColorStatusFailed);
         return;
     }

@@ -151,10 +151,14 @@ TEST(Schema, FailedCreationLeavesNoFile) {
 TEST(Schema, CreationThatFailsAfterTheFileExistsRemovesIt) {
     testsupport::TempProgramFolder folder;
     const QString path = folder.paths().database();
-    // A folder where the journal must go makes the first write fail once the file is made.
-    ASSERT_TRUE(QDir().mkpath(path + "-journal"));
+    // A folder where the journal of the file being made must go makes the first write fail
+    // once the file is made.
+    const QString unfinished = core::UnfinishedDatabasePath(path);
+    ASSERT_TRUE(QDir().mkpath(unfinished + "-journal"));
     EXPECT_THROW(core::CreateDatabase(path), rt::RuntimeError);
     EXPECT_FALSE(QFileInfo::exists(path));
+    EXPECT_FALSE(QFileInfo::exists(unfinished));
+    EXPECT_TRUE(QFileInfo(unfinished + "-journal").isDir());  // not a file of the program's
 }
 
 TEST(Schema, UpgradeStepsSucceedOrFailEachOnItsOwn) {

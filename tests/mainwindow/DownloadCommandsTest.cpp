@@ -18,6 +18,7 @@
 #include "core/ModMain.h"
 #include "link/Frame.h"
 #include "platform/FileSteps.h"
+#include "tests/support/FilePermissions.h"
 #include "tests/support/FolderTroubles.h"
 #include "tests/support/InstrumentWindow.h"
 #include "tests/support/OtherConnection.h"
@@ -392,6 +393,62 @@ TEST(SingleDownload, TrendFilesThatCannotBeStoredFailTheDownloadNamingTheFolderA
                 testsupport::ExpectDataFolderUntouched(data);
             }
         }
+    }
+}
+
+// A store the database refuses is told by the database's file and the engine's words: never
+// the statement the program ran.
+TEST(SingleDownload, AStoreTheDatabaseRefusesNamesTheFileAndNoStatement) {
+    const Kind& k = kinds()[0];
+    const struct {
+        const char* name;
+        // Sets the trouble up; what it returns undoes it after the download.
+        std::function<std::function<void()>(ReadWindow&)> trouble;
+        QString reason;  // with <db> for the database's path
+    } cases[] = {
+        {"a table the database lost",
+         [](ReadWindow& w) -> std::function<void()> {
+             w.db().exec("Drop Table Interval_Data");
+             return [] {};
+         },
+         "Reason: the database <db> could not save it (no such table: Interval_Data)."},
+        {"a database this user may only read",
+         [](ReadWindow& w) -> std::function<void()> {
+             const QString path = w.rig.folder.paths().database();
+             platform::Database::close(path);
+             EXPECT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner));
+             {
+                 // Opened as any user opens it, also when the tests run as root: the engine
+                 // keeps the connection for reading alone.
+                 const testsupport::FilePermissionsEnforced asAnyUser;
+                 w.db();
+             }
+             return [path] {
+                 platform::Database::close(path);
+                 QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+             };
+         },
+         "Reason: the database <db> may only be read by this user. Allow this user to write the "
+         "file and its folder, start the program again, then download again."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ReadWindow w;
+        const QString path = w.rig.folder.paths().database();
+        const auto undo = c.trouble(w);
+        if (!w.db().readOnly() && QString(c.name).contains("only read")) {
+            undo();
+            GTEST_SKIP() << "this process writes a file of mode 0400 whatever its permissions";
+        }
+        const size_t from = w.statusLines().size();
+        w.click(k.button);
+        undo();
+        EXPECT_EQ(ownLines(w.statusLines(from)),
+                  (Lines{{k.start, Green},
+                         {k.update, Green},
+                         {k.failed, Red},
+                         {QString(c.reason).replace("<db>", path), Red}}));
+        EXPECT_EQ(logHeads(w, k.types), 0);
     }
 }
 

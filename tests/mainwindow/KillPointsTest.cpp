@@ -134,7 +134,8 @@ void expectEveryStateRecoverable(const KillPoints& kills, const Trends& before, 
 
 // A connected window whose instrument's information has been read.
 struct DownloadWindow : LibraryWindow {
-    DownloadWindow() {
+    explicit DownloadWindow(const std::function<void(testsupport::WindowRig&)>& prepare = {})
+        : LibraryWindow(prepare) {
         EXPECT_TRUE(connect());
         click(1);
     }
@@ -240,6 +241,53 @@ TEST(KillPoints, ADownloadAgainRestoresAMissingOrShortTrendFile) {
     const Trends after = w.trends();
     EXPECT_EQ(after, whole);
     expectEveryStateRecoverable(kills, before, after);
+}
+
+// ---- the first start --------------------------------------------------------------------------
+
+// A first start killed or cut off by a power cut at any step (the database made under its
+// temporary name, its COMMIT and the engine's syncs, its log folded in and removed, the file
+// synced, renamed into place, the folder synced) leaves what the next start uses: no database,
+// which it makes, or a whole one. Each next start tells nothing of the database, leaves no
+// temporary file, and a download is then stored.
+TEST(KillPoints, AFirstStartKilledAnywhereLeavesNoDatabaseOrAWholeOne) {
+    std::unique_ptr<KillPoints> kills;
+    {
+        testsupport::InstrumentWindow first(FakeQM73::Typical(), [&](testsupport::WindowRig& rig) {
+            kills = std::make_unique<KillPoints>(rig.folder.path());
+        });
+        kills->stop();
+        EXPECT_EQ(platform::CheckDatabaseFile(first.rig.folder.paths().database()).state,
+                  platform::DatabaseFile::Ours);
+    }
+    EXPECT_GE(kills->count(FileStep::Commit), 1u);
+    EXPECT_GE(kills->count(FileStep::Rename), 1u);
+    std::vector<std::pair<QString, QString>> states;  // each state, and what left it
+    for (const KillPoints::Point& point : kills->points())
+        for (const QString& state : point.states())
+            states.emplace_back(state, QStringLiteral("%1 before the %2 of %3")
+                                           .arg(state == point.copy ? "a kill" : "a power cut",
+                                                stepName(point.step), point.path));
+    for (const QString& state : kills->endStates())
+        states.emplace_back(state, QStringLiteral("a power cut after the last step"));
+    std::set<bool> found;  // whether a state held the database
+    for (const auto& [state, what] : states) {
+        SCOPED_TRACE(what.toStdString());
+        found.insert(QFileInfo::exists(state + "/QM73.mdb"));
+        DownloadWindow next([&](testsupport::WindowRig& rig) {
+            testsupport::copyFolder(state, rig.folder.path());
+        });
+        for (const auto& [line, colour] : next.statusLines())
+            EXPECT_FALSE(line.contains("database", Qt::CaseInsensitive)) << line.toStdString();
+        EXPECT_EQ(platform::CheckDatabaseFile(next.rig.folder.paths().database()).state,
+                  platform::DatabaseFile::Ours);
+        EXPECT_EQ(QDir(next.folder()).entryList({"QM73.mdb.tmp*"}, QDir::AllEntries),
+                  QStringList());
+        next.click(2);
+        EXPECT_TRUE(next.statusTexts().contains("QM-73 Interval Trend Download Complete."));
+        EXPECT_EQ(next.trends().rows.size(), 2u);
+    }
+    EXPECT_EQ(found, (std::set<bool>{false, true}));
 }
 
 // ---- a rename that fails ----------------------------------------------------------------------

@@ -44,7 +44,9 @@ struct StoredHead {
 // A main window (no instrument connected) whose database holds the downloads a test stores,
 // showing its Data page.
 struct LibraryWindow : InstrumentWindow {
-    LibraryWindow() : InstrumentWindow(FakeQM73::Typical()) {}
+    // `prepare` sets the program folder up before the start.
+    explicit LibraryWindow(const std::function<void(WindowRig&)>& prepare = {})
+        : InstrumentWindow(FakeQM73::Typical(), prepare) {}
 
     library::LogLibrary& lib() { return *window->logLibrary; }
     library::LibraryPage& page() { return *window->libraryPage; }

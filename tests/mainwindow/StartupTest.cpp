@@ -19,6 +19,7 @@
 #include "mainwindow/shell/SerialLogs.h"
 #include "mainwindow/shell/WindowPlacement.h"
 #include "platform/Database.h"
+#include "platform/FileSteps.h"
 #include "platform/StringTable.h"
 #include "runtime/Color.h"
 #include "tests/support/FifoRescue.h"
@@ -696,6 +697,132 @@ TEST(Startup, ADatabaseThatMayNotBeReadIsToldAsSuchAndNoFileHoldsTheStartUp) {
         platform::Database::close(s.file("QM73.mdb"));
         QFile::setPermissions(s.file("QM73.mdb"), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
+}
+
+// The user's link at one of the program's files whose target is missing (a disk that is away,
+// a file moved) stays as it is: told in red with where it leads, nothing made behind it, at the
+// start or when the settings are saved.
+TEST(Startup, ALinkThatLeadsNowhereIsKeptToldAndNothingIsMadeBehindIt) {
+    const QString away =
+        "is a link to <target>, which is not there (on a disk that is away?). The link is left "
+        "as it is and nothing is made in its place; what the program keeps there cannot be read "
+        "or saved until the link leads to it again.";
+    const QString settings =
+        "The settings file <link> cannot be read (it is a link to <target>, which is not there). "
+        "The program runs with its default settings and leaves the file as it is.";
+    const struct {
+        const char* what;
+        const char* link;
+        const char* target;  // in the program folder
+        QString told;
+    } cases[] = {
+        {"the database, on a disk that is away", "QM73.mdb", "away/QM73.mdb", "<link> " + away},
+        {"the database, a file that is gone", "QM73.mdb", "gone.mdb", "<link> " + away},
+        {"the data folder", "Data", "away/Data", "<link> " + away},
+        {"the settings file, on a disk that is away", "QM73.ini", "away/QM73.ini", settings},
+        {"the settings file, a file that is gone", "QM73.ini", "gone.ini", settings},
+        {"the serial log", "SerialLog.log", "gone.log", "<link> " + away},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QString link, target;
+        StartedWindow s([&](WindowRig& rig) {
+            link = rig.folder.path() + "/" + c.link;
+            target = rig.folder.path() + "/" + c.target;
+            ASSERT_TRUE(QFile::link(target, link));
+        });
+        QString told = c.told;
+        told.replace("<link>", link).replace("<target>", target);
+        bool seen = false;
+        for (const auto& [line, colour] : s.statusLines())
+            if (line == told) seen = colour == ColorStatusFailed;
+        EXPECT_TRUE(seen) << told.toStdString();
+        s.rig.dialogs.answers = {MsgAnswer::Yes};
+        s.window->close();
+        settle();
+        s.window.reset();
+        platform::Database::close(s.file("QM73.mdb"));
+        EXPECT_EQ(QFileInfo(link).symLinkTarget(), target);
+        EXPECT_FALSE(QFileInfo::exists(target));
+        EXPECT_FALSE(QFileInfo::exists(s.file("away")));
+        EXPECT_EQ(QDir(s.rig.folder.path()).entryList({"QM73.mdb.tmp*"}, QDir::AllEntries),
+                  QStringList());
+    }
+}
+
+// A database this user may only read is told at the start, in red and naming the file: what
+// is downloaded cannot be saved in it.
+TEST(Startup, ADatabaseThisUserMayOnlyReadIsToldInRed) {
+    QString path;
+    std::unique_ptr<testsupport::FilePermissionsEnforced> asAnyUser;
+    StartedWindow s([&](WindowRig& rig) {
+        path = rig.folder.paths().database();
+        core::CreateDatabase(path);
+        platform::Database::close(path);
+        ASSERT_TRUE(QFile::setPermissions(
+            path, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+        // Held to the file's permissions as any user is, also when the tests run as root.
+        asAnyUser = std::make_unique<testsupport::FilePermissionsEnforced>();
+    });
+    asAnyUser.reset();
+    const bool readOnly = platform::Database::open(path).readOnly();
+    std::vector<std::pair<QString, int32_t>> told;
+    for (const auto& line : s.statusLines())
+        if (line.first.contains("database", Qt::CaseInsensitive)) told.push_back(line);
+    s.window.reset();
+    platform::Database::close(path);
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    if (!readOnly) GTEST_SKIP() << "this process writes a file of mode 0444 whatever its mode";
+    const std::vector<std::pair<QString, int32_t>> expected = {
+        {"The database " + path +
+             " may only be read by this user: nothing downloaded, deleted or changed can be saved "
+             "in it. Allow this user to write the file and its folder, then start the program "
+             "again.",
+         ColorStatusFailed}};
+    EXPECT_EQ(told, expected);
+}
+
+// A first start that cannot make its database says why, in red, and leaves nothing at the
+// database's place nor under its temporary name; the next start makes it. What a start cut
+// short left under that name goes, and only that.
+TEST(Startup, AFirstStartThatCannotMakeTheDatabaseSaysWhyAndTheNextMakesIt) {
+    QString path;
+    StartedWindow s([&](WindowRig& rig) {
+        path = rig.folder.paths().database();
+        platform::setFileStepWatcher([path](platform::FileStep step, const QString& at) {
+            return step == platform::FileStep::Rename && at == path + ".tmp" ? EACCES : 0;
+        });
+    });
+    platform::setFileStepWatcher({});
+    const auto lines = s.statusLines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.front().first, "The database " + path + " could not be made (Cannot rename " +
+                                       path + ".tmp to " + path +
+                                       ": Permission denied). Stored data cannot be read or "
+                                       "saved; the next start tries again.");
+    EXPECT_EQ(lines.front().second, ColorStatusFailed);
+    EXPECT_EQ(QDir(s.rig.folder.path()).entryList({"QM73.mdb*"}, QDir::AllEntries | QDir::System),
+              QStringList());
+
+    // The next start, with what a kill left under the temporary name beside the user's own
+    // files of such names.
+    s.window.reset();
+    const QStringList leftovers = {"QM73.mdb.tmp", "QM73.mdb.tmp-wal", "QM73.mdb.tmp-shm",
+                                   "QM73.mdb.tmp-journal"};
+    const QStringList kept = {"QM73.mdb.tmp2", "QM73.mdb.bak", "QM73.mdb.tmp.old",
+                              "Data/QM73.mdb.tmp"};
+    for (const QString& name : leftovers + kept)
+        writeFile(s.file(name), "what a start cut short left");
+    s.start();
+    for (const auto& [line, colour] : s.statusLines())
+        EXPECT_FALSE(line.contains("database", Qt::CaseInsensitive)) << line.toStdString();
+    EXPECT_EQ(platform::CheckDatabaseFile(path).state, platform::DatabaseFile::Ours);
+    for (const QString& name : leftovers)
+        EXPECT_FALSE(QFileInfo::exists(s.file(name))) << name.toStdString();
+    for (const QString& name : kept)
+        EXPECT_EQ(readFile(s.file(name)), "what a start cut short left") << name.toStdString();
+    s.window.reset();
+    platform::Database::close(path);
 }
 
 TEST(Startup, WindowSizeAndPlace) {

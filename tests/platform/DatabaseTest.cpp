@@ -244,6 +244,19 @@ TEST_F(DatabaseFile, WorkAskedFromInsideACommitWaitIsRefusedNeverJoined) {
         std::optional<platform::DatabaseError::Kind> refused;
         QString reason;
         std::atomic<bool> worked{false};
+        // The timer is the case's own: if the COMMIT did not wait for it, it goes with the case
+        // rather than firing into the next one with what has gone.
+        QTimer work;
+        work.setSingleShot(true);
+        QObject::connect(&work, &QTimer::timeout, [&] {
+            try {
+                c.work();
+            } catch (const platform::DatabaseError& e) {
+                refused = e.kind();
+                reason = e.description();
+            }
+            worked = true;
+        });
         {
             Transaction t(db);
             db.exec("Insert Into Log_head (SeqNo) Values (1)");
@@ -255,15 +268,7 @@ TEST_F(DatabaseFile, WorkAskedFromInsideACommitWaitIsRefusedNeverJoined) {
                     QThread::msleep(1);
                 return 0;
             });
-            QTimer::singleShot(0, [&] {
-                try {
-                    c.work();
-                } catch (const platform::DatabaseError& e) {
-                    refused = e.kind();
-                    reason = e.description();
-                }
-                worked = true;
-            });
+            work.start(0);
             t.commit();
             platform::setFileStepWatcher({});
         }

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <chrono>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -405,4 +406,43 @@ TEST(FileReplacement, ALivingWritersTemporaryIsLeftAlone) {
     first.commit();
     EXPECT_EQ(readFile(path), "first, whole");
     EXPECT_EQ(entries(dir.path()), QStringList{"export.txt"});
+}
+
+// A rename to a new name never replaces what stands there: a file, a folder, a link (even one
+// that leads nowhere) stay as they are, and so does the file renamed.
+TEST(FileReplacement, ARenameToANewNameReplacesNothing) {
+    const struct {
+        const char* what;
+        std::function<void(const QString& at)> make;  // what stands at the new name
+    } cases[] = {
+        {"nothing", [](const QString&) {}},
+        {"a file", [](const QString& at) { writeFile(at, "the user's"); }},
+        {"a folder", [](const QString& at) { ASSERT_TRUE(QDir().mkpath(at)); }},
+        {"a link that leads nowhere",
+         [](const QString& at) { ASSERT_TRUE(QFile::link(at + ".gone", at)); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir dir;
+        const QString from = dir.filePath("new.tmp"), to = dir.filePath("new");
+        writeFile(from, "made whole");
+        c.make(to);
+        const bool free = QString(c.what) == "nothing";
+        if (free) {
+            EXPECT_NO_THROW(platform::RenameToNewName(from, to));
+            EXPECT_EQ(readFile(to), "made whole");
+            EXPECT_FALSE(QFileInfo::exists(from));
+            continue;
+        }
+        const QFileInfo before(to);
+        EXPECT_THROW(platform::RenameToNewName(from, to), rt::RuntimeError);
+        EXPECT_EQ(readFile(from), "made whole");
+        const QFileInfo after(to);
+        EXPECT_EQ(after.isSymLink(), before.isSymLink());
+        EXPECT_EQ(after.isDir(), before.isDir());
+        if (after.isFile() && !after.isSymLink()) {
+            EXPECT_EQ(readFile(to), "the user's");
+        }
+        EXPECT_FALSE(QFileInfo::exists(to + ".gone"));
+    }
 }
