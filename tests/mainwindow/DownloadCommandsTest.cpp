@@ -467,6 +467,20 @@ TEST(SingleDownload, PicturesOfAFailedDownloadAndItsReason) {
         testsupport::savePicture(
             *w.window, QStringLiteral("frmMain-download-reason-") + QLatin1String(suffix));
     }
+    // A trend folder that cannot be written: its folder and cause in the reason.
+    for (const auto& [language, suffix] :
+         {std::pair{platform::StringTable::Language::English, "en"},
+          std::pair{platform::StringTable::Language::Japanese, "ja"}}) {
+        const testsupport::LanguageScope scope(language);
+        ReadWindow w;
+        w.window->resize(1024, 720);
+        const auto undo = testsupport::folderTroubles()[0].make(w.rig.folder.paths().dataFolder());
+        w.click(2);
+        undo();
+        w.settle();
+        testsupport::savePicture(
+            *w.window, QStringLiteral("frmMain-download-folder-reason-") + QLatin1String(suffix));
+    }
 }
 
 TEST(SingleDownload, AStoredNumberOutOfRangeIsToldAsTheReasonNamingWhatToDelete) {

@@ -750,6 +750,26 @@ TEST(Startup, ALinkThatLeadsNowhereIsKeptToldAndNothingIsMadeBehindIt) {
     }
 }
 
+// How the lines of links that lead nowhere show on the Download page, in both languages.
+TEST(Startup, PicturesOfLinksThatLeadNowhere) {
+    for (const auto& [language, suffix] :
+         {std::pair{platform::StringTable::Language::English, "en"},
+          std::pair{platform::StringTable::Language::Japanese, "ja"}}) {
+        const testsupport::LanguageScope scope(language);
+        StartedWindow s([&](WindowRig& rig) {
+            for (const char* name : {"QM73.mdb", "Data", "QM73.ini"})
+                ASSERT_TRUE(QFile::link(rig.folder.path() + "/away/" + name,
+                                        rig.folder.path() + "/" + name));
+        });
+        s.window->resize(1024, 720);
+        settle();
+        testsupport::savePicture(
+            *s.window, QStringLiteral("frmMain-startup-links-nowhere-") + QLatin1String(suffix));
+        s.window.reset();
+        platform::Database::close(s.file("QM73.mdb"));
+    }
+}
+
 // A database this user may only read is told at the start, in red and naming the file: what
 // is downloaded cannot be saved in it.
 TEST(Startup, ADatabaseThisUserMayOnlyReadIsToldInRed) {
