@@ -19,7 +19,7 @@ if [ "$mode" = asan ]; then
     failed=()
     for program in build-asan/tests/*_tests; do
         echo "== $program"
-        "$program" || failed+=("$program")
+        tests/support/run-whole.sh "$program" || failed+=("$program")
     done
     if [ ${#failed[@]} -ne 0 ]; then
         echo "Failed under the sanitizers: ${failed[*]}"

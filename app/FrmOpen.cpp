@@ -9,6 +9,7 @@
 #include "platform/Twips.h"
 #include "platform/Waiting.h"
 #include "platform/gui/Fonts.h"
+#include "platform/gui/QtDialogs.h"
 #include "runtime/RuntimeError.h"
 
 namespace app {
@@ -107,8 +108,10 @@ bool FrmOpen::Form_Load() {
         return false;
     }
     if (anotherInstance) {
-        dialogs_.message(core::LoadResText(99), core::LoadResText(5001),
-                         platform::MsgIcon::Critical, platform::MsgButtons::OK);
+        // Asked to end already: nobody waits for the box.
+        if (!terminating_)
+            dialogs_.message(core::LoadResText(99), core::LoadResText(5001),
+                             platform::MsgIcon::Critical, platform::MsgButtons::OK);
         return false;
     }
     LayoutControls();
@@ -142,6 +145,9 @@ void FrmOpen::Form_Activate() {
 bool FrmOpen::Terminate() {
     if (mainWindowBegun_) return false;
     terminating_ = true;
+    // A box of the start (the title's pause, "already running") would hold the end until the
+    // user answers it: nobody may be there to.
+    platform::DismissOpenDialogs();
     return true;
 }
 

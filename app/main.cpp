@@ -23,6 +23,10 @@ int main(int argc, char* argv[]) {
     platform::QtDialogs dialogs;
     platform::QtEventPump pump;
     try {
+        // A logout, a shutdown or Ctrl+C ends the program as its own close does, settings saved;
+        // during the title screen, before anything of the main window is made ready. From the
+        // first signal on, the program ends within the limit whatever holds its window thread.
+        platform::TerminationSignals termination;
         // The user's files live in the per-user data folder, whatever folder the program runs
         // from.
         const platform::AppPaths paths = platform::AppPaths::forProgram();
@@ -42,13 +46,13 @@ int main(int argc, char* argv[]) {
                           {[&instance] { return !instance.acquire(); },
                            [&mainWindow] { mainWindow.Show(); }, [] { QCoreApplication::exit(0); }},
                           arguments.join(QLatin1Char(' ')));
-        // A logout, a shutdown or Ctrl+C ends the program as its own close does, settings saved;
-        // during the title screen, before anything of the main window is made ready.
-        platform::TerminationSignals termination;
+        const auto terminate = [&open, &mainWindow, &termination] {
+            if (!open.Terminate()) mainWindow.Terminate(termination.msSinceFirstSignal());
+        };
         QObject::connect(&termination, &platform::TerminationSignals::received, &mainWindow,
-                         [&open, &mainWindow] {
-                             if (!open.Terminate()) mainWindow.Terminate();
-                         });
+                         terminate);
+        // A signal taken while the windows were made.
+        if (termination.msSinceFirstSignal() > 0) terminate();
         QObject::connect(&mainWindow, &shell::FrmMain::terminated, &application,
                          &QCoreApplication::quit, Qt::QueuedConnection);
 
@@ -56,7 +60,8 @@ int main(int argc, char* argv[]) {
         const int status = QApplication::exec();
         // What is left is the end: a second request during it changes nothing.
         termination.ignoreFromNowOn();
-        return status;
+        // Settings that could not be saved are no end as asked.
+        return status != 0 ? status : (platform::unsavedAtTheEnd() ? 1 : 0);
     } catch (const std::exception& e) {
         dialogs.message(QString::fromUtf8(e.what()), QStringLiteral("QM-73"),
                         platform::MsgIcon::Critical, platform::MsgButtons::OK);

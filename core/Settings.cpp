@@ -409,7 +409,9 @@ class SettingsWriter {
 };
 
 // Copies a settings file that could not be read to the end to its backup (replacing an older
-// backup whole), so that the settings after its damaged line are not lost with the rewrite.
+// backup whole), so that the settings after its damaged line are not lost with the rewrite. A
+// settings file is a few kB: of a larger one only the beginning is kept, which is all a reader
+// of it would look at, and the copy costs no more time or memory than a real one.
 void keepDamagedFile(const QString& path) {
     if (!QFile::exists(path)) return;
     const QString backup = SettingsBackupPath(path);
@@ -418,7 +420,10 @@ void keepDamagedFile(const QString& path) {
         if (!source.open(QIODevice::ReadOnly))
             throw rt::RuntimeError(rt::ErrPathAccess, source.errorString());
         platform::FileReplacement copy(backup, temporarySuffix());
-        copy.write(source.readAll());
+        const QByteArray head = source.read(SettingsBackupLimit);
+        if (head.isEmpty() && source.error() != QFileDevice::NoError)
+            throw rt::RuntimeError(rt::ErrPathAccess, source.errorString());
+        copy.write(head);
         copy.commit();
     } catch (const rt::RuntimeError& e) {
         throw rt::RuntimeError(rt::ErrPathAccess,

@@ -60,6 +60,9 @@ std::optional<SettingsDamage> LoadSettings(const QString& path, SettingsWindow& 
 
 // The file in which the next save keeps a damaged settings file before replacing it.
 QString SettingsBackupPath(const QString& path);
+// The most of a damaged settings file that its backup keeps: its beginning, so that the save
+// takes the same short time whatever the size of what stands in the file's place.
+constexpr qint64 SettingsBackupLimit = 256 * 1024;
 
 // The file a save writes before it replaces the settings file with it.
 QString SettingsTemporaryPath(const QString& path);
@@ -75,8 +78,9 @@ void RemoveTemporarySettingsFiles(const QString& path);
 // that a failure, a kill or a power loss leaves the old file or the new one. A settings file
 // that is a symbolic link stays one; the file it leads to gets the settings.
 // After a read that stopped at a damaged line, the first save copies the file as it was to
-// SettingsBackupPath first. Raises rt::RuntimeError when a file cannot be written, and for a
-// file that could not be read when it was last loaded (it is left as it is).
+// SettingsBackupPath first (at most SettingsBackupLimit bytes of it). Raises rt::RuntimeError when
+// a file cannot be written, and for a file that could not be read when it was last loaded (it is
+// left as it is).
 void SaveSettings(const QString& path, SettingsWindow& window,
                   rt::OleDate now = rt::OleDate::now());
 

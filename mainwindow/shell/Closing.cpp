@@ -3,10 +3,13 @@
 #include <QDialog>
 #include <QSessionManager>
 #include <QTimer>
+#include <algorithm>
 
 #include "core/ModMain.h"
 #include "core/Settings.h"
 #include "mainwindow/shell/FrmMain.h"
+#include "platform/TerminationSignals.h"
+#include "platform/gui/QtDialogs.h"
 
 namespace shell {
 
@@ -28,6 +31,7 @@ bool FrmMain::Form_QueryUnload() {
 void FrmMain::Form_Unload() {
     uclVY5103.setTimerEnabled(false);
     SaveDisplaySettings();
+    platform::setUnsavedAtTheEnd({});
     unloaded_ = true;
 }
 
@@ -64,17 +68,16 @@ void FrmMain::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void FrmMain::Terminate() {
+void FrmMain::Terminate(qint64 msSinceSignal) {
     // A second request (Ctrl+C pressed again) changes nothing: ending at once would lose the
     // settings, and a cancelled command ends by itself.
     if (fields.Terminating) return;
     fields.Terminating = true;
     // Whatever the running work waits for (a print system that does not answer, a long
-    // export), the program ends in time: with its settings saved while the window thread still
-    // lets its events through, and at once should that thread not come back at all.
-    QTimer::singleShot(terminationGraceMs, this, [this] { endNow(); });
-    endDeadline_ =
-        std::make_unique<platform::EndDeadline>(terminationLimitMs, [this] { endProcess(0); });
+    // export), the settings are saved while the window thread still lets its events through,
+    // early enough for the save to have time of its own before the process's limit.
+    const qint64 grace = std::max<qint64>(0, terminationGraceMs - msSinceSignal);
+    QTimer::singleShot(static_cast<int>(grace), this, [this] { endNow(); });
     dismissOpenDialogs();
     if (busy.busy()) cancelRunningCommand();
     // From the event loop, so that a dialog just dismissed returns to its caller first; while
@@ -84,8 +87,8 @@ void FrmMain::Terminate() {
 }
 
 void FrmMain::finishTermination() {
-    if (!fields.Terminating || busy.busy() || endDeadline_ == nullptr) return;
-    endDeadline_.reset();
+    if (!fields.Terminating || busy.busy() || ended_) return;
+    ended_ = true;
     unloadAtTheEnd();
     close();
     emit terminated();
@@ -96,7 +99,8 @@ void FrmMain::unloadAtTheEnd() {
         try {
             Form_Unload();
         } catch (const std::exception& e) {
-            // Nobody is there to answer a box: the reason goes to the program's warnings.
+            // Nobody is there to answer a box: the reason goes to the program's warnings, and
+            // the program's status tells that the end lost something.
             qWarning("The settings could not be saved at the end: %s", e.what());
         }
     }
@@ -105,10 +109,11 @@ void FrmMain::unloadAtTheEnd() {
 
 void FrmMain::endNow() {
     // Ended as asked meanwhile.
-    if (endDeadline_ == nullptr) return;
+    if (ended_) return;
+    ended_ = true;
     qWarning("The running work did not end in time: the program ends without it");
     unloadAtTheEnd();
-    endProcess(0);
+    endProcess(platform::unsavedAtTheEnd() ? 1 : 0);
 }
 
 void FrmMain::cancelRunningCommand() {
@@ -117,18 +122,7 @@ void FrmMain::cancelRunningCommand() {
 }
 
 void FrmMain::dismissOpenDialogs() {
-    // Innermost first; a dismissed dialog answers as if the user had closed it. A window that
-    // refuses to close is left as it is.
-    for (QWidget *popup = nullptr, *last = nullptr;
-         (popup = QApplication::activePopupWidget()) && popup != last; last = popup)
-        popup->close();
-    for (QWidget *modal = nullptr, *last = nullptr;
-         (modal = QApplication::activeModalWidget()) && modal != last; last = modal) {
-        if (auto* dialog = qobject_cast<QDialog*>(modal))
-            dialog->reject();
-        else
-            modal->close();
-    }
+    platform::DismissOpenDialogs();
 }
 
 void FrmMain::sessionCommitData(QSessionManager& manager) {

@@ -1,4 +1,5 @@
 #include "mainwindow/shell/FrmMain.h"
+#include "platform/TerminationSignals.h"
 
 #include <QApplication>
 #include <QResizeEvent>
@@ -298,6 +299,7 @@ void FrmMain::guarded(const std::function<void()>& handler) {
 
 FrmMain::~FrmMain() {
     platform::setWaitObserver({});
+    platform::setUnsavedAtTheEnd({});
 }
 
 void FrmMain::showDisplaySettings() {

@@ -31,7 +31,6 @@
 #include "mainwindow/settings/SettingsCommands.h"
 #include "mainwindow/shell/Layout.h"
 #include "mainwindow/shell/WindowServices.h"
-#include "platform/EndDeadline.h"
 #include "platform/gui/CommandButton.h"
 #include "runtime/RuntimeError.h"
 
@@ -105,18 +104,18 @@ class FrmMain : public QMainWindow,
     // The accepted close: the link's timer stops, then the display settings are saved.
     void Form_Unload();
     void SaveDisplaySettings() override;
-    // The end the system asks for (a termination signal): the window closes as its accepted
-    // close does, without the question. A running command is cancelled first, and the window
-    // waits (through the event loop) until it has ended; then the settings are saved and the
-    // application quits. A second request while the first one's end is under way changes
-    // nothing.
-    void Terminate();
-    // How long Terminate() lets the running work take before the program ends without it, its
-    // settings saved (while the window thread lets its events through), and before it ends
-    // at once whatever the window thread does; and how the program ends then (the process's
-    // exit, tests record it).
-    int terminationGraceMs = 8000;
-    int terminationLimitMs = 10000;
+    // The end the system asks for (a termination signal, which came `msSinceSignal` before):
+    // the window closes as its accepted close does, without the question. A running command is
+    // cancelled first, and the window waits (through the event loop) until it has ended; then
+    // the settings are saved and the application quits. A second request while the first
+    // one's end is under way changes nothing. The process's own limit (TerminationSignals)
+    // ends it whatever this thread does.
+    void Terminate(qint64 msSinceSignal = 0);
+    // How long after the signal Terminate() lets the running work take before the program ends
+    // without it, its settings saved first (while the window thread lets its events through):
+    // the save keeps the rest of the limit for itself. How the program ends then (the
+    // process's exit, with status 1 when the settings could not be saved; tests record it).
+    int terminationGraceMs = 6000;
     std::function<void(int status)> endProcess = [](int status) { std::_Exit(status); };
     // The settings file read again, with the fonts, colours and automatic-mode boxes it holds.
     void ReloadSettings() override;
@@ -259,7 +258,8 @@ class FrmMain : public QMainWindow,
     bool unloaded_ = false;
     bool severalAdaptersTold_ = false;
     // While Terminate() waits for the running work to end.
-    std::unique_ptr<platform::EndDeadline> endDeadline_;
+    // The end asked for has been taken (saved and closed, or ended without the work).
+    bool ended_ = false;
     // The user's actions whose handlers run, one inside a wait of the other: the wait depth
     // each began at, and the errors of its handlers.
     struct Action {

@@ -12,6 +12,7 @@
 #include "mainwindow/shell/SerialLogs.h"
 #include "platform/Database.h"
 #include "platform/FileReplacement.h"
+#include "platform/TerminationSignals.h"
 #include "records/TrendRecovery.h"
 #include "runtime/RuntimeError.h"
 
@@ -34,6 +35,8 @@ enum StartupText : int {
     TextLinkLeadsNowhere = 5880,
     TextDatabaseReadOnly = 5882,
     TextDatabaseNotMade = 5885,
+    TextSettingsNotSavedAtTheEnd = 5900,
+    TextSettingsBackupCut = 5901,
 };
 
 // The engine's own words of a database error, without the statement it ran.
@@ -157,6 +160,11 @@ void FrmMain::Form_Load() {
     });
     step("suffix", [this] { downloadPage->txtSuffix->setText(core::FactoryRecordSuffix); });
     loaded_ = true;
+    // From now on the settings of this session are in memory only: an end at the limit says
+    // that they are lost.
+    platform::setUnsavedAtTheEnd(core::LoadResText(
+        TextSettingsNotSavedAtTheEnd,
+        {services_.paths.settingsFile(), platform::TerminationSignals::EndLimitMs / 1000}));
 }
 
 void FrmMain::readSettingsFile() {
@@ -166,10 +174,17 @@ void FrmMain::readSettingsFile() {
         AppendStatusLog(core::LoadResText(TextSettingsUnreadable,
                                           {services_.paths.settingsFile(), damage->reason}),
                         download::ColorStatusFailed);
-    else if (damage)
+    else if (damage) {
         AppendStatusLog(core::LoadResText(TextSettingsDamaged,
                                           {damage->lineNumber, damage->line, damage->reason}),
                         download::ColorStatusFailed);
+        const qint64 size = QFileInfo(services_.paths.settingsFile()).size();
+        if (size > core::SettingsBackupLimit)
+            AppendStatusLog(core::LoadResText(TextSettingsBackupCut,
+                                              {QString::number(size),
+                                               QString::number(core::SettingsBackupLimit)}),
+                            download::ColorStatusFailed);
+    }
 }
 
 void FrmMain::tellMissingColumns(const platform::Database& db) {

@@ -10,11 +10,25 @@
 #include <QLineEdit>
 
 #include <QApplication>
+#include <QDialog>
 #include <QFileDialog>
 #include <QMenu>
 #include <QMessageBox>
 
 namespace platform {
+
+void DismissOpenDialogs() {
+    for (QWidget *popup = nullptr, *last = nullptr;
+         (popup = QApplication::activePopupWidget()) && popup != last; last = popup)
+        popup->close();
+    for (QWidget *modal = nullptr, *last = nullptr;
+         (modal = QApplication::activeModalWidget()) && modal != last; last = modal) {
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        else
+            modal->close();
+    }
+}
 
 namespace {
 

@@ -15,6 +15,11 @@ namespace platform {
 std::unique_ptr<QInputDialog> MakePasswordDialog(QWidget* parent, const QString& prompt,
                                                  const QString& title);
 
+// The program is asked to end: every popup and modal window open is closed, innermost first; a
+// dismissed dialog answers as if the user had closed it. A window that refuses to close is left
+// as it is.
+void DismissOpenDialogs();
+
 class QtDialogs : public Dialogs {
   public:
     MsgAnswer message(const QString& text, const QString& title, MsgIcon icon,

@@ -26,14 +26,19 @@ struct Program {
     // starts with the termination signals at their defaults, however the test program itself
     // was started; what it does to them is its own (nohup ignores SIGHUP, a background job of a
     // shell that has no job control SIGINT).
-    void start(const QString& how) {
+    void start(const QString& how, bool blocked = false) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("XDG_DATA_HOME", home.path());
         environment.insert("QT_QPA_PLATFORM", "offscreen");
         process.setProcessEnvironment(environment);
-        process.setChildProcessModifier([] {
-            for (const int signal : {SIGTERM, SIGINT, SIGHUP})
+        process.setChildProcessModifier([blocked] {
+            sigset_t handled;
+            sigemptyset(&handled);
+            for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
                 ::signal(signal, SIG_DFL);
+                sigaddset(&handled, signal);
+            }
+            sigprocmask(blocked ? SIG_BLOCK : SIG_UNBLOCK, &handled, nullptr);
         });
         process.start("/bin/sh", {"-c", how, QStringLiteral(QM73_PROGRAM)});
         ASSERT_TRUE(process.waitForStarted());
@@ -134,4 +139,51 @@ TEST(ProgramSignals, RequestsDuringTheEndChangeNothing) {
     }
     EXPECT_EQ(program.end(), 0);
     EXPECT_TRUE(QFile::exists(program.file("QM73.ini")));
+}
+
+// Started with the termination signals blocked (as a service manager or a shell may leave
+// them), the program still ends on them as its own close does.
+TEST(ProgramSignals, SignalsItWasStartedWithBlockedEndIt) {
+    Program program;
+    program.start("exec \"$0\"", true);
+    ASSERT_TRUE(program.waitUntil([&] { return QFile::exists(program.file("QM73.mdb")); }));
+    program.send(SIGTERM);
+    // Bounded: the end's limit is 10 s.
+    EXPECT_EQ(program.end(15000), 0);
+    EXPECT_TRUE(QFile::exists(program.file("QM73.ini")));
+}
+
+// A second copy shows its "already running" box; a termination signal then ends it, though
+// nobody answers the box.
+TEST(ProgramSignals, ATerminationSignalDuringTheAlreadyRunningBoxEndsIt) {
+    Program first;
+    first.start("exec \"$0\"");
+    ASSERT_TRUE(first.waitUntil([&] { return QFile::exists(first.file("QM73.mdb")); }));
+    Program second;
+    second.home.remove();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_DATA_HOME", first.home.path());
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    second.process.setProcessEnvironment(environment);
+    second.process.setChildProcessModifier([] {
+        for (const int signal : {SIGTERM, SIGINT, SIGHUP})
+            ::signal(signal, SIG_DFL);
+    });
+    second.process.start(QStringLiteral(QM73_PROGRAM), {});
+    ASSERT_TRUE(second.process.waitForStarted());
+    second.pid = second.process.processId();
+    // The copy has its window system (and from then on takes the signals) once the offscreen
+    // platform is loaded; a while later its box is up and waits.
+    const QString maps = QStringLiteral("/proc/%1/maps").arg(second.pid);
+    ASSERT_TRUE(second.waitUntil([&] {
+        QFile file(maps);
+        return file.open(QIODevice::ReadOnly) && file.readAll().contains("offscreen");
+    }));
+    EXPECT_FALSE(second.waitUntil([] { return false; }, 3000));
+    ASSERT_TRUE(second.running());
+    second.send(SIGTERM);
+    // Another copy ran: that is no end as asked.
+    EXPECT_EQ(second.end(12000), 1);
+    first.send(SIGTERM);
+    EXPECT_EQ(first.end(), 0);
 }

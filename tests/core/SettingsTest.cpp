@@ -12,9 +12,9 @@
 #include "graph/uclZvdGraph.h"
 #include "runtime/Format.h"
 #include "runtime/RuntimeError.h"
-#include "tests/support/KillPoints.h"
-#include "tests/support/FilePermissions.h"
 #include "tests/support/FifoRescue.h"
+#include "tests/support/FilePermissions.h"
+#include "tests/support/KillPoints.h"
 #include "tests/support/TempProgramFolder.h"
 
 using namespace core;
@@ -238,7 +238,7 @@ TEST_F(SettingsFile, ReadingStopsAtTheFirstBadValueAndSaysWhere) {
 
 // A line far longer than any setting (a bad value, a comment, text without a line end) is never
 // read whole: reading stops there, the damage names the line by its number and shows its
-// beginning only, and the next save keeps the whole file beside the new one.
+// beginning only, and the next save keeps the file's beginning beside the new one.
 TEST_F(SettingsFile, AnOverlongLineStopsTheReadingAndIsShownInPart) {
     const QByteArray huge(3 * 1024 * 1024, '7');
     const struct {
@@ -264,12 +264,13 @@ TEST_F(SettingsFile, AnOverlongLineStopsTheReadingAndIsShownInPart) {
             << damage->line.left(100).toStdString();
         EXPECT_LE(damage->line.size(), 100);
         EXPECT_LE(damage->reason.size(), 200) << damage->reason.left(300).toStdString();
-        // Nothing of the file is lost: it is kept whole when the settings are next saved.
+        // The file is left as it is until the settings are next saved, which keeps its
+        // beginning.
         EXPECT_EQ(read(), content);
         SaveSettings(path(), window);
         QFile backup(SettingsBackupPath(path()));
         ASSERT_TRUE(backup.open(QIODevice::ReadOnly));
-        EXPECT_TRUE(backup.readAll() == content);
+        EXPECT_TRUE(backup.readAll() == content.left(SettingsBackupLimit));
         backup.close();
         QFile::remove(SettingsBackupPath(path()));
     }
@@ -305,6 +306,25 @@ TEST_F(SettingsFile, SaveAfterADamagedLineKeepsTheOldFileOnce) {
     SaveSettings(path(), window);
     ASSERT_TRUE(backup.open(QIODevice::ReadOnly));
     EXPECT_EQ(backup.readAll(), damaged);
+}
+
+// What stands in the file's place may be of any size (a disk image copied there by mistake):
+// the backup keeps its beginning only, so the save takes as long as that of a real file.
+TEST_F(SettingsFile, TheBackupOfAHugeDamagedFileKeepsItsBeginningOnly) {
+    const QByteArray head = "Retry\t9\r\nIrCOMM Num\t40000\r\nTimeout\t8\r\n";
+    write(head);
+    {
+        // Sparse: no time nor room is spent on making it.
+        QFile file(path());
+        ASSERT_TRUE(file.resize(qint64(1) << 30));
+    }
+    ASSERT_TRUE(LoadSettings(path(), window));
+    SaveSettings(path(), window);
+    QFile backup(SettingsBackupPath(path()));
+    ASSERT_TRUE(backup.open(QIODevice::ReadOnly));
+    EXPECT_EQ(backup.size(), SettingsBackupLimit);
+    EXPECT_TRUE(backup.read(head.size()) == head);
+    EXPECT_TRUE(read().contains("\r\nRetry\t9\r\n"));
 }
 
 TEST_F(SettingsFile, NoBackupWithoutDamage) {

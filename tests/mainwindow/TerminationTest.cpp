@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDeadlineTimer>
 #include <QDialog>
 #include <QFile>
 #include <QMessageBox>
@@ -8,9 +9,11 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
+#include <mutex>
 #include <thread>
 
 #include "core/ModMain.h"
+#include "platform/FileSteps.h"
 #include "platform/TerminationSignals.h"
 #include "platform/Waiting.h"
 #include "tests/support/InstrumentWindow.h"
@@ -34,6 +37,22 @@ QByteArray readFile(const QString& path) {
 // A started window whose program ends on the termination signals as the program's main() makes
 // it, with the automatic mode switched on by its boxes as the user does it. The signal
 // handling goes (and the signals' defaults come back) before the window.
+// How the process's limit ended the program (from its own thread).
+struct LimitEnds {
+    std::mutex mutex;
+    std::vector<int> statuses;
+    std::vector<int> taken() {
+        const std::lock_guard<std::mutex> lock(mutex);
+        return statuses;
+    }
+    platform::TerminationSignals::EndProcess recorder() {
+        return [this](int status) {
+            const std::lock_guard<std::mutex> lock(mutex);
+            statuses.push_back(status);
+        };
+    }
+};
+
 struct TerminatedWindow : InstrumentWindow {
     struct Save {
         bool busy;
@@ -41,16 +60,25 @@ struct TerminatedWindow : InstrumentWindow {
     };
     // The signals at their defaults, however the test program was started.
     testsupport::SignalDispositions defaults;
+    LimitEnds limitEnds;
     platform::TerminationSignals termination;
+    int received = 0;
     // Every time the settings file was written: whether a command ran and showed its progress.
     std::vector<Save> saves;
 
     // How often the window told the program to end.
     int ends = 0;
 
-    explicit TerminatedWindow(bool removal = true) {
+    explicit TerminatedWindow(bool removal = true,
+                              int limitMs = platform::TerminationSignals::EndLimitMs)
+        : termination(limitMs, limitEnds.recorder()) {
+        // As the program's main() does: the window's grace counts from the signal.
         QObject::connect(&termination, &platform::TerminationSignals::received, window.get(),
-                         &shell::FrmMain::Terminate);
+                         [this] {
+                             ++received;
+                             window->Terminate(termination.msSinceFirstSignal());
+                         });
+        window->endProcess = [this](int status) { windowEnds.push_back(status); };
         QObject::connect(window.get(), &shell::FrmMain::terminated, [this] { ++ends; });
         rig.dialogs.answers = {MsgAnswer::Yes, MsgAnswer::Yes};
         window->downloadPage->chkAutoLoad[0]->click();
@@ -59,6 +87,21 @@ struct TerminatedWindow : InstrumentWindow {
         QObject::connect(window.get(), &shell::FrmMain::aboutToSaveSettings, [this] {
             saves.push_back({window->busy.busy(), window->frmUpload->isVisible()});
         });
+    }
+
+    // How the window ended the program itself (the end without the work).
+    std::vector<int> windowEnds;
+
+    // `signal` sent, and taken by the window.
+    void deliver(int signal) {
+        const int before = received;
+        ASSERT_EQ(raise(signal), 0);
+        for (int i = 0; i < 2000 && received == before; ++i) {
+            settle();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        ASSERT_GT(received, before);
+        settle();
     }
 
     QByteArray settingsFile() const { return readFile(rig.folder.paths().settingsFile()); }
@@ -75,8 +118,7 @@ TEST(Termination, EachSignalSavesTheSettingsAndClosesWithoutAQuestion) {
         {
             TerminatedWindow w;
             ASSERT_TRUE(w.settingsFile().isEmpty());
-            ASSERT_EQ(raise(signal), 0);
-            w.settle();
+            w.deliver(signal);
             EXPECT_FALSE(w.window->isVisible());
             EXPECT_TRUE(w.rig.dialogs.messages.empty());
             ASSERT_EQ(w.saves.size(), 1u);
@@ -122,8 +164,7 @@ TEST(Termination, TheWindowWaitsForTheCommandAndNoInstrumentStartsADownloadMeanw
     {
         // A command of the window runs while the signal comes and the instrument connects.
         mainwindow::BusyScope command(w.window->busy, platform::UserInput::Allowed);
-        ASSERT_EQ(raise(SIGTERM), 0);
-        w.settle();
+        w.deliver(SIGTERM);
         EXPECT_TRUE(w.window->isVisible());
         for (int i = 0; i < 20 && !w.window->uclVY5103.Connected(); ++i)
             w.tick();
@@ -188,8 +229,7 @@ TEST(Termination, WorkThatNeverEndsEndsTheProgramInTimeWithItsSettingsSaved) {
     // A print system that never answers: the command waits for it off the window thread.
     TerminatedWindow w;
     w.window->terminationGraceMs = 200;
-    std::vector<int> ended;
-    w.window->endProcess = [&ended](int status) { ended.push_back(status); };
+    std::vector<int>& ended = w.windowEnds;
     std::atomic<bool> answered{false};
     {
         mainwindow::BusyScope command(w.window->busy, platform::UserInput::Allowed);
@@ -210,24 +250,68 @@ TEST(Termination, WorkThatNeverEndsEndsTheProgramInTimeWithItsSettingsSaved) {
     EXPECT_EQ(w.saves.size(), 1u);
 }
 
-TEST(Termination, AWindowThreadThatDoesNotComeBackIsEndedAtTheLimit) {
-    TerminatedWindow w;
-    w.window->terminationLimitMs = 100;
-    std::atomic<int> ends{0};
-    std::atomic<bool> elsewhere{false};
-    const std::thread::id window = std::this_thread::get_id();
-    w.window->endProcess = [&](int status) {
-        if (status == 0) ++ends;
-        elsewhere = std::this_thread::get_id() != window;
+// The save of the settings has time of its own before the process's limit, even when it is
+// slow; when the limit still cuts it (a sync that does not come back, or a window thread held
+// before it could take the signal at all) the end is no success: status 1 and one line.
+TEST(Termination, TheSettingsSaveHasItsOwnTimeAndItsLossAtTheLimitIsTold) {
+    const struct {
+        const char* name;
+        // The settings file's step held, and how: until the limit ended the program, or for a
+        // while.
+        platform::FileStep held;
+        bool untilTheLimit;
+        // The signal comes from inside the held step, before the window could take it.
+        bool signalInside;
+        std::vector<int> limitEnds;
+    } cases[] = {
+        // Saved in time: the window ended the program; the limit, which comes all the same
+        // here, finds nothing unsaved.
+        {"a slow sync", platform::FileStep::SyncFile, false, false, {0}},
+        {"a sync that does not come back", platform::FileStep::SyncFile, true, false, {1}},
+        {"a write held when the signal comes", platform::FileStep::Write, true, true, {1}},
     };
-    ASSERT_EQ(raise(SIGTERM), 0);
-    {
-        mainwindow::BusyScope command(w.window->busy, platform::UserInput::Allowed);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TerminatedWindow w(true, 1500);
+        w.window->terminationGraceMs = 100;
+        const QString settings = w.rig.folder.paths().settingsFile();
+        std::atomic<bool> inside{false};
+        platform::setFileStepWatcher([&](platform::FileStep step, const QString& path) {
+            if (step != c.held || !path.startsWith(settings) || inside.exchange(true)) return 0;
+            if (c.signalInside) raise(SIGTERM);
+            // A real wait, short: the limit is 1.5 s.
+            const QDeadlineTimer deadline(c.untilTheLimit ? 5000 : 300);
+            while (!deadline.hasExpired() && (!c.untilTheLimit || w.limitEnds.taken().empty()))
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            return 0;
+        });
+        std::atomic<bool> answered{false};
+        {
+            // Work that never ends (a print system that does not answer).
+            mainwindow::BusyScope command(w.window->busy, platform::UserInput::Allowed);
+            if (c.signalInside)
+                QTimer::singleShot(0, [&w] {
+                    // Its outcome is not this case's: the end's save runs inside its wait.
+                    try {
+                        w.window->SaveDisplaySettings();
+                    } catch (const std::exception&) {
+                    }
+                });
+            else
+                QTimer::singleShot(0, [] { raise(SIGTERM); });
+            QTimer::singleShot(2500, [&answered] { answered = true; });
+            platform::RunOffWindowThread([&answered] {
+                while (!answered)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            });
+        }
+        platform::setFileStepWatcher({});
         w.settle();
-        // The window thread held up, as by a call that does not return.
-        std::this_thread::sleep_for(std::chrono::milliseconds(600));
-        EXPECT_EQ(ends, 1);
-        EXPECT_TRUE(elsewhere);
+        EXPECT_TRUE(inside);
+        EXPECT_EQ(w.limitEnds.taken(), c.limitEnds);
+        if (c.limitEnds == std::vector<int>{0}) {
+            EXPECT_EQ(w.windowEnds, std::vector<int>{0});
+            EXPECT_TRUE(w.settingsFile().contains("\r\nAuto Load Mode\tFalse\tTrue\tTrue\r\n"));
+        }
     }
-    w.settle();
 }

@@ -1,8 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <pthread.h>
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QSignalSpy>
+
+#include <QDeadlineTimer>
+#include <QTemporaryFile>
+#include <chrono>
 #include <csignal>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 #include "platform/TerminationSignals.h"
 #include "runtime/RuntimeError.h"
@@ -20,10 +29,55 @@ SignalDispositions::Handler disposition(int signal) {
 // A handler of the program's own, found by the object.
 extern "C" void ownHandler(int) {}
 
+// The signals reach the event loop through the object's thread: a short while lets them in.
 void settle() {
-    for (int i = 0; i < 5; ++i)
+    const QDeadlineTimer deadline(100);
+    while (!deadline.hasExpired()) {
         QCoreApplication::processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
 }
+
+// What the standard error received while it lived.
+class CapturedStderr {
+  public:
+    CapturedStderr() : saved_(::dup(STDERR_FILENO)) {
+        file_.open();
+        ::dup2(file_.handle(), STDERR_FILENO);
+    }
+    ~CapturedStderr() {
+        ::dup2(saved_, STDERR_FILENO);
+        ::close(saved_);
+    }
+    QByteArray text() {
+        file_.seek(0);
+        return file_.readAll();
+    }
+
+  private:
+    int saved_;
+    QTemporaryFile file_;
+};
+
+// The program ends as the object's limit ends it: its status, and whether on the thread that
+// made the object.
+struct Ends {
+    std::mutex mutex;
+    std::vector<int> statuses;
+    bool onTheWindowThread = false;
+    std::function<void(int)> recorder() {
+        const std::thread::id window = std::this_thread::get_id();
+        return [this, window](int status) {
+            const std::lock_guard<std::mutex> lock(mutex);
+            statuses.push_back(status);
+            onTheWindowThread = onTheWindowThread || std::this_thread::get_id() == window;
+        };
+    }
+    std::vector<int> taken() {
+        const std::lock_guard<std::mutex> lock(mutex);
+        return statuses;
+    }
+};
 
 }  // namespace
 
@@ -121,4 +175,75 @@ TEST(TerminationSignals, OnceTheProgramEndsTheSignalsAreIgnoredToTheEnd) {
         EXPECT_EQ(disposition(signal), SIG_IGN) << signal;
         ASSERT_EQ(raise(signal), 0);
     }
+}
+
+// The limit is started by the signal itself, on the object's own thread: the thread that made
+// the object may be held all along (a write or a sync that does not return, a box), and never
+// hears of the signal. The end says what it loses.
+TEST(TerminationSignals, TheFirstSignalEndsTheProgramAtTheLimitWhateverHoldsTheWindowThread) {
+    const struct {
+        const char* name;
+        QString unsaved;
+        int status;
+    } cases[] = {
+        {"nothing unsaved", QString(), 0},
+        {"the settings unsaved", QStringLiteral("The settings were not saved."), 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SignalDispositions defaults;
+        Ends ends;
+        CapturedStderr captured;
+        platform::setUnsavedAtTheEnd(c.unsaved);
+        {
+            TerminationSignals termination(150, ends.recorder());
+            ASSERT_EQ(termination.msSinceFirstSignal(), 0);
+            ASSERT_EQ(raise(SIGTERM), 0);
+            // A second request does not put the limit off.
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            ASSERT_EQ(raise(SIGINT), 0);
+            // Held: no event of this thread runs.
+            const QDeadlineTimer held(3000);
+            while (ends.taken().empty() && !held.hasExpired())
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            const qint64 since = termination.msSinceFirstSignal();
+            EXPECT_GE(since, 150);
+            EXPECT_LT(since, 1500);
+            EXPECT_EQ(ends.taken(), std::vector<int>{c.status});
+            EXPECT_FALSE(ends.onTheWindowThread);
+        }
+        platform::setUnsavedAtTheEnd({});
+        EXPECT_EQ(captured.text(), c.unsaved.isEmpty() ? QByteArray() : c.unsaved.toUtf8() + "\n");
+    }
+}
+
+// Started with the termination signals blocked (as some service managers and shells leave
+// them), the program still takes them; one that waited arrives at once.
+TEST(TerminationSignals, SignalsFoundBlockedAreTaken) {
+    SignalDispositions defaults;
+    sigset_t handled, before;
+    sigemptyset(&handled);
+    for (const int signal : TerminationSignals::Handled)
+        sigaddset(&handled, signal);
+    ASSERT_EQ(pthread_sigmask(SIG_BLOCK, &handled, &before), 0);
+    // One that came before the program took the signals.
+    ASSERT_EQ(raise(SIGHUP), 0);
+    std::vector<int> got;
+    Ends ends;
+    {
+        TerminationSignals termination(TerminationSignals::EndLimitMs, ends.recorder());
+        QObject::connect(&termination, &TerminationSignals::received,
+                         [&got](int signal) { got.push_back(signal); });
+        settle();
+        for (const int signal : {SIGTERM, SIGINT})
+            ASSERT_EQ(raise(signal), 0);
+        settle();
+    }
+    // Whatever is still waiting (the former code never took them) goes before the mask and
+    // the defaults come back.
+    const struct timespec none = {0, 0};
+    while (sigtimedwait(&handled, nullptr, &none) > 0) {
+    }
+    ASSERT_EQ(pthread_sigmask(SIG_SETMASK, &before, nullptr), 0);
+    EXPECT_EQ(got, (std::vector<int>{SIGHUP, SIGTERM, SIGINT}));
 }
