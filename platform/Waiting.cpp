@@ -2,9 +2,12 @@
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
+#include <QEvent>
 #include <QEventLoop>
+#include <QPointer>
 #include <QThread>
 #include <QTimer>
+#include <QVariant>
 #include <algorithm>
 #include <atomic>
 #include <exception>
@@ -21,7 +24,7 @@ struct WaitState {
     // The command scopes and the waits that are open, outermost first: whether each lets the
     // user's input through.
     std::vector<bool> frames;
-    int depth = 0;  // waits letting events through now
+    int depth = 0;  // waits letting events through now, the boxes open included
     WaitObserver observer;
 };
 
@@ -40,6 +43,86 @@ bool userInputGoesThrough() {
 bool onWindowThread() {
     const QCoreApplication* app = QCoreApplication::instance();
     return app && QThread::currentThread() == app->thread();
+}
+
+// The boxes and menus that ask the user now. Each one's own loop (a dialog's exec, a popup
+// menu's) lets the window's events through until it is answered, exactly as a wait does: so
+// while it is on screen it counts as one, for the depth and for the observer, and nothing the
+// program starts on its own begins inside it. It is found by what is shown, not by who shows
+// it, so that no box escapes the rule. Its frame of the user's input is the box's own: the box
+// takes the user's input, and what it leaves of the rule around it stays as it was.
+class AskingWatch : public QObject {
+  public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject* object, QEvent* event) override {
+        // A box minimized and shown again by the window system is the same question.
+        if (event->spontaneous() || !object->isWidgetType()) return false;
+        if (event->type() == QEvent::Show && asks(object))
+            begin(object);
+        else if (event->type() == QEvent::Hide)
+            end(object);
+        return false;
+    }
+
+  private:
+    struct Open {
+        QObject* box;
+        bool observed;
+        QMetaObject::Connection destroyed;
+    };
+
+    // A window that holds the rest of the program until it is answered: a modal box, or a
+    // popup menu (a menu's exec runs its own loop too).
+    static bool asks(const QObject* widget) {
+        return widget->property("modal").toBool() || widget->inherits("QMenu");
+    }
+
+    std::vector<Open>::iterator find(const QObject* widget) {
+        return std::find_if(open_.begin(), open_.end(),
+                            [widget](const Open& o) { return o.box == widget; });
+    }
+
+    void begin(QObject* widget) {
+        if (find(widget) != open_.end()) return;
+        WaitState& s = state();
+        ++s.depth;
+        const bool observed = static_cast<bool>(s.observer);
+        // A box destroyed while shown has ended as well, whether or not it was hidden first.
+        open_.push_back(
+            {widget, observed,
+             connect(widget, &QObject::destroyed, this, [this, widget] { end(widget); })});
+        if (observed) {
+            const WaitObserver observer = s.observer;
+            observer(true);
+        }
+    }
+
+    void end(const QObject* widget) {
+        const auto at = find(widget);
+        if (at == open_.end()) return;
+        const bool observed = at->observed;
+        disconnect(at->destroyed);
+        open_.erase(at);
+        WaitState& s = state();
+        --s.depth;
+        if (observed && s.observer) {
+            const WaitObserver observer = s.observer;
+            observer(false);
+        }
+    }
+
+    std::vector<Open> open_;
+};
+
+// Watches the application's windows for boxes from the first use of the rule on, once per
+// application.
+void watchBoxes() {
+    static QPointer<AskingWatch> watch;
+    if (watch || !onWindowThread()) return;
+    QCoreApplication* app = QCoreApplication::instance();
+    watch = new AskingWatch(app);
+    app->installEventFilter(watch);
 }
 
 // One wait: its frame of the rule and its count, for as long as it lasts.
@@ -98,10 +181,12 @@ CommandScope::~CommandScope() {
 }
 
 int WaitDepth() {
+    watchBoxes();
     return state().depth;
 }
 
 void WaitWhile(const std::function<bool()>& busy, UserInput most) {
+    watchBoxes();
     if (!busy()) return;
     const Wait wait(most, true);
     // A slow heartbeat makes sure the predicate is looked at again even when the state it
@@ -137,6 +222,7 @@ void RunOffWindowThread(const std::function<void()>& work) {
         work();
         return;
     }
+    watchBoxes();
     QCoreApplication* app = QCoreApplication::instance();
     std::exception_ptr error;
     std::atomic<bool> done{false};
@@ -152,10 +238,32 @@ void RunOffWindowThread(const std::function<void()>& work) {
         QMetaObject::invokeMethod(
             app, [] {}, Qt::QueuedConnection);
     });
-    while (!done)
-        wait.pass(true);
+    // A handler run from the wait's events that fails ends the wait for its caller, as in
+    // WaitWhile; but `work` still runs on the caller's data, so the wait goes on until it has
+    // ended, and only then is the handler's failure raised. The work's own failure comes first:
+    // it is what the caller asked for.
+    std::exception_ptr handlerError;
+    while (!done) {
+        try {
+            wait.pass(true);
+        } catch (...) {
+            if (!handlerError) handlerError = std::current_exception();
+        }
+    }
     worker.join();
-    if (error) std::rethrow_exception(error);
+    if (error) {
+        if (handlerError) {
+            try {
+                std::rethrow_exception(handlerError);
+            } catch (const std::exception& e) {
+                qWarning("A handler failed while the work it waited for failed: %s", e.what());
+            } catch (...) {
+                qWarning("A handler failed while the work it waited for failed");
+            }
+        }
+        std::rethrow_exception(error);
+    }
+    if (handlerError) std::rethrow_exception(handlerError);
 }
 
 Breather::Breather(int intervalMs) : intervalMs_(intervalMs) {
@@ -172,6 +280,7 @@ void Breather::operator()() {
 }
 
 void setWaitObserver(WaitObserver observer) {
+    watchBoxes();
     state().observer = std::move(observer);
 }
 

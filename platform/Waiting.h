@@ -16,6 +16,11 @@
 //   that runs off the window thread) holds it back for everything nested in it: a wait inside
 //   another, or a command started inside one, never allows more than the wait around it;
 // - outside any command the user's input waits until the work is done.
+// A box or a popup menu that asks the user runs a loop of its own until it is answered: while
+// one is on screen it counts as a wait (in WaitDepth and for the observer), whoever showed it.
+// The box takes the user's input itself; the rule for the waits nested in it is the one around
+// it. A box is shown through its own loop (exec), so that the code that shows it waits for
+// the answer.
 namespace platform {
 
 enum class UserInput { Held, Allowed };
@@ -30,7 +35,8 @@ class CommandScope {
     CommandScope& operator=(const CommandScope&) = delete;
 };
 
-// How many waits are letting events through now: 0 for work run from the event loop itself.
+// How many waits are letting events through now, the boxes open included: 0 for work run from
+// the event loop itself.
 // Work that began at one depth and is called again at a deeper one runs inside a wait of
 // another piece of work (a handler run from that wait's events).
 int WaitDepth();
@@ -52,8 +58,9 @@ void RetryWhile(const std::function<bool()>& again);
 // Runs `work` on a thread of its own while the window thread waits for it with its events going
 // on, the user's input held: a system call that can take long on a slow disk (a sync, a
 // database commit) or a print system's answer never holds the window up. An exception of
-// `work` reaches the caller here. Without an application, or when called off the window
-// thread, `work` runs at once on the calling thread. `work` must not touch the window's
+// `work` reaches the caller here; so does one of a handler run from the wait's events, once
+// `work` has ended (the work's own comes first). Without an application, or when called off the
+// window thread, `work` runs at once on the calling thread. `work` must not touch the window's
 // objects.
 void RunOffWindowThread(const std::function<void()>& work);
 
@@ -71,9 +78,9 @@ class Breather {
     QElapsedTimer since_;
 };
 
-// Told as each wait begins (true) and ends (false): the window counts a wait as one of its
-// running commands, so that nothing it starts on its own (an automatic download, its close)
-// begins inside one. Empty to remove.
+// Told as each wait begins (true) and ends (false), a box that asks the user included: the
+// window counts a wait as one of its running commands, so that nothing it starts on its own
+// (an automatic download, its close) begins inside one. Empty to remove.
 using WaitObserver = std::function<void(bool begins)>;
 void setWaitObserver(WaitObserver observer);
 

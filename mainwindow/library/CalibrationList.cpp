@@ -32,6 +32,7 @@ const QString Dashes = QStringLiteral("-----");
 
 // What a row of the list shows, read from the database; its texts are made from it.
 struct Line {
+    int64_t key = 0;  // the stored row's SeqNo
     QString serial, user, gasName, dueText;
     rt::OleDate calibrated, written;
     std::array<float, 3> values{};  // before, after, automatic (read when the gas is enabled)
@@ -79,10 +80,10 @@ void CalibrationList::ShowCalibrationHistory() {
     const int shown = view();
     const platform::ResultSet rows =
         platform::Database::open(w_.paths.database())
-            .query(QStringLiteral(
-                "Select SerialNo, UserID, WriteDates, CalLimit, Gas4Name, Gas4Enable, Gas4CalDate, "
-                "Gas4Before, Gas4After, Gas4AutoCal, Gas4Point From cLatestHist "
-                "Order By WriteDates DESC"));
+            .query(QStringLiteral("Select SeqNo, SerialNo, UserID, WriteDates, CalLimit, Gas4Name, "
+                                  "Gas4Enable, Gas4CalDate, "
+                                  "Gas4Before, Gas4After, Gas4AutoCal, Gas4Point From cLatestHist "
+                                  "Order By WriteDates DESC"));
 
     grid.setRedraw(false);
     const auto drawn = qScopeGuard([this, &grid] {
@@ -104,8 +105,11 @@ void CalibrationList::ShowCalibrationHistory() {
     // The rows are gathered first and the grid sized once: growing it a row at a time would
     // cost the whole grid at every row. Their texts are made as the grid's cells are read.
     auto lines = std::make_shared<std::vector<Line>>();
-    const auto fill = [&grid, &lines, shown] {
+    rowKeys_.clear();
+    const auto fill = [this, &grid, &lines, shown] {
         const int count = static_cast<int>(lines->size());
+        for (const Line& line : *lines)
+            rowKeys_.push_back(line.key);
         grid.setRows(count + 1);
         if (count == 0) return;
         const std::shared_ptr<const std::vector<Line>> kept = std::move(lines);
@@ -137,6 +141,7 @@ void CalibrationList::ShowCalibrationHistory() {
             if (shown == ViewDue && (!line.enabled || (line.due.state != core::CalDue::Overdue &&
                                                        line.due.state != core::CalDue::DueSoon)))
                 continue;
+            line.key = rows.wholeNumber(r, QStringLiteral("SeqNo")).value_or(0);
             line.serial = rows.text(r, serialNo);
             line.user = rows.text(r, userID);
             if (shown == ViewValues) {
@@ -202,9 +207,13 @@ void CalibrationList::cmdLastCal_Click() {
 void CalibrationList::mnuHistDel_Click() {
     platform::FlexGrid& grid = *w_.page.vfgHistory;
     const int row = grid.Row();
-    if (row < 1 || row >= grid.Rows() || grid.Cols() < 3) return;
-    if (!w_.askPassword()) return;
+    if (row < 1 || row >= grid.Rows() || grid.Cols() < 3 || row > static_cast<int>(rowKeys_.size()))
+        return;
+    // The row the user is asked about, by its key: while the questions are open the list may
+    // be shown again, and a calibration stored meanwhile for the same instrument is another row.
+    const int64_t key = rowKeys_[static_cast<size_t>(row - 1)];
     const QString serial = grid.TextMatrix(row, 1);
+    if (!w_.askPassword()) return;
     if (w_.dialogs.message(core::LoadResText(TextDeleteRow, {serial}),
                            core::LoadResText(TextDeleteRowTitle), platform::MsgIcon::Information,
                            platform::MsgButtons::YesNo) != platform::MsgAnswer::Yes)
@@ -213,8 +222,7 @@ void CalibrationList::mnuHistDel_Click() {
     // runs off the window thread.
     const platform::Database db = platform::Database::open(w_.paths.database());
     platform::Transaction transaction(db);
-    db.exec(QStringLiteral("Delete From cLatestHist Where SerialNo = ? And UserID = ?"),
-            {core::EmptyToAsterisk(serial), core::EmptyToAsterisk(grid.TextMatrix(row, 2))});
+    db.exec(QStringLiteral("Delete From cLatestHist Where SeqNo = ?"), {key});
     transaction.commit();
     ShowCalibrationHistory();
 }

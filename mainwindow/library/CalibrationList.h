@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "mainwindow/common/ReportForms.h"
 #include "mainwindow/common/WindowState.h"
@@ -42,6 +44,9 @@ class CalibrationList {
   private:
     int view() const;
     CalibrationListWiring w_;
+    // The key of the stored row each line of the list shows, from line 1: a deletion takes the
+    // row the user was asked about, whatever is stored meanwhile for the same instrument.
+    std::vector<int64_t> rowKeys_;
 };
 
 }  // namespace library

@@ -2,6 +2,8 @@
 #include <QFileInfo>
 #include <functional>
 #include <optional>
+#include <set>
+#include <vector>
 
 #include "core/ModMain.h"
 #include "core/TrendFile.h"
@@ -47,30 +49,64 @@ const QStringList& detailTables() {
     return tables;
 }
 
-// The trend files of the downloads among `heads`: exactly the file each trend was written to,
-// never a pattern, never a name that only begins the same way. A header that names no trend
-// file inside the data folder (a Null or damaged folder ID or name) has none: nothing outside
-// is ever touched.
-std::vector<core::TrendFileDeletion::File> trendFilesOf(const platform::ResultSet& heads) {
+// The downloads a question is about, by their keys: those stored when it is asked. Whatever is
+// stored while it is open (a download the user started before) is not part of the answer.
+using Keys = std::set<int64_t>;
+
+Keys keysOf(const platform::ResultSet& heads) {
+    Keys keys;
+    for (int row = 0; row < heads.rowCount(); ++row)
+        if (const std::optional<int64_t> seqNo = heads.wholeNumber(row, QStringLiteral("SeqNo")))
+            keys.insert(*seqNo);
+    return keys;
+}
+
+// Runs `statement` (which ends in "In (") for the keys, a bounded number of them at a time.
+void execForKeys(const platform::Database& db, const QString& statement, const Keys& keys) {
+    constexpr size_t PerStatement = 500;
+    std::vector<platform::DbParam> values;
+    const auto flush = [&] {
+        if (values.empty()) return;
+        QStringList marks;
+        for (size_t i = 0; i < values.size(); ++i)
+            marks << QStringLiteral("?");
+        db.exec(statement + marks.join(QLatin1Char(',')) + QLatin1Char(')'), values);
+        values.clear();
+    };
+    for (const int64_t key : keys) {
+        values.push_back(key);
+        if (values.size() == PerStatement) flush();
+    }
+    flush();
+}
+
+// The trend files of the downloads among `heads` whose keys are among `keys`: exactly the file
+// each trend was written to, never a pattern, never a name that only begins the same way. A
+// header that names no trend file inside the data folder (a Null or damaged folder ID or name)
+// has none: nothing outside is ever touched.
+std::vector<core::TrendFileDeletion::File> trendFilesOf(const platform::ResultSet& heads,
+                                                        const Keys& keys) {
     std::vector<core::TrendFileDeletion::File> files;
     for (int row = 0; row < heads.rowCount(); ++row) {
         const int32_t types = heads.longValue(row, QStringLiteral("Types"));
         if (types != 1 && types != 2) continue;
         const QString path = records::TrendFileOf(heads, row);
         const std::optional<int64_t> seqNo = heads.wholeNumber(row, QStringLiteral("SeqNo"));
-        if (!path.isEmpty() && seqNo) files.push_back({path, *seqNo});
+        if (!path.isEmpty() && seqNo && keys.contains(*seqNo)) files.push_back({path, *seqNo});
     }
     return files;
 }
 
-// Deletes rows with the trend files of `heads`, all or nothing: the files are kept aside while
-// `deleteRows` deletes the rows in one transaction, and go once it is committed; a failure
-// puts them back. A file that cannot be kept aside deletes nothing. What stayed is returned.
+// Deletes rows with the trend files of `heads` (those of `keys`), all or nothing: the files
+// are kept aside while `deleteRows` deletes the rows in one transaction, and go once it is
+// committed; a failure puts them back. A file that cannot be kept aside deletes nothing. What
+// stayed is returned.
 std::vector<core::RemovalFailure> deleteWithTrendFiles(const platform::ResultSet& heads,
+                                                       const Keys& keys,
                                                        const std::function<void()>& deleteRows) {
     core::TrendFileDeletion files;
     try {
-        files.setAside(trendFilesOf(heads), core::DataFolder);
+        files.setAside(trendFilesOf(heads, keys), core::DataFolder);
     } catch (const rt::RuntimeError& e) {
         throw rt::RuntimeError(e.number(),
                                core::LoadResText(TextNothingDeleted, {e.description()}));
@@ -108,26 +144,40 @@ void LogLibrary::mnuDelete_Click() {
 }
 
 void LogLibrary::deleteEverything() {
+    const Keys keys = keysOf(platform::Database::open(w_.paths.database())
+                                 .query(QStringLiteral("Select SeqNo From Log_Head"))
+                                 .lenient());
     if (!ask(w_.dialogs, core::LoadResText(TextDeleteAll), TextDeleteAllTitle)) return;
     std::vector<core::RemovalFailure> stayed;
+    bool othersStored = false;
     rebuildingAfter(RootKey, [&] {
         const platform::Database db = platform::Database::open(w_.paths.database());
         const platform::ResultSet heads =
             db.query(QStringLiteral("Select SeqNo, Types, Names, FolderID From Log_Head Where "
                                     "Types In (1, 2)"))
                 .lenient();
-        stayed = deleteWithTrendFiles(heads, [&] {
+        stayed = deleteWithTrendFiles(heads, keys, [&] {
             // All or nothing: the calibration list (cLatestHist) stays.
             platform::Transaction transaction(db);
-            for (const QString& table : QStringList{"Log_head"} + detailTables())
-                db.exec(QStringLiteral("Delete From ") + table);
+            execForKeys(db, QStringLiteral("Delete From Log_Head Where SeqNo In ("), keys);
+            othersStored =
+                db.query(QStringLiteral("Select Count(*) As n From Log_Head")).longValue(0, "n") >
+                0;
+            // The rows of the downloads deleted, and those that belong to none.
+            for (const QString& table : detailTables())
+                db.exec(QStringLiteral("Delete From ") + table +
+                        (othersStored
+                             ? QStringLiteral(" Where RelNo Not In (Select SeqNo From Log_Head)")
+                             : QString()));
             transaction.commit();
         });
-        forgetSelection(std::nullopt);
+        forgetSelection(std::vector<int64_t>(keys.begin(), keys.end()));
     });
-    // What else the data folder holds goes only once the downloads are gone from the database.
+    // What else the data folder holds goes only once the downloads are gone from the database,
+    // and only when none came meanwhile: their trend files are in it.
     std::vector<core::RemovalFailure> inFolder;
-    if (!core::EmptyDataFolder(core::DataFolder, core::AppPath, &inFolder) && inFolder.empty())
+    if (!othersStored && !core::EmptyDataFolder(core::DataFolder, core::AppPath, &inFolder) &&
+        inFolder.empty())
         // Nothing named: the data folder itself was not one to empty.
         inFolder.push_back({core::DataFolder, core::LoadResText(TextNotOwnDataFolder)});
     // A trend file left where a linked folder leads went with the link.
@@ -139,8 +189,13 @@ void LogLibrary::deleteEverything() {
 }
 
 void LogLibrary::deleteNode(const QString& key) {
-    if (!ask(w_.dialogs, core::LoadResText(TextDeleteNode), TextDeleteNodeTitle)) return;
     const NodeCondition condition = NodeWhereClause(key);
+    const Keys keys =
+        keysOf(platform::Database::open(w_.paths.database())
+                   .query(QStringLiteral("Select SeqNo From Log_Head Where ") + condition.sql,
+                          condition.values)
+                   .lenient());
+    if (!ask(w_.dialogs, core::LoadResText(TextDeleteNode), TextDeleteNodeTitle)) return;
     const QString parentKey = w_.page.tvwLog->ParentKey(key);
     std::vector<core::RemovalFailure> stayed;
     rebuildingAfter(parentKey, [&] {
@@ -150,22 +205,17 @@ void LogLibrary::deleteNode(const QString& key) {
                          condition.sql,
                      condition.values)
                 .lenient();
-        stayed = deleteWithTrendFiles(heads, [&] {
+        stayed = deleteWithTrendFiles(heads, keys, [&] {
             platform::Transaction transaction(db);
-            const QString under =
-                QStringLiteral(" Where RelNo In (Select SeqNo From Log_Head Where %1)")
-                    .arg(condition.sql);
             for (const QString& table : detailTables())
-                db.exec(QStringLiteral("Delete From ") + table + under, condition.values);
-            db.exec(QStringLiteral("Delete From Log_Head Where ") + condition.sql,
-                    condition.values);
+                execForKeys(
+                    db,
+                    QStringLiteral("Delete From ") + table + QStringLiteral(" Where RelNo In ("),
+                    keys);
+            execForKeys(db, QStringLiteral("Delete From Log_Head Where SeqNo In ("), keys);
             transaction.commit();
         });
-        std::vector<int64_t> deleted;
-        for (int row = 0; row < heads.rowCount(); ++row)
-            if (const auto seqNo = heads.wholeNumber(row, QStringLiteral("SeqNo")))
-                deleted.push_back(*seqNo);
-        forgetSelection(deleted);
+        forgetSelection(std::vector<int64_t>(keys.begin(), keys.end()));
     });
     tellKept(keptLines(stayed), TextDeleteNodeTitle);
 }
@@ -194,7 +244,7 @@ void LogLibrary::deleteDownload(const QString& key) {
             db.query(QStringLiteral("Select SeqNo, Types, Names, FolderID From Log_Head") + where,
                      which)
                 .lenient();
-        stayed = deleteWithTrendFiles(heads, [&] {
+        stayed = deleteWithTrendFiles(heads, Keys{seqNo}, [&] {
             platform::Transaction transaction(db);
             db.exec(QStringLiteral("Delete From Log_Head") + where, which);
             for (const QString& table : kind ? detailTablesOf(*kind) : detailTables())

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 #include <QTextDocument>
+#include <QTimer>
 #include <algorithm>
 
 #include "core/ModMain.h"
+#include "platform/gui/QtDialogs.h"
 #include "tests/support/FolderTroubles.h"
 #include "tests/support/InstrumentWindow.h"
 
@@ -414,6 +418,54 @@ TEST(AutomaticRun, AConnectionDuringACommandIsHandledWhenTheCommandEnds) {
     }
     ASSERT_TRUE(w.runOnce());
     EXPECT_EQ(w.statusTexts().last(), AutoComplete);
+    EXPECT_TRUE(w.fake.poweredOff);
+}
+
+TEST(AutomaticRun, NothingStartsWhileTheUserIsAskedAndTheAnswerKeepsWhatCameAfter) {
+    AutomaticWindow w(true);
+    w.rig.serial.plugged = false;
+    w.tick(3);
+    // A download stored before: the question to delete everything is about it.
+    w.db().exec("Insert Into Log_Head (SeqNo, Types, Names) Values (9000, 5, 'before')");
+    w.db().exec("Insert Into Alarm_Event (RelNo) Values (9000)");
+    w.window->askPassword = [] { return true; };
+    // The library's question is a real box on screen, answered by the user after an
+    // instrument with new recordings has been plugged in and has connected.
+    platform::QtDialogs screen;
+    w.rig.dialogs.shownBy = [&screen](const testsupport::ScriptedDialogs::Message& m) {
+        return screen.message(m.text, m.title, m.icon, m.buttons);
+    };
+    bool connectedDuringBox = false, startedDuringBox = true, answered = false;
+    int interval = -1;
+    QTimer::singleShot(20, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        w.rig.serial.plugged = true;
+        for (int i = 0; i < 60; ++i)
+            w.tick();
+        connectedDuringBox = w.window->uclVY5103.Connected();
+        startedDuringBox = w.statusTexts().contains(AutoStart);
+        interval = w.rows("Interval_Event");
+        box->button(QMessageBox::Yes)->click();
+        answered = true;
+    });
+    w.window->libraryPage->mnuDelete->setData(QStringLiteral("0 #"));
+    w.window->libraryPage->mnuDelete->trigger();
+    w.rig.dialogs.shownBy = nullptr;
+    ASSERT_TRUE(answered);
+    EXPECT_TRUE(connectedDuringBox);
+    EXPECT_FALSE(startedDuringBox);
+    EXPECT_EQ(interval, 0);
+    EXPECT_FALSE(w.fake.poweredOff);
+    // The answer deleted what it was about; the instrument's run follows once the box is gone.
+    EXPECT_EQ(
+        w.db().query("Select Count(*) As n From Log_Head Where SeqNo = 9000").longValue(0, "n"), 0);
+    EXPECT_EQ(w.rows("Alarm_Event"), 0);
+    ASSERT_TRUE(w.runOnce());
+    EXPECT_EQ(w.statusTexts().last(), AutoComplete);
+    EXPECT_EQ(w.rows("Interval_Event"), 4);
+    EXPECT_EQ(w.rows("Trouble_Event"), 1);
+    EXPECT_TRUE(w.fake.intervals.empty());
     EXPECT_TRUE(w.fake.poweredOff);
 }
 

@@ -81,6 +81,70 @@ TEST(LibraryDelete, EverythingGoesButTheCalibrationList) {
     EXPECT_EQ(w.passwordAsked, 1);
 }
 
+TEST(LibraryDelete, TheAnswerActsOnlyOnWhatTheQuestionWasAbout) {
+    // A download stored while the question is open (a download the user started before) is no
+    // part of it: it stays with its rows and its trend file, whatever the answer deletes.
+    const struct {
+        const char* name;
+        std::function<QString(DeleteFixture&)> key;
+    } cases[] = {
+        {"everything", [](DeleteFixture&) { return QStringLiteral("0 #"); }},
+        {"an instrument's node", [](DeleteFixture& w) { return w.keyOf({"A1"}); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeleteFixture w;
+        int32_t came = 0;
+        w.rig.dialogs.onMessage = [&](const testsupport::ScriptedDialogs::Message&) {
+            came = w.storeDownload(1, "A1", "k1_A1_came", "05/26");
+        };
+        w.deleteAt(c.key(w));
+        w.rig.dialogs.onMessage = nullptr;
+        ASSERT_NE(came, 0);
+        EXPECT_EQ(w.db()
+                      .query("Select Count(*) As n From Log_Head Where SeqNo = ?", {came})
+                      .longValue(0, "n"),
+                  1);
+        EXPECT_EQ(w.relRows("Interval_Data", came), 2);
+        EXPECT_EQ(w.relRows("Interval_Event", came), 2);
+        EXPECT_TRUE(w.exists("05/26", "k1_A1_came"));
+        // What the question was about is gone.
+        EXPECT_EQ(w.db()
+                      .query("Select Count(*) As n From Log_Head Where SeqNo = ?", {w.a1[1]})
+                      .longValue(0, "n"),
+                  0);
+        EXPECT_EQ(w.relRows("Interval_Data", w.a1[1]), 0);
+        EXPECT_FALSE(w.exists("05/26", "k1_A1"));
+    }
+}
+
+TEST(LibraryDelete, ACalibrationRowStoredDuringTheQuestionStays) {
+    DeleteFixture w;
+    w.window->cmdInst_Click(3);
+    w.settle();
+    platform::FlexGrid& grid = *w.window->lastCalibrationPage->vfgHistory;
+    ASSERT_EQ(grid.Rows(), 3);
+    const int row = grid.TextMatrix(1, 1) == "A12" ? 1 : 2;
+    grid.setRow(row);
+    // While the question is open, a run stores the instrument's calibration again: its former
+    // row is replaced by a new one, which the answer leaves alone.
+    w.rig.dialogs.onMessage = [&](const testsupport::ScriptedDialogs::Message&) {
+        const platform::Database d = w.db();
+        d.exec("Delete From cLatestHist Where SerialNo = 'A12'");
+        d.exec("Insert Into cLatestHist (SeqNo, SerialNo, UserID, WriteDates) Values (?,?,?,?)",
+               {int32_t{777}, QStringLiteral("A12"), QStringLiteral("*"),
+                rt::OleDate::DateSerial(2026, 6, 1)});
+    };
+    w.rig.dialogs.answers.push_back(platform::MsgAnswer::Yes);
+    w.window->lastCalibrationPage->mnuHistDel->trigger();
+    w.rig.dialogs.onMessage = nullptr;
+    const platform::ResultSet rows =
+        w.db().query("Select SeqNo, SerialNo From cLatestHist Order By SerialNo");
+    ASSERT_EQ(rows.rowCount(), 2);
+    EXPECT_EQ(rows.text(0, "SerialNo"), "A1");
+    EXPECT_EQ(rows.longValue(1, "SeqNo"), 777);
+}
+
 TEST(LibraryDelete, AGroupingNodeTakesExactlyItsDownloads) {
     DeleteFixture w;
     w.deleteAt(w.keyOf({"A1"}));

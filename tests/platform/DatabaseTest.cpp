@@ -2,7 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -279,6 +281,71 @@ TEST_F(DatabaseFile, WorkAskedFromInsideACommitWaitIsRefusedNeverJoined) {
         ASSERT_EQ(rows.rowCount(), 1);
         EXPECT_EQ(rows.longValue(0, "SeqNo"), 1);
     }
+}
+
+TEST_F(DatabaseFile, WorkFromAnyWaitOfAStoreBeforeItsCommitIsRefusedNeverJoined) {
+    // Work a handler runs from a wait of the store, or from a box the store asks in, is not the
+    // store's, wherever the store itself began: at the event loop's level or from a handler
+    // inside a wait.
+    const Database db = Database::open(path());
+    const struct {
+        const char* name;
+        std::function<void(const std::function<void()>& work)> waitInStore;
+    } waits[] = {
+        {"a wait for a state",
+         [](const std::function<void()>& work) {
+             bool ran = false;
+             QTimer::singleShot(0, [&] {
+                 work();
+                 ran = true;
+             });
+             platform::WaitWhile([&] { return !ran; });
+         }},
+        {"a box's own loop",
+         [](const std::function<void()>& work) {
+             QTimer::singleShot(10, [work] {
+                 work();
+                 if (QWidget* box = QApplication::activeModalWidget()) box->close();
+             });
+             QDialog box;
+             box.setModal(true);
+             box.exec();
+         }},
+    };
+    for (const auto& wait : waits)
+        for (const bool storeInsideAWait : {false, true}) {
+            SCOPED_TRACE(std::string(wait.name) + (storeInsideAWait ? ", inside a wait" : ""));
+            db.exec("Delete From Log_head");
+            std::optional<platform::DatabaseError::Kind> refused;
+            bool stored = false;
+            const auto store = [&] {
+                Transaction t(db);
+                db.exec("Insert Into Log_head (SeqNo) Values (1)");
+                wait.waitInStore([&] {
+                    try {
+                        db.exec("Insert Into Log_head (SeqNo) Values (2)");
+                    } catch (const platform::DatabaseError& e) {
+                        refused = e.kind();
+                    }
+                });
+                // The store's own statements after the wait are still its own.
+                db.exec("Insert Into Log_head (SeqNo) Values (3)");
+                t.commit();
+                stored = true;
+            };
+            if (storeInsideAWait) {
+                QTimer::singleShot(0, store);
+                platform::WaitWhile([&] { return !stored; });
+            } else {
+                store();
+            }
+            EXPECT_TRUE(stored);
+            EXPECT_EQ(refused, platform::DatabaseError::Kind::Busy);
+            const platform::ResultSet rows = db.query("Select SeqNo From Log_head Order By SeqNo");
+            ASSERT_EQ(rows.rowCount(), 2);
+            EXPECT_EQ(rows.longValue(0, "SeqNo"), 1);
+            EXPECT_EQ(rows.longValue(1, "SeqNo"), 3);
+        }
 }
 
 TEST_F(DatabaseFile, AStatementOfTheStoreItselfStillRunsInsideItsTransaction) {

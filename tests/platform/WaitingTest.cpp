@@ -1,9 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <optional>
@@ -205,4 +211,186 @@ TEST(Waiting, WorkOffTheWindowThreadRunsElsewhereWhileTheTimersGoOn) {
 TEST(Waiting, AnErrorOfTheWorkOffTheThreadReachesTheCaller) {
     EXPECT_THROW(platform::RunOffWindowThread([] { throw rt::RuntimeError(75); }),
                  rt::RuntimeError);
+}
+
+// ---- boxes that ask the user ------------------------------------------------------------
+
+TEST(Waiting, ABoxOrAMenuOnScreenCountsAsAWaitUntilItIsAnswered) {
+    // What runs from a box's own loop (a timer, an instrument's data) runs inside a wait: the
+    // depth tells it, and the observer counts the box while it is open.
+    const struct {
+        const char* name;
+        std::function<void()> ask;  // shows the box; returns when it is answered
+        std::function<void()> answer;
+        bool counts;
+    } cases[] = {
+        {"a message box",
+         [] {
+             QMessageBox box(QMessageBox::Question, "Delete", "Ready?",
+                             QMessageBox::Yes | QMessageBox::No);
+             box.exec();
+         },
+         [] {
+             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+             ASSERT_NE(box, nullptr);
+             box->button(QMessageBox::Yes)->click();
+         },
+         true},
+        {"a dialog",
+         [] {
+             QDialog dialog;
+             dialog.setModal(true);
+             dialog.exec();
+         },
+         [] {
+             auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+             ASSERT_NE(dialog, nullptr);
+             dialog->accept();
+         },
+         true},
+        {"a popup menu",
+         [] {
+             QMenu menu;
+             menu.addAction("Delete");
+             menu.exec(QPoint(10, 10));
+         },
+         [] {
+             QWidget* menu = QApplication::activePopupWidget();
+             ASSERT_NE(menu, nullptr);
+             menu->close();
+         },
+         true},
+        {"a window that asks nothing",
+         [] {
+             QWidget window;
+             window.show();
+             bool over = false;
+             QTimer::singleShot(60, [&] { over = true; });
+             while (!over)
+                 QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+         },
+         [] {}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<bool> told;
+        platform::setWaitObserver([&told](bool begins) { told.push_back(begins); });
+        std::optional<int> depthInside;
+        QTimer::singleShot(30, [&] {
+            depthInside = platform::WaitDepth();
+            c.answer();
+        });
+        c.ask();
+        platform::setWaitObserver({});
+        EXPECT_EQ(depthInside, c.counts ? 1 : 0);
+        EXPECT_EQ(platform::WaitDepth(), 0);
+        EXPECT_EQ(told, c.counts ? (std::vector<bool>{true, false}) : std::vector<bool>{});
+    }
+}
+
+TEST(Waiting, ABoxInsideAWaitIsOneWaitDeeperAndDestroyedOpenItEnds) {
+    std::optional<int> depthInBox;
+    std::vector<bool> told;
+    platform::setWaitObserver([&told](bool begins) { told.push_back(begins); });
+    // A box asked from a handler inside a wait: what runs in its loop is two waits deep.
+    bool asked = false;
+    QTimer::singleShot(0, [&] {
+        QTimer::singleShot(20, [&] {
+            depthInBox = platform::WaitDepth();
+            qobject_cast<QDialog*>(QApplication::activeModalWidget())->reject();
+        });
+        QDialog dialog;
+        dialog.setModal(true);
+        dialog.exec();
+        asked = true;
+    });
+    platform::WaitWhile([&] { return !asked; });
+    EXPECT_EQ(depthInBox, 2);
+    // A modal window that goes with its owner while shown ends its wait too.
+    {
+        auto* box = new QDialog;
+        box->setModal(true);
+        box->show();
+        EXPECT_EQ(platform::WaitDepth(), 1);
+        delete box;
+    }
+    EXPECT_EQ(platform::WaitDepth(), 0);
+    platform::setWaitObserver({});
+    EXPECT_EQ(told, (std::vector<bool>{true, true, false, false, true, false}));
+}
+
+// ---- failures and the clock -------------------------------------------------------------
+
+TEST(Waiting, AFailingHandlerInsideAnyWaitReachesTheCallerOfThatWait) {
+    const struct {
+        const char* name;
+        std::function<void(std::atomic<bool>& workEnded)> wait;
+        bool workOnCallersData;  // the failure waits for the work to end
+    } cases[] = {
+        {"a wait for a state",
+         [](std::atomic<bool>& workEnded) {
+             QTimer::singleShot(80, [&] { workEnded = true; });
+             platform::WaitWhile([&] { return !workEnded; });
+         },
+         false},
+        {"work off the window thread",
+         [](std::atomic<bool>& workEnded) {
+             platform::RunOffWindowThread([&] {
+                 std::this_thread::sleep_for(std::chrono::milliseconds(80));
+                 workEnded = true;
+             });
+         },
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::atomic<bool> workEnded{false};
+        QTimer::singleShot(10, [] { throw rt::RuntimeError(76); });
+        int caught = 0;
+        try {
+            c.wait(workEnded);
+        } catch (const rt::RuntimeError& e) {
+            caught = e.number();
+        }
+        EXPECT_EQ(caught, 76);
+        EXPECT_EQ(platform::WaitDepth(), 0);
+        // Work off the thread is never left running on the caller's data.
+        if (c.workOnCallersData) EXPECT_TRUE(workEnded);
+        QTest::qWait(100);
+    }
+}
+
+TEST(Waiting, AFailingHandlerNeverHidesTheFailureOfTheWorkItself) {
+    QTimer::singleShot(5, [] { throw rt::RuntimeError(76); });
+    int caught = 0;
+    try {
+        platform::RunOffWindowThread([] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(60));
+            throw rt::RuntimeError(75);
+        });
+    } catch (const rt::RuntimeError& e) {
+        caught = e.number();
+    }
+    EXPECT_EQ(caught, 75);
+}
+
+TEST(Waiting, AWaitThatEndsOnTheClockAloneEndsInTime) {
+    // Nothing happens while it waits: no timer, no data. Should the wait sleep until the next
+    // event, a thread wakes it after 1.5 s, so that the slip shows as a long wait, not a hang.
+    std::atomic<bool> over{false};
+    std::thread waker([&over] {
+        for (int i = 0; i < 150 && !over; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [] {}, Qt::QueuedConnection);
+    });
+    QElapsedTimer clock;
+    clock.start();
+    platform::WaitWhile([&clock] { return clock.elapsed() < 120; });
+    const qint64 waited = clock.elapsed();
+    over = true;
+    waker.join();
+    QCoreApplication::processEvents();
+    EXPECT_GE(waited, 120);
+    EXPECT_LT(waited, 600);
 }

@@ -9,6 +9,7 @@ platform::MsgAnswer ScriptedDialogs::message(const QString& text, const QString&
                                              platform::MsgIcon icon, platform::MsgButtons buttons) {
     messages.push_back({text, title, icon, buttons});
     if (onMessage) onMessage(messages.back());
+    if (shownBy) return shownBy(Message(messages.back()));
     if (answers.empty()) return platform::MsgAnswer::OK;
     const platform::MsgAnswer answer = answers.front();
     answers.pop_front();

@@ -24,6 +24,9 @@ class ScriptedDialogs : public platform::Dialogs {
     std::deque<platform::MsgAnswer> answers;
     // Runs while a box is "open", before it is answered.
     std::function<void(const Message&)> onMessage;
+    // When set, shows each box on screen (a real one) and gives the answer taken there; the
+    // script's answers are left alone.
+    std::function<platform::MsgAnswer(const Message&)> shownBy;
     // File dialog answers in order; an empty name (or none left) cancels.
     std::deque<QString> fileNames;
     // The filter the user takes in each Save As dialog, in order (none left: the one offered).
