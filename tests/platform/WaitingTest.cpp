@@ -355,7 +355,9 @@ TEST(Waiting, AFailingHandlerInsideAnyWaitReachesTheCallerOfThatWait) {
         EXPECT_EQ(caught, 76);
         EXPECT_EQ(platform::WaitDepth(), 0);
         // Work off the thread is never left running on the caller's data.
-        if (c.workOnCallersData) EXPECT_TRUE(workEnded);
+        if (c.workOnCallersData) {
+            EXPECT_TRUE(workEnded);
+        }
         QTest::qWait(100);
     }
 }
