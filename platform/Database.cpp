@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSet>
 #include <QSqlDatabase>
@@ -11,6 +12,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QSqlResult>
 #include <QUrl>
 #include <atomic>
 #include <cerrno>
@@ -461,6 +463,10 @@ void setUpDurableCommits(const QString& connection) {
     sqlite3* handle = handleOf(connection);
     if (!handle) return;
     sqlite3_exec(handle, "PRAGMA synchronous=EXTRA", nullptr, nullptr, nullptr);
+    // A transaction larger than the engine's page cache would otherwise write part of itself
+    // out before its COMMIT, and the first write of a fresh log (or a journal) is synced: on
+    // the window thread, in the middle of a store. Its pages stay in memory until the COMMIT.
+    sqlite3_exec(handle, "PRAGMA cache_spill=OFF", nullptr, nullptr, nullptr);
     if (!sqlite3_db_readonly(handle, "main")) {
         // The switch writes and syncs the file's header once: off the window thread.
         int code = SQLITE_OK;
@@ -483,6 +489,72 @@ void setUpDurableCommits(const QString& connection) {
     sqlite3_wal_hook(handle, countLogFrames, frames.get());
 }
 
+// Commits the open transaction of a connection: the COMMIT writes and syncs the file, which a
+// slow disk makes long, and may wait for another program's lock, so it runs off the window
+// thread. Work asked of the connection meanwhile is refused. A refused COMMIT raises and leaves
+// the transaction open, so that it can be rolled back.
+void commitOffWindowThread(const QString& path, const QString& connection) {
+    sqlite3* handle = handleOf(connection);
+    if (!handle)
+        throw DatabaseError(DatabaseError::Kind::Other,
+                            QStringLiteral("Database error: the connection is closed (COMMIT)"),
+                            path, QStringLiteral("the connection is closed"));
+    owners()[connection].committing = true;
+    int code = SQLITE_OK;
+    QString message;
+    const auto committed = qScopeGuard([connection] {
+        if (const auto owner = owners().find(connection); owner != owners().end())
+            owner->committing = false;
+    });
+    const auto frames = logFrames().find(connection);
+    std::atomic<int>* logged = frames != logFrames().end() ? frames->second.get() : nullptr;
+    RunOffWindowThread([&] {
+        QElapsedTimer waited;
+        waited.start();
+        do {
+            code = sqlite3_exec(handle, "COMMIT", nullptr, nullptr, nullptr);
+        } while ((code & 0xff) == SQLITE_BUSY && !waited.hasExpired(LockWaitMs));
+        if (code != SQLITE_OK) {
+            message = QString::fromUtf8(sqlite3_errmsg(handle));
+            return;
+        }
+        // A long log is copied into the file while the connection is still this store's.
+        if (logged && logged->load() >= CheckpointFrames) checkpoint(handle);
+    });
+    if (code != SQLITE_OK)
+        throw DatabaseError(kindOf(code),
+                            QStringLiteral("Database error: %1 (COMMIT)").arg(message), path,
+                            message);
+}
+
+// Runs a statement that changes the database, prepared in `q` outside any transaction, as a
+// transaction of its own: the statement on the calling thread (the engine keeps what it changes
+// in memory until the COMMIT), its COMMIT off the window thread. While the COMMIT runs, work
+// asked of the connection is refused as during any store's; a failure rolls the change back.
+void runAsItsOwnTransaction(QSqlQuery& q, const QString& path, const QString& connection,
+                            const QString& sql, const std::vector<DbParam>& params,
+                            QElapsedTimer& waited) {
+    QSqlQuery begin(QSqlDatabase::database(connection, false));
+    if (!stepWaiting(begin, true, waited,
+                     [&] { return begin.exec(QStringLiteral("BEGIN IMMEDIATE")); }))
+        fail(path, sql, begin.lastError());
+    begin.finish();
+    owners().insert(connection, Owner{WaitDepth(), false});
+    sqlite3* handle = handleOf(connection);
+    auto rollBack = qScopeGuard([&] {
+        if (handle && !sqlite3_get_autocommit(handle) &&
+            sqlite3_exec(handle, "ROLLBACK", nullptr, nullptr, nullptr) != SQLITE_OK)
+            qWarning("Rollback failed: %s", sqlite3_errmsg(handle));
+        owners().remove(connection);
+    });
+    for (const DbParam& p : params)
+        q.addBindValue(p.value());
+    if (!q.exec()) fail(path, sql, q.lastError());
+    commitOffWindowThread(path, connection);
+    rollBack.dismiss();
+    owners().remove(connection);
+}
+
 // Prepares and runs a statement; false with the query's error when it cannot run. `mayWait`
 // allows waiting for another connection's lock.
 bool tryRun(QSqlQuery& q, const QString& sql, const std::vector<DbParam>& params, bool mayWait) {
@@ -495,12 +567,43 @@ bool tryRun(QSqlQuery& q, const QString& sql, const std::vector<DbParam>& params
     return stepWaiting(q, mayWait, waited, [&] { return q.exec(); });
 }
 
+// Whether a statement begins, ends or marks a transaction (BEGIN, COMMIT, END, ROLLBACK,
+// SAVEPOINT, RELEASE): the engine counts a BEGIN IMMEDIATE among those that write.
+bool controlsATransaction(const QString& sql) {
+    static const QRegularExpression control(
+        QStringLiteral("^\\s*(BEGIN|COMMIT|END|ROLLBACK|SAVEPOINT|RELEASE)\\b"),
+        QRegularExpression::CaseInsensitiveOption);
+    return control.match(sql).hasMatch();
+}
+
+// Whether the statement prepared in `q` changes the database and gives no rows: a read does
+// not, nor does a statement that answers with rows (a pragma that tells a setting).
+bool changesTheDatabase(const QSqlQuery& q) {
+    const QSqlResult* result = q.result();
+    const QVariant handle = result ? result->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3_stmt*") != 0) return false;
+    sqlite3_stmt* statement = *static_cast<sqlite3_stmt* const*>(handle.constData());
+    return statement && !sqlite3_stmt_readonly(statement) && sqlite3_column_count(statement) == 0;
+}
+
 QSqlQuery run(const QString& path, const QString& connection, const QString& sql,
               const std::vector<DbParam>& params) {
     refuseInsideAnothersTransaction(connection);
     const bool mayWait = mayWaitOn(connection);
     QSqlQuery q(QSqlDatabase::database(connection, false));
-    if (!tryRun(q, sql, params, mayWait)) fail(path, sql, q.lastError());
+    q.setForwardOnly(true);
+    QElapsedTimer waited;
+    if (!stepWaiting(q, mayWait, waited, [&] { return q.prepare(sql); }))
+        fail(path, sql, q.lastError());
+    // Outside a transaction the engine commits a change inside the statement itself, syncing
+    // on the window thread: it is made a transaction of its own, committed as every store is.
+    if (mayWait && !controlsATransaction(sql) && changesTheDatabase(q)) {
+        runAsItsOwnTransaction(q, path, connection, sql, params, waited);
+        return q;
+    }
+    for (const DbParam& p : params)
+        q.addBindValue(p.value());
+    if (!stepWaiting(q, mayWait, waited, [&] { return q.exec(); })) fail(path, sql, q.lastError());
     return q;
 }
 
@@ -793,40 +896,7 @@ void Transaction::commit() {
     const QString connection = db_.connectionName();
     refuseInsideAnothersTransaction(connection);
     PassFileStep(FileStep::Commit, db_.path());
-    sqlite3* handle = handleOf(connection);
-    if (!handle)
-        throw DatabaseError(DatabaseError::Kind::Other,
-                            QStringLiteral("Database error: the connection is closed (COMMIT)"),
-                            db_.path(), QStringLiteral("the connection is closed"));
-    // The COMMIT writes and syncs the file, which a slow disk makes long, and may wait for
-    // another program's lock: it runs off the window thread. A refused COMMIT leaves the
-    // transaction open, so that it can be rolled back.
-    owners()[connection].committing = true;
-    int code = SQLITE_OK;
-    QString message;
-    const auto committed = qScopeGuard([connection] {
-        if (const auto owner = owners().find(connection); owner != owners().end())
-            owner->committing = false;
-    });
-    const auto frames = logFrames().find(connection);
-    std::atomic<int>* logged = frames != logFrames().end() ? frames->second.get() : nullptr;
-    RunOffWindowThread([&] {
-        QElapsedTimer waited;
-        waited.start();
-        do {
-            code = sqlite3_exec(handle, "COMMIT", nullptr, nullptr, nullptr);
-        } while ((code & 0xff) == SQLITE_BUSY && !waited.hasExpired(LockWaitMs));
-        if (code != SQLITE_OK) {
-            message = QString::fromUtf8(sqlite3_errmsg(handle));
-            return;
-        }
-        // A long log is copied into the file while the connection is still this store's.
-        if (logged && logged->load() >= CheckpointFrames) checkpoint(handle);
-    });
-    if (code != SQLITE_OK)
-        throw DatabaseError(kindOf(code),
-                            QStringLiteral("Database error: %1 (COMMIT)").arg(message), db_.path(),
-                            message);
+    commitOffWindowThread(db_.path(), connection);
     owners().remove(connection);
     done_ = true;
 }

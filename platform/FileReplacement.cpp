@@ -269,9 +269,16 @@ void FileReplacement::write(const QByteArray& bytes) {
     if (!file_)
         throw rt::RuntimeError(rt::ErrPathAccess,
                                QStringLiteral("%1: the file is no longer written").arg(what));
-    if (const int refused = FileStepRefusal(FileStep::Write, temporary_)) fail(what, refused);
+    // A write can take long on a slow disk: it runs off the window thread, which only waits.
+    int refused = 0;
+    qint64 written = 0;
+    RunOffWindowThread([&] {
+        refused = FileStepRefusal(FileStep::Write, temporary_);
+        if (!refused) written = file_->write(bytes);
+    });
+    if (refused) fail(what, refused);
     // A write the system takes only in part (a full disk, a size limit) is no success.
-    if (file_->write(bytes) != bytes.size())
+    if (written != bytes.size())
         throw rt::RuntimeError(
             rt::ErrPathAccess,
             QStringLiteral("%1: %2").arg(what, file_->error() != QFileDevice::NoError

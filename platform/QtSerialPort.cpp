@@ -1,11 +1,24 @@
 #include "platform/QtSerialPort.h"
 
+#include <QScopeGuard>
 #include <QStringList>
+#include <QThread>
+#include <memory>
 
+#include "platform/StringTable.h"
 #include "platform/UsbPortFinder.h"
+#include "platform/Waiting.h"
 #include "runtime/RuntimeError.h"
 
 namespace platform {
+
+namespace {
+
+enum Text : int {
+    TextBeingOpened = 5920,
+};
+
+}  // namespace
 
 std::optional<LineSettings> ParseLineSettings(const QString& text) {
     const QStringList parts = text.split(QLatin1Char(','));
@@ -62,7 +75,7 @@ bool QtSerialPort::acceptsSettings(const QString& settings) const {
 }
 
 void QtSerialPort::changed() {
-    if (port_.isOpen()) applySettings();
+    if (portOpen()) applySettings();
 }
 
 void QtSerialPort::applySettings() {
@@ -79,10 +92,15 @@ void QtSerialPort::applySettings() {
 }
 
 bool QtSerialPort::open(QString* error) {
+    if (opening_) {
+        // Asked again from inside the wait for the first opening.
+        if (error) *error = LoadResText(TextBeingOpened, {deviceName()});
+        return false;
+    }
     if (port_.isOpen()) return true;
     port_.setPortName(deviceName());
     failing_ = false;
-    if (!port_.open(QIODevice::ReadWrite)) {
+    if (!openDevice()) {
         denied_ = port_.error() == QSerialPort::PermissionError;
         if (error) *error = QStringLiteral("%1: %2").arg(deviceName(), port_.errorString());
         port_.clearError();
@@ -96,7 +114,34 @@ bool QtSerialPort::open(QString* error) {
     return true;
 }
 
+bool QtSerialPort::openDevice() {
+    // The open takes the device's lock file and syncs it to the disk, which a slow disk makes
+    // long: it runs on a thread of its own while the window waits, and the port (with the
+    // notifiers the open makes) comes back to this object's thread once it is open.
+    QThread* const home = thread();
+    bool opened = false;
+    opening_ = true;
+    closeWhenOpened_ = false;
+    const auto opening = qScopeGuard([this] { opening_ = false; });
+    const std::unique_ptr<QThread> opener(QThread::create([&] {
+        opened = port_.open(QIODevice::ReadWrite);
+        port_.moveToThread(home);
+    }));
+    port_.moveToThread(opener.get());
+    RunOffWindowThread([&] {
+        opener->start();
+        opener->wait();
+    });
+    opening_ = false;
+    if (opened && closeWhenOpened_) port_.close();
+    return opened && port_.isOpen();
+}
+
 void QtSerialPort::close() {
+    if (opening_) {
+        closeWhenOpened_ = true;
+        return;
+    }
     port_.close();
     pending_.clear();
 }
@@ -108,7 +153,7 @@ QByteArray QtSerialPort::input() {
 }
 
 void QtSerialPort::output(const QByteArray& bytes) {
-    if (port_.isOpen()) port_.write(bytes);
+    if (portOpen()) port_.write(bytes);
 }
 
 void QtSerialPort::post(int code) {
@@ -129,7 +174,7 @@ void QtSerialPort::setLines(int lines) {
 }
 
 void QtSerialPort::pollModemLines() {
-    if (!port_.isOpen() || failing_) return;
+    if (!portOpen() || failing_) return;
     const QSerialPort::PinoutSignals signals_ = port_.pinoutSignals();
     int lines = 0;
     if (port_.error() != QSerialPort::NoError) {

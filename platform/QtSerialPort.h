@@ -18,7 +18,9 @@ class QtSerialPort : public SerialPort {
                           QObject* parent = nullptr);
     ~QtSerialPort() override;
 
-    bool portOpen() const override { return port_.isOpen(); }
+    // While the device is being opened the port is on the opening thread: it counts as closed
+    // here, and nothing else touches it.
+    bool portOpen() const override { return !opening_ && port_.isOpen(); }
     bool open(QString* error) override;
     bool lastOpenDenied() const override { return denied_; }
     void close() override;
@@ -40,6 +42,7 @@ class QtSerialPort : public SerialPort {
 
   private:
     void applySettings();
+    bool openDevice();
     void onReadyRead();
     void onError(QSerialPort::SerialPortError error);
     void post(int code);
@@ -51,6 +54,8 @@ class QtSerialPort : public SerialPort {
     bool receivePosted_ = false;
     int lines_ = 0;
     bool failing_ = false;
+    bool opening_ = false;
+    bool closeWhenOpened_ = false;  // close() was asked for while the device was being opened
     bool denied_ = false;
     QString lostReason_;
 };

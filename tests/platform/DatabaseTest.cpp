@@ -380,8 +380,9 @@ TEST_F(DatabaseFile, ALockHeldPastTheWaitFailsTheStatement) {
 
 TEST_F(DatabaseFile, AnErrorOtherThanALockIsNotWaitedFor) {
     const Database db = Database::open(path());
-    CountingWaiter waiter;
     db.exec("Insert Into Log_head (SeqNo) Values (1)");
+    // (A change that succeeds lets events through while its COMMIT runs: counted from here.)
+    CountingWaiter waiter;
     EXPECT_EQ(errorOf([&] { db.exec("Insert Into Log_head (SeqNo) Values (1)"); }),
               rt::ErrDatabase);
     EXPECT_EQ(errorOf([&] { db.query("Select Nothing From Log_head"); }), rt::ErrDatabase);
@@ -686,6 +687,135 @@ TEST_F(DatabaseFile, TransactionRollsBackWithoutCommit) {
         t.commit();
     }
     EXPECT_EQ(db.query("Select * From Log_head").rowCount(), 1);
+}
+
+namespace {
+
+// Rows enough to outgrow the engine's page cache (about 2 MB): 5000 of 1.2 kB each.
+const char* const ManyLargeRows =
+    "With Recursive n(i) As (Select 1 Union All Select i + 1 From n Where i < 5000) "
+    "Insert Into Log_head (SeqNo, Names) Select i, hex(zeroblob(600)) From n";
+
+// The syncs of the database's files, by the thread they were taken on.
+struct SyncThreads {
+    std::atomic<int> onWindowThread{0};
+    std::atomic<int> elsewhere{0};
+    SyncThreads() {
+        platform::setFileStepWatcher([this](platform::FileStep step, const QString&) {
+            if (step == platform::FileStep::SyncFile || step == platform::FileStep::SyncFolder)
+                ++(QThread::currentThread() == QCoreApplication::instance()->thread()
+                       ? onWindowThread
+                       : elsewhere);
+            return 0;
+        });
+    }
+    ~SyncThreads() { platform::setFileStepWatcher({}); }
+};
+
+}  // namespace
+
+TEST_F(DatabaseFile, NoChangeSyncsOnTheWindowThread) {
+    // A slow disk holds up whatever thread syncs: a change is synced by its COMMIT, off the
+    // window thread, whether it runs inside a transaction or alone, however large it is.
+    const struct {
+        const char* name;
+        const char* before;  // what the table holds first
+        std::function<void(const Database&)> change;
+        int rowsAfter;
+    } cases[] = {
+        {"a row added outside a transaction", nullptr,
+         [](const Database& db) { db.exec("Insert Into Log_head (SeqNo) Values (?)", {7}); }, 1},
+        {"rows changed outside a transaction", ManyLargeRows,
+         [](const Database& db) { db.exec("Update Log_head Set Gas1Full = 1.5"); }, 5000},
+        {"rows deleted outside a transaction", ManyLargeRows,
+         [](const Database& db) { db.exec("Delete From Log_head Where SeqNo % 2 = 0"); }, 2500},
+        {"rows past the page cache added outside a transaction", nullptr,
+         [](const Database& db) { db.exec(ManyLargeRows); }, 5000},
+        {"rows past the page cache added in a transaction", nullptr,
+         [](const Database& db) {
+             Transaction t(db);
+             db.exec(ManyLargeRows);
+             t.commit();
+         },
+         5000},
+        {"rows past the page cache deleted in a transaction", ManyLargeRows,
+         [](const Database& db) {
+             Transaction t(db);
+             db.exec("Update Log_head Set Gas1Full = 2.5");
+             db.exec("Delete From Log_head Where SeqNo > 2000");
+             t.commit();
+         },
+         2000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Database::open(path()).exec("Delete From Log_head");
+        if (c.before) Database::open(path()).exec(c.before);
+        // A start opens the file anew: its log begins empty, and its first write is synced.
+        Database::close(path());
+        const Database db = Database::open(path());
+        {
+            SyncThreads syncs;
+            c.change(db);
+            EXPECT_EQ(syncs.onWindowThread, 0);
+            EXPECT_GT(syncs.elsewhere, 0);
+        }
+        // What was changed is stored, once the file is opened anew as well.
+        EXPECT_EQ(db.query("Select Count(*) As n From Log_head").longValue(0, "n"), c.rowsAfter);
+        Database::close(path());
+        EXPECT_EQ(
+            Database::open(path()).query("Select Count(*) As n From Log_head").longValue(0, "n"),
+            c.rowsAfter);
+    }
+}
+
+TEST_F(DatabaseFile, AFailedStatementOutsideATransactionChangesNothing) {
+    // The statement runs inside a transaction of its own: what it did before it failed is
+    // rolled back whole, and the next statement is not joined to anything.
+    const Database db = Database::open(path());
+    db.exec("Insert Into Log_head (SeqNo) Values (2)");
+    EXPECT_EQ(errorOf([&] { db.exec("Insert Into Log_head (SeqNo) Select 1 Union All Select 2"); }),
+              rt::ErrDatabase);
+    db.exec("Insert Into Log_head (SeqNo) Values (3)");
+    Database::close(path());
+    const platform::ResultSet rows =
+        Database::open(path()).query("Select SeqNo From Log_head Order By SeqNo");
+    ASSERT_EQ(rows.rowCount(), 2);
+    EXPECT_EQ(rows.longValue(0, "SeqNo"), 2);
+    EXPECT_EQ(rows.longValue(1, "SeqNo"), 3);
+}
+
+TEST_F(DatabaseFile, WorkAskedWhileAStatementIsCommittedIsRefused) {
+    // The COMMIT of a statement outside a transaction waits as a store's does: a handler run
+    // from that wait finds the connection taken, never a transaction to join.
+    const Database db = Database::open(path());
+    std::optional<platform::DatabaseError::Kind> refused;
+    std::atomic<bool> worked{false};
+    QTimer work;
+    work.setSingleShot(true);
+    QObject::connect(&work, &QTimer::timeout, [&] {
+        try {
+            db.exec("Insert Into Log_head (SeqNo) Values (2)");
+        } catch (const platform::DatabaseError& e) {
+            refused = e.kind();
+        }
+        worked = true;
+    });
+    platform::setFileStepWatcher([&](platform::FileStep step, const QString&) {
+        QElapsedTimer waited;
+        waited.start();
+        while (step == platform::FileStep::SyncFile && !worked && !waited.hasExpired(5000))
+            QThread::msleep(1);
+        return 0;
+    });
+    work.start(0);
+    db.exec("Insert Into Log_head (SeqNo) Values (1)");
+    platform::setFileStepWatcher({});
+    EXPECT_TRUE(worked);
+    EXPECT_EQ(refused, platform::DatabaseError::Kind::Busy);
+    const platform::ResultSet rows = db.query("Select SeqNo From Log_head");
+    ASSERT_EQ(rows.rowCount(), 1);
+    EXPECT_EQ(rows.longValue(0, "SeqNo"), 1);
 }
 
 TEST_F(DatabaseFile, ProbeTellsMissingObjects) {

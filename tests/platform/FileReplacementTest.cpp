@@ -20,6 +20,7 @@
 #include "runtime/RuntimeError.h"
 #include "tests/support/Files.h"
 #include "tests/support/KillPoints.h"
+#include "tests/support/SlowSteps.h"
 
 using platform::FileReplacement;
 using platform::FileStep;
@@ -241,6 +242,24 @@ TEST(FileReplacement, ASlowSyncLetsTheWindowRun) {
     EXPECT_GE(took.elapsed(), 300);
     // The window's timer went on all the while (some ticks may merge on a loaded machine).
     EXPECT_GE(ticks, 5);
+}
+
+TEST(FileReplacement, ASlowWriteLetsTheWindowRun) {
+    // An export is written in pieces, each of which a slow disk makes long: each is written off
+    // the window thread, whose events go on meanwhile.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("export.csv");
+    {
+        FileReplacement file(path);
+        testsupport::SlowSteps slow(FileStep::Write);
+        file.write(QByteArray(64 * 1024, 'a'));
+        file.write("end");
+        EXPECT_EQ(slow.steps(), 2);
+        EXPECT_EQ(slow.onWindowThread(), 0);
+        EXPECT_EQ(slow.windowHeld(), 0);
+        file.commit();
+    }
+    EXPECT_EQ(readFile(path), QByteArray(64 * 1024, 'a') + "end");
 }
 
 // The two halves of a replacement, for content that must be on the disk before a database row
