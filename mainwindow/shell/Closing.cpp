@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QScopeGuard>
 #include <QSessionManager>
 #include <QTimer>
 #include <algorithm>
@@ -44,6 +45,20 @@ void FrmMain::SaveDisplaySettings() {
     core::SettingsFont.underline = shown.underline();
     for (int i = 0; i < 5; ++i)
         core::GraphColors[i] = setPage->cmdOptionDisp[i + 1]->BackColor();
+    ++savingSettings_;
+    // The end asked for meanwhile is taken once this save has ended.
+    const auto saved = qScopeGuard([this] {
+        if (--savingSettings_ == 0 && fields.Terminating && !ended_)
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    if (endAfterSave_)
+                        endNow();
+                    else
+                        finishTermination();
+                },
+                Qt::QueuedConnection);
+    });
     emit aboutToSaveSettings();
     core::SaveSettings(services_.paths.settingsFile(), *this);
 }
@@ -87,7 +102,7 @@ void FrmMain::Terminate(qint64 msSinceSignal) {
 }
 
 void FrmMain::finishTermination() {
-    if (!fields.Terminating || busy.busy() || ended_) return;
+    if (!fields.Terminating || busy.busy() || ended_ || savingSettings_) return;
     ended_ = true;
     unloadAtTheEnd();
     close();
@@ -95,6 +110,9 @@ void FrmMain::finishTermination() {
 }
 
 void FrmMain::unloadAtTheEnd() {
+    // A save under way is the save of the end: its outcome counts (the program's status tells
+    // when it had not ended).
+    if (savingSettings_) return;
     if (loaded_ && !unloaded_) {
         try {
             Form_Unload();
@@ -110,6 +128,12 @@ void FrmMain::unloadAtTheEnd() {
 void FrmMain::endNow() {
     // Ended as asked meanwhile.
     if (ended_) return;
+    // A save of the settings under way has the rest of the process's limit to end: the end
+    // follows it.
+    if (savingSettings_) {
+        endAfterSave_ = true;
+        return;
+    }
     ended_ = true;
     qWarning("The running work did not end in time: the program ends without it");
     unloadAtTheEnd();

@@ -256,6 +256,11 @@ class FrmMain : public QMainWindow,
     bool relayoutPending_ = false;
     bool placed_ = false;
     bool unloaded_ = false;
+    // Saves of the settings under way: a save's sync waits with the window's events going on,
+    // and the end's save must not start inside it (both would write the same file).
+    int savingSettings_ = 0;
+    // The end without the running work came while a save was under way: it follows the save.
+    bool endAfterSave_ = false;
     bool severalAdaptersTold_ = false;
     // While Terminate() waits for the running work to end.
     // The end asked for has been taken (saved and closed, or ended without the work).

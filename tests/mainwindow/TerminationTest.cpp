@@ -250,6 +250,48 @@ TEST(Termination, WorkThatNeverEndsEndsTheProgramInTimeWithItsSettingsSaved) {
     EXPECT_EQ(w.saves.size(), 1u);
 }
 
+// A signal that comes while the user's close saves the settings (its sync slow), and the end of
+// its grace, wait for that save: the settings are written once, whole, the close is not told as
+// failed, and the program ends with success.
+TEST(Termination, ASignalDuringASaveOfTheSettingsWaitsForItAndTheyAreSavedOnce) {
+    TerminatedWindow w;
+    // The end without the running work comes while the save still waits.
+    w.window->terminationGraceMs = 50;
+    const QString settings = w.rig.folder.paths().settingsFile();
+    std::atomic<int> writes{0};
+    std::atomic<bool> inside{false};
+    platform::setFileStepWatcher([&](platform::FileStep step, const QString& path) {
+        if (!path.startsWith(settings)) return 0;
+        if (step == platform::FileStep::Write) ++writes;
+        if (step == platform::FileStep::SyncFile && !inside.exchange(true)) {
+            raise(SIGTERM);
+            // Long enough for the window to take the signal while the save waits.
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        }
+        return 0;
+    });
+    w.rig.dialogs.answers = {MsgAnswer::Yes};
+    w.window->close();
+    for (int i = 0; i < 100 && w.ends == 0 && w.windowEnds.empty(); ++i) {
+        w.settle();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    platform::setFileStepWatcher({});
+    EXPECT_TRUE(inside);
+    EXPECT_EQ(w.received, 1);
+    EXPECT_EQ(writes, 1);
+    EXPECT_EQ(w.saves.size(), 1u);
+    // Ended once the save had ended, the settings saved.
+    EXPECT_EQ(w.ends + w.windowEnds.size(), 1u);
+    if (!w.windowEnds.empty()) {
+        EXPECT_EQ(w.windowEnds, std::vector<int>{0});
+    }
+    // Only the question of the close: no box told the save failed.
+    ASSERT_EQ(w.rig.dialogs.messages.size(), 1u);
+    EXPECT_NE(w.rig.dialogs.messages[0].icon, platform::MsgIcon::Critical);
+    EXPECT_TRUE(w.settingsFile().contains("\r\nAuto Load Mode\tFalse\tTrue\tTrue\r\n"));
+}
+
 // The save of the settings has time of its own before the process's limit, even when it is
 // slow; when the limit still cuts it (a sync that does not come back, or a window thread held
 // before it could take the signal at all) the end is no success: status 1 and one line.
