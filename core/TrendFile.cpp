@@ -4,12 +4,15 @@
 #include <QtEndian>
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <limits>
 #include <mutex>
 #include <optional>
 #include <set>
+#include <thread>
 #include <utility>
 
 #include <fcntl.h>
@@ -316,7 +319,201 @@ rt::RuntimeError writeError(const QString& file, int systemError, const QString&
 
 }  // namespace
 
+// The writes of one trend file handed to the writing thread: its own handle of the file, so
+// that the writes outlive the file's close, and how they went.
+struct TrendFileWrites {
+    TrendFileWrites(QString path, QString stepPath, int fd)
+        : path_(std::move(path)), stepPath_(std::move(stepPath)), fd_(fd) {}
+    ~TrendFileWrites() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    TrendFileWrites(const TrendFileWrites&) = delete;
+    TrendFileWrites& operator=(const TrendFileWrites&) = delete;
+
+    // The first write that failed, as the file's flush would have raised it; only once every
+    // write handed on is done (WaitForTrendWrites).
+    void raiseFailure() const;
+    bool failed() const;
+    // Drops what of its writes is not done yet (a write under way ends first).
+    static void cancel(const TrendFileWrites& writes);
+
+    QString path_;      // as the file was given, for the error
+    QString stepPath_;  // as the file-step watcher is told
+    int fd_;
+    // Set by the writing thread, under its lock.
+    int error_ = 0;
+    QString reason_;
+    bool failed_ = false;
+};
+
+namespace {
+
+// The one thread that writes trend files, in the order the writes were handed on: a window
+// that decodes the instrument's lines hands each line's bytes on and goes on at once.
+class TrendWriteThread {
+  public:
+    static TrendWriteThread& instance() {
+        static TrendWriteThread one;
+        return one;
+    }
+
+    // After the file's last write: its handle is let go once that is done.
+    void release(const std::shared_ptr<TrendFileWrites>& file) {
+        const std::lock_guard<std::mutex> held(lock_);
+        jobs_.push_back({file, 0, QByteArray(), true});
+        work_.notify_one();
+    }
+    // A write of a file that failed before is dropped: the failure is what the file tells.
+    bool add(const std::shared_ptr<TrendFileWrites>& file, qint64 position, QByteArray bytes) {
+        const std::lock_guard<std::mutex> held(lock_);
+        if (file->failed_) return false;
+        jobs_.push_back({file, position, std::move(bytes), false});
+        work_.notify_one();
+        return true;
+    }
+    // Until no write is queued nor under way.
+    void waitForAll() {
+        std::unique_lock<std::mutex> held(lock_);
+        done_.wait(held, [this] { return jobs_.empty() && !running_; });
+    }
+    // Drops the file's queued writes and waits for one under way to end.
+    void cancel(const TrendFileWrites* file) {
+        std::unique_lock<std::mutex> held(lock_);
+        std::erase_if(jobs_, [file](const Job& job) { return job.file.get() == file; });
+        done_.wait(held, [this, file] { return running_.get() != file; });
+        done_.notify_all();
+    }
+    bool failed(const TrendFileWrites& file) {
+        const std::lock_guard<std::mutex> held(lock_);
+        return file.failed_;
+    }
+    std::pair<int, QString> failure(const TrendFileWrites& file) {
+        const std::lock_guard<std::mutex> held(lock_);
+        return {file.error_, file.reason_};
+    }
+
+  private:
+    struct Job {
+        std::shared_ptr<TrendFileWrites> file;
+        qint64 position = 0;
+        QByteArray bytes;
+        bool release = false;  // no write: the file's handle is closed
+    };
+
+    TrendWriteThread() : thread_([this] { run(); }) {}
+    ~TrendWriteThread() {
+        {
+            const std::lock_guard<std::mutex> held(lock_);
+            stop_ = true;
+            work_.notify_one();
+        }
+        thread_.join();
+    }
+
+    void run() {
+        std::unique_lock<std::mutex> held(lock_);
+        for (;;) {
+            work_.wait(held, [this] { return stop_ || !jobs_.empty(); });
+            if (jobs_.empty()) return;
+            Job job = std::move(jobs_.front());
+            jobs_.pop_front();
+            if (job.release && job.file->fd_ >= 0) {
+                ::close(job.file->fd_);
+                job.file->fd_ = -1;
+            }
+            if (job.release || job.file->failed_) {
+                done_.notify_all();
+                continue;
+            }
+            running_ = job.file;
+            held.unlock();
+            const auto [error, reason] = write(job);
+            held.lock();
+            if (error) {
+                job.file->failed_ = true;
+                job.file->error_ = error;
+                job.file->reason_ = reason;
+            }
+            running_.reset();
+            job.file.reset();  // the last owner closes the file's handle
+            done_.notify_all();
+        }
+    }
+
+    // The system's error number and reason of a write that failed, else 0.
+    static std::pair<int, QString> write(const Job& job) {
+        const TrendFileWrites& file = *job.file;
+        if (const int refused =
+                platform::FileStepRefusal(platform::FileStep::Write, file.stepPath_))
+            return {refused, qt_error_string(refused)};
+        const char* from = job.bytes.constData();
+        qint64 left = job.bytes.size(), at = job.position;
+        while (left > 0) {
+            const ssize_t n = ::pwrite(file.fd_, from, static_cast<size_t>(left), at);
+            if (n < 0 && errno == EINTR) continue;
+            // A write that takes nothing is a disk without room for it.
+            const int error = n < 0 ? errno : n == 0 ? ENOSPC : 0;
+            if (error) return {error, qt_error_string(error)};
+            from += n;
+            left -= n;
+            at += n;
+        }
+        return {0, QString()};
+    }
+
+    std::mutex lock_;
+    std::condition_variable work_, done_;
+    std::deque<Job> jobs_;
+    std::shared_ptr<TrendFileWrites> running_;
+    bool stop_ = false;
+    std::thread thread_;
+};
+
+}  // namespace
+
+void WaitForTrendWrites() {
+    TrendWriteThread::instance().waitForAll();
+}
+
+void TrendFileWrites::cancel(const TrendFileWrites& writes) {
+    TrendWriteThread::instance().cancel(&writes);
+}
+
+bool TrendFileWrites::failed() const {
+    return TrendWriteThread::instance().failed(*this);
+}
+
+void TrendFileWrites::raiseFailure() const {
+    const auto [error, reason] = TrendWriteThread::instance().failure(*this);
+    if (error) throw writeError(path_, error, reason);
+}
+
+void TrendFile::writeInBackground() {
+    if (readOnly_ || writes_ || !file_.isOpen()) return;
+    const int fd = ::fcntl(file_.handle(), F_DUPFD_CLOEXEC, 0);
+    if (fd < 0) cannotOpen(path_, qt_error_string(errno));
+    writes_ = std::make_shared<TrendFileWrites>(path_, file_.fileName(), fd);
+}
+
 void TrendFile::flush() {
+    if (writes_) {
+        if (writes_->failed()) {
+            dirtyBegin_ = dirtyEnd_ = 0;
+            writes_->raiseFailure();
+        }
+        if (dirtyEnd_ > dirtyBegin_) {
+            // A copy: the buffer goes on changing while the write waits for its turn. The bytes
+            // stay in the buffer until the close, so nothing of a write not yet done is ever
+            // read from the disk.
+            TrendWriteThread::instance().add(
+                writes_, dirtyBegin_,
+                QByteArray(buffer_.constData() + (dirtyBegin_ - bufferStart_),
+                           dirtyEnd_ - dirtyBegin_));
+            fileLength_ = std::max(fileLength_, dirtyEnd_);
+        }
+        dirtyBegin_ = dirtyEnd_ = 0;
+        return;
+    }
     if (dirtyEnd_ > dirtyBegin_) {
         const qint64 length = dirtyEnd_ - dirtyBegin_;
         if (const int refused =
@@ -335,6 +532,32 @@ void TrendFile::flush() {
 void TrendFile::close() {
     if (!file_.isOpen()) return;
     flush();
+    if (writes_) {
+        WaitForTrendWrites();
+        writes_->raiseFailure();
+        writes_.reset();
+    }
+    buffer_.clear();
+    file_.close();
+}
+
+std::shared_ptr<TrendFileWrites> TrendFile::handOff() noexcept {
+    try {
+        flush();
+    } catch (const rt::RuntimeError&) {
+        // Kept by the writes, for whoever waits for them.
+    }
+    buffer_.clear();
+    file_.close();
+    dirtyBegin_ = dirtyEnd_ = 0;
+    if (writes_) TrendWriteThread::instance().release(writes_);
+    return std::exchange(writes_, nullptr);
+}
+
+void TrendFile::abandon() noexcept {
+    if (writes_) TrendFileWrites::cancel(*writes_);
+    writes_.reset();
+    dirtyBegin_ = dirtyEnd_ = 0;
     buffer_.clear();
     file_.close();
 }
@@ -432,12 +655,16 @@ TrendFile& TrendWriter::open(const QString& path) {
         path_ = path;
     }
     if (!file_) {
+        // The file is read again as the disk holds it: what was handed on before is written
+        // first. Only a record whose lines come back after another's waits here.
+        finishClosed();
         try {
             file_ = std::make_unique<TrendFile>(replacement_->handOver());
         } catch (...) {
             discard();
             throw;
         }
+        file_->writeInBackground();
     }
     return *file_;
 }
@@ -447,14 +674,32 @@ void TrendWriter::flush() {
 }
 
 void TrendWriter::closeQuietly() noexcept {
-    try {
-        file_.reset();  // the file's own close writes what is pending and reports a failure
-    } catch (...) {
-    }
+    if (!file_) return;
+    if (auto writes = file_->handOff()) closed_.push_back(std::move(writes));
+    file_.reset();
+}
+
+void TrendWriter::finishClosed() {
+    if (closed_.empty()) return;
+    WaitForTrendWrites();
+    const auto closed = std::exchange(closed_, {});
+    for (const auto& writes : closed)
+        writes->raiseFailure();
+}
+
+void TrendWriter::settle() {
+    if (closed_.empty() && !file_) return;
+    if (file_) file_->flush();
+    // The wait of a COMMIT: the window goes on, and the store that follows finds the bytes on
+    // the disk.
+    platform::RunOffWindowThread(WaitForTrendWrites);
+    finishClosed();
+    if (file_) file_->flush();
 }
 
 void TrendWriter::closeFile() {
     try {
+        settle();
         if (file_) file_->close();
     } catch (...) {
         discard();
@@ -515,7 +760,11 @@ void TrendWriter::mend() {
 }
 
 void TrendWriter::discard() noexcept {
-    closeQuietly();
+    // Nothing of it is kept: its writes are dropped, not waited for.
+    if (file_) file_->abandon();
+    file_.reset();
+    for (const auto& writes : std::exchange(closed_, {}))
+        TrendFileWrites::cancel(*writes);
     replacement_.reset();  // removes what it holds
     path_.clear();
 }

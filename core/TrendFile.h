@@ -41,6 +41,8 @@ struct TrendRecord {
     std::array<uint8_t, 2> status{};
 };
 
+class TrendFileWrites;
+
 // A trend file opened for reading and writing (created when missing), or for reading only.
 // Writes are collected in memory and written in one piece when the file is flushed or closed,
 // so that decoding a data line costs one write, not one per sample; what was read or written
@@ -80,9 +82,24 @@ class TrendFile {
     // gives zeros as past the end.
     void limitTo(qint64 length);
     int32_t RecordCount() const { return static_cast<int32_t>(size() / TrendRecordSize); }
-    // Writes what is pending; raises error 75 when the file system refuses.
+    // Writes what is pending (hands it on, for a file written in the background); raises
+    // error 75 when the file system refuses.
     void flush();
+    // Waits for what is pending to be written and closes the file; raises as flush() does.
     void close();
+
+    // From now on flush() hands what is pending to a thread that writes trend files, and
+    // returns at once: a slow disk never holds the caller. The first write that fails is kept,
+    // and raised (as flush() raises) by the next flush() or close(); what is handed on after
+    // it is not written. Raises error 75 when the file cannot be handed on.
+    void writeInBackground();
+    // Hands what is pending on and closes the file without waiting: the writes go on by
+    // themselves. What is returned tells when they are done and how they went (nullptr when
+    // nothing is written in the background).
+    std::shared_ptr<TrendFileWrites> handOff() noexcept;
+    // Closes the file, dropping what was not written yet (a write under way ends first):
+    // for a file whose content is thrown away.
+    void abandon() noexcept;
 
   private:
     void cover(qint64 begin, qint64 end);
@@ -99,7 +116,12 @@ class TrendFile {
     // The written part of the buffer; only that goes to the file, so reading past the end
     // never extends it.
     qint64 dirtyBegin_ = 0, dirtyEnd_ = 0;
+    std::shared_ptr<TrendFileWrites> writes_;  // set when written in the background
 };
+
+// Blocks, letting no event through, until every trend write handed to the disk is done: for
+// work that then reads the trend files as the disk holds them.
+void WaitForTrendWrites();
 
 // The records of a trend file of `bytes` bytes: a last record cut short counts when more than
 // half of it is there, exactly half of it when that makes the count even.
@@ -199,12 +221,17 @@ class TrendWriter {
     // nothing of an earlier attempt mixes in; a temporary file of another trend file that
     // was started before is removed. An empty path (no trend file) raises error 75.
     TrendFile& open(const QString& path);
-    // Writes what is pending; raises error 75 when the file system refuses.
+    // Hands what is pending to the disk; the file is written in the background, so that a
+    // slow disk never holds the reading of the instrument's lines. Raises error 75 (61 for a
+    // disk without room) when an earlier write of the file failed.
     void flush();
-    // Writes what is pending and closes the file, keeping what was written for the next
-    // open; a failure is only reported (for the way out of an error that is already on its
-    // way).
+    // Hands what is pending to the disk and closes the file without waiting for the writes,
+    // keeping what was written for the next open (which waits for them first). A failure is
+    // kept for settle() to raise.
     void closeQuietly() noexcept;
+    // Waits, with the window's events going on, until every trend write handed to the disk is
+    // done; raises the first write of this trend file that failed. The store's first step.
+    void settle();
     // Before the COMMIT of the header row `seqNo` that names the trend file: the samples reach
     // the disk, kept aside under the name tied to that row (TrendReadyPath), with their folder
     // and the folders above that a folder was made in. Nothing when nothing was written. Raises
@@ -224,10 +251,15 @@ class TrendWriter {
 
   private:
     void closeFile();
+    // Waits without letting events through for the writes of the files closed before, and
+    // raises the first of them that failed.
+    void finishClosed();
 
     QString path_;  // the trend file whose temporary file was started, until put in place
     std::unique_ptr<platform::FileReplacement> replacement_;
     std::unique_ptr<TrendFile> file_;
+    // The writes of the temporary file's earlier opens, going on after their close.
+    std::vector<std::shared_ptr<TrendFileWrites>> closed_;
 };
 
 // An entry that could not be removed, with the system's reason.

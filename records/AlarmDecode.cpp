@@ -75,8 +75,14 @@ void clsAlarm::writeSamples(const QString& words, int channel) {
         throw rt::RuntimeError(rt::ErrInvalidCall,
                                QStringLiteral("Data line before the header line"));
     core::TrendFile& file = trend_.open(TrendFilePath());
-    // Whatever the line wrote reaches the file, also when it fails half way.
-    auto written = qScopeGuard([this] { trend_.closeQuietly(); });
+    // Whatever the line wrote reaches the file, also when it fails half way. A write that
+    // fails is kept by the file, and raised by the next line or the store.
+    auto written = qScopeGuard([this] {
+        try {
+            trend_.flush();
+        } catch (const rt::RuntimeError&) {
+        }
+    });
     std::array<uint8_t, 2> flags{0, 0};
     for (qsizetype at = 0; at < words.size(); at += 4) {
         const QString word = words.mid(at, 4);

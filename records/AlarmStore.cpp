@@ -20,6 +20,13 @@ void clsAlarm::Update() {
     const core::clsInstrument* inst = instrument_;
     if (!inst)
         throw rt::RuntimeError(rt::ErrInvalidCall, QStringLiteral("The record has no instrument"));
+    // The samples handed to the disk while the lines arrived are written first; one that the
+    // disk could not keep fails the record as the line that wrote it would have.
+    try {
+        trend_.settle();
+    } catch (const rt::RuntimeError& e) {
+        lineFailed(e);
+    }
     // Samples the disk could not keep (no room, a folder refused or missing) fail the store,
     // with its reason.
     raiseFileError();

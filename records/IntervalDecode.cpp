@@ -100,8 +100,14 @@ void clsInterval::writeSamples(const std::vector<core::TrendRun>& runs, int chan
         throw rt::RuntimeError(rt::ErrInvalidCall,
                                QStringLiteral("Data line before the header line"));
     core::TrendFile& file = trend_.open(TrendFilePath());
-    // Whatever the line wrote reaches the file, also when it fails half way.
-    auto written = qScopeGuard([this] { trend_.closeQuietly(); });
+    // Whatever the line wrote reaches the file, also when it fails half way. A write that
+    // fails is kept by the file, and raised by the next line or the store.
+    auto written = qScopeGuard([this] {
+        try {
+            trend_.flush();
+        } catch (const rt::RuntimeError&) {
+        }
+    });
     int32_t& counter = sampleCounters_[channel];
     qsizetype count = 0;
     for (const core::TrendRun& run : runs)

@@ -613,6 +613,8 @@ void writeSamples(TrendWriter& writer, const QString& path, int records, float v
     for (int r = 1; r <= records; ++r)
         PutSample(r, file, 4, value, rt::OleDate(46000.0 + r / 1440.0));
     writer.flush();
+    // On the disk, as the writing thread leaves it.
+    WaitForTrendWrites();
 }
 
 }  // namespace

@@ -5,9 +5,12 @@
 #include <map>
 
 #include "core/ModMain.h"
+#include "core/TrendFile.h"
+#include "platform/FileSteps.h"
 #include "records/ClsIntervals.h"
 #include "tests/support/Files.h"
 #include "tests/support/InstrumentWindow.h"
+#include "tests/support/SlowSteps.h"
 
 using testsupport::FakeQM73;
 using testsupport::Fault;
@@ -114,6 +117,7 @@ TEST(DownloadTrendFiles, AStoredTrendFileOutlivesASecondDownloadThatEndsUnstored
                      killed.SetDatas(line, false);
                  for (const auto& record : killed)
                      record->closeTrendFile();
+                 core::WaitForTrendWrites();
                  for (const auto& [name, bytes] : dataFiles(w))
                      if (!stored.count(name)) left[name] = bytes;
              }
@@ -143,4 +147,32 @@ TEST(DownloadTrendFiles, AStoredTrendFileOutlivesASecondDownloadThatEndsUnstored
         EXPECT_EQ(w.intervalHeads(), 2);
         EXPECT_EQ(dataFiles(w), stored);
     }
+}
+
+// The samples of a download reach the disk while the window goes on: on a disk where each
+// write of a trend file lasts until the window's events have gone round, no write is taken on
+// the window thread nor holds it, and the download stores the same trend file, byte for byte,
+// as on a quick disk. One recording: the start of a second one's file is a step of the window
+// thread, which the watcher (one step at a time) would take only after a slow write.
+TEST(DownloadTrendFiles, SamplesWrittenToASlowDiskNeverHoldTheWindow) {
+    DataFiles quick;
+    {
+        ReadWindow w;
+        w.fake.intervals.resize(1);
+        w.click(2);
+        ASSERT_EQ(w.intervalHeads(), 1);
+        quick = dataFiles(w);
+    }
+    ASSERT_EQ(quick.size(), 1u);
+    ReadWindow w;
+    w.fake.intervals.resize(1);
+    // Bounded so that writes which do hold the window cost the run a few seconds, not minutes.
+    testsupport::SlowSteps slow(platform::FileStep::Write, QStringLiteral(".Dat.part"), 300);
+    w.click(2);
+    EXPECT_EQ(w.statusTexts().last(), "QM-73 Interval Trend Download Complete.");
+    EXPECT_GT(slow.steps(), 5);
+    EXPECT_EQ(slow.onWindowThread(), 0);
+    EXPECT_EQ(slow.windowHeld(), 0);
+    EXPECT_EQ(w.intervalHeads(), 1);
+    EXPECT_EQ(dataFiles(w), quick);
 }

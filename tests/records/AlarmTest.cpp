@@ -170,6 +170,7 @@ TEST_F(Alarm, FullWindowSamples) {
     const clsAlarm& r = *c.Item(1);
     ASSERT_FALSE(r.Error());
     // Until the record is stored, its samples are in the trend file's temporary file.
+    core::WaitForTrendWrites();
     core::TrendFile f(core::TrendTempPath(r.TrendFilePath()), core::TrendFile::Mode::ReadOnly);
     EXPECT_EQ(r.TrendFilePath(), core::DataFolder + "/24/03/al15143000_S1.Dat");
     EXPECT_EQ(core::GetSampleValue(1, f, 4), 1.6f);
@@ -195,6 +196,7 @@ TEST_F(Alarm, ShortWindowKeepsSamples361To540) {
         words << QString("%1").arg(n, 4, 16, QChar('0')).toUpper();
     ASSERT_TRUE(feed({"/01B4", L::words(words)}));
     const clsAlarm& r = *c.Item(1);
+    core::WaitForTrendWrites();
     core::TrendFile f(core::TrendTempPath(r.TrendFilePath()), core::TrendFile::Mode::ReadOnly);
     EXPECT_GT(f.size(), 179 * 30);  // sample 540 is the last one written, as record 180
     EXPECT_LE(f.size(), 180 * 30);
@@ -258,6 +260,7 @@ TEST_F(Alarm, SamplesStopAtTheCapacityOfTheRecord) {
         EXPECT_EQ(r.Error(), k.error) << recording;
         EXPECT_EQ(r.SampleCount(3), 721) << recording;
         // Records begun: the file ends after the last sample's gas 4 value.
+        core::WaitForTrendWrites();
         EXPECT_EQ((QFileInfo(core::TrendTempPath(r.TrendFilePath())).size() + 29) / 30, 721)
             << recording;
     }

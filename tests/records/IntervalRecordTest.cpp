@@ -197,6 +197,7 @@ TEST_F(IntervalRecord, CompressedSamplesGoToTheTrendFile) {
     ASSERT_FALSE(r.Error());
 
     // Until the record is stored, its samples are in the trend file's temporary file.
+    core::WaitForTrendWrites();
     core::TrendFile f(core::TrendTempPath(r.TrendFilePath()), core::TrendFile::Mode::ReadOnly);
     EXPECT_EQ(r.TrendFilePath(), core::DataFolder + "/05/12/iv31235959_S1.Dat");
     EXPECT_EQ(core::GetSampleValue(1, f, 4), 25.0f);
@@ -276,6 +277,7 @@ TEST_F(IntervalRecord, FullRecordOfCompressedRunsGivesEveryByteOfItsTrendFile) {
         }
         EXPECT_EQ(r.Error(), c.error);
         r.closeTrendFile();
+        core::WaitForTrendWrites();
         QFile f(core::TrendTempPath(r.TrendFilePath()));
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         const QByteArray expected = bytesOf(c.expected);
@@ -355,6 +357,7 @@ TEST_F(IntervalRecord, SamplesStopAtTheCapacityOfTheRecord) {
         EXPECT_EQ(r.Error(), c.error) << c.line.size();
         EXPECT_EQ(r.SampleCount(3), 54001);
         // The file ends inside the last sample's record (after its gas 4 value).
+        core::WaitForTrendWrites();
         EXPECT_EQ((QFileInfo(core::TrendTempPath(r.TrendFilePath())).size() + 29) / 30, 54001);
     }
     EXPECT_EQ(serialLog().count("<<< error catch in SetDataA0() >>> 9:"), 2);
