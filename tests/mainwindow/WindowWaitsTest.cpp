@@ -89,7 +89,11 @@ TEST(WindowWaits, NoClickSlipsIntoAWaitNestedInAnotherOutsideACommand) {
     // clock runs a statement of its own, which waits too. A click made then waits for both.
     InstrumentWindow w;
     OtherConnection other(w.rig.folder.paths().database());
-    ASSERT_TRUE(other.run("Begin Exclusive"));
+    ASSERT_TRUE(other.holdWhole());
+    // The test's own timer: it never fires after the test, into what has gone.
+    QTimer letGo;
+    letGo.setSingleShot(true);
+    QObject::connect(&letGo, &QTimer::timeout, [&] { other.letGo(); });
     QWidget* menu = w.window->cmdInst[3];
     bool inStatement = false;
     std::optional<bool> clickedInStatement;
@@ -98,7 +102,7 @@ TEST(WindowWaits, NoClickSlipsIntoAWaitNestedInAnotherOutsideACommand) {
     QTimer::singleShot(0, [&] {
         QTimer::singleShot(0, [&] {
             testsupport::QueueClick(menu);
-            QTimer::singleShot(100, [&] { other.release(); });
+            letGo.start(100);
         });
         EXPECT_NO_THROW(w.db().query("Select Count(*) From Log_Head"));
     });

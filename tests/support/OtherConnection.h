@@ -45,6 +45,12 @@ class OtherConnection {
     }
     // Lets go of the lock of its transaction.
     bool release() { return run(QStringLiteral("Rollback")); }
+    // Lets go of what holdWhole() holds: the connection closes, and opens again.
+    void letGo() {
+        QSqlDatabase db = QSqlDatabase::database(name(), false);
+        db.close();
+        open_ = db.open();
+    }
     QString lastError() const { return lastError_; }
 
   private:
