@@ -9,8 +9,11 @@
 #include "platform/Waiting.h"
 #include "tests/support/FakeInstrument.h"
 
-// The real serial implementation against the fake instrument on a pseudo-terminal.
-TEST(Pty, ConnectsThroughTheRealSerialPort) {
+// The real serial implementation against the fake instrument on a pseudo-terminal. Opening the
+// device takes its lock file, which the system syncs: the window waits for the open with its
+// events going on (as for every sync), and the port, once open, reads on the window's thread as
+// before.
+TEST(Pty, ConnectsThroughTheRealSerialPortOpenedWhileTheWindowWaits) {
     testsupport::PtyInstrument instrument;
     ASSERT_TRUE(instrument.isOpen());
     const QString device = instrument.slavePath();
@@ -21,8 +24,12 @@ TEST(Pty, ConnectsThroughTheRealSerialPort) {
     link.setRetry(3);
     link.setTimeout(3);
     link.setSettings("921600,n,8,1");
+    int waits = 0;
+    platform::setWaitObserver([&waits](bool begins) { waits += begins ? 1 : 0; });
     link.setPortOpen(true);
+    platform::setWaitObserver({});
     ASSERT_TRUE(link.PortOpen());
+    EXPECT_EQ(waits, 1);
 
     bool connected = false;
     QObject::connect(&link, &comm::uclVyif::OnConnect, [&] { connected = true; });
@@ -35,34 +42,6 @@ TEST(Pty, ConnectsThroughTheRealSerialPort) {
     EXPECT_TRUE(connected);
     EXPECT_TRUE(link.Connected());
     EXPECT_EQ(instrument.engine.requests.value(0), "RC,R,");
-}
-
-// Opening the device takes its lock file, which the system syncs: the window waits for the
-// open with its events going on (as for every sync), and the port, once open, reads on the
-// window's thread as before.
-TEST(Pty, TheDeviceIsOpenedWhileTheWindowWaits) {
-    testsupport::PtyInstrument instrument;
-    ASSERT_TRUE(instrument.isOpen());
-    const QString device = instrument.slavePath();
-    platform::QtSerialPort port([device](int) { return device; });
-    platform::NoInfraredPort infrared;
-    comm::uclVyif link(port, infrared);
-    link.ReadProperties({});
-    link.setRetry(3);
-    link.setTimeout(3);
-    int waits = 0;
-    platform::setWaitObserver([&waits](bool begins) { waits += begins ? 1 : 0; });
-    link.setPortOpen(true);
-    platform::setWaitObserver({});
-    ASSERT_TRUE(link.PortOpen());
-    EXPECT_EQ(waits, 1);
-
-    bool connected = false, expired = false;
-    QObject::connect(&link, &comm::uclVyif::OnConnect, [&] { connected = true; });
-    QTimer::singleShot(10000, &link, [&] { expired = true; });
-    platform::QtEventPump pump;
-    pump.waitWhile([&] { return !connected && !expired; });
-    EXPECT_TRUE(connected);
     // Closed and opened again, as when the instrument is looked for anew.
     link.setPortOpen(false);
     link.setPortOpen(true);

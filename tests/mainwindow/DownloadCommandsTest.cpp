@@ -457,21 +457,19 @@ TEST(SingleDownload, PicturesOfAFailedDownloadAndItsReason) {
          {std::pair{platform::StringTable::Language::English, "en"},
           std::pair{platform::StringTable::Language::Japanese, "ja"}}) {
         const testsupport::LanguageScope scope(language);
-        ReadWindow w;
-        w.window->resize(1024, 720);
-        w.onRequest = [&w](const QString& body) {
-            if (body == "DR,R,") w.rig.serial.engine.faults.assign(50, Fault{Fault::Silence, 0});
-        };
-        w.click(2);
-        w.settle();
-        testsupport::savePicture(
-            *w.window, QStringLiteral("frmMain-download-reason-") + QLatin1String(suffix));
-    }
-    // A trend folder that cannot be written: its folder and cause in the reason.
-    for (const auto& [language, suffix] :
-         {std::pair{platform::StringTable::Language::English, "en"},
-          std::pair{platform::StringTable::Language::Japanese, "ja"}}) {
-        const testsupport::LanguageScope scope(language);
+        {
+            ReadWindow w;
+            w.window->resize(1024, 720);
+            w.onRequest = [&w](const QString& body) {
+                if (body == "DR,R,")
+                    w.rig.serial.engine.faults.assign(50, Fault{Fault::Silence, 0});
+            };
+            w.click(2);
+            w.settle();
+            testsupport::savePicture(
+                *w.window, QStringLiteral("frmMain-download-reason-") + QLatin1String(suffix));
+        }
+        // A trend folder that cannot be written: its folder and cause in the reason.
         ReadWindow w;
         w.window->resize(1024, 720);
         const auto undo = testsupport::folderTroubles()[0].make(w.rig.folder.paths().dataFolder());
